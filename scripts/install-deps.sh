@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what building, testing and the demo need on Debian 12 (run as root).
+# Idempotent: packages already present are not touched.
+set -euo pipefail
+PKGS=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+      googletest libbenchmark-dev xvfb xauth socat python3 python3-serial imagemagick)
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "[deps] all packages present"
+  exit 0
+fi
+echo "[deps] installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq "${missing[@]}"
