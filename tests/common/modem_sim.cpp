@@ -1,0 +1,207 @@
+#include "tests/common/modem_sim.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace orvix::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string MakeTempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/orvix-sim-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed: " + std::string(strerror(errno)));
+  return buf.data();
+}
+
+// Reads one line from the pipe within the deadline; the emulator's first output line.
+std::string ReadFirstLine(int fd, Clock::time_point deadline) {
+  std::string line;
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) throw std::runtime_error("modem emulator printed no device line in time");
+    pollfd p{fd, POLLIN, 0};
+    int r = poll(&p, 1, static_cast<int>(left));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) continue;
+    char c;
+    ssize_t n = read(fd, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw std::runtime_error("modem emulator ended before printing its device line");
+    if (c == '\n') return line;
+    line += c;
+  }
+}
+
+}  // namespace
+
+ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioText) {
+  dir_ = MakeTempDir();
+  logPath_ = dir_ + "/modem.log";
+  std::vector<std::string> argv{ORVIX_MODEM_SIM, "--log", logPath_};
+  if (!scenarioText.empty()) {
+    scenarioPath_ = dir_ + "/scenario.scn";
+    std::ofstream(scenarioPath_) << scenarioText;
+    argv.push_back("--scenario");
+    argv.push_back(scenarioPath_);
+  }
+  argv.insert(argv.end(), args.begin(), args.end());
+
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  // The test process may have blocked or ignored signals (threads of Qt do);
+  // the emulator must start with the default dispositions.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGTERM);
+  sigaddset(&defaults, SIGINT);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+  std::vector<char*> cargv;
+  for (auto& a : argv) cargv.push_back(a.data());
+  cargv.push_back(nullptr);
+  int rc = posix_spawn(&pid_, argv[0].c_str(), &actions, &attr, cargv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attr);
+  close(pipeFds[1]);
+  if (rc != 0) {
+    close(pipeFds[0]);
+    pid_ = -1;
+    std::filesystem::remove_all(dir_);
+    throw std::runtime_error("cannot start " + argv[0] + ": " + strerror(rc));
+  }
+  try {
+    device_ = ReadFirstLine(pipeFds[0], Clock::now() + std::chrono::seconds(15));
+  } catch (...) {
+    close(pipeFds[0]);
+    Stop();
+    std::filesystem::remove_all(dir_);
+    throw;
+  }
+  close(pipeFds[0]);
+}
+
+ModemSim::~ModemSim() {
+  Stop();
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+int ModemSim::Port() const {
+  auto colon = device_.rfind(':');
+  if (device_.rfind("rfc2217://", 0) != 0 || colon == std::string::npos) return 0;
+  return std::atoi(device_.c_str() + colon + 1);
+}
+
+std::vector<std::string> ModemSim::LogLines() const {
+  std::ifstream in(logPath_, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string all = ss.str();
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t nl; (nl = all.find('\n', start)) != std::string::npos; start = nl + 1)
+    lines.push_back(all.substr(start, nl - start));
+  return lines;
+}
+
+std::vector<std::string> ModemSim::LogEvents(const std::string& kind) const {
+  std::vector<std::string> out;
+  for (auto& line : LogLines()) {
+    auto sp = line.find(' ');
+    if (sp == std::string::npos) continue;
+    auto rest = line.substr(sp + 1);
+    if (rest == kind || rest.rfind(kind + " ", 0) == 0) out.push_back(line);
+  }
+  return out;
+}
+
+std::optional<std::string> ModemSim::WaitForLog(const std::string& needle, std::chrono::milliseconds timeout,
+                                                size_t from) const {
+  return WaitForLog([&](const std::string& l) { return l.find(needle) != std::string::npos; }, timeout, from);
+}
+
+std::optional<std::string> ModemSim::WaitForLog(const std::function<bool(const std::string&)>& match,
+                                                std::chrono::milliseconds timeout, size_t from) const {
+  auto deadline = Clock::now() + timeout;
+  for (;;) {
+    auto lines = LogLines();
+    for (size_t i = from; i < lines.size(); ++i)
+      if (match(lines[i])) return lines[i];
+    if (Clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+double ModemSim::CpuSeconds() const {
+  std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Fields after the command name, which is in parentheses and may hold blanks.
+  auto close = all.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(all.substr(close + 2));
+  std::string f;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; fields >> f; ++i) {
+    if (i == 14) utime = std::stoull(f);
+    if (i == 15) {
+      stime = std::stoull(f);
+      break;
+    }
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+int ModemSim::Stop() {
+  if (pid_ <= 0) return -1;
+  int status = 0;
+  kill(pid_, SIGTERM);
+  auto deadline = Clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == pid_ || (r < 0 && errno != EINTR)) break;
+    if (Clock::now() >= deadline) {
+      kill(pid_, SIGKILL);
+      while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+      }
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  pid_ = -1;
+  return status;
+}
+
+long LogTime(const std::string& line) { return std::strtol(line.c_str(), nullptr, 10); }
+
+}  // namespace orvix::test

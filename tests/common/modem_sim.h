@@ -1,0 +1,73 @@
+#pragma once
+
+// Runs the modem emulator (orvix-modem-sim) as a child process for a test.
+//
+//   ModemSim sim({"--speed", "0.01"}, "message voice 12 0 3 14\n");
+//   open(sim.Device().c_str(), ...);                // the pty slave path
+//   ASSERT_TRUE(sim.WaitForLog("RX AT+MCW"));
+//
+//   ModemSim net({"--listen", "127.0.0.1:0"});      // Device() is "rfc2217://127.0.0.1:PORT"
+//
+// The log goes to a file of its own (LogPath()); the scenario text, when given,
+// is written to a temporary file and passed with --scenario. The destructor
+// stops the emulator (SIGTERM, then SIGKILL) and removes the temporary files.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvix::test {
+
+class ModemSim {
+ public:
+  // Throws std::runtime_error when the emulator cannot be started or does not
+  // print its device line within a generous time.
+  explicit ModemSim(std::vector<std::string> args = {}, const std::string& scenarioText = {});
+  ~ModemSim();
+  ModemSim(const ModemSim&) = delete;
+  ModemSim& operator=(const ModemSim&) = delete;
+
+  // The first line the emulator printed: the pty slave path or the rfc2217:// URL.
+  const std::string& Device() const { return device_; }
+  // TCP port of a network emulator (0 for a pty one).
+  int Port() const;
+  pid_t Pid() const { return pid_; }
+  const std::string& LogPath() const { return logPath_; }
+
+  // Complete lines of the log so far (a line still being written is left out).
+  std::vector<std::string> LogLines() const;
+  // Log lines whose event kind (the second word) is `kind`, e.g. "RX", "TX", "GUARD-VIOLATION".
+  std::vector<std::string> LogEvents(const std::string& kind) const;
+
+  // Waits until a log line contains `needle` (or satisfies `match`); returns it, or
+  // nothing after the time-out. `from` skips the first lines (count of lines seen before).
+  std::optional<std::string> WaitForLog(const std::string& needle,
+                                        std::chrono::milliseconds timeout = std::chrono::seconds(10),
+                                        size_t from = 0) const;
+  std::optional<std::string> WaitForLog(const std::function<bool(const std::string&)>& match,
+                                        std::chrono::milliseconds timeout = std::chrono::seconds(10),
+                                        size_t from = 0) const;
+
+  // CPU time (user + system) the emulator has used so far, in seconds.
+  double CpuSeconds() const;
+
+  // Stops the emulator now; returns its wait status (as from waitpid), or -1 if
+  // it was already stopped. Called by the destructor.
+  int Stop();
+
+ private:
+  std::string dir_;
+  std::string logPath_;
+  std::string scenarioPath_;
+  std::string device_;
+  pid_t pid_ = -1;
+};
+
+// The monotonic time stamp (ms since the emulator started) at the front of a log line.
+long LogTime(const std::string& line);
+
+}  // namespace orvix::test
