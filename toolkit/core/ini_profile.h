@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "toolkit/core/exception.h"
+
+// Raised when a settings file cannot be written: "Unable to write to <file>".
+class EIniFileException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Private profile (INI) files, read and written with the semantics of the
+// classic system functions: section and key names are compared without case
+// (ASCII), blanks around names and values are ignored, one pair of matching
+// surrounding quotes ('...' or "...") is removed, and the value is cut to
+// bufferSize - 1 bytes. A missing file, section or key gives `def` (its
+// trailing blanks removed, also cut to bufferSize - 1). Only the first section
+// of a given name is used. Bytes are taken as they are (8-bit text).
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& def, std::size_t bufferSize,
+                                    const std::string& fileName);
+
+// Sets key=value in the section. Every other line of the file stays byte for
+// byte; an existing key is updated in place, a new one goes after the last
+// non-blank line of its section, a missing section is added at the end. The
+// file is replaced atomically (temporary file in the same folder, flushed and
+// synced, then renamed over it), so it is never left half written. Raises
+// EIniFileException "Unable to write to <fileName>" and leaves the old file as
+// it was when anything fails.
+void WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& fileName);
+
+// The text read for an integer setting (1024-byte buffer): a value of more than
+// two characters beginning with 0x or 0X is hexadecimal; a missing value or one
+// that is no valid integer (StrToInt rules) gives `def`.
+int ReadProfileInteger(const std::string& section, const std::string& key, int def,
+                       const std::string& fileName);

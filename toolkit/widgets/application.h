@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+// The application object: the program's QApplication with the classic
+// toolkit's services on top. An exception that escapes an event handler or a
+// slot is caught here and shown by ShowException instead of ending the
+// program.
+class TApplication : public QApplication {
+  Q_OBJECT
+ public:
+  TApplication(int& argc, char** argv);
+  ~TApplication() override;
+
+  // The application title (Qt's application display name).
+  std::string Title() const;
+  void SetTitle(const std::string& value);
+
+  // Whether Run shows the main form; when false it stays hidden until the
+  // program shows it.
+  bool ShowMainForm = true;
+
+  // The main form: its minimise and restore raise OnMinimize / OnRestore, and
+  // the program ends when it has closed (also if it was never shown).
+  QWidget* MainForm() const { return Form; }
+  void SetMainForm(QWidget* form);
+
+  // Fired after the main form has been minimised / restored from minimised.
+  // The sender is the application object.
+  std::function<void(QObject* sender)> OnMinimize;
+  std::function<void(QObject* sender)> OnRestore;
+
+  // Shows the main form if ShowMainForm, then runs the event loop until the
+  // main form has closed or Terminate is called; returns the exit code.
+  int Run();
+  void Terminate();
+
+  // Handles every pending event once.
+  void ProcessMessages();
+
+  // For code that catches: shows the exception being handled (call inside a
+  // catch block).
+  void HandleException();
+  // An error box (stop icon, the application title, "OK") with the message.
+  void ShowException(const std::string& message);
+
+  bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  QPointer<QWidget> Form;
+};
+
+// The application object, or nullptr when the QApplication is a plain one.
+TApplication* Application();
+
+// Shows the exception being handled (call inside a catch block) through the
+// application object, or the same way when there is none.
+void HandleException();
