@@ -1,0 +1,37 @@
+#pragma once
+
+// A pseudo-terminal pair for tests: the slave path stands for the serial
+// device, the master end for whatever sits on the other side of the line.
+// Both ends are raw (no echo, no line editing) and close-on-exec.
+
+#include <chrono>
+#include <string>
+
+class PtyPair {
+ public:
+  PtyPair();  // throws std::system_error if no pty can be had
+  ~PtyPair();
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  int Master() const { return master_; }  // -1 once closed
+  int Slave() const { return slave_; }    // -1 once closed
+  const std::string& SlaveName() const { return slaveName_; }
+
+  // Closing the master is what the slave side sees as the device vanishing.
+  void CloseMaster();
+  void CloseSlave();
+
+  // Writes all of data to the master end; false on an error.
+  bool WriteMaster(const std::string& data);
+  // Reads from the master end until `count` bytes arrived or `timeout` passed.
+  std::string ReadMaster(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+  // Reads from the master end until `pattern` is seen or `timeout` passed.
+  std::string ReadMasterUntil(const std::string& pattern,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slaveName_;
+};
