@@ -52,6 +52,7 @@ class TApplication : public QApplication {
 
  private:
   QPointer<QWidget> Form;
+  bool FormClosed = false;
 };
 
 // The application object, or nullptr when the QApplication is a plain one.

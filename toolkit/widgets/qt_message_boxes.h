@@ -11,10 +11,10 @@ class TQtMessageBoxes : public IMessageBoxes {
  public:
   int Show(const TMessageBoxRequest& request) override;
 
-  // The dialog Show runs, not yet shown: icon by type, the buttons in order
-  // with their captions ('&' marks the accelerator), the default button (none
-  // when DefaultButton is -1) and EscapeButton answering Escape and the close
-  // button of the frame.
+  // The dialog Show runs, not yet shown: icon by type; the buttons in order
+  // with their captions ('&' marks the accelerator), each carrying its index
+  // in the property "orvixButtonIndex"; the default button (none when
+  // DefaultButton is -1); EscapeButton answers Escape and the frame's close.
   static std::unique_ptr<QMessageBox> CreateBox(const TMessageBoxRequest& request,
                                                 QWidget* parent = nullptr);
 };

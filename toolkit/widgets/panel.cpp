@@ -1,0 +1,6 @@
+#include "toolkit/widgets/panel.h"
+
+TPanel::TPanel(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(1);
+}

@@ -1,0 +1,50 @@
+#include "toolkit/widgets/qt_message_boxes.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+namespace {
+
+const char* const IndexProperty = "orvixButtonIndex";
+
+QMessageBox::Icon IconOf(TMsgBoxType type) {
+  switch (type) {
+    case TMsgBoxType::mbtError: return QMessageBox::Critical;
+    case TMsgBoxType::mbtWarning: return QMessageBox::Warning;
+    case TMsgBoxType::mbtInformation: return QMessageBox::Information;
+    case TMsgBoxType::mbtConfirmation: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> TQtMessageBoxes::CreateBox(const TMessageBoxRequest& request,
+                                                        QWidget* parent) {
+  if (!parent) parent = QApplication::activeWindow();
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setIcon(IconOf(request.Type));
+  box->setWindowTitle(QString::fromStdString(request.Title));
+  box->setText(QString::fromStdString(request.Text));
+  box->setTextFormat(Qt::PlainText);
+  const int count = static_cast<int>(request.Buttons.size());
+  for (int i = 0; i < count; ++i) {
+    // One role for all keeps the buttons in the order given.
+    QPushButton* button =
+        box->addButton(QString::fromStdString(request.Buttons[i]), QMessageBox::ActionRole);
+    // With no default, Enter must not answer the box through the focused
+    // button either.
+    button->setAutoDefault(request.DefaultButton >= 0);
+    button->setProperty(IndexProperty, i);
+    if (i == request.DefaultButton) box->setDefaultButton(button);
+    if (i == request.EscapeButton) box->setEscapeButton(button);
+  }
+  return box;
+}
+
+int TQtMessageBoxes::Show(const TMessageBoxRequest& request) {
+  auto box = CreateBox(request);
+  box->exec();
+  QAbstractButton* clicked = box->clickedButton();
+  return clicked ? clicked->property(IndexProperty).toInt() : request.EscapeButton;
+}
