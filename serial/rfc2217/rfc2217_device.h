@@ -2,9 +2,22 @@
 
 #include "serial/os_serial.h"
 
-// True for names of the form rfc2217://HOST:PORT.
+// True for names of the form rfc2217://HOST:PORT (scheme in any case).
 bool IsRfc2217Name(const std::string& name);
 
 // Connects to a network serial port (telnet Com Port Control Option).
 // nullptr on failure with the OS code in osError.
+//
+// Opening is bounded in time: the TCP connection gets kRfc2217ConnectTimeoutMs
+// (ECONNREFUSED, ETIMEDOUT, ENOENT for an unknown host name, ...), the telnet
+// negotiation kRfc2217NegotiationTimeoutMs (ETIMEDOUT when the server does not
+// answer, EPROTONOSUPPORT when it refuses the Com Port Control Option,
+// ECONNRESET when it hangs up). Then the port waits up to
+// kRfc2217ModemStateWaitMs for the server's first modem-state notification,
+// so that the modem lines read right after opening are the server's and not
+// a guess; a server that sends none leaves all lines off.
 std::unique_ptr<TSerialDevice> OpenRfc2217Device(const std::string& url, int& osError);
+
+constexpr int kRfc2217ConnectTimeoutMs = 3000;
+constexpr int kRfc2217NegotiationTimeoutMs = 3000;
+constexpr int kRfc2217ModemStateWaitMs = 500;

@@ -1,0 +1,310 @@
+// Telnet framing, option negotiation, URL and protocol-value translation of
+// the network serial port.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <netdb.h>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "serial/rfc2217/rfc2217_device.h"
+#include "serial/rfc2217/rfc2217_protocol.h"
+#include "serial/rfc2217/rfc2217_url.h"
+#include "serial/rfc2217/tcp_connect.h"
+#include "serial/rfc2217/telnet_codec.h"
+
+namespace {
+
+std::string B(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s.push_back(static_cast<char>(v));
+  return s;
+}
+
+// Records what the decoder reports, as text, in order.
+struct TRecorder : TTelnetHandler {
+  std::string data;
+  std::vector<std::string> log;
+  void OnTelnetData(const char* d, size_t n) override { data.append(d, n); }
+  void OnTelnetNegotiation(uint8_t c, uint8_t o) override {
+    log.push_back("NEG " + std::to_string(c) + " " + std::to_string(o));
+  }
+  void OnTelnetSubnegotiation(std::string_view body) override {
+    std::string s = "SB";
+    for (unsigned char c : body) s += " " + std::to_string(c);
+    log.push_back(s);
+  }
+  void OnTelnetCommand(uint8_t c) override { log.push_back("CMD " + std::to_string(c)); }
+};
+
+TRecorder Decode(const std::string& stream) {
+  TTelnetDecoder d;
+  TRecorder r;
+  d.Feed(stream.data(), stream.size(), r);
+  return r;
+}
+
+// A stream with every construct the decoder knows.
+const std::string kMixed = "AT" + B({255, 255}) + "x" + B({255, 251, 44}) + B({255, 250, 44, 107, 255, 255, 0, 255, 240}) +
+                           B({255, 241}) + "\r\n" + B({255, 240}) + "OK" + B({255, 253, 0});
+
+TEST(TelnetDecoder, SeparatesDataNegotiationAndSubnegotiation) {
+  const TRecorder r = Decode(kMixed);
+  EXPECT_EQ(r.data, "AT" + B({255}) + "x\r\nOK");
+  const std::vector<std::string> expected{"NEG 251 44", "SB 44 107 255 0", "CMD 241", "NEG 253 0"};
+  EXPECT_EQ(r.log, expected);
+}
+
+TEST(TelnetDecoder, SameResultWhateverTheSegmentBoundaries) {
+  const TRecorder whole = Decode(kMixed);
+  // Every split into two pieces, then one byte at a time.
+  for (size_t cut = 0; cut <= kMixed.size(); ++cut) {
+    TTelnetDecoder d;
+    TRecorder r;
+    d.Feed(kMixed.data(), cut, r);
+    d.Feed(kMixed.data() + cut, kMixed.size() - cut, r);
+    EXPECT_EQ(r.data, whole.data) << "cut at " << cut;
+    EXPECT_EQ(r.log, whole.log) << "cut at " << cut;
+  }
+  TTelnetDecoder d;
+  TRecorder r;
+  for (char c : kMixed) d.Feed(&c, 1, r);
+  EXPECT_EQ(r.data, whole.data);
+  EXPECT_EQ(r.log, whole.log);
+}
+
+TEST(TelnetDecoder, OverlongSubnegotiationIsDroppedAndBounded) {
+  TTelnetDecoder d;
+  TRecorder r;
+  const std::string start = B({255, 250, 44, 107});
+  d.Feed(start.data(), start.size(), r);
+  const std::string junk(100000, 'j');
+  d.Feed(junk.data(), junk.size(), r);
+  EXPECT_LE(d.BufferedSubnegotiationBytes(), TTelnetDecoder::kMaxSubnegotiation);
+  const std::string end = B({255, 240}) + "after" + B({255, 250, 44, 107, 0x20, 255, 240});
+  d.Feed(end.data(), end.size(), r);
+  EXPECT_EQ(r.data, "after");
+  ASSERT_EQ(r.log.size(), 1u);
+  EXPECT_EQ(r.log[0], "SB 44 107 32");
+  EXPECT_EQ(d.DroppedSubnegotiations(), 1u);
+}
+
+TEST(TelnetDecoder, CommandInsideSubnegotiationAbandonsIt) {
+  // IAC WILL inside SB: the peer lost its framing; the command still counts
+  // and the half subnegotiation is not reported.
+  TRecorder r = Decode(B({255, 250, 44, 107, 0x20, 255, 251, 3}) + "z" + B({255, 250, 255, 250, 44, 1, 255, 240}));
+  EXPECT_EQ(r.data, "z");
+  const std::vector<std::string> expected{"NEG 251 3", "SB 44 1"};
+  EXPECT_EQ(r.log, expected);
+}
+
+TEST(TelnetDecoder, RandomGarbageNeverGrowsTheBuffer) {
+  std::mt19937 rng(1234);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> bias(0, 3);
+  TTelnetDecoder d;
+  TRecorder r;
+  size_t total = 0;
+  for (int round = 0; round < 2000; ++round) {
+    std::string chunk;
+    for (int i = 0; i < 200; ++i) chunk.push_back(static_cast<char>(bias(rng) == 0 ? 255 : byte(rng)));
+    d.Feed(chunk.data(), chunk.size(), r);
+    total += chunk.size();
+    ASSERT_LE(d.BufferedSubnegotiationBytes(), TTelnetDecoder::kMaxSubnegotiation);
+    r.log.clear();
+  }
+  EXPECT_LE(r.data.size(), total);
+  // The decoder recovers: a clean sequence after the garbage is understood.
+  const std::string clean = B({255, 240, 255, 240}) + B({255, 250, 44, 107, 0x30, 255, 240});
+  d.Feed(clean.data(), clean.size(), r);
+  ASSERT_FALSE(r.log.empty());
+  EXPECT_EQ(r.log.back(), "SB 44 107 48");
+}
+
+TEST(TelnetEncoding, DoublesIacInDataAndSubnegotiation) {
+  std::string out = "pre";
+  const std::string data = B({1, 255, 2, 255, 255});
+  AppendTelnetData(out, data.data(), data.size());
+  EXPECT_EQ(out, "pre" + B({1, 255, 255, 2, 255, 255, 255, 255}));
+  EXPECT_EQ(TelnetSubnegotiation(44, B({1, 0, 0, 255, 255})), B({255, 250, 44, 1, 0, 0, 255, 255, 255, 255, 255, 240}));
+  EXPECT_EQ(TelnetOptionCommand(telnet::DO, 44), B({255, 253, 44}));
+  // Round trip through the decoder.
+  std::string all;
+  std::string bytes;
+  for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+  AppendTelnetData(all, bytes.data(), bytes.size());
+  EXPECT_EQ(Decode(all).data, bytes);
+}
+
+TEST(TelnetOptions, AnswersRequestsButNotAnswers) {
+  using namespace telnet;
+  TTelnetOptions o;
+  o.Accept(OPT_COM_PORT, true, true);
+  o.Accept(OPT_BINARY, true, true);
+
+  // Our own requests; the agreeing answers get no reply.
+  EXPECT_EQ(o.RequestLocal(OPT_COM_PORT), B({255, 251, 44}));
+  EXPECT_EQ(o.RequestLocal(OPT_COM_PORT), "");  // asked already
+  EXPECT_EQ(o.Receive(DO, OPT_COM_PORT), "");
+  EXPECT_TRUE(o.LocalEnabled(OPT_COM_PORT));
+  EXPECT_EQ(o.Receive(DO, OPT_COM_PORT), "");  // already on: no loop
+
+  // The peer's request for an accepted option is agreed to once.
+  EXPECT_EQ(o.Receive(WILL, OPT_BINARY), B({255, 253, 0}));
+  EXPECT_EQ(o.Receive(WILL, OPT_BINARY), "");
+  EXPECT_TRUE(o.RemoteEnabled(OPT_BINARY));
+  // Switched off by the peer: acknowledged once.
+  EXPECT_EQ(o.Receive(WONT, OPT_BINARY), B({255, 254, 0}));
+  EXPECT_EQ(o.Receive(WONT, OPT_BINARY), "");
+  EXPECT_FALSE(o.RemoteEnabled(OPT_BINARY));
+
+  // Options not accepted are refused politely, and never enabled.
+  EXPECT_EQ(o.Receive(WILL, OPT_ECHO), B({255, 254, 1}));
+  EXPECT_EQ(o.Receive(DO, 24), B({255, 252, 24}));
+  EXPECT_FALSE(o.RemoteEnabled(OPT_ECHO));
+  EXPECT_EQ(o.Receive(DONT, 24), "");
+
+  // A refusal of our request is remembered and not answered.
+  EXPECT_EQ(o.RequestRemote(OPT_COM_PORT), B({255, 253, 44}));
+  EXPECT_EQ(o.Receive(WONT, OPT_COM_PORT), "");
+  EXPECT_TRUE(o.RemoteRefused(OPT_COM_PORT));
+  EXPECT_FALSE(o.RemoteEnabled(OPT_COM_PORT));
+}
+
+TEST(Rfc2217Url, ParsesHostAndPort) {
+  TRfc2217Address a;
+  ASSERT_TRUE(ParseRfc2217Url("rfc2217://127.0.0.1:7000", a));
+  EXPECT_EQ(a.host, "127.0.0.1");
+  EXPECT_EQ(a.port, 7000);
+  ASSERT_TRUE(ParseRfc2217Url("RFC2217://modem-server.lan:65535/", a));
+  EXPECT_EQ(a.host, "modem-server.lan");
+  EXPECT_EQ(a.port, 65535);
+  ASSERT_TRUE(ParseRfc2217Url("rfc2217://[::1]:2217", a));
+  EXPECT_EQ(a.host, "::1");
+  EXPECT_EQ(a.port, 2217);
+
+  for (const char* bad : {"rfc2217://", "rfc2217://host", "rfc2217://host:", "rfc2217://:7000", "rfc2217://host:0",
+                          "rfc2217://host:65536", "rfc2217://host:70a", "rfc2217://host:7000?logging=debug",
+                          "rfc2217://host:7000/path", "rfc2217://[::1]", "rfc2217://[::1:7000", "tcp://host:7000",
+                          "com1", "rfc2217://user@host:7000"})
+    EXPECT_FALSE(ParseRfc2217Url(bad, a)) << bad;
+
+  EXPECT_TRUE(IsRfc2217Name("rfc2217://x:1"));
+  EXPECT_TRUE(IsRfc2217Name("Rfc2217://x:1"));
+  EXPECT_FALSE(IsRfc2217Name("/dev/ttyS0"));
+  EXPECT_FALSE(IsRfc2217Name("rfc2217:"));
+}
+
+TEST(Rfc2217Url, MalformedNameFailsToOpenWithInvalidArgument) {
+  int error = 0;
+  EXPECT_EQ(OpenRfc2217Device("rfc2217://127.0.0.1", error), nullptr);
+  EXPECT_EQ(error, EINVAL);
+}
+
+TEST(Rfc2217Url, ResolverFailuresMapToErrno) {
+  EXPECT_EQ(AddrInfoErrorToErrno(EAI_NONAME, 0), ENOENT);
+  EXPECT_EQ(AddrInfoErrorToErrno(EAI_AGAIN, 0), EAGAIN);
+  EXPECT_EQ(AddrInfoErrorToErrno(EAI_FAIL, 0), EHOSTUNREACH);
+  EXPECT_EQ(AddrInfoErrorToErrno(EAI_SYSTEM, EMFILE), EMFILE);
+  EXPECT_NE(AddrInfoErrorToErrno(EAI_SYSTEM, 0), 0);
+}
+
+TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
+  TDCB dcb;
+  dcb.BaudRate = 115200;
+  dcb.ByteSize = 7;
+  dcb.Parity = EVENPARITY;
+  dcb.StopBits = TWOSTOPBITS;
+  TRfc2217LineSettings s;
+  ASSERT_TRUE(DcbToRfc2217(dcb, s));
+  EXPECT_EQ(s.baudRate, 115200u);
+  EXPECT_EQ(s.dataSize, 7);
+  EXPECT_EQ(s.parity, rfc2217::PARITY_EVEN);
+  EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_2);
+  EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_NONE);
+
+  const std::pair<uint8_t, uint8_t> parities[] = {{NOPARITY, 1}, {ODDPARITY, 2}, {EVENPARITY, 3}, {MARKPARITY, 4},
+                                                  {SPACEPARITY, 5}};
+  for (auto [win, net] : parities) {
+    dcb.Parity = win;
+    ASSERT_TRUE(DcbToRfc2217(dcb, s));
+    EXPECT_EQ(s.parity, net);
+  }
+  dcb.StopBits = ONE5STOPBITS;
+  ASSERT_TRUE(DcbToRfc2217(dcb, s));
+  EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_15);
+  dcb.StopBits = ONESTOPBIT;
+  ASSERT_TRUE(DcbToRfc2217(dcb, s));
+  EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_1);
+
+  dcb.Flags |= dcb::fOutxCtsFlow;
+  ASSERT_TRUE(DcbToRfc2217(dcb, s));
+  EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_HARDWARE);
+  dcb.Flags |= dcb::fInX;  // software flow wins when both are asked for
+  ASSERT_TRUE(DcbToRfc2217(dcb, s));
+  EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_XONXOFF);
+
+  TDCB bad = dcb;
+  bad.ByteSize = 4;
+  EXPECT_FALSE(DcbToRfc2217(bad, s));
+  bad = dcb;
+  bad.Parity = 5;
+  EXPECT_FALSE(DcbToRfc2217(bad, s));
+  bad = dcb;
+  bad.StopBits = 3;
+  EXPECT_FALSE(DcbToRfc2217(bad, s));
+  bad = dcb;
+  bad.BaudRate = 0;
+  EXPECT_FALSE(DcbToRfc2217(bad, s));
+}
+
+TEST(Rfc2217Values, EncodedSettingsAreBigEndianSubnegotiations) {
+  TRfc2217LineSettings s{256000, 8, 1, 1, 1};
+  EXPECT_EQ(EncodeLineSettings(s), B({255, 250, 44, 1, 0, 3, 232, 0, 255, 240,  //
+                                      255, 250, 44, 2, 8, 255, 240,             //
+                                      255, 250, 44, 3, 1, 255, 240,             //
+                                      255, 250, 44, 4, 1, 255, 240,             //
+                                      255, 250, 44, 5, 1, 255, 240}));
+  // A rate with a 0xFF byte is escaped inside the subnegotiation.
+  s.baudRate = 0x0001FF00;
+  EXPECT_EQ(EncodeLineSettings(s).substr(0, 11), B({255, 250, 44, 1, 0, 1, 255, 255, 0, 255, 240}));
+}
+
+TEST(Rfc2217Values, ModemStateBitsAndChanges) {
+  // First report: DSR and CTS on, both changes against "all off".
+  TRfc2217Signals s = DecodeModemState(0, 0x30);
+  EXPECT_EQ(s.status, MS_DSR_ON | MS_CTS_ON);
+  EXPECT_EQ(s.events, EV_DSR | EV_CTS);
+  // Same state again: nothing happened.
+  s = DecodeModemState(s.status, 0x30);
+  EXPECT_EQ(s.events, 0u);
+  // The server saw DSR drop and come back between two reports.
+  s = DecodeModemState(MS_DSR_ON, 0x20 | 0x02);
+  EXPECT_EQ(s.status, MS_DSR_ON);
+  EXPECT_EQ(s.events, EV_DSR);
+  // Carrier and ring: ring on its rising edge and on a trailing-edge report.
+  s = DecodeModemState(0, 0xC0);
+  EXPECT_EQ(s.status, MS_RLSD_ON | MS_RING_ON);
+  EXPECT_EQ(s.events, EV_RLSD | EV_RING);
+  s = DecodeModemState(MS_RING_ON, 0x00);
+  EXPECT_EQ(s.events, 0u);
+  s = DecodeModemState(0, 0x04);
+  EXPECT_EQ(s.status, 0u);
+  EXPECT_EQ(s.events, EV_RING);
+}
+
+TEST(Rfc2217Values, LineStateErrors) {
+  TRfc2217Signals s = DecodeLineState(0x02 | 0x04 | 0x08);
+  EXPECT_EQ(s.errors, CE_OVERRUN | CE_RXPARITY | CE_FRAME);
+  EXPECT_EQ(s.events, EV_ERR);
+  s = DecodeLineState(0x10);
+  EXPECT_EQ(s.errors, CE_BREAK);
+  EXPECT_EQ(s.events, EV_BREAK);
+  s = DecodeLineState(0x60);  // shift-register states are no errors
+  EXPECT_EQ(s.errors, 0u);
+  EXPECT_EQ(s.events, 0u);
+}
+
+}  // namespace
