@@ -1,0 +1,227 @@
+#include "toolkit/core/ini_profile.h"
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IniProfile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dir = fs::temp_directory_path() /
+          ("ini-test-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(Dir);
+    fs::create_directories(Dir);
+    File = (Dir / "OrvixManager.ini").string();
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  void Put(const std::string& content) {
+    std::ofstream out(File, std::ios::binary);
+    out << content;
+  }
+  std::string Content() const {
+    std::ifstream in(File, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string Get(const std::string& section, const std::string& key,
+                  const std::string& def = "dflt", std::size_t size = 1024) {
+    return GetPrivateProfileString(section, key, def, size, File);
+  }
+  std::vector<std::string> DirEntries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(Dir)) names.push_back(e.path().filename().string());
+    return names;
+  }
+
+  fs::path Dir;
+  std::string File;
+};
+
+std::string WriteError(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EIniFileException& e) {
+    return e.Message;
+  }
+  return "no error";
+}
+
+}  // namespace
+
+TEST_F(IniProfile, NamesWithoutCaseAndBlanksIgnored) {
+  Put("[General]\n  deviceNAME =  /dev/ttyS1  \n[ clockreset ]\r\nDate=2026,12,7\r\n");
+  EXPECT_EQ(Get("General", "DeviceName"), "/dev/ttyS1");
+  EXPECT_EQ(Get("GENERAL", " devicename "), "/dev/ttyS1");
+  EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
+  EXPECT_EQ(Get("clockRESET", "DATE"), "2026,12,7");
+}
+
+TEST_F(IniProfile, MatchingSurroundingQuotesRemoved) {
+  Put("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=  \" padded \"  \n"
+      "g=in\"side\"\n");
+  EXPECT_EQ(Get("S", "a"), "quoted value");
+  EXPECT_EQ(Get("S", "b"), "single");
+  EXPECT_EQ(Get("S", "c"), "\"mixed'");
+  EXPECT_EQ(Get("S", "d"), "\"");
+  EXPECT_EQ(Get("S", "e"), "");
+  EXPECT_EQ(Get("S", "f"), " padded ");
+  EXPECT_EQ(Get("S", "g"), "in\"side\"");
+}
+
+TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
+  EXPECT_EQ(Get("General", "DeviceName", "com1"), "com1");
+  Put("[General]\nBaudRate=9600\n[Other]\nDeviceName=x\n");
+  EXPECT_EQ(Get("Missing", "DeviceName", "com1"), "com1");
+  EXPECT_EQ(Get("General", "DeviceName", "com1"), "com1");  // only in another section
+  EXPECT_EQ(Get("General", "DeviceName", "none  "), "none");  // trailing blanks dropped
+  // An empty value is a value, not a missing key.
+  Put("[General]\nDeviceName=\n");
+  EXPECT_EQ(Get("General", "DeviceName", "com1"), "");
+}
+
+TEST_F(IniProfile, OnlyTheFirstSectionOfANameCounts) {
+  Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
+  EXPECT_EQ(Get("A", "k"), "1");
+  EXPECT_EQ(Get("A", "j"), "dflt");
+}
+
+TEST_F(IniProfile, ValuesCutToTheBuffer) {
+  const std::string longValue(2000, 'v');
+  Put("[S]\nk=" + longValue + "\n");
+  EXPECT_EQ(Get("S", "k").size(), 1023u);
+  EXPECT_EQ(Get("S", "k", "", 5), "vvvv");
+  EXPECT_EQ(Get("S", "missing", "default", 4), "def");
+  EXPECT_EQ(Get("S", "k", "", 0), "");
+  Put("[S]\nk=" + std::string(1023, 'w') + "\n");
+  EXPECT_EQ(Get("S", "k"), std::string(1023, 'w'));
+}
+
+TEST_F(IniProfile, EightBitBytesAsTheyAre) {
+  Put("[S]\nk=caf\xe9 \xff\n");
+  EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
+  WritePrivateProfileString("S", "j", "\xe4\xf6", File);
+  EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
+}
+
+TEST_F(IniProfile, IntegerHexRuleAndFallbacks) {
+  Put("[General]\nBaudRate=0x4B00\nA=0X10\nB=0x\nC=2400\nD=abc\nE=\nF=-5\nG=$20\nH=0xZZ\n"
+      "I=  19200  \nJ=\"38400\"\nK=99999999999\n");
+  auto read = [&](const char* key) { return ReadProfileInteger("General", key, 9600, File); };
+  EXPECT_EQ(read("BaudRate"), 19200);
+  EXPECT_EQ(read("A"), 16);
+  EXPECT_EQ(read("B"), 9600);  // two characters only: not hexadecimal, not a number
+  EXPECT_EQ(read("C"), 2400);
+  EXPECT_EQ(read("D"), 9600);
+  EXPECT_EQ(read("E"), 9600);
+  EXPECT_EQ(read("F"), -5);
+  EXPECT_EQ(read("G"), 32);
+  EXPECT_EQ(read("H"), 9600);
+  EXPECT_EQ(read("I"), 19200);
+  EXPECT_EQ(read("J"), 38400);
+  EXPECT_EQ(read("K"), 9600);
+  EXPECT_EQ(read("Missing"), 9600);
+  EXPECT_EQ(ReadProfileInteger("General", "x", 10, (Dir / "none.ini").string()), 10);
+}
+
+TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
+  const std::string before =
+      "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
+      "[ClockReset]\r\nDATE = 2020,1,1  \r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1";
+  Put(before);
+  WritePrivateProfileString("clockreset", "Date", "2026,12,7", File);
+  EXPECT_EQ(Content(),
+            "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
+            "[ClockReset]\r\nDATE = 2026,12,7\r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1");
+  EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
+}
+
+TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
+  Put("[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\n\n\n[Last]\nk=v");
+  WritePrivateProfileString("ClockReset", "Time", "9,5", File);
+  EXPECT_EQ(Content(),
+            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
+  WritePrivateProfileString("Last", "j", "w", File);
+  EXPECT_EQ(Content(),
+            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
+  WritePrivateProfileString("New", "a", "b", File);
+  EXPECT_EQ(Content(),
+            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n"
+            "\n[New]\na=b\n");
+}
+
+TEST_F(IniProfile, WriteCreatesAMissingFile) {
+  WritePrivateProfileString("ClockReset", "Date", "2026,12,7", File);
+  WritePrivateProfileString("ClockReset", "Time", "9,5", File);
+  EXPECT_EQ(Content(), "[ClockReset]\nDate=2026,12,7\nTime=9,5\n");
+  EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
+}
+
+TEST_F(IniProfile, WriteReplacesTheFileAndKeepsItsMode) {
+  Put("[S]\nk=1\n");
+  ::chmod(File.c_str(), 0640);
+  struct stat before {};
+  ::stat(File.c_str(), &before);
+  WritePrivateProfileString("S", "k", "2", File);
+  struct stat after {};
+  ::stat(File.c_str(), &after);
+  // A new inode proves the old file was never opened for writing.
+  EXPECT_NE(before.st_ino, after.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(Content(), "[S]\nk=2\n");
+  EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
+}
+
+TEST_F(IniProfile, WriteThroughALinkReplacesItsTarget) {
+  Put("[S]\nk=1\n");
+  const std::string link = (Dir / "link.ini").string();
+  fs::create_symlink(File, link);
+  WritePrivateProfileString("S", "k", "2", link);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Content(), "[S]\nk=2\n");
+}
+
+TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
+  // The folder is a file: nothing can be created there.
+  Put("[S]\nk=1\n");
+  const std::string inFile = File + "/OrvixManager.ini";
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }),
+            "Unable to write to " + inFile);
+  // A folder where the file should be.
+  const std::string dirAsFile = (Dir / "sub").string();
+  fs::create_directory(dirAsFile);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
+            "Unable to write to " + dirAsFile);
+  EXPECT_TRUE(fs::is_directory(dirAsFile));
+  EXPECT_EQ(Content(), "[S]\nk=1\n");
+}
+
+TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
+  // A full disk, as seen by write(): the file size limit cuts the new file.
+  const std::string before = "[S]\nk=1\n; " + std::string(100, 'x') + "\n";
+  Put(before);
+  struct rlimit old {};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  auto* oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::string error =
+      WriteError([&] { WritePrivateProfileString("S", "big", std::string(10000, 'b'), File); });
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(error, "Unable to write to " + File);
+  EXPECT_EQ(Content(), before);
+  EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
+}
