@@ -180,6 +180,7 @@ class TCustomComm {
  private:
   void RaiseIfOpen() const;
   void ApplyTimeouts();
+  void StopEventThread();
 
   std::string deviceName_ = "Com2";
   TCommEventType monitorEvents_ = AllCommEvents;
@@ -194,6 +195,7 @@ class TCustomComm {
   std::unique_ptr<TCommEventChars> eventChars_;
   TFlowControl flowControl_ = TFlowControl::fcDefault;
   bool deviceGone_ = false;
+  bool closing_ = false;  // inside Close, waiting for the event thread
 };
 
 // The published component; adds nothing.

@@ -1,0 +1,50 @@
+#include "serial/async_comm.h"
+
+void TCustomComm::UpdateDataControlBlock() {
+  if (!Enabled()) return;
+  // Fields the component does not set keep the device's current values.
+  Handle->GetCommState(DataControlBlock);
+  TDCB& d = DataControlBlock;
+  d.BaudRate = BaudRateValue(baudRate_);
+  d.Parity = ParityValue(parity_);
+  d.StopBits = StopbitsValue(stopbits_);
+  d.ByteSize = DatabitsValue(databits_);
+  d.XonChar = eventChars_->XonChar();
+  d.XoffChar = eventChars_->XoffChar();
+  d.XonLim = static_cast<uint16_t>(readBufSize_ / 4);
+  d.XoffLim = static_cast<uint16_t>(readBufSize_ / 4);
+
+  if (flowControl_ != TFlowControl::fcDefault) {
+    d.Flags &= ~dcb::fOutxCtsFlow;
+    d.Flags = (d.Flags & ~dcb::fRtsControlMask) | (dcb::RTS_CONTROL_TOGGLE << dcb::fRtsControlShift);
+    d.Flags &= ~dcb::fOutxDsrFlow;
+    d.Flags = (d.Flags & ~dcb::fDtrControlMask) | (dcb::DTR_CONTROL_ENABLE << dcb::fDtrControlShift);
+    d.Flags &= ~(dcb::fOutX | dcb::fInX);
+    switch (flowControl_) {
+      case TFlowControl::fcCTS: d.Flags |= dcb::fOutxCtsFlow; break;
+      case TFlowControl::fcDTR: d.Flags |= dcb::fOutxDsrFlow; break;
+      case TFlowControl::fcSoftware: d.Flags |= dcb::fOutX | dcb::fInX; break;
+      case TFlowControl::fcNone:
+      case TFlowControl::fcDefault: break;
+    }
+  }
+
+  for (int i = 0; i <= static_cast<int>(TCommOption::coNullStrip); ++i) {
+    auto option = static_cast<TCommOption>(i);
+    if (options_.Contains(option))
+      d.Flags |= CommOptionBit(option);
+    else
+      d.Flags &= ~CommOptionBit(option);
+  }
+
+  if (!Handle->SetCommState(d)) RaiseCommError("Error updating DataControlBlock", Handle->LastError());
+}
+
+void TCustomComm::ApplyTimeouts() {
+  if (!Enabled()) return;
+  TCommTimeouts t;
+  t.ReadIntervalTimeout = charsTimeOut_ == 0 ? MAXDWORD : static_cast<uint32_t>(charsTimeOut_);
+  t.WriteTotalTimeoutConstant = 1500;
+  CommTimeouts = t;
+  if (!Handle->SetCommTimeouts(t)) RaiseCommError("Error updating CommTimeouts", Handle->LastError());
+}

@@ -1,0 +1,27 @@
+#include "serial/async_comm.h"
+#include "serial/comm_event_thread.h"
+
+void TCustomComm::HandleCommEvent(TCommEventThread*, uint32_t eventMask) {
+  if (!Enabled()) return;
+  Handle->ClearCommError(CommErrors, ComStat);
+  if (CommErrors & CE_DEVICEGONE) deviceGone_ = true;
+  for (int i = 0; i <= static_cast<int>(TCommEventState::evTxEmpty); ++i) {
+    uint32_t bit = CommEventBit(static_cast<TCommEventState>(i));
+    if (eventMask & bit) DispatchEvent(bit);
+  }
+}
+
+void TCustomComm::DispatchEvent(uint32_t eventBit) {
+  switch (eventBit) {
+    case EV_BREAK: if (OnBreak) OnBreak(this); break;
+    case EV_CTS: if (OnCTS) OnCTS(this); break;
+    case EV_DSR: if (OnDSR) OnDSR(this); break;
+    case EV_ERR: if (OnError) OnError(this, static_cast<int>(CommErrors)); break;
+    case EV_RING: if (OnRing) OnRing(this); break;
+    case EV_RLSD: if (OnRLSD) OnRLSD(this); break;
+    case EV_RXCHAR: if (OnRxChar) OnRxChar(this, static_cast<int>(ComStat.cbInQue)); break;
+    case EV_RXFLAG: if (OnRxFlag) OnRxFlag(this); break;
+    case EV_TXEMPTY: if (OnTxEmpty) OnTxEmpty(this); break;
+    default: break;
+  }
+}
