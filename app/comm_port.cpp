@@ -1,0 +1,221 @@
+#include "app/comm_port.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "app/utils.h"
+#include "toolkit/core/message_box.h"
+
+namespace {
+
+constexpr char CR = 13;
+constexpr char LF = 10;
+constexpr int ReadChunk = 512;
+constexpr int WaitStep = 100;  // ms; the time-out is counted in whole steps
+
+const char* const ReentryMessage = "TCommPort: another command is still waiting";
+
+}  // namespace
+
+TCommPort::TCommPort() {
+  SetReadBufSize(512);
+  SetFlowControl(TFlowControl::fcSoftware);
+  SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
+  SetOptions({});
+  OnRxChar = [this](TCustomComm* sender, int count) { HandleRxChar(sender, count); };
+}
+
+TCommPort::~TCommPort() {
+  // Deliveries served while the event thread stops must not reach a half-destroyed channel.
+  OnRxChar = nullptr;
+  Close();
+}
+
+void TCommPort::OpenPort() {
+  if (waitLoop_) {
+    // A reopened device loses the reply of the running wait.
+    portReset_ = true;
+    WakeWait();
+  }
+  Open();
+  portOpen_ = true;
+}
+
+void TCommPort::ClosePort() {
+  if (ModemSignal(2)) Close();
+  portOpen_ = false;
+  WakeWait();
+}
+
+void TCommPort::SendCommand(const std::string& command) {
+  if (busy_) throw ECommPort(ReentryMessage);
+  busy_ = true;
+  struct Release {
+    bool& busy;
+    ~Release() { busy = false; }
+  } release{busy_};
+
+  // The modem ignores a command line that begins too soon after the previous
+  // result code, so wait out the rest of the guard, handling events meanwhile.
+  if (lastResultCode_) {
+    using namespace std::chrono;
+    for (;;) {
+      const auto left = CommandGuard - (steady_clock::now() - *lastResultCode_);
+      if (left <= steady_clock::duration::zero()) break;
+      Delay(static_cast<int>(ceil<milliseconds>(left).count()));
+    }
+  }
+
+  // Stale input goes before the line is written: a fast modem may have
+  // answered already by the time the wait begins.
+  PurgeIn();
+  const std::string line = command + CR + LF;
+  const int written = Write(line.data(), static_cast<int>(line.size()));
+  writeFailed_ = written != static_cast<int>(line.size());
+  commandSent_ = true;
+}
+
+void TCommPort::WaitResponse(int timeOut) {
+  if (busy_) throw ECommPort(ReentryMessage);
+  busy_ = true;
+  struct EndOfWait {
+    TCommPort& port;
+    ~EndOfWait() {
+      port.respState_ = TRespState::rsIdle;
+      port.waitLoop_ = nullptr;
+      port.busy_ = false;
+      port.writeFailed_ = false;
+      port.commandSent_ = false;
+    }
+  } endOfWait{*this};
+
+  if (!commandSent_) PurgeIn();
+  response_.clear();
+  responseLength_ = 0;
+  respState_ = TRespState::rsScan;
+  portReset_ = false;
+
+  const bool limited = timeOut >= 0;
+  if (limited && timeOut < WaitStep) throw EResponseTimeOut();
+  const qint64 budget = static_cast<qint64>(timeOut / WaitStep) * WaitStep;
+
+  QElapsedTimer clock;
+  clock.start();
+  QEventLoop loop;
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+  waitLoop_ = &loop;
+
+  // Every end condition quits the loop; anything else that quits it only
+  // leads to a fresh check.
+  for (;;) {
+    if (respState_ == TRespState::rsOK) return;
+    if (respState_ == TRespState::rsError) throw EResponseError();
+    if (LineLost()) throw EDeviceLost();
+    if (limited) {
+      const qint64 left = budget - clock.elapsed();
+      if (left <= 0) throw EResponseTimeOut();
+      deadline.start(static_cast<int>(left));
+    }
+    loop.exec();
+  }
+}
+
+void TCommPort::Command(const std::string& command, int timeOut) {
+  if (busy_) throw ECommPort(ReentryMessage);
+  try {
+    SendCommand(command);
+    WaitResponse(timeOut);
+  } catch (const Exception&) {
+    ShowErrorBox("Error on COM Port");
+  }
+}
+
+void TCommPort::HandleRxChar(TCustomComm*, int count) {
+  char buffer[ReadChunk];
+  bool chunkDone = false;
+  while (count > 0) {
+    const int n = Read(buffer, std::min(count, ReadChunk));
+    if (n <= 0) return;
+    count -= n;
+    if (respState_ == TRespState::rsIdle || chunkDone) continue;
+
+    for (int i = 0; i < n && !chunkDone; ++i) {
+      const char c = buffer[i];
+      // CR and LF are never kept and never break a partial match.
+      if (c == CR || c == LF) continue;
+      AppendChar(c);
+      switch (c) {
+        case 'E':
+          respState_ = respState_ == TRespState::rsScan ? TRespState::rsGotE : TRespState::rsScan;
+          break;
+        case 'O':
+          if (respState_ == TRespState::rsScan)
+            respState_ = TRespState::rsGotO;
+          else if (respState_ == TRespState::rsGotERR)
+            respState_ = TRespState::rsGotERRO;
+          else
+            respState_ = TRespState::rsScan;
+          break;
+        case 'K':
+          if (respState_ == TRespState::rsGotO) {
+            DropLast(2);
+            respState_ = TRespState::rsOK;
+            chunkDone = true;
+          } else {
+            respState_ = TRespState::rsScan;
+          }
+          break;
+        case 'R':
+          if (respState_ == TRespState::rsGotE) {
+            respState_ = TRespState::rsGotER;
+          } else if (respState_ == TRespState::rsGotER) {
+            respState_ = TRespState::rsGotERR;
+          } else if (respState_ == TRespState::rsGotERRO) {
+            DropLast(5);
+            respState_ = TRespState::rsError;
+            chunkDone = true;
+          } else {
+            respState_ = TRespState::rsScan;
+          }
+          break;
+        default:
+          respState_ = TRespState::rsScan;
+          break;
+      }
+    }
+    if (chunkDone) {
+      lastResultCode_ = std::chrono::steady_clock::now();
+      WakeWait();
+    }
+  }
+}
+
+void TCommPort::DispatchEvent(uint32_t eventBit) {
+  TComm::DispatchEvent(eventBit);
+  // The vanished device is reported once, with nobody listening on OnError:
+  // the wait has to notice it here or it would never end.
+  if (DeviceGone()) WakeWait();
+}
+
+void TCommPort::AppendChar(char c) {
+  ++responseLength_;
+  if (response_.size() < MaxResponseLength) response_ += c;
+}
+
+// The bounded text stays the prefix of the reply it would hold unbounded.
+void TCommPort::DropLast(std::size_t count) {
+  responseLength_ -= std::min(count, responseLength_);
+  if (response_.size() > responseLength_) response_.resize(responseLength_);
+}
+
+bool TCommPort::LineLost() const { return DeviceGone() || !Enabled() || writeFailed_ || portReset_; }
+
+void TCommPort::WakeWait() {
+  if (waitLoop_) waitLoop_->quit();
+}
