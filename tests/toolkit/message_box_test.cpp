@@ -1,0 +1,178 @@
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "toolkit/core/message_box.h"
+#include "toolkit/core/scripted_message_boxes.h"
+#include "toolkit/widgets/qt_message_boxes.h"
+
+namespace {
+
+TMessageBoxRequest CancelIgnore() {
+  TMessageBoxRequest r;
+  r.Type = TMsgBoxType::mbtError;
+  r.Title = "Error";
+  r.Text = "Modem if OFF or not connected";
+  r.Buttons = {"Cancel", "&Ignore"};
+  r.DefaultButton = -1;
+  r.EscapeButton = 0;
+  return r;
+}
+
+// Acts on the modal box once it is up (polls; no time limit of its own).
+void WhenBoxIsUp(std::function<void(QMessageBox*)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(box);
+    }
+  });
+  timer->start(10);
+}
+
+}  // namespace
+
+TEST(MessageBoxes, DefaultAnswersEscapeAndWritesTheBoxToStderr) {
+  SetMessageBoxes(nullptr);
+  ::testing::internal::CaptureStderr();
+  const int answer = ShowMessageBox(TMsgBoxType::mbtError, "Error", "Modem if OFF or not connected",
+                                    {"Cancel", "&Ignore"}, -1, 0);
+  const std::string out = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(answer, 0);
+  EXPECT_NE(out.find("Modem if OFF or not connected"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"Error\""), std::string::npos) << out;
+  EXPECT_NE(out.find("&Ignore"), std::string::npos) << out;
+  EXPECT_EQ(ShowMessageBox(TMsgBoxType::mbtWarning, "W", "t", {"A", "B", "C"}, 0, 2), 2);
+}
+
+TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
+  ScriptedMessageBoxes boxes;
+  ShowErrorBox("Error on COM Port");
+  ShowMessageBox(TMsgBoxType::mbtWarning, "Warning", "Modem clock had to be resetted", {"OK"}, 0, 0);
+  ASSERT_EQ(boxes.Requests.size(), 2u);
+  const auto& e = boxes.Requests[0];
+  EXPECT_EQ(e.Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(e.Title, "Error");
+  EXPECT_EQ(e.Text, "Error on COM Port");
+  EXPECT_EQ(e.Buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(e.DefaultButton, 0);
+  EXPECT_EQ(e.EscapeButton, 0);
+  EXPECT_EQ(boxes.Requests[1].Type, TMsgBoxType::mbtWarning);
+  EXPECT_EQ(boxes.Texts(),
+            (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
+}
+
+TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {
+  ScriptedMessageBoxes boxes;
+  boxes.Answer("&Ignore");
+  boxes.Answer(0);
+  boxes.Answer("Retry");  // not a button of the box
+  boxes.Answer(5);        // neither
+  EXPECT_EQ(boxes.PendingAnswers(), 4u);
+  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 1);
+  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 0);
+  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 0);
+  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 0);
+  auto escapeIsIgnore = CancelIgnore();
+  escapeIsIgnore.EscapeButton = 1;
+  EXPECT_EQ(MessageBoxes().Show(escapeIsIgnore), 1);  // queue empty
+  EXPECT_EQ(boxes.Answers, (std::vector<int>{1, 0, 0, 0, 1}));
+  ASSERT_EQ(boxes.Mismatches.size(), 2u);
+  EXPECT_NE(boxes.Mismatches[0].find("Retry"), std::string::npos);
+}
+
+TEST(ScriptedMessageBoxes, OnShowSeesTheBoxBeforeItIsAnswered) {
+  ScriptedMessageBoxes boxes;
+  std::size_t answersWhenShown = 99;
+  boxes.OnShow = [&](const TMessageBoxRequest& r) {
+    EXPECT_EQ(r.Text, "Error on COM Port");
+    answersWhenShown = boxes.Answers.size();
+  };
+  ShowErrorBox("Error on COM Port");
+  EXPECT_EQ(answersWhenShown, 0u);
+}
+
+TEST(ScriptedMessageBoxes, InstallsForItsLifetimeAndNests) {
+  IMessageBoxes* before = &MessageBoxes();
+  {
+    ScriptedMessageBoxes outer;
+    EXPECT_EQ(&MessageBoxes(), &outer);
+    {
+      ScriptedMessageBoxes inner;
+      ShowErrorBox("inner");
+      EXPECT_EQ(inner.Texts(), std::vector<std::string>{"inner"});
+    }
+    ShowErrorBox("outer");
+    EXPECT_EQ(outer.Texts(), std::vector<std::string>{"outer"});
+  }
+  EXPECT_EQ(&MessageBoxes(), before);
+}
+
+TEST(QtMessageBoxes, BuildsTheBoxAsRequested) {
+  auto box = TQtMessageBoxes::CreateBox(CancelIgnore());
+  EXPECT_EQ(box->icon(), QMessageBox::Critical);
+  EXPECT_EQ(box->windowTitle(), "Error");
+  EXPECT_EQ(box->text(), "Modem if OFF or not connected");
+  QStringList captions;
+  QList<QPushButton*> buttons;
+  for (QAbstractButton* b : box->buttons()) {
+    buttons.append(qobject_cast<QPushButton*>(b));
+    captions << b->text();
+  }
+  EXPECT_EQ(captions, (QStringList{"Cancel", "&Ignore"}));
+  EXPECT_EQ(box->defaultButton(), nullptr);
+  for (QPushButton* b : buttons) EXPECT_FALSE(b->autoDefault()) << b->text().toStdString();
+  EXPECT_EQ(box->escapeButton(), buttons[0]);
+
+  auto warning = CancelIgnore();
+  warning.Type = TMsgBoxType::mbtWarning;
+  warning.Buttons = {"OK"};
+  warning.DefaultButton = 0;
+  auto w = TQtMessageBoxes::CreateBox(warning);
+  EXPECT_EQ(w->icon(), QMessageBox::Warning);
+  EXPECT_EQ(w->defaultButton()->text(), "OK");
+  warning.Type = TMsgBoxType::mbtInformation;
+  EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Information);
+  warning.Type = TMsgBoxType::mbtConfirmation;
+  EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Question);
+}
+
+TEST(QtMessageBoxes, EscapeAnswersTheEscapeButton) {
+  TQtMessageBoxes boxes;
+  auto request = CancelIgnore();
+  request.Buttons = {"&Ignore", "Cancel"};
+  request.EscapeButton = 1;
+  WhenBoxIsUp([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+  EXPECT_EQ(boxes.Show(request), 1);
+}
+
+TEST(QtMessageBoxes, AClickAnswersThatButton) {
+  TQtMessageBoxes boxes;
+  WhenBoxIsUp([](QMessageBox* box) {
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == "&Ignore") b->click();
+  });
+  EXPECT_EQ(boxes.Show(CancelIgnore()), 1);
+}
+
+TEST(QtMessageBoxes, AcceleratorAnswersItsButton) {
+  TQtMessageBoxes boxes;
+  WhenBoxIsUp([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_I, Qt::AltModifier); });
+  EXPECT_EQ(boxes.Show(CancelIgnore()), 1);
+}
+
+TEST(QtMessageBoxes, EnterWithoutADefaultButtonDoesNotAnswer) {
+  TQtMessageBoxes boxes;
+  bool enterAnswered = false;
+  WhenBoxIsUp([&](QMessageBox* box) {
+    QTest::keyClick(box, Qt::Key_Return);
+    enterAnswered = box->clickedButton() != nullptr;
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  EXPECT_EQ(boxes.Show(CancelIgnore()), 0);
+  EXPECT_FALSE(enterAnswered);
+}
