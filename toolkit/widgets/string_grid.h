@@ -336,13 +336,13 @@ class TStringGrid : public QAbstractScrollArea {
   void StructureChanged();
   void UpdateEditor();
   void EditorTextEdited(const QString& text);
-  bool EditorKey(int Key, Qt::KeyboardModifiers Shift, const QString& Text);
-  void EditorFocusLost();
+  void CancelEdit();
   void ShowEditorChar(const QString& ch);
+  void FocusLeft(Qt::FocusReason reason);
+  void FocusEnteredEditor(Qt::FocusReason reason);
   void DrawLines(QPainter& p, int ACol, int ARow, const TRect& cell);
   void DefaultCellBackground(QPainter& p, const TRect& rect, TGridDrawState state);
   int SizingLineAt(int X, int Y, bool& isColumn) const;
-  void MoveTexts(std::vector<QString>& list, int from, int to);
 
   std::vector<int> colWidths_;
   std::vector<int> rowHeights_;
@@ -372,13 +372,15 @@ class TStringGrid : public QAbstractScrollArea {
   int moveFrom_ = -1;
   bool mouseCapture_ = false;
   bool syncingScrollBars_ = false;
-  bool inFocusCell_ = false;
+  bool focusInside_ = false;  // the grid or its editor has the focus
+  bool destroying_ = false;
 
   std::unique_ptr<TInplaceEdit> editor_;
   bool editorMode_ = false;
   TGridCoord editCell_;
   QString editOriginal_;
-  bool loadingEditor_ = false;
+  bool loadingEditor_ = false;     // editor text set by the grid, not typed
+  bool writingFromEditor_ = false;
 
   QPainter* canvas_ = nullptr;
   bool loading_ = false;
