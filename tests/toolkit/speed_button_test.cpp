@@ -1,0 +1,187 @@
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include "toolkit/core/exception.h"
+#include "toolkit/core/scripted_message_boxes.h"
+#include "toolkit/widgets/speed_button.h"
+
+namespace {
+
+struct Bar {
+  QWidget Panel;
+  TSpeedButton* Add(int group, bool allowAllUp = false) {
+    auto* b = new TSpeedButton(&Panel);  // owned by the panel
+    b->setGeometry(static_cast<int>(Buttons.size()) * 40, 0, 39, 39);
+    b->SetGroupIndex(group);
+    b->SetAllowAllUp(allowAllUp);
+    b->SetFlat(true);
+    Buttons.push_back(b);
+    return b;
+  }
+  Bar() { Panel.resize(200, 40); }
+  void Show() {
+    Panel.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Panel));
+  }
+  std::vector<TSpeedButton*> Buttons;
+};
+
+QPixmap Solid(QColor c) {
+  QPixmap p(32, 32);
+  p.fill(c);
+  return p;
+}
+
+QColor CentreOf(QWidget* w) { return w->grab().toImage().pixelColor(w->width() / 2, w->height() / 2); }
+
+}  // namespace
+
+TEST(SpeedButton, StickyToggleBeforeOnClick) {
+  Bar bar;
+  TSpeedButton* b = bar.Add(1, true);
+  bar.Show();
+  std::vector<bool> downInClick;
+  b->OnClick = [&](QObject* sender) {
+    EXPECT_EQ(sender, b);
+    downInClick.push_back(b->Down());
+  };
+  QTest::mouseClick(b, Qt::LeftButton);
+  QTest::mouseClick(b, Qt::LeftButton);
+  QTest::mouseClick(b, Qt::LeftButton);
+  EXPECT_EQ(downInClick, (std::vector<bool>{true, false, true}));
+  EXPECT_TRUE(b->Down());
+}
+
+TEST(SpeedButton, GroupIsMutuallyExclusive) {
+  Bar bar;
+  TSpeedButton* a = bar.Add(2);
+  TSpeedButton* b = bar.Add(2);
+  TSpeedButton* other = bar.Add(3, true);
+  bar.Show();
+  int clicks = 0;
+  b->OnClick = [&](QObject*) { ++clicks; };
+  other->SetDown(true);
+  QTest::mouseClick(a, Qt::LeftButton);
+  EXPECT_TRUE(a->Down());
+  QTest::mouseClick(b, Qt::LeftButton);
+  EXPECT_TRUE(b->Down());
+  EXPECT_FALSE(a->Down());
+  EXPECT_TRUE(other->Down());  // another group
+  // Without AllowAllUp a click on the down button leaves it down, but clicks.
+  QTest::mouseClick(b, Qt::LeftButton);
+  EXPECT_TRUE(b->Down());
+  EXPECT_EQ(clicks, 2);
+  b->SetDown(false);
+  EXPECT_TRUE(b->Down());
+  a->SetDown(true);
+  EXPECT_TRUE(a->Down());
+  EXPECT_FALSE(b->Down());
+}
+
+TEST(SpeedButton, GroupsAreKeptPerParent) {
+  Bar one, two;
+  TSpeedButton* a = one.Add(1, true);
+  TSpeedButton* b = two.Add(1, true);
+  a->SetDown(true);
+  b->SetDown(true);
+  EXPECT_TRUE(a->Down());
+  EXPECT_TRUE(b->Down());
+}
+
+TEST(SpeedButton, AllowAllUpIsSharedByTheGroup) {
+  Bar bar;
+  TSpeedButton* a = bar.Add(4);
+  TSpeedButton* b = bar.Add(4);
+  a->SetAllowAllUp(true);
+  EXPECT_TRUE(b->AllowAllUp());
+  b->SetDown(true);
+  b->SetDown(false);
+  EXPECT_FALSE(b->Down());
+}
+
+TEST(SpeedButton, WithoutGroupItNeverStaysDown) {
+  Bar bar;
+  TSpeedButton* b = bar.Add(0);
+  bar.Show();
+  int clicks = 0;
+  b->OnClick = [&](QObject*) { ++clicks; };
+  b->SetDown(true);
+  EXPECT_FALSE(b->Down());
+  QTest::mouseClick(b, Qt::LeftButton);
+  EXPECT_FALSE(b->Down());
+  EXPECT_EQ(clicks, 1);
+  b->Click();
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST(SpeedButton, DisabledOrReleasedOutsideDoesNothing) {
+  Bar bar;
+  TSpeedButton* b = bar.Add(1, true);
+  bar.Show();
+  int clicks = 0;
+  b->OnClick = [&](QObject*) { ++clicks; };
+  b->SetEnabled(false);
+  QTest::mouseClick(b, Qt::LeftButton);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_FALSE(b->Down());
+  b->SetEnabled(true);
+  QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseMove(b, QPoint(100, 100));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(100, 100));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_FALSE(b->Down());
+  QTest::mouseClick(b, Qt::RightButton);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST(SpeedButton, ExceptionInOnClickIsShownNotPropagated) {
+  ScriptedMessageBoxes boxes;
+  Bar bar;
+  TSpeedButton* b = bar.Add(0);
+  bar.Show();
+  b->OnClick = [](QObject*) { throw Exception("'x' is not a valid integer value"); };
+  QTest::mouseClick(b, Qt::LeftButton);
+  ASSERT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(boxes.Requests[0].Text, "'x' is not a valid integer value");
+  EXPECT_EQ(boxes.Requests[0].Buttons, std::vector<std::string>{"OK"});
+}
+
+TEST(SpeedButton, PaintsTheGlyphForItsState) {
+  Bar bar;
+  TSpeedButton* b = bar.Add(0);
+  b->SetGlyph(Solid(Qt::blue), Solid(Qt::red));
+  bar.Show();
+  EXPECT_EQ(CentreOf(b), QColor(Qt::blue));
+  b->SetEnabled(false);
+  EXPECT_EQ(CentreOf(b), QColor(Qt::red));
+
+  // Only one picture: the disabled look is a grey of it.
+  b->SetGlyph(Solid(Qt::blue));
+  const QColor grey = CentreOf(b);
+  EXPECT_EQ(grey.red(), grey.green());
+  EXPECT_EQ(grey.green(), grey.blue());
+  b->SetEnabled(true);
+  EXPECT_EQ(CentreOf(b), QColor(Qt::blue));
+}
+
+TEST(SpeedButton, FlatShowsNoFrameUntilDown) {
+  Bar bar;
+  TSpeedButton* b = bar.Add(1, true);
+  b->SetGlyph(Solid(Qt::blue));
+  bar.Show();
+  auto corner = [&] { return b->grab().toImage().pixelColor(0, 0); };
+  const QColor up = corner();
+  b->SetDown(true);
+  EXPECT_NE(corner(), up);  // the sunken frame's shadow
+  b->SetDown(false);
+  EXPECT_EQ(corner(), up);
+}
+
+TEST(SpeedButton, HintIsTheToolTip) {
+  TSpeedButton b;
+  b.SetHint("Play selected message");
+  EXPECT_EQ(b.toolTip(), "Play selected message");
+  EXPECT_EQ(b.Hint(), "Play selected message");
+}
