@@ -1,5 +1,6 @@
 #include <cctype>
 
+#include "serial/device_path.h"
 #include "serial/os_serial.h"
 #include "serial/posix/posix_device.h"
 #include "serial/rfc2217/rfc2217_device.h"
@@ -24,7 +25,10 @@ bool ComPortPath(const std::string& name, std::string& path) {
 std::unique_ptr<TSerialDevice> OpenSerialDevice(const std::string& name, int& osError) {
   osError = 0;
   if (IsRfc2217Name(name)) return OpenRfc2217Device(name, osError);
+  return OpenPosixDevice(SerialDevicePath(name), osError);
+}
+
+std::string SerialDevicePath(const std::string& name) {
   std::string path;
-  if (!ComPortPath(name, path)) path = name;
-  return OpenPosixDevice(path, osError);
+  return ComPortPath(name, path) ? path : name;
 }

@@ -32,7 +32,11 @@
 // - HUPCL is cleared on open: releasing the port must not drop DTR and hang
 //   up the modem; the program drives DTR itself.
 // - The port is opened non-blocking, with flock (which also holds against
-//   root) and TIOCEXCL, in raw mode with VMIN = VTIME = 0.
+//   root) and TIOCEXCL, in raw mode with VMIN 1 and VTIME 0: non-blocking,
+//   an empty queue then reads as EAGAIN and only a hang-up reads 0 bytes.
+// - Every setting is read back after it is applied; what the driver did not
+//   take fails with EINVAL and the previous settings are restored. A pty,
+//   for one, forces 8 data bits and no parity.
 //
 // Events: EV_RXCHAR when bytes arrived that no ClearCommError has counted
 // yet (poll for input, without a busy loop even when bytes stay unread);

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "serial/posix/line_settings.h"
 #include "serial/posix/posix_serial_device.h"
 #include "serial/posix/termios2_rate.h"
 
@@ -11,7 +12,9 @@ namespace {
 constexpr tcflag_t kCflagMask = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
 constexpr tcflag_t kIflagMask = INPCK | IXON | IXOFF;
 
-bool Valid(const TDCB& d) {
+}  // namespace
+
+bool LineSettingsValid(const TDCB& d) {
   if (d.ByteSize < 5 || d.ByteSize > 8) return false;
   if (d.Parity > SPACEPARITY || d.StopBits > TWOSTOPBITS) return false;
   if (d.StopBits == ONE5STOPBITS && d.ByteSize != 5) return false;
@@ -23,6 +26,8 @@ bool Valid(const TDCB& d) {
   if ((d.Flags & (dcb::fOutX | dcb::fInX)) && d.XonChar == d.XoffChar) return false;
   return true;
 }
+
+namespace {
 
 bool WantsCrtscts(const TDCB& d) {
   return (d.Flags & dcb::fOutxCtsFlow) || dcb::RtsControl(d.Flags) == dcb::RTS_CONTROL_HANDSHAKE;
@@ -37,7 +42,9 @@ tcflag_t SizeFlag(uint8_t size) {
   }
 }
 
-void Encode(const TDCB& d, termios& t) {
+}  // namespace
+
+void EncodeLineSettings(const TDCB& d, termios& t) {
   t.c_cflag &= ~kCflagMask;
   t.c_cflag |= SizeFlag(d.ByteSize);
   switch (d.Parity) {
@@ -57,18 +64,12 @@ void Encode(const TDCB& d, termios& t) {
   t.c_cc[VSTOP] = static_cast<cc_t>(d.XoffChar);
 }
 
-bool SameSettings(const termios& a, const termios& b) {
+bool SameLineSettings(const termios& a, const termios& b) {
   return (a.c_cflag & kCflagMask) == (b.c_cflag & kCflagMask) && (a.c_iflag & kIflagMask) == (b.c_iflag & kIflagMask) &&
          a.c_cc[VSTART] == b.c_cc[VSTART] && a.c_cc[VSTOP] == b.c_cc[VSTOP];
 }
 
-}  // namespace
-
-bool TPosixSerialDevice::GetCommState(TDCB& out) {
-  termios t{};
-  uint32_t rate = 0;
-  if (tcgetattr(fd_, &t) != 0 || !GetLineRate(fd_, rate)) return Fail(errno);
-  TDCB d = dcb_;  // what termios cannot hold, as last set
+void DecodeLineSettings(const termios& t, uint32_t rate, TDCB& d) {
   d.BaudRate = rate;
   switch (t.c_cflag & CSIZE) {
     case CS5: d.ByteSize = 5; break;
@@ -104,18 +105,26 @@ bool TPosixSerialDevice::GetCommState(TDCB& out) {
   }
   d.XonChar = static_cast<char>(t.c_cc[VSTART]);
   d.XoffChar = static_cast<char>(t.c_cc[VSTOP]);
+}
+
+bool TPosixSerialDevice::GetCommState(TDCB& out) {
+  termios t{};
+  uint32_t rate = 0;
+  if (tcgetattr(fd_, &t) != 0 || !GetLineRate(fd_, rate)) return Fail(errno);
+  TDCB d = dcb_;  // what termios cannot hold, as last set
+  DecodeLineSettings(t, rate, d);
   out = d;
   return true;
 }
 
 bool TPosixSerialDevice::SetCommState(const TDCB& d) {
-  if (!Valid(d)) return Fail(EINVAL);
+  if (!LineSettingsValid(d)) return Fail(EINVAL);
   termios before{};
   uint32_t rateBefore = 0;
   if (tcgetattr(fd_, &before) != 0 || !GetLineRate(fd_, rateBefore)) return Fail(errno);
 
   termios wanted = before;
-  Encode(d, wanted);
+  EncodeLineSettings(d, wanted);
   if (tcsetattr(fd_, TCSANOW, &wanted) != 0) return Fail(errno);
   if (!SetLineRate(fd_, d.BaudRate)) {
     int error = errno;
@@ -125,7 +134,7 @@ bool TPosixSerialDevice::SetCommState(const TDCB& d) {
   // Read back: catches a flag the driver dropped and a rate it rounded.
   termios got{};
   uint32_t rate = 0;
-  if (tcgetattr(fd_, &got) != 0 || !GetLineRate(fd_, rate) || !SameSettings(got, wanted) || rate != d.BaudRate) {
+  if (tcgetattr(fd_, &got) != 0 || !GetLineRate(fd_, rate) || !SameLineSettings(got, wanted) || rate != d.BaudRate) {
     tcsetattr(fd_, TCSANOW, &before);
     SetLineRate(fd_, rateBefore);
     return Fail(EINVAL);

@@ -51,7 +51,9 @@ bool TPosixSerialDevice::Prepare() {
   t.c_cflag |= CLOCAL | CREAD;
   t.c_cflag &= ~HUPCL;
   t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
-  t.c_cc[VMIN] = 0;
+  // With O_NONBLOCK, VMIN 1 makes an empty queue read as EAGAIN, so a read of
+  // 0 bytes can only mean a hang-up (VMIN 0 would return 0 for both).
+  t.c_cc[VMIN] = 1;
   t.c_cc[VTIME] = 0;
   if (tcsetattr(fd_, TCSANOW, &t) != 0) return false;
 

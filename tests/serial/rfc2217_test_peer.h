@@ -65,7 +65,7 @@ class TPeer {
     const char c = 'x';
     [[maybe_unused]] ssize_t r = write(stopPipe_[1], &c, 1);
     thread_.join();
-    CloseConnection();
+    if (conn_ >= 0) close(conn_);
     close(listen_);
     close(stopPipe_[0]);
     close(stopPipe_[1]);
@@ -87,13 +87,12 @@ class TPeer {
     }
   }
 
-  // Closes the current connection (the client sees the server hang up).
+  // Hangs up the current connection (the peer's thread releases it).
   void CloseConnection() {
     std::lock_guard lock(mu_);
     if (conn_ >= 0) {
       shutdown(conn_, SHUT_RDWR);
-      close(conn_);
-      conn_ = -1;
+      closeRequested_ = true;
     }
   }
 
@@ -131,6 +130,11 @@ class TPeer {
       int conn;
       {
         std::lock_guard lock(mu_);
+        if (closeRequested_) {
+          close(conn_);
+          conn_ = -1;
+          closeRequested_ = false;
+        }
         conn = conn_;
       }
       pollfd fds[3] = {{stopPipe_[0], POLLIN, 0}, {listen_, POLLIN, 0}, {conn, short(paused_ ? 0 : POLLIN), 0}};
@@ -143,6 +147,7 @@ class TPeer {
             std::lock_guard lock(mu_);
             if (conn_ >= 0) close(conn_);
             conn_ = c;
+            closeRequested_ = false;
             ++accepted_;
           }
           if (onConnect_) onConnect_(*this);
@@ -150,14 +155,15 @@ class TPeer {
       }
       if (conn >= 0 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
         char buf[4096];
-        const ssize_t n = recv(conn, buf, sizeof buf, MSG_DONTWAIT);
         std::lock_guard lock(mu_);
+        const ssize_t n = recv(conn, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
           received_.append(buf, static_cast<size_t>(n));
           cv_.notify_all();
-        } else if (n == 0 && conn_ == conn) {
+        } else if (n == 0) {
           close(conn_);
           conn_ = -1;
+          closeRequested_ = false;
         }
       }
     }
@@ -172,6 +178,7 @@ class TPeer {
   mutable std::condition_variable cv_;
   int conn_ = -1;
   int accepted_ = 0;
+  bool closeRequested_ = false;
   std::string received_;
   std::thread thread_;
 };

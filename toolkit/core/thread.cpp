@@ -83,6 +83,12 @@ bool CheckSynchronize() {
   return ran;
 }
 
+size_t PendingHandOvers() {
+  auto& s = Sync();
+  std::lock_guard lock(s.Lock);
+  return s.Queue.size();
+}
+
 TThread::TThread() = default;
 
 TThread::~TThread() {

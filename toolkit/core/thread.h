@@ -10,6 +10,7 @@
 // the window thread waits for its end cannot deadlock.
 
 #include <atomic>
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -70,3 +71,6 @@ bool IsMainThread();
 // Runs every pending hand-over; window thread only (elsewhere it does
 // nothing). Returns whether any ran.
 bool CheckSynchronize();
+
+// Hand-overs queued and not yet started.
+size_t PendingHandOvers();
