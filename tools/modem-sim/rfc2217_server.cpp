@@ -128,15 +128,19 @@ void Rfc2217Server::AddPollFds(std::vector<pollfd>& fds) {
 }
 
 void Rfc2217Server::HandlePoll(const std::vector<pollfd>& fds) {
+  // The client first: a program that closes and at once reopens the port has
+  // its old connection's end and its new connection ready in the same round.
+  bool acceptReady = false;
   for (auto& p : fds) {
     if (p.revents == 0) continue;
     if (p.fd == listen_) {
-      Accept();
+      acceptReady = true;
     } else if (p.fd == client_) {
       if (p.revents & POLLOUT) Flush();
       if (client_ >= 0 && (p.revents & (POLLIN | POLLHUP | POLLERR))) ReadClient();
     }
   }
+  if (acceptReady) Accept();
 }
 
 void Rfc2217Server::Accept() {
@@ -148,6 +152,13 @@ void Rfc2217Server::Accept() {
   getnameinfo(reinterpret_cast<sockaddr*>(&addr), len, host, sizeof host, serv, sizeof serv,
               NI_NUMERICHOST | NI_NUMERICSERV);
   std::string peer = std::string(host) + ":" + serv;
+  // The previous client may have closed after the last poll: read what it left
+  // (its end included) before deciding the line is busy.
+  for (int i = 0; i < 64 && client_ >= 0; ++i) {
+    pollfd p{client_, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0) break;
+    ReadClient();
+  }
   if (client_ >= 0) {
     // One modem, one line: a second client is turned away, not queued.
     log_.Event("REJECT", peer + " busy");

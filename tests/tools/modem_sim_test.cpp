@@ -1,0 +1,760 @@
+// The modem emulator driven with raw bytes over a real pty and over TCP.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/common/modem_sim.h"
+
+using orvix::test::LogTime;
+using orvix::test::ModemSim;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+namespace {
+
+constexpr auto kReplyTimeout = 5000ms;
+
+bool EndsWith(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// Reads from fd until the data ends with `end`, the peer is gone or the time is up.
+// `reads` counts the reads that returned data.
+std::string ReadUntil(int fd, const std::string& end, std::chrono::milliseconds timeout = kReplyTimeout,
+                      int* reads = nullptr, bool* gone = nullptr) {
+  std::string got;
+  auto deadline = Clock::now() + timeout;
+  while (end.empty() || !EndsWith(got, end)) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) break;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+    char buf[512];
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+    if (n <= 0) {
+      if (gone) *gone = true;
+      break;
+    }
+    got.append(buf, static_cast<size_t>(n));
+    if (reads) ++*reads;
+  }
+  return got;
+}
+
+void WriteAll(int fd, const std::string& bytes) {
+  size_t off = 0;
+  while (off < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + off, bytes.size() - off);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+      std::this_thread::sleep_for(1ms);
+      continue;
+    }
+    ASSERT_GT(n, 0) << strerror(errno);
+    off += static_cast<size_t>(n);
+  }
+}
+
+// The program's side of the pty, opened the way the serial component does.
+class PtyPort {
+ public:
+  explicit PtyPort(const std::string& path) {
+    fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd_ < 0) throw std::runtime_error("open " + path + ": " + strerror(errno));
+    termios tio{};
+    tcgetattr(fd_, &tio);
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tcsetattr(fd_, TCSANOW, &tio);
+  }
+  ~PtyPort() {
+    if (fd_ >= 0) close(fd_);
+  }
+  PtyPort(const PtyPort&) = delete;
+  PtyPort& operator=(const PtyPort&) = delete;
+  int Fd() const { return fd_; }
+
+  // Sends a command line with CR LF and returns the reply up to its result code.
+  std::string Command(const std::string& cmd, const std::string& end = "OK\r\n") {
+    std::this_thread::sleep_for(110ms);  // the guard time after the previous result
+    WriteAll(fd_, cmd + "\r\n");
+    return ReadUntil(fd_, end);
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+// A minimal RFC 2217 client of the test's own, to see the wire as it is.
+class TelnetPeer {
+ public:
+  explicit TelnetPeer(int port, bool offerComPort = true) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
+      throw std::runtime_error(std::string("connect: ") + strerror(errno));
+    int one = 1;
+    setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (offerComPort) Raw({255, 251, 44});  // IAC WILL COM-PORT-OPTION
+  }
+  ~TelnetPeer() { Close(); }
+  TelnetPeer(const TelnetPeer&) = delete;
+  TelnetPeer& operator=(const TelnetPeer&) = delete;
+
+  void Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+  void Raw(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes) s += static_cast<char>(b);
+    RawBytes(s);
+  }
+  void RawBytes(const std::string& s) {
+    if (send(fd_, s.data(), s.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(s.size()))
+      throw std::runtime_error("send failed");
+  }
+  void ComPort(std::initializer_list<int> payload) {
+    std::string s{'\xff', '\xfa', 44};
+    for (int b : payload) {
+      s += static_cast<char>(b);
+      if (b == 255) s += static_cast<char>(b);
+    }
+    s += "\xff\xf0";
+    RawBytes(s);
+  }
+  // Data with IAC doubled, as a client sends it.
+  void Data(const std::string& d) {
+    std::string s;
+    for (char c : d) {
+      s += c;
+      if (c == '\xff') s += c;
+    }
+    RawBytes(s);
+  }
+  std::string Command(const std::string& cmd, const std::string& end = "OK\r\n") {
+    std::this_thread::sleep_for(110ms);
+    size_t from = data_.size();
+    Data(cmd + "\r\n");
+    ReadUntilData(end, from);
+    return data_.substr(from);
+  }
+
+  // Receives and decodes until the data received since `from` ends with `end`.
+  bool ReadUntilData(const std::string& end, size_t from, std::chrono::milliseconds timeout = kReplyTimeout) {
+    return Pump([&] { return EndsWith(data_.substr(std::min(from, data_.size())), end); }, timeout);
+  }
+  // Receives until a Com Port subnegotiation with the given server code arrives; returns its value bytes.
+  std::optional<std::string> WaitComPort(int code, std::chrono::milliseconds timeout = kReplyTimeout) {
+    std::optional<std::string> found;
+    Pump(
+        [&] {
+          for (size_t i = 0; i < subneg_.size(); ++i)
+            if (subneg_[i].size() >= 2 && subneg_[i][0] == 44 && static_cast<uint8_t>(subneg_[i][1]) == code) {
+              found = subneg_[i].substr(2);
+              subneg_.erase(subneg_.begin() + static_cast<long>(i));
+              return true;
+            }
+          return false;
+        },
+        timeout);
+    return found;
+  }
+  bool WaitClosed(std::chrono::milliseconds timeout = kReplyTimeout) {
+    return Pump([&] { return closed_; }, timeout);
+  }
+
+  const std::string& DataSoFar() const { return data_; }
+  const std::vector<std::string>& Options() const { return options_; }
+
+ private:
+  template <class Done>
+  bool Pump(Done done, std::chrono::milliseconds timeout) {
+    auto deadline = Clock::now() + timeout;
+    while (!done()) {
+      if (closed_) return false;
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) return false;
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+      char buf[1024];
+      ssize_t n = recv(fd_, buf, sizeof buf, 0);
+      if (n <= 0) {
+        closed_ = true;
+        continue;
+      }
+      for (ssize_t i = 0; i < n; ++i) Decode(static_cast<uint8_t>(buf[i]));
+    }
+    return true;
+  }
+  void Decode(uint8_t c) {
+    switch (state_) {
+      case 0:
+        if (c == 255) state_ = 1;
+        else data_ += static_cast<char>(c);
+        break;
+      case 1:
+        if (c == 255) {
+          data_ += static_cast<char>(c);
+          state_ = 0;
+        } else if (c >= 251) {
+          verb_ = c;
+          state_ = 2;
+        } else if (c == 250) {
+          sb_.clear();
+          state_ = 3;
+        } else state_ = 0;
+        break;
+      case 2:
+        options_.push_back(std::string{static_cast<char>(verb_), static_cast<char>(c)});
+        state_ = 0;
+        break;
+      case 3:
+        if (c == 255) state_ = 4;
+        else sb_ += static_cast<char>(c);
+        break;
+      case 4:
+        if (c == 240) {
+          subneg_.push_back(sb_);
+          state_ = 0;
+        } else {
+          sb_ += static_cast<char>(c);
+          state_ = 3;
+        }
+        break;
+    }
+  }
+
+  int fd_ = -1;
+  int state_ = 0;
+  uint8_t verb_ = 0;
+  bool closed_ = false;
+  std::string data_, sb_;
+  std::vector<std::string> subneg_;
+  std::vector<std::string> options_;
+};
+
+std::vector<std::string> NetArgs(std::vector<std::string> more = {}) {
+  std::vector<std::string> a{"--listen", "127.0.0.1:0"};
+  a.insert(a.end(), more.begin(), more.end());
+  return a;
+}
+
+const char kStore[] =
+    "memory 40\n"
+    "clock running 4 6 30\n"
+    "welcome 20\n"
+    "full-welcome 0\n"
+    "message voice 15 0 3 14   # first\n"
+    "message fax 2 1 10 5\n"
+    "message data 0 2 11 59\n"
+    "message voice 30 255 0 0\n"
+    "message undef 0 3 0 1\n";
+
+// --- The AT dialect -----------------------------------------------------
+
+TEST(ModemSimDialect, SetUpCommandsAndSelfModeQuery) {
+  ModemSim sim;
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+  for (const char* cmd : {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"})
+    EXPECT_EQ(port.Command(cmd), "\r\nOK\r\n") << cmd;
+  EXPECT_EQ(port.Command("AT+MCS?"), "\r\n1\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("at+mcs?"), "\r\n1\r\n\r\nOK\r\n") << "commands are case-insensitive";
+  EXPECT_EQ(port.Command("AT+XYZ", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_EQ(port.Command("AT+MCS=7", "ERROR\r\n"), "\r\nERROR\r\n");
+  // A bare CR ends a command as well as CR LF.
+  std::this_thread::sleep_for(110ms);
+  WriteAll(port.Fd(), "AT+MCW\r");
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+}
+
+TEST(ModemSimDialect, StoreSummaryAndMessages) {
+  ModemSim sim({}, kStore);
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MSR=0"), "\r\n40,0,2,0,3,0,20,0\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=001"), "\r\n001,002,015,000,000,000,003,014\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=002"), "\r\n002,001,002,000,000,001,010,005\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=003"), "\r\n003,003,000,000,000,002,011,059\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=004"), "\r\n004,002,030,000,000,255,000,000\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=005"), "\r\n005,000,000,000,000,003,000,001\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=006", "ERROR\r\n"), "\r\nERROR\r\n");
+}
+
+TEST(ModemSimDialect, ClockQueryAndReset) {
+  {
+    ModemSim sim({}, kStore);
+    PtyPort port(sim.Device());
+    std::string r = port.Command("AT+MCC?");
+    EXPECT_EQ(r.substr(0, 6), "\r\n004,") << r;
+  }
+  ModemSim sim({}, "clock off\nmessage voice 3 255 0 0\n");
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MCC?").substr(0, 6), "\r\n255,");
+  EXPECT_EQ(port.Command("AT+MCC"), "\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MCC?"), "\r\n000,000,000\r\n\r\nOK\r\n");
+}
+
+TEST(ModemSimDialect, PlayWaitsForTheScaledDuration) {
+  ModemSim sim({"--speed", "0.02"}, kStore);  // 15 s voice -> 300 ms, 20 s welcome -> 400 ms
+  PtyPort port(sim.Device());
+  std::this_thread::sleep_for(110ms);
+  auto t0 = Clock::now();
+  WriteAll(port.Fd(), "AT+MVP=1\r\n");
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+  EXPECT_GE(Clock::now() - t0, 290ms);
+  std::this_thread::sleep_for(110ms);
+  t0 = Clock::now();
+  WriteAll(port.Fd(), "AT+MVP=0\r\n");
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+  EXPECT_GE(Clock::now() - t0, 390ms);
+  EXPECT_EQ(port.Command("AT+MVP=2", "ERROR\r\n"), "\r\nERROR\r\n") << "a fax cannot be played";
+  EXPECT_EQ(port.Command("AT+MVP=9", "ERROR\r\n"), "\r\nERROR\r\n") << "no such message";
+  EXPECT_EQ(port.Command("AT+MVP=255", "ERROR\r\n"), "\r\nERROR\r\n") << "no full-memory welcome";
+  EXPECT_EQ(port.Command("AT+MVP=", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_TRUE(sim.WaitForLog("PLAY msg=1 ms=300"));
+}
+
+TEST(ModemSimDialect, EraseEmptiesTheStoreButKeepsWelcomes) {
+  ModemSim sim({"--speed", "0.01"}, kStore);
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MEM"), "\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=0"), "\r\n0,0,0,0,0,0,20,0\r\n\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=001", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_EQ(port.Command("AT+MVP=0"), "\r\nOK\r\n");
+}
+
+TEST(ModemSimDialect, DefaultModemHasVoiceFaxWelcomeAndRunningClock) {
+  ModemSim sim;
+  PtyPort port(sim.Device());
+  std::string r = port.Command("AT+MSR=0");
+  int f[8] = {};
+  ASSERT_EQ(std::sscanf(r.c_str(), "\r\n%d,%d,%d,%d,%d,%d,%d,%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6],
+                        &f[7]),
+            8)
+      << r;
+  EXPECT_GT(f[2], 0) << "voice messages";
+  EXPECT_GT(f[4], 0) << "fax messages";
+  EXPECT_GT(f[6], 0) << "welcome";
+  EXPECT_NE(port.Command("AT+MCC?").substr(0, 5), "\r\n255");
+}
+
+// --- Scenarios ----------------------------------------------------------
+
+TEST(ModemSimScenario, ShippedScenariosLoad) {
+  for (const char* name : {"demo", "clock-off", "flaky-line"}) {
+    std::string path = std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/" + name + ".scn";
+    ModemSim sim({"--scenario", path});
+    PtyPort port(sim.Device());
+    EXPECT_NE(port.Command("AT+MSR=0").find("OK\r\n"), std::string::npos) << name;
+  }
+}
+
+TEST(ModemSimScenario, MistakesAreRejectedWithTheLine) {
+  for (const char* bad : {"message voice\n", "message tape 1 0 0 0\n", "clock maybe\n", "fault AT+MCW explode\n",
+                          "fault AT+MCW @0 error\n", "welcome -3\n", "colour blue\n"}) {
+    EXPECT_THROW(ModemSim({}, std::string("memory 5\n") + bad), std::runtime_error) << bad;
+  }
+}
+
+// --- Faults -------------------------------------------------------------
+
+TEST(ModemSimFaults, ErrorNoAnswerAndOccurrence) {
+  ModemSim sim({}, "fault AT+MCW error\nfault AT+MCD=1 @2 noanswer\n");
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MCW", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_EQ(port.Command("AT+MCD=1"), "\r\nOK\r\n") << "only the second one is lost";
+  std::this_thread::sleep_for(110ms);
+  WriteAll(port.Fd(), "AT+MCD=1\r\n");
+  ASSERT_TRUE(sim.WaitForLog("NOREPLY fault AT+MCD=1"));
+  EXPECT_EQ(port.Command("AT+MCD=1"), "\r\nOK\r\n") << "nothing of the lost reply comes late";
+}
+
+TEST(ModemSimFaults, DelayGarbageLowercaseNoLineBreaksEcho) {
+  ModemSim sim({}, "fault AT+MCW delay 300\n"
+                   "fault AT+MCM=1 garbage \\x01AB\\xFF\n"
+                   "fault AT+MCR=3 lowercase\n"
+                   "fault AT+MCS? nolinebreaks\n"
+                   "fault AT+MCD=1 @1 echo\n");
+  PtyPort port(sim.Device());
+  std::this_thread::sleep_for(110ms);
+  auto t0 = Clock::now();
+  WriteAll(port.Fd(), "AT+MCW\r\n");
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+  EXPECT_GE(Clock::now() - t0, 290ms);
+  EXPECT_EQ(port.Command("AT+MCM=1"), std::string("\x01" "AB\xff\r\nOK\r\n"));
+  EXPECT_EQ(port.Command("AT+MCR=3", "ok\r\n"), "\r\nok\r\n");
+  EXPECT_EQ(port.Command("AT+MCS?", "OK"), "0OK");
+  EXPECT_EQ(port.Command("AT+MCD=1"), "AT+MCD=1\r\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MCD=1"), "\r\nOK\r\n") << "echo belongs to the faulty command only";
+}
+
+TEST(ModemSimFaults, EchoForEveryLine) {
+  ModemSim sim({"--echo"});
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MCW"), "AT+MCW\r\r\nOK\r\n");
+}
+
+TEST(ModemSimFaults, SplitReplyComesInSeveralWrites) {
+  ModemSim sim({}, "fault AT+MCS? split 1 40\n");
+  PtyPort port(sim.Device());
+  std::this_thread::sleep_for(110ms);
+  WriteAll(port.Fd(), "AT+MCS?\r\n");
+  int reads = 0;
+  auto t0 = Clock::now();
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n");
+  // 11 pieces, 40 ms apart: at least 400 ms, and never all in one read.
+  EXPECT_GE(Clock::now() - t0, 380ms);
+  EXPECT_GE(reads, 2);
+}
+
+TEST(ModemSimFaults, PacingSpacesTheBytes) {
+  // At 300 baud a byte takes 33.3 ms; "\r\n0\r\n\r\nOK\r\n" is 11 bytes.
+  for (auto args : {std::vector<std::string>{"--baud", "300"}, std::vector<std::string>{}}) {
+    ModemSim sim(args, args.empty() ? "fault AT+MCS? pace 300\n" : "");
+    PtyPort port(sim.Device());
+    std::this_thread::sleep_for(110ms);
+    WriteAll(port.Fd(), "AT+MCS?\r\n");
+    int reads = 0;
+    auto t0 = Clock::now();
+    EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n");
+    EXPECT_GE(Clock::now() - t0, 300ms);
+    EXPECT_GE(reads, 2);
+  }
+}
+
+TEST(ModemSimFaults, DropClosesThePtyAndANewOneTakesItsPlace) {
+  std::string dir = testing::TempDir();
+  std::string link = dir + "/orvix-sim-drop-link";
+  unlink(link.c_str());
+  ModemSim sim({"--link", link}, "fault AT+MCW drop 3\n");
+  PtyPort port(sim.Device());
+  std::this_thread::sleep_for(110ms);
+  WriteAll(port.Fd(), "AT+MCW\r\n");
+  bool gone = false;
+  std::string got = ReadUntil(port.Fd(), "", 5000ms, nullptr, &gone);
+  EXPECT_TRUE(gone) << "the program's side sees the device vanish";
+  // The hang-up may flush what the program had not read yet.
+  EXPECT_EQ(got, std::string("\r\nO").substr(0, got.size()));
+  ASSERT_TRUE(sim.WaitForLog(" DROP "));
+  auto lines = sim.LogEvents("PTY");
+  ASSERT_EQ(lines.size(), 2u);
+  // The link follows the new pty, which works.
+  PtyPort again(link);
+  EXPECT_EQ(again.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+}
+
+TEST(ModemSimFaults, WildcardPatterns) {
+  ModemSim sim({}, "message voice 5 0 1 2\nfault AT+MSR=* lowercase\nfault * @3 error\n");
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MSR=001", "ok\r\n").substr(0, 6), "\r\n001,");
+  EXPECT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n");
+  EXPECT_EQ(port.Command("AT+MSR=0", "error\r\n"), "\r\nerror\r\n") << "third line of all: error, lower case";
+}
+
+// --- Guard time and log ---------------------------------------------------
+
+TEST(ModemSimLog, GuardViolationIsReported) {
+  ModemSim sim({"--guard", "5000"});  // any quick follow-up is too early
+  PtyPort port(sim.Device());
+  WriteAll(port.Fd(), "AT+MCW\r\n");
+  ReadUntil(port.Fd(), "OK\r\n");
+  WriteAll(port.Fd(), "AT+MCD=1\r\n");
+  ReadUntil(port.Fd(), "OK\r\n");
+  auto v = sim.WaitForLog("GUARD-VIOLATION");
+  ASSERT_TRUE(v);
+  EXPECT_NE(v->find(" AT+MCD=1"), std::string::npos) << *v;
+  EXPECT_EQ(sim.LogEvents("GUARD-VIOLATION").size(), 1u) << "the first command has no previous result";
+}
+
+TEST(ModemSimLog, RespectedGuardIsNotReported) {
+  ModemSim sim;
+  PtyPort port(sim.Device());
+  for (int i = 0; i < 3; ++i) port.Command("AT+MCW");  // each waits 110 ms first
+  ASSERT_EQ(sim.LogEvents("TX").size(), 3u);
+  EXPECT_TRUE(sim.LogEvents("GUARD-VIOLATION").empty());
+}
+
+TEST(ModemSimLog, CommandsBeforeTheReplyEndedAreReported) {
+  ModemSim sim({"--speed", "0.02"}, kStore);
+  PtyPort port(sim.Device());
+  WriteAll(port.Fd(), "AT+MVP=1\r\nAT+MCW\r\n");
+  ReadUntil(port.Fd(), "OK\r\n\r\nOK\r\n");
+  auto v = sim.WaitForLog("GUARD-VIOLATION");
+  ASSERT_TRUE(v);
+  EXPECT_NE(v->find("GUARD-VIOLATION -1 AT+MCW"), std::string::npos) << *v;
+}
+
+TEST(ModemSimLog, EveryLineAndReplyIsStampedInOrder) {
+  ModemSim sim;
+  PtyPort port(sim.Device());
+  port.Command("AT+MCS?");
+  port.Command("AT+MCW");
+  auto rx = sim.LogEvents("RX");
+  auto tx = sim.LogEvents("TX");
+  ASSERT_EQ(rx.size(), 2u);
+  ASSERT_EQ(tx.size(), 2u);
+  EXPECT_NE(rx[0].find("RX AT+MCS?"), std::string::npos);
+  EXPECT_NE(tx[0].find("TX \\r\\n0\\r\\n\\r\\nOK\\r\\n"), std::string::npos) << tx[0];
+  EXPECT_LE(LogTime(rx[0]), LogTime(tx[0]));
+  EXPECT_LE(LogTime(tx[0]) + 100, LogTime(rx[1])) << "the helper waited the guard time";
+}
+
+// --- Pty lifetime ---------------------------------------------------------
+
+TEST(ModemSimPty, SurvivesManyOpensAndClosesAndDoesNotSpin) {
+  std::string link = testing::TempDir() + "/orvix-sim-link";
+  unlink(link.c_str());
+  {
+    ModemSim sim({"--link", link});
+    char target[256] = {};
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_EQ(sim.Device(), target);
+    for (int i = 0; i < 15; ++i) {
+      PtyPort port(link);
+      ASSERT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n") << "round " << i;
+    }
+    double before = sim.CpuSeconds();
+    std::this_thread::sleep_for(1s);
+    EXPECT_LT(sim.CpuSeconds() - before, 0.1) << "idle with the slave closed";
+    int status = sim.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  struct stat st {};
+  EXPECT_NE(lstat(link.c_str(), &st), 0) << "the link is removed at exit";
+}
+
+TEST(ModemSimPty, IdleWhileTheProgramHoldsThePortOpen) {
+  ModemSim sim;
+  PtyPort port(sim.Device());
+  port.Command("AT+MCW");
+  double before = sim.CpuSeconds();
+  std::this_thread::sleep_for(1s);
+  EXPECT_LT(sim.CpuSeconds() - before, 0.1);
+}
+
+// --- RFC 2217 server --------------------------------------------------------
+
+TEST(ModemSimNetwork, NegotiatesAndAnswersComPortCommands) {
+  ModemSim sim(NetArgs());
+  ASSERT_EQ(sim.Device().rfind("rfc2217://127.0.0.1:", 0), 0u) << sim.Device();
+  ASSERT_GT(sim.Port(), 0);
+  TelnetPeer peer(sim.Port());
+  // DSR and CTS on: the modem is powered.
+  auto state = peer.WaitComPort(107);
+  ASSERT_TRUE(state);
+  EXPECT_EQ(static_cast<uint8_t>((*state)[0]) & 0x30, 0x30);
+
+  peer.ComPort({1, 0, 0, 0x4b, 0});  // 19200
+  auto baud = peer.WaitComPort(101);
+  ASSERT_TRUE(baud);
+  EXPECT_EQ(*baud, std::string("\0\0\x4b\0", 4));
+  peer.ComPort({2, 7});
+  EXPECT_EQ(peer.WaitComPort(102), std::string("\x07"));
+  peer.ComPort({3, 3});
+  EXPECT_EQ(peer.WaitComPort(103), std::string("\x03"));
+  peer.ComPort({4, 2});
+  EXPECT_EQ(peer.WaitComPort(104), std::string("\x02"));
+  peer.ComPort({5, 8});  // DTR on
+  EXPECT_EQ(peer.WaitComPort(105), std::string("\x08"));
+  peer.ComPort({5, 11});  // RTS on
+  EXPECT_EQ(peer.WaitComPort(105), std::string("\x0b"));
+  peer.ComPort({5, 7});  // DTR?
+  EXPECT_EQ(peer.WaitComPort(105), std::string("\x08"));
+  peer.ComPort({5, 12});  // RTS off
+  EXPECT_EQ(peer.WaitComPort(105), std::string("\x0c"));
+  peer.ComPort({5, 2});  // XON/XOFF out
+  EXPECT_EQ(peer.WaitComPort(105), std::string("\x02"));
+  peer.ComPort({12, 1});
+  EXPECT_EQ(peer.WaitComPort(112), std::string("\x01"));
+  peer.ComPort({10, 0});
+  EXPECT_EQ(peer.WaitComPort(110), std::string("\x00", 1));
+  peer.ComPort({11, 0x20});
+  EXPECT_EQ(peer.WaitComPort(111), std::string("\x20"));
+  peer.ComPort({1, 0, 0, 0, 0});  // query the rate
+  EXPECT_EQ(peer.WaitComPort(101), std::string("\0\0\x4b\0", 4));
+
+  for (const char* ev : {"LINE baud=19200", "LINE datasize=7", "LINE parity=even", "LINE stopsize=2", "DTR on",
+                         "RTS on", "RTS off", "LINE flow-out=xonxoff", "PURGE rx"})
+    EXPECT_TRUE(sim.WaitForLog(ev)) << ev;
+
+  // The server offered binary and SGA both ways and asked for the option.
+  auto has = [&](int verb, int opt) {
+    for (auto& o : peer.Options())
+      if (static_cast<uint8_t>(o[0]) == verb && static_cast<uint8_t>(o[1]) == opt) return true;
+    return false;
+  };
+  EXPECT_TRUE(has(251, 0));
+  EXPECT_TRUE(has(253, 0));
+  EXPECT_TRUE(has(251, 3));
+  EXPECT_TRUE(has(253, 3));
+  EXPECT_TRUE(has(253, 44));
+
+  EXPECT_EQ(peer.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+}
+
+TEST(ModemSimNetwork, RefusesUnknownOptionsWithoutLooping) {
+  ModemSim sim(NetArgs());
+  TelnetPeer peer(sim.Port(), false);
+  peer.Raw({255, 251, 24, 255, 253, 1, 255, 253, 44});  // WILL TTYPE, DO ECHO, DO COM-PORT
+  EXPECT_EQ(peer.Command("AT+MCW"), "\r\nOK\r\n");
+  int dont24 = 0, wont1 = 0, will44 = 0;
+  for (auto& o : peer.Options()) {
+    auto v = static_cast<uint8_t>(o[0]), opt = static_cast<uint8_t>(o[1]);
+    dont24 += v == 254 && opt == 24;
+    wont1 += v == 252 && opt == 1;
+    will44 += v == 251 && opt == 44;
+  }
+  EXPECT_EQ(dont24, 1);
+  EXPECT_EQ(wont1, 1);
+  EXPECT_EQ(will44, 1);
+}
+
+TEST(ModemSimNetwork, IacIsDoubledBothWays) {
+  ModemSim sim(NetArgs(), "fault AT+MCW garbage \\xFF\\xFF\n");
+  TelnetPeer peer(sim.Port());
+  std::string r = peer.Command("AT+MCW");
+  EXPECT_EQ(r, std::string("\xff\xff\r\nOK\r\n")) << "two data bytes 255, each sent as IAC IAC";
+  peer.Command("AT\xff+MCW", "ERROR\r\n");
+  EXPECT_TRUE(sim.WaitForLog("RX AT\\xFF+MCW"));
+}
+
+TEST(ModemSimNetwork, CommandsSplitAcrossSegmentsAreJoined) {
+  ModemSim sim(NetArgs());
+  TelnetPeer peer(sim.Port());
+  const std::string line = "\xff\xfa\x2c\x05\x08\xff\xf0"
+                           "AT+MCW\r\n\xff\xfa\x2c\x01\x00\x00\x25\x80\xff\xf0"s;
+  for (char c : line) {
+    peer.RawBytes(std::string(1, c));
+    std::this_thread::sleep_for(2ms);
+  }
+  EXPECT_TRUE(sim.WaitForLog("DTR on"));
+  EXPECT_TRUE(sim.WaitForLog("RX AT+MCW"));
+  EXPECT_TRUE(sim.WaitForLog("LINE baud=9600"));
+  EXPECT_TRUE(peer.ReadUntilData("OK\r\n", 0));
+}
+
+TEST(ModemSimNetwork, GarbageTelnetInputDoesNotBreakTheServer) {
+  ModemSim sim(NetArgs());
+  std::mt19937 rng(2217);
+  for (int round = 0; round < 20; ++round) {
+    TelnetPeer peer(sim.Port());
+    std::string junk;
+    for (int i = 0; i < 2000; ++i) {
+      // Mostly telnet command bytes, to hit every state of the decoder.
+      int r = static_cast<int>(rng() % 10);
+      junk += static_cast<char>(r < 4 ? 0xff : r < 7 ? 240 + static_cast<int>(rng() % 16) : static_cast<int>(rng() % 256));
+    }
+    peer.RawBytes(junk);
+    peer.RawBytes(std::string("\xff\xfa\x2c\x01\x00", 5));  // a subnegotiation never ended
+    peer.Close();
+  }
+  // An unterminated subnegotiation is given up at the next command, not held forever.
+  TelnetPeer peer(sim.Port());
+  peer.RawBytes(std::string("\xff\xfa\x2c\x05\x08", 5));
+  peer.Raw({255, 251, 44});
+  EXPECT_EQ(peer.Command("AT+MCW"), "\r\nOK\r\n");
+  EXPECT_TRUE(sim.WaitForLog("TELNET malformed subnegotiation"));
+}
+
+TEST(ModemSimNetwork, ReconnectsManyTimesAndIdlesAfterwards) {
+  ModemSim sim(NetArgs());
+  for (int i = 0; i < 10; ++i) {
+    TelnetPeer peer(sim.Port());
+    ASSERT_EQ(peer.Command("AT+MCW"), "\r\nOK\r\n") << "round " << i;
+  }
+  EXPECT_EQ(sim.LogEvents("CONNECT").size(), 10u);
+  EXPECT_TRUE(sim.LogEvents("REJECT").empty());
+  double before = sim.CpuSeconds();
+  std::this_thread::sleep_for(1s);
+  EXPECT_LT(sim.CpuSeconds() - before, 0.1);
+  {
+    TelnetPeer idle(sim.Port());
+    ASSERT_TRUE(idle.WaitComPort(107));
+    before = sim.CpuSeconds();
+    std::this_thread::sleep_for(1s);
+    EXPECT_LT(sim.CpuSeconds() - before, 0.1) << "idle with a client connected";
+  }
+  int status = sim.Stop();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(ModemSimNetwork, OneClientAtATime) {
+  ModemSim sim(NetArgs());
+  TelnetPeer first(sim.Port());
+  ASSERT_TRUE(first.WaitComPort(107));
+  TelnetPeer second(sim.Port());
+  EXPECT_TRUE(second.WaitClosed());
+  EXPECT_EQ(first.Command("AT+MCW"), "\r\nOK\r\n");
+  EXPECT_EQ(sim.LogEvents("REJECT").size(), 1u);
+}
+
+TEST(ModemSimNetwork, DsrOffAtACommand) {
+  ModemSim sim(NetArgs(), "fault AT+MCD=1 dsr-off\n");
+  TelnetPeer peer(sim.Port());
+  auto on = peer.WaitComPort(107);
+  ASSERT_TRUE(on);
+  EXPECT_EQ(static_cast<uint8_t>((*on)[0]), 0x30);
+  EXPECT_EQ(peer.Command("AT+MCS=1"), "\r\nOK\r\n");
+  peer.Data("AT+MCD=1\r\n");
+  auto off = peer.WaitComPort(107);
+  ASSERT_TRUE(off);
+  EXPECT_EQ(static_cast<uint8_t>((*off)[0]), 0x03) << "DSR and CTS off, both changed";
+  EXPECT_TRUE(sim.WaitForLog("DSR off"));
+  // A switched-off modem answers nothing.
+  std::this_thread::sleep_for(110ms);
+  peer.Data("AT+MCW\r\n");
+  EXPECT_TRUE(sim.WaitForLog("NOREPLY powered-off AT+MCW"));
+}
+
+TEST(ModemSimNetwork, PoweredOffModemReportsDsrOff) {
+  ModemSim sim(NetArgs(), "powered off\n");
+  TelnetPeer peer(sim.Port());
+  auto state = peer.WaitComPort(107);
+  ASSERT_TRUE(state);
+  EXPECT_EQ(static_cast<uint8_t>((*state)[0]) & 0x20, 0);
+}
+
+TEST(ModemSimNetwork, DropClosesTheConnectionMidReplyAndTheNextOneWorks) {
+  ModemSim sim(NetArgs(), "fault AT+MCS? @1 drop 4\n");
+  {
+    TelnetPeer peer(sim.Port());
+    peer.Data("AT+MCS?\r\n");
+    EXPECT_TRUE(peer.WaitClosed());
+    EXPECT_EQ(peer.DataSoFar(), "\r\n0\r");
+  }
+  TelnetPeer peer(sim.Port());
+  EXPECT_EQ(peer.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+}
+
+TEST(ModemSimNetwork, PacedBytesTravelApart) {
+  ModemSim sim(NetArgs({"--baud", "300"}));
+  TelnetPeer peer(sim.Port());
+  auto t0 = Clock::now();
+  EXPECT_EQ(peer.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+  EXPECT_GE(Clock::now() - t0, 110ms + 300ms);
+}
+
+}  // namespace
