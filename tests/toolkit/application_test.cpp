@@ -1,0 +1,176 @@
+#include <QCloseEvent>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "toolkit/core/convert_error.h"
+#include "toolkit/core/scripted_message_boxes.h"
+#include "toolkit/widgets/application.h"
+
+namespace {
+
+// Polls the event loop until `done` or a generous bound ("does not hang").
+template <typename F>
+bool ProcessUntil(F done) {
+  for (int i = 0; i < 2000 && !done(); ++i) {
+    Application()->ProcessMessages();
+    QTest::qWait(5);
+  }
+  return done();
+}
+
+class Form : public QWidget {
+ public:
+  int CloseRefusals = 0;  // closes to refuse before accepting one
+  int CloseRequests = 0;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    ++CloseRequests;
+    if (CloseRefusals > 0) {
+      --CloseRefusals;
+      e->ignore();
+    }
+  }
+  void mousePressEvent(QMouseEvent*) override {
+    throw EConvertError("Invalid argument to time encode");
+  }
+};
+
+class ApplicationObject : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    App().OnMinimize = nullptr;
+    App().OnRestore = nullptr;
+    App().SetMainForm(nullptr);
+    App().ShowMainForm = true;
+  }
+  static TApplication& App() { return *::Application(); }
+};
+
+}  // namespace
+
+TEST_F(ApplicationObject, TitleIsTheDisplayName) {
+  App().SetTitle("Tarvelle Memnova Self-mode Manager");
+  EXPECT_EQ(App().Title(), "Tarvelle Memnova Self-mode Manager");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Tarvelle Memnova Self-mode Manager");
+}
+
+TEST_F(ApplicationObject, ExceptionInASlotIsShownAndTheProgramGoesOn) {
+  ScriptedMessageBoxes boxes;
+  App().SetTitle("Tarvelle Memnova Self-mode Manager");
+  bool after = false;
+  QTimer::singleShot(0, [] { throw EConvertError("'' is not a valid integer value"); });
+  QTimer::singleShot(0, [&] { after = true; });
+  ASSERT_TRUE(ProcessUntil([&] { return after && !boxes.Requests.empty(); }));
+  ASSERT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(boxes.Requests[0].Title, "Tarvelle Memnova Self-mode Manager");
+  EXPECT_EQ(boxes.Requests[0].Text, "'' is not a valid integer value");
+  EXPECT_EQ(boxes.Requests[0].Buttons, std::vector<std::string>{"OK"});
+}
+
+TEST_F(ApplicationObject, ExceptionInAnEventHandlerIsShown) {
+  ScriptedMessageBoxes boxes;
+  Form form;
+  form.resize(100, 100);
+  form.show();
+  QTest::mouseClick(&form, Qt::LeftButton);
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Invalid argument to time encode"});
+  QTest::mouseClick(&form, Qt::LeftButton);
+  EXPECT_EQ(boxes.Requests.size(), 2u);
+}
+
+TEST_F(ApplicationObject, HandleExceptionShowsTheOneBeingHandled) {
+  ScriptedMessageBoxes boxes;
+  try {
+    throw std::runtime_error("disk gone");
+  } catch (...) {
+    App().HandleException();
+    ::HandleException();
+  }
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"disk gone", "disk gone"}));
+  App().HandleException();  // nothing being handled: nothing shown
+  EXPECT_EQ(boxes.Requests.size(), 2u);
+}
+
+TEST_F(ApplicationObject, MinimiseAndRestoreOfTheMainFormAreNotified) {
+  Form form, other;
+  App().SetMainForm(&form);
+  std::vector<std::string> seen;
+  App().OnMinimize = [&](QObject* sender) {
+    EXPECT_EQ(sender, &App());
+    seen.push_back("minimize");
+  };
+  App().OnRestore = [&](QObject*) { seen.push_back("restore"); };
+  form.show();
+  other.show();
+  form.setWindowState(Qt::WindowMinimized);
+  other.setWindowState(Qt::WindowMinimized);
+  other.setWindowState(Qt::WindowNoState);
+  form.setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);  // still minimised
+  form.setWindowState(Qt::WindowNoState);
+  form.setWindowState(Qt::WindowMaximized);
+  EXPECT_EQ(seen, (std::vector<std::string>{"minimize", "restore"}));
+}
+
+TEST_F(ApplicationObject, ExceptionInANotificationIsShown) {
+  ScriptedMessageBoxes boxes;
+  Form form;
+  App().SetMainForm(&form);
+  App().OnMinimize = [](QObject*) { throw std::runtime_error("COM Port is used by another application"); };
+  form.show();
+  form.setWindowState(Qt::WindowMinimized);
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+}
+
+TEST_F(ApplicationObject, RunEndsWhenTheHiddenMainFormCloses) {
+  Form form;
+  form.CloseRefusals = 1;
+  App().SetMainForm(&form);
+  App().ShowMainForm = false;
+  QWidget box;
+  bool formShownDuringRun = true;
+  bool secondCloseAsked = false;
+  // Another window closing must not end the program, nor a refused close.
+  QTimer::singleShot(0, [&] {
+    formShownDuringRun = form.isVisible();
+    box.show();
+    QTimer::singleShot(50, [&] {
+      box.close();
+      QTimer::singleShot(50, [&] {
+        form.close();
+        QTimer::singleShot(0, [&] {
+          secondCloseAsked = true;
+          form.close();
+        });
+      });
+    });
+  });
+  EXPECT_EQ(App().Run(), 0);
+  EXPECT_FALSE(formShownDuringRun);
+  EXPECT_TRUE(secondCloseAsked);
+  EXPECT_EQ(form.CloseRequests, 2);
+}
+
+TEST_F(ApplicationObject, RunShowsTheMainForm) {
+  Form form;
+  App().SetMainForm(&form);
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    shown = form.isVisible();
+    form.close();
+  });
+  App().Run();
+  EXPECT_TRUE(shown);
+}
+
+// This binary needs the application object itself as the QApplication, so it
+// brings its own main instead of the common one.
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  TApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
