@@ -1,0 +1,266 @@
+// Line events: the event thread, the hand-over to the window thread, the
+// dispatch order, closing during a delivery, and a device that vanishes.
+
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/async_comm.h"
+#include "serial/comm_event_thread.h"
+#include "tests/common/pty_pair.h"
+#include "tests/serial/serial_test_support.h"
+#include "toolkit/core/thread.h"
+
+namespace {
+
+class CommEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    comm.SetDeviceName(pty.SlaveName());
+    comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
+  }
+  // Writes to the line and waits (without the event loop) until the bytes
+  // are queued and the event thread has handed the wait over.
+  void Arrive(const std::string& data) {
+    int before = QueuedOn(pty.Slave());
+    ASSERT_TRUE(pty.WriteMaster(data));
+    ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) >= before + static_cast<int>(data.size()); }));
+  }
+  PtyPair pty;
+  TComm comm;
+};
+
+}  // namespace
+
+TEST_F(CommEvents, RxCharOnTheWindowThreadWithTheQueuedCount) {
+  std::vector<int> counts;
+  std::vector<std::thread::id> threads;
+  std::string received;
+  TCustomComm* sender = nullptr;
+  comm.OnRxChar = [&](TCustomComm* s, int count) {
+    sender = s;
+    counts.push_back(count);
+    threads.push_back(std::this_thread::get_id());
+    std::string buf(static_cast<size_t>(count), '\0');
+    int n = s->Read(buf.data(), count);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+  };
+  comm.Open();
+  // Two chunks before the window thread looks: one delivery sees both.
+  Arrive("OK");
+  Arrive("\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return received.size() >= 4; }));
+  EXPECT_EQ(received, "OK\r\n");
+  ASSERT_FALSE(counts.empty());
+  EXPECT_EQ(counts.front(), 4);
+  EXPECT_EQ(sender, &comm);
+  for (auto id : threads) EXPECT_EQ(id, std::this_thread::get_id());
+  EXPECT_EQ(comm.ComStat.cbInQue, 4u);
+}
+
+TEST_F(CommEvents, UnreadBytesAreNotDeliveredAgain) {
+  int deliveries = 0, lastCount = 0;
+  comm.OnRxChar = [&](TCustomComm*, int count) {
+    ++deliveries;
+    lastCount = count;
+  };
+  comm.Open();
+  Arrive("12345");
+  ASSERT_TRUE(PumpUntil([&] { return deliveries == 1; }));
+  EXPECT_EQ(lastCount, 5);
+  PumpFor(300);  // nothing new on the line: no further delivery
+  EXPECT_EQ(deliveries, 1);
+  Arrive("6");
+  ASSERT_TRUE(PumpUntil([&] { return deliveries == 2; }));
+  EXPECT_EQ(lastCount, 6);
+}
+
+TEST_F(CommEvents, BytesArrivingAfterTheHandlerReadAreDelivered) {
+  std::string received;
+  bool injected = false;
+  comm.OnRxChar = [&](TCustomComm* s, int count) {
+    std::string buf(static_cast<size_t>(count), '\0');
+    int n = s->Read(buf.data(), count);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+    if (!injected) {
+      // More arrives after the read, before the next wait starts.
+      injected = true;
+      ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
+      ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 4; }));
+    }
+  };
+  comm.Open();
+  Arrive("AT\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return received.size() >= 8; }));
+  EXPECT_EQ(received, "AT\r\nOK\r\n");
+}
+
+TEST_F(CommEvents, UnassignedHandlersStillClearErrors) {
+  comm.Open();
+  Arrive("abc");
+  ASSERT_TRUE(PumpUntil([&] { return comm.ComStat.cbInQue == 3; }));
+  EXPECT_EQ(comm.CommErrors, 0u);
+}
+
+// One wait with EV_ERR and EV_RXCHAR: OnError first, both after the clearing.
+TEST_F(CommEvents, ErrorBeforeRxCharFromOneWait) {
+  std::vector<std::string> calls;
+  comm.SetMonitorEvents({TCommEventState::evBreak});  // nothing of this arrives on a pty
+  comm.OnRxChar = [&](TCustomComm*, int count) { calls.push_back("rx " + std::to_string(count)); };
+  comm.OnError = [&](TCustomComm*, int errors) { calls.push_back("error " + std::to_string(errors)); };
+  comm.OnTxEmpty = [&](TCustomComm*) { calls.push_back("txempty"); };
+  comm.OnBreak = [&](TCustomComm*) { calls.push_back("break"); };
+  comm.Open();
+  Arrive("xyz");
+  comm.HandleCommEvent(comm.EventThread.get(), EV_RXCHAR | EV_TXEMPTY | EV_ERR | EV_BREAK);
+  EXPECT_EQ(calls, (std::vector<std::string>{"break", "error 0", "rx 3", "txempty"}));
+  calls.clear();
+  comm.HandleCommEvent(comm.EventThread.get(), 0x8000);  // no such event: nothing called
+  EXPECT_TRUE(calls.empty());
+  comm.OnError = nullptr;
+  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR);
+  EXPECT_EQ(calls, (std::vector<std::string>{"rx 3"}));
+}
+
+TEST_F(CommEvents, DispatchEventCallsOneHandler) {
+  std::vector<std::string> calls;
+  comm.OnCTS = [&](TCustomComm*) { calls.push_back("cts"); };
+  comm.OnDSR = [&](TCustomComm*) { calls.push_back("dsr"); };
+  comm.OnRing = [&](TCustomComm*) { calls.push_back("ring"); };
+  comm.OnRLSD = [&](TCustomComm*) { calls.push_back("rlsd"); };
+  comm.OnRxFlag = [&](TCustomComm*) { calls.push_back("rxflag"); };
+  for (uint32_t bit : {EV_RING, EV_CTS, EV_RXFLAG, EV_DSR, EV_RLSD, EV_RXCHAR}) comm.DispatchEvent(bit);
+  EXPECT_EQ(calls, (std::vector<std::string>{"ring", "cts", "rxflag", "dsr", "rlsd"}));
+}
+
+// The event thread has handed a wait over and blocks; Close must run that
+// delivery while it waits for the thread, then the thread purges the input.
+TEST_F(CommEvents, CloseWhileADeliveryIsPending) {
+  int deliveries = 0, count = 0;
+  bool closing = false, duringClose = false;
+  comm.OnRxChar = [&](TCustomComm*, int n) {
+    ++deliveries;
+    count = n;
+    duringClose = closing;
+  };
+  comm.Open();
+  Arrive("pending");
+  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() > 0; }));
+  closing = true;
+  comm.Close();
+  EXPECT_EQ(deliveries, 1);
+  EXPECT_EQ(count, 7);
+  EXPECT_TRUE(duringClose);
+  EXPECT_FALSE(comm.Enabled());
+  EXPECT_EQ(QueuedOn(pty.Slave()), 0);  // purged by the ending thread
+  EXPECT_EQ(PendingHandOvers(), 0u);
+}
+
+TEST_F(CommEvents, CloseFromInsideAHandler) {
+  int deliveries = 0;
+  comm.OnRxChar = [&](TCustomComm* s, int) {
+    ++deliveries;
+    s->Close();
+  };
+  comm.Open();
+  Arrive("bye");
+  ASSERT_TRUE(PumpUntil([&] { return !comm.Enabled(); }));
+  EXPECT_EQ(deliveries, 1);
+  EXPECT_EQ(comm.EventThread, nullptr);
+  comm.Open();  // and usable again
+  EXPECT_TRUE(comm.Enabled());
+}
+
+TEST_F(CommEvents, ReopenFromInsideAHandler) {
+  int deliveries = 0;
+  comm.OnRxChar = [&](TCustomComm* s, int) {
+    if (++deliveries == 1) s->Open();
+  };
+  comm.Open();
+  Arrive("again");
+  ASSERT_TRUE(PumpUntil([&] { return deliveries >= 1; }));
+  EXPECT_TRUE(comm.Enabled());
+  EXPECT_NE(comm.EventThread, nullptr);
+  Arrive("!");
+  ASSERT_TRUE(PumpUntil([&] { return deliveries >= 2; }));
+}
+
+TEST_F(CommEvents, HandlerExceptionDoesNotEndTheEvents) {
+  int deliveries = 0;
+  comm.OnRxChar = [&](TCustomComm* s, int count) {
+    ++deliveries;
+    std::string buf(static_cast<size_t>(count), '\0');
+    s->Read(buf.data(), count);
+    if (deliveries == 1) RaiseCommError("handler failed", 7);
+  };
+  comm.Open();
+  Arrive("one");
+  ASSERT_TRUE(PumpUntil([&] { return deliveries == 1; }));
+  Arrive("two");
+  ASSERT_TRUE(PumpUntil([&] { return deliveries == 2; }));
+}
+
+TEST_F(CommEvents, DeliveriesReachANestedEventLoop) {
+  std::string received;
+  comm.OnRxChar = [&](TCustomComm* s, int count) {
+    std::string buf(static_cast<size_t>(count), '\0');
+    int n = s->Read(buf.data(), count);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+  };
+  comm.Open();
+  QEventLoop outer;
+  QTimer::singleShot(0, [&] {
+    // Inside a handler of the outer loop, as the command channel's wait is.
+    QEventLoop inner;
+    QTimer giveUp;
+    QObject::connect(&giveUp, &QTimer::timeout, &inner, &QEventLoop::quit);
+    giveUp.start(5000);
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+      if (received == "OK\r\n") inner.quit();
+    });
+    ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
+    check.start(5);
+    inner.exec();
+    outer.quit();
+  });
+  outer.exec();
+  EXPECT_EQ(received, "OK\r\n");
+}
+
+// ---- A device that vanishes -----------------------------------------------------------
+
+TEST_F(CommEvents, VanishedDeviceReportedOnceWithoutSpinning) {
+  comm.SetMonitorEvents(AllCommEvents);
+  std::vector<int> errors;
+  comm.OnError = [&](TCustomComm*, int e) { errors.push_back(e); };
+  comm.Open();
+  pty.CloseMaster();
+  ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+  EXPECT_TRUE(errors.front() & CE_DEVICEGONE);
+  EXPECT_TRUE(comm.DeviceGone());
+
+  double cpuBefore = ProcessCpuMs();
+  PumpFor(1000);
+  double cpuMs = ProcessCpuMs() - cpuBefore;
+  EXPECT_LT(cpuMs, 100.0) << "the process should idle with a dead device";
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(SpinUntil([&] { return comm.EventThread->Finished(); }));
+
+  char buf[8];
+  EXPECT_EQ(comm.Read(buf, sizeof buf), -1);
+  EXPECT_EQ(comm.Write("AT\r\n", 4), -1);
+  EXPECT_TRUE(comm.Enabled());
+  comm.Close();
+  EXPECT_FALSE(comm.Enabled());
+  EXPECT_FALSE(comm.DeviceGone());
+}
+
+TEST_F(CommEvents, VanishedDeviceSeenWithoutAnErrorHandler) {
+  comm.Open();
+  pty.CloseMaster();
+  ASSERT_TRUE(PumpUntil([&] { return comm.DeviceGone(); }));
+  EXPECT_TRUE(comm.CommErrors & CE_DEVICEGONE);
+}
