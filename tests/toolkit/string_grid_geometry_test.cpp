@@ -1,0 +1,141 @@
+#include "tests/toolkit/string_grid_probe.h"
+
+#include <gtest/gtest.h>
+
+using enum TGridOption;
+
+namespace {
+
+// Default grid: 5 x 5, one fixed row and column, widths 64, heights 24, lines 1.
+class GridGeometry : public ::testing::Test {
+ protected:
+  void SetUp() override { grid.ShowClient(300, 200); }
+  TProbeGrid grid;
+};
+
+TEST_F(GridGeometry, CellsFollowWidthsHeightsAndLines) {
+  ASSERT_EQ(grid.viewport()->width(), 300);
+  ASSERT_EQ(grid.viewport()->height(), 200);
+  EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));
+  EXPECT_EQ(grid.CellRect(1, 0), (TRect{65, 0, 129, 24}));
+  EXPECT_EQ(grid.CellRect(1, 1), (TRect{65, 25, 129, 49}));
+  EXPECT_EQ(grid.CellRect(2, 3), (TRect{130, 75, 194, 99}));
+
+  grid.SetColWidths(1, 10);
+  grid.SetRowHeights(1, 40);
+  EXPECT_EQ(grid.CellRect(1, 1), (TRect{65, 25, 75, 65}));
+  EXPECT_EQ(grid.CellRect(2, 2), (TRect{76, 66, 140, 90}));
+}
+
+TEST_F(GridGeometry, WideLinesAreBetweenCells) {
+  grid.SetGridLineWidth(3);
+  EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));
+  EXPECT_EQ(grid.CellRect(1, 1), (TRect{67, 27, 131, 51}));
+  EXPECT_EQ(grid.CellRect(2, 2), (TRect{134, 54, 198, 78}));
+  // The three line pixels after a cell belong to no cell.
+  for (int x = 64; x < 67; ++x) EXPECT_EQ(grid.MouseToCell(x, 30), TGridCoord{}) << x;
+  EXPECT_EQ(grid.MouseToCell(67, 30), (TGridCoord{1, 1}));
+  EXPECT_EQ(grid.MouseToCell(130, 50), (TGridCoord{1, 1}));
+  EXPECT_EQ(grid.MouseToCell(131, 50), TGridCoord{});
+}
+
+TEST_F(GridGeometry, LineSpaceIsReservedWhenEitherOptionOfTheDirectionIsSet) {
+  grid.SetGridLineWidth(3);
+  grid.SetOptions({goVertLine});  // only normal vertical lines: all columns keep the space
+  EXPECT_EQ(grid.CellRect(1, 1), (TRect{67, 24, 131, 48}));
+  grid.SetOptions({goFixedHorzLine});
+  EXPECT_EQ(grid.CellRect(1, 1), (TRect{64, 27, 128, 51}));
+  grid.SetOptions({});
+  EXPECT_EQ(grid.CellRect(1, 1), (TRect{64, 24, 128, 48}));
+}
+
+TEST_F(GridGeometry, MouseToCellOutsideTheCells) {
+  EXPECT_EQ(grid.MouseToCell(0, 0), (TGridCoord{0, 0}));
+  EXPECT_EQ(grid.MouseToCell(63, 23), (TGridCoord{0, 0}));
+  EXPECT_EQ(grid.MouseToCell(64, 10), TGridCoord{});   // vertical line
+  EXPECT_EQ(grid.MouseToCell(10, 24), TGridCoord{});   // horizontal line
+  EXPECT_EQ(grid.MouseToCell(-1, 5), TGridCoord{});
+  EXPECT_EQ(grid.MouseToCell(5, -1), TGridCoord{});
+  EXPECT_EQ(grid.MouseToCell(299, 10), (TGridCoord{4, 0}));  // last column, partly in view
+  EXPECT_EQ(grid.MouseToCell(300, 10), TGridCoord{});        // past the client area
+  EXPECT_EQ(grid.MouseToCell(10, 130), TGridCoord{});        // below the last row (5 rows end at 125)
+  grid.SetColCount(2);
+  EXPECT_EQ(grid.MouseToCell(200, 10), TGridCoord{});  // right of the last column
+}
+
+TEST_F(GridGeometry, CellsOutOfViewHaveEmptyRectangles) {
+  EXPECT_EQ(grid.CellRect(-1, 0), TRect{});
+  EXPECT_EQ(grid.CellRect(0, 5), TRect{});
+  EXPECT_EQ(grid.CellRect(5, 0), TRect{});
+  // Column 4 starts at 260, inside the 300 px client area: full, unclipped rect.
+  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));
+  grid.SetColCount(8);
+  // Column 5 would start at 325: out of view.
+  EXPECT_EQ(grid.CellRect(5, 1), TRect{});
+  EXPECT_TRUE(grid.CellRect(5, 1).IsEmpty());
+}
+
+TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCells) {
+  grid.SetRowCount(100);
+  grid.SetColCount(20);
+  grid.SetTopRow(10);
+  grid.SetLeftCol(3);
+  EXPECT_EQ(grid.TopRow(), 10);
+  EXPECT_EQ(grid.LeftCol(), 3);
+  EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));      // fixed corner stays
+  EXPECT_EQ(grid.CellRect(0, 10), (TRect{0, 25, 64, 49}));    // fixed column, first row in view
+  EXPECT_EQ(grid.CellRect(3, 0), (TRect{65, 0, 129, 24}));    // fixed row, first column in view
+  EXPECT_EQ(grid.CellRect(4, 11), (TRect{130, 50, 194, 74}));
+  EXPECT_EQ(grid.CellRect(1, 10), TRect{});                   // scrolled out to the left
+  EXPECT_EQ(grid.CellRect(3, 9), TRect{});                    // scrolled out above
+  EXPECT_EQ(grid.MouseToCell(70, 30), (TGridCoord{3, 10}));
+  EXPECT_EQ(grid.MouseToCell(10, 30), (TGridCoord{0, 10}));
+}
+
+TEST_F(GridGeometry, VisibleCountsAndScrollLimits) {
+  grid.SetRowCount(100);
+  grid.SetColCount(20);
+  // Rows start at 25 and take 25 px each; a row counts when its 24 px fit in 200.
+  EXPECT_EQ(grid.VisibleRowCount(), 7);  // 25 + 6*25 + 24 = 199
+  EXPECT_EQ(grid.VisibleColCount(), 3);  // 65 + 2*65 + 64 = 259; the 4th would end at 324
+  grid.SetTopRow(99);                    // clamped: the last row is shown completely, at the bottom
+  EXPECT_EQ(grid.TopRow(), 93);
+  const TRect last = grid.CellRect(1, 99);
+  EXPECT_FALSE(last.IsEmpty());
+  EXPECT_LE(last.Bottom, 200);
+  grid.SetLeftCol(19);
+  EXPECT_EQ(grid.LeftCol(), 17);
+  EXPECT_LE(grid.CellRect(19, 1).Right, 300);
+  // Values outside the scrollable range are ignored.
+  grid.SetTopRow(0);
+  grid.SetTopRow(1000);
+  EXPECT_EQ(grid.TopRow(), 93);
+}
+
+TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
+  grid.SetRowCount(100);
+  grid.SetScrollBars(TScrollStyle::ssVertical);
+  QApplication::processEvents();
+  ASSERT_EQ(grid.viewport()->height(), 200);  // the vertical bar takes width only
+  QScrollBar* bar = grid.verticalScrollBar();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+  EXPECT_EQ(bar->minimum(), 0);
+  EXPECT_EQ(bar->maximum(), 92);  // TopRow 1..93
+  EXPECT_EQ(bar->pageStep(), 7);
+  grid.SetTopRow(40);
+  EXPECT_EQ(bar->value(), 39);
+  bar->setValue(10);
+  EXPECT_EQ(grid.TopRow(), 11);
+  EXPECT_EQ(grid.CellRect(1, 11).Top, 25);
+}
+
+TEST_F(GridGeometry, EmptyClientAreaShowsNothing) {
+  grid.resize(0, 0);
+  QApplication::processEvents();
+  EXPECT_EQ(grid.CellRect(0, 0), TRect{});
+  EXPECT_EQ(grid.MouseToCell(0, 0), TGridCoord{});
+  EXPECT_EQ(grid.VisibleRowCount(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+#pragma once
+
+// A string grid that records the hooks it is called through, for the
+// string grid tests.
+
+#include "toolkit/widgets/inplace_edit.h"
+#include "toolkit/widgets/string_grid.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TProbeEdit : public TInplaceEdit {
+ public:
+  using TInplaceEdit::TInplaceEdit;
+  void LoadCell() override {
+    ++loads;
+    TInplaceEdit::LoadCell();
+  }
+  void UpdateLayout() override {
+    ++layouts;
+    lastLayoutGeometry = geometry();
+  }
+  int loads = 0;
+  int layouts = 0;
+  QRect lastLayoutGeometry;
+};
+
+struct TDrawCall {
+  int col, row;
+  TRect rect;
+  TGridDrawState state;
+};
+
+class TProbeGrid : public TStringGrid {
+ public:
+  TProbeGrid() {
+    setFrameShape(QFrame::NoFrame);  // client area = widget area in these tests
+  }
+
+  // Shows the grid with a client area of exactly w x h pixels (no scroll bars).
+  void ShowClient(int w, int h) {
+    SetScrollBars(TScrollStyle::ssNone);
+    resize(w, h);
+    show();
+    QApplication::processEvents();
+  }
+
+  std::vector<std::string> log;  // hook calls in order
+  std::function<bool(int, int)> allowSelect = [](int, int) { return true; };
+  std::vector<TDrawCall> draws;
+  std::function<void(QPainter&, int, int, const TRect&, TGridDrawState)> paintCell;
+  int editorsCreated = 0;
+  TProbeEdit* probeEditor = nullptr;
+  std::vector<std::pair<int, int>> sizeChanges;
+  std::vector<std::pair<int, int>> columnMoves, rowMoves;
+  std::vector<std::string> paintFailures;
+
+  using TStringGrid::KeyDown;
+
+ protected:
+  bool SelectCell(int c, int r) override {
+    log.push_back("select " + std::to_string(c) + "," + std::to_string(r));
+    return allowSelect(c, r) && TStringGrid::SelectCell(c, r);
+  }
+  void Click() override {
+    log.push_back("click");
+    TStringGrid::Click();
+  }
+  void DrawCell(int c, int r, const TRect& rect, TGridDrawState state) override {
+    draws.push_back({c, r, rect, state});
+    if (paintCell) paintCell(*Canvas(), c, r, rect, state);
+    TStringGrid::DrawCell(c, r, rect, state);
+  }
+  void SizeChanged(int oldCols, int oldRows) override { sizeChanges.emplace_back(oldCols, oldRows); }
+  void ColumnMoved(int from, int to) override {
+    columnMoves.emplace_back(from, to);
+    TStringGrid::ColumnMoved(from, to);
+  }
+  void RowMoved(int from, int to) override {
+    rowMoves.emplace_back(from, to);
+    TStringGrid::RowMoved(from, to);
+  }
+  std::unique_ptr<TInplaceEdit> CreateEditor() override {
+    ++editorsCreated;
+    auto e = std::make_unique<TProbeEdit>(this);
+    probeEditor = e.get();
+    return e;
+  }
+  void MouseDown(Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) override {
+    log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) + "," + std::to_string(y) +
+                  (s.testFlag(Qt::ShiftModifier) ? " shift" : ""));
+    TStringGrid::MouseDown(b, s, x, y);
+  }
+  void MouseUp(Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) override {
+    log.push_back("up " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) + "," + std::to_string(y));
+    TStringGrid::MouseUp(b, s, x, y);
+  }
+  void MouseMove(Qt::KeyboardModifiers s, int x, int y) override {
+    log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    TStringGrid::MouseMove(s, x, y);
+  }
+  void MouseEnter() override { log.push_back("enter"); }
+  void MouseLeave() override { log.push_back("leave"); }
+  void DoEnter() override {
+    log.push_back("focus in");
+    TStringGrid::DoEnter();
+  }
+  void DoExit() override {
+    log.push_back("focus out");
+    TStringGrid::DoExit();
+  }
+  void EditorTextChanged() override { log.push_back("editor changed"); }
+  void CellPaintFailed(int c, int r, const QString& message) override {
+    paintFailures.push_back(std::to_string(c) + "," + std::to_string(r) + " " + message.toStdString());
+  }
+};
+
+// Removes hook entries of one kind (e.g. "move") to keep expectations short.
+inline std::vector<std::string> Without(const std::vector<std::string>& log, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const auto& s : log)
+    if (s.rfind(prefix, 0) != 0) out.push_back(s);
+  return out;
+}

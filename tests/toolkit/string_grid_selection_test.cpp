@@ -1,0 +1,205 @@
+#include "tests/toolkit/string_grid_probe.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+using enum TGridOption;
+using Log = std::vector<std::string>;
+
+namespace {
+
+class GridSelection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid.SetColCount(4);
+    grid.SetRowCount(50);
+    grid.ShowClient(300, 200);  // 7 rows fully in view
+    grid.OnClick = [this](QObject* sender) {
+      EXPECT_EQ(sender, &grid);
+      ++clicks;
+    };
+    grid.log.clear();
+  }
+  Log Calls() { return Without(Without(grid.log, "move"), "down"); }
+  TProbeGrid grid;
+  int clicks = 0;
+};
+
+TEST_F(GridSelection, SettingRowAsksFirstThenClicks) {
+  grid.SetRow(3);
+  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(grid.log, (Log{"select 1,3", "click"}));
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(GridSelection, RefusedMoveStillClicks) {
+  grid.allowSelect = [](int, int r) { return r != 4; };
+  grid.SetRow(4);
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.log, (Log{"select 1,4", "click"}));
+  EXPECT_EQ(clicks, 1);
+  grid.SetCol(2);
+  EXPECT_EQ(grid.Col(), 2);
+}
+
+TEST_F(GridSelection, OnSelectCellCanRefuse) {
+  grid.OnSelectCell = [](QObject*, int, int r, bool& can) { can = r < 10; };
+  grid.SetRow(12);
+  EXPECT_EQ(grid.Row(), 1);
+  grid.SetRow(9);
+  EXPECT_EQ(grid.Row(), 9);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(GridSelection, SameOrInvalidValueDoesNothing) {
+  grid.SetRow(1);
+  grid.SetCol(1);
+  grid.SetRow(0);   // fixed row
+  grid.SetRow(50);  // beyond RowCount
+  grid.SetRow(-3);
+  grid.SetCol(4);
+  EXPECT_TRUE(grid.log.empty());
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(grid.Row(), 1);
+}
+
+TEST_F(GridSelection, CurrentCellIsScrolledIntoView) {
+  grid.SetRow(40);
+  EXPECT_EQ(grid.TopRow(), 34);  // 40 is the last fully visible row
+  const TRect r = grid.CellRect(1, 40);
+  EXPECT_FALSE(r.IsEmpty());
+  EXPECT_LE(r.Bottom, 200);
+  grid.SetRow(20);
+  EXPECT_EQ(grid.TopRow(), 20);
+}
+
+TEST_F(GridSelection, RowSelectSelectsTheWholeRow) {
+  grid.SetOptions(grid.Options() + TGridOptions{goRowSelect});
+  grid.SetRow(5);
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 5, 3, 5}));
+  grid.SetFixedCols(0);
+  EXPECT_EQ(grid.Selection().Left, 0);
+}
+
+TEST_F(GridSelection, ArrowKeysMoveThroughTheQuery) {
+  QTest::keyClick(&grid, Qt::Key_Down);
+  QTest::keyClick(&grid, Qt::Key_Right);
+  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_EQ(grid.log, (Log{"select 1,2", "click", "select 2,2", "click"}));
+  grid.log.clear();
+  grid.allowSelect = [](int, int) { return false; };
+  QTest::keyClick(&grid, Qt::Key_Down);
+  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(grid.log, (Log{"select 2,3", "click"}));
+}
+
+TEST_F(GridSelection, KeysStopAtTheEdges) {
+  QTest::keyClick(&grid, Qt::Key_Up);    // row 1 is the first normal row
+  QTest::keyClick(&grid, Qt::Key_Left);  // column 1 the first normal column
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_TRUE(grid.log.empty());
+}
+
+TEST_F(GridSelection, PagingAndHomeEnd) {
+  QTest::keyClick(&grid, Qt::Key_PageDown);
+  EXPECT_EQ(grid.Row(), 8);  // one page = 7 rows
+  QTest::keyClick(&grid, Qt::Key_PageUp);
+  EXPECT_EQ(grid.Row(), 1);
+  QTest::keyClick(&grid, Qt::Key_End);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(grid.Row(), 1);
+  QTest::keyClick(&grid, Qt::Key_Home);
+  EXPECT_EQ(grid.Col(), 1);
+  QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(grid.Row(), 49);
+  EXPECT_FALSE(grid.CellRect(3, 49).IsEmpty());
+  QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.TopRow(), 1);
+}
+
+TEST_F(GridSelection, RowSelectHomeEndGoToFirstAndLastRow) {
+  grid.SetOptions({goRowSelect});
+  QTest::keyClick(&grid, Qt::Key_End);
+  EXPECT_EQ(grid.Row(), 49);
+  QTest::keyClick(&grid, Qt::Key_Home);
+  EXPECT_EQ(grid.Row(), 1);
+}
+
+TEST_F(GridSelection, TabMovesBetweenCellsOnlyWithGoTabs) {
+  QWidget window;
+  grid.setParent(&window);
+  QLineEdit other(&window);
+  window.show();
+  QApplication::processEvents();
+  grid.SetOptions(grid.Options() + TGridOptions{goTabs});
+  grid.SetCol(3);
+  grid.log.clear();
+  QTest::keyClick(&grid, Qt::Key_Tab);  // wraps to the first column of the next row
+  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_EQ(grid.Row(), 2);
+  QTest::keyClick(&grid, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.log, (Log{"select 1,2", "click", "select 3,1", "click"}));
+  grid.SetOptions(grid.Options() - TGridOptions{goTabs});
+  QTest::keyClick(&grid, Qt::Key_Tab);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(grid.Row(), 1);
+  grid.setParent(nullptr);
+}
+
+TEST_F(GridSelection, ShiftArrowsExtendARange) {
+  QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
+  QTest::keyClick(&grid, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 2, 2}));
+  QTest::keyClick(&grid, Qt::Key_Down);
+  EXPECT_EQ(grid.Selection(), (TGridRect{2, 3, 2, 3}));
+  grid.SetOptions(grid.Options() - TGridOptions{goRangeSelect});
+  QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(grid.Selection(), (TGridRect{2, 4, 2, 4}));
+}
+
+TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnRelease) {
+  const TRect r = grid.CellRect(2, 3);
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
+  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(Calls(), (Log{"select 2,3"}));
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
+  EXPECT_EQ(Calls(), (Log{"select 2,3", "up 1 135,80", "click"}));
+  EXPECT_EQ(clicks, 1);
+
+  grid.log.clear();
+  grid.allowSelect = [](int, int) { return false; };
+  const TRect r2 = grid.CellRect(3, 5);
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(r2.Left + 1, r2.Top + 1));
+  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(GridSelection, ClicksOnFixedCellsOrLinesDoNotSelect) {
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(100, 10));  // title row
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(64, 60));   // a line
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(10, 60));   // fixed column
+  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(GridSelection, MouseDragWithRangeSelectExtends) {
+  const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
+  QMouseEvent move(QEvent::MouseMove, QPointF(b.Left + 3, b.Top + 3), grid.viewport()->mapToGlobal(QPointF(b.Left + 3, b.Top + 3)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(grid.viewport(), &move);
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
+  EXPECT_EQ(grid.Row(), 2);
+}
+
+}  // namespace

@@ -1,0 +1,249 @@
+#include "tests/toolkit/string_grid_probe.h"
+
+#include <QJsonArray>
+#include <gtest/gtest.h>
+
+using enum TGridOption;
+using Pairs = std::vector<std::pair<int, int>>;
+
+namespace {
+
+void FillTexts(TStringGrid& grid) {
+  for (int c = 0; c < grid.ColCount(); ++c)
+    for (int r = 0; r < grid.RowCount(); ++r) grid.SetCells(c, r, QString("%1:%2").arg(c).arg(r));
+}
+
+TEST(GridStructure, SizeChangedReportsTheOldCounts) {
+  TProbeGrid grid;
+  grid.SetColCount(4);
+  grid.SetRowCount(6);
+  grid.SetRowCount(6);  // unchanged: no call
+  grid.SetColCount(0);  // clamped to 1
+  EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}, {4, 5}, {4, 6}}));
+  EXPECT_EQ(grid.ColCount(), 1);
+  EXPECT_EQ(grid.FixedCols(), 0);  // lowered with the count
+}
+
+TEST(GridStructure, ShrinkingDropsTextsAndMovesTheCurrentCell) {
+  TProbeGrid grid;
+  grid.SetRowCount(10);
+  grid.SetCells(2, 8, "x");
+  grid.SetRow(8);
+  grid.SetRowCount(5);
+  EXPECT_EQ(grid.Row(), 4);
+  grid.SetRowCount(10);
+  EXPECT_EQ(grid.Cells(2, 8), "");
+  EXPECT_EQ(grid.RowHeights(8), grid.DefaultRowHeight());
+}
+
+TEST(GridStructure, MovingAColumnTakesTextsAndWidthAlong) {
+  TProbeGrid grid;
+  FillTexts(grid);
+  grid.SetColWidths(1, 11);
+  grid.SetCol(1);
+  grid.MoveColumn(1, 3);
+  EXPECT_EQ(grid.columnMoves, (Pairs{{1, 3}}));
+  EXPECT_EQ(grid.Cells(3, 2), "1:2");
+  EXPECT_EQ(grid.Cells(1, 2), "2:2");
+  EXPECT_EQ(grid.Cells(2, 0), "3:0");
+  EXPECT_EQ(grid.ColWidths(3), 11);
+  EXPECT_EQ(grid.ColWidths(1), 64);
+  EXPECT_EQ(grid.Col(), 3);  // the current cell follows its column
+
+  grid.MoveColumn(4, 0);
+  EXPECT_EQ(grid.Cells(0, 1), "4:1");
+  EXPECT_EQ(grid.Cells(1, 1), "0:1");
+  EXPECT_EQ(grid.columnMoves, (Pairs{{1, 3}, {4, 0}}));
+}
+
+TEST(GridStructure, MovingARowTakesTextsAndHeightAlong) {
+  TProbeGrid grid;
+  FillTexts(grid);
+  grid.SetRowHeights(4, 40);
+  int raised = 0;
+  grid.OnRowMoved = [&](QObject*, int from, int to) {
+    EXPECT_EQ(from, 4);
+    EXPECT_EQ(to, 1);
+    ++raised;
+  };
+  grid.MoveRow(4, 1);
+  EXPECT_EQ(raised, 1);
+  EXPECT_EQ(grid.rowMoves, (Pairs{{4, 1}}));
+  EXPECT_EQ(grid.Cells(2, 1), "2:4");
+  EXPECT_EQ(grid.Cells(2, 2), "2:1");
+  EXPECT_EQ(grid.Cells(2, 4), "2:3");
+  EXPECT_EQ(grid.RowHeights(1), 40);
+  EXPECT_EQ(grid.Row(), 2);  // row 1 moved down by one
+}
+
+TEST(GridStructure, MovingRowsOfASparseColumn) {
+  TProbeGrid grid;
+  grid.SetRowCount(100000);
+  grid.SetCells(1, 3, "only");
+  grid.MoveRow(3, 99999);
+  EXPECT_EQ(grid.Cells(1, 99999), "only");
+  EXPECT_EQ(grid.Cells(1, 3), "");
+  grid.MoveRow(99999, 50000);
+  EXPECT_EQ(grid.Cells(1, 50000), "only");
+}
+
+TEST(GridStructure, DeletingAColumn) {
+  TProbeGrid grid;
+  FillTexts(grid);
+  grid.DeleteColumn(1);
+  EXPECT_EQ(grid.ColCount(), 4);
+  EXPECT_EQ(grid.Cells(1, 1), "2:1");
+  EXPECT_EQ(grid.Cells(3, 1), "4:1");
+  EXPECT_EQ(grid.columnMoves, (Pairs{{1, 4}}));
+  EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}}));
+  grid.DeleteRow(2);
+  EXPECT_EQ(grid.RowCount(), 4);
+  EXPECT_EQ(grid.Cells(1, 2), "2:3");
+}
+
+TEST(GridStructure, ColsIsAnAssignableListPerColumn) {
+  TProbeGrid grid;
+  grid.SetRowCount(4);
+  grid.SetCols(2, {"a", "b", "c", "d", "ignored"});
+  EXPECT_EQ(grid.Cells(2, 3), "d");
+  EXPECT_EQ(grid.Cols(2), (QStringList{"a", "b", "c", "d"}));
+  grid.SetCols(2, {"z"});
+  EXPECT_EQ(grid.Cols(2), (QStringList{"z", "", "", ""}));
+}
+
+TEST(GridStructure, OutOfRangeIndexesAreHarmless) {
+  TProbeGrid grid;
+  EXPECT_EQ(grid.Cells(-1, 0), "");
+  EXPECT_EQ(grid.Cells(0, 5), "");
+  EXPECT_EQ(grid.Cells(INT_MAX, INT_MIN), "");
+  grid.SetCells(5, 0, "x");
+  grid.SetCells(0, -1, "x");
+  grid.SetColCount(6);
+  EXPECT_EQ(grid.Cells(5, 0), "");  // the ignored write did not linger
+  EXPECT_EQ(grid.ColWidths(-1), 0);
+  EXPECT_EQ(grid.RowHeights(99), 0);
+  grid.SetColWidths(99, 5);
+  grid.SetRowHeights(-2, 5);
+  EXPECT_TRUE(grid.Cols(-1).isEmpty());
+  grid.SetCols(17, {"a"});
+  grid.MoveColumn(-1, 2);
+  grid.MoveColumn(2, 6);
+  grid.MoveRow(0, 5);
+  grid.DeleteColumn(6);
+  grid.DeleteRow(-1);
+  EXPECT_TRUE(grid.columnMoves.empty());
+  EXPECT_TRUE(grid.rowMoves.empty());
+  EXPECT_EQ(grid.ColCount(), 6);
+  grid.SetFixedRows(10);  // clamped below RowCount
+  EXPECT_EQ(grid.FixedRows(), 4);
+  EXPECT_EQ(grid.Row(), 4);
+  grid.SetGridLineWidth(-4);
+  grid.SetDefaultRowHeight(-1);
+  EXPECT_EQ(grid.GridLineWidth(), 0);
+  EXPECT_EQ(grid.RowHeights(0), 0);
+}
+
+TEST(GridStructure, DefaultSizesApplyToAllColumnsAndNewOnes) {
+  TProbeGrid grid;
+  grid.SetColWidths(2, 5);
+  grid.SetDefaultColWidth(30);
+  EXPECT_EQ(grid.ColWidths(2), 30);
+  grid.SetDefaultRowHeight(20);
+  grid.SetRowCount(8);
+  EXPECT_EQ(grid.RowHeights(7), 20);
+}
+
+// --- saved definition ------------------------------------------------------
+
+// A subclass adding its own defined value, which must be read before the
+// base's ColWidths, and checking that Loaded comes last.
+class TDefiningGrid : public TProbeGrid {
+ public:
+  int extra = 0;
+  std::vector<std::string> order;
+
+ protected:
+  void DefineProperties(TGridDefinitionFiler& filer) override {
+    filer.DefineProperty(
+        "AExtra",
+        [this](const QJsonValue& v) {
+          order.push_back("AExtra cols=" + std::to_string(ColCount()) + " w0=" + std::to_string(ColWidths(0)));
+          extra = v.toInt();
+        },
+        [this] { return QJsonValue(extra); }, true);
+    TStringGrid::DefineProperties(filer);
+  }
+  void Loaded() override {
+    order.push_back("Loaded w0=" + std::to_string(ColWidths(0)) + " loading=" + (Loading() ? "1" : "0"));
+  }
+};
+
+TEST(GridDefinition, RoundTripOfTheMessageGridSettings) {
+  TStringGrid grid;
+  grid.SetColCount(4);
+  grid.SetFixedCols(0);
+  grid.SetRowCount(6);
+  grid.SetDefaultRowHeight(20);
+  grid.SetDefaultDrawing(false);
+  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
+                   goThumbTracking});
+  grid.SetScrollBars(TScrollStyle::ssVertical);
+  const int widths[] = {45, 80, 80, 159};
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+
+  const QByteArray text = grid.SaveDefinitionText();
+  TStringGrid copy;
+  copy.LoadDefinitionText(text);
+  EXPECT_EQ(copy.ColCount(), 4);
+  EXPECT_EQ(copy.RowCount(), 6);
+  EXPECT_EQ(copy.FixedCols(), 0);
+  EXPECT_EQ(copy.FixedRows(), 1);
+  EXPECT_EQ(copy.DefaultRowHeight(), 20);
+  EXPECT_EQ(copy.RowHeights(5), 20);
+  EXPECT_FALSE(copy.DefaultDrawing());
+  EXPECT_EQ(copy.Options(), grid.Options());
+  EXPECT_EQ(copy.ScrollBars(), TScrollStyle::ssVertical);
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(copy.ColWidths(c), widths[c]);
+  EXPECT_EQ(copy.SaveDefinition(), grid.SaveDefinition());
+
+  const QJsonObject def = grid.SaveDefinition();
+  EXPECT_EQ(def["Defined"].toObject()["ColWidths"].toArray(), (QJsonArray{45, 80, 80, 159}));
+  EXPECT_FALSE(def["Defined"].toObject().contains("RowHeights"));  // all default
+}
+
+TEST(GridDefinition, SubclassValuesComeBeforeTheBaseOnesAndLoadedLast) {
+  TDefiningGrid source;
+  source.SetColCount(3);
+  source.SetColWidths(0, 33);
+  source.extra = 7;
+  const QJsonObject def = source.SaveDefinition();
+  EXPECT_EQ(def["Defined"].toObject()["AExtra"].toInt(), 7);
+
+  TDefiningGrid target;
+  target.LoadDefinition(def);
+  EXPECT_EQ(target.extra, 7);
+  EXPECT_EQ(target.order, (std::vector<std::string>{"AExtra cols=3 w0=64", "Loaded w0=33 loading=0"}));
+  EXPECT_FALSE(target.Loading());
+}
+
+TEST(GridDefinition, BadDefinitionsRaise) {
+  TStringGrid grid;
+  EXPECT_THROW(grid.LoadDefinitionText("{not json"), EInvalidGridDefinition);
+  EXPECT_THROW(grid.LoadDefinitionText("[1, 2]"), EInvalidGridDefinition);
+  EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"Options": ["goNoSuch"]}})"), EInvalidGridDefinition);
+  EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"ColCount": "four"}})"), EInvalidGridDefinition);
+  EXPECT_THROW(grid.LoadDefinitionText(R"({"Defined": {"ColWidths": [1, "x"]}})"), EInvalidGridDefinition);
+  try {
+    grid.LoadDefinitionText(R"({"Properties": {"ScrollBars": "ssDiagonal"}})");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message.find("ssDiagonal"), std::string::npos);
+  }
+  EXPECT_FALSE(grid.Loading());
+  // Missing keys keep the current values.
+  grid.LoadDefinitionText(R"({"Properties": {"RowCount": 9}})");
+  EXPECT_EQ(grid.RowCount(), 9);
+  EXPECT_EQ(grid.ColCount(), 5);
+}
+
+}  // namespace
