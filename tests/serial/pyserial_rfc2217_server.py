@@ -1,0 +1,133 @@
+#!/usr/bin/python3
+"""RFC 2217 test server: pyserial's PortManager around a loop:// port.
+
+Whatever the client writes comes back to it; DSR follows DTR and CTS follows
+RTS, as loop:// has it. Prints "rfc2217://127.0.0.1:PORT" first, then one line
+per event, flushed at once:
+
+  CONNECT / DISCONNECT
+  SETTINGS baud=<n> bytesize=<n> parity=<N|O|E|M|S> stopbits=<1|1.5|2> xonxoff=<0|1> rtscts=<0|1>
+  LINES dtr=<0|1> rts=<0|1>
+
+A line "hangup" on standard input drops the current connection; end of input
+stops the server. Needs nothing beyond Debian's python3-serial.
+"""
+
+import socket
+import sys
+import threading
+
+import serial
+import serial.rfc2217
+
+lock = threading.Lock()
+current = {"sock": None}
+
+
+def say(text):
+    with lock:
+        sys.stdout.write(text + "\n")
+        sys.stdout.flush()
+
+
+class Connection:
+    """What PortManager writes to: the client socket, one writer at a time."""
+
+    def __init__(self, sock):
+        self.sock = sock
+        self.lock = threading.Lock()
+
+    def write(self, data):
+        with self.lock:
+            try:
+                self.sock.sendall(data)
+            except OSError:
+                pass
+
+
+def describe(port):
+    settings = "SETTINGS baud={} bytesize={} parity={} stopbits={} xonxoff={} rtscts={}".format(
+        port.baudrate, port.bytesize, port.parity, port.stopbits, int(port.xonxoff), int(port.rtscts))
+    lines = "LINES dtr={} rts={}".format(int(port.dtr), int(port.rts))
+    return settings, lines
+
+
+def serve(client):
+    port = serial.serial_for_url("loop://", timeout=0.05)
+    conn = Connection(client)
+    manager = serial.rfc2217.PortManager(port, conn)
+    running = [True]
+
+    def port_to_network():
+        while running[0]:
+            try:
+                data = port.read(port.in_waiting or 1)
+            except Exception:
+                break
+            if data:
+                conn.write(b"".join(manager.escape(data)))
+
+    reader = threading.Thread(target=port_to_network, daemon=True)
+    reader.start()
+    last = (None, None)
+    client.settimeout(0.05)
+    try:
+        while True:
+            try:
+                data = client.recv(4096)
+                if not data:
+                    break
+                port.write(b"".join(manager.filter(data)))
+            except socket.timeout:
+                pass
+            manager.check_modem_lines()
+            now = describe(port)
+            for old, new in zip(last, now):
+                if old != new:
+                    say(new)
+            last = now
+    except OSError:
+        pass
+    finally:
+        running[0] = False
+        reader.join()
+        port.close()
+
+
+def control():
+    for line in sys.stdin:
+        if line.strip() == "hangup":
+            with lock:
+                sock = current["sock"]
+            if sock is not None:
+                try:
+                    sock.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+    # End of input: the test is over.
+    import os
+    os._exit(0)
+
+
+def main():
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", int(sys.argv[1]) if len(sys.argv) > 1 else 0))
+    listener.listen(1)
+    say("rfc2217://127.0.0.1:{}".format(listener.getsockname()[1]))
+    threading.Thread(target=control, daemon=True).start()
+    while True:
+        client, _ = listener.accept()
+        client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        with lock:
+            current["sock"] = client
+        say("CONNECT")
+        serve(client)
+        with lock:
+            current["sock"] = None
+        client.close()
+        say("DISCONNECT")
+
+
+if __name__ == "__main__":
+    main()

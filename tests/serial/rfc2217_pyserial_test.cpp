@@ -1,0 +1,339 @@
+// The network serial port against a server nobody here wrote: pyserial's
+// RFC 2217 port manager around a loop-back port (DSR follows DTR, CTS
+// follows RTS, written data comes back), first through the device interface,
+// then through the serial component.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/async_comm.h"
+#include "serial/os_serial.h"
+#include "tests/serial/serial_test_support.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kPython[] = "/usr/bin/python3";
+const std::string kServerScript = std::string(ORVIX_SOURCE_DIR) + "/tests/serial/pyserial_rfc2217_server.py";
+
+bool PyserialAvailable() {
+  static const bool available =
+      std::system("/usr/bin/python3 -I -c 'import serial.rfc2217' >/dev/null 2>&1") == 0;
+  return available;
+}
+
+#define REQUIRE_PYSERIAL()                                                                       \
+  if (!PyserialAvailable())                                                                      \
+  GTEST_SKIP() << "/usr/bin/python3 cannot import serial.rfc2217: install the Debian package " \
+                  "python3-serial to run the tests against pyserial's RFC 2217 server"
+
+// The test server as a child process; its report lines are collected.
+class TPyServer {
+ public:
+  TPyServer() {
+    signal(SIGPIPE, SIG_IGN);
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) < 0 || pipe2(out, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      execl(kPython, kPython, "-I", kServerScript.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    toServer_ = in[1];
+    fromServer_ = out[0];
+    reader_ = std::thread([this] { ReadLines(); });
+    if (!WaitForLine("rfc2217://", 0, 20s)) throw std::runtime_error("test server did not start");
+    url_ = Lines().front();
+  }
+
+  ~TPyServer() {
+    close(toServer_);  // end of input stops the server
+    const auto deadline = Clock::now() + 10s;
+    int status;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (Clock::now() > deadline) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    reader_.join();
+    close(fromServer_);
+  }
+
+  const std::string& Url() const { return url_; }
+
+  std::vector<std::string> Lines() {
+    std::lock_guard lock(mu_);
+    return lines_;
+  }
+
+  // Waits for a report line containing needle, among the lines from index `from` on.
+  bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
+    std::unique_lock lock(mu_);
+    return cv_.wait_for(lock, timeout, [&] {
+      for (size_t i = from; i < lines_.size(); ++i)
+        if (lines_[i].find(needle) != std::string::npos) return true;
+      return false;
+    });
+  }
+
+  size_t LineCount() {
+    std::lock_guard lock(mu_);
+    return lines_.size();
+  }
+
+  void HangUp() { [[maybe_unused]] ssize_t n = write(toServer_, "hangup\n", 7); }
+
+ private:
+  void ReadLines() {
+    std::string partial;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(fromServer_, buf, sizeof buf)) > 0) {
+      partial.append(buf, static_cast<size_t>(n));
+      size_t eol;
+      std::lock_guard lock(mu_);
+      while ((eol = partial.find('\n')) != std::string::npos) {
+        lines_.push_back(partial.substr(0, eol));
+        partial.erase(0, eol + 1);
+      }
+      cv_.notify_all();
+    }
+  }
+
+  pid_t pid_ = -1;
+  int toServer_ = -1;
+  int fromServer_ = -1;
+  std::string url_;
+  std::mutex mu_;
+  std::condition_variable cv_;
+  std::vector<std::string> lines_;
+  std::thread reader_;
+};
+
+std::string AllBytes() {
+  std::string s;
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < 256; ++i) s.push_back(static_cast<char>(i));
+  return s + std::string(8, '\xFF');
+}
+
+// ---- Through the device interface -------------------------------------------------------
+
+// Keeps the socket pumped, as the component's event thread does.
+class TPump {
+ public:
+  explicit TPump(TSerialDevice& d) : device_(d), thread_([this] {
+    uint32_t ev;
+    while (device_.WaitCommEvent(ev, stop_) == TWaitResult::Event) {
+      std::lock_guard lock(mu_);
+      seen_ |= ev;
+    }
+  }) {}
+  ~TPump() {
+    stop_.Set();
+    thread_.join();
+  }
+  uint32_t Seen() {
+    std::lock_guard lock(mu_);
+    return seen_;
+  }
+
+ private:
+  TSerialDevice& device_;
+  TStopSignal stop_;
+  std::mutex mu_;
+  uint32_t seen_ = 0;
+  std::thread thread_;
+};
+
+TEST(Rfc2217Pyserial, LineSettingsArriveAtTheServer) {
+  REQUIRE_PYSERIAL();
+  TPyServer server;
+  int error = -1;
+  auto device = OpenSerialDevice(server.Url(), error);
+  ASSERT_NE(device, nullptr) << "error " << error;
+  ASSERT_TRUE(server.WaitForLine("CONNECT"));
+
+  TDCB dcb;
+  ASSERT_TRUE(device->GetCommState(dcb));
+  dcb.BaudRate = 19200;
+  dcb.ByteSize = 7;
+  dcb.Parity = EVENPARITY;
+  dcb.StopBits = TWOSTOPBITS;
+  dcb.Flags |= dcb::fOutX | dcb::fInX;
+  ASSERT_TRUE(device->SetCommState(dcb));
+  TPump pump(*device);
+  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
+
+  dcb.BaudRate = 115200;
+  dcb.ByteSize = 8;
+  dcb.Parity = ODDPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  dcb.Flags &= ~(dcb::fOutX | dcb::fInX);
+  ASSERT_TRUE(device->SetCommState(dcb));
+  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
+}
+
+TEST(Rfc2217Pyserial, DtrAndRtsArriveAndDsrComesBack) {
+  REQUIRE_PYSERIAL();
+  TPyServer server;
+  int error = -1;
+  auto device = OpenSerialDevice(server.Url(), error);
+  ASSERT_NE(device, nullptr) << "error " << error;
+  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
+  // known when the open returns.
+  uint32_t status = 0;
+  ASSERT_TRUE(device->GetCommModemStatus(status));
+  EXPECT_EQ(status & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
+
+  ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
+  TPump pump(*device);
+  const size_t mark = server.LineCount();
+  ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
+  EXPECT_TRUE(server.WaitForLine("LINES dtr=0 rts=1", mark));
+  EXPECT_TRUE(SpinUntil([&] { return device->GetCommModemStatus(status) && !(status & MS_DSR_ON); }, 10000));
+  EXPECT_TRUE(pump.Seen() & EV_DSR);
+
+  ASSERT_TRUE(device->EscapeCommFunction(CLRRTS));
+  EXPECT_TRUE(server.WaitForLine("LINES dtr=0 rts=0", mark));
+  EXPECT_TRUE(SpinUntil([&] { return device->GetCommModemStatus(status) && !(status & MS_CTS_ON); }, 10000));
+
+  ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
+  ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
+  EXPECT_TRUE(server.WaitForLine("LINES dtr=1 rts=1", mark));
+  EXPECT_TRUE(SpinUntil([&] { return device->GetCommModemStatus(status) && (status & MS_DSR_ON); }, 10000));
+}
+
+TEST(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTrip) {
+  REQUIRE_PYSERIAL();
+  TPyServer server;
+  int error = -1;
+  auto device = OpenSerialDevice(server.Url(), error);
+  ASSERT_NE(device, nullptr) << "error " << error;
+  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
+  TPump pump(*device);
+  const std::string sent = AllBytes();
+  ASSERT_EQ(device->Write(sent.data(), static_cast<int>(sent.size())), static_cast<int>(sent.size()));
+  std::string got;
+  char buf[256];
+  SpinUntil([&] {
+    const int n = device->Read(buf, sizeof buf);
+    if (n > 0) got.append(buf, static_cast<size_t>(n));
+    return got.size() >= sent.size();
+  }, 10000);
+  EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes came back";
+}
+
+TEST(Rfc2217Pyserial, ServerHangingUpIsSeen) {
+  REQUIRE_PYSERIAL();
+  TPyServer server;
+  int error = -1;
+  auto device = OpenSerialDevice(server.Url(), error);
+  ASSERT_NE(device, nullptr) << "error " << error;
+  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
+  TPump pump(*device);
+  server.HangUp();
+  EXPECT_TRUE(SpinUntil([&] { return (pump.Seen() & EV_ERR) != 0; }, 10000));
+  uint32_t errors = 0;
+  TComStat st;
+  ASSERT_TRUE(device->ClearCommError(errors, st));
+  EXPECT_TRUE(errors & CE_DEVICEGONE);
+  EXPECT_EQ(device->Write("x", 1), -1);
+  EXPECT_TRUE(server.WaitForLine("DISCONNECT"));
+}
+
+// ---- Through the serial component ----------------------------------------------------------
+
+TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
+  REQUIRE_PYSERIAL();
+  TPyServer server;
+  TComm comm;
+  comm.SetDeviceName(server.Url());
+  comm.SetBaudRate(TBaudRate::cbr38400);
+  comm.SetParity(TParity::paEven);
+  comm.SetDatabits(TDatabits::da7);
+  comm.SetStopbits(TStopbits::sb20);
+  comm.SetMonitorEvents(TCommEventType{TCommEventState::evError, TCommEventState::evRxChar});
+  std::string received;
+  comm.OnRxChar = [&](TCustomComm* sender, int count) {
+    std::string buf(static_cast<size_t>(count), '\0');
+    const int n = sender->Read(buf.data(), count);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+  };
+
+  comm.Open();
+  ASSERT_TRUE(comm.Enabled());
+  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=38400 bytesize=7 parity=E stopbits=2"));
+  // What the program does right after opening.
+  comm.SetRTS(true);
+  comm.SetDTR(true);
+  EXPECT_TRUE(comm.ModemSignal(2));
+  EXPECT_TRUE(comm.ModemSignal(1));
+
+  // Data with 0xFF bytes comes back through OnRxChar.
+  const std::string line = "AT+MSR=0\r\n" + std::string("\xFF\x00\xFF", 3);
+  ASSERT_EQ(comm.Write(line.data(), static_cast<int>(line.size())), static_cast<int>(line.size()));
+  EXPECT_TRUE(PumpUntil([&] { return received.size() >= line.size(); }, 10000));
+  EXPECT_EQ(received, line);
+
+  // The component's events follow DSR too.
+  comm.SetDTR(false);
+  EXPECT_TRUE(PumpUntil([&] { return !comm.ModemSignal(2); }, 10000));
+
+  comm.Close();
+  EXPECT_FALSE(comm.Enabled());
+  EXPECT_TRUE(server.WaitForLine("DISCONNECT"));
+
+  // Opened again, as the program does after a restore.
+  const size_t mark = server.LineCount();
+  comm.Open();
+  EXPECT_TRUE(server.WaitForLine("CONNECT", mark));
+  comm.SetDTR(true);
+  EXPECT_TRUE(comm.ModemSignal(2));
+  comm.Close();
+}
+
+TEST(Rfc2217PyserialComm, ServerHangingUpReachesOnErrorOnce) {
+  REQUIRE_PYSERIAL();
+  TPyServer server;
+  TComm comm;
+  comm.SetDeviceName(server.Url());
+  int errorCalls = 0;
+  int lastErrors = 0;
+  comm.OnError = [&](TCustomComm*, int errors) {
+    ++errorCalls;
+    lastErrors = errors;
+  };
+  comm.Open();
+  server.HangUp();
+  EXPECT_TRUE(PumpUntil([&] { return errorCalls > 0; }, 10000));
+  PumpFor(300);
+  EXPECT_EQ(errorCalls, 1);
+  EXPECT_TRUE(static_cast<uint32_t>(lastErrors) & CE_DEVICEGONE);
+  EXPECT_FALSE(comm.ModemSignal(2));
+  EXPECT_EQ(comm.Write("AT\r\n", 4), -1);
+  comm.Close();
+}
+
+}  // namespace
