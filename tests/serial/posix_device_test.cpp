@@ -1,0 +1,159 @@
+// The termios backend on its own: exclusive open, device names, the event
+// wait (stop, new input, hang-up) and transfers after a hang-up.
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <future>
+
+#include <gtest/gtest.h>
+
+#include "serial/device_path.h"
+#include "serial/os_serial.h"
+#include "serial/posix/posix_device.h"
+#include "tests/common/pty_pair.h"
+#include "tests/serial/serial_test_support.h"
+
+TEST(DevicePath, ComNamesMapToTtyS) {
+  EXPECT_EQ(SerialDevicePath("com1"), "/dev/ttyS0");
+  EXPECT_EQ(SerialDevicePath("Com2"), "/dev/ttyS1");
+  EXPECT_EQ(SerialDevicePath("COM12"), "/dev/ttyS11");
+  EXPECT_EQ(SerialDevicePath("com0"), "com0");
+  EXPECT_EQ(SerialDevicePath("com"), "com");
+  EXPECT_EQ(SerialDevicePath("com1x"), "com1x");
+  EXPECT_EQ(SerialDevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(SerialDevicePath("/dev/serial/by-id/usb-X-if00"), "/dev/serial/by-id/usb-X-if00");
+}
+
+TEST(PosixDevice, OpenFailures) {
+  int error = 0;
+  EXPECT_EQ(OpenSerialDevice("/dev/no-such-tty", error), nullptr);
+  EXPECT_EQ(error, ENOENT);
+  PtyPair pty;
+  auto first = OpenSerialDevice(pty.SlaveName(), error);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->GetFileType(), FILE_TYPE_CHAR);
+  EXPECT_EQ(OpenSerialDevice(pty.SlaveName(), error), nullptr);
+  EXPECT_TRUE(error == EWOULDBLOCK || error == EBUSY) << error;
+  first.reset();
+  EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
+}
+
+namespace {
+class Device : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int error = 0;
+    dev = OpenSerialDevice(pty.SlaveName(), error);
+    ASSERT_NE(dev, nullptr) << error;
+    dev->SetCommMask(EV_RXCHAR | EV_ERR);
+  }
+  // Runs one wait on another thread, as the event thread does.
+  std::future<std::pair<TWaitResult, uint32_t>> StartWait() {
+    return std::async(std::launch::async, [this] {
+      uint32_t events = 0;
+      TWaitResult r = dev->WaitCommEvent(events, stop);
+      return std::make_pair(r, events);
+    });
+  }
+  PtyPair pty;
+  TStopSignal stop;
+  std::unique_ptr<TSerialDevice> dev;
+};
+}  // namespace
+
+TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
+  auto wait = StartWait();
+  stop.Set();
+  EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+  ASSERT_TRUE(pty.WriteMaster("data"));
+  ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 4; }));
+  uint32_t events = 0;
+  EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Stopped);
+}
+
+TEST_F(Device, InputIsAnEventUntilCounted) {
+  ASSERT_TRUE(pty.WriteMaster("abc"));
+  auto wait = StartWait();
+  auto [result, events] = wait.get();
+  EXPECT_EQ(result, TWaitResult::Event);
+  EXPECT_EQ(events, EV_RXCHAR);
+  uint32_t errors = 1;
+  TComStat stat;
+  EXPECT_TRUE(dev->ClearCommError(errors, stat));
+  EXPECT_EQ(errors, 0u);
+  EXPECT_EQ(stat.cbInQue, 3u);
+  // Counted and left unread: the next wait blocks until something new arrives.
+  wait = StartWait();
+  EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+  ASSERT_TRUE(pty.WriteMaster("d"));
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
+  char buf[8];
+  EXPECT_EQ(dev->Read(buf, sizeof buf), 4);
+  EXPECT_EQ(std::string(buf, 4), "abcd");
+}
+
+TEST_F(Device, UnmonitoredInputIsNoEvent) {
+  dev->SetCommMask(EV_ERR);
+  ASSERT_TRUE(pty.WriteMaster("abc"));
+  auto wait = StartWait();
+  EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+  stop.Set();
+  EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+}
+
+TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
+  auto wait = StartWait();
+  pty.CloseMaster();
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
+  uint32_t errors = 0;
+  TComStat stat;
+  dev->ClearCommError(errors, stat);
+  EXPECT_TRUE(errors & CE_DEVICEGONE);
+  uint32_t events = 0;
+  EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
+  EXPECT_EQ(events, 0u);
+  char buf[4];
+  EXPECT_EQ(dev->Read(buf, sizeof buf), -1);
+  EXPECT_EQ(dev->Write("AT", 2), -1);
+}
+
+TEST_F(Device, HangUpIsReportedEvenWhenErrorsAreNotMonitored) {
+  dev->SetCommMask(EV_RXCHAR);
+  auto wait = StartWait();
+  pty.CloseMaster();
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
+}
+
+TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
+  dev->SetCommMask(EV_TXEMPTY);
+  EXPECT_EQ(dev->Write("ATZ\r", 4), 4);
+  auto wait = StartWait();
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_TXEMPTY));
+  EXPECT_EQ(pty.ReadMaster(4), "ATZ\r");
+  // Reported once per write.
+  wait = StartWait();
+  EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+  stop.Set();
+  EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+}
+
+TEST_F(Device, PurgeClearsInput) {
+  ASSERT_TRUE(pty.WriteMaster("stale"));
+  ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 5; }));
+  EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
+  uint32_t errors = 0;
+  TComStat stat;
+  dev->ClearCommError(errors, stat);
+  EXPECT_EQ(stat.cbInQue, 0u);
+}
+
+TEST_F(Device, EscapeFunctionsWithoutModemLines) {
+  EXPECT_FALSE(dev->EscapeCommFunction(SETDTR));
+  EXPECT_EQ(dev->LastError(), ENOTTY);
+  EXPECT_FALSE(dev->EscapeCommFunction(77));
+  EXPECT_EQ(dev->LastError(), EINVAL);
+  uint32_t status = 0;
+  EXPECT_FALSE(dev->GetCommModemStatus(status));
+}
