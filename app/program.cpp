@@ -1,10 +1,37 @@
-#include <QApplication>
-#include <QLabel>
+// The program body: the application object, the hidden main window and the
+// event loop.
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QLabel window("Tarvelle Memnova Self-mode Manager");
-  window.setWindowTitle("Tarvelle Memnova Self-mode Manager");
-  window.show();
-  return app.exec();
+#include <string>
+#include <vector>
+
+#include "app/form_main.h"
+#include "toolkit/core/message_box.h"
+#include "toolkit/widgets/application.h"
+#include "toolkit/widgets/qt_message_boxes.h"
+
+namespace {
+
+int RunProgram(int& argc, char** argv) {
+  // Taken before Qt removes the options it understands: any argument at all
+  // turns on the auto-close rule.
+  const std::vector<std::string> commandLine(argv + (argc > 0 ? 1 : 0), argv + argc);
+
+  TApplication app(argc, argv);
+  TQtMessageBoxes boxes;
+  SetMessageBoxes(&boxes);
+  app.SetTitle("Tarvelle Memnova Self-mode Manager");
+  app.ShowMainForm = false;  // the window shows itself once connected
+  int result = 0;
+  {
+    TFormMain form(commandLine);
+    app.SetMainForm(&form);
+    result = app.Run();
+    app.SetMainForm(nullptr);
+  }
+  SetMessageBoxes(nullptr);
+  return result;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunProgram(argc, argv); }

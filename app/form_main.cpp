@@ -1,0 +1,368 @@
+#include "app/form_main.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/comm_port.h"
+#include "app/glyphs.h"
+#include "app/settings_file.h"
+#include "grid/cell_grid.h"
+#include "toolkit/core/ini_profile.h"
+#include "toolkit/core/message_box.h"
+#include "toolkit/widgets/application.h"
+#include "toolkit/widgets/panel.h"
+#include "toolkit/widgets/speed_button.h"
+
+namespace {
+
+const char* const kTitle = "Tarvelle Memnova Self-mode Manager";
+const char* const kGeneral = "General";
+const char* const kModemOff = "Modem if OFF or not connected";
+const char* const kPortUsed = "COM Port is used by another application";
+constexpr uint16_t kVkReturn = 13;
+
+TBaudRate BaudRateSetting(int value) {
+  switch (value) {
+    case 14400: return TBaudRate::cbr14400;
+    case 19200: return TBaudRate::cbr19200;
+    case 38400: return TBaudRate::cbr38400;
+    case 56000: return TBaudRate::cbr56000;
+    case 57600: return TBaudRate::cbr57600;
+    case 115200: return TBaudRate::cbr115200;
+    case 128000: return TBaudRate::cbr128000;
+    default: return TBaudRate::cbr9600;
+  }
+}
+
+TStopbits StopbitsSetting(int tenths) {
+  switch (tenths) {
+    case 15: return TStopbits::sb15;
+    case 20: return TStopbits::sb20;
+    default: return TStopbits::sb10;
+  }
+}
+
+TParity ParitySetting(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (text == "even") return TParity::paEven;
+  if (text == "odd") return TParity::paOdd;
+  return TParity::paNone;
+}
+
+// The virtual-key code of a released key, as far as the window cares: both
+// Enter keys are VK_RETURN; letters and digits share their codes.
+uint16_t VirtualKey(int qtKey) {
+  if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) return kVkReturn;
+  if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
+    return static_cast<uint16_t>(qtKey);
+  return 0;
+}
+
+// Shows a choice between "Cancel" and "&Ignore" (Escape: Cancel); true on Ignore.
+bool AskIgnore(const char* text) {
+  return ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"Cancel", "&Ignore"}, -1, 0) == 1;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(std::vector<std::string> commandLine, std::string settingsFile, QWidget* parent)
+    : QWidget(parent),
+      commandLine_(std::move(commandLine)),
+      settingsFileGiven_(!settingsFile.empty()) {
+  settingsFile_ = settingsFileGiven_ ? std::move(settingsFile) : SettingsFileName();
+  CreateControls();
+  FormCreate(this);
+}
+
+TFormMain::~TFormMain() {
+  if (TApplication* app = Application()) {
+    if (app->MainForm() == this || app->MainForm() == nullptr) {
+      app->OnMinimize = nullptr;
+      app->OnRestore = nullptr;
+    }
+  }
+}
+
+void TFormMain::CreateControls() {
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowTitle(kTitle);
+  setWindowIcon(QIcon(AppIconPixmap()));
+  setFixedSize(390, 172);
+  QFont font("MS Sans Serif");
+  font.setBold(true);
+  font.setPixelSize(11);
+  setFont(font);
+  // Key preview: the window sees key releases before the focused control.
+  qApp->installEventFilter(this);
+
+  PanelCmd = new TPanel(this);
+  PanelCmd->setObjectName("PanelCmd");
+  PanelCmd->setGeometry(0, 0, 390, 44);
+
+  auto button = [this](const char* name, int left, int width, const char* hint) {
+    auto* b = new TSpeedButton(PanelCmd);
+    b->setObjectName(name);
+    b->setGeometry(left, 2, width, 39);
+    b->SetHint(hint);
+    b->SetFlat(true);
+    return b;
+  };
+  BtnSelfControl = button("BtnSelfControl", 2, 45, "Connect and set up modem");
+  BtnSelfControl->SetGroupIndex(1);
+  BtnSelfControl->SetAllowAllUp(true);
+  BtnSelfControl->SetGlyph(ConnectGlyph());
+  BtnPlay = button("BtnPlay", 58, 39, "Play selected message");
+  BtnPlay->SetGlyph(PlayGlyph(), PlayDisabledGlyph());
+  BtnPlayWelcome = button("BtnPlayWelcome", 109, 39, "Play welcome message");
+  BtnPlayWelcome->SetGlyph(PlayWelcomeGlyph());
+  BtnPlayFull = button("BtnPlayFull", 148, 39, "Play welcome message (full memory)");
+  BtnPlayFull->SetGlyph(PlayFullWelcomeGlyph());
+  BtnErase = button("BtnErase", 199, 39, "Delete all messages");
+  BtnErase->SetGlyph(EraseGlyph(), EraseDisabledGlyph());
+
+  LabelMsgStoreCnt = new QLabel("No message", PanelCmd);
+  LabelMsgStoreCnt->setObjectName("LabelMsgStoreCnt");
+  LabelMsgStoreCnt->setGeometry(246, 15, 135, 13);
+  LabelMsgStoreCnt->setAutoFillBackground(false);
+  LabelMsgStoreCnt->setAttribute(Qt::WA_TranslucentBackground);
+
+  GridMsgStore = new TCellGrid(this);
+  GridMsgStore->setObjectName("GridMsgStore");
+  GridMsgStore->setGeometry(0, 44, 390, 128);
+  GridMsgStore->setToolTip("Click the message to select");
+  GridMsgStore->setFocusPolicy(Qt::ClickFocus);
+  GridMsgStore->SetColCount(4);
+  GridMsgStore->SetRowCount(6);
+  GridMsgStore->SetFixedRows(1);
+  GridMsgStore->SetFixedCols(0);
+  GridMsgStore->SetDefaultRowHeight(20);
+  const int widths[] = {45, 80, 80, 159};
+  for (int c = 0; c < 4; ++c) GridMsgStore->SetColWidths(c, widths[c]);
+  GridMsgStore->SetOptions({TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine, TGridOption::goVertLine,
+                            TGridOption::goHorzLine, TGridOption::goDrawFocusSelected, TGridOption::goRowSelect,
+                            TGridOption::goThumbTracking});
+  GridMsgStore->SetScrollBars(TScrollStyle::ssVertical);
+  // The window's definition turns the string grid's own drawing off because
+  // the cell grid paints its cells itself; until it does, the string grid's
+  // drawing shows the texts.
+
+  setTabOrder(PanelCmd, GridMsgStore);
+
+  BtnSelfControl->OnClick = [this](QObject* s) { BtnSelfControlClick(s); };
+  BtnPlay->OnClick = [this](QObject* s) { BtnPlayClick(s); };
+  BtnPlayWelcome->OnClick = [this](QObject* s) { BtnPlayWelcomeClick(s); };
+  BtnPlayFull->OnClick = [this](QObject* s) { BtnPlayFullClick(s); };
+  BtnErase->OnClick = [this](QObject* s) { BtnEraseClick(s); };
+  GridMsgStore->OnClick = [this](QObject* s) { GridMsgStoreClick(s); };
+}
+
+void TFormMain::ReadCommSettings() {
+  const std::string& file = settingsFile_;
+  CommPort->SetDeviceName(GetPrivateProfileString(kGeneral, "DeviceName", "com1", 1024, file));
+  CommPort->SetBaudRate(BaudRateSetting(ReadProfileInteger(kGeneral, "BaudRate", 9600, file)));
+  CommPort->SetDatabits(ReadProfileInteger(kGeneral, "DataBits", 8, file) == 7 ? TDatabits::da7 : TDatabits::da8);
+  CommPort->SetStopbits(StopbitsSetting(ReadProfileInteger(kGeneral, "StopBits", 10, file)));
+  CommPort->SetParity(ParitySetting(GetPrivateProfileString(kGeneral, "Parity", "none", 1024, file)));
+}
+
+std::string TFormMain::SettingsFileForWriting() const {
+  return settingsFileGiven_ ? settingsFile_ : SettingsFileForWrite();
+}
+
+void TFormMain::ShowAndActivate() {
+  show();
+  raise();
+  activateWindow();
+}
+
+// ---- Start-up ------------------------------------------------------------------
+
+void TFormMain::FormCreate(QObject*) {
+  if (TApplication* app = Application()) {
+    app->OnMinimize = [this](QObject* s) { AppMinimize(s); };
+    app->OnRestore = [this](QObject* s) { AppRestore(s); };
+  }
+  CommPort = std::make_unique<TCommPort>();
+  ReadCommSettings();
+  ClockRef = 0;
+  ClockValid = false;
+  UpdateControls(true);
+  BtnSelfControl->SetDown(true);
+  BtnSelfControlClick(BtnSelfControl);
+
+  if (Summary.MsgCount <= 0 && !commandLine_.empty()) {
+    // Started by a script with nothing to show: close without ever showing.
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    return;
+  }
+  GridMsgStore->SetRow(1);
+  ShowAndActivate();
+}
+
+// ---- Shutdown ------------------------------------------------------------------
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  bool canClose = true;
+  try {
+    FormCloseQuery(this, canClose);
+  } catch (...) {
+    canClose = false;
+    HandleException();
+  }
+  if (canClose) {
+    closed_ = true;
+    held_.clear();
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
+  if (Hold(THeldKind::Close, [this] { close(); })) {
+    CanClose = false;
+    return;
+  }
+  TExchange exchange(*this);
+  UpdateControls(true);
+  bool portFailed = false;
+  try {
+    if (!CommPort->PortOpen()) {
+      CommPort->OpenPort();
+      CommPort->SetRTS(true);
+      CommPort->SetDTR(true);
+    }
+    if (CommPort->ModemSignal(2)) {
+      SetupSelfMode();
+      CanClose = true;
+    } else {
+      BtnSelfControl->SetDown(false);
+      CanClose = AskIgnore(kModemOff);
+    }
+    CommPort->ClosePort();
+    UpdateControls(CanClose);
+  } catch (...) {
+    portFailed = true;
+  }
+  if (portFailed) {
+    CanClose = AskIgnore(kPortUsed);
+    UpdateControls(CanClose);
+  }
+  // Close requests made while this one was answered are the same request.
+  DropHeld(THeldKind::Close);
+}
+
+// ---- Minimise and restore ------------------------------------------------------
+
+void TFormMain::AppMinimize(QObject* Sender) {
+  if (Hold(THeldKind::Minimize, [this, Sender] { AppMinimize(Sender); })) return;
+  CommPort->ClosePort();
+}
+
+void TFormMain::AppRestore(QObject* Sender) {
+  if (Hold(THeldKind::Restore, [this, Sender] { AppRestore(Sender); })) return;
+  TExchange exchange(*this);
+  ShowAndActivate();
+  if (CommPort->PortOpen()) return;
+  try {
+    CommPort->OpenPort();
+    CommPort->SetRTS(true);
+    CommPort->SetDTR(true);
+    if (CommPort->ModemSignal(2)) {
+      CommPort->Command("AT+MCS?", 1000);
+      const std::string& reply = CommPort->Response();
+      BtnSelfControl->SetDown(!reply.empty() && reply[0] == '1');
+      if (BtnSelfControl->Down()) RefreshMessageStore();
+    } else {
+      BtnSelfControl->SetDown(false);
+      CommPort->ClosePort();
+      ShowErrorBox(kModemOff);
+    }
+  } catch (...) {
+    BtnSelfControl->SetDown(false);
+  }
+  UpdateControls(false);
+}
+
+// ---- Keys ----------------------------------------------------------------------
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyRelease) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  // A key event travels up from the focused control to its parents; the
+  // window looks at it once, when it reaches the first of them.
+  QWidget* focus = QApplication::focusWidget();
+  if (widget != (focus && focus->window() == this ? focus : this)) return false;
+  auto* keyEvent = static_cast<QKeyEvent*>(event);
+  if (keyEvent->isAutoRepeat()) return false;
+  uint16_t key = VirtualKey(keyEvent->key());
+  const uint16_t before = key;
+  try {
+    FormKeyUp(this, key, keyEvent->modifiers());
+  } catch (...) {
+    HandleException();
+  }
+  return before != 0 && key == 0;
+}
+
+void TFormMain::FormKeyUp(QObject*, uint16_t& Key, Qt::KeyboardModifiers) {
+  if (Key == kVkReturn && BtnPlay->Enabled()) BtnPlay->Click();
+}
+
+// ---- Held requests --------------------------------------------------------------
+
+bool TFormMain::Hold(THeldKind kind, std::function<void()> run) {
+  if (exchangeDepth_ == 0 || closed_) return closed_;
+  const bool queued = std::any_of(held_.begin(), held_.end(), [kind](const THeldRequest& r) { return r.Kind == kind; });
+  if (!queued || (kind != THeldKind::Close && held_.back().Kind != kind)) held_.push_back({kind, std::move(run)});
+  return true;
+}
+
+void TFormMain::DropHeld(THeldKind kind) {
+  std::erase_if(held_, [kind](const THeldRequest& r) { return r.Kind == kind; });
+}
+
+void TFormMain::ScheduleHeld() {
+  if (held_.empty() || heldScheduled_) return;
+  heldScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    heldScheduled_ = false;
+    RunHeld();
+  });
+}
+
+void TFormMain::RunHeld() {
+  while (!held_.empty() && exchangeDepth_ == 0 && !closed_) {
+    THeldRequest request = std::move(held_.front());
+    held_.erase(held_.begin());
+    try {
+      request.Run();
+    } catch (...) {
+      HandleException();
+    }
+  }
+}
+
+bool TFormMain::HoldClick(THeldKind kind, TSpeedButton* button, void (TFormMain::*handler)(QObject*)) {
+  // The user could click the button only while it was enabled; by the time
+  // the click runs, the exchange may have disabled it.
+  return Hold(kind, [this, button, handler] {
+    if (button->Enabled()) (this->*handler)(button);
+  });
+}

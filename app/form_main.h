@@ -1,0 +1,133 @@
+#pragma once
+
+// The program's one window: the button bar, the message list and the count
+// label; the command channel to the modem; start-up, shutdown, minimise,
+// restore and the Enter key; the modem actions behind the buttons.
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/message_store.h"
+#include "toolkit/core/date_time.h"
+
+class QLabel;
+class TCellGrid;
+class TCommPort;
+class TPanel;
+class TSpeedButton;
+
+class TFormMain : public QWidget {
+ public:
+  // commandLine: the program's arguments as the operating system gave them,
+  // without the program name (any argument turns on the auto-close rule).
+  // settingsFile: the settings file to use; empty means SettingsFileName().
+  // The window is created hidden; FormCreate runs before the constructor
+  // returns and shows it unless the auto-close rule applies.
+  explicit TFormMain(std::vector<std::string> commandLine, std::string settingsFile = {},
+                     QWidget* parent = nullptr);
+  ~TFormMain() override;
+  TFormMain(const TFormMain&) = delete;
+  TFormMain& operator=(const TFormMain&) = delete;
+
+  // ---- Controls (owned by the window through Qt parenthood) ----
+  TCellGrid* GridMsgStore = nullptr;
+  TPanel* PanelCmd = nullptr;
+  TSpeedButton* BtnSelfControl = nullptr;
+  TSpeedButton* BtnPlay = nullptr;
+  TSpeedButton* BtnPlayWelcome = nullptr;
+  TSpeedButton* BtnPlayFull = nullptr;
+  TSpeedButton* BtnErase = nullptr;
+  QLabel* LabelMsgStoreCnt = nullptr;
+
+  // ---- State ----
+  std::unique_ptr<TCommPort> CommPort;
+  TStoreSummary Summary;
+  TDateTime ClockRef = 0;
+  bool ClockValid = false;
+
+  // ---- Window events ----
+  void FormCreate(QObject* Sender);
+  void FormCloseQuery(QObject* Sender, bool& CanClose);
+  void AppMinimize(QObject* Sender);
+  void AppRestore(QObject* Sender);
+  // Key: a virtual-key code (13 = Enter); set it to 0 to keep the key from the
+  // focused control.
+  void FormKeyUp(QObject* Sender, uint16_t& Key, Qt::KeyboardModifiers Shift);
+
+  // ---- Message store and clock reference ----
+  void RefreshMessageStore();
+
+  // ---- Modem actions and control state ----
+  void UpdateControls(bool Busy);
+  void SetupSelfMode();
+  void BtnSelfControlClick(QObject* Sender);
+  void BtnPlayClick(QObject* Sender);
+  void BtnPlayWelcomeClick(QObject* Sender);
+  void BtnPlayFullClick(QObject* Sender);
+  void BtnEraseClick(QObject* Sender);
+  void GridMsgStoreClick(QObject* Sender);
+
+  // The settings file in use (read and written).
+  const std::string& SettingsFile() const { return settingsFile_; }
+  // True while a handler that talks to the modem is running.
+  bool InExchange() const { return exchangeDepth_ > 0; }
+  // Number of requests held until the running exchange ends.
+  std::size_t HeldRequests() const { return held_.size(); }
+  // True once a close has been accepted; later close requests do nothing.
+  bool Closed() const { return closed_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // The waits of the command channel handle window events, so a request can
+  // arrive in the middle of a modem exchange. Running its handler there would
+  // send commands inside a running wait or close the device under it; such
+  // requests are held and run, in order, once the exchange has ended.
+  enum class THeldKind { Close, Minimize, Restore, Connect, Play, PlayWelcome, PlayFull, Erase };
+  struct THeldRequest {
+    THeldKind Kind;
+    std::function<void()> Run;
+  };
+  // Marks a handler that talks to the modem for its whole run.
+  class TExchange {
+   public:
+    explicit TExchange(TFormMain& form) : form_(form) { ++form_.exchangeDepth_; }
+    ~TExchange() {
+      if (--form_.exchangeDepth_ == 0) form_.ScheduleHeld();
+    }
+    TExchange(const TExchange&) = delete;
+    TExchange& operator=(const TExchange&) = delete;
+
+   private:
+    TFormMain& form_;
+  };
+
+  bool Hold(THeldKind kind, std::function<void()> run);
+  void DropHeld(THeldKind kind);
+  void ScheduleHeld();
+  void RunHeld();
+  bool HoldClick(THeldKind kind, TSpeedButton* button, void (TFormMain::*handler)(QObject*));
+
+  void CreateControls();
+  void ReadCommSettings();
+  std::string SettingsFileForWriting() const;
+  void ShowAndActivate();
+  void WriteClockReference();
+  void LoadClockReference();
+  void FillMessageRows();
+
+  std::vector<std::string> commandLine_;
+  std::string settingsFile_;
+  bool settingsFileGiven_ = false;
+  int exchangeDepth_ = 0;
+  std::vector<THeldRequest> held_;
+  bool heldScheduled_ = false;
+  bool closed_ = false;
+};

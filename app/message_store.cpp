@@ -1,0 +1,177 @@
+// Reading the modem's message store into the grid, and the clock reference
+// that turns the modem's day/hour/minute stamps into dates.
+
+#include "app/message_store.h"
+
+#include <QLabel>
+#include <QString>
+
+#include <cstdio>
+
+#include "app/comm_port.h"
+#include "app/form_main.h"
+#include "app/utils.h"
+#include "grid/cell_grid.h"
+#include "toolkit/core/convert_error.h"
+#include "toolkit/core/ini_profile.h"
+#include "toolkit/core/message_box.h"
+#include "toolkit/core/str_to_int.h"
+
+namespace {
+
+constexpr int kReplyTimeOut = 1000;
+constexpr int kFirstGrowingRow = 5;  // the window's grid has five message rows
+const char* const kClockSection = "ClockReset";
+const char* const kClockOff = "Clock was OFF";
+
+int NextNumber(std::string& text) {
+  std::string token;
+  ExtractToken(text, ',', token);
+  return StrToInt(token);
+}
+
+void SkipField(std::string& text) {
+  std::string token;
+  ExtractToken(text, ',', token);
+}
+
+// A garbled reply can carry any number; taken as a count it would make the
+// reading loop for hours or grow the grid without bound, so it is rejected
+// like any other malformed field.
+int CheckedCount(int value, const std::string& text) {
+  if (value < 0 || value > MaxStoredMessages)
+    throw EConvertError("'" + text + "' is not a valid message count");
+  return value;
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+TStoreSummary ParseStoreSummary(std::string reply) {
+  TStoreSummary s;
+  std::string token;
+  s.HighMark = NextNumber(reply) >= 100;
+  SkipField(reply);
+  ExtractToken(reply, ',', token);
+  const int first = CheckedCount(StrToInt(token), token);
+  SkipField(reply);
+  ExtractToken(reply, ',', token);
+  const int second = CheckedCount(StrToInt(token), token);
+  s.MsgCount = CheckedCount(first + second, std::to_string(first + second));
+  SkipField(reply);
+  s.HasWelcome = NextNumber(reply) > 0;
+  s.HasFullWelcome = NextNumber(reply) > 0;
+  return s;
+}
+
+void TFormMain::WriteClockReference() {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
+  DecodeDate(ClockRef, year, month, day);
+  DecodeTime(ClockRef, hour, minute, second, msec);
+  const std::string file = SettingsFileForWriting();
+  WritePrivateProfileString(kClockSection, "Date",
+                            std::to_string(year) + "," + std::to_string(month) + "," + std::to_string(day),
+                            file);
+  WritePrivateProfileString(kClockSection, "Time", std::to_string(hour) + "," + std::to_string(minute), file);
+}
+
+void TFormMain::LoadClockReference() {
+  std::string time = GetPrivateProfileString(kClockSection, "Time", "", 1024, settingsFile_);
+  const int hour = NextNumber(time);
+  const int minute = NextNumber(time);
+  std::string date = GetPrivateProfileString(kClockSection, "Date", "", 1024, settingsFile_);
+  const int year = NextNumber(date);
+  const int month = NextNumber(date);
+  const int day = NextNumber(date);
+  ClockRef = EncodeDate(year, month, day) + EncodeTime(hour, minute, 0, 0);
+  ClockValid = true;
+}
+
+void TFormMain::RefreshMessageStore() {
+  TExchange exchange(*this);
+
+  // Summary.
+  CommPort->Command("AT+MSR=0", kReplyTimeOut);
+  const TStoreSummary fresh = ParseStoreSummary(CommPort->Response());
+
+  // Clock reference.
+  CommPort->Command("AT+MCC?", kReplyTimeOut);
+  std::string clock = CommPort->Response();
+  const int clockDays = NextNumber(clock);
+  if (clockDays == 255 || fresh.MsgCount == 0) {
+    ClockRef = Now();
+    ClockValid = false;
+    CommPort->Command("AT+MCC", kReplyTimeOut);
+    if (fresh.MsgCount != 0)
+      ShowMessageBox(TMsgBoxType::mbtWarning, "Warning", "Modem clock had to be resetted", {"OK"}, 0, 0);
+    WriteClockReference();
+  } else if (ClockRef == 0) {
+    LoadClockReference();
+  }
+
+  // Change test.
+  if (fresh == Summary) return;
+  Summary = fresh;
+  if (Summary.MsgCount == 0) {
+    LabelMsgStoreCnt->setText("No received message");
+    return;
+  }
+
+  FillMessageRows();
+}
+
+void TFormMain::FillMessageRows() {
+  TCellGrid& grid = *GridMsgStore;
+  grid.SetRow(1);
+  LabelMsgStoreCnt->setText("");
+  int r = 0;
+  for (int n = 1; n <= Summary.MsgCount; ++n) {
+    ++r;
+    if (r > kFirstGrowingRow && grid.RowCount() <= r) grid.SetRowCount(grid.RowCount() + 1);
+
+    char command[32];
+    std::snprintf(command, sizeof command, "AT+MSR=%3.3d", n);
+    CommPort->Command(command, kReplyTimeOut);
+    std::string reply = CommPort->Response();
+
+    grid.SetCells(0, r, QString::number(n));
+    SkipField(reply);
+    std::string code;
+    ExtractToken(reply, ',', code);
+    if (code == "001") {
+      grid.SetCells(1, r, "Fax");
+      grid.SetCells(2, r, QString::number(NextNumber(reply)) + " pag.");
+    } else if (code == "002") {
+      grid.SetCells(1, r, "Voice");
+      grid.SetCells(2, r, QString::number(NextNumber(reply)) + " sec.");
+    } else {
+      // "000" and "003" carry no length. Any other code is no known type: it
+      // is shown as undefined rather than leaving the previous row's type
+      // there (which could offer a fax for playing), and the stamp is read
+      // from the same fields as for every other type.
+      grid.SetCells(1, r, code == "003" ? "Data" : "Undef");
+      grid.SetCells(2, r, "");
+      SkipField(reply);
+    }
+    SkipField(reply);
+    SkipField(reply);
+    const auto days = static_cast<uint16_t>(NextNumber(reply));
+    const auto hours = static_cast<uint16_t>(NextNumber(reply));
+    const auto minutes = static_cast<uint16_t>(NextNumber(reply));
+
+    if (days == 255 || !ClockValid) {
+      grid.SetCells(3, r, kClockOff);
+      continue;
+    }
+    const QString received = Q(FormatDateTime("dddddd t", ClockRef + days + EncodeTime(hours, minutes, 0, 0)));
+    grid.SetCells(3, r, received);
+    // Messages stamped in the same minute show as one row: the later one.
+    if (r > 1 && received == grid.Cells(3, r - 1)) {
+      for (int c = 0; c <= 3; ++c) grid.SetCells(c, r - 1, grid.Cells(c, r));
+      for (int c = 0; c <= 3; ++c) grid.SetCells(c, r, "");
+      --r;
+    }
+  }
+  LabelMsgStoreCnt->setText(r == 1 ? QString("1 received message") : QString::number(r) + " received messages");
+}
