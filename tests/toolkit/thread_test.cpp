@@ -1,0 +1,198 @@
+// The toolkit thread: suspended start, termination, and the blocking
+// hand-over to the window thread (from its event loop, a nested loop, or its
+// wait for the thread's end).
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <stdexcept>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "toolkit/core/thread.h"
+
+namespace {
+
+class TTestThread : public TThread {
+ public:
+  explicit TTestThread(std::function<void(TTestThread&)> body) : body_(std::move(body)) {}
+  ~TTestThread() override {
+    Terminate();
+    WaitFor();
+  }
+  using TThread::Synchronize;
+
+ protected:
+  void Execute() override { body_(*this); }
+
+ private:
+  std::function<void(TTestThread&)> body_;
+};
+
+bool SpinUntil(const std::function<bool()>& cond) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!cond()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(Thread, StartsOnlyWhenStarted) {
+  std::atomic<bool> ran{false};
+  TTestThread t([&](TTestThread&) { ran = true; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(ran);
+  EXPECT_FALSE(t.Finished());
+  t.Start();
+  t.WaitFor();
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(t.Finished());
+}
+
+TEST(Thread, NeverStartedThreadIsDestroyedWithoutWaiting) {
+  TTestThread t([](TTestThread&) { FAIL() << "must not run"; });
+  t.WaitFor();  // nothing to wait for
+  EXPECT_FALSE(t.Finished());
+}
+
+TEST(Thread, TerminateIsSeenByExecute) {
+  std::atomic<int> loops{0};
+  TTestThread t([&](TTestThread& self) {
+    while (!self.Terminated()) {
+      ++loops;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  t.Start();
+  ASSERT_TRUE(SpinUntil([&] { return loops > 0; }));
+  t.Terminate();
+  EXPECT_TRUE(t.Terminated());
+  t.WaitFor();
+  EXPECT_TRUE(t.Finished());
+}
+
+TEST(Thread, PriorityIsKept) {
+  TTestThread t([](TTestThread&) {});
+  EXPECT_EQ(t.Priority(), TThreadPriority::tpNormal);
+  t.SetPriority(TThreadPriority::tpHighest);
+  EXPECT_EQ(t.Priority(), TThreadPriority::tpHighest);
+  t.Start();
+  t.WaitFor();
+}
+
+TEST(Thread, ExceptionEscapingExecuteIsKept) {
+  TTestThread t([](TTestThread&) { throw std::runtime_error("boom"); });
+  t.Start();
+  t.WaitFor();
+  ASSERT_TRUE(t.FatalException());
+  EXPECT_THROW(std::rethrow_exception(t.FatalException()), std::runtime_error);
+}
+
+TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
+  const auto mainId = std::this_thread::get_id();
+  std::thread::id ranOn;
+  std::atomic<bool> returned{false};
+  bool returnedBeforeProcRan = true;
+  TTestThread t([&](TTestThread& self) {
+    self.Synchronize([&] {
+      ranOn = std::this_thread::get_id();
+      returnedBeforeProcRan = returned;
+    });
+    returned = true;
+  });
+  t.Start();
+  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() == 1; }));
+  EXPECT_FALSE(returned);  // still blocked: nobody served it yet
+  QEventLoop loop;
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (returned) loop.quit();
+  });
+  poll.start(1);
+  loop.exec();  // served by the event loop
+  EXPECT_TRUE(returned);
+  EXPECT_EQ(ranOn, mainId);
+  EXPECT_FALSE(returnedBeforeProcRan);
+  t.WaitFor();
+}
+
+TEST(Synchronize, ServedByANestedWaitForMoreEvents) {
+  std::atomic<int> served{0};
+  TTestThread t([&](TTestThread& self) {
+    for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++served; });
+  });
+  // The window thread sleeps in processEvents with no timer: only the
+  // hand-over's own wake-up can get it going.
+  QTimer::singleShot(0, [&] {
+    t.Start();
+    while (served < 3) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  });
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  EXPECT_EQ(served, 3);
+  t.WaitFor();
+}
+
+TEST(Synchronize, WaitForServesPendingHandOvers) {
+  int served = 0;
+  TTestThread t([&](TTestThread& self) {
+    self.Synchronize([&] { ++served; });
+    self.Synchronize([&] { ++served; });
+  });
+  t.Start();
+  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() == 1; }));
+  t.WaitFor();  // no event loop: the wait itself must serve both
+  EXPECT_EQ(served, 2);
+  EXPECT_TRUE(t.Finished());
+  EXPECT_EQ(PendingHandOvers(), 0u);
+}
+
+TEST(Synchronize, ExceptionIsRaisedInTheCallingThread) {
+  bool caught = false;
+  TTestThread t([&](TTestThread& self) {
+    try {
+      self.Synchronize([] { throw std::runtime_error("handler failed"); });
+    } catch (const std::runtime_error&) {
+      caught = true;
+    }
+  });
+  t.Start();
+  t.WaitFor();
+  EXPECT_TRUE(caught);
+}
+
+TEST(Synchronize, OnTheWindowThreadRunsAtOnce) {
+  TTestThread t([](TTestThread&) {});
+  int ran = 0;
+  t.Synchronize([&] { ++ran; });
+  EXPECT_EQ(ran, 1);
+}
+
+// The window thread, inside a hand-over, ends the thread that handed over:
+// must neither deadlock nor lose the rest of the procedure.
+TEST(Synchronize, TerminateAndWaitFromInsideTheHandOver) {
+  std::unique_ptr<TTestThread> t;
+  bool after = false;
+  t = std::make_unique<TTestThread>([&](TTestThread& self) {
+    while (!self.Terminated()) {
+      self.Synchronize([&] {
+        t->Terminate();
+        t->WaitFor();
+        after = true;
+      });
+    }
+  });
+  t->Start();
+  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() == 1; }));
+  CheckSynchronize();
+  EXPECT_TRUE(after);
+  EXPECT_TRUE(t->Finished());
+}
