@@ -840,7 +840,8 @@ void TStringGrid::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
     HideEditor();
     gridState_ = isColumn ? TGridState::gsColSizing : TGridState::gsRowSizing;
     sizingIndex_ = line;
-    sizingOrigin_ = isColumn ? ColLeft(line) : RowTop(line);
+    // Keep the offset of the grab so the line does not jump to the pointer.
+    sizingOrigin_ = isColumn ? X - colWidths_[line] : Y - rowHeights_[line];
     return;
   }
   const TGridCoord cell = MouseToCell(X, Y);

@@ -368,7 +368,7 @@ class TStringGrid : public QAbstractScrollArea {
 
   TGridState gridState_ = TGridState::gsNormal;
   int sizingIndex_ = -1;
-  int sizingOrigin_ = 0;  // left/top of the cell being sized
+  int sizingOrigin_ = 0;  // pointer position minus the size at the grab
   int moveFrom_ = -1;
   bool mouseCapture_ = false;
   bool syncingScrollBars_ = false;

@@ -1,0 +1,179 @@
+#include "tests/toolkit/string_grid_probe.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using enum TGridOption;
+using Log = std::vector<std::string>;
+
+namespace {
+
+// A move with the left button held, as during a drag.
+void DragTo(QWidget* w, int x, int y) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(w, &move);
+}
+
+void Drag(QWidget* w, QPoint from, QPoint to) {
+  QTest::mousePress(w, Qt::LeftButton, {}, from);
+  DragTo(w, (from.x() + to.x()) / 2, (from.y() + to.y()) / 2);
+  DragTo(w, to.x(), to.y());
+  QTest::mouseRelease(w, Qt::LeftButton, {}, to);
+}
+
+class GridMouse : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int c = 0; c < grid.ColCount(); ++c)
+      for (int r = 0; r < grid.RowCount(); ++r) grid.SetCells(c, r, QString("%1:%2").arg(c).arg(r));
+    grid.ShowClient(400, 200);
+    grid.log.clear();
+  }
+  TProbeGrid grid;
+};
+
+TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizes) {
+  grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
+  // Column 1 spans 65..128, its line is at 129. Grab 2 px left of it.
+  Drag(grid.viewport(), {127, 10}, {157, 12});
+  EXPECT_EQ(grid.ColWidths(1), 94);
+  EXPECT_EQ(grid.CellRect(2, 1).Left, 65 + 94 + 1);
+  EXPECT_EQ(grid.Row(), 1);  // not a selection
+  EXPECT_EQ(grid.Col(), 1);
+  // Narrowing below zero stops at zero.
+  Drag(grid.viewport(), {159, 10}, {20, 10});
+  EXPECT_EQ(grid.ColWidths(1), 0);
+}
+
+TEST_F(GridMouse, ColumnLinesOutsideTheFixedRowsDoNotResize) {
+  grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
+  Drag(grid.viewport(), {129, 60}, {160, 60});
+  EXPECT_EQ(grid.ColWidths(1), 64);
+  grid.SetOptions(grid.Options() - TGridOptions{goColSizing});
+  Drag(grid.viewport(), {129, 10}, {160, 10});
+  EXPECT_EQ(grid.ColWidths(1), 64);
+}
+
+TEST_F(GridMouse, DraggingARowLineInTheFixedColumnResizes) {
+  grid.SetOptions(grid.Options() + TGridOptions{goRowSizing});
+  // Row 2 spans 50..73, its line is at 74.
+  Drag(grid.viewport(), {20, 74}, {20, 90});
+  EXPECT_EQ(grid.RowHeights(2), 40);
+  EXPECT_EQ(grid.RowHeights(1), 24);
+  EXPECT_EQ(grid.CellRect(1, 3).Top, 50 + 40 + 1);
+}
+
+TEST_F(GridMouse, DraggingATitleCellMovesTheColumn) {
+  grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
+  const TRect from = grid.CellRect(2, 0), to = grid.CellRect(4, 0);
+  grid.SetColWidths(2, 70);
+  Drag(grid.viewport(), {from.Left + 20, 10}, {to.Left + 30, 10});
+  EXPECT_EQ(grid.columnMoves, (std::vector<std::pair<int, int>>{{2, 4}}));
+  EXPECT_EQ(grid.Cells(4, 1), "2:1");
+  EXPECT_EQ(grid.Cells(2, 1), "3:1");
+  EXPECT_EQ(grid.ColWidths(4), 70);
+}
+
+TEST_F(GridMouse, DraggingAFixedColumnCellMovesTheRow) {
+  grid.SetOptions(grid.Options() + TGridOptions{goRowMoving});
+  Drag(grid.viewport(), {20, grid.CellRect(0, 4).Top + 5}, {20, grid.CellRect(0, 1).Top + 5});
+  EXPECT_EQ(grid.rowMoves, (std::vector<std::pair<int, int>>{{4, 1}}));
+  EXPECT_EQ(grid.Cells(3, 1), "3:4");
+}
+
+TEST_F(GridMouse, NoMovingWithoutTheOption) {
+  Drag(grid.viewport(), {grid.CellRect(2, 0).Left + 20, 10}, {grid.CellRect(4, 0).Left + 20, 10});
+  Drag(grid.viewport(), {20, grid.CellRect(0, 4).Top + 5}, {20, grid.CellRect(0, 1).Top + 5});
+  EXPECT_TRUE(grid.columnMoves.empty());
+  EXPECT_TRUE(grid.rowMoves.empty());
+  EXPECT_EQ(grid.Cells(2, 1), "2:1");
+}
+
+TEST_F(GridMouse, HooksSeeButtonModifiersAndClientPosition) {
+  QTest::mousePress(grid.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(150, 60));
+  QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, QPoint(150, 60));
+  EXPECT_EQ(grid.log, (Log{"down 2 150,60 shift", "up 2 150,60"}));
+  EXPECT_EQ(grid.Row(), 1);  // only the left button selects
+  EXPECT_EQ(grid.Col(), 1);
+  grid.log.clear();
+  QTest::mouseMove(grid.viewport(), QPoint(33, 44));
+  ASSERT_FALSE(grid.log.empty());
+  EXPECT_EQ(grid.log.back(), "move 33,44");
+}
+
+TEST_F(GridMouse, EnterAndLeaveOfThePointer) {
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QApplication::sendEvent(grid.viewport(), &enter);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(grid.viewport(), &leave);
+  EXPECT_EQ(grid.log, (Log{"enter", "leave"}));
+}
+
+TEST_F(GridMouse, CaptureAndRelease) {
+  EXPECT_FALSE(grid.MouseCapture());
+  grid.SetMouseCapture(true);
+  EXPECT_TRUE(grid.MouseCapture());
+  EXPECT_EQ(QWidget::mouseGrabber(), grid.viewport());
+  grid.SetMouseCapture(false);
+  EXPECT_FALSE(grid.MouseCapture());
+  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
+TEST(GridQueuedCall, RunsAfterTheCurrentEventAndNotAfterDestruction) {
+  auto grid = std::make_unique<TStringGrid>();
+  int runs = 0;
+  grid->PostCall([&] { ++runs; });
+  EXPECT_EQ(runs, 0);
+  QApplication::processEvents();
+  EXPECT_EQ(runs, 1);
+  grid->PostCall([&] { ++runs; });
+  grid.reset();
+  QApplication::processEvents();
+  EXPECT_EQ(runs, 1);
+}
+
+class GridFocus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid = new TProbeGrid;  // owned by window
+    grid->setParent(&window);
+    grid->setGeometry(0, 0, 300, 150);
+    other = new QLineEdit(&window);
+    other->setGeometry(0, 160, 100, 20);
+    window.resize(300, 200);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    QApplication::processEvents();
+    grid->log.clear();
+  }
+  QWidget window;
+  TProbeGrid* grid = nullptr;
+  QLineEdit* other = nullptr;
+};
+
+TEST_F(GridFocus, EnterAndExitOfTheFocus) {
+  grid->setFocus();
+  other->setFocus();
+  EXPECT_EQ(grid->log, (Log{"focus in", "focus out"}));
+}
+
+TEST_F(GridFocus, MovingIntoTheEditorIsNoExit) {
+  grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_F2);
+  ASSERT_NE(grid->InplaceEditor(), nullptr);
+  EXPECT_TRUE(grid->InplaceEditor()->hasFocus());
+  QTest::keyClick(grid->InplaceEditor(), Qt::Key_Escape);
+  EXPECT_TRUE(grid->hasFocus());
+  EXPECT_EQ(Without(grid->log, "editor"), (Log{"focus in"}));
+  grid->SetEditorMode(true);
+  other->setFocus();  // from the editor straight out of the grid
+  EXPECT_EQ(Without(grid->log, "editor"), (Log{"focus in", "focus out"}));
+}
+
+}  // namespace

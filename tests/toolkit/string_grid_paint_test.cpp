@@ -1,0 +1,220 @@
+#include "tests/toolkit/string_grid_probe.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+using enum TGridOption;
+using enum TGridDrawStateFlag;
+
+namespace {
+
+const QColor kUnpainted(255, 0, 255);
+const QColor kSilver(192, 192, 192);
+const QColor kBlack(0, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+// Renders the client area into an image filled beforehand with kUnpainted,
+// so whatever the grid leaves alone stays magenta.
+QImage Render(TStringGrid& grid) {
+  QImage img(grid.viewport()->size(), QImage::Format_RGB32);
+  img.fill(kUnpainted);
+  grid.viewport()->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+  return img;
+}
+
+QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
+
+// The main window's message grid: 4 x 6, one title row, no fixed column.
+void SetUpMessageGrid(TProbeGrid& grid) {
+  grid.SetColCount(4);
+  grid.SetRowCount(6);
+  grid.SetFixedCols(0);
+  grid.SetFixedRows(1);
+  grid.SetDefaultRowHeight(20);
+  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
+                   goThumbTracking});
+  grid.SetDefaultDrawing(false);
+  const int widths[] = {45, 80, 80, 159};
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+  grid.SetColor(kBlue);
+}
+
+TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCell) {
+  TProbeGrid grid;
+  SetUpMessageGrid(grid);
+  grid.ShowClient(400, 150);
+  grid.draws.clear();
+  const QImage img = Render(grid);
+
+  // Every cell was handed to DrawCell and left untouched by the base.
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 6; ++r) {
+      const TRect rect = grid.CellRect(c, r);
+      EXPECT_EQ(At(img, rect.Left, rect.Top), kUnpainted) << c << "," << r;
+      EXPECT_EQ(At(img, rect.Right - 1, rect.Bottom - 1), kUnpainted) << c << "," << r;
+    }
+  EXPECT_EQ(grid.draws.size(), 24u);
+  // Lines: black under and beside the title row, silver between normal cells.
+  EXPECT_EQ(At(img, 10, 20), kBlack);   // below title cell (0,0)
+  EXPECT_EQ(At(img, 45, 5), kBlack);    // right of title cell (0,0)
+  EXPECT_EQ(At(img, 45, 30), kSilver);  // right of (0,1)
+  EXPECT_EQ(At(img, 10, 41), kSilver);  // below (0,1): rows of 20 + 1
+  // Outside the cells: the grid colour. Columns end at 45+80+80+159+4 = 368.
+  EXPECT_EQ(At(img, 368, 10), kBlue);
+  EXPECT_EQ(At(img, 399, 149), kBlue);
+  EXPECT_EQ(At(img, 10, 126), kBlue);  // six rows of 21 end at 126
+}
+
+TEST(GridPaint, DrawCellGetsTheCellRectangleAndTheDrawState) {
+  TProbeGrid grid;
+  SetUpMessageGrid(grid);
+  grid.ShowClient(400, 150);
+  grid.SetRow(2);
+  grid.clearFocus();
+  grid.draws.clear();
+  Render(grid);
+  ASSERT_EQ(grid.draws.size(), 24u);
+  for (const TDrawCall& d : grid.draws) {
+    EXPECT_EQ(d.rect, grid.CellRect(d.col, d.row));
+    EXPECT_EQ(d.state.Contains(gdFixed), d.row == 0);
+    EXPECT_EQ(d.state.Contains(gdSelected), d.row == 2) << d.col << "," << d.row;  // the whole row
+    EXPECT_FALSE(d.state.Contains(gdFocused));  // the grid has no focus
+  }
+}
+
+TEST(GridPaint, FocusedStateOnlyForTheCurrentCellWhileFocused) {
+  QWidget window;
+  auto* grid = new TProbeGrid;
+  grid->setParent(&window);
+  SetUpMessageGrid(*grid);
+  grid->setGeometry(0, 0, 400, 150);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  grid->setFocus();
+  grid->draws.clear();
+  Render(*grid);
+  std::set<std::pair<int, int>> focused;
+  for (const TDrawCall& d : grid->draws)
+    if (d.state.Contains(gdFocused)) focused.insert({d.col, d.row});
+  EXPECT_EQ(focused, (std::set<std::pair<int, int>>{{0, 1}}));
+}
+
+TEST(GridPaint, OnDrawCellFollowsDrawCell) {
+  TProbeGrid grid;
+  grid.ShowClient(200, 100);
+  std::vector<std::string> order;
+  grid.paintCell = [&](QPainter&, int c, int r, const TRect&, TGridDrawState) {
+    if (c == 1 && r == 1) order.push_back("DrawCell");
+  };
+  grid.OnDrawCell = [&](QObject* sender, int c, int r, const TRect& rect, TGridDrawState state) {
+    EXPECT_EQ(sender, &grid);
+    if (c == 1 && r == 1) {
+      order.push_back("OnDrawCell");
+      EXPECT_EQ(rect, grid.CellRect(1, 1));
+      EXPECT_FALSE(state.Contains(gdFixed));
+    }
+  };
+  Render(grid);
+  EXPECT_EQ(order, (std::vector<std::string>{"DrawCell", "OnDrawCell"}));
+}
+
+TEST(GridPaint, DefaultDrawingPaintsBackgrounds) {
+  TProbeGrid grid;
+  grid.SetOptions(grid.Options() + TGridOptions{goRowSelect});
+  grid.SetFixedColor(QColor(200, 200, 0));
+  grid.SetColor(QColor(255, 255, 255));
+  grid.ShowClient(400, 200);
+  grid.SetRow(2);
+  const QImage img = Render(grid);
+  const QColor highlight = grid.palette().color(QPalette::Highlight);
+  EXPECT_EQ(At(img, 3, 3), QColor(200, 200, 0));          // fixed corner
+  EXPECT_EQ(At(img, 100, 40), QColor(255, 255, 255));     // (1,1)
+  EXPECT_EQ(At(img, 200, grid.CellRect(2, 2).Bottom - 2), highlight);  // selected row
+  EXPECT_EQ(At(img, 129, 40), kSilver);  // between normal cells
+  EXPECT_EQ(At(img, 64, 40), kBlack);    // right of the fixed column
+  EXPECT_EQ(At(img, 129, 10), kBlack);   // right of a title cell
+}
+
+TEST(GridPaint, WideLinesAndLinesSwitchedOff) {
+  TProbeGrid grid;
+  grid.SetDefaultDrawing(false);
+  grid.SetGridLineWidth(3);
+  grid.SetColor(kBlue);
+  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goHorzLine});  // no vertical lines between normal cells
+  grid.ShowClient(400, 200);
+  const QImage img = Render(grid);
+  // Fixed column line: x 64..66, black.
+  for (int x = 64; x < 67; ++x) EXPECT_EQ(At(img, x, 40), kBlack) << x;
+  EXPECT_EQ(At(img, 67, 40), kUnpainted);  // cell (1,1) starts at 67
+  // Between normal columns the space stays reserved but shows the grid colour.
+  const int right = grid.CellRect(1, 1).Right;
+  for (int x = right; x < right + 3; ++x) EXPECT_EQ(At(img, x, 40), kBlue) << x;
+  // Horizontal normal line below row 1: y 51..53 silver.
+  for (int y = 51; y < 54; ++y) EXPECT_EQ(At(img, 100, y), kSilver) << y;
+}
+
+TEST(GridPaint, OnlyTheCellsInViewArePainted) {
+  TProbeGrid grid;
+  grid.SetColCount(4);
+  grid.SetRowCount(100000);
+  grid.ShowClient(300, 200);  // rows of 25 px: the title row and rows 1..7
+  grid.draws.clear();
+  Render(grid);
+  EXPECT_EQ(grid.draws.size(), 4u * 8u);
+  grid.SetTopRow(99999);  // clamped to 99993: rows 99993..99999 fill the bottom
+  grid.draws.clear();
+  Render(grid);
+  EXPECT_EQ(grid.draws.size(), 4u * 8u);
+  for (const TDrawCall& d : grid.draws) EXPECT_TRUE(d.row == 0 || d.row >= 99993) << d.row;
+}
+
+TEST(GridPaint, AFailingCellDoesNotStopThePaint) {
+  TProbeGrid grid;
+  grid.SetDefaultDrawing(false);
+  grid.ShowClient(300, 120);
+  grid.paintCell = [](QPainter& p, int c, int r, const TRect& rect, TGridDrawState) {
+    if (c == 1 && r == 1) throw std::runtime_error("bad cell");
+    p.fillRect(rect.ToQRect(), Qt::green);
+  };
+  const QImage img = Render(grid);
+  EXPECT_EQ(At(img, grid.CellRect(2, 2).Left + 1, grid.CellRect(2, 2).Top + 1), QColor(Qt::green));
+  EXPECT_TRUE(grid.paintFailures.empty());  // reported after the paint
+  QApplication::processEvents();
+  EXPECT_EQ(grid.paintFailures, (std::vector<std::string>{"1,1 bad cell"}));
+}
+
+TEST(GridPaint, CanvasExistsOnlyDuringThePaint) {
+  TProbeGrid grid;
+  grid.ShowClient(200, 100);
+  EXPECT_EQ(grid.Canvas(), nullptr);
+  int seen = 0;
+  grid.paintCell = [&](QPainter& p, int, int, const TRect&, TGridDrawState) {
+    EXPECT_EQ(&p, grid.Canvas());
+    ++seen;
+  };
+  Render(grid);
+  EXPECT_GT(seen, 0);
+  EXPECT_EQ(grid.Canvas(), nullptr);
+}
+
+TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
+  TProbeGrid grid;
+  grid.ShowClient(300, 200);
+  QApplication::processEvents();
+  grid.draws.clear();
+  grid.InvalidateCell(2, 2);
+  grid.viewport()->repaint(grid.viewport()->visibleRegion().boundingRect().intersected(grid.CellRect(2, 2).ToQRect()));
+  ASSERT_FALSE(grid.draws.empty());
+  for (const TDrawCall& d : grid.draws) {
+    EXPECT_EQ(d.col, 2);
+    EXPECT_EQ(d.row, 2);
+  }
+}
+
+}  // namespace
