@@ -1,0 +1,248 @@
+#include "app/glyphs.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+namespace {
+
+// The classic 16-colour palette.
+const QColor Black(0, 0, 0), Maroon(128, 0, 0), Green(0, 128, 0), Olive(128, 128, 0),
+    Navy(0, 0, 128), Purple(128, 0, 128), Teal(0, 128, 128), Silver(192, 192, 192),
+    Gray(128, 128, 128), Red(255, 0, 0), Lime(0, 255, 0), Yellow(255, 255, 0), Blue(0, 0, 255),
+    Fuchsia(255, 0, 255), Aqua(0, 255, 255), White(255, 255, 255);
+
+QImage Canvas() {
+  QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  return image;
+}
+
+QPixmap ToPixmap(const QImage& image) { return QPixmap::fromImage(image); }
+
+// The disabled look of a picture: its shape embossed, white below right of a
+// grey copy, as disabled tool buttons are drawn.
+QPixmap Embossed(const QImage& source) {
+  QImage out = Canvas();
+  auto shape = [&](QColor c, QPoint offset) {
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) {
+        const QRgb p = source.pixel(x, y);
+        // Only the darker, solid parts make the shape; light fills drop out.
+        if (qAlpha(p) < 128 || qGray(p) > 160) continue;
+        const int tx = x + offset.x(), ty = y + offset.y();
+        if (tx < 32 && ty < 32) out.setPixelColor(tx, ty, c);
+      }
+  };
+  shape(White, {1, 1});
+  shape(Gray, {0, 0});
+  return ToPixmap(out);
+}
+
+void PlayTriangle(QPainter& p, QRectF box, QColor fill) {
+  QPolygonF t;
+  t << box.topLeft() << QPointF(box.right(), box.center().y()) << box.bottomLeft();
+  p.setPen(QPen(Black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(fill);
+  p.drawPolygon(t);
+}
+
+// A speech bubble with its tail down left.
+void Bubble(QPainter& p, QRectF box, QColor fill) {
+  QPainterPath path;
+  path.addRoundedRect(box, 5, 5);
+  QPolygonF tail;
+  tail << QPointF(box.left() + 5, box.bottom() - 1) << QPointF(box.left() + 2, box.bottom() + 6)
+       << QPointF(box.left() + 11, box.bottom() - 1);
+  QPainterPath tailPath;
+  tailPath.addPolygon(tail);
+  tailPath.closeSubpath();
+  path = path.united(tailPath);
+  p.setPen(QPen(Black, 1.2));
+  p.setBrush(fill);
+  p.drawPath(path);
+}
+
+void Speaker(QPainter& p, QPointF at) {
+  QPolygonF cone;
+  cone << at + QPointF(0, 4) << at + QPointF(4, 4) << at + QPointF(10, -1) << at + QPointF(10, 17)
+       << at + QPointF(4, 12) << at + QPointF(0, 12);
+  p.setPen(QPen(Black, 1.2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  p.setBrush(Silver);
+  p.drawPolygon(cone);
+  p.setBrush(Gray);
+  p.drawRect(QRectF(at + QPointF(0, 4), QSizeF(4, 8)));
+}
+
+QImage PlayImage() {
+  QImage image = Canvas();
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  Speaker(p, {1, 7});
+  // Sound waves.
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(Navy, 1.6, Qt::SolidLine, Qt::RoundCap));
+  p.drawArc(QRectF(6, 10, 9, 12), -50 * 16, 100 * 16);
+  p.drawArc(QRectF(4, 6, 14, 20), -50 * 16, 100 * 16);
+  PlayTriangle(p, QRectF(20, 9, 11, 14), Lime);
+  return image;
+}
+
+QImage EraseImage() {
+  QImage image = Canvas();
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QPen outline(Black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  // Waste bin: body narrowing downwards, ribs, lid with a handle.
+  QPolygonF body;
+  body << QPointF(7, 9) << QPointF(25, 9) << QPointF(23, 29) << QPointF(9, 29);
+  p.setPen(outline);
+  p.setBrush(Silver);
+  p.drawPolygon(body);
+  p.setPen(QPen(Gray, 1.5, Qt::SolidLine, Qt::RoundCap));
+  for (double x : {12.0, 16.0, 20.0}) p.drawLine(QPointF(x, 12), QPointF(x + (16 - x) * 0.1, 26));
+  p.setPen(outline);
+  p.setBrush(Gray);
+  p.drawRoundedRect(QRectF(5, 6, 22, 4), 1.5, 1.5);
+  p.setBrush(Qt::NoBrush);
+  p.drawRoundedRect(QRectF(12.5, 3, 7, 3.5), 1.2, 1.2);
+  // Red cross: all of them go.
+  p.setPen(QPen(Maroon, 4.2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(10, 14), QPointF(22, 25));
+  p.drawLine(QPointF(22, 14), QPointF(10, 25));
+  p.setPen(QPen(Red, 2.4, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(10, 14), QPointF(22, 25));
+  p.drawLine(QPointF(22, 14), QPointF(10, 25));
+  return image;
+}
+
+}  // namespace
+
+QPixmap AppIconPixmap() {
+  // Drawn without smoothing so it keeps to the 16 colours.
+  QImage image = Canvas();
+  QPainter p(&image);
+  p.setPen(Qt::NoPen);
+  // Handset resting on top: a grip between earpiece and mouthpiece.
+  p.setBrush(Black);
+  p.drawRect(8, 4, 16, 3);
+  p.drawRect(4, 6, 8, 5);
+  p.drawRect(20, 6, 8, 5);
+  p.setBrush(Gray);
+  p.drawRect(9, 5, 14, 1);
+  p.drawRect(5, 7, 6, 1);
+  p.drawRect(21, 7, 6, 1);
+  // Top face of the case, in perspective.
+  QPolygon top;
+  top << QPoint(4, 12) << QPoint(27, 12) << QPoint(31, 17) << QPoint(0, 17);
+  p.setBrush(White);
+  p.drawPolygon(top);
+  p.setBrush(Silver);
+  p.drawPolygon(QPolygon() << QPoint(5, 13) << QPoint(26, 13) << QPoint(29, 16) << QPoint(2, 16));
+  // Cradle cups under the handset ends.
+  p.setBrush(Gray);
+  p.drawRect(4, 11, 8, 2);
+  p.drawRect(20, 11, 8, 2);
+  // Front face.
+  p.setBrush(Gray);
+  p.drawRect(0, 17, 32, 9);
+  p.setBrush(Silver);
+  p.drawRect(1, 18, 30, 6);
+  p.setBrush(Black);
+  p.drawRect(0, 26, 32, 1);
+  p.drawRect(2, 27, 3, 2);
+  p.drawRect(27, 27, 3, 2);
+  // Status lights and a speaker grille.
+  const QColor lights[] = {Lime, Lime, Yellow, Red, Lime};
+  for (int i = 0; i < 5; ++i) {
+    p.setBrush(Black);
+    p.drawRect(3 + i * 4, 20, 3, 3);
+    p.setBrush(lights[i]);
+    p.drawRect(3 + i * 4, 20, 2, 2);
+  }
+  p.setBrush(Navy);
+  for (int i = 0; i < 3; ++i) p.drawRect(24 + i * 2, 19, 1, 5);
+  return ToPixmap(image);
+}
+
+QPixmap ConnectGlyph() {
+  QImage image = Canvas();
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QPen outline(Black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  // Cables.
+  p.setPen(QPen(Black, 3.2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(1, 31), QPointF(6, 26));
+  p.drawLine(QPointF(31, 1), QPointF(26, 6));
+  // Plug, lower left: body and two prongs going up right.
+  p.setPen(outline);
+  p.setBrush(Navy);
+  p.save();
+  p.translate(8.5, 23.5);
+  p.rotate(45);
+  p.drawRoundedRect(QRectF(-5, -6, 10, 11), 2, 2);
+  p.setBrush(Silver);
+  p.drawRect(QRectF(-3.5, -11, 2.2, 5));
+  p.drawRect(QRectF(1.3, -11, 2.2, 5));
+  p.restore();
+  // Socket, upper right.
+  p.setBrush(Teal);
+  p.save();
+  p.translate(23.5, 8.5);
+  p.rotate(45);
+  p.drawRoundedRect(QRectF(-5, -5, 10, 11), 2, 2);
+  p.setBrush(Black);
+  p.drawRect(QRectF(-3.3, 4.5, 1.8, 1.5));
+  p.drawRect(QRectF(1.5, 4.5, 1.8, 1.5));
+  p.restore();
+  // Sparks beside the gap.
+  p.setPen(QPen(Olive, 2.6, Qt::SolidLine, Qt::RoundCap));
+  const QLineF sparks[] = {{QPointF(11, 10), QPointF(8, 7)}, {QPointF(13.5, 8), QPointF(12.5, 4)},
+                           {QPointF(9.5, 12.5), QPointF(5.5, 11.5)}, {QPointF(21, 22), QPointF(24, 25)},
+                           {QPointF(18.5, 24), QPointF(19.5, 28)}, {QPointF(22.5, 19.5), QPointF(26.5, 20.5)}};
+  p.drawLines(sparks, 6);
+  p.setPen(QPen(Yellow, 1.4, Qt::SolidLine, Qt::RoundCap));
+  p.drawLines(sparks, 6);
+  return ToPixmap(image);
+}
+
+QPixmap PlayGlyph() { return ToPixmap(PlayImage()); }
+
+QPixmap PlayDisabledGlyph() { return Embossed(PlayImage()); }
+
+QPixmap PlayWelcomeGlyph() {
+  QImage image = Canvas();
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  Bubble(p, QRectF(1.5, 2.5, 22, 16), White);
+  // "Hello": a few words in the bubble.
+  p.setPen(QPen(Navy, 1.6, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(5, 7.5), QPointF(19, 7.5));
+  p.drawLine(QPointF(5, 11), QPointF(16, 11));
+  p.drawLine(QPointF(5, 14.5), QPointF(12, 14.5));
+  PlayTriangle(p, QRectF(18, 15, 12, 15), Lime);
+  return ToPixmap(image);
+}
+
+QPixmap PlayFullWelcomeGlyph() {
+  QImage image = Canvas();
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  Bubble(p, QRectF(1.5, 2.5, 22, 16), White);
+  // A memory gauge filled to the top, in red.
+  p.setPen(QPen(Black, 1.0));
+  p.setBrush(White);
+  p.drawRect(QRectF(5.5, 6.5, 14, 8));
+  p.setPen(Qt::NoPen);
+  p.setBrush(Red);
+  p.drawRect(QRectF(7, 8, 11, 5));
+  p.setPen(QPen(White, 1.0));
+  for (double x : {10.5, 14.5}) p.drawLine(QPointF(x, 8), QPointF(x, 13));
+  PlayTriangle(p, QRectF(18, 15, 12, 15), Lime);
+  return ToPixmap(image);
+}
+
+QPixmap EraseGlyph() { return ToPixmap(EraseImage()); }
+
+QPixmap EraseDisabledGlyph() { return Embossed(EraseImage()); }
