@@ -1,0 +1,98 @@
+#pragma once
+
+// Helpers shared by the command channel tests: a channel on a real pty, bytes
+// fed to it from the other end of the line, and steps run from inside a wait.
+
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <time.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/comm_port.h"
+#include "tests/common/pty_pair.h"
+
+namespace commport_test {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+inline double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// CPU time of the whole process (every thread), in seconds.
+inline double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// Runs steps from the event loop of whatever wait is running, one step per
+// turn of a 1 ms timer; a step that returns false is tried again next turn.
+class Steps {
+ public:
+  explicit Steps(std::vector<std::function<bool()>> steps) : steps_(std::move(steps)) {
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+      if (next_ < steps_.size() && steps_[next_]()) ++next_;
+      if (Done()) timer_.stop();
+    });
+    timer_.start(1);
+  }
+  bool Done() const { return next_ == steps_.size(); }
+  std::size_t Next() const { return next_; }
+
+ private:
+  std::vector<std::function<bool()>> steps_;
+  std::size_t next_ = 0;
+  QTimer timer_;
+};
+
+// Bytes waiting at the slave end that nobody has read yet.
+inline int Queued(const PtyPair& pty) {
+  int n = 0;
+  if (ioctl(pty.Slave(), FIONREAD, &n) != 0) return -1;
+  return n;
+}
+
+// The line delivers asynchronously; wait briefly until `count` bytes are in.
+inline bool WaitQueued(const PtyPair& pty, int count) {
+  const auto until = Clock::now() + 5s;
+  while (Queued(pty) < count) {
+    if (Clock::now() > until) return false;
+    std::this_thread::sleep_for(200us);
+  }
+  return true;
+}
+
+// Puts bytes on the line and hands them to the recogniser as one receive event.
+inline void Feed(PtyPair& pty, TCommPort& port, const std::string& bytes) {
+  ASSERT_TRUE(pty.WriteMaster(bytes));
+  ASSERT_TRUE(WaitQueued(pty, static_cast<int>(bytes.size()))) << "bytes did not reach the slave";
+  port.HandleRxChar(&port, static_cast<int>(bytes.size()));
+}
+
+// A channel on the slave end of a pty pair. With manual delivery the event
+// thread reports no received bytes, so the recogniser sees exactly the chunks
+// a test feeds it.
+struct PtyChannel {
+  enum Delivery { Manual, Events };
+
+  explicit PtyChannel(Delivery delivery) {
+    port.SetDeviceName(pty.SlaveName());
+    if (delivery == Manual) port.SetMonitorEvents({TCommEventState::evError});
+    port.OpenPort();
+  }
+
+  PtyPair pty;
+  TCommPort port;
+};
+
+}  // namespace commport_test

@@ -1,0 +1,169 @@
+// The command channel against the modem emulator over a real pty: whole
+// commands, the failure box, and the pace between command lines.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/comm_port_fixture.h"
+#include "tests/common/modem_sim.h"
+#include "toolkit/core/scripted_message_boxes.h"
+
+using namespace commport_test;
+using orvix::test::LogTime;
+using orvix::test::ModemSim;
+
+namespace {
+
+void OpenOn(TCommPort& port, const ModemSim& sim) {
+  port.SetDeviceName(sim.Device());
+  port.OpenPort();
+}
+
+void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
+  ASSERT_EQ(boxes.Requests.size(), 1u);
+  const TMessageBoxRequest& box = boxes.Requests[0];
+  EXPECT_EQ(box.Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(box.Title, "Error");
+  EXPECT_EQ(box.Text, "Error on COM Port");
+  EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
+  EXPECT_TRUE(boxes.Mismatches.empty());
+}
+
+}  // namespace
+
+TEST(CommPortModem, CommandCollectsTheReplyText) {
+  ModemSim sim({}, "selfmode on\nmemory 100\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n");
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+
+  port.Command("AT+MCS?", 1000);
+  EXPECT_EQ(port.Response(), "1");
+  port.Command("AT+MSR=0", 1000);
+  EXPECT_EQ(port.Response().find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(port.Response().substr(0, 4), "100,") << port.Response();
+  EXPECT_TRUE(boxes.Requests.empty());
+  EXPECT_EQ(port.RespState(), TRespState::rsIdle);
+}
+
+TEST(CommPortModem, CommandShowsOneBoxOnErrorAndReturns) {
+  ModemSim sim({}, "fault AT+MCD=1 error\n");
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+  EXPECT_NO_THROW(port.Command("AT+MCD=1", 1000));
+  ExpectOneErrorBox(boxes);
+  EXPECT_EQ(port.Response(), "");
+  EXPECT_EQ(port.RespState(), TRespState::rsIdle);
+
+  // An unknown command is answered with ERROR too; the next good one works.
+  port.Command("AT+NOSUCH", 1000);
+  EXPECT_EQ(boxes.Requests.size(), 2u);
+  port.Command("AT+MCW", 1000);
+  EXPECT_EQ(boxes.Requests.size(), 2u);
+}
+
+TEST(CommPortModem, CommandShowsOneBoxOnTimeOutAndReturns) {
+  ModemSim sim({}, "fault AT+MCC? noanswer\n");
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+  const auto start = Clock::now();
+  EXPECT_NO_THROW(port.Command("AT+MCC?", 300));
+  EXPECT_GE(Ms(Clock::now() - start), 300);
+  ExpectOneErrorBox(boxes);
+  EXPECT_EQ(port.RespState(), TRespState::rsIdle);
+}
+
+TEST(CommPortModem, LineFaultsOfTheModem) {
+  ModemSim sim({}, "selfmode on\n"
+                   "fault AT+MCS? split 1 20\n"
+                   "fault AT+MCM=1 lowercase\n"
+                   "fault AT+MCR=3 nolinebreaks\n"
+                   "fault AT+MCW garbage \\x01#~\n");
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+
+  port.Command("AT+MCS?", 1000);  // one byte per receive event
+  EXPECT_EQ(port.Response(), "1");
+  EXPECT_TRUE(boxes.Requests.empty());
+
+  port.Command("AT+MCM=1", 300);  // "ok" is no result code: time-out
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error on COM Port"});
+  EXPECT_EQ(port.Response(), "ok");
+
+  port.Command("AT+MCR=3", 1000);
+  EXPECT_EQ(port.Response(), "");
+  port.Command("AT+MCW", 1000);
+  EXPECT_EQ(port.Response(), "\x01#~");
+  EXPECT_EQ(boxes.Requests.size(), 1u);
+}
+
+TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
+  ModemSim sim;
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+  const std::vector<std::string> commands = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
+  std::vector<Clock::time_point> ended;
+  for (const auto& c : commands) {
+    port.Command(c, 1000);
+    ended.push_back(Clock::now());
+  }
+  EXPECT_TRUE(boxes.Requests.empty());
+  ASSERT_TRUE(sim.WaitForLog("RX AT+MCW"));
+  ASSERT_TRUE(sim.WaitForLog([](const std::string& l) { return l.find(" TX ") != std::string::npos; }, 5s));
+
+  // From the modem's side: every command line came at least 100 ms after the
+  // previous result code was complete.
+  const auto rx = sim.LogEvents("RX");
+  const auto tx = sim.LogEvents("TX");
+  ASSERT_EQ(rx.size(), commands.size());
+  ASSERT_GE(tx.size(), commands.size() - 1);
+  for (std::size_t i = 1; i < rx.size(); ++i) {
+    SCOPED_TRACE(rx[i]);
+    EXPECT_GE(LogTime(rx[i]) - LogTime(tx[i - 1]), 100);
+  }
+  EXPECT_TRUE(sim.LogEvents("GUARD-VIOLATION").empty());
+
+  // And the channel does not dawdle: each exchange takes about the guard, not
+  // a whole extra wait step on top (generous bound for a busy machine).
+  for (std::size_t i = 1; i < ended.size(); ++i) EXPECT_LT(Ms(ended[i] - ended[i - 1]), 1000);
+}
+
+TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
+  // The reply comes late in what used to be a 100 ms step; the next line must
+  // still wait the whole guard after it.
+  ModemSim sim({}, "fault AT+MCS=1 delay 180\nfault AT+MCD=1 delay 95\n");
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+  port.Command("AT+MCS=1", 1000);
+  port.Command("AT+MCD=1", 1000);
+  port.Command("AT+MCM=1", 1000);
+  EXPECT_TRUE(boxes.Requests.empty());
+  ASSERT_TRUE(sim.WaitForLog("RX AT+MCM=1"));
+  EXPECT_TRUE(sim.LogEvents("GUARD-VIOLATION").empty());
+}
+
+TEST(CommPortModem, AStoppedModemEndsAWaitWithoutLimit) {
+  ModemSim sim({"--speed", "1"}, "message voice 60 0 1 2\n");
+  TCommPort port;
+  OpenOn(port, sim);
+  ScriptedMessageBoxes boxes;
+  // Playing a minute-long message; the emulator goes away in the middle.
+  Steps steps({[&] { return sim.WaitForLog("RX AT+MVP=1", 0ms).has_value(); },
+               [&] {
+                 sim.Stop();
+                 return true;
+               }});
+  const auto start = Clock::now();
+  EXPECT_NO_THROW(port.Command("AT+MVP=1", -1));
+  EXPECT_LT(Ms(Clock::now() - start), 30000);
+  EXPECT_TRUE(steps.Done());
+  EXPECT_TRUE(port.DeviceGone());
+  ExpectOneErrorBox(boxes);
+}

@@ -1,0 +1,284 @@
+// The reply recogniser: which byte sequences end a wait with OK or ERROR,
+// what stays in Response, and which bytes are dropped.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/app/comm_port_fixture.h"
+
+using namespace commport_test;
+
+namespace {
+
+// Runs a wait of `timeOut` ms with the given steps; returns how it ended.
+enum class Ending { Ok, Error, TimeOut, Other };
+
+Ending Wait(TCommPort& port, int timeOut) {
+  try {
+    port.WaitResponse(timeOut);
+    return Ending::Ok;
+  } catch (const EResponseError&) {
+    return Ending::Error;
+  } catch (const EResponseTimeOut&) {
+    return Ending::TimeOut;
+  } catch (const ECommPort&) {
+    return Ending::Other;
+  }
+}
+
+}  // namespace
+
+// ---- Chunks as the test cuts them ------------------------------------------------
+
+TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({
+      [&] {
+        Feed(ch.pty, ch.port, "\r\n1\r\n\r\nO");
+        EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
+        return true;
+      },
+      [&] {
+        Feed(ch.pty, ch.port, "K\r\n");
+        return true;
+      },
+  });
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_TRUE(steps.Done());
+  EXPECT_EQ(ch.port.Response(), "1");
+  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+}
+
+TEST(CommPortRecogniser, LineBreaksInsideOkDoNotBreakTheMatch) {
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "12,3\r\nO\r\nK");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), "12,3");
+}
+
+TEST(CommPortRecogniser, NearMissesAreNotResultCodes) {
+  struct Case {
+    const char* bytes;
+    const char* response;
+  } cases[] = {
+      {"OOK", "OOK"},                  // the second O starts over
+      {"\r\nok\r\n", "ok"},            // upper case only
+      {"O K", "O K"},                  // a blank breaks the match
+      {"EERROR", "EERROR"},            // so does a doubled E
+      {"ERRROR", "ERRROR"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    PtyChannel ch(PtyChannel::Manual);
+    Steps steps({[&] {
+      Feed(ch.pty, ch.port, c.bytes);
+      return true;
+    }});
+    EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
+    EXPECT_TRUE(steps.Done());
+    EXPECT_EQ(ch.port.Response(), c.response);
+    EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+  }
+}
+
+TEST(CommPortRecogniser, ErrorRemovesExactlyItsFiveCharacters) {
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "\r\nX,ERR,Y\r\n\r\nER\r\nROR\r\n");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
+  // The "ERR" inside the text stays: only the final code goes.
+  EXPECT_EQ(ch.port.Response(), "X,ERR,Y");
+  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+}
+
+TEST(CommPortRecogniser, TheFirstOkAnywhereIsFinal) {
+  // The recogniser has no notion of lines: an OK inside the text ends the
+  // reply there and the rest of its chunk is dropped.
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "AOKB\r\nOK\r\n");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), "A");
+  EXPECT_EQ(Queued(ch.pty), 0) << "the rest of the chunk must be read, not left queued";
+}
+
+TEST(CommPortRecogniser, BytesAfterTheResultCodeInTheSameChunkAreDropped) {
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "7\r\nOK\r\nXYZ");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), "7");
+  EXPECT_EQ(Queued(ch.pty), 0);
+
+  Steps again({[&] {
+    Feed(ch.pty, ch.port, "5\r\nERROR\r\nOK");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
+  EXPECT_EQ(ch.port.Response(), "5");
+}
+
+TEST(CommPortRecogniser, BytesOutsideAWaitAreReadAndDropped) {
+  PtyChannel ch(PtyChannel::Manual);
+  Feed(ch.pty, ch.port, "OK\r\nstale");
+  EXPECT_EQ(Queued(ch.pty), 0);
+  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+  EXPECT_EQ(ch.port.Response(), "");
+
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "5\r\nOK\r\n");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  Feed(ch.pty, ch.port, "late ERROR");
+  EXPECT_EQ(ch.port.Response(), "5") << "the reply of the finished wait must stay as it was";
+  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+}
+
+TEST(CommPortRecogniser, ALaterByteBeforeTheNextCheckUndoesTheResultCode) {
+  // OK, then in a later receive event but before the wait looked at the state
+  // again, another character: the state is back to scanning.
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "OK");
+    EXPECT_EQ(ch.port.RespState(), TRespState::rsOK);
+    Feed(ch.pty, ch.port, "X");
+    EXPECT_EQ(ch.port.RespState(), TRespState::rsScan);
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
+  EXPECT_EQ(ch.port.Response(), "X");
+}
+
+TEST(CommPortRecogniser, LaterLineBreaksBeforeTheNextCheckKeepTheResultCode) {
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, "1\r\nOK");
+    Feed(ch.pty, ch.port, "\r\n");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), "1");
+}
+
+TEST(CommPortRecogniser, AFailedReadDropsTheEvent) {
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    // A count larger than what is queued: the read takes what is there.
+    ch.pty.WriteMaster("OK");
+    EXPECT_TRUE(WaitQueued(ch.pty, 2));
+    ch.port.HandleRxChar(&ch.port, 100);
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  ch.port.Close();
+  // Read on a closed port fails; the event is dropped without harm.
+  ch.port.HandleRxChar(&ch.port, 10);
+  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+}
+
+// ---- Bounded Response ---------------------------------------------------------------
+
+TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
+  PtyChannel ch(PtyChannel::Manual);
+  std::string sent;
+  Steps steps({[&] {
+    // The pty holds about 4 KiB, so the babble goes in pieces.
+    for (int i = 0; i < 12; ++i) {
+      const std::string piece = std::string(499, static_cast<char>('a' + i)) + "\n";
+      Feed(ch.pty, ch.port, piece);
+      sent += piece.substr(0, 499);
+    }
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
+  ASSERT_EQ(ch.port.Response().size(), TCommPort::MaxResponseLength);
+  EXPECT_EQ(ch.port.Response(), sent.substr(0, TCommPort::MaxResponseLength));
+
+  // The result code still ends the wait when the text is cut.
+  Steps more({[&] {
+    for (int i = 0; i < 10; ++i) Feed(ch.pty, ch.port, std::string(500, 'z'));
+    Feed(ch.pty, ch.port, "\r\nOK\r\n");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'z'));
+}
+
+TEST(CommPortRecogniser, ResultCodeAtTheBoundRemovesOnlyItsOwnCharacters) {
+  // The O of OK is character 4096 and the K would be 4097: the kept text must
+  // be the 4095 characters before them, nothing more and nothing less.
+  PtyChannel ch(PtyChannel::Manual);
+  Steps steps({[&] {
+    Feed(ch.pty, ch.port, std::string(2000, 'x'));
+    Feed(ch.pty, ch.port, std::string(2095, 'y'));
+    Feed(ch.pty, ch.port, "OK");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2095, 'y'));
+
+  Steps error({[&] {
+    Feed(ch.pty, ch.port, std::string(2000, 'x'));
+    Feed(ch.pty, ch.port, std::string(2200, 'y'));
+    Feed(ch.pty, ch.port, "ERROR");
+    return true;
+  }});
+  EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
+  EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2096, 'y'));
+}
+
+// ---- Chunks as the event thread delivers them ----------------------------------------
+
+TEST(CommPortRecogniser, DeliveredEventsDriveTheRecogniser) {
+  PtyChannel ch(PtyChannel::Events);
+  Steps steps({
+      [&] { return ch.pty.WriteMaster("\r\n42,0\r\n\r\nO"); },
+      // The K goes out only once the O has been handled in an event of its own.
+      [&] { return ch.port.RespState() == TRespState::rsGotO; },
+      [&] { return ch.pty.WriteMaster("K\r\n"); },
+  });
+  EXPECT_EQ(Wait(ch.port, 10000), Ending::Ok);
+  EXPECT_TRUE(steps.Done());
+  EXPECT_EQ(ch.port.Response(), "42,0");
+}
+
+TEST(CommPortRecogniser, DeliveredBytesBetweenWaitsAreDropped) {
+  PtyChannel ch(PtyChannel::Events);
+  Steps steps({[&] { return ch.pty.WriteMaster("first\r\nOK\r\n"); }});
+  ASSERT_EQ(Wait(ch.port, 10000), Ending::Ok);
+  ASSERT_TRUE(ch.pty.WriteMaster("stray ERROR"));
+  // Let the event thread hand the stray bytes over while no wait runs.
+  const auto until = Clock::now() + 10s;
+  while (Queued(ch.pty) != 0 && Clock::now() < until) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(Queued(ch.pty), 0) << "stray bytes must be read even without a wait";
+  EXPECT_EQ(ch.port.Response(), "first");
+  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+}
+
+TEST(CommPortRecogniser, DeliveredBabbleIsBounded) {
+  PtyChannel ch(PtyChannel::Events);
+  int pieces = 0;
+  Steps steps({
+      [&] {
+        // One piece at a time, once the previous one has been taken.
+        if (Queued(ch.pty) != 0) return false;
+        ch.pty.WriteMaster(std::string(500, 'b'));
+        return ++pieces == 12;
+      },
+      [&] { return Queued(ch.pty) == 0; },
+      [&] { return ch.pty.WriteMaster("\r\nOK\r\n"); },
+  });
+  EXPECT_EQ(Wait(ch.port, 20000), Ending::Ok);
+  EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'b'));
+}

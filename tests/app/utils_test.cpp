@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+#include <time.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <chrono>
+#include <string>
+
+#include "app/utils.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+TEST(Delay, WaitsAtLeastTheGivenTimeAndHandlesEvents) {
+  for (int ms : {1, 30, 120}) {
+    SCOPED_TRACE(ms);
+    int handled = 0;
+    QTimer::singleShot(0, [&] { ++handled; });
+    const auto start = Clock::now();
+    Delay(ms);
+    EXPECT_GE(MsSince(start), ms);
+    EXPECT_LT(MsSince(start), ms + 2000);
+    EXPECT_EQ(handled, 1);
+  }
+}
+
+TEST(Delay, HandlesPendingEventsEvenForZero) {
+  for (int ms : {0, -5}) {
+    bool handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    Delay(ms);
+    EXPECT_TRUE(handled);
+  }
+}
+
+TEST(Delay, EventsArrivingDuringTheWaitAreHandledThenAndThere) {
+  bool handled = false;
+  double at = 0;
+  const auto start = Clock::now();
+  QTimer::singleShot(50, [&] {
+    handled = true;
+    at = MsSince(start);
+  });
+  Delay(400);
+  EXPECT_TRUE(handled);
+  EXPECT_LT(at, 400) << "the event waited for the end of the delay";
+  EXPECT_GE(MsSince(start), 400);
+}
+
+TEST(Delay, DoesNotSpin) {
+  const double cpu = ProcessCpuSeconds();
+  const auto start = Clock::now();
+  Delay(2000);
+  const double wall = MsSince(start) / 1000;
+  const double used = ProcessCpuSeconds() - cpu;
+  EXPECT_LT(used, 0.1 * wall) << used << " CPU seconds in a delay of " << wall << " s";
+}
+
+TEST(ExtractToken, TakesFieldsOffTheFront) {
+  std::string text = "100,0,3,,2";
+  std::string token;
+  const char* expected[] = {"100", "0", "3", "", "2"};
+  for (const char* field : expected) {
+    ExtractToken(text, ',', token);
+    EXPECT_EQ(token, field);
+  }
+  EXPECT_EQ(text, "");
+  ExtractToken(text, ',', token);
+  EXPECT_EQ(token, "");
+  EXPECT_EQ(text, "");
+}
+
+TEST(ExtractToken, DelimiterAtTheEdges) {
+  std::string text = ",a,";
+  std::string token = "old";
+  ExtractToken(text, ',', token);
+  EXPECT_EQ(token, "");
+  EXPECT_EQ(text, "a,");
+  ExtractToken(text, ',', token);
+  EXPECT_EQ(token, "a");
+  EXPECT_EQ(text, "");
+}
+
+TEST(ExtractToken, WithoutDelimiterTheWholeTextIsTheToken) {
+  std::string text = "2026 12 7";
+  std::string token;
+  ExtractToken(text, ',', token);
+  EXPECT_EQ(token, "2026 12 7");
+  EXPECT_EQ(text, "");
+}
