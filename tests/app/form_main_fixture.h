@@ -1,0 +1,219 @@
+#pragma once
+
+// Shared pieces of the main window tests: a settings file in a temporary
+// folder, the emulator as the modem (network port with modem lines), a
+// pseudo-terminal modem whose replies the test writes itself, scripted
+// message boxes, and the dialogue read back from the emulator's log.
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/comm_port.h"
+#include "app/form_main.h"
+#include "grid/cell_grid.h"
+#include "tests/common/modem_sim.h"
+#include "tests/common/pty_pair.h"
+#include "toolkit/core/date_time.h"
+#include "toolkit/core/scripted_message_boxes.h"
+#include "toolkit/widgets/speed_button.h"
+
+namespace formmain_test {
+
+using namespace std::chrono_literals;
+
+// The set-up commands, in the order the modem must see them.
+inline const std::vector<std::string> kSetup = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
+
+inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+// Handles events until the condition holds; false after the time-out.
+inline bool ProcessUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > timeout.count()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+// Handles events for a while (for "nothing more happens" checks).
+inline void ProcessFor(std::chrono::milliseconds span) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < span.count()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(1ms);
+  }
+}
+
+// The receive time text of a message stamped days/hours/minutes after the
+// reference 7 December 2026 09:05 that WriteSettings stores.
+inline QString Stamp(int days, int hours, int minutes) {
+  return QString::fromStdString(FormatDateTime(
+      "dddddd t", EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0) + days + EncodeTime(hours, minutes, 0, 0)));
+}
+
+// A modem on the other end of a pty whose replies the test decides: each
+// command line gets the text the handler returns, framed as the modem frames
+// it ("" = OK alone, "ERROR" = ERROR, nullopt = no answer).
+class PtyModem {
+ public:
+  using THandler = std::function<std::optional<std::string>(const std::string& command)>;
+
+  explicit PtyModem(THandler handler) : handler_(std::move(handler)) {
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~PtyModem() {
+    stop_ = true;
+    thread_.join();
+  }
+  const std::string& Device() const { return pty_.SlaveName(); }
+  std::vector<std::string> Commands() const {
+    std::lock_guard lock(mutex_);
+    return commands_;
+  }
+  void SetHandler(THandler handler) {
+    std::lock_guard lock(mutex_);
+    handler_ = std::move(handler);
+  }
+
+ private:
+  void Serve() {
+    std::string line;
+    while (!stop_) {
+      pollfd p{pty_.Master(), POLLIN, 0};
+      if (poll(&p, 1, 20) <= 0) continue;
+      char buf[256];
+      const ssize_t n = read(pty_.Master(), buf, sizeof buf);
+      if (n <= 0) continue;
+      for (ssize_t i = 0; i < n; ++i) {
+        if (buf[i] == '\n') continue;
+        if (buf[i] != '\r') {
+          line += buf[i];
+          continue;
+        }
+        std::optional<std::string> reply;
+        {
+          std::lock_guard lock(mutex_);
+          commands_.push_back(line);
+          reply = handler_(line);
+        }
+        line.clear();
+        if (!reply) continue;
+        if (*reply == "ERROR")
+          pty_.WriteMaster("\r\nERROR\r\n");
+        else if (reply->empty())
+          pty_.WriteMaster("\r\nOK\r\n");
+        else
+          pty_.WriteMaster("\r\n" + *reply + "\r\n\r\nOK\r\n");
+      }
+    }
+  }
+
+  PtyPair pty_;
+  THandler handler_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> commands_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+class FormMainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    ini_ = dir_.filePath("OrvixManager.ini").toStdString();
+  }
+  void TearDown() override {
+    form_.reset();
+    sim_.reset();
+  }
+
+  // The emulator as a network serial port, so the modem has its lines.
+  void StartModem(const std::string& scenario, std::vector<std::string> args = {}) {
+    args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
+    sim_ = std::make_unique<orvix::test::ModemSim>(args, scenario);
+  }
+
+  // General section for the device, and a clock reference of 7 December 2026
+  // 09:05 unless clockSection says otherwise.
+  void WriteSettings(const std::string& device,
+                     const std::string& clockSection = "[ClockReset]\nDate=2026,12,7\nTime=9,5\n") {
+    WriteFile(ini_, "[General]\nDeviceName=" + device + "\n" + clockSection);
+  }
+
+  void CreateForm(std::vector<std::string> args = {}) {
+    form_ = std::make_unique<TFormMain>(std::move(args), ini_);
+  }
+
+  // Command lines the emulator received, in order, from the n-th on.
+  std::vector<std::string> Dialogue(std::size_t from = 0) const {
+    std::vector<std::string> out;
+    for (const auto& line : sim_->LogEvents("RX")) {
+      const auto p = line.find(" RX ");
+      out.push_back(p == std::string::npos ? line : line.substr(p + 4));
+    }
+    if (from > out.size()) from = out.size();
+    return {out.begin() + static_cast<std::ptrdiff_t>(from), out.end()};
+  }
+  std::size_t DialogueSize() const { return Dialogue().size(); }
+
+  // The texts of one grid column, message rows only.
+  std::vector<QString> Column(int c) const {
+    std::vector<QString> out;
+    for (int r = 1; r < form_->GridMsgStore->RowCount(); ++r) out.push_back(form_->GridMsgStore->Cells(c, r));
+    return out;
+  }
+  QString Label() const { return form_->LabelMsgStoreCnt->text(); }
+
+  // Enabled state of connect, play, welcome, full welcome, erase, grid.
+  std::vector<bool> Enabled() const {
+    return {form_->BtnSelfControl->Enabled(), form_->BtnPlay->Enabled(),  form_->BtnPlayWelcome->Enabled(),
+            form_->BtnPlayFull->Enabled(),    form_->BtnErase->Enabled(), form_->GridMsgStore->Enabled()};
+  }
+
+  QTemporaryDir dir_;
+  std::string ini_;
+  ScriptedMessageBoxes boxes_;
+  std::unique_ptr<orvix::test::ModemSim> sim_;
+  std::unique_ptr<TFormMain> form_;
+};
+
+}  // namespace formmain_test
