@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,0 +1,186 @@
+// Start-up: the first connection, the window shown or never shown, and the
+// auto-close rule with the shutdown it runs.
+
+#include <QProcess>
+
+#include <filesystem>
+
+#include "tests/app/form_main_fixture.h"
+
+namespace formmain_test {
+namespace {
+
+const char* const kThreeMessages =
+    "clock running 3 0 0\n"
+    "welcome 5\n"
+    "message voice 14 0 9 12\n"
+    "message fax 2 0 14 3\n"
+    "message voice 7 1 8 45\n";
+
+// Counts the times a main window is shown.
+class ShowCounter : public QObject {
+ public:
+  ShowCounter() { qApp->installEventFilter(this); }
+  ~ShowCounter() override { qApp->removeEventFilter(this); }
+  int Shows = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && dynamic_cast<TFormMain*>(watched)) ++Shows;
+    return false;
+  }
+};
+
+// Today's date as the settings file stores it, read around a call.
+std::vector<std::string> TodayCandidates() {
+  std::vector<std::string> out;
+  int y = 0, m = 0, d = 0;
+  DecodeDate(Now(), y, m, d);
+  out.push_back(std::to_string(y) + "," + std::to_string(m) + "," + std::to_string(d));
+  return out;
+}
+
+class FormMainStartup : public FormMainTest {};
+
+TEST_F(FormMainStartup, WithMessagesTheWindowShowsTheList) {
+  StartModem(kThreeMessages);
+  WriteSettings(sim_->Device());
+  const std::string ini = ReadFile(ini_);
+  ShowCounter shows;
+  CreateForm();
+
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(shows.Shows, 1);
+  EXPECT_TRUE(boxes_.Requests.empty()) << boxes_.Texts()[0];
+  EXPECT_TRUE(form_->BtnSelfControl->Down());
+  EXPECT_TRUE(form_->CommPort->PortOpen());
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003"}}));
+
+  EXPECT_EQ(Column(0), (std::vector<QString>{"1", "2", "3", "", ""}));
+  EXPECT_EQ(Column(1), (std::vector<QString>{"Voice", "Fax", "Voice", "", ""}));
+  EXPECT_EQ(Column(2), (std::vector<QString>{"14 sec.", "2 pag.", "7 sec.", "", ""}));
+  EXPECT_EQ(Column(3), (std::vector<QString>{Stamp(0, 9, 12), Stamp(0, 14, 3), Stamp(1, 8, 45), "", ""}));
+  EXPECT_EQ(Label(), "3 received messages");
+  EXPECT_EQ(form_->GridMsgStore->Row(), 1);
+  EXPECT_EQ(form_->Summary, (TStoreSummary{3, false, true, false}));
+  EXPECT_TRUE(form_->ClockValid);
+  EXPECT_DOUBLE_EQ(form_->ClockRef, EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0));
+  // connect, play (row 1 is a voice message), welcome, no full welcome, erase, grid
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
+  EXPECT_EQ(ReadFile(ini_), ini) << "a running clock with a stored reference writes nothing";
+}
+
+TEST_F(FormMainStartup, WithAnArgumentAndMessagesTheWindowShowsAsUsual) {
+  StartModem(kThreeMessages);
+  WriteSettings(sim_->Device());
+  CreateForm({"/auto"});
+  ProcessFor(300ms);
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->Closed());
+  EXPECT_EQ(Label(), "3 received messages");
+}
+
+TEST_F(FormMainStartup, WithoutMessagesTheClockIsResetSilentlyAndTheWindowShows) {
+  StartModem("clock running 10 4 2\nwelcome 5\n");
+  WriteSettings(sim_->Device(), "");
+  const auto today = TodayCandidates();
+  CreateForm();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(boxes_.Requests.empty());
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}}));
+  EXPECT_EQ(Label(), "No received message");
+  EXPECT_FALSE(form_->ClockValid);
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, false, false, false}));
+
+  const std::string ini = ReadFile(ini_);
+  EXPECT_NE(ini.find("[ClockReset]"), std::string::npos) << ini;
+  const auto tail = TodayCandidates();
+  EXPECT_TRUE(ini.find("Date=" + today[0]) != std::string::npos || ini.find("Date=" + tail[0]) != std::string::npos)
+      << ini;
+  int y = 0, m = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+  DecodeDate(form_->ClockRef, y, m, d);
+  DecodeTime(form_->ClockRef, h, mi, s, ms);
+  EXPECT_NE(ini.find("Date=" + std::to_string(y) + "," + std::to_string(m) + "," + std::to_string(d) + "\n"),
+            std::string::npos)
+      << ini;
+  EXPECT_NE(ini.find("Time=" + std::to_string(h) + "," + std::to_string(mi) + "\n"), std::string::npos) << ini;
+}
+
+TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDownOnce) {
+  StartModem("clock running\n");
+  WriteSettings(sim_->Device());
+  ShowCounter shows;
+  CreateForm({"x"});
+  EXPECT_FALSE(form_->isVisible());
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  ProcessFor(500ms);
+  EXPECT_EQ(shows.Shows, 0);
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_TRUE(boxes_.Requests.empty());
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}, kSetup}));
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the port is released after the shutdown";
+}
+
+TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
+  StartModem("powered off\n");
+  WriteSettings(sim_->Device());
+  ShowCounter shows;
+  boxes_.Answer("OK");
+  boxes_.Answer("Cancel");
+  CreateForm({"--quiet"});
+  ASSERT_TRUE(ProcessUntil([&] { return boxes_.Requests.size() == 2; }));
+  ProcessFor(300ms);
+
+  ASSERT_EQ(boxes_.Requests.size(), 2u);
+  EXPECT_EQ(boxes_.Requests[0].Text, "Modem if OFF or not connected");
+  EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
+  const TMessageBoxRequest& ask = boxes_.Requests[1];
+  EXPECT_EQ(ask.Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(ask.Title, "Error");
+  EXPECT_EQ(ask.Text, "Modem if OFF or not connected");
+  EXPECT_EQ(ask.Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  EXPECT_EQ(ask.DefaultButton, -1);
+  EXPECT_EQ(ask.EscapeButton, 0);
+  EXPECT_TRUE(boxes_.Mismatches.empty());
+
+  EXPECT_FALSE(form_->Closed());
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_EQ(shows.Shows, 0);
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}))
+      << "a refused close enables the controls again";
+  EXPECT_TRUE(Dialogue().empty()) << "nothing is sent to a modem that is off";
+
+  boxes_.Answer("&Ignore");
+  form_->close();
+  EXPECT_TRUE(form_->Closed());
+  EXPECT_EQ(boxes_.Requests.size(), 3u);
+  EXPECT_EQ(shows.Shows, 0);
+}
+
+// The program itself, as a script would start it: it sets the modem up,
+// finds nothing, sets it up again and ends without a window.
+TEST_F(FormMainStartup, TheProgramStartedWithAnArgumentEndsByItself) {
+  const std::filesystem::path program =
+      std::filesystem::path(ORVIX_MODEM_SIM).parent_path().parent_path().parent_path() / "app" / "OrvixManager";
+  ASSERT_TRUE(std::filesystem::exists(program)) << "build the OrvixManager target first: " << program;
+  StartModem("clock running\n");
+  WriteSettings(sim_->Device());
+
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("ORVIX_SETTINGS", QString::fromStdString(ini_));
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  process.setProcessEnvironment(env);
+  process.start(QString::fromStdString(program.string()), {"auto"});
+  ASSERT_TRUE(process.waitForStarted(10000));
+  const bool ended = process.waitForFinished(60000);
+  if (!ended) process.kill();
+  ASSERT_TRUE(ended) << "the program did not end";
+  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(process.exitCode(), 0);
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}, kSetup}));
+}
+
+}  // namespace
+}  // namespace formmain_test
