@@ -1,0 +1,104 @@
+// The command channel over a network serial port: the modem emulator as an
+// RFC 2217 server, with real DTR, RTS and DSR lines.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/comm_port.h"
+#include "tests/common/modem_sim.h"
+#include "tests/serial/serial_test_support.h"
+#include "toolkit/core/scripted_message_boxes.h"
+
+using orvix::test::ModemSim;
+
+namespace {
+
+const std::vector<std::string> kSetUp{"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
+
+ModemSim NetworkModem(const std::string& scenario) { return ModemSim({"--listen", "127.0.0.1:0"}, scenario); }
+
+// What the program does on connect: open, RTS then DTR, then look at DSR.
+bool Connect(TCommPort& port, const ModemSim& sim) {
+  port.SetDeviceName(sim.Device());
+  port.OpenPort();
+  port.SetRTS(true);
+  port.SetDTR(true);
+  return port.ModemSignal(2);
+}
+
+TEST(CommPortRfc2217, SetUpSummaryAndMessageEndToEnd) {
+  ModemSim sim = NetworkModem("memory 40\nwelcome 3\nmessage voice 12 0 3 14\nmessage fax 2 0 4 15\n");
+  ASSERT_EQ(sim.Device().rfind("rfc2217://", 0), 0u) << sim.Device();
+  TCommPort port;
+  ScriptedMessageBoxes boxes;
+  ASSERT_TRUE(Connect(port, sim));
+
+  for (const std::string& command : kSetUp) {
+    port.Command(command, 1000);
+    EXPECT_EQ(port.Response(), "") << command;
+  }
+  port.Command("AT+MSR=0", 1000);
+  EXPECT_EQ(port.Response(), "40,0,1,0,1,0,3,0");
+  port.Command("AT+MSR=001", 1000);
+  EXPECT_EQ(port.Response(), "001,002,012,000,000,000,003,014");
+  port.Command("AT+MSR=002", 1000);
+  EXPECT_EQ(port.Response(), "002,001,002,000,000,000,004,015");
+  EXPECT_TRUE(boxes.Requests.empty()) << boxes.Texts().front();
+
+  // The server saw the lines and the line settings of the channel.
+  EXPECT_TRUE(sim.WaitForLog("RTS on"));
+  EXPECT_TRUE(sim.WaitForLog("DTR on"));
+  EXPECT_TRUE(sim.WaitForLog("LINE baud=9600"));
+  std::vector<std::string> received;
+  for (const std::string& line : sim.LogEvents("RX")) received.push_back(line.substr(line.find("RX ") + 3));
+  std::vector<std::string> expected = kSetUp;
+  expected.insert(expected.end(), {"AT+MSR=0", "AT+MSR=001", "AT+MSR=002"});
+  EXPECT_EQ(received, expected);
+
+  port.ClosePort();
+  EXPECT_FALSE(port.Enabled());
+  EXPECT_TRUE(sim.WaitForLog("DISCONNECT"));
+
+  // Reopened, as after a restore: the server takes the new connection.
+  ASSERT_TRUE(Connect(port, sim));
+  port.Command("AT+MCS?", 1000);
+  EXPECT_EQ(port.Response(), "1");
+  port.ClosePort();
+}
+
+TEST(CommPortRfc2217, ModemPoweredOffShowsDsrOff) {
+  ModemSim sim = NetworkModem("powered off\n");
+  TCommPort port;
+  EXPECT_FALSE(Connect(port, sim));
+  EXPECT_TRUE(port.Enabled());
+  port.ClosePort();  // keeps the device open while DSR is off, as the program expects
+  port.Close();
+}
+
+TEST(CommPortRfc2217, ModemSwitchingOffDropsDsr) {
+  ModemSim sim = NetworkModem("fault AT+MCW dsr-off\n");
+  TCommPort port;
+  ScriptedMessageBoxes boxes;
+  ASSERT_TRUE(Connect(port, sim));
+  for (size_t i = 0; i + 1 < kSetUp.size(); ++i) port.Command(kSetUp[i], 1000);
+  EXPECT_TRUE(boxes.Requests.empty());
+  port.Command("AT+MCW", 300);  // no answer: the modem is off now
+  EXPECT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_TRUE(PumpUntil([&] { return !port.ModemSignal(2); }, 10000));
+  port.Close();
+}
+
+TEST(CommPortRfc2217, ServerDroppingTheLineMidReplyEndsTheWait) {
+  ModemSim sim = NetworkModem("fault AT+MSR=0 drop 6\n");
+  TCommPort port;
+  ASSERT_TRUE(Connect(port, sim));
+  port.SendCommand("AT+MSR=0");
+  EXPECT_THROW(port.WaitResponse(5000), EDeviceLost);
+  EXPECT_TRUE(port.DeviceGone());
+  EXPECT_FALSE(port.ModemSignal(2));
+  port.Close();
+}
+
+}  // namespace
