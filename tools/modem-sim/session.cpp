@@ -8,6 +8,7 @@ namespace modemsim {
 namespace {
 
 constexpr size_t kMaxLine = 256;
+constexpr size_t kMaxPendingLines = 64;  // a peer that never waits must not grow memory without limit
 
 bool Has(const std::vector<FaultRule>& faults, FaultKind kind) {
   return std::any_of(faults.begin(), faults.end(), [&](const FaultRule& f) { return f.kind == kind; });
@@ -49,7 +50,8 @@ void Session::Received(std::string_view bytes) {
       long gap = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(now - *lastResultEnd_).count());
       if (gap < options_.guardMs) log_.Event(now, "GUARD-VIOLATION", std::to_string(gap) + " " + Escape(partial_));
     }
-    lines_.push_back({std::move(partial_), partialTooLong_});
+    if (lines_.size() < kMaxPendingLines) lines_.push_back({std::move(partial_), partialTooLong_});
+    else log_.Event(now, "OVERFLOW", "line dropped: " + Escape(partial_));
     partial_.clear();
     partialTooLong_ = false;
   }
@@ -89,12 +91,13 @@ void Session::Execute(Action& a) {
   switch (a.kind) {
     case ActionKind::Write:
       replySoFar_ += a.bytes;
+      if (a.endsReply) {
+        // Logged before the write, so whoever has read the reply finds it in the log.
+        lastResultEnd_ = Clock::now();
+        log_.Event(*lastResultEnd_, "TX", Escape(replySoFar_));
+        replySoFar_.clear();
+      }
       if (link_) link_->Send(a.bytes);
-      break;
-    case ActionKind::End:
-      lastResultEnd_ = Clock::now();
-      log_.Event("TX", Escape(replySoFar_));
-      replySoFar_.clear();
       break;
     case ActionKind::Drop:
       log_.Event("DROP", "sent=" + Escape(replySoFar_));
@@ -190,8 +193,8 @@ void Session::Process(const Line& line) {
     actions_.push_back({t, ActionKind::Drop, {}});
     return;
   }
-  t = Schedule(bytes, t, baud, chunk, gap);
-  actions_.push_back({t, ActionKind::End, {}});
+  Schedule(bytes, t, baud, chunk, gap);
+  actions_.back().endsReply = true;  // a reply always holds its result code
 }
 
 }  // namespace modemsim

@@ -40,11 +40,12 @@ class Session {
     std::string text;
     bool tooLong = false;
   };
-  enum class ActionKind { Write, End, Drop, PowerOff };
+  enum class ActionKind { Write, Drop, PowerOff };
   struct Action {
     Clock::time_point due;
     ActionKind kind;
     std::string bytes;
+    bool endsReply = false;  // the last write of a reply
   };
 
   void Process(const Line& line);
