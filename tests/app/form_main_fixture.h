@@ -85,10 +85,10 @@ inline void ProcessFor(std::chrono::milliseconds span) {
 }
 
 // The receive time text of a message stamped days/hours/minutes after the
-// reference 7 December 2026 09:05 that WriteSettings stores.
+// reference 14 March 2025 09:05 that WriteSettings stores.
 inline QString Stamp(int days, int hours, int minutes) {
   return QString::fromStdString(FormatDateTime(
-      "dddddd t", EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0) + days + EncodeTime(hours, minutes, 0, 0)));
+      "dddddd t", EncodeDate(2025, 3, 14) + EncodeTime(9, 5, 0, 0) + days + EncodeTime(hours, minutes, 0, 0)));
 }
 
 // A modem on the other end of a pty whose replies the test decides: each
@@ -173,10 +173,10 @@ class FormMainTest : public ::testing::Test {
     sim_ = std::make_unique<orvix::test::ModemSim>(args, scenario);
   }
 
-  // General section for the device, and a clock reference of 7 December 2026
+  // General section for the device, and a clock reference of 14 March 2025
   // 09:05 unless clockSection says otherwise.
   void WriteSettings(const std::string& device,
-                     const std::string& clockSection = "[ClockReset]\nDate=2026,12,7\nTime=9,5\n") {
+                     const std::string& clockSection = "[ClockReset]\nDate=2025,3,14\nTime=9,5\n") {
     WriteFile(ini_, "[General]\nDeviceName=" + device + "\n" + clockSection);
   }
 

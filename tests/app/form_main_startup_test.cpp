@@ -64,7 +64,7 @@ TEST_F(FormMainStartup, WithMessagesTheWindowShowsTheList) {
   EXPECT_EQ(form_->GridMsgStore->Row(), 1);
   EXPECT_EQ(form_->Summary, (TStoreSummary{3, false, true, false}));
   EXPECT_TRUE(form_->ClockValid);
-  EXPECT_DOUBLE_EQ(form_->ClockRef, EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0));
+  EXPECT_DOUBLE_EQ(form_->ClockRef, EncodeDate(2025, 3, 14) + EncodeTime(9, 5, 0, 0));
   // connect, play (row 1 is a voice message), welcome, no full welcome, erase, grid
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
   EXPECT_EQ(ReadFile(ini_), ini) << "a running clock with a stored reference writes nothing";

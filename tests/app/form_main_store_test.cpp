@@ -1,0 +1,290 @@
+// Reading the message store: summary, clock reference, change test, rows,
+// merging, grid growth, and malformed replies.
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QDir>
+
+#include <cstdio>
+
+#include "tests/app/form_main_fixture.h"
+#include "toolkit/core/convert_error.h"
+
+namespace formmain_test {
+namespace {
+
+std::string VoiceReply(int n, int seconds, int days, int hours, int minutes) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%03d,002,%03d,000,000,%03d,%03d,%03d", n, seconds, days, hours, minutes);
+  return buf;
+}
+
+// A modem store the test changes between readings.
+struct Store {
+  std::string summary;
+  std::string clock = "005,000,000";
+  std::vector<std::string> messages;
+  // Voice messages 1..count, one minute apart.
+  static Store Voices(int count, int seconds = 10) {
+    Store s;
+    s.summary = "0,0," + std::to_string(count) + ",0,0,0,0,0";
+    for (int n = 1; n <= count; ++n) s.messages.push_back(VoiceReply(n, seconds, 1, 2, n));
+    return s;
+  }
+  PtyModem::THandler Handler() const {
+    return [s = *this](const std::string& c) -> std::optional<std::string> {
+      if (c == "AT+MSR=0") return s.summary;
+      if (c == "AT+MCC?") return s.clock;
+      if (c == "AT+MCC") return std::string();
+      if (c.rfind("AT+MSR=", 0) == 0) {
+        const std::size_t n = std::stoul(c.substr(7));
+        return n >= 1 && n <= s.messages.size() ? s.messages[n - 1] : "ERROR";
+      }
+      return std::string("ERROR");
+    };
+  }
+};
+
+class FormMainStore : public FormMainTest {
+ protected:
+  // A window whose channel is open on a pty modem. A pty has no modem lines,
+  // so raising RTS fails and the start-up reports the port unusable; the test
+  // then opens the port itself and reads.
+  void CreateOnPty(const Store& store, const std::string& clockSection = "[ClockReset]\nDate=2025,3,14\nTime=9,5\n") {
+    pty_ = std::make_unique<PtyModem>(store.Handler());
+    WriteSettings(pty_->Device(), clockSection);
+    CreateForm();
+    ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+    form_->CommPort->OpenPort();
+  }
+  std::vector<std::string> PtyCommands(std::size_t from) const {
+    auto all = pty_->Commands();
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(from, all.size())), all.end()};
+  }
+  void TearDown() override {
+    form_.reset();
+    pty_.reset();
+    FormMainTest::TearDown();
+  }
+  std::unique_ptr<PtyModem> pty_;
+};
+
+TEST(StoreSummary, FieldsOfTheSummaryReply) {
+  EXPECT_EQ(ParseStoreSummary("100,0,3,0,2,0,1,0"), (TStoreSummary{5, true, true, false}));
+  EXPECT_EQ(ParseStoreSummary("99,7,0,7,1,7,0,3,extra,fields"), (TStoreSummary{1, false, false, true}));
+  EXPECT_EQ(ParseStoreSummary("0,0,999,0,0,0,0,0").MsgCount, 999);
+  EXPECT_THROW(ParseStoreSummary(""), EConvertError);
+  EXPECT_THROW(ParseStoreSummary("0,0,3,0,2,0,1"), EConvertError) << "field 8 missing";
+  try {
+    ParseStoreSummary("0,0,3,0,2a,0,1,0");
+    ADD_FAILURE() << "no conversion error";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message, "'2a' is not a valid integer value");
+  }
+}
+
+TEST(StoreSummary, CountsOutsideWhatTheModemCanNumberAreMalformed) {
+  EXPECT_THROW(ParseStoreSummary("0,0,1000,0,0,0,0,0"), EConvertError);
+  EXPECT_THROW(ParseStoreSummary("0,0,0,0,1000,0,0,0"), EConvertError);
+  EXPECT_THROW(ParseStoreSummary("0,0,600,0,400,0,0,0"), EConvertError);
+  EXPECT_THROW(ParseStoreSummary("0,0,-1,0,0,0,0,0"), EConvertError);
+  EXPECT_THROW(ParseStoreSummary("0,0,5,0,-5,0,0,0"), EConvertError);
+  EXPECT_THROW(ParseStoreSummary("0,0,2147483647,0,2147483647,0,0,0"), EConvertError);
+  EXPECT_EQ(ParseStoreSummary("0,0,500,0,499,0,0,0").MsgCount, 999);
+}
+
+TEST_F(FormMainStore, RowsOfTheSameMinuteAreMergedIntoTheLaterMessage) {
+  StartModem(
+      "clock running 5 0 0\n"
+      "message fax 5 3 10 5\n"
+      "message voice 22 3 10 5\n"  // same minute: replaces the fax
+      "message voice 1 4 1 1\n"
+      "message voice 2 4 1 1\n"
+      "message voice 3 4 1 1\n"    // three in one minute: one row
+      "message voice 4 255 0 0\n"
+      "message voice 5 255 0 0\n"  // clock off: never merged
+      "message data 0 4 1 1\n");   // same text as an earlier, not the previous row
+  WriteSettings(sim_->Device());
+  CreateForm();
+  EXPECT_TRUE(boxes_.Requests.empty());
+  EXPECT_EQ(Dialogue(), Concat({kSetup,
+                                {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003", "AT+MSR=004",
+                                 "AT+MSR=005", "AT+MSR=006", "AT+MSR=007", "AT+MSR=008"}}));
+  EXPECT_EQ(form_->GridMsgStore->RowCount(), 6);
+  EXPECT_EQ(Column(0), (std::vector<QString>{"2", "5", "6", "7", "8"}));
+  EXPECT_EQ(Column(1), (std::vector<QString>{"Voice", "Voice", "Voice", "Voice", "Data"}));
+  EXPECT_EQ(Column(2), (std::vector<QString>{"22 sec.", "3 sec.", "4 sec.", "5 sec.", ""}));
+  EXPECT_EQ(Column(3), (std::vector<QString>{Stamp(3, 10, 5), Stamp(4, 1, 1), "Clock was OFF", "Clock was OFF",
+                                             Stamp(4, 1, 1)}));
+  EXPECT_EQ(Label(), "5 received messages");
+  EXPECT_EQ(form_->Summary.MsgCount, 8);
+}
+
+TEST_F(FormMainStore, TheGridGrowsOneRowAtATimeAndKeepsRowsBeyondAShorterList) {
+  CreateOnPty(Store::Voices(7));
+  form_->RefreshMessageStore();
+  EXPECT_EQ(form_->GridMsgStore->RowCount(), 8);
+  EXPECT_EQ(Column(0), (std::vector<QString>{"1", "2", "3", "4", "5", "6", "7"}));
+  EXPECT_EQ(Column(3).back(), Stamp(1, 2, 7));
+  EXPECT_EQ(Label(), "7 received messages");
+
+  pty_->SetHandler(Store::Voices(8, 20).Handler());
+  form_->RefreshMessageStore();
+  EXPECT_EQ(form_->GridMsgStore->RowCount(), 9);
+  EXPECT_EQ(Column(2), std::vector<QString>(8, "20 sec."));
+  EXPECT_EQ(Label(), "8 received messages");
+
+  // Fewer messages (not by an erase): rows 1 and 2 are rewritten, the rest stay.
+  Store two = Store::Voices(2, 30);
+  pty_->SetHandler(two.Handler());
+  form_->RefreshMessageStore();
+  EXPECT_EQ(form_->GridMsgStore->RowCount(), 9);
+  EXPECT_EQ(Column(2), (std::vector<QString>{"30 sec.", "30 sec.", "20 sec.", "20 sec.", "20 sec.", "20 sec.",
+                                             "20 sec.", "20 sec."}));
+  EXPECT_EQ(Label(), "2 received messages");
+
+  // No message: the label says so, the grid keeps its rows, the clock is reset.
+  const std::size_t before = pty_->Commands().size();
+  const auto rows = Column(0);
+  Store none = Store::Voices(0);
+  pty_->SetHandler(none.Handler());
+  form_->RefreshMessageStore();
+  EXPECT_EQ(Label(), "No received message");
+  EXPECT_EQ(Column(0), rows);
+  EXPECT_EQ(PtyCommands(before), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?", "AT+MCC"}));
+  EXPECT_FALSE(form_->ClockValid);
+
+  // The same empty summary again: nothing changes but the clock is reset again.
+  form_->LabelMsgStoreCnt->setText("marker");
+  const std::size_t again = pty_->Commands().size();
+  form_->RefreshMessageStore();
+  EXPECT_EQ(Label(), "marker");
+  EXPECT_EQ(PtyCommands(again), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?", "AT+MCC"}));
+}
+
+TEST_F(FormMainStore, AnUnchangedSummaryLeavesGridAndLabelAsTheyWere) {
+  CreateOnPty(Store::Voices(3));
+  form_->RefreshMessageStore();
+  const auto texts = Column(2);
+  ASSERT_EQ(texts[0], "10 sec.");
+  Store changed = Store::Voices(3, 55);  // other lengths, same summary
+  pty_->SetHandler(changed.Handler());
+  const std::size_t before = pty_->Commands().size();
+  form_->RefreshMessageStore();
+  EXPECT_EQ(Column(2), texts);
+  EXPECT_EQ(Label(), "3 received messages");
+  EXPECT_EQ(PtyCommands(before), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?"}));
+}
+
+TEST_F(FormMainStore, AMalformedCountEndsTheReadingBeforeAnyRow) {
+  for (const char* summary : {"0,0,1500,0,0,0,0,0", "0,0,600,0,600,0,0,0", "0,0,-1,0,0,0,0,0"}) {
+    SCOPED_TRACE(summary);
+    Store s = Store::Voices(3);
+    s.summary = summary;
+    CreateOnPty(s);
+    EXPECT_THROW(form_->RefreshMessageStore(), EConvertError);
+    EXPECT_EQ(pty_->Commands(), std::vector<std::string>{"AT+MSR=0"});
+    EXPECT_EQ(form_->GridMsgStore->RowCount(), 6);
+    EXPECT_EQ(form_->Summary, TStoreSummary{});
+    EXPECT_FALSE(form_->InExchange());
+    form_.reset();
+    pty_.reset();
+    boxes_.Requests.clear();
+  }
+}
+
+TEST_F(FormMainStore, UnknownTypeCodesAndImpossibleStamps) {
+  Store s = Store::Voices(3);
+  s.messages[0] = "001,009,777,000,000,001,002,003";  // no known type
+  s.messages[2] = "003,002,005,000,000,001,024,000";  // hour 24
+  CreateOnPty(s);
+  try {
+    form_->RefreshMessageStore();
+    ADD_FAILURE() << "no conversion error";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message, "Invalid argument to time encode");
+  }
+  EXPECT_EQ(Column(1)[0], "Undef");
+  EXPECT_EQ(Column(2)[0], "");
+  EXPECT_EQ(Column(3)[0], Stamp(1, 2, 3)) << "the stamp is read from the usual fields";
+  EXPECT_EQ(Column(1)[1], "Voice");
+  EXPECT_EQ(Column(0)[2], "3") << "rows written before the error stay";
+  EXPECT_EQ(form_->Summary.MsgCount, 3) << "the summary was already taken";
+}
+
+TEST_F(FormMainStore, AResetClockWarnsAndStoresANewReference) {
+  StartModem("clock off\nmessage voice 3 0 1 2\nmessage fax 1 255 0 0\n");
+  WriteSettings(sim_->Device());
+  int y = 0, m = 0, d = 0;
+  DecodeDate(Now(), y, m, d);
+  CreateForm();
+  ASSERT_EQ(boxes_.Requests.size(), 1u);
+  EXPECT_EQ(boxes_.Requests[0].Type, TMsgBoxType::mbtWarning);
+  EXPECT_EQ(boxes_.Requests[0].Title, "Warning");
+  EXPECT_EQ(boxes_.Requests[0].Text, "Modem clock had to be resetted");
+  EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC", "AT+MSR=001", "AT+MSR=002"}}));
+  EXPECT_EQ(Column(3), (std::vector<QString>{"Clock was OFF", "Clock was OFF", "", "", ""}));
+  EXPECT_FALSE(form_->ClockValid);
+  const std::string ini = ReadFile(ini_);
+  EXPECT_EQ(ini.find("Date=2025,3,14"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("[General]\nDeviceName=" + sim_->Device() + "\n"), std::string::npos) << ini;
+  int ry = 0, rm = 0, rd = 0;
+  DecodeDate(form_->ClockRef, ry, rm, rd);
+  EXPECT_NE(ini.find("Date=" + std::to_string(ry) + "," + std::to_string(rm) + "," + std::to_string(rd)),
+            std::string::npos)
+      << ini;
+  EXPECT_LE(std::abs(ry * 400 + rm * 31 + rd - (y * 400 + m * 31 + d)), 1) << "the reference is today";
+}
+
+TEST_F(FormMainStore, NoStoredReferenceWhileTheClockRunsFailsTheConnect) {
+  StartModem("clock running 2 0 0\nmessage voice 3 0 1 2\n");
+  WriteSettings(sim_->Device(), "");
+  CreateForm();
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?"}}));
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_EQ(form_->Summary, TStoreSummary{});
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+}
+
+// Refuses every file write beyond `bytes` in this process while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{bytes, old_.rlim_max};
+    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldHandler_);
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  rlimit old_{};
+  sighandler_t oldHandler_{};
+  bool ok_ = false;
+};
+
+TEST_F(FormMainStore, AFailedSettingsWriteKeepsTheFileIntact) {
+  StartModem("clock off\nmessage voice 3 0 1 2\n");
+  WriteSettings(sim_->Device());
+  const std::string ini = ReadFile(ini_);
+  {
+    FileSizeLimit limit(16);
+    ASSERT_TRUE(limit.Ok());
+    CreateForm();
+  }
+  EXPECT_EQ(boxes_.Texts(),
+            (std::vector<std::string>{"Modem clock had to be resetted", "COM Port is used by another application"}));
+  EXPECT_EQ(ReadFile(ini_), ini);
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"OrvixManager.ini"}) << "no temporary file left";
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+}
+
+}  // namespace
+}  // namespace formmain_test
