@@ -10,7 +10,9 @@ per event, flushed at once:
   LINES dtr=<0|1> rts=<0|1>
 
 A line "hangup" on standard input drops the current connection; end of input
-stops the server. Needs nothing beyond Debian's python3-serial.
+stops the server. Needs nothing beyond Debian's python3-serial. Run it with
+"python3 -I": from the source tree, the folder serial/ would otherwise hide
+pyserial's package of the same name.
 """
 
 import socket
