@@ -28,6 +28,9 @@ void WhenBoxIsUp(std::function<void(QMessageBox*)> act) {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       timer->stop();
       timer->deleteLater();
+      // Keys reach accelerators only in the active window.
+      box->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(box));
       act(box);
     }
   });
