@@ -9,6 +9,8 @@
 
 #include <arpa/inet.h>
 
+#include <time.h>
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -483,6 +485,27 @@ TEST(Rfc2217Events, StopEndsABlockedWait) {
   auto waiter = std::make_unique<TWaiter>(*device);
   waiter.reset();  // joins: would hang if the stop were not seen
   SUCCEED();
+}
+
+TEST(Rfc2217Events, IdleWaitDoesNotSpin) {
+  TPeer peer(Cooperative(0x30));
+  auto device = Open(peer);
+  ASSERT_NE(device, nullptr);
+  ASSERT_TRUE(device->SetCommMask(AllEvents()));
+  // Output waiting to leave and events outside the mask must not keep the
+  // wait busy either.
+  peer.Send(ModemState(0x10));
+  ASSERT_EQ(device->Write("AT\r\n", 4), 4);
+  timespec before{}, after{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+  {
+    TWaiter waiter(*device);
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(waiter.WaitForEnd(0ms));
+  }
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+  const double cpuMs = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+  EXPECT_LT(cpuMs, 100.0);  // idle costs next to nothing; a spinning wait burns a core
 }
 
 // ---- Failures ----------------------------------------------------------------------------
