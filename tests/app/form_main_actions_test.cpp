@@ -1,0 +1,167 @@
+// The buttons: connect and disconnect, play, the Enter key, erase, and the
+// enabled state of the controls after each.
+
+#include "tests/app/form_main_fixture.h"
+
+namespace formmain_test {
+namespace {
+
+const char* const kFiveMessages =
+    "clock running 5 0 0\n"
+    "welcome 4\n"
+    "message voice 14 0 9 12\n"
+    "message fax 2 0 14 3\n"
+    "message voice 7 1 8 45\n"
+    "message voice 31 1 17 20\n"
+    "message voice 3 2 0 0\n";
+
+class FormMainActions : public FormMainTest {
+ protected:
+  void Start(const std::string& scenario) {
+    StartModem(scenario, {"--speed", "0.01"});
+    WriteSettings(sim_->Device());
+    CreateForm();
+  }
+  void Click(TSpeedButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+  // Enter released where the keyboard focus is, as a user would press it.
+  void PressEnter() {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && focus->window() == form_.get() ? focus : form_.get(), Qt::Key_Return);
+  }
+};
+
+TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
+  Start(kFiveMessages);
+  ASSERT_TRUE(boxes_.Requests.empty());
+  ASSERT_EQ(form_->GridMsgStore->Row(), 1);
+  ASSERT_TRUE(form_->BtnPlay->Enabled());
+  std::size_t mark = DialogueSize();
+
+  Click(form_->BtnPlay);
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
+  EXPECT_EQ(form_->GridMsgStore->Row(), 2);
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, false, true, true})) << "row 2 is a fax";
+
+  mark = DialogueSize();
+  PressEnter();
+  EXPECT_EQ(DialogueSize(), mark) << "Enter does nothing while Play is disabled";
+
+  form_->GridMsgStore->SetRow(3);
+  EXPECT_TRUE(form_->BtnPlay->Enabled());
+  PressEnter();
+  EXPECT_EQ(form_->GridMsgStore->Row(), 4);
+  EXPECT_TRUE(form_->BtnPlay->Enabled());
+  PressEnter();
+  EXPECT_EQ(form_->GridMsgStore->Row(), 5);
+  PressEnter();
+  EXPECT_EQ(form_->GridMsgStore->Row(), 5) << "the last row stays selected";
+  EXPECT_TRUE(form_->BtnPlay->Enabled());
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MVP=3", "AT+MVP=4", "AT+MVP=5"}));
+
+  mark = DialogueSize();
+  Click(form_->BtnPlayWelcome);
+  Click(form_->BtnPlayFull);  // disabled: no full-memory welcome
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=0"});
+  EXPECT_TRUE(boxes_.Requests.empty());
+  EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
+}
+
+TEST_F(FormMainActions, AFailedPlayIsReportedAndTheSelectionStillMoves) {
+  Start(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
+  const std::size_t mark = DialogueSize();
+  Click(form_->BtnPlay);
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
+  EXPECT_EQ(form_->GridMsgStore->Row(), 2);
+  EXPECT_TRUE(form_->BtnSelfControl->Enabled());
+}
+
+TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
+  Start(std::string(kFiveMessages) + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
+  ASSERT_EQ(form_->GridMsgStore->RowCount(), 8);
+  form_->GridMsgStore->SetRow(4);
+  std::size_t mark = DialogueSize();
+  Click(form_->BtnErase);
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MEM"});
+  EXPECT_TRUE(boxes_.Requests.empty());
+  EXPECT_EQ(Label(), "No messages");
+  EXPECT_EQ(form_->GridMsgStore->RowCount(), 6);
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(Column(c), std::vector<QString>(5, "")) << c;
+  EXPECT_EQ(form_->GridMsgStore->Row(), 1);
+  EXPECT_EQ(form_->Summary, (TStoreSummary{0, false, true, true}));
+  EXPECT_TRUE(form_->ClockValid);
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, true, false, false}));
+
+  // Disconnect, connect: the store is still empty, so grid and label stay,
+  // but the modem clock is reset.
+  mark = DialogueSize();
+  Click(form_->BtnSelfControl);
+  Click(form_->BtnSelfControl);
+  EXPECT_TRUE(form_->BtnSelfControl->Down());
+  EXPECT_EQ(Dialogue(mark), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}}));
+  EXPECT_EQ(Label(), "No messages");
+  EXPECT_FALSE(form_->ClockValid);
+}
+
+TEST_F(FormMainActions, AFailedEraseIsReportedAndTheStoreReadAgain) {
+  Start(std::string(kFiveMessages) + "fault AT+MEM error\n");
+  const auto rows = Column(0);
+  const std::size_t mark = DialogueSize();
+  Click(form_->BtnErase);
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port during Erase operation"});
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_EQ(Column(0), rows);
+  EXPECT_EQ(Label(), "5 received messages");
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
+}
+
+TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheControlsUsable) {
+  Start(std::string(kFiveMessages) + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
+  Click(form_->BtnErase);
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port during Erase operation",
+                                                      "Error on COM Port", "'' is not a valid integer value"}));
+  EXPECT_TRUE(form_->BtnSelfControl->Enabled());
+  EXPECT_TRUE(form_->BtnErase->Enabled());
+  EXPECT_FALSE(form_->InExchange());
+}
+
+TEST_F(FormMainActions, DisconnectDisablesAllButConnectAndSendsNothing) {
+  Start(kFiveMessages);
+  const std::size_t mark = DialogueSize();
+  Click(form_->BtnSelfControl);
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the device is closed";
+  EXPECT_EQ(DialogueSize(), mark);
+  EXPECT_EQ(Label(), "5 received messages");
+}
+
+TEST_F(FormMainActions, ConnectWithTheModemOff) {
+  Start("powered off\nmessage voice 3 0 0 0\n");
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
+  EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+  EXPECT_TRUE(Dialogue().empty());
+
+  // Clicking connect again asks again.
+  Click(form_->BtnSelfControl);
+  EXPECT_EQ(boxes_.Texts().size(), 2u);
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+}
+
+TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
+  // A pty cannot raise RTS: the port counts as unusable.
+  PtyModem modem([](const std::string&) { return std::string(); });
+  WriteSettings(modem.Device());
+  CreateForm();
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_TRUE(modem.Commands().empty());
+  form_.reset();
+}
+
+}  // namespace
+}  // namespace formmain_test

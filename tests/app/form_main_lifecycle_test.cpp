@@ -1,0 +1,157 @@
+// Minimise and restore with the port, and requests that arrive while the
+// window waits for the modem: they run once the exchange has ended.
+
+#include <QTimer>
+
+#include "tests/app/form_main_fixture.h"
+
+namespace formmain_test {
+namespace {
+
+const char* const kMessages =
+    "clock running 5 0 0\n"
+    "message voice 2 0 9 12\n"
+    "message fax 2 0 14 3\n";
+
+class FormMainLifecycle : public FormMainTest {
+ protected:
+  void Start(const std::string& scenario, std::vector<std::string> args = {}) {
+    StartModem(scenario, std::move(args));
+    WriteSettings(sim_->Device());
+    CreateForm();
+  }
+  // Log lines of one kind, as time stamps.
+  std::vector<long> Times(const std::string& kind, const std::string& details = "") const {
+    std::vector<long> out;
+    for (const auto& line : sim_->LogEvents(kind))
+      if (details.empty() || line.find(details) != std::string::npos) out.push_back(orvix::test::LogTime(line));
+    return out;
+  }
+};
+
+TEST_F(FormMainLifecycle, MinimiseReleasesThePortAndRestoreAsksTheModem) {
+  Start(kMessages);
+  ASSERT_TRUE(boxes_.Requests.empty());
+  std::size_t mark = DialogueSize();
+  form_->AppMinimize(nullptr);
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_TRUE(form_->BtnSelfControl->Down()) << "minimising keeps the connect button";
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT"));
+  EXPECT_EQ(DialogueSize(), mark);
+
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_TRUE(form_->CommPort->PortOpen());
+  EXPECT_TRUE(form_->BtnSelfControl->Down());
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, false, false, true, true}));
+
+  // Restoring while the port is still open only shows the window.
+  mark = DialogueSize();
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(DialogueSize(), mark);
+  EXPECT_TRUE(boxes_.Requests.empty());
+}
+
+TEST_F(FormMainLifecycle, RestoreFollowsTheModemsSelfModeAnswer) {
+  Start(kMessages);
+  form_->AppMinimize(nullptr);
+  // Someone took the modem out of self mode meanwhile.
+  form_->CommPort->OpenPort();
+  form_->CommPort->Command("AT+MCS=0", 1000);
+  form_->CommPort->ClosePort();
+  const std::size_t mark = DialogueSize();
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MCS?"});
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_TRUE(form_->CommPort->PortOpen()) << "the port stays open";
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+  EXPECT_TRUE(boxes_.Requests.empty());
+}
+
+TEST_F(FormMainLifecycle, RestoreWithTheModemGoingOff) {
+  // The reading after the first restore switches the modem off.
+  Start(std::string(kMessages) + "fault AT+MSR=0 @2 dsr-off\n");
+  form_->AppMinimize(nullptr);
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"})
+      << "the failed reading itself is not reported further";
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_TRUE(form_->BtnSelfControl->Enabled());
+
+  form_->AppMinimize(nullptr);
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem if OFF or not connected"}));
+  EXPECT_EQ(boxes_.Requests[1].Buttons, std::vector<std::string>{"OK"});
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+}
+
+TEST_F(FormMainLifecycle, AMinimiseDuringAPlayRunsWhenThePlayHasEnded) {
+  Start(kMessages, {"--speed", "1"});
+  bool heldDuringPlay = false;
+  bool openDuringPlay = false;
+  QTimer::singleShot(300, form_.get(), [&] {
+    form_->AppMinimize(nullptr);
+    heldDuringPlay = form_->HeldRequests() == 1;
+    openDuringPlay = form_->CommPort->PortOpen();
+  });
+  form_->BtnPlayClick(form_->BtnPlay);
+  EXPECT_TRUE(heldDuringPlay);
+  EXPECT_TRUE(openDuringPlay);
+  ASSERT_TRUE(ProcessUntil([&] { return !form_->CommPort->PortOpen(); }));
+  EXPECT_EQ(form_->HeldRequests(), 0u);
+  ASSERT_TRUE(sim_->WaitForLog("DISCONNECT"));
+  const auto played = Times("TX");
+  ASSERT_FALSE(played.empty());
+  EXPECT_GE(Times("DISCONNECT").at(0), played.back()) << "the port was released after the play";
+}
+
+TEST_F(FormMainLifecycle, ACloseDuringAPlayWaitsForThePlayToEnd) {
+  Start(kMessages, {"--speed", "1"});
+  bool closedDuringPlay = true;
+  QTimer::singleShot(300, form_.get(), [&] {
+    form_->close();
+    closedDuringPlay = form_->Closed() || !form_->isVisible();
+  });
+  const std::size_t mark = DialogueSize();
+  form_->BtnPlayClick(form_->BtnPlay);
+  EXPECT_FALSE(closedDuringPlay);
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_EQ(Dialogue(mark), Concat({{"AT+MVP=1"}, kSetup}));
+  EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
+  EXPECT_TRUE(boxes_.Requests.empty());
+}
+
+TEST_F(FormMainLifecycle, ACloseDuringAnEndlessPlayEndsWhenTheModemIsGone) {
+  StartModem("clock running 5 0 0\nmessage voice 900 0 9 12\n");
+  WriteSettings(sim_->Device());
+  CreateForm();
+  boxes_.Answer("OK");
+  boxes_.Answer("&Ignore");
+  QTimer::singleShot(300, form_.get(), [&] { form_->close(); });
+  QTimer::singleShot(600, form_.get(), [&] { sim_->Stop(); });
+  form_->BtnPlayClick(form_->BtnPlay);
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem if OFF or not connected"}));
+  EXPECT_EQ(boxes_.Requests[1].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  EXPECT_TRUE(boxes_.Mismatches.empty());
+}
+
+TEST_F(FormMainLifecycle, AClickDuringAnExchangeRunsAfterIt) {
+  Start(kMessages, {"--speed", "1"});
+  QTimer::singleShot(300, form_.get(), [&] { form_->BtnSelfControl->Click(); });
+  const std::size_t mark = DialogueSize();
+  form_->AppMinimize(nullptr);
+  // The restore's exchange is running when the connect button's click comes.
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(form_->HeldRequests(), 1u);
+  ASSERT_TRUE(ProcessUntil([&] { return form_->HeldRequests() == 0; }));
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?", "AT+MCS=1", "AT+MCD=1",
+                                                      "AT+MCM=1", "AT+MCR=3", "AT+MCW", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
+}
+
+}  // namespace
+}  // namespace formmain_test
