@@ -153,7 +153,21 @@ TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
                  ch.pty.CloseMaster();
                  return true;
                }});
+  // Should the loss go unnoticed, reopening the port is what ends the wait.
+  bool watchdogFired = false;
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [&] {
+    watchdogFired = true;
+    try {
+      ch.port.OpenPort();
+    } catch (const ECommError&) {
+    }
+  });
+  watchdog.start(20000);
   EXPECT_THROW(ch.port.WaitResponse(-1), EDeviceLost);
+  EXPECT_FALSE(watchdogFired) << "the wait did not notice the lost device";
+  watchdog.stop();
   EXPECT_TRUE(steps.Done());
   EXPECT_TRUE(ch.port.DeviceGone());
   EXPECT_EQ(ch.port.Response(), "1,2");
