@@ -55,6 +55,21 @@ class Steps {
   QTimer timer_;
 };
 
+// A one-shot timer that dies with the test, so its callback can never run
+// after what it captures is gone.
+class After {
+ public:
+  After(int ms, std::function<void()> callback) : callback_(std::move(callback)) {
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { callback_(); });
+    timer_.start(ms);
+  }
+
+ private:
+  std::function<void()> callback_;
+  QTimer timer_;
+};
+
 // Bytes waiting at the slave end that nobody has read yet.
 inline int Queued(const PtyPair& pty) {
   int n = 0;

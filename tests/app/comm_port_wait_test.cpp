@@ -69,12 +69,11 @@ TEST(CommPortWait, BelowOneStepFailsBeforeAnyWait) {
   for (int timeOut : {0, 50, 99}) {
     SCOPED_TRACE(timeOut);
     bool eventHandled = false;
-    QTimer::singleShot(0, [&] { eventHandled = true; });
+    After handler(0, [&] { eventHandled = true; });
     EXPECT_THROW(ch.port.WaitResponse(timeOut), EResponseTimeOut);
     EXPECT_FALSE(eventHandled) << "no event may be handled: the wait must not begin";
     EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
     EXPECT_EQ(ch.port.Response(), "");
-    QCoreApplication::processEvents();
   }
 }
 
@@ -105,13 +104,13 @@ TEST(CommPortWait, OneStepStillTakesAReply) {
 TEST(CommPortWait, NegativeTimeOutWaitsForTheResultCode) {
   PtyChannel ch(PtyChannel::Events);
   // Well past the first steps, the modem answers.
-  QTimer::singleShot(1200, [&] { ch.pty.WriteMaster("\r\n9\r\n\r\nOK\r\n"); });
+  After answer(1200, [&] { ch.pty.WriteMaster("\r\n9\r\n\r\nOK\r\n"); });
   const auto start = Clock::now();
   EXPECT_NO_THROW(ch.port.WaitResponse(-1));
   EXPECT_GE(Ms(Clock::now() - start), 1100);
   EXPECT_EQ(ch.port.Response(), "9");
 
-  QTimer::singleShot(300, [&] { ch.pty.WriteMaster("\r\nERROR\r\n"); });
+  After error(300, [&] { ch.pty.WriteMaster("\r\nERROR\r\n"); });
   EXPECT_THROW(ch.port.WaitResponse(-1), EResponseError);
 }
 
@@ -182,7 +181,7 @@ TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
 TEST(CommPortLostDevice, CommandReportsTheLossOnceAndReturns) {
   PtyChannel ch(PtyChannel::Events);
   ScriptedMessageBoxes boxes;
-  QTimer::singleShot(200, [&] { ch.pty.CloseMaster(); });
+  After unplug(200, [&] { ch.pty.CloseMaster(); });
   const auto start = Clock::now();
   EXPECT_NO_THROW(ch.port.Command("AT+MVP=0", 10000));
   EXPECT_LT(Ms(Clock::now() - start), 5000) << "the loss must end the wait, not its time-out";
@@ -261,7 +260,7 @@ TEST(CommPortReentry, ACommandDuringTheGuardIsRefused) {
   ASSERT_NO_THROW(ch.port.WaitResponse(5000));
   // The next line waits out the guard; a command tried meanwhile is refused.
   bool refused = false;
-  QTimer::singleShot(0, [&] {
+  After meanwhile(0, [&] {
     try {
       ch.port.SendCommand("AT+MCW");
     } catch (const ECommPort&) {

@@ -29,7 +29,10 @@ TEST(Delay, WaitsAtLeastTheGivenTimeAndHandlesEvents) {
   for (int ms : {1, 30, 120}) {
     SCOPED_TRACE(ms);
     int handled = 0;
-    QTimer::singleShot(0, [&] { ++handled; });
+    QTimer event;
+    event.setSingleShot(true);
+    QObject::connect(&event, &QTimer::timeout, [&] { ++handled; });
+    event.start(0);
     const auto start = Clock::now();
     Delay(ms);
     EXPECT_GE(MsSince(start), ms);
@@ -41,7 +44,10 @@ TEST(Delay, WaitsAtLeastTheGivenTimeAndHandlesEvents) {
 TEST(Delay, HandlesPendingEventsEvenForZero) {
   for (int ms : {0, -5}) {
     bool handled = false;
-    QTimer::singleShot(0, [&] { handled = true; });
+    QTimer event;
+    event.setSingleShot(true);
+    QObject::connect(&event, &QTimer::timeout, [&] { handled = true; });
+    event.start(0);
     Delay(ms);
     EXPECT_TRUE(handled);
   }
@@ -51,10 +57,13 @@ TEST(Delay, EventsArrivingDuringTheWaitAreHandledThenAndThere) {
   bool handled = false;
   double at = 0;
   const auto start = Clock::now();
-  QTimer::singleShot(50, [&] {
+  QTimer event;
+  event.setSingleShot(true);
+  QObject::connect(&event, &QTimer::timeout, [&] {
     handled = true;
     at = MsSince(start);
   });
+  event.start(50);
   Delay(400);
   EXPECT_TRUE(handled);
   EXPECT_LT(at, 400) << "the event waited for the end of the delay";
