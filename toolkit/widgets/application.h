@@ -9,7 +9,9 @@
 // The application object: the program's QApplication with the classic
 // toolkit's services on top. An exception that escapes an event handler or a
 // slot is caught here and shown by ShowException instead of ending the
-// program.
+// program. That is a last resort: Qt's own frames are not unwound cleanly (it
+// may leak Qt's event data), so handlers that can fail catch themselves and
+// call HandleException, as TSpeedButton does around OnClick.
 class TApplication : public QApplication {
   Q_OBJECT
  public:
