@@ -18,9 +18,6 @@ TCustomComm::~TCustomComm() {
 
 void TCustomComm::Open() {
   Close();
-  // A handler that reopens while this port is still being closed would pull
-  // the device from under the ending thread.
-  if (closing_) RaiseCommError("Device already assigned (open)", -1);
   CreateHandle();
   if (!Enabled()) return;
   EventThread = std::make_unique<TCommEventThread>(Handle.get(), monitorEvents_);
@@ -48,6 +45,9 @@ void TCustomComm::StopEventThread() {
 }
 
 void TCustomComm::CreateHandle() {
+  // Never replace a device the event thread may still be using.
+  Close();
+  if (Enabled()) RaiseCommError("Device already assigned (open)", -1);
   int osError = 0;
   Handle = OpenSerialDevice(deviceName_, osError);
   if (!Handle) RaiseCommError("Error accessing specified device", osError);

@@ -31,6 +31,10 @@
 //   ENODEV, ENXIO, a read of 0 bytes).
 // - HUPCL is cleared on open: releasing the port must not drop DTR and hang
 //   up the modem; the program drives DTR itself.
+// - Write waits for room in the output queue at most as long as the write
+//   time-outs allow (1.5 s as the component sets them), so a long line is
+//   not cut short; it returns the bytes written, -1 only if none were.
+//   Read never waits. No transfer is ever left pending in the background.
 // - The port is opened non-blocking, with flock (which also holds against
 //   root) and TIOCEXCL, in raw mode with VMIN 1 and VTIME 0: non-blocking,
 //   an empty queue then reads as EAGAIN and only a hang-up reads 0 bytes.
