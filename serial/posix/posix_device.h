@@ -24,7 +24,9 @@
 //   fTXContinueOnXoff, XonLim/XoffLim, fAbortOnError, EofChar and EvtChar are
 //   kept as set; the kernel's own thresholds and behaviour apply.
 // - DTR/RTS control "enable"/"disable" raise or lower the line when they
-//   change, on devices that have modem lines (a pty has none).
+//   change, on devices that have modem lines. A device without them (a pty)
+//   takes SETDTR/CLRDTR/SETRTS/CLRRTS as no-ops; its modem status query
+//   fails, so the modem reads as off rather than the port as unusable.
 // - Error bits come from the TIOCGICOUNT counters where the driver has them
 //   (overrun, buffer overrun, parity, frame, break). CE_DEVICEGONE is given
 //   by every ClearCommError once the device has vanished (hang-up, EIO,

@@ -153,13 +153,29 @@ TEST_F(FormMainActions, ConnectWithTheModemOff) {
 }
 
 TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
-  // A pty cannot raise RTS: the port counts as unusable.
+  // A pty has no DSR line: the modem reads as off, nothing is sent to it.
   PtyModem modem([](const std::string&) { return std::string(); });
   WriteSettings(modem.Device());
   CreateForm();
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
   EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_FALSE(form_->CommPort->PortOpen());
   EXPECT_TRUE(modem.Commands().empty());
+
+  // Closing over the same line asks Cancel or Ignore; only Ignore closes.
+  boxes_.Answer("Cancel");
+  form_->close();
+  EXPECT_FALSE(form_->Closed());
+  boxes_.Answer("&Ignore");
+  form_->close();
+  EXPECT_TRUE(form_->Closed());
+  ASSERT_EQ(boxes_.Requests.size(), 3u);
+  for (int i : {1, 2}) {
+    EXPECT_EQ(boxes_.Requests[i].Text, "Modem if OFF or not connected");
+    EXPECT_EQ(boxes_.Requests[i].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  }
+  EXPECT_TRUE(boxes_.Mismatches.empty());
+  EXPECT_TRUE(modem.Commands().empty()) << "no set-up is sent to a modem that reads as off";
   form_.reset();
 }
 
