@@ -32,7 +32,13 @@ URL=$(head -n1 "$WORK/sim.out")
 echo "[demo] emulator listens at $URL"
 
 export ORVIX_SETTINGS="$WORK/OrvixManager.ini"
-printf '[General]\nDeviceName=%s\nBaudRate=9600\nDataBits=8\nStopBits=10\nParity=none\n' "$URL" >"$ORVIX_SETTINGS"
+# The demo modem's clock has been running for a while: give the program the
+# reference it would have stored when it set that clock.
+SET_AT="-3 days -11 hours -20 minutes"
+{
+  printf '[General]\nDeviceName=%s\nBaudRate=9600\nDataBits=8\nStopBits=10\nParity=none\n\n' "$URL"
+  printf '[ClockReset]\nDate=%s\nTime=%s\n' "$(date -d "$SET_AT" +%Y,%-m,%-d)" "$(date -d "$SET_AT" +%-H,%-M)"
+} >"$ORVIX_SETTINGS"
 echo "[demo] settings file: $ORVIX_SETTINGS"
 
 APP="$BUILD/app/OrvixManager"
@@ -56,7 +62,10 @@ for _ in $(seq 100); do
 done
 sleep 2
 mkdir -p "$(dirname "$SHOT")"
-import -window "Tarvelle Memnova Self-mode Manager" "$SHOT" 2>/dev/null || import -window root "$SHOT"
+# No window manager runs on the virtual screen: the window sits at the top
+# left corner of a black root window, which trimming removes.
+import -window root "$WORK/root.png"
+convert "$WORK/root.png" -trim +repage "$SHOT"
 echo "[demo] dialogue with the modem:"
 grep -E 'RX|TX' "$WORK/modem.log" | head -n 40 || true
 echo "[demo] screenshot saved: $SHOT"
