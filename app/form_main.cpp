@@ -180,6 +180,12 @@ std::string TFormMain::SettingsFileForWriting() const {
   return settingsFileGiven_ ? settingsFile_ : SettingsFileForWrite();
 }
 
+void TFormMain::OpenModemPort() {
+  CommPort->OpenPort();
+  CommPort->SetRTS(true);
+  CommPort->SetDTR(true);
+}
+
 void TFormMain::ShowAndActivate() {
   show();
   raise();
@@ -242,11 +248,7 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   UpdateControls(true);
   bool portFailed = false;
   try {
-    if (!CommPort->PortOpen()) {
-      CommPort->OpenPort();
-      CommPort->SetRTS(true);
-      CommPort->SetDTR(true);
-    }
+    if (!CommPort->PortOpen()) OpenModemPort();
     if (CommPort->ModemSignal(2)) {
       SetupSelfMode();
       CanClose = true;
@@ -280,9 +282,7 @@ void TFormMain::AppRestore(QObject* Sender) {
   ShowAndActivate();
   if (CommPort->PortOpen()) return;
   try {
-    CommPort->OpenPort();
-    CommPort->SetRTS(true);
-    CommPort->SetDTR(true);
+    OpenModemPort();
     if (CommPort->ModemSignal(2)) {
       CommPort->Command("AT+MCS?", 1000);
       const std::string& reply = CommPort->Response();

@@ -119,6 +119,8 @@ class TFormMain : public QWidget {
   void ReadCommSettings();
   std::string SettingsFileForWriting() const;
   void ShowAndActivate();
+  // Opens the port and raises RTS, then DTR: what every connect does first.
+  void OpenModemPort();
   void WriteClockReference();
   void LoadClockReference();
   void FillMessageRows();

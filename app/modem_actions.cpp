@@ -44,11 +44,7 @@ void TFormMain::BtnSelfControlClick(QObject*) {
   if (BtnSelfControl->Down()) {
     bool failed = false;
     try {
-      if (!CommPort->PortOpen()) {
-        CommPort->OpenPort();
-        CommPort->SetRTS(true);
-        CommPort->SetDTR(true);
-      }
+      if (!CommPort->PortOpen()) OpenModemPort();
       if (CommPort->ModemSignal(2)) {
         SetupSelfMode();
         RefreshMessageStore();
