@@ -49,13 +49,13 @@ struct Store {
 class FormMainStore : public FormMainTest {
  protected:
   // A window whose channel is open on a pty modem. A pty has no modem lines,
-  // so raising RTS fails and the start-up reports the port unusable; the test
-  // then opens the port itself and reads.
+  // so the start-up finds the modem off; the test then opens the port itself
+  // and reads.
   void CreateOnPty(const Store& store, const std::string& clockSection = "[ClockReset]\nDate=2025,3,14\nTime=9,5\n") {
     pty_ = std::make_unique<PtyModem>(store.Handler());
     WriteSettings(pty_->Device(), clockSection);
     CreateForm();
-    ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+    ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
     form_->CommPort->OpenPort();
   }
   std::vector<std::string> PtyCommands(std::size_t from) const {

@@ -402,8 +402,6 @@ TEST(Rfc2217Data, FullOutputQueueBoundsTheWriteAndLosesNothing) {
   // Once the server reads again, everything accepted arrives, in order.
   TWaiter waiter(*device);
   peer.PauseReading(false);
-  const size_t head = peer.Received().find('A');
-  ASSERT_NE(head, std::string::npos);
   std::string expected;
   for (size_t i = 0; i < accepted; ++i) expected.push_back(static_cast<char>('A' + (i % 65536) % 26));
   EXPECT_TRUE(peer.WaitFor(expected, 60s));
