@@ -15,6 +15,18 @@
 
 namespace {
 
+// Ends at once; its end wakes everything waiting on hand-overs.
+class TQuickThread : public TThread {
+ public:
+  ~TQuickThread() override {
+    Terminate();
+    WaitFor();
+  }
+
+ protected:
+  void Execute() override {}
+};
+
 class CommEvents : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -156,6 +168,32 @@ TEST_F(CommEvents, CloseWhileADeliveryIsPending) {
   EXPECT_FALSE(comm.Enabled());
   EXPECT_EQ(QueuedOn(pty.Slave()), 0);  // purged by the ending thread
   EXPECT_EQ(PendingHandOvers(), 0u);
+}
+
+// While Close runs the pending delivery, anything that wakes the event
+// thread (here another thread ending) must not let it slip out of the
+// hand-over and purge the input under the handler's feet.
+TEST_F(CommEvents, PendingDeliveryDuringCloseKeepsTheEventThreadWaiting) {
+  std::string received;
+  bool endedDuringHandler = false;
+  comm.OnRxChar = [&](TCustomComm* s, int count) {
+    {
+      TQuickThread other;
+      other.Start();
+      other.WaitFor();
+    }
+    endedDuringHandler = SpinUntil([&] { return s->EventThread->Finished(); }, 500);
+    std::string buf(static_cast<size_t>(count), '\0');
+    int n = s->Read(buf.data(), count);
+    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
+  };
+  comm.Open();
+  Arrive("pending");
+  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() > 0; }));
+  comm.Close();
+  EXPECT_FALSE(endedDuringHandler);
+  EXPECT_EQ(received, "pending");
+  EXPECT_EQ(QueuedOn(pty.Slave()), 0);
 }
 
 TEST_F(CommEvents, CloseFromInsideAHandler) {

@@ -19,7 +19,9 @@ const std::thread::id g_mainThread = std::this_thread::get_id();
 struct THandOver {
   enum class TState { Queued, Running, Done };
   std::function<void()> Proc;
+  const TThread* Owner = nullptr;
   TState State = TState::Queued;
+  bool Abandoned = false;  // the window thread waits, from inside Proc, for Owner's end
   std::exception_ptr Error;
 };
 
@@ -29,6 +31,7 @@ struct TSyncState {
   std::mutex Lock;
   std::condition_variable Changed;
   std::deque<std::shared_ptr<THandOver>> Queue;
+  std::deque<THandOver*> Running;  // innermost last; procs nest through event loops
 };
 
 TSyncState& Sync() {
@@ -65,6 +68,7 @@ bool CheckSynchronize() {
       h = std::move(s.Queue.front());
       s.Queue.pop_front();
       h->State = THandOver::TState::Running;
+      s.Running.push_back(h.get());
     }
     std::exception_ptr error;
     try {
@@ -76,6 +80,7 @@ bool CheckSynchronize() {
       std::lock_guard lock(s.Lock);
       h->Error = error;
       h->State = THandOver::TState::Done;
+      std::erase(s.Running, h.get());
     }
     s.Changed.notify_all();
     ran = true;
@@ -142,6 +147,14 @@ void TThread::WaitFor() {
   if (!thread_.joinable()) return;
   auto& s = Sync();
   if (IsMainThread()) {
+    {
+      // Waiting from inside this thread's own hand-over: it cannot be done
+      // before the wait ends, so let the thread go on without it.
+      std::lock_guard lock(s.Lock);
+      for (THandOver* running : s.Running)
+        if (running->Owner == this) running->Abandoned = true;
+    }
+    s.Changed.notify_all();
     for (;;) {
       CheckSynchronize();
       std::unique_lock lock(s.Lock);
@@ -163,6 +176,7 @@ void TThread::Synchronize(std::function<void()> proc) {
   auto& s = Sync();
   auto h = std::make_shared<THandOver>();
   h->Proc = std::move(proc);
+  h->Owner = this;
   {
     std::lock_guard lock(s.Lock);
     s.Queue.push_back(h);
@@ -172,9 +186,6 @@ void TThread::Synchronize(std::function<void()> proc) {
     QMetaObject::invokeMethod(app, [] { CheckSynchronize(); }, Qt::QueuedConnection);
 
   std::unique_lock lock(s.Lock);
-  s.Changed.wait(lock, [&] {
-    return h->State == THandOver::TState::Done ||
-           (h->State == THandOver::TState::Running && terminated_.load());
-  });
+  s.Changed.wait(lock, [&] { return h->State == THandOver::TState::Done || h->Abandoned; });
   if (h->State == THandOver::TState::Done && h->Error) std::rethrow_exception(h->Error);
 }

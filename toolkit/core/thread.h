@@ -49,8 +49,8 @@ class TThread {
 
   // Runs proc on the window thread and blocks until it has returned; an
   // exception it raises is raised here. Called on the window thread it simply
-  // runs proc. If the window thread, from inside proc, terminates this thread
-  // and waits for it, the hand-over returns without waiting for proc.
+  // runs proc. If the window thread, from inside proc, waits for this
+  // thread's end, the hand-over returns without waiting for proc.
   void Synchronize(std::function<void()> proc);
 
  private:
