@@ -196,6 +196,7 @@ class TCustomComm {
   TFlowControl flowControl_ = TFlowControl::fcDefault;
   bool deviceGone_ = false;
   bool closing_ = false;  // inside Close, waiting for the event thread
+  unsigned closeCount_ = 0;  // tells a dispatch that a handler closed the port
 };
 
 // The published component; adds nothing.

@@ -5,7 +5,10 @@ void TCustomComm::HandleCommEvent(TCommEventThread*, uint32_t eventMask) {
   if (!Enabled()) return;
   Handle->ClearCommError(CommErrors, ComStat);
   if (CommErrors & CE_DEVICEGONE) deviceGone_ = true;
+  const unsigned closes = closeCount_;
   for (int i = 0; i <= static_cast<int>(TCommEventState::evTxEmpty); ++i) {
+    // A handler closed (or reopened) the port: the rest belongs to the old device.
+    if (closeCount_ != closes) break;
     uint32_t bit = CommEventBit(static_cast<TCommEventState>(i));
     if (eventMask & bit) DispatchEvent(bit);
   }

@@ -33,6 +33,7 @@ void TCustomComm::Close() {
   StopEventThread();
   Handle.reset();
   deviceGone_ = false;
+  ++closeCount_;
 }
 
 void TCustomComm::StopEventThread() {

@@ -136,6 +136,39 @@ TEST_F(CommEvents, ErrorBeforeRxCharFromOneWait) {
   EXPECT_EQ(calls, (std::vector<std::string>{"rx 3"}));
 }
 
+// A handler that closes or reopens the port ends the dispatch of that wait:
+// the rest of its events (and ComStat's count) belong to the old device.
+TEST_F(CommEvents, NoDispatchAfterAHandlerClosedOrReopened) {
+  std::vector<std::string> calls;
+  comm.SetMonitorEvents({TCommEventState::evBreak});  // nothing of this arrives on a pty
+  bool reopen = false;
+  comm.OnError = [&](TCustomComm* s, int) {
+    calls.push_back(reopen ? "error, reopen" : "error, close");
+    if (reopen)
+      s->Open();
+    else
+      s->Close();
+  };
+  comm.OnRxChar = [&](TCustomComm*, int count) { calls.push_back("rx " + std::to_string(count)); };
+  comm.OnTxEmpty = [&](TCustomComm*) { calls.push_back("txempty"); };
+  comm.Open();
+  Arrive("xyz");
+  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
+  EXPECT_EQ(calls, (std::vector<std::string>{"error, close"}));
+  EXPECT_FALSE(comm.Enabled());
+
+  calls.clear();
+  reopen = true;
+  comm.Open();
+  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
+  EXPECT_EQ(calls, (std::vector<std::string>{"error, reopen"}));
+  EXPECT_TRUE(comm.Enabled());
+  comm.OnError = nullptr;
+  Arrive("abc");
+  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR);  // an undisturbed wait goes on
+  EXPECT_EQ(calls.back(), "rx 3");
+}
+
 TEST_F(CommEvents, DispatchEventCallsOneHandler) {
   std::vector<std::string> calls;
   comm.OnCTS = [&](TCustomComm*) { calls.push_back("cts"); };
