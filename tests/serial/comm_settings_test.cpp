@@ -344,6 +344,20 @@ TEST_F(OpenComm, OpenWithARefusedSettingStaysOpen) {
   EXPECT_FALSE(comm.Enabled());
 }
 
+// Queue sizes are set after the control block and before the time-outs.
+TEST_F(OpenComm, RefusedQueueSizeLeavesThePortOpenWithTheBlockApplied) {
+  comm.SetWriteBufSize(0);
+  ECommError e = CatchCommError([&] { comm.Open(); });
+  EXPECT_EQ(e.Message, "Error initializing Read/Write Buffers (Error: 22) ");
+  EXPECT_EQ(e.ErrorCode, EINVAL);
+  EXPECT_TRUE(comm.Enabled());
+  EXPECT_NE(comm.EventThread, nullptr);
+  EXPECT_EQ(comm.DataControlBlock.XonLim, 1024);
+  EXPECT_EQ(comm.CommTimeouts, TCommTimeouts{});  // never reached
+  comm.Close();
+  EXPECT_FALSE(comm.Enabled());
+}
+
 TEST_F(OpenComm, SoftwareFlowControl) {
   comm.Open();
   comm.SetFlowControl(TFlowControl::fcSoftware);
