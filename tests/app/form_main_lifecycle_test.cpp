@@ -87,6 +87,39 @@ TEST_F(FormMainLifecycle, RestoreWithTheModemGoingOff) {
   EXPECT_FALSE(form_->CommPort->PortOpen());
 }
 
+TEST_F(FormMainLifecycle, ClosingWhenThePortCannotBeReopened) {
+  Start(kMessages);
+  form_->AppMinimize(nullptr);
+  ASSERT_TRUE(sim_->WaitForLog("DISCONNECT"));
+  const std::size_t mark = DialogueSize();
+  sim_->Stop();  // the port is gone: reopening it at shutdown fails
+
+  boxes_.Answer("Cancel");
+  form_->close();
+  ASSERT_EQ(boxes_.Requests.size(), 1u);
+  const TMessageBoxRequest& ask = boxes_.Requests[0];
+  EXPECT_EQ(ask.Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(ask.Title, "Error");
+  EXPECT_EQ(ask.Text, "COM Port is used by another application");
+  EXPECT_EQ(ask.Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  EXPECT_EQ(ask.DefaultButton, -1);
+  EXPECT_EQ(ask.EscapeButton, 0);
+  EXPECT_FALSE(form_->Closed());
+  EXPECT_TRUE(form_->BtnSelfControl->Down()) << "the connect button keeps its state on this path";
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, false, false, true, true}))
+      << "a refused close enables the controls by the state";
+
+  boxes_.Answer("&Ignore");
+  form_->close();
+  EXPECT_TRUE(form_->Closed());
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(2, "COM Port is used by another application"));
+  EXPECT_TRUE(form_->BtnSelfControl->Down());
+  EXPECT_EQ(Enabled(), std::vector<bool>(6, false)) << "an accepted close leaves the controls disabled";
+  EXPECT_TRUE(boxes_.Mismatches.empty());
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{});
+}
+
 TEST_F(FormMainLifecycle, AMinimiseDuringAPlayRunsWhenThePlayHasEnded) {
   Start(kMessages, {"--speed", "1"});
   bool heldDuringPlay = false;
