@@ -417,31 +417,40 @@ TEST(ModemSimFaults, EchoForEveryLine) {
   EXPECT_EQ(port.Command("AT+MCW"), "AT+MCW\r\r\nOK\r\n");
 }
 
-TEST(ModemSimFaults, SplitReplyComesInSeveralWrites) {
-  ModemSim sim({}, "fault AT+MCS? split 1 40\n");
+// Asks AT+MCS? and measures how its reply arrives: how long, in how many reads.
+struct TTimedReply {
+  std::string text;
+  Clock::duration took;
+  int reads = 0;
+};
+TTimedReply TimedMcsReply(ModemSim& sim) {
   PtyPort port(sim.Device());
   std::this_thread::sleep_for(110ms);
   WriteAll(port.Fd(), "AT+MCS?\r\n");
-  int reads = 0;
-  auto t0 = Clock::now();
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n");
+  TTimedReply r;
+  const auto t0 = Clock::now();
+  r.text = ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &r.reads);
+  r.took = Clock::now() - t0;
+  return r;
+}
+
+TEST(ModemSimFaults, SplitReplyComesInSeveralWrites) {
+  ModemSim sim({}, "fault AT+MCS? split 1 40\n");
+  const TTimedReply r = TimedMcsReply(sim);
+  EXPECT_EQ(r.text, "\r\n0\r\n\r\nOK\r\n");
   // 11 pieces, 40 ms apart: at least 400 ms, and never all in one read.
-  EXPECT_GE(Clock::now() - t0, 380ms);
-  EXPECT_GE(reads, 2);
+  EXPECT_GE(r.took, 380ms);
+  EXPECT_GE(r.reads, 2);
 }
 
 TEST(ModemSimFaults, PacingSpacesTheBytes) {
   // At 300 baud a byte takes 33.3 ms; "\r\n0\r\n\r\nOK\r\n" is 11 bytes.
   for (auto args : {std::vector<std::string>{"--baud", "300"}, std::vector<std::string>{}}) {
     ModemSim sim(args, args.empty() ? "fault AT+MCS? pace 300\n" : "");
-    PtyPort port(sim.Device());
-    std::this_thread::sleep_for(110ms);
-    WriteAll(port.Fd(), "AT+MCS?\r\n");
-    int reads = 0;
-    auto t0 = Clock::now();
-    EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n");
-    EXPECT_GE(Clock::now() - t0, 300ms);
-    EXPECT_GE(reads, 2);
+    const TTimedReply r = TimedMcsReply(sim);
+    EXPECT_EQ(r.text, "\r\n0\r\n\r\nOK\r\n");
+    EXPECT_GE(r.took, 300ms);
+    EXPECT_GE(r.reads, 2);
   }
 }
 
