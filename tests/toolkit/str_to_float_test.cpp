@@ -1,0 +1,100 @@
+#include "toolkit/core/str_to_float.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/toolkit/locales.h"
+#include "toolkit/core/format_float.h"
+
+TEST(TextToFloat, PlainSignedAndExponent) {
+  const QLocale en = English();
+  EXPECT_EQ(StrToFloat("1234.5", en), 1234.5);
+  EXPECT_EQ(StrToFloat("  -1234.5 ", en), -1234.5);
+  EXPECT_EQ(StrToFloat("+0.5", en), 0.5);
+  EXPECT_EQ(StrToFloat(".5", en), 0.5);
+  EXPECT_EQ(StrToFloat("5.", en), 5.0);
+  EXPECT_EQ(StrToFloat("007", en), 7.0);
+  EXPECT_EQ(StrToFloat("0.1", en), 0.1);
+  EXPECT_TRUE(std::signbit(StrToFloat("-0", en)));
+  EXPECT_EQ(StrToFloat("1e3", en), 1000.0);
+  EXPECT_EQ(StrToFloat("1.5E-3", en), 0.0015);
+  EXPECT_EQ(StrToFloat("1.23E+03", en), 1230.0);
+  EXPECT_EQ(StrToFloat("-1e-2", en), -0.01);
+}
+
+TEST(TextToFloat, GroupSeparatorsInWholeGroups) {
+  EXPECT_EQ(StrToFloat("1,234", English()), 1234.0);
+  EXPECT_EQ(StrToFloat("-1,234,567.5", English()), -1234567.5);
+  EXPECT_EQ(StrToFloat("1.234.567,5", German()), 1234567.5);
+  EXPECT_EQ(StrToFloat("1,5", German()), 1.5);
+  // Any kind of space groups where the locale groups with one.
+  for (const char* fr : {"1\u202F234\u202F567,5", "1\u00A0234\u00A0567,5", "1 234 567,5"})
+    EXPECT_EQ(StrToFloat(QString::fromUtf8(fr), French()), 1234567.5) << fr;
+  EXPECT_EQ(StrToFloat("1 234,5 ", Finnish()), 1234.5);
+  // Swiss German groups with "’"; a typed apostrophe does as well.
+  const QLocale swiss(QLocale::German, QLocale::Switzerland);
+  EXPECT_EQ(StrToFloat(QString::fromUtf8("1’234.5"), swiss), 1234.5);
+  EXPECT_EQ(StrToFloat("1'234.5", swiss), 1234.5);
+  double v = 0;
+  EXPECT_FALSE(TryStrToFloat("1'234.5", v, English()));
+}
+
+TEST(TextToFloat, LocaleSignsAndDigits) {
+  EXPECT_EQ(StrToFloat(QString::fromUtf8("\u22121,5"), Finnish()), -1.5);
+  EXPECT_EQ(StrToFloat("-1,5", Finnish()), -1.5);
+  // Arabic digits, decimal separator and minus sign with its letter mark.
+  EXPECT_EQ(StrToFloat(QString::fromUtf8("\u0663\u066B\u0665"), Arabic()), 3.5);
+  EXPECT_EQ(StrToFloat(Arabic().negativeSign() + QString::fromUtf8("\u0663\u066B\u0665"), Arabic()), -3.5);
+}
+
+TEST(TextToFloat, InvalidTextRaisesWithTheText) {
+  for (const char* bad : {"", " ", "abc", "1,23", "1,2345", "12,34,567", "1234,567", "1,00,000", ",123", "123,", "1,,234", "1.2.3", "--1", "+-1",
+                          "- 1", "1e", "1e+", "e5", ".", "1 234", "inf", "nan", "INF", "0x10", "12a",
+                          "1,234.5.6", "1e999", "-1e999", "1.5 2"}) {
+    try {
+      StrToFloat(bad, English());
+      ADD_FAILURE() << "accepted '" << bad << "'";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message, std::string("'") + bad + "' is not a valid floating point value");
+    }
+  }
+  // Each locale's own separators only.
+  double v = 42;
+  EXPECT_FALSE(TryStrToFloat("1.5", v, German()));
+  EXPECT_FALSE(TryStrToFloat("1,5", v, English()));
+  EXPECT_FALSE(TryStrToFloat("1.234,5", v, French()));
+  EXPECT_EQ(v, 42);
+}
+
+TEST(TextToFloat, TooSmallIsZero) {
+  EXPECT_EQ(StrToFloat("1e-400", English()), 0.0);
+  EXPECT_TRUE(std::signbit(StrToFloat("-1e-400", English())));
+  EXPECT_EQ(StrToFloat("0.000e999", English()), 0.0);
+  EXPECT_EQ(StrToFloat("4.9406564584124654e-324", English()), 4.9406564584124654e-324);
+}
+
+TEST(TextToFloat, DefaultLocaleIsQtsDefault) {
+  DefaultLocale de(German());
+  EXPECT_EQ(StrToFloat("1.234,5"), 1234.5);
+  double v = 0;
+  EXPECT_FALSE(TryStrToFloat("1,234.5", v));
+}
+
+TEST(TextToFloat, FormattedTextReadsBack) {
+  const QString pattern = R"("$"#,##0.00;("$"#,##0.00))";
+  for (const QLocale& locale : {English(), German(), French(), Finnish(), Arabic()}) {
+    for (double v : {0.0, 1234.5, -1234.56, 1e9 + 0.25, 0.01, 999999.99, -0.07}) {
+      const QString text = FormatFloat("#,##0.00", v, locale);
+      EXPECT_EQ(StrToFloat(text, locale), v) << text.toStdString() << " in " << locale.name().toStdString();
+      // And once more round: the text shown does not drift.
+      EXPECT_EQ(FormatFloat("#,##0.00", StrToFloat(text, locale), locale), text);
+    }
+    // A prefix or parentheses are for showing only.
+    double v = 0;
+    EXPECT_FALSE(TryStrToFloat(FormatFloat(pattern, -5, locale), v, locale));
+  }
+  for (double v : {1234.5, -0.000123, 6.02e23})
+    EXPECT_EQ(FormatFloat("0.00E+00", StrToFloat(FormatFloat("0.00E+00", v, German()), German()), German()),
+              FormatFloat("0.00E+00", v, German()));
+}
