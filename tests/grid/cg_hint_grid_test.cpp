@@ -69,6 +69,19 @@ class TFocusCellGrid : public TProbeHintGrid {
   TGridCoord current_{-1, -1};
 };
 
+// The last mouse move and where it went.
+struct TMoveRecorder : QObject {
+  QObject* receiver = nullptr;
+  QPoint pos;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::MouseMove) {
+      receiver = o;
+      pos = static_cast<QMouseEvent*>(e)->position().toPoint();
+    }
+    return false;
+  }
+};
+
 struct TRequest {
   QObject* sender;
   int col, row;
@@ -86,6 +99,8 @@ class HintFixture : public ::testing::Test {
     grid->setGeometry(10, 10, 400, 200);  // cells end at 325 x 125: 64 + 1 and 24 + 1 pixels each
     other = new QLineEdit(&window);
     other->setGeometry(10, 220, 100, 20);
+    other->setMouseTracking(true);
+    qApp->installEventFilter(&moves);
     noFocus = new QWidget(&window);  // takes no focus, like the speed buttons
     noFocus->setGeometry(150, 220, 60, 30);
     window.show();
@@ -99,9 +114,18 @@ class HintFixture : public ::testing::Test {
     };
     grid->FreezeTimer();
   }
-  void TearDown() override { QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight()); }
+  void TearDown() override {
+    qApp->removeEventFilter(&moves);
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
+  }
 
-  void MoveTo(QPoint p) { QTest::mouseMove(grid->viewport(), p); }
+  // Moves the pointer as a user does and waits until the widget has seen it
+  // (at once offscreen; an X server takes its time).
+  void MoveOver(QWidget* w, QPoint p) {
+    QTest::mouseMove(w, p);
+    (void)QTest::qWaitFor([&] { return moves.receiver == w && moves.pos == p; }, 2000);
+  }
+  void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
   QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
     const TRect rc = grid->CellRect(c, r);
     return {rc.Left + dx, rc.Top + dy};
@@ -133,6 +157,7 @@ class HintFixture : public ::testing::Test {
   QString text = "Voice message, 0:12";
   std::optional<QPoint> placeAt;
   QWidget elsewhere;
+  TMoveRecorder moves;
 };
 
 using MouseHints = HintFixture<TProbeHintGrid>;
@@ -281,14 +306,14 @@ TEST_F(MouseHints, LeavingTheGridHidesTheHint) {
   MoveTo(Inside(2, 2));
   grid->Tick(60);
   ASSERT_TRUE(grid->PopupShown());
-  QTest::mouseMove(other, QPoint(5, 5));
+  MoveOver(other, QPoint(5, 5));
   EXPECT_FALSE(grid->MouseInside);
   EXPECT_FALSE(grid->PopupShown());
   EXPECT_FALSE(grid->Armed());
   // Armed but not yet shown: leaving disarms too.
   MoveTo(Inside(1, 1));
   grid->Tick(10);
-  QTest::mouseMove(other, QPoint(5, 5));
+  MoveOver(other, QPoint(5, 5));
   EXPECT_FALSE(grid->Armed());
   grid->Tick(100);
   EXPECT_EQ(requests.size(), 1u);
@@ -344,7 +369,7 @@ TEST_F(MouseHints, AGridWithoutParentNeverArms) {
   alone.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&alone));
   alone.FreezeTimer();
-  QTest::mouseMove(alone.viewport(), QPoint(100, 40));
+  MoveOver(alone.viewport(), QPoint(100, 40));
   EXPECT_TRUE(alone.MouseInside);
   EXPECT_FALSE(alone.Armed());
 }
@@ -456,7 +481,7 @@ TEST_F(FocusHints, MouseEnteringArmsOnlyWithTheFocusOnTheGridOrItsEditor) {
   EXPECT_TRUE(grid->Armed());
   EXPECT_EQ(grid->HintCell, (TGridCoord{1, 1}));
 
-  QTest::mouseMove(other, QPoint(5, 5));
+  MoveOver(other, QPoint(5, 5));
   EXPECT_TRUE(grid->Armed());  // leaving does not matter here
   grid->SetOptions(grid->Options() + TGridOptions{TGridOption::goEditing});
   QTest::keyClick(grid, Qt::Key_F2);
@@ -467,7 +492,7 @@ TEST_F(FocusHints, MouseEnteringArmsOnlyWithTheFocusOnTheGridOrItsEditor) {
 
   other->setFocus();
   EXPECT_FALSE(grid->Armed());
-  QTest::mouseMove(other, QPoint(5, 5));
+  MoveOver(other, QPoint(5, 5));
   MoveTo(Inside(2, 2));
   EXPECT_FALSE(grid->Armed());
   grid->Tick(100);
