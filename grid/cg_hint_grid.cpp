@@ -85,6 +85,7 @@ void TcgHintWindow::ActivateHint(TRect Rect, const QString& Text) {
   Rect.Right = Rect.Left + TextWidth(font(), Text) + 8;
   const TRect extent = HintTextExtent(font(), Caption(), TextArea(ClientRect()));
   Rect.Bottom = Rect.Top + extent.Height() + 6;
+  // A word wider than the whole text would allow gets its room.
   if (extent.Width() > Rect.Width()) Rect.Right = Rect.Left + extent.Width() + 1;
   setGeometry(Rect.ToQRect());
 
