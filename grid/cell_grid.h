@@ -1,10 +1,10 @@
 #pragma once
 
-#include "toolkit/widgets/string_grid.h"
+#include "grid/cg_hint_grid.h"
 
 // The message grid control. It adds its columns, painting and editing on top
-// of the string grid; for now the string grid is all it is.
-class TCellGrid : public TStringGrid {
+// of the hint grid; for now the hint grid is all it is.
+class TCellGrid : public TCgHintGrid {
  public:
-  using TStringGrid::TStringGrid;
+  using TCgHintGrid::TCgHintGrid;
 };

@@ -47,6 +47,8 @@ class ApplicationObject : public ::testing::Test {
   void TearDown() override {
     App().OnMinimize = nullptr;
     App().OnRestore = nullptr;
+    App().OnActivate = nullptr;
+    App().OnDeactivate = nullptr;
     App().SetMainForm(nullptr);
     App().ShowMainForm = true;
   }
@@ -169,6 +171,93 @@ TEST_F(ApplicationObject, RunShowsTheMainForm) {
   });
   App().Run();
   EXPECT_TRUE(shown);
+}
+
+// Qt reports the state change; the hooks hear of it after that event.
+void ChangeState(Qt::ApplicationState state) {
+  emit ::Application()->applicationStateChanged(state);
+  QCoreApplication::processEvents();
+}
+
+class MainWindowHooks : public ApplicationObject {
+ protected:
+  void SetUp() override {
+    // Start from a known edge whatever the real state is (the hooks keep
+    // their own from the first hook on).
+    ids.push_back(HookMainWindow([](TAppMessage) { return false; }));
+    ChangeState(Qt::ApplicationActive);
+    ChangeState(Qt::ApplicationInactive);
+  }
+  void TearDown() override {
+    for (int id : ids) UnhookMainWindow(id);
+    ChangeState(Qt::ApplicationActive);
+    ApplicationObject::TearDown();
+  }
+  int Hook(std::string name, bool handles) {
+    ids.push_back(HookMainWindow([this, name, handles](TAppMessage m) {
+      seen.push_back(name + (m == TAppMessage::amActivate ? " activate" : " deactivate"));
+      return handles;
+    }));
+    return ids.back();
+  }
+  std::vector<int> ids;
+  std::vector<std::string> seen;
+};
+
+TEST_F(MainWindowHooks, HooksSeeTheChangeFirstInOrderThenTheApplication) {
+  Hook("a", false);
+  Hook("b", false);
+  App().OnActivate = [&](QObject* sender) {
+    EXPECT_EQ(sender, &App());
+    seen.push_back("app activate");
+  };
+  App().OnDeactivate = [&](QObject*) { seen.push_back("app deactivate"); };
+  emit App().applicationStateChanged(Qt::ApplicationActive);
+  EXPECT_TRUE(seen.empty());  // not from inside Qt's own report
+  QCoreApplication::processEvents();
+  ChangeState(Qt::ApplicationInactive);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a activate", "b activate", "app activate", "a deactivate",
+                                            "b deactivate", "app deactivate"}));
+}
+
+TEST_F(MainWindowHooks, AHandledChangeGoesNoFurther) {
+  Hook("a", false);
+  Hook("b", true);
+  Hook("c", false);
+  App().OnActivate = [&](QObject*) { seen.push_back("app activate"); };
+  ChangeState(Qt::ApplicationActive);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a activate", "b activate"}));
+}
+
+TEST_F(MainWindowHooks, OnlyTheEdgeBetweenActiveAndInactiveCounts) {
+  Hook("a", false);
+  ChangeState(Qt::ApplicationHidden);     // still inactive
+  ChangeState(Qt::ApplicationSuspended);  // still inactive
+  ChangeState(Qt::ApplicationActive);
+  ChangeState(Qt::ApplicationActive);
+  ChangeState(Qt::ApplicationHidden);
+  ChangeState(Qt::ApplicationInactive);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a activate", "a deactivate"}));
+}
+
+TEST_F(MainWindowHooks, UnhookedHooksHearNothingAndHooksMayUnhookWhileRunning) {
+  const int a = Hook("a", false);
+  int b = 0;
+  ids.push_back(HookMainWindow([&](TAppMessage) {
+    seen.push_back("b");
+    UnhookMainWindow(b);  // itself
+    UnhookMainWindow(a);  // and one that already ran
+    return false;
+  }));
+  b = ids.back();
+  Hook("c", false);
+  EXPECT_NE(a, 0);
+  EXPECT_NE(a, b);
+  ChangeState(Qt::ApplicationActive);
+  ChangeState(Qt::ApplicationInactive);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a activate", "b", "c activate", "c deactivate"}));
+  UnhookMainWindow(12345);  // unknown: nothing happens
+  EXPECT_EQ(HookMainWindow(nullptr), 0);
 }
 
 // This binary needs the application object itself as the QApplication, so it

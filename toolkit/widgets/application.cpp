@@ -1,7 +1,11 @@
 #include "toolkit/widgets/application.h"
 
+#include <QPointer>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "toolkit/core/message_box.h"
 
@@ -100,4 +104,72 @@ void HandleException() {
     app->ShowException(MessageOf(error));
   else
     ShowErrorWithTitle(QGuiApplication::applicationDisplayName().toStdString(), MessageOf(error));
+}
+
+// --- main-window hooks ----------------------------------------------------------
+
+namespace {
+
+class TMainWindowHooks : public QObject {
+ public:
+  explicit TMainWindowHooks(QGuiApplication* app) : QObject(app) {
+    active_ = app->applicationState() == Qt::ApplicationActive;
+    // Queued: Qt reports the new state before the window that caused it
+    // reads as active, and a hook re-checks exactly that.
+    connect(app, &QGuiApplication::applicationStateChanged, this, &TMainWindowHooks::StateChanged,
+            Qt::QueuedConnection);
+  }
+
+  int Add(TWindowHook hook) {
+    hooks_.emplace_back(++lastId_, std::move(hook));
+    return lastId_;
+  }
+
+  void Remove(int id) { std::erase_if(hooks_, [id](const auto& h) { return h.first == id; }); }
+
+ private:
+  void StateChanged(Qt::ApplicationState state) {
+    // Hidden and suspended count as inactive; only the edge is passed on.
+    const bool active = state == Qt::ApplicationActive;
+    if (active == active_) return;
+    active_ = active;
+    const TAppMessage message = active ? TAppMessage::amActivate : TAppMessage::amDeactivate;
+    // Hooks may come and go while they run: walk a snapshot of the ids and
+    // call only those still there.
+    std::vector<int> ids;
+    for (const auto& h : hooks_) ids.push_back(h.first);
+    for (int id : ids) {
+      const auto it = std::find_if(hooks_.begin(), hooks_.end(), [id](const auto& h) { return h.first == id; });
+      if (it == hooks_.end()) continue;
+      const TWindowHook hook = it->second;  // a copy: the hook may unhook itself
+      if (hook(message)) return;
+    }
+    if (TApplication* app = Application()) {
+      const auto& handler = active ? app->OnActivate : app->OnDeactivate;
+      if (handler) handler(app);
+    }
+  }
+
+  std::vector<std::pair<int, TWindowHook>> hooks_;
+  int lastId_ = 0;
+  bool active_ = false;
+};
+
+TMainWindowHooks* Hooks(bool create) {
+  static QPointer<TMainWindowHooks> hooks;  // cleared when the QApplication goes
+  if (!hooks && create) {
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) hooks = new TMainWindowHooks(app);
+  }
+  return hooks;
+}
+
+}  // namespace
+
+int HookMainWindow(TWindowHook Hook) {
+  TMainWindowHooks* hooks = Hooks(true);
+  return hooks && Hook ? hooks->Add(std::move(Hook)) : 0;
+}
+
+void UnhookMainWindow(int HookId) {
+  if (TMainWindowHooks* hooks = Hooks(false)) hooks->Remove(HookId);
 }

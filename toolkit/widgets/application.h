@@ -36,6 +36,12 @@ class TApplication : public QApplication {
   std::function<void(QObject* sender)> OnMinimize;
   std::function<void(QObject* sender)> OnRestore;
 
+  // Fired when the program as a whole becomes active / inactive (another
+  // program's window took over), after the main-window hooks, unless one of
+  // them handled the change. The sender is the application object.
+  std::function<void(QObject* sender)> OnActivate;
+  std::function<void(QObject* sender)> OnDeactivate;
+
   // Shows the main form if ShowMainForm, then runs the event loop until the
   // main form has closed or Terminate is called; returns the exit code.
   int Run();
@@ -59,6 +65,24 @@ class TApplication : public QApplication {
 
 // The application object, or nullptr when the QApplication is a plain one.
 TApplication* Application();
+
+// What the main-window hooks are told.
+enum class TAppMessage { amActivate, amDeactivate };
+
+// A hook sees each notification before the application object does and
+// returns whether it handled it; a handled one goes to no later hook and not
+// to OnActivate / OnDeactivate.
+using TWindowHook = std::function<bool(TAppMessage Message)>;
+
+// Hooks are kept on the running QApplication, so components can hook under a
+// plain QApplication too. The change of QGuiApplication::applicationState is
+// passed on after the event that caused it, when the window that became
+// active reads as active. HookMainWindow returns an id for
+// UnhookMainWindow (never 0); without a QApplication it returns 0 and does
+// nothing. Unhooking an unknown id, or after the QApplication is gone, is a
+// no-op; a hook may unhook itself or others while it runs.
+int HookMainWindow(TWindowHook Hook);
+void UnhookMainWindow(int HookId);
 
 // Shows the exception being handled (call inside a catch block) through the
 // application object, or the same way when there is none.

@@ -74,6 +74,7 @@
 // current values.
 
 #include "toolkit/core/exception.h"
+#include "toolkit/widgets/cancel_mode.h"
 #include "toolkit/widgets/grid_draw_state.h"
 #include "toolkit/widgets/grid_geometry.h"
 #include "toolkit/widgets/grid_options.h"
@@ -384,4 +385,22 @@ class TStringGrid : public QAbstractScrollArea {
 
   QPainter* canvas_ = nullptr;
   bool loading_ = false;
+
+  // ===== cancel mode and destruction state ======================================
+ public:
+  // True once destruction has begun (see MarkDestroying).
+  bool Destroying() const { return destroying_; }
+
+ protected:
+  // Something else took over while the focus is on the grid or its editor:
+  // see toolkit/widgets/cancel_mode.h for what raises it. Sender is the widget
+  // that did; the grid itself or its editor for presses on them. Base: nothing.
+  virtual void CancelMode(QObject* /*Sender*/) {}
+  // A subclass whose destructor does work calls this first, so that hooks,
+  // timers and notifications arriving meanwhile see the grid going away.
+  void MarkDestroying() { destroying_ = true; }
+
+ private:
+  TCancelModeWatch cancelModeWatch_{this, [this](QObject* Sender) { CancelMode(Sender); }};
+  // ===== end of cancel mode and destruction state ===============================
 };

@@ -1,0 +1,515 @@
+#include "grid/cg_hint_grid.h"
+#include "toolkit/widgets/inplace_edit.h"
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <optional>
+#include <vector>
+
+namespace {
+
+class TProbeHintGrid : public TCgHintGrid {
+ public:
+  TProbeHintGrid() {
+    setFrameShape(QFrame::NoFrame);
+    SetScrollBars(TScrollStyle::ssNone);
+  }
+  using TCgHintGrid::HintCell;
+  using TCgHintGrid::HintCountdown;
+  using TCgHintGrid::HintShowing;
+  using TCgHintGrid::HintTimer;
+  using TCgHintGrid::HintWindow;
+  using TCgHintGrid::MouseInside;
+
+  // The test drives the ticks itself, delivering them only while the
+  // (frozen) timer runs, as the timer would.
+  void FreezeTimer() { HintTimer->setInterval(24 * 3600 * 1000); }
+  void Tick(int n) {
+    for (int i = 0; i < n && HintTimer->isActive(); ++i) HintTimerTick();
+  }
+  bool Armed() const { return HintTimer->isActive(); }
+  bool PopupShown() const { return HintWindow->isVisible(); }
+};
+
+// What the message grid does on a cell change and on the focus, so that the
+// hint can follow the current cell.
+class TFocusCellGrid : public TProbeHintGrid {
+ public:
+  TFocusCellGrid() { SetHintFollowsMouse(false); }
+
+ protected:
+  bool SelectCell(int ACol, int ARow) override {
+    if (!TProbeHintGrid::SelectCell(ACol, ARow)) return false;
+    if (TGridCoord{ACol, ARow} == current_) return true;
+    UpdateCellHint(false);  // the cell is left
+    current_ = {ACol, ARow};
+    SetHintCell(current_);  // and the next one entered
+    return true;
+  }
+  void DoEnter() override {
+    TProbeHintGrid::DoEnter();
+    current_ = {Col(), Row()};
+    SetHintCell(current_);
+  }
+  void DoExit() override {
+    UpdateCellHint(false);
+    TProbeHintGrid::DoExit();
+  }
+
+ private:
+  TGridCoord current_{-1, -1};
+};
+
+// The last mouse move and where it went.
+struct TMoveRecorder : QObject {
+  QObject* receiver = nullptr;
+  QPoint pos;
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::MouseMove) {
+      receiver = o;
+      pos = static_cast<QMouseEvent*>(e)->position().toPoint();
+    }
+    return false;
+  }
+};
+
+struct TRequest {
+  QObject* sender;
+  int col, row;
+  QPoint topLeft;
+};
+
+template <typename TGrid>
+class HintFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());  // over no window
+    window.setGeometry(100, 100, 480, 300);
+    grid = new TGrid;
+    grid->setParent(&window);
+    grid->setGeometry(10, 10, 400, 200);  // cells end at 325 x 125: 64 + 1 and 24 + 1 pixels each
+    other = new QLineEdit(&window);
+    other->setGeometry(10, 220, 100, 20);
+    other->setMouseTracking(true);
+    qApp->installEventFilter(&moves);
+    noFocus = new QWidget(&window);  // takes no focus, like the speed buttons
+    noFocus->setGeometry(150, 220, 60, 30);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    grid->OnShowCellHint = [this](QObject* sender, int c, int r, QString& hint, QPoint& topLeft) {
+      requests.push_back({sender, c, r, topLeft});
+      hint = text;
+      if (placeAt) topLeft = *placeAt;
+    };
+    grid->FreezeTimer();
+  }
+  void TearDown() override {
+    qApp->removeEventFilter(&moves);
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
+  }
+
+  // Moves the pointer as a user does and waits until the widget has seen it
+  // (at once offscreen; an X server takes its time).
+  void MoveOver(QWidget* w, QPoint p) {
+    QTest::mouseMove(w, p);
+    (void)QTest::qWaitFor([&] { return moves.receiver == w && moves.pos == p; }, 2000);
+  }
+  void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
+  QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
+    const TRect rc = grid->CellRect(c, r);
+    return {rc.Left + dx, rc.Top + dy};
+  }
+  static void SetAppState(Qt::ApplicationState state) {
+    emit qApp->applicationStateChanged(state);
+    QCoreApplication::processEvents();
+  }
+  // Another program takes over: its window becomes the active one. Without a
+  // window manager Qt may not report the state, so the test does.
+  void SwitchAway() {
+    elsewhere.setGeometry(600, 500, 100, 100);
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    SetAppState(Qt::ApplicationInactive);
+  }
+  void SwitchBack() {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    SetAppState(Qt::ApplicationActive);
+  }
+  // A shown hint: gone while another program is active, asked for again
+  // once this one is back.
+  void ExpectHiddenAwayAndRearmedBack() {
+    ASSERT_TRUE(grid->PopupShown());
+    SwitchAway();
+    EXPECT_FALSE(grid->PopupShown());
+    EXPECT_FALSE(grid->Armed());
+    SwitchBack();
+    EXPECT_TRUE(grid->Armed());
+    EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+    grid->Tick(60);
+    EXPECT_EQ(requests.size(), 2u);
+  }
+
+  QWidget window;
+  TGrid* grid = nullptr;
+  QLineEdit* other = nullptr;
+  QWidget* noFocus = nullptr;
+  std::vector<TRequest> requests;
+  QString text = "Voice message, 0:12";
+  std::optional<QPoint> placeAt;
+  QWidget elsewhere;
+  TMoveRecorder moves;
+};
+
+using MouseHints = HintFixture<TProbeHintGrid>;
+using FocusHints = HintFixture<TFocusCellGrid>;
+
+// --- following the mouse --------------------------------------------------------------
+
+TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
+  MoveTo(Inside(2, 3));
+  EXPECT_TRUE(grid->MouseInside);
+  EXPECT_TRUE(grid->Armed());
+  grid->Tick(59);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_FALSE(grid->PopupShown());
+  grid->Tick(1);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].sender, grid);
+  EXPECT_EQ(requests[0].col, 2);
+  EXPECT_EQ(requests[0].row, 3);
+  // Default place: right of the cell, one row height (and a pixel) up, 4 down.
+  // Cell (2, 3) spans x 130..193 and y 75..98.
+  const QPoint expected = grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4));
+  EXPECT_EQ(requests[0].topLeft, expected);
+  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_TRUE(grid->HintShowing);
+  EXPECT_EQ(grid->HintWindow->Caption(), "Voice message, 0:12");
+  EXPECT_EQ(grid->HintWindow->pos(), expected);
+  EXPECT_FALSE(grid->Armed());
+  grid->Tick(200);  // one arming, one request
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_TRUE(window.isActiveWindow());  // the popup took nothing
+  EXPECT_TRUE(other->hasFocus());
+}
+
+TEST_F(MouseHints, TheRealTimerShowsTheHintAfterAtLeast600ms) {
+  grid->HintTimer->setInterval(TCgHintGrid::HintTickInterval);
+  QElapsedTimer clock;
+  clock.start();
+  MoveTo(Inside(1, 2));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !requests.empty(); }, 3000));
+  const qint64 elapsed = clock.elapsed();
+  std::cout << "hint requested " << elapsed << " ms after the mouse reached the cell\n";
+  EXPECT_GE(elapsed, 600);
+  EXPECT_TRUE(grid->PopupShown());
+  QTest::qWait(600);  // resting on: no second request
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_TRUE(grid->PopupShown());
+}
+
+TEST_F(MouseHints, MovingWithinTheCellKeepsTheCountdownAnotherCellRestarts) {
+  MoveTo(Inside(2, 2));
+  grid->Tick(30);
+  MoveTo(Inside(2, 2, 40, 20));
+  EXPECT_EQ(grid->HintCountdown, 30);
+  grid->Tick(30);
+  ASSERT_EQ(requests.size(), 1u);
+  MoveTo(Inside(2, 2, 20, 10));  // shown: moving within keeps it
+  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_FALSE(grid->Armed());
+
+  MoveTo(Inside(3, 2));
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_FALSE(grid->HintShowing);
+  EXPECT_TRUE(grid->Armed());
+  EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].col, 3);
+  EXPECT_EQ(requests[1].row, 2);
+  EXPECT_TRUE(grid->PopupShown());
+}
+
+TEST_F(MouseHints, FixedCellsAreAskedLikeOthersPlacesPastTheCellsAreNot) {
+  MoveTo(Inside(0, 0));
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].col, 0);
+  EXPECT_EQ(requests[0].row, 0);
+  MoveTo(QPoint(350, 50));  // right of the last column, still in the grid
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_FALSE(grid->Armed());
+  MoveTo(QPoint(10, 24));  // on the line below row 0
+  EXPECT_FALSE(grid->Armed());
+  // Cells given from outside (the current cell, the editor's) are checked too.
+  for (TGridCoord outside : {TGridCoord{5, 1}, TGridCoord{1, 5}, TGridCoord{-1, 2}}) {
+    grid->SetHintCell(outside);
+    EXPECT_FALSE(grid->Armed());
+  }
+  grid->SetHintCell({4, 4});
+  EXPECT_TRUE(grid->Armed());
+  grid->Tick(100);
+  EXPECT_EQ(requests.size(), 2u);
+}
+
+TEST_F(MouseHints, ABlankHintShowsNothingAPaddedOneKeepsItsBlanks) {
+  text = " \t\x01 \n ";
+  MoveTo(Inside(1, 1));
+  grid->Tick(60);
+  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_FALSE(grid->HintShowing);
+  EXPECT_FALSE(grid->Armed());
+
+  text = "  Fax, 2 pages  ";
+  MoveTo(Inside(2, 1));
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_EQ(grid->HintWindow->Caption(), "  Fax, 2 pages  ");
+  const QFontMetrics fm(grid->HintWindow->font());
+  EXPECT_EQ(grid->HintWindow->width(), fm.horizontalAdvance("  Fax, 2 pages  ") + 8);
+}
+
+TEST_F(MouseHints, WithoutAHandlerNothingIsEverShown) {
+  grid->OnShowCellHint = nullptr;
+  MoveTo(Inside(1, 1));
+  EXPECT_TRUE(grid->Armed());
+  grid->Tick(60);
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_FALSE(grid->HintShowing);
+  EXPECT_FALSE(grid->Armed());  // the countdown is over: no ticking on
+  MoveTo(Inside(2, 1));
+  grid->Tick(1000);
+  EXPECT_FALSE(grid->PopupShown());
+}
+
+TEST_F(MouseHints, MovingOverTheShownPopupKeepsIt) {
+  // The handler puts the popup over the cell itself.
+  placeAt = grid->viewport()->mapToGlobal(Inside(3, 3, 20, 2));
+  MoveTo(Inside(3, 3));
+  grid->Tick(60);
+  ASSERT_TRUE(grid->PopupShown());
+  const QPoint overPopup = grid->viewport()->mapFromGlobal(grid->HintWindow->pos() + QPoint(5, 5));
+  ASSERT_EQ(grid->MouseCell(overPopup.x(), overPopup.y()), (TGridCoord{3, 3}));
+  MoveTo(overPopup);
+  EXPECT_TRUE(grid->PopupShown());
+  // Where the pointer entering the popup reads as leaving the grid.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(grid->viewport(), &leave);
+  EXPECT_TRUE(grid->MouseInside);
+  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_EQ(requests.size(), 1u);
+}
+
+TEST_F(MouseHints, LeavingTheGridHidesTheHint) {
+  MoveTo(Inside(2, 2));
+  grid->Tick(60);
+  ASSERT_TRUE(grid->PopupShown());
+  MoveOver(other, QPoint(5, 5));
+  EXPECT_FALSE(grid->MouseInside);
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_FALSE(grid->Armed());
+  // Armed but not yet shown: leaving disarms too.
+  MoveTo(Inside(1, 1));
+  grid->Tick(10);
+  MoveOver(other, QPoint(5, 5));
+  EXPECT_FALSE(grid->Armed());
+  grid->Tick(100);
+  EXPECT_EQ(requests.size(), 1u);
+}
+
+TEST_F(MouseHints, ThePopupIsMovedOntoTheScreen) {
+  const QRect s = QGuiApplication::primaryScreen()->geometry();
+  placeAt = QPoint(s.right() - 3, 200);
+  MoveTo(Inside(1, 1));
+  grid->Tick(60);
+  EXPECT_EQ(grid->HintWindow->geometry().right(), s.right());
+  EXPECT_EQ(grid->HintWindow->y(), 200);
+  placeAt = QPoint(200, s.bottom());
+  MoveTo(Inside(2, 1));
+  grid->Tick(60);
+  EXPECT_EQ(grid->HintWindow->geometry().bottom(), s.bottom());
+  EXPECT_EQ(grid->HintWindow->x(), 200);
+  placeAt = QPoint(-30, -12);
+  MoveTo(Inside(3, 1));
+  grid->Tick(60);
+  EXPECT_EQ(grid->HintWindow->pos(), s.topLeft());
+}
+
+TEST_F(MouseHints, SwitchingToAnotherProgramHidesComingBackRearms) {
+  SetAppState(Qt::ApplicationActive);
+  MoveTo(Inside(2, 2));
+  grid->Tick(60);
+  ExpectHiddenAwayAndRearmedBack();
+  EXPECT_EQ(requests.back().col, 2);
+  EXPECT_TRUE(grid->PopupShown());
+}
+
+TEST_F(MouseHints, AnInactiveWindowNeverArms) {
+  SwitchAway();
+  ASSERT_FALSE(window.isActiveWindow());
+  MoveTo(Inside(2, 2));
+  EXPECT_FALSE(grid->Armed());
+  EXPECT_FALSE(grid->CanShowCellHint());
+}
+
+TEST_F(MouseHints, AGridWithoutParentNeverArms) {
+  TProbeHintGrid alone;
+  alone.resize(300, 150);
+  alone.show();
+  alone.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&alone));
+  alone.FreezeTimer();
+  MoveOver(alone.viewport(), QPoint(100, 40));
+  EXPECT_TRUE(alone.MouseInside);
+  EXPECT_FALSE(alone.Armed());
+}
+
+TEST_F(MouseHints, DestroyingTheGridTakesItsPopupAndItsHookAlong) {
+  MoveTo(Inside(2, 2));
+  grid->Tick(60);
+  const QPointer<QWidget> popup(grid->HintWindow);
+  ASSERT_TRUE(popup && popup->isVisible());
+  delete grid;
+  grid = nullptr;
+  EXPECT_TRUE(popup.isNull());
+  SetAppState(Qt::ApplicationInactive);  // must not reach the grid any more
+  SetAppState(Qt::ApplicationActive);
+}
+
+class TLoadingProbe : public TProbeHintGrid {
+ public:
+  bool armedWhileLoading = false;
+
+ protected:
+  void ReadProperties(const QJsonObject& properties) override {
+    TProbeHintGrid::ReadProperties(properties);
+    UpdateCellHint(true);
+    armedWhileLoading = Armed();
+    HintCountdown = 1;
+    HintTimerTick();
+  }
+};
+
+TEST_F(MouseHints, NothingChangesWhileLoading) {
+  MoveTo(Inside(1, 1));
+  ASSERT_TRUE(grid->Armed());
+  TLoadingProbe loaded;
+  loaded.setParent(&window);
+  loaded.setGeometry(0, 0, 300, 150);
+  loaded.show();
+  loaded.OnShowCellHint = grid->OnShowCellHint;
+  grid->SetHintFollowsMouse(false);
+  loaded.LoadDefinition(grid->SaveDefinition());
+  EXPECT_FALSE(loaded.HintFollowsMouse());
+  EXPECT_FALSE(loaded.armedWhileLoading);
+  EXPECT_EQ(loaded.HintCountdown, 1);  // the tick did not count
+  EXPECT_TRUE(requests.empty());
+  QJsonObject bad{{"Properties", QJsonObject{{"HintFollowsMouse", "yes"}}}};
+  EXPECT_THROW(loaded.LoadDefinition(bad), EInvalidGridDefinition);
+}
+
+// --- following the focused cell ------------------------------------------------------
+
+TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCell) {
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(3, 2));
+  ASSERT_TRUE(grid->hasFocus());
+  EXPECT_EQ(grid->HintCell, (TGridCoord{3, 2}));
+  EXPECT_TRUE(grid->Armed());
+  MoveTo(Inside(1, 3));  // the mouse does not matter
+  EXPECT_EQ(grid->HintCell, (TGridCoord{3, 2}));
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].col, 3);
+  EXPECT_EQ(requests[0].row, 2);
+  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_TRUE(grid->hasFocus());
+}
+
+TEST_F(FocusHints, MovingTheCurrentCellRestarts) {
+  grid->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(grid->HintCell, (TGridCoord{1, 1}));
+  grid->Tick(60);
+  ASSERT_TRUE(grid->PopupShown());
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(grid->HintCell, (TGridCoord{1, 2}));
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+  grid->Tick(30);
+  QTest::keyClick(grid, Qt::Key_Right);
+  EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].col, 2);
+  EXPECT_EQ(requests[1].row, 2);
+}
+
+TEST_F(FocusHints, LosingTheFocusHides) {
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(1, 1));
+  grid->Tick(60);
+  ASSERT_TRUE(grid->PopupShown());
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_TRUE(other->hasFocus());
+  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_FALSE(grid->Armed());
+}
+
+TEST_F(FocusHints, APressOnAnotherControlHidesAShownHint) {
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(2, 1));
+  grid->Tick(60);
+  ASSERT_TRUE(grid->PopupShown());
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(2, 1, 30));  // the grid itself: kept
+  EXPECT_TRUE(grid->PopupShown());
+  QTest::mouseClick(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(grid->hasFocus());  // no focus change, yet the hint goes
+  EXPECT_FALSE(grid->PopupShown());
+}
+
+TEST_F(FocusHints, MouseEnteringArmsOnlyWithTheFocusOnTheGridOrItsEditor) {
+  grid->setFocus(Qt::TabFocusReason);
+  grid->UpdateCellHint(false);
+  MoveTo(Inside(2, 2));
+  EXPECT_TRUE(grid->Armed());
+  EXPECT_EQ(grid->HintCell, (TGridCoord{1, 1}));
+
+  MoveOver(other, QPoint(5, 5));
+  EXPECT_TRUE(grid->Armed());  // leaving does not matter here
+  grid->SetOptions(grid->Options() + TGridOptions{TGridOption::goEditing});
+  QTest::keyClick(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid->InplaceEditor() && grid->InplaceEditor()->hasFocus());
+  grid->UpdateCellHint(false);
+  MoveTo(Inside(3, 3));
+  EXPECT_TRUE(grid->Armed());
+
+  other->setFocus();
+  EXPECT_FALSE(grid->Armed());
+  MoveOver(other, QPoint(5, 5));
+  MoveTo(Inside(2, 2));
+  EXPECT_FALSE(grid->Armed());
+  grid->Tick(100);
+  EXPECT_TRUE(requests.empty());
+}
+
+TEST_F(FocusHints, SwitchingToAnotherProgramHidesComingBackRearms) {
+  SetAppState(Qt::ApplicationActive);
+  grid->setFocus(Qt::TabFocusReason);
+  grid->Tick(60);
+  ExpectHiddenAwayAndRearmedBack();
+  EXPECT_TRUE(grid->hasFocus());
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#include "toolkit/widgets/hint_window.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QPointer>
+#include <QTest>
+#include <QToolTip>
+#include <gtest/gtest.h>
+
+namespace {
+
+class TProbeHint : public THintWindow {
+ public:
+  using THintWindow::THintWindow;
+  int textChanges = 0;
+  bool paintOutside = false;  // Paint tries to cover more than the client area
+
+ protected:
+  void TextChanged() override {
+    ++textChanges;
+    THintWindow::TextChanged();
+  }
+  void Paint() override {
+    if (paintOutside) Canvas()->fillRect(-5, -5, 1000, 1000, Qt::red);
+  }
+};
+
+TEST(HintWindow, OnlyADifferentCaptionRunsTheTextChange) {
+  TProbeHint hint;
+  hint.SetCaption("Receive Time");
+  hint.SetCaption("Receive Time");
+  EXPECT_EQ(hint.textChanges, 1);
+  hint.SetCaption("");
+  EXPECT_EQ(hint.textChanges, 2);
+  EXPECT_EQ(hint.Caption(), "");
+}
+
+TEST(HintWindow, ThinRaisedBorderAroundTheClientArea) {
+  TProbeHint hint;
+  hint.setGeometry(10, 10, 40, 20);
+  EXPECT_EQ(hint.ClientRect(), (TRect{0, 0, 38, 18}));
+  QPalette pal = hint.palette();
+  pal.setColor(QPalette::Window, QColor("#ffffdc"));
+  pal.setColor(QPalette::Light, Qt::white);
+  pal.setColor(QPalette::Dark, QColor("#808080"));
+  hint.setPalette(pal);
+  const QImage plain = hint.grab().toImage();
+  EXPECT_EQ(plain.pixelColor(0, 0), QColor(Qt::white));
+  EXPECT_EQ(plain.pixelColor(39, 19), QColor("#808080"));
+  EXPECT_EQ(plain.pixelColor(20, 10), QColor("#ffffdc"));
+  // Paint is clipped to the client area: the border stays.
+  hint.paintOutside = true;
+  const QImage painted = hint.grab().toImage();
+  EXPECT_EQ(painted.pixelColor(1, 1), QColor(Qt::red));
+  EXPECT_EQ(painted.pixelColor(38, 18), QColor(Qt::red));
+  EXPECT_EQ(painted.pixelColor(0, 0), QColor(Qt::white));
+  EXPECT_EQ(painted.pixelColor(39, 19), QColor("#808080"));
+}
+
+TEST(HintWindow, ShowsWithoutTakingTheFocusAndIsNoMouseTarget) {
+  QWidget window;
+  window.resize(300, 200);
+  auto* edit = new QLineEdit(&window);
+  edit->setGeometry(10, 10, 200, 100);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  edit->setFocus();
+
+  auto* hint = new TProbeHint(&window);
+  EXPECT_EQ(hint->font(), QToolTip::font());
+  const QPoint over = edit->mapToGlobal(QPoint(50, 50));
+  hint->setGeometry(over.x() - 10, over.y() - 10, 60, 30);
+  hint->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(hint));
+  EXPECT_TRUE(hint->isWindow());
+  EXPECT_TRUE(window.isActiveWindow());
+  EXPECT_TRUE(edit->hasFocus());
+
+  // The mouse finds what lies below, not the hint.
+  EXPECT_NE(QApplication::widgetAt(over), hint);
+}
+
+TEST(HintWindow, GoesWithItsOwner) {
+  auto owner = std::make_unique<QWidget>();
+  const QPointer<THintWindow> hint(new THintWindow(owner.get()));
+  hint->SetCaption("x");
+  hint->show();
+  owner.reset();
+  EXPECT_TRUE(hint.isNull());
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include "toolkit/widgets/inplace_edit.h"
+#include "toolkit/widgets/string_grid.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class TCancelProbe : public TStringGrid {
+ public:
+  using TStringGrid::TStringGrid;
+  std::vector<QObject*> senders;
+
+ protected:
+  void CancelMode(QObject* Sender) override {
+    senders.push_back(Sender);
+    TStringGrid::CancelMode(Sender);
+  }
+};
+
+// A window with the grid, an edit box and a widget that takes no focus (like
+// the program's speed buttons).
+class GridCancelMode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.resize(420, 260);
+    grid = new TCancelProbe(&window);
+    grid->setGeometry(0, 0, 300, 150);
+    grid->SetRowCount(20);  // enough for a vertical scroll bar
+    edit = new QLineEdit(&window);
+    edit->setGeometry(0, 160, 100, 20);
+    noFocus = new QWidget(&window);
+    noFocus->setGeometry(110, 160, 60, 30);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(150, 60));  // the user's click
+    ASSERT_TRUE(grid->hasFocus());
+    grid->senders.clear();
+  }
+  QWidget window;
+  TCancelProbe* grid = nullptr;
+  QLineEdit* edit = nullptr;
+  QWidget* noFocus = nullptr;
+};
+
+TEST_F(GridCancelMode, APressOnAnotherWidgetOfTheWindowComesFromThatWidget) {
+  QTest::mousePress(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseRelease(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(grid->senders, std::vector<QObject*>{noFocus});
+  EXPECT_TRUE(grid->hasFocus());  // the press took no focus, still the grid's
+  grid->senders.clear();
+  // A press on a child that does not take it is handed to the parent: one
+  // notification, from the widget pressed.
+  auto* label = new QWidget(noFocus);
+  label->setGeometry(0, 0, 20, 20);
+  label->show();
+  QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(3, 3));
+  EXPECT_EQ(grid->senders, std::vector<QObject*>{label});
+}
+
+TEST_F(GridCancelMode, APressOnTheGridItselfComesFromTheGrid) {
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(20, 60));
+  QScrollBar* bar = grid->verticalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() - 20));
+  EXPECT_EQ(grid->senders, (std::vector<QObject*>{grid, grid}));
+}
+
+TEST_F(GridCancelMode, APressOnTheEditorComesFromTheEditor) {
+  grid->SetOptions(grid->Options() + TGridOptions{TGridOption::goEditing});
+  QTest::keyClick(grid, Qt::Key_F2);
+  ASSERT_NE(grid->InplaceEditor(), nullptr);
+  QWidget* editor = grid->InplaceEditor();
+  grid->setFocus();  // the grid holds the focus while its editor shows
+  grid->senders.clear();
+  QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(3, 3));
+  ASSERT_FALSE(grid->senders.empty());
+  for (QObject* s : grid->senders) EXPECT_EQ(s, editor);
+}
+
+TEST_F(GridCancelMode, TheFocusMovingToAnotherWidgetComesFromThatWidget) {
+  edit->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(grid->senders, std::vector<QObject*>{edit});
+  // Focus elsewhere: presses and focus moves among other widgets are not ours.
+  grid->senders.clear();
+  QTest::mouseClick(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
+  noFocus->setFocusPolicy(Qt::StrongFocus);
+  noFocus->setFocus();
+  EXPECT_TRUE(grid->senders.empty());
+}
+
+TEST_F(GridCancelMode, AClickElsewhereMayNotifyTwiceFromTheSameWidget) {
+  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(edit->hasFocus());
+  ASSERT_FALSE(grid->senders.empty());
+  for (QObject* s : grid->senders) EXPECT_EQ(s, edit);
+}
+
+TEST_F(GridCancelMode, AModalBoxOrAPopupOpeningComesFromIt) {
+  QDialog box(&window);
+  box.setModal(true);
+  QTimer::singleShot(0, &box, [&] { box.reject(); });
+  box.exec();
+  ASSERT_FALSE(grid->senders.empty());
+  EXPECT_EQ(grid->senders.front(), &box);
+  for (QObject* s : grid->senders) EXPECT_NE(s, grid);
+
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  grid->setFocus();
+  grid->senders.clear();
+  QMenu menu(&window);
+  menu.addAction("Copy");
+  menu.popup(window.mapToGlobal(QPoint(50, 50)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+  ASSERT_FALSE(grid->senders.empty());
+  EXPECT_EQ(grid->senders.front(), &menu);
+  menu.close();
+}
+
+TEST_F(GridCancelMode, OtherWindowsAndTooltipsAreNotTakingOver) {
+  QWidget tip(nullptr, Qt::ToolTip);
+  tip.setAttribute(Qt::WA_ShowWithoutActivating);
+  tip.resize(40, 20);
+  tip.show();
+  QWidget other;  // a plain window of its own
+  other.resize(50, 50);
+  other.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+  QTest::mouseClick(&other, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(grid->senders.empty());
+}
+
+}  // namespace
