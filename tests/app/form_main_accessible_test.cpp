@@ -6,6 +6,7 @@
 #include <QAccessible>
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/accessibility_bridge.h"
 
 namespace formmain_test {
 namespace {
@@ -29,8 +30,7 @@ class FormMainAccessible : public FormMainTest {
  protected:
   void SetUp() override {
     FormMainTest::SetUp();
-    ASSERT_TRUE(ProcessUntil([] { return QAccessible::isActive(); }, 10s))
-        << "no accessibility bridge: run through screen_reader_session.sh";
+    ASSERT_TRUE(AccessibilityBridgeActive());
     previous_ = QAccessible::installUpdateHandler(RecordFocus);
     g_focus = &focus;
   }

@@ -1,22 +1,20 @@
 #include "toolkit/widgets/speed_button.h"
 
 #include <QAccessible>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "tests/common/accessibility_bridge.h"
+
 namespace {
 
 class AccessibleSpeedButton : public ::testing::Test {
  protected:
   void SetUp() override {
-    QElapsedTimer clock;
-    clock.start();
-    while (!QAccessible::isActive() && clock.elapsed() < 10000) QTest::qWait(20);
-    ASSERT_TRUE(QAccessible::isActive()) << "no accessibility bridge: run through screen_reader_session.sh";
+    ASSERT_TRUE(AccessibilityBridgeActive());
     panel.resize(120, 40);
   }
   TSpeedButton* Add(int group) {

@@ -1,12 +1,13 @@
 #include "toolkit/widgets/string_grid.h"
 
 #include <QAccessible>
-#include <QElapsedTimer>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "tests/common/accessibility_bridge.h"
 
 using enum TGridOption;
 
@@ -36,11 +37,7 @@ class TCaptionGrid : public TStringGrid {
 class AccessibleGrid : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The bridge comes up a moment after the application object.
-    QElapsedTimer clock;
-    clock.start();
-    while (!QAccessible::isActive() && clock.elapsed() < 10000) QTest::qWait(20);
-    ASSERT_TRUE(QAccessible::isActive()) << "no accessibility bridge: run through screen_reader_session.sh";
+    ASSERT_TRUE(AccessibilityBridgeActive());
     previous_ = QAccessible::installUpdateHandler(Record);
     g_seen = &seen;
   }
