@@ -19,6 +19,7 @@
 #include "toolkit/core/ini_profile.h"
 #include "toolkit/core/message_box.h"
 #include "toolkit/widgets/application.h"
+#include "toolkit/widgets/font_substitutes.h"
 #include "toolkit/widgets/panel.h"
 #include "toolkit/widgets/speed_button.h"
 
@@ -99,7 +100,7 @@ void TFormMain::CreateControls() {
   setWindowTitle(kTitle);
   setWindowIcon(QIcon(AppIconPixmap()));
   setFixedSize(390, 172);
-  QFont font("MS Sans Serif");
+  QFont font(SubstituteFontFamily("MS Sans Serif"));
   font.setBold(true);
   font.setPixelSize(11);
   setFont(font);

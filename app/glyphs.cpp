@@ -1,5 +1,8 @@
 #include "app/glyphs.h"
 
+#include "app/app_icon.h"
+#include "app/classic_palette.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -7,11 +10,7 @@
 
 namespace {
 
-// The classic 16-colour palette.
-const QColor Black(0, 0, 0), Maroon(128, 0, 0), Green(0, 128, 0), Olive(128, 128, 0),
-    Navy(0, 0, 128), Purple(128, 0, 128), Teal(0, 128, 128), Silver(192, 192, 192),
-    Gray(128, 128, 128), Red(255, 0, 0), Lime(0, 255, 0), Yellow(255, 255, 0), Blue(0, 0, 255),
-    Fuchsia(255, 0, 255), Aqua(0, 255, 255), White(255, 255, 255);
+using namespace classic;
 
 QImage Canvas() {
   QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
@@ -119,52 +118,7 @@ QImage EraseImage() {
 
 }  // namespace
 
-QPixmap AppIconPixmap() {
-  // Drawn without smoothing so it keeps to the 16 colours.
-  QImage image = Canvas();
-  QPainter p(&image);
-  p.setPen(Qt::NoPen);
-  // Handset resting on top: a grip between earpiece and mouthpiece.
-  p.setBrush(Black);
-  p.drawRect(8, 4, 16, 3);
-  p.drawRect(4, 6, 8, 5);
-  p.drawRect(20, 6, 8, 5);
-  p.setBrush(Gray);
-  p.drawRect(9, 5, 14, 1);
-  p.drawRect(5, 7, 6, 1);
-  p.drawRect(21, 7, 6, 1);
-  // Top face of the case, in perspective.
-  QPolygon top;
-  top << QPoint(4, 12) << QPoint(27, 12) << QPoint(31, 17) << QPoint(0, 17);
-  p.setBrush(White);
-  p.drawPolygon(top);
-  p.setBrush(Silver);
-  p.drawPolygon(QPolygon() << QPoint(5, 13) << QPoint(26, 13) << QPoint(29, 16) << QPoint(2, 16));
-  // Cradle cups under the handset ends.
-  p.setBrush(Gray);
-  p.drawRect(4, 11, 8, 2);
-  p.drawRect(20, 11, 8, 2);
-  // Front face.
-  p.setBrush(Gray);
-  p.drawRect(0, 17, 32, 9);
-  p.setBrush(Silver);
-  p.drawRect(1, 18, 30, 6);
-  p.setBrush(Black);
-  p.drawRect(0, 26, 32, 1);
-  p.drawRect(2, 27, 3, 2);
-  p.drawRect(27, 27, 3, 2);
-  // Status lights and a speaker grille.
-  const QColor lights[] = {Lime, Lime, Yellow, Red, Lime};
-  for (int i = 0; i < 5; ++i) {
-    p.setBrush(Black);
-    p.drawRect(3 + i * 4, 20, 3, 3);
-    p.setBrush(lights[i]);
-    p.drawRect(3 + i * 4, 20, 2, 2);
-  }
-  p.setBrush(Navy);
-  for (int i = 0; i < 3; ++i) p.drawRect(24 + i * 2, 19, 1, 5);
-  return ToPixmap(image);
-}
+QPixmap AppIconPixmap() { return QPixmap::fromImage(AppIconImage(32)); }
 
 QPixmap ConnectGlyph() {
   QImage image = Canvas();

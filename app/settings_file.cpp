@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include "toolkit/core/ini_profile.h"
 
@@ -34,6 +36,10 @@ std::string ConfigHome() {
   return std::string(home) + "/.config";
 }
 
+std::string UserFile() { return ConfigHome() + "/OrvixManager/" + FileName; }
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
 // mkdir -p; true when the folder exists afterwards.
 bool MakeFolders(const std::string& dir) {
   if (dir.empty()) return true;
@@ -44,22 +50,50 @@ bool MakeFolders(const std::string& dir) {
   return ::mkdir(dir.c_str(), 0777) == 0 || errno == EEXIST;
 }
 
+std::string FolderOf(const std::string& file) {
+  const std::size_t slash = file.rfind('/');
+  return slash == std::string::npos || slash == 0 ? std::string() : file.substr(0, slash);
+}
+
 }  // namespace
+
+bool ProgramIsInstalled(const std::string& exeDir) {
+  std::error_code ec;
+  const std::filesystem::path dir = std::filesystem::weakly_canonical(exeDir, ec);
+  if (ec) return false;
+  if (dir == "/usr/bin" || dir == "/usr/local/bin") return true;
+  return dir.filename() == "bin" &&
+         Exists((dir.parent_path() / "share/applications" / (ORVIX_APP_ID ".desktop")).string());
+}
 
 std::string SettingsFileNameFor(const std::string& exeDir) {
   const char* overridden = std::getenv("ORVIX_SETTINGS");
   if (overridden && overridden[0]) return overridden;
   const std::string beside = exeDir + "/" + FileName;
-  if (::access(beside.c_str(), F_OK) == 0 || ::access(exeDir.c_str(), W_OK) == 0) return beside;
-  return ConfigHome() + "/OrvixManager/" + FileName;
+  if (ProgramIsInstalled(exeDir)) {
+    const std::string user = UserFile();
+    return Exists(user) || !Exists(beside) ? user : beside;
+  }
+  if (Exists(beside) || ::access(exeDir.c_str(), W_OK) == 0) return beside;
+  return UserFile();
 }
 
 std::string SettingsFileName() { return SettingsFileNameFor(ExecutableDir()); }
 
-std::string SettingsFileForWrite() {
-  const std::string file = SettingsFileName();
-  const std::size_t slash = file.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolders(file.substr(0, slash)))
-    throw EIniFileException("Unable to write to " + file);
+std::string SettingsFileForWriteFor(const std::string& exeDir) {
+  std::string file = SettingsFileNameFor(exeDir);
+  std::string seed;
+  if (ProgramIsInstalled(exeDir) && file == exeDir + "/" + FileName) {
+    seed = file;
+    file = UserFile();
+  }
+  if (!MakeFolders(FolderOf(file))) throw EIniFileException("Unable to write to " + file);
+  if (!seed.empty() && !Exists(file)) {
+    std::error_code ec;
+    std::filesystem::copy_file(seed, file, ec);
+    if (ec) throw EIniFileException("Unable to write to " + file);
+  }
   return file;
 }
+
+std::string SettingsFileForWrite() { return SettingsFileForWriteFor(ExecutableDir()); }

@@ -5,6 +5,7 @@ function(orvix_sources out dir)
 endfunction()
 
 # One GoogleTest executable per test file; LABEL groups them for ctest -L.
+# Files named *_accessible_test.cpp run inside screen_reader_session.sh.
 function(orvix_add_tests dir label)
   cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
   file(GLOB _tests CONFIGURE_DEPENDS "${dir}/*_test.cpp")
@@ -13,6 +14,12 @@ function(orvix_add_tests dir label)
     add_executable(${_name} ${_t})
     target_link_libraries(${_name} PRIVATE orvix_test_main ${A_LIBS})
     target_include_directories(${_name} PRIVATE ${CMAKE_SOURCE_DIR})
+    # Accessibility tests need what a screen reader's desktop has: Qt passes
+    # accessibility events on only while its AT-SPI bridge is active.
+    if(_name MATCHES "_accessible_test$")
+      set_target_properties(${_name} PROPERTIES
+        CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/common/screen_reader_session.sh)
+    endif()
     gtest_discover_tests(${_name}
       DISCOVERY_MODE PRE_TEST
       PROPERTIES LABELS ${label}

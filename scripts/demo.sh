@@ -17,7 +17,8 @@ cmake --build "$BUILD" -j"$(nproc)" --target OrvixManager orvix-modem-sim
 WORK=$(mktemp -d)
 PIDS=()
 cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  # Newest first: the program goes before the X server it draws on.
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$WORK"
 }
@@ -49,10 +50,11 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
 fi
 
 echo "[demo] no display: running under Xvfb"
-Xvfb :77 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself: other X servers may run on this machine.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
 PIDS+=($!)
-export DISPLAY=:77
-sleep 1
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$WORK/display")"
 "$APP" &
 APP_PID=$!
 PIDS+=($APP_PID)

@@ -39,12 +39,11 @@ class EnvVar {
 class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    Root = fs::temp_directory_path() / ("settings-test-" + std::to_string(::getpid()));
     fs::remove_all(Root);
     fs::create_directories(Root / "bin");
   }
   void TearDown() override { fs::remove_all(Root); }
-  fs::path Root;
+  fs::path Root = fs::temp_directory_path() / ("settings-test-" + std::to_string(::getpid()));
   EnvVar NoOverride{"ORVIX_SETTINGS", std::nullopt};
 };
 
@@ -93,4 +92,90 @@ TEST_F(SettingsFile, FolderThatCannotBeMadeRaises) {
   } catch (const EIniFileException& e) {
     EXPECT_EQ(e.Message, "Unable to write to " + file);
   }
+}
+
+namespace {
+
+// PREFIX/bin with the desktop entry under PREFIX/share/applications, as
+// cmake --install and the package leave it.
+class InstalledSettings : public SettingsFile {
+ protected:
+  void SetUp() override {
+    SettingsFile::SetUp();
+    fs::create_directories(Root / "prefix/bin");
+    fs::create_directories(Root / "prefix/share/applications");
+    std::ofstream(Root / "prefix/share/applications" / (ORVIX_APP_ID ".desktop")) << "[Desktop Entry]\n";
+  }
+  std::string Bin() const { return (Root / "prefix/bin").string(); }
+  std::string Beside() const { return (Root / "prefix/bin/OrvixManager.ini").string(); }
+  std::string User() const { return (Root / "xdg/OrvixManager/OrvixManager.ini").string(); }
+  EnvVar Xdg{"XDG_CONFIG_HOME", (Root / "xdg").string()};
+};
+
+std::string Contents(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST_F(InstalledSettings, WhatCountsAsInstalled) {
+  EXPECT_TRUE(ProgramIsInstalled(Bin()));
+  EXPECT_TRUE(ProgramIsInstalled("/usr/bin"));
+  EXPECT_TRUE(ProgramIsInstalled("/usr/local/bin"));
+  EXPECT_FALSE(ProgramIsInstalled((Root / "bin").string())) << "a bin folder without the desktop entry";
+  EXPECT_FALSE(ProgramIsInstalled((Root / "prefix").string()));
+  EXPECT_FALSE(ProgramIsInstalled((Root / "missing/bin").string()));
+  // Reached through a link, as /bin is on a merged /usr.
+  fs::create_directory_symlink(Root / "prefix", Root / "link");
+  EXPECT_TRUE(ProgramIsInstalled((Root / "link/bin").string()));
+}
+
+TEST_F(InstalledSettings, NeverBesideTheExecutableAlsoWhereThatFolderIsWritable) {
+  ASSERT_EQ(::access(Bin().c_str(), W_OK), 0);  // as for root in /usr/bin
+  EXPECT_EQ(SettingsFileNameFor(Bin()), User());
+  const std::string file = SettingsFileForWriteFor(Bin());
+  EXPECT_EQ(file, User());
+  WritePrivateProfileString("ClockReset", "Date", "2026,12,7", file);
+  EXPECT_EQ(GetPrivateProfileString("ClockReset", "Date", "", 1024, SettingsFileNameFor(Bin())), "2026,12,7");
+  EXPECT_TRUE(fs::is_empty(Root / "prefix/bin"));
+}
+
+TEST_F(InstalledSettings, AFileBesideTheExecutableIsTheDefaultCopiedOnFirstWrite) {
+  const std::string shared = "[General]\nDeviceName=/dev/ttyUSB3\nBaudRate=19200\n";
+  std::ofstream(Beside()) << shared;
+  EXPECT_EQ(SettingsFileNameFor(Bin()), Beside());
+  EXPECT_EQ(GetPrivateProfileString("General", "DeviceName", "", 1024, SettingsFileNameFor(Bin())), "/dev/ttyUSB3");
+
+  const std::string file = SettingsFileForWriteFor(Bin());
+  EXPECT_EQ(file, User());
+  WritePrivateProfileString("ClockReset", "Time", "9,5", file);
+  EXPECT_EQ(Contents(Beside()), shared) << "the shared file stays as it was";
+  // From now on the user's own copy is read, settings and clock together.
+  EXPECT_EQ(SettingsFileNameFor(Bin()), User());
+  EXPECT_EQ(GetPrivateProfileString("General", "DeviceName", "", 1024, User()), "/dev/ttyUSB3");
+  EXPECT_EQ(GetPrivateProfileString("ClockReset", "Time", "", 1024, User()), "9,5");
+
+  // A later write leaves the user's file as it is and does not copy again.
+  std::ofstream(Beside()) << "[General]\nDeviceName=/dev/ttyS9\n";
+  EXPECT_EQ(SettingsFileForWriteFor(Bin()), User());
+  EXPECT_EQ(GetPrivateProfileString("General", "DeviceName", "", 1024, User()), "/dev/ttyUSB3");
+}
+
+TEST_F(InstalledSettings, AUserFolderThatCannotBeMadeRaises) {
+  std::ofstream(Beside()) << "[General]\n";
+  std::ofstream(Root / "xdg") << "a file where the folder should be";
+  try {
+    SettingsFileForWriteFor(Bin());
+    ADD_FAILURE() << "no error";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(e.Message, "Unable to write to " + User());
+  }
+  EXPECT_EQ(Contents(Beside()), "[General]\n");
+}
+
+TEST_F(InstalledSettings, TheOverrideStillWins) {
+  EnvVar over("ORVIX_SETTINGS", (Root / "custom.ini").string());
+  EXPECT_EQ(SettingsFileNameFor(Bin()), (Root / "custom.ini").string());
+  EXPECT_EQ(SettingsFileForWriteFor(Bin()), (Root / "custom.ini").string());
 }

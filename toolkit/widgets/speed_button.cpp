@@ -6,8 +6,10 @@
 #include <qdrawutil.h>
 
 #include "toolkit/widgets/application.h"
+#include "toolkit/widgets/speed_button_accessible.h"
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QWidget(parent) {
+  InstallSpeedButtonAccessible();
   // A tool button never takes the keyboard focus away from the window.
   setFocusPolicy(Qt::NoFocus);
   setMouseTracking(true);
@@ -154,10 +156,14 @@ void TSpeedButton::mouseMoveEvent(QMouseEvent* event) {
 void TSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !Pressing) return QWidget::mouseReleaseEvent(event);
   Pressing = false;
-  const bool clicked = rect().contains(event->position().toPoint());
-  if (clicked && FGroupIndex != 0) SetDown(!FDown);
   update();
-  if (!clicked) return;
+  if (rect().contains(event->position().toPoint())) Activate();
+}
+
+void TSpeedButton::Activate() {
+  if (!isEnabled()) return;
+  if (FGroupIndex != 0) SetDown(!FDown);
+  update();
   try {
     Click();
   } catch (...) {

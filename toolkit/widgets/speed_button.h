@@ -40,6 +40,9 @@ class TSpeedButton : public QWidget {
   // Runs OnClick, as a click would after its toggle; exceptions escaping
   // OnClick from a mouse click go to the application's error handler.
   void Click();
+  // What a user's click does, also when assistive technology presses the
+  // button: a grouped button toggles, then Click. Nothing while disabled.
+  void Activate();
   std::function<void(QObject* sender)> OnClick;
 
   QSize sizeHint() const override;

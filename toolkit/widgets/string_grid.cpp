@@ -1,6 +1,7 @@
 #include "toolkit/widgets/string_grid.h"
 
 #include "toolkit/widgets/inplace_edit.h"
+#include "toolkit/widgets/string_grid_accessible.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -160,6 +161,7 @@ void TGridDefinitionFiler::DefineProperty(const QString& Name, TReader ReadData,
 // ---------------------------------------------------------------------------
 
 TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  InstallStringGridAccessible();
   using enum TGridOption;
   options_ = {goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
   colWidths_.assign(5, defaultColWidth_);
@@ -402,6 +404,7 @@ void TStringGrid::StructureChanged() {
   UpdateScrollBars();
   UpdateEditor();
   Invalidate();
+  AnnounceStructureChanged(this);
   if (moved) TopLeftChanged();
 }
 
@@ -497,6 +500,7 @@ void TStringGrid::MoveCurrent(int ACol, int ARow, bool extendSelection) {
   ScrollInView(ACol, ARow);
   UpdateEditor();
   Invalidate();
+  AnnounceCurrentCell(this);
 }
 
 void TStringGrid::ScrollInView(int ACol, int ARow) {
@@ -971,6 +975,7 @@ bool WindowSwitch(Qt::FocusReason reason) {
 void TStringGrid::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   Invalidate();
+  AnnounceCurrentCell(this);
   if (!focusInside_ && !WindowSwitch(event->reason())) {
     focusInside_ = true;
     DoEnter();

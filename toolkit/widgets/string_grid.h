@@ -132,6 +132,7 @@ using TMovedEvent = std::function<void(QObject* Sender, int FromIndex, int ToInd
 class TStringGrid : public QAbstractScrollArea {
   Q_OBJECT
   friend class TInplaceEdit;
+  friend class TStringGridAccessible;
 
  public:
   explicit TStringGrid(QWidget* parent = nullptr);
@@ -298,6 +299,9 @@ class TStringGrid : public QAbstractScrollArea {
   // A DrawCell that threw: painting goes on with the next cell; this runs
   // after the paint. Base: a warning on the debug output.
   virtual void CellPaintFailed(int ACol, int ARow, const QString& message);
+  // What a screen reader reads for a column's header and for a cell.
+  virtual QString AccessibleColumnHeader(int ACol) const { return FixedRows() > 0 ? Cells(ACol, 0) : QString(); }
+  virtual QString AccessibleCellText(int ACol, int ARow) const { return Cells(ACol, ARow); }
 
   // Qt plumbing.
   void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,31 @@
+// The window's font: the definition asks for MS Sans Serif, which Linux lacks;
+// its metric twin keeps the texts inside their fixed places.
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+
+#include "tests/app/form_main_fixture.h"
+
+namespace formmain_test {
+namespace {
+
+class FormMainFont : public FormMainTest {};
+
+TEST_F(FormMainFont, LiberationSansBoldElevenPixelsAndTheCountTextsFit) {
+  WriteSettings("/nonexistent/orvix-tty");
+  CreateForm();
+  const QFont font = form_->LabelMsgStoreCnt->font();
+  EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
+  EXPECT_TRUE(QFontInfo(font).bold());
+  EXPECT_EQ(QFontInfo(font).pixelSize(), 11);
+  // The longest texts the count label shows, in its 135 x 13 pixels.
+  const QFontMetrics metrics(font);
+  for (const char* text : {"No received message", "888 received messages"})
+    EXPECT_LE(metrics.horizontalAdvance(text), form_->LabelMsgStoreCnt->width()) << text;
+  for (QWidget* w : form_->findChildren<QWidget*>())
+    EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
+}
+
+}  // namespace
+}  // namespace formmain_test

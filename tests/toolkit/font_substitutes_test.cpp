@@ -1,0 +1,58 @@
+#include "toolkit/widgets/font_substitutes.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Installed(const QString& family) { return QFontDatabase::hasFamily(family); }
+
+// Measured, since some monospaced fonts do not say so.
+bool EvenlySpaced(const QString& family) {
+  const QFontMetrics m{QFont(family)};
+  return m.horizontalAdvance("iiii") == m.horizontalAdvance("MMMM");
+}
+
+}  // namespace
+
+TEST(FontSubstitutes, WindowsFamiliesGetTheirMetricTwins) {
+  ASSERT_TRUE(Installed("Liberation Sans")) << "fonts-liberation2 is missing (scripts/install-deps.sh)";
+  ASSERT_FALSE(Installed("MS Sans Serif"));
+  EXPECT_EQ(SubstituteFontFamily("MS Sans Serif"), "Liberation Sans");
+  EXPECT_EQ(SubstituteFontFamily("ms sans serif"), "Liberation Sans");
+  EXPECT_EQ(SubstituteFontFamily("Times New Roman"), "Liberation Serif");
+  EXPECT_EQ(SubstituteFontFamily("Courier New"), "Liberation Mono");
+
+  // What the substitution is for: fontconfig's own fallback is much wider.
+  QFont asked("MS Sans Serif"), chosen(SubstituteFontFamily("MS Sans Serif"));
+  for (QFont* f : {&asked, &chosen}) {
+    f->setPixelSize(11);
+    f->setBold(true);
+  }
+  EXPECT_EQ(QFontInfo(chosen).family(), "Liberation Sans");
+  const QString text = "Play welcome message (full memory)";
+  EXPECT_LT(QFontMetrics(chosen).horizontalAdvance(text) * 10, QFontMetrics(asked).horizontalAdvance(text) * 9);
+}
+
+TEST(FontSubstitutes, InstalledAndUnknownFamiliesAreKept) {
+  EXPECT_EQ(SubstituteFontFamily("DejaVu Sans"), "DejaVu Sans");
+  EXPECT_EQ(SubstituteFontFamily("No Such Family"), "No Such Family");
+  // A real MS Sans Serif, where someone has one, is used as it is.
+  EXPECT_EQ(SubstituteFontFamily("MS Sans Serif", [](const QString& f) { return f == "MS Sans Serif"; }),
+            "MS Sans Serif");
+}
+
+TEST(FontSubstitutes, WithoutLiberationTheDesktopsOwnStyleIsUsed) {
+  auto withoutLiberation = [](const QString& f) { return !f.startsWith("Liberation") && Installed(f); };
+  const QString sans = SubstituteFontFamily("MS Sans Serif", withoutLiberation);
+  EXPECT_NE(sans, "MS Sans Serif");
+  EXPECT_NE(sans, "Liberation Sans");
+  EXPECT_TRUE(Installed(sans)) << sans.toStdString();
+  EXPECT_FALSE(EvenlySpaced(sans)) << sans.toStdString();
+  const QString mono = SubstituteFontFamily("Courier New", withoutLiberation);
+  EXPECT_TRUE(Installed(mono)) << mono.toStdString();
+  EXPECT_TRUE(EvenlySpaced(mono)) << mono.toStdString();
+}

@@ -1,0 +1,86 @@
+#include "toolkit/widgets/speed_button.h"
+
+#include <QAccessible>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/common/accessibility_bridge.h"
+
+namespace {
+
+class AccessibleSpeedButton : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(AccessibilityBridgeActive());
+    panel.resize(120, 40);
+  }
+  TSpeedButton* Add(int group) {
+    auto* b = new TSpeedButton(&panel);  // owned by the panel
+    b->setGeometry(static_cast<int>(panel.children().size() - 1) * 40, 0, 39, 39);
+    b->SetGroupIndex(group);
+    b->SetAllowAllUp(true);
+    b->OnClick = [this, b](QObject*) { clicks.push_back(b->Down()); };
+    return b;
+  }
+  void Show() {
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+  }
+  static QAccessibleInterface* Of(QObject* o) { return QAccessible::queryAccessibleInterface(o); }
+
+  QWidget panel;
+  std::vector<bool> clicks;  // Down() seen by each OnClick
+};
+
+}  // namespace
+
+TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHint) {
+  TSpeedButton* b = Add(0);
+  b->SetHint("Delete all messages");
+  Show();
+  QAccessibleInterface* iface = Of(b);
+  ASSERT_NE(iface, nullptr);
+  EXPECT_EQ(iface->role(), QAccessible::Button);
+  EXPECT_EQ(iface->text(QAccessible::Name), "Delete all messages");
+  EXPECT_EQ(iface->text(QAccessible::Description), "");  // said once, not twice
+  EXPECT_FALSE(iface->state().checkable);
+  // A name given on purpose wins over the hint.
+  b->setAccessibleName("Erase");
+  EXPECT_EQ(iface->text(QAccessible::Name), "Erase");
+  // A later hint is read at once.
+  b->setAccessibleName("");
+  b->SetHint("Erase the store");
+  EXPECT_EQ(iface->text(QAccessible::Name), "Erase the store");
+}
+
+TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
+  TSpeedButton* connect = Add(1);
+  TSpeedButton* plain = Add(0);
+  Show();
+  QAccessibleInterface* iface = Of(connect);
+  ASSERT_NE(iface->actionInterface(), nullptr);
+  EXPECT_EQ(iface->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+  EXPECT_TRUE(iface->state().checkable);
+  EXPECT_FALSE(iface->state().checked);
+
+  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(connect->Down());
+  EXPECT_TRUE(iface->state().checked);
+  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_FALSE(connect->Down());
+  Of(plain)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_FALSE(plain->Down());
+  // Down while OnClick ran: toggled first, as under the mouse.
+  EXPECT_EQ(clicks, (std::vector<bool>{true, false, false}));
+
+  // A disabled button offers nothing and cannot be pressed.
+  connect->SetEnabled(false);
+  EXPECT_TRUE(iface->actionInterface()->actionNames().isEmpty());
+  EXPECT_TRUE(iface->state().disabled);
+  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(clicks.size(), 3u);
+  EXPECT_FALSE(connect->Down());
+}
