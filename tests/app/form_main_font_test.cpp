@@ -25,7 +25,9 @@ TEST_F(FormMainFont, LiberationSansBoldElevenPixelsAndTheCountTextsFit) {
     EXPECT_LE(metrics.horizontalAdvance(text), form_->LabelMsgStoreCnt->width()) << text;
   // Popups of their own (the cell hint) keep the system's hint font.
   for (QWidget* w : form_->findChildren<QWidget*>())
-    if (!w->isWindow()) EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
+    if (!w->isWindow()) {
+      EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
+    }
 }
 
 }  // namespace
