@@ -76,13 +76,22 @@ void TPicture::Assign(const TPersistent& Source) {
   iconSize_ = source->iconSize_;
 }
 
+namespace {
+
+// Pixels alike whatever format each image happens to be kept in.
+bool SamePixels(const QImage& a, const QImage& b) {
+  return a.convertToFormat(QImage::Format_ARGB32) == b.convertToFormat(QImage::Format_ARGB32);
+}
+
+}  // namespace
+
 bool TPicture::Equals(const TPicture& o) const {
   if (kind_ != o.kind_) return false;
   switch (kind_) {
-    case TGraphicKind::gkBitmap: return bitmap_ == o.bitmap_;
+    case TGraphicKind::gkBitmap: return SamePixels(bitmap_, o.bitmap_);
     case TGraphicKind::gkIcon:
       return iconSize_ == o.iconSize_ &&
-             icon_.pixmap(iconSize_).toImage() == o.icon_.pixmap(o.iconSize_).toImage();
+             SamePixels(icon_.pixmap(iconSize_).toImage(), o.icon_.pixmap(o.iconSize_).toImage());
     default: return true;
   }
 }
