@@ -3,6 +3,7 @@
 
 #include "grid/cg_column_io.h"
 #include "grid/cg_definition_values.h"
+#include "tests/common/message_of.h"
 #include "toolkit/widgets/string_grid.h"
 
 #include <QJsonDocument>
@@ -36,16 +37,6 @@ QImage Solid(int w, int h, QColor c) {
 struct FontOfHeight : TFont {
   explicit FontOfHeight(int h) { SetHeight(h); }
 };
-
-template <class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 }  // namespace
 

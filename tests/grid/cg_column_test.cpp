@@ -2,6 +2,7 @@
 // names and moves.
 
 #include "grid/cg_column.h"
+#include "tests/common/message_of.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
 
@@ -43,16 +44,6 @@ QStringList NamesOf(const TcgHeadings& h) {
   QStringList out;
   for (int i = 0; i < h.Count(); ++i) out << h.Items(i)->Name();
   return out;
-}
-
-template <class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 struct FontOfHeight : TFont {

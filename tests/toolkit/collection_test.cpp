@@ -1,3 +1,4 @@
+#include "tests/common/message_of.h"
 #include "toolkit/core/collection.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
@@ -38,16 +39,6 @@ class TNamedItems : public TCollection {
     return out;
   }
 };
-
-template <class F>
-std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 }  // namespace
 
