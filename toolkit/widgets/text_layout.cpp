@@ -1,10 +1,12 @@
 #include "toolkit/widgets/text_layout.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
+#include <QThread>
 
 #include <cmath>
 #include <memory>
@@ -192,10 +194,22 @@ void TTextBlock::Draw(QPainter& p, const TRect& rect, const QColor& color, const
 }
 
 // Keeps the last layout so that a measuring call and the drawing call after
-// it share one layout.
+// it share one layout. Each thread keeps its own; the main thread's goes with
+// the application object, as fonts must not outlive it.
+std::unique_ptr<TTextBlock>* mainThreadBlock = nullptr;
+
+void ForgetMainThreadBlock() {
+  if (mainThreadBlock) mainThreadBlock->reset();
+  mainThreadBlock = nullptr;
+}
+
 TTextBlock& BlockFor(const QString& text, const QFont& font, const QPaintDevice* device, int width,
                      unsigned format) {
   thread_local std::unique_ptr<TTextBlock> last;
+  if (!mainThreadBlock && qApp && QThread::currentThread() == qApp->thread()) {
+    mainThreadBlock = &last;
+    qAddPostRoutine(&ForgetMainThreadBlock);
+  }
   if (!last || !last->IsFor(text, font, device, width, format))
     last = std::make_unique<TTextBlock>(text, font, device, width, format);
   return *last;
