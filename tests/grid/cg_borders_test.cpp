@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 namespace {
 
 const QColor kWhite(Qt::white);
@@ -210,6 +212,8 @@ TEST(CgGlobal, EnumerationsAndTheControlSetAreOneByte) {
   static_assert(sizeof(TcgBorderStyle) == 1 && sizeof(TcgVAlignment) == 1 && sizeof(TcgClipStyle) == 1 &&
                 sizeof(TcgButtonStyle) == 1 && sizeof(TcgFormatType) == 1 && sizeof(TcgControlType) == 1);
   static_assert(sizeof(TcgControlTypes) == 1);
+  static_assert(std::is_base_of_v<EcgException, EcgColumnIndexOutOfRange> &&
+                std::is_base_of_v<EcgException, EcgInvalidColumnName> && std::is_base_of_v<Exception, EcgException>);
   EXPECT_EQ(TcgControlTypes({TcgControlType::cgctlComboBox}).Bits(), 1u);
   EXPECT_EQ(TcgControlTypes({TcgControlType::cgctlButton}).Bits(), 2u);
   EXPECT_EQ(static_cast<int>(TcgBorderStyle::cgbrdDouble), 6);
