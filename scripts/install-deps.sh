@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
       googletest libbenchmark-dev xvfb xauth socat python3 python3-serial imagemagick
-      fonts-liberation2 dbus-daemon dbus-bin at-spi2-core librsvg2-bin
+      fonts-dejavu-core fonts-liberation2 dbus-daemon dbus-bin at-spi2-core librsvg2-bin
       dpkg-dev file lintian appstream desktop-file-utils man-db)
 missing=()
 for p in "${PKGS[@]}"; do

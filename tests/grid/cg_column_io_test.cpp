@@ -1,0 +1,362 @@
+// Columns and headings in the saved definition: save conditions, the font
+// and flag order, round trips and bad input.
+
+#include "grid/cg_column_io.h"
+#include "grid/cg_definition_values.h"
+#include "tests/common/message_of.h"
+#include "toolkit/widgets/string_grid.h"
+
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+using enum TcgControlType;
+
+namespace {
+
+std::set<QString> KeysOf(const QJsonObject& o) {
+  const QStringList keys = o.keys();
+  return {keys.begin(), keys.end()};
+}
+
+// Saves the column, and loads what was saved into a new column.
+void RoundTrip(const TcgColumn& from, TcgColumn& to) {
+  const QByteArray text = QJsonDocument(WriteColumn(from)).toJson();
+  ReadColumn(to, QJsonDocument::fromJson(text).object());
+}
+
+QImage Solid(int w, int h, QColor c) {
+  QImage img(w, h, QImage::Format_ARGB32);
+  img.fill(c);
+  return img;
+}
+
+struct FontOfHeight : TFont {
+  explicit FontOfHeight(int h) { SetHeight(h); }
+};
+
+}  // namespace
+
+TEST(CgColumnIo, ANewColumnSavesOnlyCaptionAndName) {
+  TcgColumns columns;
+  TcgColumn* c = columns.Add();
+  EXPECT_EQ(KeysOf(WriteColumn(*c)), (std::set<QString>{"Caption", "Name"}));
+  EXPECT_EQ(WriteColumn(*c).value("Name").toString(), "Column 1");
+  EXPECT_EQ(KeysOf(WriteHeading(TcgHeading())), (std::set<QString>{"Caption", "Name"}));
+}
+
+TEST(CgColumnIo, EveryPropertyOfAFullyUsedColumnComesBack) {
+  TcgColumn c;
+  c.SetCaption("Receive Time");
+  c.SetName("Receive Time");
+  c.SetTitleHAlignment(TAlignment::taRightJustify);
+  c.SetTitleVAlignment(TcgVAlignment::cgvaBottom);
+  c.SetTitleColor(ColorFromRgb(1, 2, 3));
+  c.TitleFont().SetName("DejaVu Serif");
+  c.TitleFont().SetStyle({TFontStyle::fsBold, TFontStyle::fsUnderline});
+  c.SetTitleClipStyle(TcgClipStyle::cgclpEllipsis);
+  c.SetTitleInnerBevel(TPanelBevel::bvLowered);
+  c.SetTitleOuterBevel(TPanelBevel::bvNone);
+  c.TopBorder().SetStyle(TcgBorderStyle::cgbrdDouble);
+  c.TopBorder().SetWidth(3);
+  c.LeftBorder().SetStyle(TcgBorderStyle::cgbrdDashDotDot);
+  c.LeftBorder().SetColor(clInfoBk);
+  c.SetControlType({cgctlComboBox, cgctlButton});
+  c.SetVisible(false);
+  c.SetReadOnly(true);
+  c.SetMaxTextLength(20);
+  c.SetColumnHAlignment(TAlignment::taCenter);
+  c.SetColumnVAlignment(TcgVAlignment::cgvaCenter);
+  c.SetColumnColor(clHighlight);
+  c.ColumnFont().SetHeight(17);
+  c.ColumnFont().SetPitch(TFontPitch::fpFixed);
+  c.ColumnFont().SetColor(clRed);
+  c.SetColumnClipStyle(TcgClipStyle::cgclpWrap);
+  c.SetColumnInnerBevel(TPanelBevel::bvRaised);
+  c.SetColumnOuterBevel(TPanelBevel::bvLowered);
+  c.Items().SetList({"Voice", "Fax", "Data"});
+  c.SetAutoSuggest(false);
+  c.SetComboMaxWidth(true);
+  c.SetDropDownCount(3);
+  c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  c.ButtonPicture().SetBitmap(Solid(16, 8, Qt::green));
+  c.SetDrawButtonface(false);
+  c.SetButtonVAlignment(TcgVAlignment::cgvaBottom);
+  c.SetHeadingIndex(2);
+  c.SetFormatType(TcgFormatType::cgfmtDateTime);
+  c.SetDecimals(0);
+  c.SetPrefix("at ");
+  c.SetThousandsSeparator(false);
+  c.SetNegativeParenthesis(true);
+  c.SetDateFormat(9);
+  c.SetTimeFormat(3);
+
+  TcgColumn back;
+  RoundTrip(c, back);
+  EXPECT_EQ(back.Caption(), "Receive Time");
+  EXPECT_EQ(back.Name(), "Receive Time");
+  EXPECT_EQ(back.TitleHAlignment(), TAlignment::taRightJustify);
+  EXPECT_EQ(back.TitleVAlignment(), TcgVAlignment::cgvaBottom);
+  EXPECT_EQ(back.TitleColor(), ColorFromRgb(1, 2, 3));
+  EXPECT_TRUE(back.TitleFont().Equals(c.TitleFont()));
+  EXPECT_FALSE(back.TitleParentFont());
+  EXPECT_EQ(back.TitleClipStyle(), TcgClipStyle::cgclpEllipsis);
+  EXPECT_EQ(back.TitleInnerBevel(), TPanelBevel::bvLowered);
+  EXPECT_EQ(back.TitleOuterBevel(), TPanelBevel::bvNone);
+  EXPECT_TRUE(back.TopBorder().Equals(c.TopBorder()));
+  EXPECT_TRUE(back.LeftBorder().Equals(c.LeftBorder()));
+  EXPECT_TRUE(back.RightBorder().Equals(TcgBorder()));
+  EXPECT_EQ(back.ControlType(), c.ControlType());
+  EXPECT_FALSE(back.Visible());
+  EXPECT_TRUE(back.ReadOnly());
+  EXPECT_EQ(back.MaxTextLength(), 20);
+  EXPECT_EQ(back.ColumnHAlignment(), TAlignment::taCenter);
+  EXPECT_EQ(back.ColumnVAlignment(), TcgVAlignment::cgvaCenter);
+  EXPECT_EQ(back.ColumnColor(), clHighlight);
+  EXPECT_TRUE(back.ColumnFont().Equals(c.ColumnFont()));
+  EXPECT_FALSE(back.ColumnParentFont());
+  EXPECT_EQ(back.ColumnClipStyle(), TcgClipStyle::cgclpWrap);
+  EXPECT_EQ(back.ColumnInnerBevel(), TPanelBevel::bvRaised);
+  EXPECT_EQ(back.ColumnOuterBevel(), TPanelBevel::bvLowered);
+  EXPECT_EQ(back.Items().List(), QStringList({"Voice", "Fax", "Data"}));
+  EXPECT_FALSE(back.AutoSuggest());
+  EXPECT_TRUE(back.ComboMaxWidth());
+  EXPECT_EQ(back.DropDownCount(), 3);
+  EXPECT_EQ(back.ButtonStyle(), TcgButtonStyle::cgbstCustom);
+  EXPECT_TRUE(back.ButtonPicture().Equals(c.ButtonPicture()));
+  EXPECT_FALSE(back.DrawButtonface());
+  EXPECT_EQ(back.ButtonVAlignment(), TcgVAlignment::cgvaBottom);
+  EXPECT_EQ(back.HeadingIndex(), 2);
+  EXPECT_EQ(back.FormatType(), TcgFormatType::cgfmtDateTime);
+  EXPECT_EQ(back.Decimals(), 0);
+  EXPECT_EQ(back.Prefix(), "at ");
+  EXPECT_FALSE(back.ThousandsSeparator());
+  EXPECT_TRUE(back.NegativeParenthesis());
+  EXPECT_EQ(back.DateFormat(), 9);
+  EXPECT_EQ(back.TimeFormat(), 3);
+}
+
+TEST(CgColumnIo, ItemsAreLostWithoutAComboBox) {
+  TcgColumn c;
+  c.Items().SetList({"Voice", "Fax"});
+  c.SetAutoSuggest(false);
+  c.SetDropDownCount(2);
+  c.SetControlType({cgctlButton});
+  TcgColumn back;
+  RoundTrip(c, back);
+  EXPECT_EQ(back.Items().Count(), 0);
+  EXPECT_TRUE(back.AutoSuggest());
+  EXPECT_EQ(back.DropDownCount(), 8);
+}
+
+TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
+  TcgColumn c;
+  c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  c.ButtonPicture().SetBitmap(Solid(4, 4, Qt::red));
+  c.SetDrawButtonface(false);
+  c.SetButtonVAlignment(TcgVAlignment::cgvaTop);
+  c.SetControlType({cgctlComboBox});  // no button
+  TcgColumn back;
+  RoundTrip(c, back);
+  EXPECT_EQ(back.ButtonStyle(), TcgButtonStyle::cgbstEllipsis);
+  EXPECT_TRUE(back.ButtonPicture().Empty());
+  EXPECT_TRUE(back.DrawButtonface());
+  EXPECT_EQ(back.ButtonVAlignment(), TcgVAlignment::cgvaCenter);
+
+  c.SetControlType({cgctlButton});
+  c.SetButtonStyle(TcgButtonStyle::cgbstDropDown);  // a button, but not a custom one
+  TcgColumn dropDown;
+  RoundTrip(c, dropDown);
+  EXPECT_EQ(dropDown.ButtonStyle(), TcgButtonStyle::cgbstDropDown);
+  EXPECT_TRUE(dropDown.ButtonPicture().Empty());
+  EXPECT_TRUE(dropDown.DrawButtonface());
+
+  // A custom button saves its picture even when it is empty, and all of its settings.
+  c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  c.ButtonPicture().Clear();
+  EXPECT_TRUE(WriteColumn(c).contains("ButtonPicture"));
+  EXPECT_TRUE(WriteColumn(c).contains("DrawButtonface"));
+}
+
+TEST(CgColumnIo, FormatDetailsTravelOnlyWithTheirFormat) {
+  TcgColumn c;
+  c.SetDecimals(5);
+  c.SetPrefix("$");
+  c.SetDateFormat(7);
+  TcgColumn none;
+  RoundTrip(c, none);
+  EXPECT_EQ(none.Decimals(), 2);
+  EXPECT_EQ(none.Prefix(), "");
+  EXPECT_EQ(none.DateFormat(), 2);
+
+  c.SetFormatType(TcgFormatType::cgfmtNumeric);
+  TcgColumn numeric;
+  RoundTrip(c, numeric);
+  EXPECT_EQ(numeric.Decimals(), 5);
+  EXPECT_EQ(numeric.Prefix(), "$");
+  EXPECT_EQ(numeric.DateFormat(), 2);  // only with cgfmtDateTime
+  // Saved whatever their values once the format asks for them.
+  EXPECT_TRUE(WriteColumn(numeric).contains("ThousandsSeparator"));
+}
+
+TEST(CgColumnIo, AFontIsSavedOnlyWhileItsParentFlagIsOff) {
+  TcgColumn c;
+  c.ColumnFont().SetHeight(30);
+  c.SetColumnParentFont(true);  // the changed font is ignored, and not saved
+  EXPECT_FALSE(WriteColumn(c).contains("ColumnFont"));
+  TcgColumn back;
+  RoundTrip(c, back);
+  EXPECT_TRUE(back.ColumnParentFont());
+  EXPECT_TRUE(back.ColumnFont().Equals(TFont()));
+}
+
+TEST(CgColumnIo, TheSavedFlagFollowsTheFontSoAnOffFlagSurvivesAnUnchangedFont) {
+  TcgColumn c;
+  c.SetTitleParentFont(false);  // font still the default one
+  c.SetColumnParentFont(false);
+  TcgColumn back;
+  RoundTrip(c, back);
+  EXPECT_FALSE(back.TitleParentFont());
+  EXPECT_FALSE(back.ColumnParentFont());
+}
+
+TEST(CgColumnIo, TheFontIsReadBeforeItsFlag) {
+  QJsonObject saved = WriteColumn(TcgColumn());
+  saved.insert("TitleFont", FontToJson(FontOfHeight(40)));
+  saved.insert("TitleParentFont", true);
+  saved.insert("ColumnFont", FontToJson(FontOfHeight(41)));
+  TcgColumn c;
+  ReadColumn(c, saved);
+  // The font cleared its flag, then the saved flag set it again.
+  EXPECT_TRUE(c.TitleParentFont());
+  EXPECT_EQ(c.TitleFont().Height(), 40);
+  // Without a saved flag the loaded font leaves it cleared.
+  EXPECT_FALSE(c.ColumnParentFont());
+  EXPECT_EQ(c.ColumnFont().Height(), 41);
+}
+
+TEST(CgColumnIo, BordersAreSavedWholeWhenTheyDrawSomething) {
+  TcgHeading h;
+  h.BottomBorder().SetWidth(5);  // still cgbrdNone: not saved
+  h.RightBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
+  const QJsonObject saved = WriteHeading(h);
+  EXPECT_FALSE(saved.contains("BottomBorder"));
+  EXPECT_EQ(KeysOf(saved.value("RightBorder").toObject()), (std::set<QString>{"Style", "Width", "Color"}));
+}
+
+TEST(CgColumnIo, AnIconPictureComesBackAsAnIconOfItsSize) {
+  TcgColumn c;
+  c.SetControlType({cgctlButton});
+  c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  QPixmap pm(16, 16);
+  pm.fill(Qt::blue);
+  c.ButtonPicture().SetIcon(QIcon(pm), QSize(16, 16));
+  TcgColumn back;
+  RoundTrip(c, back);
+  EXPECT_EQ(back.ButtonPicture().Kind(), TGraphicKind::gkIcon);
+  EXPECT_TRUE(back.ButtonPicture().Equals(c.ButtonPicture()));
+}
+
+TEST(CgColumnIo, CollectionsComeBackWithTheirClassesAndSavedNames) {
+  TcgColumns columns;
+  for (const char* caption : {"#", "Type", "Duration", "Receive Time"}) {
+    TcgColumn* col = columns.Add();
+    col->SetCaption(caption);
+    col->SetName(caption == QString("#") ? "Number" : caption);
+    col->SetReadOnly(true);
+    col->SetColumnHAlignment(TAlignment::taCenter);
+  }
+  columns.Items(2)->SetName("Column 9");
+  const QJsonArray saved = WriteHeadings(columns);
+  ASSERT_EQ(saved.size(), 4);
+
+  TcgColumns loaded;
+  loaded.Add()->SetCaption("replaced");
+  ReadHeadings(loaded, saved, "Columns");
+  ASSERT_EQ(loaded.Count(), 4);
+  EXPECT_EQ(loaded.Items(0)->Name(), "Number");
+  EXPECT_EQ(loaded.Items(2)->Name(), "Column 9");
+  EXPECT_EQ(loaded.Items(3)->Caption(), "Receive Time");
+  EXPECT_TRUE(loaded.Items(1)->ReadOnly());
+  EXPECT_EQ(loaded.Items(1)->ColumnHAlignment(), TAlignment::taCenter);
+  EXPECT_EQ(loaded.Items(0)->Collection(), &loaded);
+
+  TcgHeadings headings;
+  headings.Add()->SetCaption("Messages");
+  headings.Items(0)->SetTitleColor(clInfoBk);
+  TcgHeadings headingsBack;
+  ReadHeadings(headingsBack, WriteHeadings(headings), "Headings");
+  EXPECT_FALSE(WriteHeadings(headings)[0].toObject().contains("Visible"));
+  EXPECT_EQ(headingsBack.Items(0)->ClassName(), "TcgHeading");
+  EXPECT_EQ(headingsBack.Items(0)->TitleColor(), clInfoBk);
+}
+
+TEST(CgColumnIo, ABadValueIsNamedAndLeavesTheCollectionAsItWas) {
+  TcgColumns columns;
+  columns.Add()->SetCaption("kept");
+  QJsonArray saved = WriteHeadings(columns);
+  QJsonObject bad = saved[0].toObject();
+  bad.insert("TitleColor", "purple-ish");
+  saved.append(bad);
+  EXPECT_EQ(MessageOf([&] { ReadHeadings(columns, saved, "Columns"); }),
+            "Grid definition: Columns[1].TitleColor must be a colour");
+  EXPECT_THROW(ReadHeadings(columns, saved, "Columns"), EInvalidGridDefinition);
+  ASSERT_EQ(columns.Count(), 1);
+  EXPECT_EQ(columns.Items(0)->Caption(), "kept");
+
+  QJsonObject badBorder = WriteColumn(TcgColumn());
+  badBorder.insert("TopBorder", QJsonObject{{"Style", "cgbrdWavy"}});
+  TcgColumn c;
+  EXPECT_EQ(MessageOf([&] { ReadColumn(c, badBorder, "Columns[0]"); }),
+            "Grid definition: Columns[0].TopBorder.Style is not one of its values");
+  EXPECT_EQ(MessageOf([&] { ReadHeadings(columns, QJsonValue(3), "Headings"); }),
+            "Grid definition: Headings must be a list");
+  QJsonObject badSet = WriteColumn(TcgColumn());
+  badSet.insert("ControlType", QJsonArray{"cgctlComboBox", "cgctlSlider"});
+  EXPECT_THROW(ReadColumn(c, badSet), EInvalidGridDefinition);
+}
+
+namespace {
+
+// How the grid control carries its columns and headings in its definition.
+class TDefinedGrid : public TStringGrid {
+ public:
+  TcgColumns Columns;
+  TcgHeadings Headings;
+
+ protected:
+  void WriteProperties(QJsonObject& properties) const override {
+    TStringGrid::WriteProperties(properties);
+    properties.insert("Columns", WriteHeadings(Columns));
+    properties.insert("Headings", WriteHeadings(Headings));
+  }
+  void ReadProperties(const QJsonObject& properties) override {
+    TStringGrid::ReadProperties(properties);
+    if (properties.contains("Columns")) ReadHeadings(Columns, properties.value("Columns"), "Columns");
+    if (properties.contains("Headings")) ReadHeadings(Headings, properties.value("Headings"), "Headings");
+  }
+};
+
+}  // namespace
+
+TEST(CgColumnIo, ColumnsAndHeadingsTravelInsideAGridDefinition) {
+  TDefinedGrid grid;
+  TcgColumn* col = grid.Columns.Add();
+  col->SetCaption("Receive Time");
+  col->SetColumnVAlignment(TcgVAlignment::cgvaCenter);
+  col->SetHeadingIndex(0);
+  grid.Headings.Add()->SetCaption("When");
+  const QByteArray text = grid.SaveDefinitionText();
+
+  TDefinedGrid other;
+  other.LoadDefinitionText(text);
+  ASSERT_EQ(other.Columns.Count(), 1);
+  EXPECT_EQ(other.Columns.Items(0)->Caption(), "Receive Time");
+  EXPECT_EQ(other.Columns.Items(0)->ColumnVAlignment(), TcgVAlignment::cgvaCenter);
+  EXPECT_EQ(other.Columns.Items(0)->HeadingIndex(), 0);
+  ASSERT_EQ(other.Headings.Count(), 1);
+  EXPECT_EQ(other.Headings.Items(0)->Caption(), "When");
+}

@@ -1,0 +1,296 @@
+// Cell text: margins, alignment, clip styles and the size requests it posts.
+
+#include "grid/cg_global.h"
+#include "tests/common/image_canvas.h"
+#include "toolkit/widgets/string_grid.h"
+#include "toolkit/widgets/text_layout.h"
+
+#include <QApplication>
+#include <QFrame>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+void UseTestFont(TCanvas& c) {
+  c.Font().SetName("DejaVu Sans");
+  c.Font().SetHeight(11);  // 13 pixels from line to line
+  c.Font().SetColor(clBlack);
+}
+
+TCgDrawInfo DataCell(TCanvas& canvas, const QString& text, TRect rect) {
+  TCgDrawInfo info;
+  info.Canvas = &canvas;
+  info.Text = text;
+  info.Rect = rect;
+  info.HMargin = 2;
+  info.VMargin = 1;
+  return info;
+}
+
+// A one-line text whose measured width is exactly `width` in the canvas font.
+QString TextOfWidth(TCanvas& c, int width) {
+  const QString chars = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  auto measure = [&](const QString& s) {
+    TRect r{0, 0, 1000, 0};
+    DrawTextEx(c, s, r, DT_NOPREFIX | DT_EXPANDTABS | DT_CALCRECT);
+    return r.Right;
+  };
+  for (QChar a : chars)
+    for (QChar b : chars)
+      for (int n = 1; n < 30; ++n)
+        for (int m = 0; m < 4; ++m) {
+          const QString s = QString(n, a) + QString(m, b);
+          if (measure(s) == width) return s;
+        }
+  return {};
+}
+
+// A string grid answering size requests the way the grid control does, and
+// drawing each cell's text through DrawCellText.
+class TSizingGrid : public TStringGrid, public TCgGridSizing {
+ public:
+  TSizingGrid() {
+    setFrameShape(QFrame::NoFrame);
+    SetScrollBars(TScrollStyle::ssNone);
+    SetDefaultDrawing(false);
+    QFont f("DejaVu Sans");
+    f.setPixelSize(11);
+    setFont(f);
+  }
+  bool CellAdjustColWidth() const override { return adjustCols; }
+  bool CellAdjustRowHeight() const override { return adjustRows; }
+  QObject* SizeRequestTarget() override { return this; }
+
+  void Paint() {
+    QImage img(viewport()->size(), QImage::Format_RGB32);
+    viewport()->render(&img);
+  }
+
+  bool adjustCols = true;
+  bool adjustRows = true;
+  std::function<void(TCgDrawInfo&)> setUp;   // per cell, before drawing
+  std::vector<TMessageEvent> requests;       // every size request received
+  std::vector<int> widthsSeenWhileDrawing;   // ColWidths(1) right after each draw of column 1
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == TMessageEvent::EventType()) {
+      const auto& m = static_cast<const TMessageEvent&>(*e);
+      requests.emplace_back(m.Msg, m.WParam, m.LParam);
+      if (ApplySizeRequest(*this, m)) return true;
+    }
+    return TStringGrid::event(e);
+  }
+  void DrawCell(int c, int r, const TRect& rect, TGridDrawState state) override {
+    TCanvas canvas(Canvas(), palette());
+    canvas.Font().AssignQFont(font());
+    TCgDrawInfo info = DataCell(canvas, Cells(c, r), rect);
+    info.Col = c;
+    info.Row = r;
+    info.Grid = this;
+    info.DrawState = state;
+    if (setUp) setUp(info);
+    DrawCellText(info);
+    if (c == 1) widthsSeenWhileDrawing.push_back(ColWidths(1));
+  }
+};
+
+void ShowGrid(TSizingGrid& g) {
+  g.SetColCount(3);
+  g.SetRowCount(3);
+  g.SetFixedCols(0);
+  g.SetFixedRows(0);
+  g.SetDefaultRowHeight(20);
+  g.SetColWidths(1, 50);
+  g.resize(400, 200);
+  g.show();
+  QApplication::processEvents();
+}
+
+int CountOf(const std::vector<TMessageEvent>& requests, unsigned msg) {
+  int n = 0;
+  for (const auto& r : requests) n += r.Msg == msg;
+  return n;
+}
+
+}  // namespace
+
+TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFive) {
+  TSizingGrid grid;
+  ShowGrid(grid);
+  TCanvas measuring;
+  measuring.Font().AssignQFont(grid.font());
+  const QString text = TextOfWidth(measuring, 80);
+  ASSERT_FALSE(text.isEmpty()) << "no test text measures 80 pixels in this font";
+  TRect area{2, 0, 48, 20};  // the text area of a 50-pixel column
+  ASSERT_EQ(RectWidth(area), 47);
+  DrawTextEx(measuring, text, area, DT_NOPREFIX | DT_EXPANDTABS | DT_END_ELLIPSIS | DT_CALCRECT);
+  ASSERT_EQ(RectWidth(area), 81);
+
+  grid.SetCells(1, 1, text);
+  grid.setUp = [](TCgDrawInfo& info) { info.ClipStyle = TcgClipStyle::cgclpEllipsis; };
+  grid.requests.clear();
+  grid.widthsSeenWhileDrawing.clear();
+  grid.Paint();
+  ASSERT_FALSE(grid.widthsSeenWhileDrawing.empty());
+  EXPECT_EQ(grid.widthsSeenWhileDrawing.back(), 50);  // posted, not applied during the paint
+  EXPECT_TRUE(grid.requests.empty());
+  QApplication::processEvents();
+  ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 1);
+  EXPECT_EQ(grid.requests[0].WParam, 1);
+  EXPECT_EQ(grid.requests[0].LParam, 85);
+  EXPECT_EQ(grid.ColWidths(1), 85);
+
+  // At 85 the text fits: painting again asks for nothing more.
+  grid.requests.clear();
+  grid.Paint();
+  QApplication::processEvents();
+  EXPECT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 0);
+  EXPECT_EQ(grid.ColWidths(1), 85);
+}
+
+TEST(CgDrawText, AWidthRequestIsIgnoredWhenTheUserSizesColumns) {
+  TSizingGrid grid;
+  ShowGrid(grid);
+  grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goColSizing});
+  grid.SetCells(1, 1, "A text far wider than fifty pixels");
+  grid.requests.clear();
+  grid.Paint();
+  QApplication::processEvents();
+  EXPECT_GE(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 1);  // asked for
+  EXPECT_EQ(grid.ColWidths(1), 50);                         // and not applied
+}
+
+TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
+  TSizingGrid grid;
+  ShowGrid(grid);
+  grid.SetColWidths(1, 60);
+  const QString text = "one two three four five six";
+  grid.SetCells(1, 2, text);
+  grid.setUp = [](TCgDrawInfo& info) { info.ClipStyle = TcgClipStyle::cgclpWrap; };
+
+  TCanvas measuring;
+  measuring.Font().AssignQFont(grid.font());
+  TRect area{2, 0, 58, 0};
+  const int wrapped = DrawTextEx(measuring, text, area, DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT);
+  ASSERT_GT(wrapped, 20);
+
+  grid.requests.clear();
+  grid.Paint();
+  QApplication::processEvents();
+  ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTROWHEIGHT), 1);
+  EXPECT_EQ(grid.RowHeights(2), wrapped + 2);
+  EXPECT_EQ(grid.RowHeights(1), 20);
+
+  grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goRowSizing});
+  grid.SetRowHeights(2, 20);
+  grid.Paint();
+  QApplication::processEvents();
+  EXPECT_EQ(grid.RowHeights(2), 20);
+}
+
+TEST(CgDrawText, NoRequestsWhenTheGridDoesNotAdjustOrThereIsNoGrid) {
+  TSizingGrid grid;
+  ShowGrid(grid);
+  grid.adjustCols = grid.adjustRows = false;
+  grid.SetCells(1, 1, "A text far wider than fifty pixels\nand two lines high\nthree");
+  grid.requests.clear();
+  grid.Paint();
+  QApplication::processEvents();
+  EXPECT_TRUE(grid.requests.empty());
+  EXPECT_EQ(grid.ColWidths(1), 50);
+
+  TImageCanvas c(100, 30);
+  UseTestFont(c.canvas);
+  DrawCellText(DataCell(c.canvas, "A text far wider than the cell", {0, 0, 40, 20}));  // Grid unset
+  EXPECT_FALSE(c.Ink().isNull());
+}
+
+TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwo) {
+  auto inkTop = [](TcgVAlignment v, int cellHeight = 18) {
+    TImageCanvas c(60, 30);
+    UseTestFont(c.canvas);
+    TCgDrawInfo info = DataCell(c.canvas, "Hg", {0, 0, 60, cellHeight});  // 18: text area rows 0..17
+    info.VAlign = v;
+    DrawCellText(info);
+    return c.Ink().top();
+  };
+  TCanvas c;
+  UseTestFont(c);
+  TRect probe{0, 0, 60, 0};
+  ASSERT_EQ(DrawTextEx(c, "Hg", probe, DT_NOPREFIX | DT_CALCRECT), 13);
+  EXPECT_EQ(inkTop(TcgVAlignment::cgvaCenter) - inkTop(TcgVAlignment::cgvaTop), 2);
+  EXPECT_EQ(inkTop(TcgVAlignment::cgvaBottom) - inkTop(TcgVAlignment::cgvaTop), 17 - 13);
+  EXPECT_EQ(inkTop(TcgVAlignment::cgvaCenter, 19) - inkTop(TcgVAlignment::cgvaTop, 19), 3);  // (19 - 13) / 2
+}
+
+TEST(CgDrawText, AFixedCellsTextStartsOneMarginHigher) {
+  auto inkTop = [](bool fixed) {
+    TImageCanvas c(60, 40);
+    UseTestFont(c.canvas);
+    TCgDrawInfo info = DataCell(c.canvas, "Hg", {0, 10, 60, 30});
+    if (fixed) info.DrawState.Include(TGridDrawStateFlag::gdFixed);
+    DrawCellText(info);
+    return c.Ink().top();
+  };
+  EXPECT_EQ(inkTop(false) - inkTop(true), 1);
+}
+
+TEST(CgDrawText, AnAmpersandIsDrawnAsItselfAndNoLetterIsUnderlined) {
+  TImageCanvas cell(120, 24);
+  UseTestFont(cell.canvas);
+  DrawCellText(DataCell(cell.canvas, "Fax&Data", {0, 0, 120, 20}));
+
+  // The same rectangle as the cell's text area, "&&" being one plain '&'.
+  TImageCanvas expected(120, 24);
+  UseTestFont(expected.canvas);
+  expected.canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  TRect area{2, 0, 118, 19};
+  DrawTextEx(expected.canvas, "Fax&&Data", area, DT_EXPANDTABS);
+  EXPECT_EQ(cell.End(), expected.End());
+
+  TImageCanvas without(120, 24);
+  UseTestFont(without.canvas);
+  DrawCellText(DataCell(without.canvas, "FaxData", {0, 0, 120, 20}));
+  EXPECT_NE(cell.End(), without.End());
+}
+
+TEST(CgDrawText, ClipStylesAndAlignmentKeepTheTextInsideTheMargins) {
+  const QString text = "Receive Time 12/03/2024 10:15:00";
+  const TRect cell{10, 5, 90, 25};  // text area x 12..87
+  auto drawn = [&](TcgClipStyle clip, TAlignment align) {
+    auto c = std::make_unique<TImageCanvas>(120, 60);
+    UseTestFont(c->canvas);
+    TCgDrawInfo info = DataCell(c->canvas, text, cell);
+    info.ClipStyle = clip;
+    info.HAlign = align;
+    DrawCellText(info);
+    return c;
+  };
+  auto clipped = drawn(TcgClipStyle::cgclpClip, TAlignment::taLeftJustify);
+  auto ellipsis = drawn(TcgClipStyle::cgclpEllipsis, TAlignment::taLeftJustify);
+  auto wrapped = drawn(TcgClipStyle::cgclpWrap, TAlignment::taLeftJustify);
+  auto right = drawn(TcgClipStyle::cgclpClip, TAlignment::taRightJustify);
+  for (auto* c : {clipped.get(), ellipsis.get(), wrapped.get(), right.get()}) {
+    const QRect ink = c->Ink();
+    EXPECT_GE(ink.left(), 12);
+    EXPECT_LE(ink.right(), 87);
+  }
+  EXPECT_NE(clipped->End(), ellipsis->End());
+  EXPECT_LE(wrapped->Ink().bottom(), 23);  // clipped one pixel above the cell's bottom
+  EXPECT_GT(wrapped->Ink().height(), clipped->Ink().height());
+
+  EXPECT_NE(right->End(), clipped->End());
+  auto shortRight = std::make_unique<TImageCanvas>(120, 60);
+  UseTestFont(shortRight->canvas);
+  TCgDrawInfo info = DataCell(shortRight->canvas, "Fax", cell);
+  info.HAlign = TAlignment::taRightJustify;
+  DrawCellText(info);
+  EXPECT_GE(shortRight->Ink().right(), 85);
+  EXPECT_LE(shortRight->Ink().right(), 87);
+  EXPECT_EQ(shortRight->canvas.Brush().Style(), TBrushStyle::bsClear);
+}

@@ -1,0 +1,225 @@
+#include "tests/common/image_canvas.h"
+#include "toolkit/widgets/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+const QColor kWhite(Qt::white);
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+// Lengths of the alternating runs of `on` / other pixels along row y from x0
+// for n pixels, starting with an `on` run.
+std::vector<int> Runs(TImageCanvas& c, int y, int x0, int n, QColor on) {
+  std::vector<int> runs;
+  bool cur = true;
+  int len = 0;
+  for (int x = x0; x < x0 + n; ++x) {
+    const bool isOn = c.At(x, y) == on;
+    if (isOn == cur) {
+      ++len;
+    } else {
+      runs.push_back(len);
+      cur = isOn;
+      len = 1;
+    }
+  }
+  runs.push_back(len);
+  return runs;
+}
+
+}  // namespace
+
+TEST(CanvasLine, LineToLeavesOutTheEndPointInEveryDirection) {
+  TImageCanvas c(20, 20);
+  c.canvas.Pen().SetColor(clRed);
+  c.canvas.MoveTo(0, 2);
+  c.canvas.LineTo(10, 2);  // right
+  EXPECT_EQ(c.canvas.PenPos(), QPoint(10, 2));
+  c.canvas.MoveTo(3, 19);
+  c.canvas.LineTo(3, 10);  // up
+  c.canvas.MoveTo(15, 10);
+  c.canvas.LineTo(10, 15);  // down-left diagonal
+
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(c.At(x, 2), kRed) << x;
+  EXPECT_EQ(c.At(10, 2), kWhite);
+  for (int y = 19; y > 10; --y) EXPECT_EQ(c.At(3, y), kRed) << y;
+  EXPECT_EQ(c.At(3, 10), kWhite);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(c.At(15 - i, 10 + i), kRed) << i;
+  EXPECT_EQ(c.At(10, 15), kWhite);
+  EXPECT_EQ(c.InkCount(), 10 + 9 + 5);
+}
+
+TEST(CanvasLine, AZeroLengthLineDrawsNothingAndAClearPenOnlyMoves) {
+  TImageCanvas c(10, 10);
+  c.canvas.MoveTo(4, 4);
+  c.canvas.LineTo(4, 4);
+  c.canvas.Pen().SetStyle(TPenStyle::psClear);
+  c.canvas.LineTo(9, 4);
+  EXPECT_EQ(c.canvas.PenPos(), QPoint(9, 4));
+  EXPECT_TRUE(c.Ink().isNull());
+}
+
+TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
+  struct TCase {
+    TPenStyle style;
+    std::vector<int> runs;  // over 60 pixels
+  };
+  const TCase cases[] = {
+      {TPenStyle::psDash, {18, 6, 18, 6, 12}},
+      {TPenStyle::psDot, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
+      {TPenStyle::psDashDot, {9, 6, 3, 6, 9, 6, 3, 6, 9, 3}},
+      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}},
+      {TPenStyle::psSolid, {60}},
+  };
+  for (const TCase& k : cases) {
+    TImageCanvas c(70, 3);
+    c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    c.canvas.Pen().SetColor(clRed);
+    c.canvas.Pen().SetStyle(k.style);
+    c.canvas.MoveTo(0, 1);
+    c.canvas.LineTo(60, 1);
+    EXPECT_EQ(Runs(c, 1, 0, 60, kRed), k.runs) << static_cast<int>(k.style);
+    EXPECT_EQ(c.At(60, 1), kWhite);
+  }
+}
+
+TEST(CanvasLine, VerticalDashesAndGapsFollowTheBrush) {
+  TImageCanvas opaque(3, 30);
+  opaque.canvas.Pen().SetStyle(TPenStyle::psDot);
+  opaque.canvas.Pen().SetColor(clRed);
+  opaque.canvas.Brush().SetColor(clBlue);
+  opaque.canvas.MoveTo(1, 29);
+  opaque.canvas.LineTo(1, 0);
+  // Upwards from y = 29: 3 red, 3 blue, ...; y = 0 is the end point.
+  EXPECT_EQ(opaque.At(1, 29), kRed);
+  EXPECT_EQ(opaque.At(1, 27), kRed);
+  EXPECT_EQ(opaque.At(1, 26), kBlue);
+  EXPECT_EQ(opaque.At(1, 24), kBlue);
+  EXPECT_EQ(opaque.At(1, 23), kRed);
+  EXPECT_EQ(opaque.At(1, 0), kWhite);
+
+  TImageCanvas clear(3, 30);
+  clear.canvas.Pen().SetStyle(TPenStyle::psDot);
+  clear.canvas.Pen().SetColor(clRed);
+  clear.canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  clear.canvas.MoveTo(1, 29);
+  clear.canvas.LineTo(1, 0);
+  EXPECT_EQ(clear.At(1, 27), kRed);
+  EXPECT_EQ(clear.At(1, 26), kWhite);
+}
+
+TEST(CanvasLine, ThePatternStartsAfreshAtEveryLineTo) {
+  TImageCanvas c(30, 3);
+  c.canvas.Pen().SetStyle(TPenStyle::psDash);
+  c.canvas.Pen().SetColor(clRed);
+  c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  c.canvas.MoveTo(0, 1);
+  c.canvas.LineTo(10, 1);
+  c.canvas.LineTo(20, 1);  // a continued pattern would leave 18..19 empty
+  EXPECT_EQ(Runs(c, 1, 0, 20, kRed), std::vector<int>{20});
+}
+
+TEST(CanvasLine, PenModesXorAndNot) {
+  TImageCanvas c(12, 4);
+  c.canvas.Pen().SetColor(clRed);
+  c.canvas.Pen().SetMode(TPenMode::pmXor);
+  c.canvas.MoveTo(0, 1);
+  c.canvas.LineTo(10, 1);
+  c.canvas.MoveTo(0, 2);
+  c.canvas.LineTo(10, 2);
+  c.canvas.LineTo(0, 2);  // back over the same pixels but (0, 2)
+  c.canvas.Pen().SetMode(TPenMode::pmNot);
+  c.canvas.MoveTo(0, 3);
+  c.canvas.LineTo(10, 3);
+  EXPECT_EQ(c.At(5, 1), QColor(0, 255, 255));  // white xor red
+  EXPECT_EQ(c.At(5, 2), kWhite);               // twice restores
+  EXPECT_EQ(c.At(0, 2), QColor(0, 255, 255));  // drawn once: the second line left out its end point
+  EXPECT_EQ(c.At(5, 3), QColor(Qt::black));    // inverted, whatever the pen colour
+}
+
+TEST(CanvasLine, SystemColoursComeFromThePaletteGiven) {
+  QPalette palette;
+  palette.setColor(QPalette::Active, QPalette::Dark, QColor(0x12, 0x34, 0x56));
+  TImageCanvas c(10, 3, Qt::white, palette);
+  c.canvas.Pen().SetColor(clBtnShadow);
+  c.canvas.MoveTo(0, 1);
+  c.canvas.LineTo(5, 1);
+  EXPECT_EQ(Hex(c.At(2, 1)), "#123456");
+}
+
+TEST(CanvasLine, AWidePenDrawsASolidBand) {
+  TImageCanvas c(50, 10);
+  c.canvas.Pen().SetColor(clRed);
+  c.canvas.Pen().SetWidth(3);
+  c.canvas.Pen().SetStyle(TPenStyle::psDash);
+  c.canvas.MoveTo(2, 5);
+  c.canvas.LineTo(45, 5);
+  const QRect ink = c.Ink();
+  EXPECT_EQ(ink.height(), 3);
+  EXPECT_EQ(ink.left(), 2);
+  EXPECT_EQ(c.At(22, 5), kRed);  // a dash's gap in a one-pixel line
+}
+
+TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndAClearBrushFillsNothing) {
+  TImageCanvas c(10, 10);
+  c.canvas.Brush().SetColor(clBlue);
+  c.canvas.FillRect({2, 3, 6, 5});
+  EXPECT_EQ(c.Ink(), QRect(QPoint(2, 3), QPoint(5, 4)));
+  TImageCanvas clear(10, 10);
+  clear.canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  clear.canvas.FillRect({0, 0, 10, 10});
+  EXPECT_TRUE(clear.Ink().isNull());
+}
+
+TEST(CanvasFrame3D, TopLeftInTheFirstColourBottomRightOwnsTwoCornersAndTheRectShrinks) {
+  TImageCanvas c(12, 12);
+  c.canvas.Pen().SetColor(clLime);
+  c.canvas.Pen().SetStyle(TPenStyle::psDot);
+  TRect r{2, 2, 9, 8};  // frame on (2,2)..(8,7)
+  c.canvas.Frame3D(r, clRed, clBlue);
+  EXPECT_EQ(r, (TRect{3, 3, 8, 7}));
+  EXPECT_EQ(c.canvas.Pen().Color(), clLime);
+  EXPECT_EQ(c.canvas.Pen().Style(), TPenStyle::psDot);
+
+  EXPECT_EQ(c.At(2, 2), kRed);   // top-left
+  EXPECT_EQ(c.At(8, 2), kBlue);  // top-right
+  EXPECT_EQ(c.At(2, 7), kBlue);  // bottom-left
+  EXPECT_EQ(c.At(8, 7), kBlue);  // bottom-right
+  for (int y = 3; y < 7; ++y) {
+    EXPECT_EQ(c.At(2, y), kRed) << y;
+    EXPECT_EQ(c.At(8, y), kBlue) << y;
+  }
+  for (int x = 3; x < 8; ++x) {
+    EXPECT_EQ(c.At(x, 2), kRed) << x;
+    EXPECT_EQ(c.At(x, 7), kBlue) << x;
+  }
+  EXPECT_EQ(c.Ink(), QRect(QPoint(2, 2), QPoint(8, 7)));
+  EXPECT_EQ(c.At(5, 5), kWhite);
+}
+
+TEST(CanvasFocusRect, InvertsEveryOtherEdgePixelAndTwiceRestores) {
+  TImageCanvas c(12, 12, QColor(10, 20, 30));
+  const QImage before = c.End().copy();
+  c.Resume();
+  c.canvas.DrawFocusRect({1, 1, 11, 9});
+  const QImage once = c.End().copy();
+  EXPECT_EQ(once.pixelColor(2, 2), QColor(10, 20, 30));    // inside
+  EXPECT_EQ(once.pixelColor(1, 1), QColor(245, 235, 225)); // (1+1) even: inverted
+  EXPECT_EQ(once.pixelColor(2, 1), QColor(10, 20, 30));    // odd: left alone
+  EXPECT_EQ(once.pixelColor(10, 8), QColor(245, 235, 225));
+  EXPECT_EQ(once.pixelColor(11, 9), QColor(10, 20, 30));   // right and bottom are exclusive
+  c.Resume();
+  c.canvas.DrawFocusRect({1, 1, 11, 9});
+  EXPECT_EQ(c.End(), before);
+}
+
+TEST(CanvasBinding, DrawingWithoutAPainterFails) {
+  TCanvas canvas;
+  canvas.MoveTo(0, 0);
+  EXPECT_THROW(canvas.LineTo(5, 5), EInvalidOperation);
+  EXPECT_THROW(canvas.FillRect({0, 0, 4, 4}), EInvalidOperation);
+}

@@ -1,0 +1,82 @@
+#include "toolkit/widgets/colors.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(Colors, SystemColoursAreHighBitPlusTheirIndex) {
+  EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0x8000000Fu);
+  EXPECT_EQ(static_cast<std::uint32_t>(clWindow), 0x80000005u);
+  EXPECT_EQ(static_cast<std::uint32_t>(clInfoText), 0x80000017u);
+  EXPECT_EQ(static_cast<std::uint32_t>(clInfoBk), 0x80000018u);
+  EXPECT_TRUE(IsSystemColor(clHighlight));
+  EXPECT_FALSE(IsSystemColor(clWhite));
+  EXPECT_FALSE(IsSystemColor(clNone));
+}
+
+TEST(Colors, PlainColoursKeepRedInTheLowByte) {
+  const QPalette any;
+  EXPECT_EQ(ResolveColor(clRed, any), QColor(255, 0, 0));
+  EXPECT_EQ(ResolveColor(clNavy, any), QColor(0, 0, 128));
+  EXPECT_EQ(ResolveColor(ColorFromRgb(1, 2, 3), any), QColor(1, 2, 3));
+  EXPECT_EQ(ColorFromQColor(QColor(10, 20, 30)), ColorFromRgb(10, 20, 30));
+  EXPECT_EQ(ResolveColor(clNone, any).alpha(), 0);
+}
+
+TEST(Colors, EachSystemColourReadsItsPaletteRole) {
+  // A palette in which every role of every group has a colour of its own.
+  QPalette p;
+  int n = 1;
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+      p.setColor(group, static_cast<QPalette::ColorRole>(role), QColor(n % 256, (n * 7) % 256, n / 256 + 1)), ++n;
+  struct TCase {
+    TColor color;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+  };
+  const TCase cases[] = {
+      {clBtnFace, QPalette::Active, QPalette::Button},
+      {clBtnHighlight, QPalette::Active, QPalette::Light},
+      {clBtnShadow, QPalette::Active, QPalette::Dark},
+      {clWindow, QPalette::Active, QPalette::Base},
+      {clWindowText, QPalette::Active, QPalette::Text},
+      {clHighlight, QPalette::Active, QPalette::Highlight},
+      {clHighlightText, QPalette::Active, QPalette::HighlightedText},
+      {clInfoBk, QPalette::Active, QPalette::ToolTipBase},
+      {clInfoText, QPalette::Active, QPalette::ToolTipText},
+      {clBtnText, QPalette::Active, QPalette::ButtonText},
+      {clGrayText, QPalette::Disabled, QPalette::Text},
+      {cl3DDkShadow, QPalette::Active, QPalette::Shadow},
+      {cl3DLight, QPalette::Active, QPalette::Midlight},
+      {clMenuText, QPalette::Active, QPalette::WindowText},
+  };
+  for (const TCase& k : cases)
+    EXPECT_EQ(ResolveColor(k.color, p), p.color(k.group, k.role)) << ColorToString(k.color).toStdString();
+  EXPECT_EQ(ResolveColor(static_cast<TColor>(0x80000019), p), QColor(Qt::black));  // index without a role
+}
+
+TEST(Colors, FusionGivesTheFamiliarButtonAndWindowColours) {
+  const std::unique_ptr<QStyle> style(QStyleFactory::create("Fusion"));
+  const QPalette fusion = style->standardPalette();
+  EXPECT_EQ(ResolveColor(clBtnFace, fusion).name(), "#efefef");
+  EXPECT_EQ(ResolveColor(clBtnHighlight, fusion).name(), "#ffffff");
+  EXPECT_EQ(ResolveColor(clBtnShadow, fusion).name(), "#9f9f9f");
+  EXPECT_EQ(ResolveColor(clWindow, fusion).name(), "#ffffff");
+  EXPECT_EQ(ResolveColor(clInfoBk, fusion).name(), "#ffffdc");
+}
+
+TEST(Colors, SavedFormRoundTripsAndRejectsNonsense) {
+  for (TColor c : {clBtnFace, clBlack, clWhite, clNone, ColorFromRgb(18, 52, 86), static_cast<TColor>(0x02123456)})
+    EXPECT_EQ(StringToColor(ColorToString(c)), c) << ColorToString(c).toStdString();
+  EXPECT_EQ(ColorToString(clBtnFace), "clBtnFace");
+  EXPECT_EQ(ColorToString(ColorFromRgb(18, 52, 86)), "#123456");
+  EXPECT_EQ(StringToColor("#ff0000"), clRed);
+  EXPECT_FALSE(StringToColor("clBtnFacade"));
+  EXPECT_FALSE(StringToColor("#12345"));
+  EXPECT_FALSE(StringToColor(""));
+}

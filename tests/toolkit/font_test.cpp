@@ -1,0 +1,113 @@
+#include "toolkit/core/convert_error.h"
+#include "toolkit/core/string_list.h"
+#include "toolkit/widgets/font.h"
+
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TCounted {
+  TFont font;
+  int changes = 0;
+  TCounted() {
+    font.OnChange = [this](TFont* sender) {
+      EXPECT_EQ(sender, &font);
+      ++changes;
+    };
+  }
+};
+
+}  // namespace
+
+TEST(Font, EachRealChangeNotifiesOnceAndEqualValuesNotifyNothing) {
+  TCounted f;
+  f.font.SetName(f.font.Name());
+  f.font.SetHeight(f.font.Height());
+  f.font.SetStyle(f.font.Style());
+  f.font.SetCharset(f.font.Charset());
+  f.font.SetPitch(f.font.Pitch());
+  f.font.SetColor(f.font.Color());
+  EXPECT_EQ(f.changes, 0);
+
+  f.font.SetName("DejaVu Serif");
+  f.font.SetHeight(f.font.Height() + 3);
+  f.font.SetStyle({TFontStyle::fsBold});
+  f.font.SetCharset(0);
+  f.font.SetPitch(TFontPitch::fpFixed);
+  f.font.SetColor(clRed);
+  EXPECT_EQ(f.changes, 6);
+}
+
+TEST(Font, AssignNotifiesOnceWhenTheCopyDiffersAndNotAtAllWhenEqual) {
+  TCounted f;
+  TFont other;
+  f.font.Assign(other);  // both have the default description
+  EXPECT_EQ(f.changes, 0);
+  other.SetName("DejaVu Serif");
+  other.SetSize(14);
+  other.SetColor(clBlue);
+  f.font.Assign(other);
+  EXPECT_EQ(f.changes, 1);
+  EXPECT_TRUE(f.font.Equals(other));
+  f.font.Assign(other);
+  EXPECT_EQ(f.changes, 1);
+}
+
+TEST(Font, TheDefaultDescriptionIsTheApplicationsFontInWindowTextColour) {
+  const TFont f;
+  EXPECT_EQ(f.Name(), QGuiApplication::font().family());
+  EXPECT_EQ(f.Color(), clWindowText);
+  EXPECT_TRUE(f.Style().Empty());
+  EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
+  EXPECT_EQ(f.Pitch(), TFontPitch::fpDefault);
+}
+
+TEST(Font, SizeIsPointsAtNinetySixDpiAndTheQtFontFollowsTheDescription) {
+  TFont f;
+  f.SetSize(8);
+  EXPECT_EQ(f.Height(), 11);
+  EXPECT_EQ(f.Size(), 8);
+  f.SetName("DejaVu Sans");
+  f.SetHeight(20);
+  f.SetStyle({TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline, TFontStyle::fsStrikeOut});
+  const QFont q = f.QtFont();
+  EXPECT_EQ(q.family(), "DejaVu Sans");
+  EXPECT_EQ(q.pixelSize(), 20);
+  EXPECT_TRUE(q.bold());
+  EXPECT_TRUE(q.italic());
+  EXPECT_TRUE(q.underline());
+  EXPECT_TRUE(q.strikeOut());
+  EXPECT_EQ(f.Size(), 15);
+}
+
+TEST(Font, AQtFontGivesItsDescriptionAndKeepsTheColour) {
+  TCounted f;
+  f.font.SetColor(clRed);
+  f.changes = 0;
+  QFont q("DejaVu Serif");
+  q.setPointSize(12);
+  q.setBold(true);
+  f.font.AssignQFont(q);
+  EXPECT_EQ(f.changes, 1);
+  EXPECT_EQ(f.font.Name(), "DejaVu Serif");
+  EXPECT_EQ(f.font.Height(), 16);
+  EXPECT_TRUE(f.font.Style().Contains(TFontStyle::fsBold));
+  EXPECT_EQ(f.font.Color(), clRed);
+  f.font.AssignQFont(q);
+  EXPECT_EQ(f.changes, 1);
+}
+
+TEST(Font, AssigningSomethingElseFailsAndChangesNothing) {
+  TCounted f;
+  const QString before = f.font.Name();
+  try {
+    f.font.Assign(TStringList{});
+    FAIL() << "no error";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a TStringList to a TFont");
+  }
+  EXPECT_EQ(f.font.Name(), before);
+  EXPECT_EQ(f.changes, 0);
+}

@@ -1,0 +1,95 @@
+#include "tests/common/image_canvas.h"
+#include "toolkit/core/list_error.h"
+#include "toolkit/widgets/image_list.h"
+#include "toolkit/widgets/picture.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage Solid(int w, int h, QColor c) {
+  QImage img(w, h, QImage::Format_ARGB32);
+  img.fill(c);
+  return img;
+}
+
+}  // namespace
+
+TEST(Picture, EmptyUntilItHoldsAGraphicWithPixels) {
+  TPicture p;
+  EXPECT_TRUE(p.Empty());
+  EXPECT_EQ(p.Width(), 0);
+  p.SetBitmap(QImage());
+  EXPECT_TRUE(p.Empty());
+  p.SetBitmap(Solid(16, 12, Qt::red));
+  EXPECT_FALSE(p.Empty());
+  EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
+  EXPECT_EQ(p.Width(), 16);
+  EXPECT_EQ(p.Height(), 12);
+}
+
+TEST(Picture, DrawsABitmapOrAnIconAtItsOwnSize) {
+  TImageCanvas c(40, 40);
+  TPicture bmp;
+  bmp.SetBitmap(Solid(6, 4, Qt::red));
+  bmp.Draw(c.canvas, 3, 5);
+  EXPECT_EQ(c.Ink(), QRect(3, 5, 6, 4));
+
+  TImageCanvas ic(40, 40);
+  TPicture icon;
+  QPixmap pm(32, 32);
+  pm.fill(Qt::blue);
+  icon.SetIcon(QIcon(pm), QSize(16, 16));
+  EXPECT_EQ(icon.Width(), 16);
+  icon.Draw(ic.canvas, 10, 20);
+  EXPECT_EQ(ic.Ink(), QRect(10, 20, 16, 16));
+  EXPECT_EQ(ic.At(17, 27), QColor(Qt::blue));
+}
+
+TEST(Picture, AssignCopiesTheGraphic) {
+  TPicture a, b;
+  a.SetBitmap(Solid(5, 5, Qt::green));
+  b.Assign(a);
+  EXPECT_TRUE(b.Equals(a));
+  a.SetBitmap(Solid(5, 5, Qt::red));
+  EXPECT_FALSE(b.Equals(a));
+  a.Clear();
+  b.Assign(a);
+  EXPECT_TRUE(b.Empty());
+}
+
+TEST(Picture, LoadsFilesAndSaysWhyOneCannotBeRead) {
+  QTemporaryDir dir;
+  const QString png = dir.filePath("p.png");
+  ASSERT_TRUE(Solid(7, 3, Qt::red).save(png));
+  TPicture p;
+  p.LoadFromFile(png);
+  EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
+  EXPECT_EQ(p.Width(), 7);
+  try {
+    p.LoadFromFile(dir.filePath("missing.png"));
+    FAIL() << "no error";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_NE(std::string(e.what()).find("missing.png"), std::string::npos) << e.what();
+  }
+}
+
+TEST(ImageList, ImagesTakeTheListSizeAndAnUnknownIndexDrawsNothing) {
+  TImageList list(8, 8);
+  EXPECT_EQ(list.Add(Solid(8, 8, Qt::red)), 0);
+  EXPECT_EQ(list.Add(Solid(20, 4, Qt::blue)), 1);
+  EXPECT_EQ(list.Image(1).size(), QSize(8, 8));
+  EXPECT_THROW(list.Image(2), EListError);
+
+  TImageCanvas c(30, 30);
+  list.Draw(c.canvas, 2, 3, 0);
+  list.Draw(c.canvas, 2, 3, 5);
+  list.Draw(c.canvas, 2, 3, -1);
+  EXPECT_EQ(c.Ink(), QRect(2, 3, 8, 8));
+  EXPECT_EQ(c.At(5, 5), QColor(Qt::red));
+
+  list.SetSize(16, 16);
+  EXPECT_EQ(list.Count(), 0);
+}
