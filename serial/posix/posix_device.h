@@ -44,8 +44,8 @@
 //   take fails with EINVAL and the previous settings are restored. A pty,
 //   for one, forces 8 data bits and no parity.
 //
-// Events: EV_RXCHAR when bytes arrived that no ClearCommError has counted
-// yet (poll for input, without a busy loop even when bytes stay unread);
+// Events: EV_RXCHAR when bytes arrived that no earlier EV_RXCHAR announced
+// (poll for input, without a busy loop even when bytes stay unread);
 // EV_CTS, EV_DSR, EV_RLSD, EV_RING (rising ring indicator) from a TIOCMGET
 // check every 50 ms while one of them is monitored and the device has modem
 // lines (TIOCMIWAIT is not used: it cannot be combined with the stop signal
