@@ -250,9 +250,11 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
         rxPending_ = false;
         bool failed = false;
         if (gone_) {
+          // Waiting ends with the connection, so its end is reported (once)
+          // whatever the mask holds, as a vanished local device is.
           if (!goneReported_) {
             goneReported_ = true;
-            if (mask_ & EV_ERR) ev |= EV_ERR;
+            ev |= EV_ERR;
           }
           failed = ev == 0;
         }
@@ -297,6 +299,7 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
     std::lock_guard lock(mu_);
     errors = errors_;
     errors_ = 0;
+    if (gone_) errors |= CE_DEVICEGONE;  // a lasting condition, not a one-off error
     stat = TComStat{};
     stat.cbInQue = static_cast<uint32_t>(in_.size());
     stat.cbOutQue = static_cast<uint32_t>(out_.size());
@@ -324,7 +327,6 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
     if (gone_) return;
     gone_ = true;
     goneError_ = error ? error : ECONNRESET;
-    errors_ |= CE_DEVICEGONE;
     out_.clear();
     Wake();
   }
