@@ -60,7 +60,7 @@
 
 #include "serial/os_serial.h"
 
-// Opens a device path exclusively. A path that opens but is not a character
-// device still gives a device (GetFileType tells); nullptr with the OS code in
-// osError otherwise.
+// Opens a device path exclusively. A path that opens but is not a terminal
+// (a file, /dev/null) still gives a device, unlocked, whose GetFileType
+// tells; nullptr with the OS code in osError otherwise.
 std::unique_ptr<TSerialDevice> OpenPosixDevice(const std::string& path, int& osError);

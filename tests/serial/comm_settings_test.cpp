@@ -113,9 +113,31 @@ TEST(CommOpen, RegularFileIsRefusedAndClosed) {
     EXPECT_EQ(e.Message, "Invalid device handle, access denied (Error: -1) ");
     EXPECT_EQ(e.ErrorCode, -1);
     EXPECT_FALSE(c.Enabled());
+    EXPECT_EQ(c.EventThread, nullptr);
     EXPECT_EQ(OpenDescriptorCount(), before);
   }
   unlink(path);
+}
+
+// Character devices that are no terminal open fine but have no line to set;
+// /dev/zero would flood the window thread with received bytes.
+TEST(CommOpen, CharacterDeviceThatIsNoTerminalIsRefused) {
+  for (const char* name : {"/dev/null", "/dev/zero", "/dev/urandom"}) {
+    int before = OpenDescriptorCount();
+    TComm c;
+    c.SetDeviceName(name);
+    int deliveries = 0;
+    c.OnRxChar = [&](TCustomComm*, int) { ++deliveries; };
+    ECommError e = CatchCommError([&] { c.Open(); });
+    EXPECT_EQ(e.Message, "Invalid device handle, access denied (Error: 25) ") << name;
+    EXPECT_EQ(e.ErrorCode, ENOTTY) << name;
+    EXPECT_FALSE(c.Enabled()) << name;
+    EXPECT_EQ(c.EventThread, nullptr) << name;
+    EXPECT_EQ(OpenDescriptorCount(), before) << name;
+    PumpFor(100);
+    EXPECT_EQ(deliveries, 0) << name;
+    c.Close();
+  }
 }
 
 TEST(CommOpen, DeviceHeldByAnotherOpenFails) {

@@ -40,6 +40,15 @@ TEST(PosixDevice, OpenFailures) {
   EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
 }
 
+TEST(PosixDevice, NoTerminalIsNoSerialDeviceAndIsNotLocked) {
+  int error = 0;
+  auto null = OpenSerialDevice("/dev/null", error);
+  ASSERT_NE(null, nullptr) << error;
+  EXPECT_EQ(null->GetFileType(), FILE_TYPE_UNKNOWN);
+  EXPECT_EQ(null->LastError(), ENOTTY);
+  EXPECT_NE(OpenSerialDevice("/dev/null", error), nullptr) << error;
+}
+
 namespace {
 class Device : public ::testing::Test {
  protected:
