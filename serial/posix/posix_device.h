@@ -31,6 +31,9 @@
 //   (overrun, buffer overrun, parity, frame, break). CE_DEVICEGONE is given
 //   by every ClearCommError once the device has vanished (hang-up, EIO,
 //   ENODEV, ENXIO, a read of 0 bytes).
+// - Raw mode on open keeps the device's IXON/IXOFF and CRTSCTS: they are the
+//   flow control that FlowControl fcDefault leaves in place. IXANY, which
+//   the control block cannot express, is cleared.
 // - HUPCL is cleared on open: releasing the port must not drop DTR and hang
 //   up the modem; the program drives DTR itself.
 // - Write waits for room in the output queue at most as long as the write

@@ -54,10 +54,14 @@ bool TPosixSerialDevice::Prepare() {
   ioctl(fd_, TIOCEXCL);
   termios t{};
   if (tcgetattr(fd_, &t) != 0) return false;
+  // Raw mode must not take the device's own flow control away: it is what
+  // "default" flow control keeps (CRTSCTS survives cfmakeraw, IXON does not).
+  const tcflag_t softwareFlow = t.c_iflag & (IXON | IXOFF);
   cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
   t.c_cflag &= ~HUPCL;
   t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+  t.c_iflag |= softwareFlow;
   // With O_NONBLOCK, VMIN 1 makes an empty queue read as EAGAIN, so a read of
   // 0 bytes can only mean a hang-up (VMIN 0 would return 0 for both).
   t.c_cc[VMIN] = 1;

@@ -433,6 +433,34 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFields) {
   EXPECT_NE(LineOf(pty).c_iflag & IXON, 0u);
 }
 
+// The device's own flow control, as another program or stty left it, is
+// what fcDefault keeps from the first open on: software and hardware alike.
+TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlowAtOpen) {
+  termios t = LineOf(pty);
+  t.c_iflag |= IXON | IXOFF;
+  t.c_cflag |= CRTSCTS;
+  ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
+  comm.Open();
+  t = LineOf(pty);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+  EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
+  const uint32_t f = comm.DataControlBlock.Flags;
+  EXPECT_TRUE(f & dcb::fOutX);
+  EXPECT_TRUE(f & dcb::fInX);
+  EXPECT_TRUE(f & dcb::fOutxCtsFlow);
+  comm.Close();
+
+  // And without flow control on the device, none is added.
+  t.c_iflag &= ~(IXON | IXOFF);
+  t.c_cflag &= ~CRTSCTS;
+  ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
+  comm.Open();
+  t = LineOf(pty);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
+  EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
+  EXPECT_FALSE(comm.DataControlBlock.Flags & (dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow));
+}
+
 TEST_F(OpenComm, CtsFlowControl) {
   comm.Open();
   comm.SetFlowControl(TFlowControl::fcCTS);
