@@ -8,8 +8,9 @@ bool IsRfc2217Name(const std::string& name);
 // Connects to a network serial port (telnet Com Port Control Option).
 // nullptr on failure with the OS code in osError.
 //
-// Opening is bounded in time: the TCP connection gets kRfc2217ConnectTimeoutMs
-// (ECONNREFUSED, ETIMEDOUT, ENOENT for an unknown host name, ...), the telnet
+// Opening is bounded in time: the name lookup and the TCP connection get
+// kRfc2217ConnectTimeoutMs together (ECONNREFUSED, ETIMEDOUT,
+// kNameLookupFailed for a name not looked up in that time, ...), the telnet
 // negotiation kRfc2217NegotiationTimeoutMs (ETIMEDOUT when the server does not
 // answer, EPROTONOSUPPORT when it refuses the Com Port Control Option,
 // ECONNRESET when it hangs up). Then the port waits up to
