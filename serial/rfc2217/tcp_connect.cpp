@@ -118,6 +118,23 @@ TLookupResult LookUpBefore(const std::string& host, const std::string& service,
   return std::move(shared->result);
 }
 
+// A peer that stops answering (link down, host gone) without closing would
+// otherwise go unnoticed for hours, with its modem lines still reading on.
+// Keep-alive probes cover an idle line, the user time-out a line with data
+// in flight; either ends the connection with an error within
+// kSilentPeerLimitMs of the last answer, which the port reports as gone.
+// The user time-out also ends a connection whose peer takes no data at all
+// (a shut window) for that long; command lines never come near filling it.
+void DetectSilentPeer(int fd) {
+  const int one = 1, idleS = 3, intervalS = 1, probes = 5;
+  const unsigned limitMs = kSilentPeerLimitMs;
+  setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+  setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idleS, sizeof idleS);
+  setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &intervalS, sizeof intervalS);
+  setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+  setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &limitMs, sizeof limitMs);
+}
+
 // One address: 0 and the connected socket in fd, or an errno value.
 int TryConnect(const addrinfo& ai, std::chrono::steady_clock::time_point deadline, int& fd) {
   fd = socket(ai.ai_family, ai.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai.ai_protocol);
@@ -150,7 +167,7 @@ int TryConnect(const addrinfo& ai, std::chrono::steady_clock::time_point deadlin
   // Command lines are short; do not let Nagle hold them back.
   const int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
+  DetectSilentPeer(fd);
   return 0;
 }
 

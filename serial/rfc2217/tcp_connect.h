@@ -9,6 +9,10 @@
 // a code of its own; "Machine is not on the network" reads right for it.
 constexpr int kNameLookupFailed = ENONET;
 
+// How long a connected peer may stay silent (no answer to keep-alive probes
+// or to sent data) before the connection fails with an error.
+constexpr int kSilentPeerLimitMs = 8000;
+
 // Opens a TCP connection without ever blocking past the deadline, the name
 // lookup included: each address is tried in turn with a non-blocking connect.
 // Returns a non-blocking, close-on-exec socket, or -1 with an errno value in
