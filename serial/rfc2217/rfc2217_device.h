@@ -17,8 +17,14 @@ bool IsRfc2217Name(const std::string& name);
 // kRfc2217ModemStateWaitMs for the server's first modem-state notification,
 // so that the modem lines read right after opening are the server's and not
 // a guess; a server that sends none leaves all lines off.
+//
+// Line settings are checked against the server's answers (it answers each
+// with the value in force), waiting up to kRfc2217AnswerWaitMs: an answer
+// that differs fails the setting with EINVAL and the previous settings are
+// sent again. A server that does not answer in time is taken on trust.
 std::unique_ptr<TSerialDevice> OpenRfc2217Device(const std::string& url, int& osError);
 
 constexpr int kRfc2217ConnectTimeoutMs = 3000;
 constexpr int kRfc2217NegotiationTimeoutMs = 3000;
 constexpr int kRfc2217ModemStateWaitMs = 500;
+constexpr int kRfc2217AnswerWaitMs = 1000;

@@ -1,12 +1,15 @@
 #include "serial/rfc2217/rfc2217_protocol.h"
 
+#include "serial/line_limits.h"
 #include "serial/rfc2217/telnet_codec.h"
 
 using namespace rfc2217;
 
 bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out) {
-  if (dcb.BaudRate == 0) return false;
-  if (dcb.ByteSize < 5 || dcb.ByteSize > 8) return false;
+  if (!LineSettingsPossible(dcb)) return false;
+  // The protocol cannot name the flow-control characters: the server's are DC1/DC3.
+  const bool software = dcb.Flags & (dcb::fOutX | dcb::fInX);
+  if (software && (dcb.XonChar != 17 || dcb.XoffChar != 19)) return false;
   TRfc2217LineSettings s;
   s.baudRate = dcb.BaudRate;
   s.dataSize = dcb.ByteSize;
@@ -24,9 +27,9 @@ bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out) {
     case TWOSTOPBITS: s.stopSize = STOPSIZE_2; break;
     default: return false;
   }
-  if (dcb.Flags & (dcb::fOutX | dcb::fInX))
+  if (software)
     s.flowControl = CONTROL_FLOW_XONXOFF;
-  else if (dcb.Flags & dcb::fOutxCtsFlow)
+  else if ((dcb.Flags & dcb::fOutxCtsFlow) || dcb::RtsControl(dcb.Flags) == dcb::RTS_CONTROL_HANDSHAKE)
     s.flowControl = CONTROL_FLOW_HARDWARE;
   else
     s.flowControl = CONTROL_FLOW_NONE;

@@ -237,8 +237,11 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
     EXPECT_EQ(s.parity, net);
   }
   dcb.StopBits = ONE5STOPBITS;
+  EXPECT_FALSE(DcbToRfc2217(dcb, s));  // 1.5 stop bits only with 5 data bits
+  dcb.ByteSize = 5;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_15);
+  dcb.ByteSize = 7;
   dcb.StopBits = ONESTOPBIT;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_1);
