@@ -5,6 +5,7 @@
 // check the client's bytes without decoding them with the client's own code.
 
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -186,6 +187,15 @@ class TPeer {
 
   // Stop reading from the client (its sends then fill the socket buffers).
   void PauseReading(bool pause) { paused_ = pause; }
+
+  // Connections accepted from now on take small segments into a small
+  // buffer, so that a pause fills the way (the client's send buffer grows
+  // with the segment size) in kilobytes rather than megabytes.
+  void UseSmallWindow() {
+    const int buffer = 4096, segment = 536;
+    setsockopt(listen_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    setsockopt(listen_, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
+  }
 
   // Answers the client's Com Port Control commands from now on, on the
   // peer's thread (no answer when empty).
