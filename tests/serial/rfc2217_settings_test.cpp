@@ -48,15 +48,33 @@ std::string Only9600(const TComPortCommand& c) {
   return EchoSetting(c);
 }
 
+// A server without hardware flow control; it answers DTR and RTS too.
+std::string NoHardwareFlow(const TComPortCommand& c) {
+  if (c.code == 5 && c.value == Bytes({3})) return ComPort(105, Bytes({1}));
+  if (c.code == 5) return ComPort(105, Escaped(c.value));
+  return EchoSetting(c);
+}
+
+class Rfc2217Settings : public ::testing::Test {
+ protected:
+  // Opens a port on a server that answers as told (or not at all); `line`
+  // holds the settings in force.
+  void OpenWith(TAnswer answer) {
+    peer.SetAnswer(std::move(answer));
+    device = Open(peer);
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(device->GetCommState(line));
+  }
+  TPeer peer{Cooperative()};
+  std::unique_ptr<TSerialDevice> device;
+  TDCB line;
+};
+
 }  // namespace
 
-TEST(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
-  TPeer peer(Cooperative());
-  peer.SetAnswer(EchoSetting);
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  TDCB good;
-  ASSERT_TRUE(device->GetCommState(good));
+TEST_F(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
+  OpenWith(EchoSetting);
+  const TDCB good = line;
   const int sentBefore = SettingCommands(peer);
 
   const std::vector<std::pair<const char*, std::function<void(TDCB&)>>> refused = {
@@ -102,25 +120,16 @@ TEST(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
 }
 
 // RTS handshake is hardware flow control on a device path too.
-TEST(Rfc2217Settings, RtsHandshakeIsHardwareFlowControl) {
-  TPeer peer(Cooperative());
-  peer.SetAnswer(EchoSetting);
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  TDCB d;
-  ASSERT_TRUE(device->GetCommState(d));
-  d.Flags = (d.Flags & ~dcb::fRtsControlMask) | (dcb::RTS_CONTROL_HANDSHAKE << dcb::fRtsControlShift);
-  ASSERT_TRUE(device->SetCommState(d));
+TEST_F(Rfc2217Settings, RtsHandshakeIsHardwareFlowControl) {
+  OpenWith(EchoSetting);
+  line.Flags = (line.Flags & ~dcb::fRtsControlMask) | (dcb::RTS_CONTROL_HANDSHAKE << dcb::fRtsControlShift);
+  ASSERT_TRUE(device->SetCommState(line));
   EXPECT_TRUE(peer.WaitFor(ComPort(5, Bytes({3}))));
 }
 
-TEST(Rfc2217Settings, AnswerDifferentFromTheRequestFailsAndTheOldSettingsReturn) {
-  TPeer peer(Cooperative());
-  peer.SetAnswer(Only9600);
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  TDCB old;
-  ASSERT_TRUE(device->GetCommState(old));
+TEST_F(Rfc2217Settings, AnswerDifferentFromTheRequestFailsAndTheOldSettingsReturn) {
+  OpenWith(Only9600);
+  const TDCB old = line;
   ASSERT_EQ(old.BaudRate, 9600u);
 
   TDCB wanted = old;
@@ -144,65 +153,44 @@ TEST(Rfc2217Settings, AnswerDifferentFromTheRequestFailsAndTheOldSettingsReturn)
 }
 
 // Every answer counts: one about flow control that differs fails as well.
-TEST(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
-  TPeer peer(Cooperative());
-  peer.SetAnswer([](const TComPortCommand& c) {
-    if (c.code == 5 && c.value == Bytes({3})) return ComPort(105, Bytes({1}));  // no hardware flow here
-    return EchoSetting(c);
-  });
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  TDCB d;
-  ASSERT_TRUE(device->GetCommState(d));
-  d.Flags |= dcb::fOutxCtsFlow;
-  EXPECT_FALSE(device->SetCommState(d));
+TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
+  OpenWith(NoHardwareFlow);
+  line.Flags |= dcb::fOutxCtsFlow;
+  EXPECT_FALSE(device->SetCommState(line));
   EXPECT_EQ(device->LastError(), EINVAL);
-  d.Flags &= ~dcb::fOutxCtsFlow;
-  d.Flags |= dcb::fOutX | dcb::fInX;
-  EXPECT_TRUE(device->SetCommState(d));
+  line.Flags &= ~dcb::fOutxCtsFlow;
+  line.Flags |= dcb::fOutX | dcb::fInX;
+  EXPECT_TRUE(device->SetCommState(line));
 }
 
 // Answers to DTR and RTS share the code of the flow-control answer: they
 // must not be taken for it, before or after.
-TEST(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
-  TPeer peer(Cooperative());
-  peer.SetAnswer([](const TComPortCommand& c) {
-    if (c.code == 5 && c.value == Bytes({3})) return ComPort(105, Bytes({1}));  // no hardware flow here
-    if (c.code == 5) return ComPort(105, Escaped(c.value));
-    return EchoSetting(c);
-  });
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
+TEST_F(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
+  OpenWith(NoHardwareFlow);
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
   ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
   ASSERT_TRUE(peer.WaitFor(ComPort(5, Bytes({11}))));
   PumpFor(100);  // their answers are back before the settings go out
-  TDCB d;
-  ASSERT_TRUE(device->GetCommState(d));
-  d.Flags |= dcb::fOutxCtsFlow;
-  EXPECT_FALSE(device->SetCommState(d));
+  line.Flags |= dcb::fOutxCtsFlow;
+  EXPECT_FALSE(device->SetCommState(line));
   ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
-  d.Flags &= ~dcb::fOutxCtsFlow;
-  d.BaudRate = 38400;
-  EXPECT_TRUE(device->SetCommState(d));
+  line.Flags &= ~dcb::fOutxCtsFlow;
+  line.BaudRate = 38400;
+  EXPECT_TRUE(device->SetCommState(line));
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
-  d.Flags |= dcb::fOutxCtsFlow;
-  EXPECT_FALSE(device->SetCommState(d));
+  line.Flags |= dcb::fOutxCtsFlow;
+  EXPECT_FALSE(device->SetCommState(line));
 }
 
 // A server that never answers cannot be checked: its settings are taken on
 // trust, and later ones are not held up waiting again.
-TEST(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
-  TPeer peer(Cooperative());
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  TDCB d;
-  ASSERT_TRUE(device->GetCommState(d));
-  d.BaudRate = 19200;
-  EXPECT_TRUE(device->SetCommState(d));
-  d.BaudRate = 38400;
+TEST_F(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
+  OpenWith({});
+  line.BaudRate = 19200;
+  EXPECT_TRUE(device->SetCommState(line));
+  line.BaudRate = 38400;
   const auto start = Clock::now();
-  EXPECT_TRUE(device->SetCommState(d));
+  EXPECT_TRUE(device->SetCommState(line));
   EXPECT_LT(Clock::now() - start, 500ms);
   TDCB back;
   ASSERT_TRUE(device->GetCommState(back));
@@ -212,7 +200,7 @@ TEST(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
 // ---- Through the component ----------------------------------------------------------
 
 TEST(Rfc2217CommSettings, RefusedLikeOnADevicePath) {
-  TPeer peer(Cooperative());
+  TPeer peer{Cooperative()};
   peer.SetAnswer(Only9600);
   TComm comm;
   comm.SetDeviceName(peer.Url());
