@@ -351,14 +351,8 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
     }
     Wake();  // what was read here is the event thread's to report
 
-    const std::string rate{static_cast<char>(settings.baudRate >> 24), static_cast<char>(settings.baudRate >> 16),
-                           static_cast<char>(settings.baudRate >> 8), static_cast<char>(settings.baudRate)};
-    const std::string wanted[] = {{}, rate, std::string(1, static_cast<char>(settings.dataSize)),
-                                  std::string(1, static_cast<char>(settings.parity)),
-                                  std::string(1, static_cast<char>(settings.stopSize)),
-                                  std::string(1, static_cast<char>(settings.flowControl))};
     for (uint8_t code = rfc2217::SET_BAUDRATE; code <= rfc2217::SET_CONTROL; ++code)
-      if (answers_[code] == asked[code] && lastAnswer_[code] != wanted[code]) return false;
+      if (answers_[code] == asked[code] && lastAnswer_[code] != SettingValue(settings, code)) return false;
     return true;
   }
 

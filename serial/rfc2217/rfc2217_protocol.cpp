@@ -37,17 +37,23 @@ bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out) {
   return true;
 }
 
+std::string SettingValue(const TRfc2217LineSettings& s, uint8_t code) {
+  auto byte = [](uint32_t v) { return std::string(1, static_cast<char>(v)); };
+  switch (code) {
+    case SET_BAUDRATE: return byte(s.baudRate >> 24) + byte(s.baudRate >> 16) + byte(s.baudRate >> 8) + byte(s.baudRate);
+    case SET_DATASIZE: return byte(s.dataSize);
+    case SET_PARITY: return byte(s.parity);
+    case SET_STOPSIZE: return byte(s.stopSize);
+    case SET_CONTROL: return byte(s.flowControl);
+    default: return {};
+  }
+}
+
 std::string EncodeLineSettings(const TRfc2217LineSettings& s) {
-  auto command = [](uint8_t code, std::string value) {
-    value.insert(value.begin(), static_cast<char>(code));
-    return TelnetSubnegotiation(telnet::OPT_COM_PORT, value);
-  };
-  const std::string rate{static_cast<char>(s.baudRate >> 24), static_cast<char>(s.baudRate >> 16),
-                         static_cast<char>(s.baudRate >> 8), static_cast<char>(s.baudRate)};
-  return command(SET_BAUDRATE, rate) + command(SET_DATASIZE, std::string(1, static_cast<char>(s.dataSize))) +
-         command(SET_PARITY, std::string(1, static_cast<char>(s.parity))) +
-         command(SET_STOPSIZE, std::string(1, static_cast<char>(s.stopSize))) +
-         command(SET_CONTROL, std::string(1, static_cast<char>(s.flowControl)));
+  std::string out;
+  for (uint8_t code = SET_BAUDRATE; code <= SET_CONTROL; ++code)
+    out += TelnetSubnegotiation(telnet::OPT_COM_PORT, std::string(1, static_cast<char>(code)) + SettingValue(s, code));
+  return out;
 }
 
 TRfc2217Signals DecodeModemState(uint32_t previousStatus, uint8_t notify) {

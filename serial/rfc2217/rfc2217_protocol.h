@@ -80,6 +80,10 @@ struct TRfc2217LineSettings {
 // hardware flow control.
 bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out);
 
+// The value of one SET command (SET_BAUDRATE .. SET_CONTROL) for the
+// settings, as sent and as the server answers it; empty for other codes.
+std::string SettingValue(const TRfc2217LineSettings& settings, uint8_t code);
+
 // The subnegotiations that carry the settings to the server, in order.
 std::string EncodeLineSettings(const TRfc2217LineSettings& settings);
 
