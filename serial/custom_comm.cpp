@@ -53,8 +53,10 @@ void TCustomComm::CreateHandle() {
   Handle = OpenSerialDevice(deviceName_, osError);
   if (!Handle) RaiseCommError("Error accessing specified device", osError);
   if (Handle->GetFileType() != FILE_TYPE_CHAR) {
+    // A device that knows why it is unfit (no terminal: ENOTTY) says so.
+    const int code = Handle->LastError() != 0 ? Handle->LastError() : -1;
     DestroyHandle();
-    RaiseCommError("Invalid device handle, access denied", -1);
+    RaiseCommError("Invalid device handle, access denied", code);
   }
 }
 

@@ -169,6 +169,7 @@ class TSerialDevice {
  public:
   virtual ~TSerialDevice() = default;  // closes the device
 
+  // FILE_TYPE_CHAR for a serial device; otherwise LastError may say why.
   virtual int GetFileType() = 0;
   virtual bool GetCommState(TDCB& dcb) = 0;
   virtual bool SetCommState(const TDCB& dcb) = 0;

@@ -31,6 +31,9 @@
 //   (overrun, buffer overrun, parity, frame, break). CE_DEVICEGONE is given
 //   by every ClearCommError once the device has vanished (hang-up, EIO,
 //   ENODEV, ENXIO, a read of 0 bytes).
+// - Raw mode on open keeps the device's IXON/IXOFF and CRTSCTS: they are the
+//   flow control that FlowControl fcDefault leaves in place. IXANY, which
+//   the control block cannot express, is cleared.
 // - HUPCL is cleared on open: releasing the port must not drop DTR and hang
 //   up the modem; the program drives DTR itself.
 // - Write waits for room in the output queue at most as long as the write
@@ -44,8 +47,8 @@
 //   take fails with EINVAL and the previous settings are restored. A pty,
 //   for one, forces 8 data bits and no parity.
 //
-// Events: EV_RXCHAR when bytes arrived that no ClearCommError has counted
-// yet (poll for input, without a busy loop even when bytes stay unread);
+// Events: EV_RXCHAR when bytes arrived that no earlier EV_RXCHAR announced
+// (poll for input, without a busy loop even when bytes stay unread);
 // EV_CTS, EV_DSR, EV_RLSD, EV_RING (rising ring indicator) from a TIOCMGET
 // check every 50 ms while one of them is monitored and the device has modem
 // lines (TIOCMIWAIT is not used: it cannot be combined with the stop signal
@@ -60,7 +63,7 @@
 
 #include "serial/os_serial.h"
 
-// Opens a device path exclusively. A path that opens but is not a character
-// device still gives a device (GetFileType tells); nullptr with the OS code in
-// osError otherwise.
+// Opens a device path exclusively. A path that opens but is not a terminal
+// (a file, /dev/null) still gives a device, unlocked, whose GetFileType
+// tells; nullptr with the OS code in osError otherwise.
 std::unique_ptr<TSerialDevice> OpenPosixDevice(const std::string& path, int& osError);

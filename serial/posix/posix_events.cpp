@@ -44,15 +44,19 @@ TWaitResult TPosixSerialDevice::WaitCommEvent(uint32_t& events, const TStopSigna
   for (;;) {
     const uint32_t mask = mask_;
     const bool wantRx = mask & EV_RXCHAR;
-    uint32_t queued = 0, known = 0;
+    uint32_t queued = 0;
     if (wantRx) {
       std::lock_guard lock(rxLock_);
       queued = QueuedLocked();
       // Bytes taken by someone else (another descriptor, a flush) were never read here.
       if (queued < knownQueued_) knownQueued_ = queued;
-      known = knownQueued_;
+      // Announced here and only here: an error clearing during another
+      // event's hand-over counts bytes no OnRxChar has been told about yet.
+      if (queued > knownQueued_) {
+        knownQueued_ = queued;
+        events |= EV_RXCHAR;
+      }
     }
-    if (wantRx && queued > known) events |= EV_RXCHAR;
 
     const bool watchLines = (mask & kLineEvents) && hasModemLines_;
     const bool watchCounters = (mask & (EV_ERR | EV_BREAK)) && hasCounters_;
@@ -104,7 +108,8 @@ TWaitResult TPosixSerialDevice::WaitCommEvent(uint32_t& events, const TStopSigna
     }
     if (gone_) {
       goneReported_ = true;
-      events = EV_ERR;
+      // Bytes already marked as announced must still be reported.
+      events = EV_ERR | (events & EV_RXCHAR);
       return TWaitResult::Event;
     }
     if (events) return TWaitResult::Event;
@@ -125,7 +130,6 @@ bool TPosixSerialDevice::ClearCommError(uint32_t& errors, TComStat& stat) {
   {
     std::lock_guard lock(rxLock_);
     stat.cbInQue = QueuedLocked();
-    knownQueued_ = stat.cbInQue;
   }
   int out = 0;
   if (ioctl(fd_, TIOCOUTQ, &out) == 0 && out > 0) stat.cbOutQue = static_cast<uint32_t>(out);

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "serial/line_limits.h"
 #include "serial/posix/line_settings.h"
 #include "serial/posix/posix_serial_device.h"
 #include "serial/posix/termios2_rate.h"
@@ -15,13 +16,7 @@ constexpr tcflag_t kIflagMask = INPCK | IXON | IXOFF;
 }  // namespace
 
 bool LineSettingsValid(const TDCB& d) {
-  if (d.ByteSize < 5 || d.ByteSize > 8) return false;
-  if (d.Parity > SPACEPARITY || d.StopBits > TWOSTOPBITS) return false;
-  if (d.StopBits == ONE5STOPBITS && d.ByteSize != 5) return false;
-  if (d.StopBits == TWOSTOPBITS && d.ByteSize == 5) return false;
-  if (d.BaudRate == 0) return false;
-  if (d.Flags & (dcb::fOutxDsrFlow | dcb::fDsrSensitivity | dcb::fNull)) return false;
-  if (dcb::DtrControl(d.Flags) == dcb::DTR_CONTROL_HANDSHAKE || dcb::DtrControl(d.Flags) > 2) return false;
+  if (!LineSettingsPossible(d)) return false;
   if ((d.Flags & dcb::fErrorChar) && d.ErrorChar != 0) return false;
   if ((d.Flags & (dcb::fOutX | dcb::fInX)) && d.XonChar == d.XoffChar) return false;
   return true;

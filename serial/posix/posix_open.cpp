@@ -16,14 +16,22 @@ std::unique_ptr<TSerialDevice> OpenPosixDevice(const std::string& path, int& osE
     osError = errno;
     return nullptr;
   }
-  // flock first: it also holds against root, which TIOCEXCL does not.
   struct stat st {};
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &st) != 0) {
+  if (fstat(fd, &st) != 0) {
     osError = errno;
     close(fd);
     return nullptr;
   }
-  auto device = std::make_unique<TPosixSerialDevice>(fd, S_ISCHR(st.st_mode));
+  // Only a terminal is locked: anything else is refused by GetFileType, and
+  // a lock on /dev/null or a file would only get in others' way meanwhile.
+  // flock first: it also holds against root, which TIOCEXCL does not.
+  const bool terminal = S_ISCHR(st.st_mode) && isatty(fd);
+  if (terminal && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    osError = errno;
+    close(fd);
+    return nullptr;
+  }
+  auto device = std::make_unique<TPosixSerialDevice>(fd, S_ISCHR(st.st_mode), terminal);
   if (!device->Prepare()) {
     osError = errno;
     return nullptr;  // the device's destructor closes the descriptor
@@ -31,7 +39,7 @@ std::unique_ptr<TSerialDevice> OpenPosixDevice(const std::string& path, int& osE
   return device;
 }
 
-TPosixSerialDevice::TPosixSerialDevice(int fd, bool isChar) : fd_(fd), isChar_(isChar) {
+TPosixSerialDevice::TPosixSerialDevice(int fd, bool isChar, bool isTty) : fd_(fd), isChar_(isChar), isTty_(isTty) {
   dcb_.Flags = dcb::fBinary | (dcb::DTR_CONTROL_ENABLE << dcb::fDtrControlShift) |
                (dcb::RTS_CONTROL_ENABLE << dcb::fRtsControlShift);
 }
@@ -42,15 +50,18 @@ TPosixSerialDevice::~TPosixSerialDevice() {
 }
 
 bool TPosixSerialDevice::Prepare() {
-  if (!isChar_ || !isatty(fd_)) return true;  // GetFileType / the line calls report it
-  isTty_ = true;
+  if (!isTty_) return true;  // GetFileType reports it
   ioctl(fd_, TIOCEXCL);
   termios t{};
   if (tcgetattr(fd_, &t) != 0) return false;
+  // Raw mode must not take the device's own flow control away: it is what
+  // "default" flow control keeps (CRTSCTS survives cfmakeraw, IXON does not).
+  const tcflag_t softwareFlow = t.c_iflag & (IXON | IXOFF);
   cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
   t.c_cflag &= ~HUPCL;
   t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+  t.c_iflag |= softwareFlow;
   // With O_NONBLOCK, VMIN 1 makes an empty queue read as EAGAIN, so a read of
   // 0 bytes can only mean a hang-up (VMIN 0 would return 0 for both).
   t.c_cc[VMIN] = 1;
@@ -72,8 +83,14 @@ bool TPosixSerialDevice::Fail(int error) {
 
 bool TPosixSerialDevice::IsGoneErrno(int error) { return error == EIO || error == ENODEV || error == ENXIO; }
 
+// A character device with no line to set (/dev/null, /dev/zero) is no
+// serial device: unknown, with the reason in LastError.
 int TPosixSerialDevice::GetFileType() {
-  if (isChar_) return FILE_TYPE_CHAR;
+  if (isTty_) return FILE_TYPE_CHAR;
+  if (isChar_) {
+    lastError_ = ENOTTY;
+    return FILE_TYPE_UNKNOWN;
+  }
   struct stat st {};
   if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) return FILE_TYPE_DISK;
   return FILE_TYPE_UNKNOWN;

@@ -17,8 +17,8 @@
 
 class TPosixSerialDevice final : public TSerialDevice {
  public:
-  // Takes the descriptor; isChar from fstat.
-  TPosixSerialDevice(int fd, bool isChar);
+  // Takes the descriptor; isChar from fstat, isTty from isatty.
+  TPosixSerialDevice(int fd, bool isChar, bool isTty);
   ~TPosixSerialDevice() override;
 
   // Raw mode, HUPCL off, probes of modem lines and counters. False with
@@ -53,7 +53,7 @@ class TPosixSerialDevice final : public TSerialDevice {
 
   const int fd_;
   const bool isChar_;
-  bool isTty_ = false;
+  const bool isTty_;
   bool hasModemLines_ = false;
   bool hasCounters_ = false;
 

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -114,9 +116,15 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
   bool SetCommState(const TDCB& dcb) override {
     TRfc2217LineSettings settings;
     if (!DcbToRfc2217(dcb, settings)) return Fail(EINVAL);
-    std::lock_guard lock(mu_);
+    std::unique_lock lock(mu_);
     if (gone_) return Fail(EIO);
-    QueueLocked(EncodeLineSettings(settings));
+    const TSettingCounts asked = SendSettingsLocked(settings);
+    if (!AnswersAgreeLocked(lock, asked, settings)) {
+      // The server runs the line otherwise: tell it the settings in force again.
+      TRfc2217LineSettings previous;
+      if (!gone_ && DcbToRfc2217(dcb_, previous)) SendSettingsLocked(previous);
+      return Fail(gone_ ? EIO : EINVAL);
+    }
     if (gone_) return Fail(EIO);
     dcb_ = dcb;
     return true;
@@ -227,6 +235,7 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
     std::lock_guard lock(mu_);
     if (gone_) return Fail(EIO);
     QueueLocked(ComPortCommand(rfc2217::SET_CONTROL, control));
+    ++requests_[rfc2217::SET_CONTROL];  // answered under the flow-control code
     return gone_ ? Fail(EIO) : true;
   }
 
@@ -250,9 +259,11 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
         rxPending_ = false;
         bool failed = false;
         if (gone_) {
+          // Waiting ends with the connection, so its end is reported (once)
+          // whatever the mask holds, as a vanished local device is.
           if (!goneReported_) {
             goneReported_ = true;
-            if (mask_ & EV_ERR) ev |= EV_ERR;
+            ev |= EV_ERR;
           }
           failed = ev == 0;
         }
@@ -297,6 +308,7 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
     std::lock_guard lock(mu_);
     errors = errors_;
     errors_ = 0;
+    if (gone_) errors |= CE_DEVICEGONE;  // a lasting condition, not a one-off error
     stat = TComStat{};
     stat.cbInQue = static_cast<uint32_t>(in_.size());
     stat.cbOutQue = static_cast<uint32_t>(out_.size());
@@ -304,6 +316,46 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
   }
 
  private:
+  // Per SET command code (SET_BAUDRATE .. SET_CONTROL): how many were sent,
+  // or how many of them a request waits to see answered.
+  using TSettingCounts = std::array<uint32_t, rfc2217::SET_CONTROL + 1>;
+
+  TSettingCounts SendSettingsLocked(const TRfc2217LineSettings& settings) {
+    QueueLocked(EncodeLineSettings(settings));
+    for (uint8_t code = rfc2217::SET_BAUDRATE; code <= rfc2217::SET_CONTROL; ++code) ++requests_[code];
+    return requests_;
+  }
+
+  // Waits, bounded, for the server's answers to the requests counted in
+  // `asked` and holds them against the settings. Answers come in the order
+  // of the requests, so the one numbered like ours is ours. A server that
+  // leaves them unanswered is taken on trust, now and from then on.
+  bool AnswersAgreeLocked(std::unique_lock<std::mutex>& lock, const TSettingCounts& asked,
+                          const TRfc2217LineSettings& settings) {
+    auto answeredAll = [&] {
+      for (uint8_t code = rfc2217::SET_BAUDRATE; code <= rfc2217::SET_CONTROL; ++code)
+        if (answers_[code] < asked[code]) return false;
+      return true;
+    };
+    const auto deadline = Clock::now() + milliseconds(kRfc2217AnswerWaitMs);
+    while (serverAnswers_ && !gone_ && !answeredAll()) {
+      // The event thread may be busy handing an event over: read here too.
+      FlushLocked();
+      PumpLocked(false);
+      if (answeredAll() || gone_) break;
+      if (Clock::now() >= deadline) {
+        serverAnswers_ = false;
+        break;
+      }
+      answered_.wait_until(lock, std::min(deadline, Clock::now() + milliseconds(10)));
+    }
+    Wake();  // what was read here is the event thread's to report
+
+    for (uint8_t code = rfc2217::SET_BAUDRATE; code <= rfc2217::SET_CONTROL; ++code)
+      if (answers_[code] == asked[code] && lastAnswer_[code] != SettingValue(settings, code)) return false;
+    return true;
+  }
+
   bool Fail(int error) {
     lastError_ = error;
     return false;
@@ -324,7 +376,6 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
     if (gone_) return;
     gone_ = true;
     goneError_ = error ? error : ECONNRESET;
-    errors_ |= CE_DEVICEGONE;
     out_.clear();
     Wake();
   }
@@ -429,8 +480,13 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
       const TRfc2217Signals s = DecodeLineState(value & kLineStateMask);
       errors_ |= s.errors;
       pending_ |= s.events;
+    } else if (code >= rfc2217::SERVER_OFFSET + rfc2217::SET_BAUDRATE &&
+               code <= rfc2217::SERVER_OFFSET + rfc2217::SET_CONTROL) {
+      const uint8_t asked = code - rfc2217::SERVER_OFFSET;
+      ++answers_[asked];
+      lastAnswer_[asked] = std::string(body.substr(2));
+      answered_.notify_all();
     }
-    // The server's echoes of our settings need no action.
   }
 
   const int sock_;
@@ -455,6 +511,11 @@ class TRfc2217Device final : public TSerialDevice, private TTelnetHandler {
   size_t outQueue_ = 2048;
   TDCB dcb_;
   TCommTimeouts timeouts_;
+  TSettingCounts requests_{};
+  TSettingCounts answers_{};
+  std::array<std::string, rfc2217::SET_CONTROL + 1> lastAnswer_;
+  bool serverAnswers_ = true;
+  std::condition_variable answered_;
 };
 
 }  // namespace

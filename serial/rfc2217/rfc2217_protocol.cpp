@@ -1,12 +1,15 @@
 #include "serial/rfc2217/rfc2217_protocol.h"
 
+#include "serial/line_limits.h"
 #include "serial/rfc2217/telnet_codec.h"
 
 using namespace rfc2217;
 
 bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out) {
-  if (dcb.BaudRate == 0) return false;
-  if (dcb.ByteSize < 5 || dcb.ByteSize > 8) return false;
+  if (!LineSettingsPossible(dcb)) return false;
+  // The protocol cannot name the flow-control characters: the server's are DC1/DC3.
+  const bool software = dcb.Flags & (dcb::fOutX | dcb::fInX);
+  if (software && (dcb.XonChar != 17 || dcb.XoffChar != 19)) return false;
   TRfc2217LineSettings s;
   s.baudRate = dcb.BaudRate;
   s.dataSize = dcb.ByteSize;
@@ -24,9 +27,9 @@ bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out) {
     case TWOSTOPBITS: s.stopSize = STOPSIZE_2; break;
     default: return false;
   }
-  if (dcb.Flags & (dcb::fOutX | dcb::fInX))
+  if (software)
     s.flowControl = CONTROL_FLOW_XONXOFF;
-  else if (dcb.Flags & dcb::fOutxCtsFlow)
+  else if ((dcb.Flags & dcb::fOutxCtsFlow) || dcb::RtsControl(dcb.Flags) == dcb::RTS_CONTROL_HANDSHAKE)
     s.flowControl = CONTROL_FLOW_HARDWARE;
   else
     s.flowControl = CONTROL_FLOW_NONE;
@@ -34,17 +37,23 @@ bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out) {
   return true;
 }
 
+std::string SettingValue(const TRfc2217LineSettings& s, uint8_t code) {
+  auto byte = [](uint32_t v) { return std::string(1, static_cast<char>(v)); };
+  switch (code) {
+    case SET_BAUDRATE: return byte(s.baudRate >> 24) + byte(s.baudRate >> 16) + byte(s.baudRate >> 8) + byte(s.baudRate);
+    case SET_DATASIZE: return byte(s.dataSize);
+    case SET_PARITY: return byte(s.parity);
+    case SET_STOPSIZE: return byte(s.stopSize);
+    case SET_CONTROL: return byte(s.flowControl);
+    default: return {};
+  }
+}
+
 std::string EncodeLineSettings(const TRfc2217LineSettings& s) {
-  auto command = [](uint8_t code, std::string value) {
-    value.insert(value.begin(), static_cast<char>(code));
-    return TelnetSubnegotiation(telnet::OPT_COM_PORT, value);
-  };
-  const std::string rate{static_cast<char>(s.baudRate >> 24), static_cast<char>(s.baudRate >> 16),
-                         static_cast<char>(s.baudRate >> 8), static_cast<char>(s.baudRate)};
-  return command(SET_BAUDRATE, rate) + command(SET_DATASIZE, std::string(1, static_cast<char>(s.dataSize))) +
-         command(SET_PARITY, std::string(1, static_cast<char>(s.parity))) +
-         command(SET_STOPSIZE, std::string(1, static_cast<char>(s.stopSize))) +
-         command(SET_CONTROL, std::string(1, static_cast<char>(s.flowControl)));
+  std::string out;
+  for (uint8_t code = SET_BAUDRATE; code <= SET_CONTROL; ++code)
+    out += TelnetSubnegotiation(telnet::OPT_COM_PORT, std::string(1, static_cast<char>(code)) + SettingValue(s, code));
+  return out;
 }
 
 TRfc2217Signals DecodeModemState(uint32_t previousStatus, uint8_t notify) {

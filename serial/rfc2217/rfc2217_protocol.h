@@ -74,9 +74,15 @@ struct TRfc2217LineSettings {
   uint8_t flowControl = 0;
 };
 
-// False when the block holds a setting the protocol cannot express
-// (no rate, 4 data bits, an unknown parity or stop-bit code).
+// False when the block holds a setting no transport can give (see
+// line_limits.h) or one the protocol cannot express: XON/XOFF with other
+// characters than DC1/DC3. CTS output flow and RTS handshake are both
+// hardware flow control.
 bool DcbToRfc2217(const TDCB& dcb, TRfc2217LineSettings& out);
+
+// The value of one SET command (SET_BAUDRATE .. SET_CONTROL) for the
+// settings, as sent and as the server answers it; empty for other codes.
+std::string SettingValue(const TRfc2217LineSettings& settings, uint8_t code);
 
 // The subnegotiations that carry the settings to the server, in order.
 std::string EncodeLineSettings(const TRfc2217LineSettings& settings);

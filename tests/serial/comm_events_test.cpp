@@ -109,6 +109,33 @@ TEST_F(CommEvents, BytesArrivingAfterTheHandlerReadAreDelivered) {
   EXPECT_EQ(received, "AT\r\nOK\r\n");
 }
 
+// Bytes that arrive while another event is being handed over were counted by
+// that hand-over's error clearing, but never announced: they still need their
+// own OnRxChar, or a reply sits unread until the command times out.
+TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
+  comm.SetMonitorEvents({TCommEventState::evRxChar, TCommEventState::evTxEmpty});
+  std::vector<int> rxCounts;
+  std::vector<int> queuedAtTxEmpty;
+  comm.OnRxChar = [&](TCustomComm*, int count) { rxCounts.push_back(count); };  // leaves the bytes unread
+  comm.OnTxEmpty = [&](TCustomComm* s) { queuedAtTxEmpty.push_back(static_cast<int>(s->ComStat.cbInQue)); };
+  comm.Open();
+  Arrive("x");
+  ASSERT_TRUE(PumpUntil([&] { return rxCounts.size() == 1; }));
+  EXPECT_EQ(rxCounts.front(), 1);
+
+  ASSERT_EQ(comm.Write("A", 1), 1);
+  // The window thread is busy while the transmit-empty event waits for it
+  // and the reply comes in.
+  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() > 0; }));
+  Arrive("OK\r\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(120));
+  ASSERT_TRUE(PumpUntil([&] { return !queuedAtTxEmpty.empty(); }));
+  EXPECT_EQ(queuedAtTxEmpty.front(), 5);
+  ASSERT_TRUE(PumpUntil([&] { return rxCounts.size() == 2; }, 3000)) << "the reply was never announced";
+  EXPECT_EQ(rxCounts.back(), 5);
+  EXPECT_EQ(pty.ReadMaster(1), "A");
+}
+
 TEST_F(CommEvents, UnassignedHandlersStillClearErrors) {
   comm.Open();
   Arrive("abc");

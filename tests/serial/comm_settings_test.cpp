@@ -113,9 +113,31 @@ TEST(CommOpen, RegularFileIsRefusedAndClosed) {
     EXPECT_EQ(e.Message, "Invalid device handle, access denied (Error: -1) ");
     EXPECT_EQ(e.ErrorCode, -1);
     EXPECT_FALSE(c.Enabled());
+    EXPECT_EQ(c.EventThread, nullptr);
     EXPECT_EQ(OpenDescriptorCount(), before);
   }
   unlink(path);
+}
+
+// Character devices that are no terminal open fine but have no line to set;
+// /dev/zero would flood the window thread with received bytes.
+TEST(CommOpen, CharacterDeviceThatIsNoTerminalIsRefused) {
+  for (const char* name : {"/dev/null", "/dev/zero", "/dev/urandom"}) {
+    int before = OpenDescriptorCount();
+    TComm c;
+    c.SetDeviceName(name);
+    int deliveries = 0;
+    c.OnRxChar = [&](TCustomComm*, int) { ++deliveries; };
+    ECommError e = CatchCommError([&] { c.Open(); });
+    EXPECT_EQ(e.Message, "Invalid device handle, access denied (Error: 25) ") << name;
+    EXPECT_EQ(e.ErrorCode, ENOTTY) << name;
+    EXPECT_FALSE(c.Enabled()) << name;
+    EXPECT_EQ(c.EventThread, nullptr) << name;
+    EXPECT_EQ(OpenDescriptorCount(), before) << name;
+    PumpFor(100);
+    EXPECT_EQ(deliveries, 0) << name;
+    c.Close();
+  }
 }
 
 TEST(CommOpen, DeviceHeldByAnotherOpenFails) {
@@ -409,6 +431,34 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFields) {
   comm.SetStopbits(TStopbits::sb20);
   EXPECT_TRUE(comm.DataControlBlock.Flags & dcb::fOutX);
   EXPECT_NE(LineOf(pty).c_iflag & IXON, 0u);
+}
+
+// The device's own flow control, as another program or stty left it, is
+// what fcDefault keeps from the first open on: software and hardware alike.
+TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlowAtOpen) {
+  termios t = LineOf(pty);
+  t.c_iflag |= IXON | IXOFF;
+  t.c_cflag |= CRTSCTS;
+  ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
+  comm.Open();
+  t = LineOf(pty);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+  EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
+  const uint32_t f = comm.DataControlBlock.Flags;
+  EXPECT_TRUE(f & dcb::fOutX);
+  EXPECT_TRUE(f & dcb::fInX);
+  EXPECT_TRUE(f & dcb::fOutxCtsFlow);
+  comm.Close();
+
+  // And without flow control on the device, none is added.
+  t.c_iflag &= ~(IXON | IXOFF);
+  t.c_cflag &= ~CRTSCTS;
+  ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
+  comm.Open();
+  t = LineOf(pty);
+  EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
+  EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
+  EXPECT_FALSE(comm.DataControlBlock.Flags & (dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow));
 }
 
 TEST_F(OpenComm, CtsFlowControl) {

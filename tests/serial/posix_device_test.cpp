@@ -40,6 +40,15 @@ TEST(PosixDevice, OpenFailures) {
   EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
 }
 
+TEST(PosixDevice, NoTerminalIsNoSerialDeviceAndIsNotLocked) {
+  int error = 0;
+  auto null = OpenSerialDevice("/dev/null", error);
+  ASSERT_NE(null, nullptr) << error;
+  EXPECT_EQ(null->GetFileType(), FILE_TYPE_UNKNOWN);
+  EXPECT_EQ(null->LastError(), ENOTTY);
+  EXPECT_NE(OpenSerialDevice("/dev/null", error), nullptr) << error;
+}
+
 namespace {
 class Device : public ::testing::Test {
  protected:
@@ -73,7 +82,7 @@ TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Stopped);
 }
 
-TEST_F(Device, InputIsAnEventUntilCounted) {
+TEST_F(Device, InputIsAnnouncedOnce) {
   ASSERT_TRUE(pty.WriteMaster("abc"));
   auto wait = StartWait();
   auto [result, events] = wait.get();
@@ -84,7 +93,7 @@ TEST_F(Device, InputIsAnEventUntilCounted) {
   EXPECT_TRUE(dev->ClearCommError(errors, stat));
   EXPECT_EQ(errors, 0u);
   EXPECT_EQ(stat.cbInQue, 3u);
-  // Counted and left unread: the next wait blocks until something new arrives.
+  // Announced and left unread: the next wait blocks until something new arrives.
   wait = StartWait();
   EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
   ASSERT_TRUE(pty.WriteMaster("d"));
@@ -92,6 +101,21 @@ TEST_F(Device, InputIsAnEventUntilCounted) {
   char buf[8];
   EXPECT_EQ(dev->Read(buf, sizeof buf), 4);
   EXPECT_EQ(std::string(buf, 4), "abcd");
+}
+
+// Counting the queue (as every hand-over does) is not announcing it.
+TEST_F(Device, CountedInputIsStillAnnounced) {
+  ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
+  ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 4; }));
+  uint32_t errors = 0;
+  TComStat stat;
+  ASSERT_TRUE(dev->ClearCommError(errors, stat));
+  EXPECT_EQ(stat.cbInQue, 4u);
+  auto wait = StartWait();
+  const bool announced = wait.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+  if (!announced) stop.Set();  // lets the wait end
+  EXPECT_TRUE(announced) << "counted bytes never announced";
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
 }
 
 TEST_F(Device, UnmonitoredInputIsNoEvent) {

@@ -204,9 +204,13 @@ TEST(Rfc2217Url, MalformedNameFailsToOpenWithInvalidArgument) {
 }
 
 TEST(Rfc2217Url, ResolverFailuresMapToErrno) {
-  EXPECT_EQ(AddrInfoErrorToErrno(EAI_NONAME, 0), ENOENT);
-  EXPECT_EQ(AddrInfoErrorToErrno(EAI_AGAIN, 0), EAGAIN);
-  EXPECT_EQ(AddrInfoErrorToErrno(EAI_FAIL, 0), EHOSTUNREACH);
+  // A name that cannot be looked up, for whatever reason, has its own code:
+  // not "no such device" and not "held by another program" (EWOULDBLOCK).
+  for (int eai : {EAI_NONAME, EAI_AGAIN, EAI_FAIL}) {
+    EXPECT_EQ(AddrInfoErrorToErrno(eai, 0), kNameLookupFailed) << eai;
+    EXPECT_NE(AddrInfoErrorToErrno(eai, 0), ENOENT);
+    EXPECT_NE(AddrInfoErrorToErrno(eai, 0), EWOULDBLOCK);
+  }
   EXPECT_EQ(AddrInfoErrorToErrno(EAI_SYSTEM, EMFILE), EMFILE);
   EXPECT_NE(AddrInfoErrorToErrno(EAI_SYSTEM, 0), 0);
 }
@@ -233,8 +237,11 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
     EXPECT_EQ(s.parity, net);
   }
   dcb.StopBits = ONE5STOPBITS;
+  EXPECT_FALSE(DcbToRfc2217(dcb, s));  // 1.5 stop bits only with 5 data bits
+  dcb.ByteSize = 5;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_15);
+  dcb.ByteSize = 7;
   dcb.StopBits = ONESTOPBIT;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_1);

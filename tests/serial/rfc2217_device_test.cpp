@@ -375,8 +375,12 @@ TEST(Rfc2217Data, SlowReaderHoldsTheServerBackWithoutLosingData) {
   EXPECT_LE(maxQueued, 4096u);
 }
 
+// The pause must stay well within the time a silent peer is given
+// (kSilentPeerLimitMs), also on slow builds: the peer's small window makes
+// the way fill at once.
 TEST(Rfc2217Data, FullOutputQueueBoundsTheWriteAndLosesNothing) {
   TPeer peer(Cooperative(0x30));
+  peer.UseSmallWindow();
   auto device = Open(peer);
   ASSERT_NE(device, nullptr);
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_TXEMPTY));
@@ -384,18 +388,18 @@ TEST(Rfc2217Data, FullOutputQueueBoundsTheWriteAndLosesNothing) {
 
   std::string chunk(65536, '\0');
   for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>('A' + i % 26);
-  size_t accepted = 0;
+  std::string expected;  // everything accepted, in order
   int failures = 0;
   for (int i = 0; i < 2000 && failures == 0; ++i) {
     const auto start = Clock::now();
     const int n = device->Write(chunk.data(), static_cast<int>(chunk.size()));
-    EXPECT_LT(Clock::now() - start, 10s);
+    EXPECT_LT(Clock::now() - start, 5s);
     if (n < 0) {
       EXPECT_EQ(device->LastError(), EAGAIN);
       ++failures;
     } else {
       EXPECT_GT(n, 0);
-      accepted += static_cast<size_t>(n);
+      expected.append(chunk.data(), static_cast<size_t>(n));
     }
   }
   ASSERT_EQ(failures, 1) << "the socket never filled up";
@@ -403,8 +407,6 @@ TEST(Rfc2217Data, FullOutputQueueBoundsTheWriteAndLosesNothing) {
   // Once the server reads again, everything accepted arrives, in order.
   TWaiter waiter(*device);
   peer.PauseReading(false);
-  std::string expected;
-  for (size_t i = 0; i < accepted; ++i) expected.push_back(static_cast<char>('A' + (i % 65536) % 26));
   EXPECT_TRUE(peer.WaitFor(expected, 60s));
   EXPECT_TRUE(waiter.WaitForEvent(EV_TXEMPTY));
 }
@@ -531,7 +533,7 @@ TEST(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   EXPECT_TRUE(errors & CE_DEVICEGONE);
   EXPECT_EQ(st.cbInQue, 5u);
   ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(errors, 0u);
+  EXPECT_EQ(errors, CE_DEVICEGONE);  // lasting, as on a device path
 
   // What arrived before the hang-up is still read; then reads fail.
   EXPECT_EQ(ReadExactly(*device, 5), "\r\nOK\r");
@@ -551,7 +553,9 @@ TEST(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(device->WaitCommEvent(events, stop), TWaitResult::Failed);
 }
 
-TEST(Rfc2217Gone, HangUpEndsWaitsThatDoNotMonitorErrors) {
+// Waiting ends with the connection: that end is reported even to a wait
+// that does not monitor errors, once.
+TEST(Rfc2217Gone, HangUpIsReportedToWaitsThatDoNotMonitorErrors) {
   TPeer peer(Cooperative(0x30));
   auto device = Open(peer);
   ASSERT_NE(device, nullptr);
@@ -560,7 +564,11 @@ TEST(Rfc2217Gone, HangUpEndsWaitsThatDoNotMonitorErrors) {
   peer.CloseConnection();
   ASSERT_TRUE(waiter.WaitForEnd());
   EXPECT_EQ(waiter.EndResult(), TWaitResult::Failed);
-  EXPECT_TRUE(waiter.Events().empty());
+  EXPECT_EQ(waiter.Events(), std::vector<uint32_t>{EV_ERR});
+  uint32_t errors = 0;
+  TComStat st;
+  ASSERT_TRUE(device->ClearCommError(errors, st));
+  EXPECT_EQ(errors, CE_DEVICEGONE);
 }
 
 TEST(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {

@@ -5,6 +5,7 @@
 // check the client's bytes without decoding them with the client's own code.
 
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace rfc2217_test {
 
@@ -42,6 +44,77 @@ inline std::string ModemState(int bits) { return ComPort(107, Bytes({bits})); }
 inline std::string LineState(int bits) { return ComPort(106, Bytes({bits})); }
 
 inline std::string UrlFor(int port) { return "rfc2217://127.0.0.1:" + std::to_string(port); }
+
+// A value with every 255 doubled, as it travels inside a subnegotiation.
+inline std::string Escaped(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    out.push_back(c);
+    if (static_cast<unsigned char>(c) == 255) out.push_back(c);
+  }
+  return out;
+}
+
+struct TComPortCommand {
+  int code = 0;
+  std::string value;  // unescaped
+};
+
+// The complete Com Port Control commands in a raw client stream, read from
+// `from` on; `from` is moved past the last complete item.
+inline std::vector<TComPortCommand> ComPortCommands(const std::string& raw, size_t& from) {
+  constexpr unsigned char kIac = 255, kSb = 250, kSe = 240, kWill = 251, kDont = 254;
+  auto at = [&raw](size_t i) { return static_cast<unsigned char>(raw[i]); };
+  std::vector<TComPortCommand> found;
+  size_t i = from;
+  while (i < raw.size()) {
+    if (at(i) != kIac) {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= raw.size()) break;
+    const unsigned char command = at(i + 1);
+    if (command >= kWill && command <= kDont) {
+      if (i + 2 >= raw.size()) break;
+      i += 3;
+    } else if (command == kSb) {
+      std::string body;
+      size_t j = i + 2;
+      bool complete = false;
+      while (j < raw.size() && !complete) {
+        if (at(j) != kIac) {
+          body.push_back(raw[j++]);
+        } else if (j + 1 >= raw.size()) {
+          break;
+        } else if (at(j + 1) == kIac) {
+          body.push_back(raw[j]);
+          j += 2;
+        } else {
+          complete = at(j + 1) == kSe;
+          j += 2;
+          if (!complete) break;  // malformed: dropped
+        }
+      }
+      if (!complete && j >= raw.size()) break;  // wait for the rest
+      if (complete && body.size() >= 2 && static_cast<unsigned char>(body[0]) == 44)
+        found.push_back({static_cast<unsigned char>(body[1]), body.substr(2)});
+      i = j;
+    } else {
+      i += 2;
+    }
+  }
+  from = i;
+  return found;
+}
+
+// A server's answer to one command: the bytes to send back, or none.
+using TAnswer = std::function<std::string(const TComPortCommand&)>;
+
+// Answers every line setting (baud rate to flow control) with the value asked for.
+inline std::string EchoSetting(const TComPortCommand& c) {
+  if (c.code < 1 || c.code > 5) return {};
+  return ComPort(c.code + 100, Escaped(c.value));
+}
 
 // Listens on an ephemeral loopback port; one connection at a time.
 class TPeer {
@@ -115,6 +188,29 @@ class TPeer {
   // Stop reading from the client (its sends then fill the socket buffers).
   void PauseReading(bool pause) { paused_ = pause; }
 
+  // Connections accepted from now on take small segments into a small
+  // buffer, so that a pause fills the way (the client's send buffer grows
+  // with the segment size) in kilobytes rather than megabytes.
+  void UseSmallWindow() {
+    const int buffer = 4096, segment = 536;
+    setsockopt(listen_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    setsockopt(listen_, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
+  }
+
+  // Answers the client's Com Port Control commands from now on, on the
+  // peer's thread (no answer when empty).
+  void SetAnswer(TAnswer answer) {
+    std::lock_guard lock(mu_);
+    answer_ = std::move(answer);
+  }
+
+  // The client's Com Port Control commands so far.
+  std::vector<TComPortCommand> Commands() const {
+    std::lock_guard lock(mu_);
+    size_t from = 0;
+    return ComPortCommands(received_, from);
+  }
+
  private:
   void SendLocked(const std::string& bytes) {
     size_t done = 0;
@@ -148,6 +244,7 @@ class TPeer {
             if (conn_ >= 0) close(conn_);
             conn_ = c;
             closeRequested_ = false;
+            answered_ = received_.size();
             ++accepted_;
           }
           if (onConnect_) onConnect_(*this);
@@ -159,6 +256,8 @@ class TPeer {
         const ssize_t n = recv(conn, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
           received_.append(buf, static_cast<size_t>(n));
+          for (const TComPortCommand& c : ComPortCommands(received_, answered_))
+            if (answer_) SendLocked(answer_(c));
           cv_.notify_all();
         } else if (n == 0) {
           close(conn_);
@@ -180,6 +279,8 @@ class TPeer {
   int accepted_ = 0;
   bool closeRequested_ = false;
   std::string received_;
+  size_t answered_ = 0;  // received_ is answered up to here
+  TAnswer answer_;
   std::thread thread_;
 };
 

@@ -1,0 +1,116 @@
+// A network peer that goes silent without closing (cable pulled, server
+// frozen, link down) must be noticed within seconds and reported as a
+// device that went away. Slow by nature: each case waits for the detection,
+// about ten seconds. The link is cut by taking the loopback interface down
+// inside a network namespace of the test's own (needs root; skipped otherwise).
+
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "serial/async_comm.h"
+#include "tests/serial/rfc2217_test_peer.h"
+#include "tests/serial/serial_test_support.h"
+
+namespace {
+
+using namespace rfc2217_test;
+using Clock = std::chrono::steady_clock;
+
+// Moves the calling thread into a network namespace of its own, with the
+// loopback interface up, and back on destruction.
+class TOwnNetwork {
+ public:
+  TOwnNetwork() {
+    original_ = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    if (original_ < 0 || unshare(CLONE_NEWNET) != 0) {
+      error_ = std::strerror(errno);
+      return;
+    }
+    entered_ = true;
+    if (!SetLoopback(true)) error_ = std::string("loopback up: ") + std::strerror(errno);
+  }
+  ~TOwnNetwork() {
+    if (entered_) setns(original_, CLONE_NEWNET);
+    if (original_ >= 0) close(original_);
+  }
+  // Empty when the namespace is ready.
+  const std::string& Error() const { return error_; }
+
+  static bool SetLoopback(bool up) {
+    const int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0) return false;
+    ifreq r{};
+    std::strncpy(r.ifr_name, "lo", IFNAMSIZ - 1);
+    bool ok = ioctl(s, SIOCGIFFLAGS, &r) == 0;
+    if (ok) {
+      r.ifr_flags = static_cast<short>(up ? (r.ifr_flags | IFF_UP) : (r.ifr_flags & ~IFF_UP));
+      ok = ioctl(s, SIOCSIFFLAGS, &r) == 0;
+    }
+    close(s);
+    return ok;
+  }
+
+ private:
+  int original_ = -1;
+  bool entered_ = false;
+  std::string error_;
+};
+
+class Rfc2217DeadPeer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!net.Error().empty()) GTEST_SKIP() << "no network namespace of our own: " << net.Error();
+    peer = std::make_unique<TPeer>([](TPeer& p) { p.Send(Agreement() + ModemState(0x30)); });
+    comm.SetDeviceName(peer->Url());
+    comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
+    comm.OnError = [this](TCustomComm*, int e) { errors.push_back(static_cast<uint32_t>(e)); };
+    comm.Open();
+    comm.SetDTR(true);
+    ASSERT_TRUE(comm.ModemSignal(2));
+  }
+  void TearDown() override { comm.Close(); }
+
+  // Waits for the report; true when it came in time.
+  bool GoneWithin(std::chrono::seconds limit) {
+    const auto start = Clock::now();
+    const bool gone = PumpUntil([&] { return comm.DeviceGone(); }, static_cast<int>(limit.count() * 1000));
+    took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    return gone;
+  }
+
+  TOwnNetwork net;
+  std::unique_ptr<TPeer> peer;
+  TComm comm;
+  std::vector<uint32_t> errors;
+  std::chrono::milliseconds took{0};
+};
+
+}  // namespace
+
+TEST_F(Rfc2217DeadPeer, SlowIdleLinkCutIsReportedAsDeviceGone) {
+  PumpFor(500);  // an idle session
+  ASSERT_TRUE(TOwnNetwork::SetLoopback(false));
+  ASSERT_TRUE(GoneWithin(std::chrono::seconds(15))) << "a silent peer went unnoticed";
+  std::printf("silent peer noticed after %lld ms\n", static_cast<long long>(took.count()));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors.front() & CE_DEVICEGONE);
+  EXPECT_FALSE(comm.ModemSignal(2));
+}
+
+TEST_F(Rfc2217DeadPeer, SlowCommandIntoACutLinkIsReportedAsDeviceGone) {
+  ASSERT_TRUE(TOwnNetwork::SetLoopback(false));
+  ASSERT_EQ(comm.Write("AT+MCS?\r\n", 9), 9);  // accepted locally, never acknowledged
+  ASSERT_TRUE(GoneWithin(std::chrono::seconds(15))) << "a silent peer went unnoticed";
+  std::printf("silent peer noticed after %lld ms\n", static_cast<long long>(took.count()));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors.front() & CE_DEVICEGONE);
+  EXPECT_FALSE(comm.ModemSignal(2));
+}
