@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMetaObject>
 #include <QTimer>
@@ -19,6 +18,7 @@
 #include "toolkit/core/ini_profile.h"
 #include "toolkit/core/message_box.h"
 #include "toolkit/widgets/application.h"
+#include "toolkit/widgets/key_preview.h"
 #include "toolkit/widgets/panel.h"
 #include "toolkit/widgets/speed_button.h"
 
@@ -104,7 +104,15 @@ void TFormMain::CreateControls() {
   font.setPixelSize(11);
   setFont(font);
   // Key preview: the window sees key releases before the focused control.
-  qApp->installEventFilter(this);
+  auto* keyPreview = new TKeyPreview(this);
+  keyPreview->OnKeyUp = [this](int qtKey, Qt::KeyboardModifiers shift) {
+    uint16_t key = VirtualKey(qtKey);
+    try {
+      FormKeyUp(this, key, shift);
+    } catch (...) {
+      HandleException();
+    }
+  };
 
   PanelCmd = new TPanel(this);
   PanelCmd->setObjectName("PanelCmd");
@@ -300,26 +308,6 @@ void TFormMain::AppRestore(QObject* Sender) {
 }
 
 // ---- Keys ----------------------------------------------------------------------
-
-bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyRelease) return false;
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (!widget || widget->window() != this) return false;
-  // A key event travels up from the focused control to its parents; the
-  // window looks at it once, when it reaches the first of them.
-  QWidget* focus = QApplication::focusWidget();
-  if (widget != (focus && focus->window() == this ? focus : this)) return false;
-  auto* keyEvent = static_cast<QKeyEvent*>(event);
-  if (keyEvent->isAutoRepeat()) return false;
-  uint16_t key = VirtualKey(keyEvent->key());
-  const uint16_t before = key;
-  try {
-    FormKeyUp(this, key, keyEvent->modifiers());
-  } catch (...) {
-    HandleException();
-  }
-  return before != 0 && key == 0;
-}
 
 void TFormMain::FormKeyUp(QObject*, uint16_t& Key, Qt::KeyboardModifiers) {
   if (Key == kVkReturn && BtnPlay->Enabled()) BtnPlay->Click();

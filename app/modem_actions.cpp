@@ -30,7 +30,16 @@ void TFormMain::UpdateControls(bool Busy) {
   BtnPlayWelcome->SetEnabled(!Busy && Summary.HasWelcome && connected);
   BtnPlayFull->SetEnabled(!Busy && Summary.HasFullWelcome && connected);
   BtnErase->SetEnabled(!Busy && hasMessages && connected);
+  // Disabling the grid takes the keyboard focus away from it; the arrow keys
+  // must work again once it is enabled.
+  const bool gridFocused = focusWidget() == GridMsgStore;
   GridMsgStore->SetEnabled(!Busy && hasMessages && connected);
+  if (GridMsgStore->Enabled()) {
+    if (gridLostFocus_) GridMsgStore->setFocus(Qt::OtherFocusReason);
+    gridLostFocus_ = false;
+  } else if (gridFocused) {
+    gridLostFocus_ = true;
+  }
 }
 
 void TFormMain::SetupSelfMode() {
