@@ -12,6 +12,7 @@
 #include <cctype>
 
 #include "app/comm_port.h"
+#include "app/failure_detail.h"
 #include "app/glyphs.h"
 #include "app/settings_file.h"
 #include "grid/cell_grid.h"
@@ -69,8 +70,8 @@ uint16_t VirtualKey(int qtKey) {
 }
 
 // Shows a choice between "Cancel" and "&Ignore" (Escape: Cancel); true on Ignore.
-bool AskIgnore(const char* text) {
-  return ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"Cancel", "&Ignore"}, -1, 0) == 1;
+bool AskIgnore(const char* text, const std::string& detail = {}) {
+  return ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"Cancel", "&Ignore"}, -1, 0, detail) == 1;
 }
 
 }  // namespace
@@ -254,7 +255,7 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   }
   TExchange exchange(*this);
   UpdateControls(true);
-  bool portFailed = false;
+  std::exception_ptr portFailure;
   try {
     if (!CommPort->PortOpen()) OpenModemPort();
     if (CommPort->ModemSignal(2)) {
@@ -267,10 +268,10 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
     CommPort->ClosePort();
     UpdateControls(CanClose);
   } catch (...) {
-    portFailed = true;
+    portFailure = std::current_exception();
   }
-  if (portFailed) {
-    CanClose = AskIgnore(kPortUsed);
+  if (portFailure) {
+    CanClose = AskIgnore(kPortUsed, PortFailureDetail(portFailure, CommPort->DeviceName(), settingsFile_));
     UpdateControls(CanClose);
   }
   // Close requests made while this one was answered are the same request.
