@@ -90,8 +90,8 @@ std::string PermissionAdvice(const std::string& path, const TAccount& account) {
   if (Has(account.MemberGroups, st.st_gid))
     return "The device belongs to " + group + ". The " + user +
            " is a member of it, but this session began before that: log out and in again.";
-  return "The device belongs to " + group + ", and " + user + " is not a member of it. Add the user to it (sudo adduser " +
-         account.User + " " + GroupName(st.st_gid) + "), then log out and in again.";
+  return "The device belongs to " + group + ", and " + user + " is not a member of it. Add the user to it (sudo " +
+         "adduser " + account.User + " " + GroupName(st.st_gid) + "), then log out and in again.";
 }
 
 std::string PortFailureDetail(const std::exception_ptr& error, const std::string& deviceName,

@@ -89,10 +89,10 @@ TEST_F(DeviceGroup, APortFailureSaysWhatTheSystemSaidAndWhatToDo) {
             "Error updating DataControlBlock (Error: 22)\n" + path_ + ": Invalid argument.");
   const std::string missing =
       PortFailureDetail(Raised(ECommError("Error accessing specified device (Error: 2) ", ENOENT)), path_ + "9", ini);
-  EXPECT_EQ(missing.rfind("Error accessing specified device (Error: 2)\n" + path_ + "9: No such file or directory.\n", 0),
-            0u)
-      << missing;
-  EXPECT_EQ(missing.substr(missing.rfind('\n') + 1), "The device is set by DeviceName in section [General] of " + ini + ".");
+  const std::string head = "Error accessing specified device (Error: 2)\n" + path_ + "9: No such file or directory.\n";
+  EXPECT_EQ(missing.rfind(head, 0), 0u) << missing;
+  EXPECT_EQ(missing.substr(missing.rfind('\n') + 1),
+            "The device is set by DeviceName in section [General] of " + ini + ".");
 
   EXPECT_EQ(PortFailureDetail(Raised(EConvertError("'x' is not a valid integer value")), path_, ini),
             "'x' is not a valid integer value");

@@ -17,11 +17,6 @@ const char* const kMessages =
 
 class FormMainCauses : public FormMainTest {
  protected:
-  void Start(const std::string& scenario) {
-    StartModem(scenario, {"--speed", "0.01"});
-    WriteSettings(sim_->Device());
-    CreateForm();
-  }
   // The details of the boxes shown so far, in order.
   std::vector<std::string> Details() const {
     std::vector<std::string> details;
@@ -60,13 +55,13 @@ TEST_F(FormMainCauses, AMissingClockReferenceNamesTheSectionAndTheFile) {
 TEST_F(FormMainCauses, ASettingsFileThatCannotBeWrittenIsNamed) {
   // Too long a name for the temporary file the new contents go to first.
   ini_ = dir_.filePath(QString(247, 'o') + ".ini").toStdString();
-  Start("clock off\nmessage voice 3 0 1 2\n");
+  CreateFormWithFastModem("clock off\nmessage voice 3 0 1 2\n");
   ASSERT_EQ(boxes_.Texts(), (std::vector<std::string>{"Modem clock had to be resetted", kPortUsed}));
   EXPECT_EQ(Details(), (std::vector<std::string>{"", "Unable to write to " + ini_}));
 }
 
 TEST_F(FormMainCauses, APortThatCannotBeReopenedAtShutdownIsNamed) {
-  Start(kMessages);
+  CreateFormWithFastModem(kMessages);
   form_->AppMinimize(nullptr);
   ASSERT_TRUE(sim_->WaitForLog("DISCONNECT"));
   const std::string device = sim_->Device();
@@ -80,7 +75,8 @@ TEST_F(FormMainCauses, APortThatCannotBeReopenedAtShutdownIsNamed) {
 }
 
 TEST_F(FormMainCauses, AFailedCommandNamesTheCommandAndWhatCameBack) {
-  Start(std::string(kMessages) + "fault AT+MCD=1 @2 noanswer\nfault AT+MVP=* error\nfault AT+MEM error\n");
+  CreateFormWithFastModem(std::string(kMessages) +
+                          "fault AT+MCD=1 @2 noanswer\nfault AT+MVP=* error\nfault AT+MEM error\n");
   ASSERT_TRUE(boxes_.Requests.empty());
   QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
   QTest::mouseClick(form_->BtnErase, Qt::LeftButton);

@@ -24,9 +24,7 @@ const char* const kFiveMessages =
 class FormMainKeys : public FormMainTest {
  protected:
   void Start(const std::string& scenario) {
-    StartModem(scenario, {"--speed", "0.01"});
-    WriteSettings(sim_->Device());
-    CreateForm();
+    CreateFormWithFastModem(scenario);
     ASSERT_TRUE(boxes_.Requests.empty());
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }

@@ -41,7 +41,8 @@ std::unique_ptr<QMessageBox> TQtMessageBoxes::CreateBox(const TMessageBoxRequest
     // The box takes its width from the text alone; a detail longer than a
     // short text would wrap into a narrow column.
     int widest = 0;
-    for (const QString& line : detail.split('\n')) widest = std::max(widest, box->fontMetrics().horizontalAdvance(line));
+    for (const QString& line : detail.split('\n'))
+      widest = std::max(widest, box->fontMetrics().horizontalAdvance(line));
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
       grid->addItem(new QSpacerItem(std::min(widest, MaxDetailWidth), 0), grid->rowCount(), 0, 1, grid->columnCount());
   }
