@@ -104,7 +104,7 @@ void TFormMain::CreateControls() {
   font.setBold(true);
   font.setPixelSize(11);
   setFont(font);
-  // Key preview: the window sees key releases before the focused control.
+  // Key preview: the window sees the key releases of its controls.
   auto* keyPreview = new TKeyPreview(this);
   keyPreview->OnKeyUp = [this](int qtKey, Qt::KeyboardModifiers shift) {
     uint16_t key = VirtualKey(qtKey);

@@ -11,16 +11,17 @@
 class QKeyEvent;
 class QWidget;
 
-// Key preview for a form: reports each key release of the form's window
-// before the focused control handles it, once per press and release that the
-// window itself received.
+// Key preview for a form: reports the key releases in the form's window, once
+// per press and release that the window itself received.
 //
 // Not reported: a release whose press went elsewhere (e.g. the Enter that
 // closed a message box), the same release again as it travels up to the
 // parents, and auto-repeat. X11 repeats a held key as a release and a press
 // with one time stamp, and Qt flags such a pair only when both halves have
 // arrived by the time it looks; so a release that carries a time stamp is
-// reported once RepeatGrace has passed without the press of its pair.
+// reported once RepeatGrace has passed without the press of its pair, after
+// the focused control has had it. One without (synthetic events) is reported
+// at once, before the control.
 class TKeyPreview : public QObject {
  public:
   static constexpr std::chrono::milliseconds RepeatGrace{50};
