@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/failure_detail.h"
 #include "app/utils.h"
 #include "toolkit/core/message_box.h"
 
@@ -132,7 +133,7 @@ void TCommPort::Command(const std::string& command, int timeOut) {
     SendCommand(command);
     WaitResponse(timeOut);
   } catch (const Exception&) {
-    ShowErrorBox("Error on COM Port");
+    ShowErrorBox("Error on COM Port", CommandFailureDetail(std::current_exception(), command, timeOut));
   }
 }
 

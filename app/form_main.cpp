@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMetaObject>
 #include <QTimer>
@@ -13,6 +12,7 @@
 #include <cctype>
 
 #include "app/comm_port.h"
+#include "app/failure_detail.h"
 #include "app/glyphs.h"
 #include "app/settings_file.h"
 #include "grid/cell_grid.h"
@@ -20,6 +20,7 @@
 #include "toolkit/core/message_box.h"
 #include "toolkit/widgets/application.h"
 #include "toolkit/widgets/font_substitutes.h"
+#include "toolkit/widgets/key_preview.h"
 #include "toolkit/widgets/panel.h"
 #include "toolkit/widgets/speed_button.h"
 
@@ -70,8 +71,8 @@ uint16_t VirtualKey(int qtKey) {
 }
 
 // Shows a choice between "Cancel" and "&Ignore" (Escape: Cancel); true on Ignore.
-bool AskIgnore(const char* text) {
-  return ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"Cancel", "&Ignore"}, -1, 0) == 1;
+bool AskIgnore(const char* text, const std::string& detail = {}) {
+  return ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"Cancel", "&Ignore"}, -1, 0, detail) == 1;
 }
 
 }  // namespace
@@ -104,8 +105,16 @@ void TFormMain::CreateControls() {
   font.setBold(true);
   font.setPixelSize(11);
   setFont(font);
-  // Key preview: the window sees key releases before the focused control.
-  qApp->installEventFilter(this);
+  // Key preview: the window sees the key releases of its controls.
+  auto* keyPreview = new TKeyPreview(this);
+  keyPreview->OnKeyUp = [this](int qtKey, Qt::KeyboardModifiers shift) {
+    uint16_t key = VirtualKey(qtKey);
+    try {
+      FormKeyUp(this, key, shift);
+    } catch (...) {
+      HandleException();
+    }
+  };
 
   PanelCmd = new TPanel(this);
   PanelCmd->setObjectName("PanelCmd");
@@ -247,7 +256,7 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   }
   TExchange exchange(*this);
   UpdateControls(true);
-  bool portFailed = false;
+  std::exception_ptr portFailure;
   try {
     if (!CommPort->PortOpen()) OpenModemPort();
     if (CommPort->ModemSignal(2)) {
@@ -260,10 +269,10 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
     CommPort->ClosePort();
     UpdateControls(CanClose);
   } catch (...) {
-    portFailed = true;
+    portFailure = std::current_exception();
   }
-  if (portFailed) {
-    CanClose = AskIgnore(kPortUsed);
+  if (portFailure) {
+    CanClose = AskIgnore(kPortUsed, PortFailureDetail(portFailure, CommPort->DeviceName(), settingsFile_));
     UpdateControls(CanClose);
   }
   // Close requests made while this one was answered are the same request.
@@ -301,26 +310,6 @@ void TFormMain::AppRestore(QObject* Sender) {
 }
 
 // ---- Keys ----------------------------------------------------------------------
-
-bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyRelease) return false;
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (!widget || widget->window() != this) return false;
-  // A key event travels up from the focused control to its parents; the
-  // window looks at it once, when it reaches the first of them.
-  QWidget* focus = QApplication::focusWidget();
-  if (widget != (focus && focus->window() == this ? focus : this)) return false;
-  auto* keyEvent = static_cast<QKeyEvent*>(event);
-  if (keyEvent->isAutoRepeat()) return false;
-  uint16_t key = VirtualKey(keyEvent->key());
-  const uint16_t before = key;
-  try {
-    FormKeyUp(this, key, keyEvent->modifiers());
-  } catch (...) {
-    HandleException();
-  }
-  return before != 0 && key == 0;
-}
 
 void TFormMain::FormKeyUp(QObject*, uint16_t& Key, Qt::KeyboardModifiers) {
   if (Key == kVkReturn && BtnPlay->Enabled()) BtnPlay->Click();

@@ -55,8 +55,8 @@ class TFormMain : public QWidget {
   void FormCloseQuery(QObject* Sender, bool& CanClose);
   void AppMinimize(QObject* Sender);
   void AppRestore(QObject* Sender);
-  // Key: a virtual-key code (13 = Enter); set it to 0 to keep the key from the
-  // focused control.
+  // Key: a virtual-key code (13 = Enter), 0 for a key without one. Runs once
+  // per press and release of a key in this window, never for auto-repeat.
   void FormKeyUp(QObject* Sender, uint16_t& Key, Qt::KeyboardModifiers Shift);
 
   // ---- Message store and clock reference ----
@@ -83,7 +83,6 @@ class TFormMain : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // The waits of the command channel handle window events, so a request can
@@ -132,4 +131,5 @@ class TFormMain : public QWidget {
   std::vector<THeldRequest> held_;
   bool heldScheduled_ = false;
   bool closed_ = false;
+  bool gridLostFocus_ = false;  // the grid had the focus when UpdateControls disabled it
 };

@@ -77,14 +77,20 @@ void TFormMain::WriteClockReference() {
 }
 
 void TFormMain::LoadClockReference() {
-  std::string time = GetPrivateProfileString(kClockSection, "Time", "", 1024, settingsFile_);
-  const int hour = NextNumber(time);
-  const int minute = NextNumber(time);
-  std::string date = GetPrivateProfileString(kClockSection, "Date", "", 1024, settingsFile_);
-  const int year = NextNumber(date);
-  const int month = NextNumber(date);
-  const int day = NextNumber(date);
-  ClockRef = EncodeDate(year, month, day) + EncodeTime(hour, minute, 0, 0);
+  try {
+    std::string time = GetPrivateProfileString(kClockSection, "Time", "", 1024, settingsFile_);
+    const int hour = NextNumber(time);
+    const int minute = NextNumber(time);
+    std::string date = GetPrivateProfileString(kClockSection, "Date", "", 1024, settingsFile_);
+    const int year = NextNumber(date);
+    const int month = NextNumber(date);
+    const int day = NextNumber(date);
+    ClockRef = EncodeDate(year, month, day) + EncodeTime(hour, minute, 0, 0);
+  } catch (const EConvertError& e) {
+    // The connect fails on this; the user has to know which file to mend.
+    throw EConvertError("Section [" + std::string(kClockSection) + "] of " + settingsFile_ +
+                        " holds no valid clock reference: " + e.Message);
+  }
   ClockValid = true;
 }
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "app/comm_port.h"
+#include "app/failure_detail.h"
 #include "app/form_main.h"
 #include "grid/cell_grid.h"
 #include "toolkit/core/message_box.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr int kSetupTimeOut = 1000;
 constexpr int kNoTimeOut = -1;
 constexpr int kEraseTimeOut = 100000;
+const char* const kEraseCommand = "AT+MEM";
 
 const char* const kSetupCommands[] = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
 
@@ -30,7 +32,16 @@ void TFormMain::UpdateControls(bool Busy) {
   BtnPlayWelcome->SetEnabled(!Busy && Summary.HasWelcome && connected);
   BtnPlayFull->SetEnabled(!Busy && Summary.HasFullWelcome && connected);
   BtnErase->SetEnabled(!Busy && hasMessages && connected);
+  // Disabling the grid takes the keyboard focus away from it; the arrow keys
+  // must work again once it is enabled.
+  const bool gridFocused = focusWidget() == GridMsgStore;
   GridMsgStore->SetEnabled(!Busy && hasMessages && connected);
+  if (GridMsgStore->Enabled()) {
+    if (gridLostFocus_) GridMsgStore->setFocus(Qt::OtherFocusReason);
+    gridLostFocus_ = false;
+  } else if (gridFocused) {
+    gridLostFocus_ = true;
+  }
 }
 
 void TFormMain::SetupSelfMode() {
@@ -42,7 +53,7 @@ void TFormMain::BtnSelfControlClick(QObject*) {
   if (HoldClick(THeldKind::Connect, BtnSelfControl, &TFormMain::BtnSelfControlClick)) return;
   TExchange exchange(*this);
   if (BtnSelfControl->Down()) {
-    bool failed = false;
+    std::exception_ptr failure;
     try {
       if (!CommPort->PortOpen()) OpenModemPort();
       if (CommPort->ModemSignal(2)) {
@@ -54,11 +65,12 @@ void TFormMain::BtnSelfControlClick(QObject*) {
         ShowErrorBox("Modem if OFF or not connected");
       }
     } catch (...) {
-      failed = true;
+      failure = std::current_exception();
     }
-    if (failed) {
+    if (failure) {
       BtnSelfControl->SetDown(false);
-      ShowErrorBox("COM Port is used by another application");
+      ShowErrorBox("COM Port is used by another application",
+                   PortFailureDetail(failure, CommPort->DeviceName(), SettingsFile()));
     }
   } else {
     CommPort->ClosePort();
@@ -103,9 +115,9 @@ void TFormMain::BtnEraseClick(QObject*) {
   if (HoldClick(THeldKind::Erase, BtnErase, &TFormMain::BtnEraseClick)) return;
   TExchange exchange(*this);
   UpdateControls(true);
-  bool failed = false;
+  std::exception_ptr failure;
   try {
-    CommPort->SendCommand("AT+MEM");
+    CommPort->SendCommand(kEraseCommand);
     CommPort->WaitResponse(kEraseTimeOut);
     Summary.MsgCount = 0;
     LabelMsgStoreCnt->setText("No messages");
@@ -115,10 +127,11 @@ void TFormMain::BtnEraseClick(QObject*) {
     GridMsgStore->SetRow(1);
     ClockValid = true;
   } catch (...) {
-    failed = true;
+    failure = std::current_exception();
   }
-  if (failed) {
-    ShowErrorBox("Error on COM Port during Erase operation");
+  if (failure) {
+    ShowErrorBox("Error on COM Port during Erase operation",
+                 CommandFailureDetail(failure, kEraseCommand, kEraseTimeOut));
     try {
       RefreshMessageStore();
     } catch (...) {

@@ -184,6 +184,14 @@ class FormMainTest : public ::testing::Test {
     form_ = std::make_unique<TFormMain>(std::move(args), ini_);
   }
 
+  // The window connected to the emulator, whose plays take a hundredth of
+  // their time.
+  void CreateFormWithFastModem(const std::string& scenario) {
+    StartModem(scenario, {"--speed", "0.01"});
+    WriteSettings(sim_->Device());
+    CreateForm();
+  }
+
   // Command lines the emulator received, in order, from the n-th on.
   std::vector<std::string> Dialogue(std::size_t from = 0) const {
     std::vector<std::string> out;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -43,10 +44,11 @@ TEST(MessageBoxes, DefaultAnswersEscapeAndWritesTheBoxToStderr) {
   SetMessageBoxes(nullptr);
   ::testing::internal::CaptureStderr();
   const int answer = ShowMessageBox(TMsgBoxType::mbtError, "Error", "Modem if OFF or not connected",
-                                    {"Cancel", "&Ignore"}, -1, 0);
+                                    {"Cancel", "&Ignore"}, -1, 0, "DSR is off");
   const std::string out = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(answer, 0);
   EXPECT_NE(out.find("Modem if OFF or not connected"), std::string::npos) << out;
+  EXPECT_NE(out.find("DSR is off"), std::string::npos) << out;
   EXPECT_NE(out.find("\"Error\""), std::string::npos) << out;
   EXPECT_NE(out.find("&Ignore"), std::string::npos) << out;
   EXPECT_EQ(ShowMessageBox(TMsgBoxType::mbtWarning, "W", "t", {"A", "B", "C"}, 0, 2), 2);
@@ -54,13 +56,15 @@ TEST(MessageBoxes, DefaultAnswersEscapeAndWritesTheBoxToStderr) {
 
 TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
   ScriptedMessageBoxes boxes;
-  ShowErrorBox("Error on COM Port");
+  ShowErrorBox("Error on COM Port", "The modem answered ERROR to AT+MVP=3.");
   ShowMessageBox(TMsgBoxType::mbtWarning, "Warning", "Modem clock had to be resetted", {"OK"}, 0, 0);
   ASSERT_EQ(boxes.Requests.size(), 2u);
   const auto& e = boxes.Requests[0];
   EXPECT_EQ(e.Type, TMsgBoxType::mbtError);
   EXPECT_EQ(e.Title, "Error");
   EXPECT_EQ(e.Text, "Error on COM Port");
+  EXPECT_EQ(e.Detail, "The modem answered ERROR to AT+MVP=3.");
+  EXPECT_EQ(boxes.Requests[1].Detail, "");
   EXPECT_EQ(e.Buttons, std::vector<std::string>{"OK"});
   EXPECT_EQ(e.DefaultButton, 0);
   EXPECT_EQ(e.EscapeButton, 0);
@@ -142,6 +146,18 @@ TEST(QtMessageBoxes, BuildsTheBoxAsRequested) {
   EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Information);
   warning.Type = TMsgBoxType::mbtConfirmation;
   EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Question);
+}
+
+TEST(QtMessageBoxes, TheDetailIsShownUnderTheTextAsWritten) {
+  auto request = CancelIgnore();
+  request.Detail = "Error accessing specified device (Error: 2)\n/dev/<ttyUSB3>: No such file or directory.";
+  auto box = TQtMessageBoxes::CreateBox(request);
+  EXPECT_EQ(box->text(), "Modem if OFF or not connected");
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(box->informativeText()).toPlainText().toStdString(), request.Detail);
+  EXPECT_EQ(box->detailedText(), "") << "nothing hides behind a button";
+  EXPECT_EQ(box->buttons().size(), 2);
+  request.Detail.clear();
+  EXPECT_EQ(TQtMessageBoxes::CreateBox(request)->informativeText(), "");
 }
 
 TEST(QtMessageBoxes, EscapeAnswersTheEscapeButton) {

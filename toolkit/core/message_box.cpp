@@ -25,8 +25,9 @@ class TStderrMessageBoxes : public IMessageBoxes {
     for (const auto& b : request.Buttons) buttons += " [" + b + "]";
     const bool valid = request.EscapeButton >= 0 &&
                        request.EscapeButton < static_cast<int>(request.Buttons.size());
-    std::fprintf(stderr, "message box (%s) \"%s\": %s%s -> %s\n", TypeName(request.Type),
-                 request.Title.c_str(), request.Text.c_str(), buttons.c_str(),
+    const std::string detail = request.Detail.empty() ? "" : " (" + request.Detail + ")";
+    std::fprintf(stderr, "message box (%s) \"%s\": %s%s%s -> %s\n", TypeName(request.Type),
+                 request.Title.c_str(), request.Text.c_str(), detail.c_str(), buttons.c_str(),
                  valid ? request.Buttons[request.EscapeButton].c_str() : "(none)");
     return request.EscapeButton;
   }
@@ -49,17 +50,19 @@ IMessageBoxes& MessageBoxes() {
 void SetMessageBoxes(IMessageBoxes* boxes) { Installed.store(boxes); }
 
 int ShowMessageBox(TMsgBoxType type, const std::string& title, const std::string& text,
-                   const std::vector<std::string>& buttons, int defaultButton, int escapeButton) {
+                   const std::vector<std::string>& buttons, int defaultButton, int escapeButton,
+                   const std::string& detail) {
   TMessageBoxRequest request;
   request.Type = type;
   request.Title = title;
   request.Text = text;
+  request.Detail = detail;
   request.Buttons = buttons;
   request.DefaultButton = defaultButton;
   request.EscapeButton = escapeButton;
   return MessageBoxes().Show(request);
 }
 
-void ShowErrorBox(const std::string& text) {
-  ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"OK"}, 0, 0);
+void ShowErrorBox(const std::string& text, const std::string& detail) {
+  ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"OK"}, 0, 0, detail);
 }

@@ -13,6 +13,7 @@ struct TMessageBoxRequest {
   TMsgBoxType Type = TMsgBoxType::mbtError;
   std::string Title;
   std::string Text;
+  std::string Detail;                // why, under the text; empty for none
   std::vector<std::string> Buttons;  // captions in order, '&' marks the accelerator
   int DefaultButton = 0;             // index, or -1 for none
   int EscapeButton = 0;              // index answered by Escape / closing the box
@@ -32,6 +33,7 @@ void SetMessageBoxes(IMessageBoxes* boxes);
 
 // The program's common boxes.
 int ShowMessageBox(TMsgBoxType type, const std::string& title, const std::string& text,
-                   const std::vector<std::string>& buttons, int defaultButton, int escapeButton);
+                   const std::vector<std::string>& buttons, int defaultButton, int escapeButton,
+                   const std::string& detail = {});
 // An error box (title "Error", stop icon) with the one button "OK".
-void ShowErrorBox(const std::string& text);
+void ShowErrorBox(const std::string& text, const std::string& detail = {});

@@ -36,13 +36,6 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
 
 TApplication::~TApplication() = default;
 
-std::string TApplication::Title() const { return applicationDisplayName().toStdString(); }
-
-void TApplication::SetTitle(const std::string& value) {
-  const QString title = QString::fromStdString(value);
-  if (title != applicationDisplayName()) setApplicationDisplayName(title);
-}
-
 void TApplication::SetMainForm(QWidget* form) {
   Form = form;
   FormClosed = false;

@@ -18,9 +18,11 @@ class TApplication : public QApplication {
   TApplication(int& argc, char** argv);
   ~TApplication() override;
 
-  // The application title (Qt's application display name).
-  std::string Title() const;
-  void SetTitle(const std::string& value);
+  // The application title, shown by ShowException. Not Qt's application
+  // display name: Qt appends that to the title of every other window, so a
+  // box titled "Error" would read "Error — <title>".
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& value) { FTitle = value; }
 
   // Whether Run shows the main form; when false it stays hidden until the
   // program shows it.
@@ -59,6 +61,7 @@ class TApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
+  std::string FTitle;
   QPointer<QWidget> Form;
   bool FormClosed = false;
 };

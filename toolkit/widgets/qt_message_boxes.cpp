@@ -1,11 +1,16 @@
 #include "toolkit/widgets/qt_message_boxes.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QPushButton>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace {
 
 const char* const IndexProperty = "orvixButtonIndex";
+constexpr int MaxDetailWidth = 480;
 
 QMessageBox::Icon IconOf(TMsgBoxType type) {
   switch (type) {
@@ -27,6 +32,20 @@ std::unique_ptr<QMessageBox> TQtMessageBoxes::CreateBox(const TMessageBoxRequest
   box->setWindowTitle(QString::fromStdString(request.Title));
   box->setText(QString::fromStdString(request.Text));
   box->setTextFormat(Qt::PlainText);
+  // Shown at once under the text (a detailed text would hide behind a
+  // button). The box guesses the format of this text: as HTML, a path or
+  // message with '<' could not be taken for markup.
+  if (!request.Detail.empty()) {
+    const QString detail = QString::fromStdString(request.Detail);
+    box->setInformativeText(Qt::convertFromPlainText(detail, Qt::WhiteSpaceNormal));
+    // The box takes its width from the text alone; a detail longer than a
+    // short text would wrap into a narrow column.
+    int widest = 0;
+    for (const QString& line : detail.split('\n'))
+      widest = std::max(widest, box->fontMetrics().horizontalAdvance(line));
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+      grid->addItem(new QSpacerItem(std::min(widest, MaxDetailWidth), 0), grid->rowCount(), 0, 1, grid->columnCount());
+  }
   const int count = static_cast<int>(request.Buttons.size());
   for (int i = 0; i < count; ++i) {
     // One role for all keeps the buttons in the order given.

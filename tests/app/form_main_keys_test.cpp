@@ -1,0 +1,195 @@
+// Keys and focus as a user meets them: the grid focused by a click on a row,
+// Enter pressed and released there, Enter held down, Enter closing a box, and
+// the keyboard focus after an operation.
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "tests/app/form_main_fixture.h"
+#include "toolkit/widgets/qt_message_boxes.h"
+
+namespace formmain_test {
+namespace {
+
+// Rows 3, 4 and 5 are voice messages, row 2 a fax.
+const char* const kFiveMessages =
+    "clock running 5 0 0\n"
+    "message voice 14 0 9 12\n"
+    "message fax 2 0 14 3\n"
+    "message voice 7 1 8 45\n"
+    "message voice 31 1 17 20\n"
+    "message voice 3 2 0 0\n";
+
+class FormMainKeys : public FormMainTest {
+ protected:
+  void Start(const std::string& scenario) {
+    CreateFormWithFastModem(scenario);
+    ASSERT_TRUE(boxes_.Requests.empty());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  }
+
+  // A click in the middle of a message row, which gives the grid the focus.
+  void ClickRow(int row) {
+    TCellGrid& grid = *form_->GridMsgStore;
+    const TRect cell = grid.CellRect(1, row);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                      QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+  }
+
+  // Where the system sends a key: the focused control, or the window itself.
+  QWidget* KeyTarget() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus && focus->window() == form_.get() ? focus : form_.get();
+  }
+
+  // A key event with the time stamp and auto-repeat flag the display server
+  // gave it (QTest's own events carry neither).
+  void SendKey(QEvent::Type type, int key, quint64 time, bool autoRepeat = false) {
+    QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Return ? "\r" : "", autoRepeat);
+    event.setTimestamp(time);
+    QApplication::sendEvent(KeyTarget(), &event);
+  }
+
+  // The play commands the modem received from the n-th dialogue line on.
+  std::vector<std::string> Plays(std::size_t from) const {
+    std::vector<std::string> plays;
+    for (const auto& line : Dialogue(from))
+      if (line.rfind("AT+MVP", 0) == 0) plays.push_back(line);
+    return plays;
+  }
+
+  // Waits for a play to be answered and for anything that would follow it.
+  void SettleAfterPlays(std::size_t from, std::size_t expected) {
+    EXPECT_TRUE(ProcessUntil([&] { return Plays(from).size() >= expected && !form_->InExchange(); }, 10s));
+    ProcessFor(400ms);
+  }
+};
+
+TEST_F(FormMainKeys, OneEnterOnAFocusedRowPlaysThatRowOnce) {
+  Start(kFiveMessages);
+  ClickRow(3);
+  ASSERT_EQ(form_->GridMsgStore->Row(), 3);
+  ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore) << "a click on a row focuses the grid";
+  ASSERT_TRUE(form_->BtnPlay->Enabled());
+
+  std::size_t mark = DialogueSize();
+  QTest::keyClick(KeyTarget(), Qt::Key_Return);
+  SettleAfterPlays(mark, 1);
+  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(form_->GridMsgStore->Row(), 4);
+
+  // On the last row the selection stays, so a second play would repeat it.
+  ClickRow(5);
+  mark = DialogueSize();
+  QTest::keyClick(KeyTarget(), Qt::Key_Return);
+  SettleAfterPlays(mark, 1);
+  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=5"});
+  EXPECT_TRUE(boxes_.Requests.empty());
+}
+
+// What an X server sends while Enter is held: after the first press, pairs of
+// a release and a press with one time stamp, the first pair flagged as
+// auto-repeat by Qt, the later ones not (Qt recognises a pair only when both
+// halves have arrived when it looks).
+TEST_F(FormMainKeys, HoldingEnterPlaysOnceWhenItIsReleased) {
+  Start(kFiveMessages);
+  ClickRow(3);
+  ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  const std::size_t mark = DialogueSize();
+
+  quint64 time = 500000;
+  SendKey(QEvent::KeyPress, Qt::Key_Return, time);
+  time += 660;
+  SendKey(QEvent::KeyRelease, Qt::Key_Return, time, true);
+  SendKey(QEvent::KeyPress, Qt::Key_Return, time, true);
+  ProcessFor(40ms);
+  for (int repeat = 0; repeat < 12; ++repeat) {
+    time += 40;
+    SendKey(QEvent::KeyRelease, Qt::Key_Return, time);
+    SendKey(QEvent::KeyPress, Qt::Key_Return, time);
+    ProcessFor(40ms);
+  }
+  ProcessFor(200ms);
+  EXPECT_EQ(Plays(mark), std::vector<std::string>{}) << "nothing plays while Enter is held";
+
+  time += 25;
+  SendKey(QEvent::KeyRelease, Qt::Key_Return, time);
+  SettleAfterPlays(mark, 1);
+  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(form_->GridMsgStore->Row(), 4);
+}
+
+// The box is a real modal dialog: Enter closes it on the press, and the
+// release then goes to the window. The play is started by a click here, so
+// that no Enter of the window's own is involved.
+TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
+  Start(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
+  TQtMessageBoxes realBoxes;
+  SetMessageBoxes(&realBoxes);
+  struct Restore {
+    ScriptedMessageBoxes& boxes;
+    ~Restore() { SetMessageBoxes(&boxes); }
+  } restore{boxes_};
+
+  // The first box is closed by Enter; any later one (a second play failing)
+  // by Escape, so that the test cannot hang on it.
+  std::vector<std::string> shown;
+  bool released = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    box->activateWindow();
+    if (!QTest::qWaitForWindowActive(box)) return;
+    shown.push_back(box->text().toStdString());
+    if (shown.size() > 1) {
+      QTest::keyClick(box, Qt::Key_Escape);
+      return;
+    }
+    QTest::keyPress(box, Qt::Key_Return);
+    EXPECT_NE(box->clickedButton(), nullptr) << "Enter answers the box on its press";
+    QTimer::singleShot(0, [&] {
+      QTest::keyRelease(KeyTarget(), Qt::Key_Return);
+      released = true;
+    });
+  });
+  poll.start(10);
+
+  ClickRow(3);
+  const std::size_t mark = DialogueSize();
+  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+  ASSERT_TRUE(ProcessUntil([&] { return released; }, 10s));
+  SettleAfterPlays(mark, 1);
+  poll.stop();
+  EXPECT_EQ(shown, std::vector<std::string>{"Error on COM Port"});
+  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(form_->GridMsgStore->Row(), 4);
+}
+
+// The buttons take no focus, so the grid keeps it while one is clicked.
+TEST_F(FormMainKeys, TheGridGetsTheFocusBackAfterAPlayAndAFailedErase) {
+  Start(std::string(kFiveMessages) + "fault AT+MEM error\n");
+  ClickRow(3);
+  ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  std::size_t mark = DialogueSize();
+  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+  SettleAfterPlays(mark, 1);
+  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(form_->GridMsgStore->Row(), 4);
+  EXPECT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  QTest::keyClick(KeyTarget(), Qt::Key_Down);
+  EXPECT_EQ(form_->GridMsgStore->Row(), 5) << "the arrow keys move the selection again";
+
+  // A failed erase reads the store again and enables the grid once more.
+  QTest::mouseClick(form_->BtnErase, Qt::LeftButton);
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port during Erase operation"});
+  ASSERT_TRUE(form_->GridMsgStore->Enabled());
+  EXPECT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  const int row = form_->GridMsgStore->Row();
+  QTest::keyClick(KeyTarget(), Qt::Key_Up);
+  EXPECT_EQ(form_->GridMsgStore->Row(), row - 1);
+}
+
+}  // namespace
+}  // namespace formmain_test

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The program on a real X server, driven with xdotool as a user drives it,
+# against the modem emulator: window and box titles as X shows them, one
+# Enter on a clicked row plays that row once, the arrow keys work after a
+# play, the Enter that closes an error box plays nothing, and holding Enter
+# plays once, when it is released.
+# Usage: x11_window_flow.sh OrvixManager orvix-modem-sim
+# Exit status 77 (skipped) when xvfb-run or xdotool is missing.
+set -euo pipefail
+APP=$1
+SIM=$2
+
+for tool in xvfb-run xdotool; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
+  ORVIX_X11_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
+fi
+export QT_QPA_PLATFORM=xcb
+
+WORK=$(mktemp -d)
+PIDS=()
+cleanup() {
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  echo "--- modem dialogue:"
+  grep ' RX ' "$WORK/modem.log" || true
+  echo "--- program stderr:"
+  cat "$WORK/app.err" || true
+  exit 1
+}
+
+# Waits up to 10 s for a command to succeed.
+wait_for() {
+  for _ in $(seq 100); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+plays() { grep ' RX AT+MVP' "$WORK/modem.log" | sed 's/.* RX //' || true; }
+plays_since() { plays | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
+play_count() { plays | wc -l; }
+answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log")" -gt "$1" ]; }
+result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log" || true; }
+
+# Rows 3, 4 and 5 are voice messages; playing row 5 fails.
+cat >"$WORK/modem.scn" <<'EOF'
+clock running 5 0 0
+message voice 14 0 9 12
+message fax 2 0 14 3
+message voice 7 1 8 45
+message voice 31 1 17 20
+message voice 3 2 0 0
+fault AT+MVP=5 error
+EOF
+"$SIM" --listen 127.0.0.1:0 --scenario "$WORK/modem.scn" --speed 0.02 --log "$WORK/modem.log" >"$WORK/sim.out" &
+PIDS+=($!)
+wait_for test -s "$WORK/sim.out" || fail "the emulator did not start"
+printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$(head -n1 "$WORK/sim.out")" \
+  >"$WORK/OrvixManager.ini"
+
+ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
+PIDS+=($!)
+TITLE="Tarvelle Memnova Self-mode Manager"
+wait_for xdotool search --onlyvisible --name "^$TITLE" >/dev/null || fail "no main window"
+WIN=$(xdotool search --onlyvisible --name "^$TITLE" | head -n1)
+[ "$(xdotool getwindowname "$WIN")" = "$TITLE" ] || fail "main window title: $(xdotool getwindowname "$WIN")"
+wait_for grep -q 'RX AT+MSR=005' "$WORK/modem.log" || fail "the list was not read"
+sleep 0.5
+
+# The grid starts 44 pixels down; a row is 20 pixels and a line.
+click_row() {
+  xdotool mousemove --window "$WIN" 100 $((44 + 21 * $1 + 10)) click 1
+  sleep 0.3
+}
+
+# One Enter on a clicked row.
+mark=$(play_count)
+codes=$(result_codes)
+click_row 3
+xdotool key Return
+wait_for answered "$codes" || fail "no answer to a play"
+sleep 1
+[ "$(plays_since "$mark")" = "AT+MVP=3" ] || fail "one Enter on row 3 played: $(plays_since "$mark")"
+
+# The grid has the keyboard focus again: Down selects row 5, whose play
+# fails; the Enter that closes the error box must not play it again.
+mark=$(play_count)
+xdotool key Down
+sleep 0.3
+xdotool key Return
+wait_for xdotool search --onlyvisible --name "^Error" >/dev/null || fail "no error box after a failed play: $(plays_since "$mark")"
+BOX=$(xdotool search --onlyvisible --name "^Error" | head -n1)
+[ "$(xdotool getwindowname "$BOX")" = "Error" ] || fail "box title: $(xdotool getwindowname "$BOX")"
+[ "$(xdotool getwindowname "$WIN")" = "$TITLE" ] || fail "main window title changed: $(xdotool getwindowname "$WIN")"
+sleep 0.3
+xdotool key Return
+sleep 1
+[ "$(plays_since "$mark")" = "AT+MVP=5" ] || fail "Down, Enter and the box's Enter played: $(plays_since "$mark")"
+! xdotool search --onlyvisible --name "^Error" >/dev/null || fail "Enter did not close the box"
+
+# Enter held for two seconds (the server repeats it meanwhile).
+mark=$(play_count)
+codes=$(result_codes)
+click_row 3
+xdotool keydown Return
+sleep 2
+held=$(plays_since "$mark")
+xdotool keyup Return
+[ -z "$held" ] || fail "played while Enter was held: $held"
+wait_for answered "$codes" || fail "no play after Enter was released"
+sleep 1
+[ "$(plays_since "$mark")" = "AT+MVP=3" ] || fail "holding Enter on row 3 played: $(plays_since "$mark")"
+
+echo "PASS"

@@ -1,0 +1,152 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/widgets/key_preview.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A control that takes the focus and leaves every key to its parents.
+class Control : public QWidget {
+ public:
+  explicit Control(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+};
+
+class KeyPreview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form.resize(200, 100);
+    control = new Control(&form);
+    control->setGeometry(10, 10, 80, 30);
+    preview = new TKeyPreview(&form);
+    preview->OnKeyUp = [this](int key, Qt::KeyboardModifiers shift) {
+      std::string entry = QKeySequence(key).toString().toStdString();
+      if (shift & Qt::ShiftModifier) entry = "Shift+" + entry;
+      seen.push_back(entry);
+    };
+    Activate(&form);
+    control->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), control);
+  }
+
+  static void Activate(QWidget* window) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  }
+
+  // A key event as a display server delivers it, to the focused control.
+  void Send(QEvent::Type type, int key, quint64 time, bool autoRepeat = false,
+            Qt::KeyboardModifiers shift = Qt::NoModifier) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent event(type, key, shift, QString(), autoRepeat);
+    event.setTimestamp(time);
+    QApplication::sendEvent(target, &event);
+  }
+
+  // Long enough for a release to be taken as the end of the key press.
+  static void PastTheGrace() { QTest::qWait(static_cast<int>(TKeyPreview::RepeatGrace.count()) + 60); }
+
+  QWidget form;
+  Control* control = nullptr;
+  TKeyPreview* preview = nullptr;
+  std::vector<std::string> seen;
+};
+
+TEST_F(KeyPreview, APressAndReleaseIsReportedOnceWhereverTheReleaseTravels) {
+  // The handler takes the focus away, as an operation that disables the
+  // control does; the release then goes on to the form as well.
+  preview->OnKeyUp = [this](int key, Qt::KeyboardModifiers shift) {
+    seen.push_back(QKeySequence(key | shift).toString().toStdString());
+    control->setEnabled(false);
+  };
+  QTest::simulateEvent(control, true, Qt::Key_Return, Qt::ShiftModifier, "\r", false);
+  QTest::simulateEvent(control, false, Qt::Key_Return, Qt::ShiftModifier, "\r", false);
+  EXPECT_EQ(seen, std::vector<std::string>{"Shift+Return"});
+  EXPECT_NE(QApplication::focusWidget(), control);
+  QTest::keyClick(&form, Qt::Key_A);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Shift+Return", "A"}));
+}
+
+TEST_F(KeyPreview, AReleaseWhosePressWentElsewhereIsNotReported) {
+  QTest::keyRelease(control, Qt::Key_Return);
+  EXPECT_TRUE(seen.empty()) << "no press at all";
+
+  QWidget box;
+  box.resize(100, 50);
+  Activate(&box);
+  QTest::keyPress(&box, Qt::Key_Return);
+  box.hide();
+  Activate(&form);
+  QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(seen.empty()) << "pressed in another window";
+
+  QTest::keyPress(control, Qt::Key_Return);
+  Activate(&box);
+  box.hide();
+  Activate(&form);
+  QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(seen.empty()) << "another window was active in between";
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(seen, std::vector<std::string>{"Return"});
+}
+
+TEST_F(KeyPreview, AutoRepeatIsNotReported) {
+  // Pairs of a release and a press that Qt flagged as auto-repeat.
+  QTest::keyPress(control, Qt::Key_Return);
+  for (int i = 0; i < 3; ++i) {
+    QTest::simulateEvent(control, false, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QTest::simulateEvent(control, true, Qt::Key_Return, Qt::NoModifier, QString(), true);
+  }
+  EXPECT_TRUE(seen.empty());
+  QTest::keyRelease(control, Qt::Key_Return);
+  EXPECT_EQ(seen, std::vector<std::string>{"Return"});
+  seen.clear();
+
+  // Pairs of one time stamp that Qt left unflagged: only the last release,
+  // once nothing pairs with it, is the end of the press.
+  Send(QEvent::KeyPress, Qt::Key_Return, 1000);
+  for (quint64 t = 1660; t < 1900; t += 40) {
+    Send(QEvent::KeyRelease, Qt::Key_Return, t);
+    Send(QEvent::KeyPress, Qt::Key_Return, t);
+  }
+  PastTheGrace();
+  EXPECT_TRUE(seen.empty());
+  Send(QEvent::KeyRelease, Qt::Key_Return, 1925);
+  EXPECT_TRUE(seen.empty()) << "reported only once no press pairs with it";
+  PastTheGrace();
+  EXPECT_EQ(seen, std::vector<std::string>{"Return"});
+
+  // Two quick presses of their own are two.
+  seen.clear();
+  Send(QEvent::KeyPress, Qt::Key_Return, 3000);
+  Send(QEvent::KeyRelease, Qt::Key_Return, 3060);
+  Send(QEvent::KeyPress, Qt::Key_Return, 3090);
+  Send(QEvent::KeyRelease, Qt::Key_Return, 3150);
+  PastTheGrace();
+  EXPECT_EQ(seen, (std::vector<std::string>{"Return", "Return"}));
+}
+
+TEST_F(KeyPreview, AKeyHeldSinceAnotherWindowHadItIsNotReported) {
+  // Enter pressed on a box that closed on the press and is still held: the
+  // window gets only the repeats and the final release.
+  for (quint64 t = 2000; t < 2200; t += 40) {
+    Send(QEvent::KeyRelease, Qt::Key_Return, t);
+    Send(QEvent::KeyPress, Qt::Key_Return, t);
+  }
+  Send(QEvent::KeyRelease, Qt::Key_Return, 2230);
+  PastTheGrace();
+  EXPECT_TRUE(seen.empty());
+}
+
+}  // namespace
