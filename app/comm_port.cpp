@@ -76,6 +76,7 @@ void TCommPort::SendCommand(const std::string& command) {
   const int written = Write(line.data(), static_cast<int>(line.size()));
   writeFailed_ = written != static_cast<int>(line.size());
   commandSent_ = true;
+  commandLine_ = command;
 }
 
 void TCommPort::WaitResponse(int timeOut) {
@@ -84,6 +85,7 @@ void TCommPort::WaitResponse(int timeOut) {
   struct EndOfWait {
     TCommPort& port;
     ~EndOfWait() {
+      if (port.commandSent_) port.DropEcho();
       port.respState_ = TRespState::rsIdle;
       port.waitLoop_ = nullptr;
       port.busy_ = false;
@@ -206,6 +208,14 @@ void TCommPort::DispatchEvent(uint32_t eventBit) {
 void TCommPort::AppendChar(char c) {
   ++responseLength_;
   if (response_.size() < MaxResponseLength) response_ += c;
+}
+
+// Modems echo command lines unless told not to, and the program never tells
+// them: the echo comes first and, without its CR and LF, would be glued to
+// the reply's first field.
+void TCommPort::DropEcho() {
+  if (!commandLine_.empty() && response_.compare(0, commandLine_.size(), commandLine_) == 0)
+    response_.erase(0, commandLine_.size());
 }
 
 // The bounded text stays the prefix of the reply it would hold unbounded.

@@ -65,8 +65,9 @@ class TCommPort : public TComm {
   // True between OpenPort and ClosePort; the device itself may still be open
   // after ClosePort (DSR off).
   bool PortOpen() const { return portOpen_; }
-  // The reply since the current wait began, without CR, LF and the final
-  // result code; at most MaxResponseLength characters (the rest is dropped).
+  // The reply since the current wait began, without CR, LF, the final result
+  // code and an echo of the command line just sent; at most MaxResponseLength
+  // characters (the rest is dropped).
   const std::string& Response() const { return response_; }
   TRespState RespState() const { return respState_; }
   // True while a command waits (its guard or its reply); another command is
@@ -99,6 +100,7 @@ class TCommPort : public TComm {
 
  private:
   void AppendChar(char c);
+  void DropEcho();
   void DropLast(std::size_t count);
   bool LineLost() const;
   void WakeWait();
@@ -111,6 +113,7 @@ class TCommPort : public TComm {
   bool busy_ = false;
   bool writeFailed_ = false;
   bool commandSent_ = false;         // a line went out that the next wait answers
+  std::string commandLine_;          // that line, without CR LF
   bool portReset_ = false;             // OpenPort/ClosePort happened during the wait
   QEventLoop* waitLoop_ = nullptr;     // the running wait's loop, woken on every end condition
   std::optional<std::chrono::steady_clock::time_point> lastResultCode_;
