@@ -19,6 +19,15 @@ constexpr int kEraseTimeOut = 100000;
 
 const char* const kSetupCommands[] = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
 
+// A play has no time-out; a close gives up on it (EWaitAbandoned), which ends
+// the play like any other way, only without a box.
+void Play(TCommPort& port, const std::string& command) {
+  try {
+    port.Command(command, kNoTimeOut);
+  } catch (const EWaitAbandoned&) {
+  }
+}
+
 }  // namespace
 
 void TFormMain::UpdateControls(bool Busy) {
@@ -53,6 +62,8 @@ void TFormMain::BtnSelfControlClick(QObject*) {
         CommPort->ClosePort();
         ShowErrorBox("Modem if OFF or not connected");
       }
+    } catch (const EWaitAbandoned&) {
+      // A close gave up on the modem; it tells the user what it finds itself.
     } catch (...) {
       failed = true;
     }
@@ -72,7 +83,7 @@ void TFormMain::BtnPlayClick(QObject*) {
   UpdateControls(true);
   try {
     const int number = StrToInt(GridMsgStore->Cells(0, GridMsgStore->Row()).toStdString());
-    CommPort->Command("AT+MVP=" + IntToStr(number), kNoTimeOut);
+    Play(*CommPort, "AT+MVP=" + IntToStr(number));
     // The next row is selected so that repeated Enter presses play the list.
     if (GridMsgStore->Row() < GridMsgStore->RowCount() - 1) GridMsgStore->SetRow(GridMsgStore->Row() + 1);
   } catch (...) {
@@ -87,7 +98,7 @@ void TFormMain::BtnPlayWelcomeClick(QObject*) {
   if (HoldClick(THeldKind::PlayWelcome, BtnPlayWelcome, &TFormMain::BtnPlayWelcomeClick)) return;
   TExchange exchange(*this);
   UpdateControls(true);
-  CommPort->Command("AT+MVP=0", kNoTimeOut);
+  Play(*CommPort, "AT+MVP=0");
   UpdateControls(false);
 }
 
@@ -95,7 +106,7 @@ void TFormMain::BtnPlayFullClick(QObject*) {
   if (HoldClick(THeldKind::PlayFull, BtnPlayFull, &TFormMain::BtnPlayFullClick)) return;
   TExchange exchange(*this);
   UpdateControls(true);
-  CommPort->Command("AT+MVP=255", kNoTimeOut);
+  Play(*CommPort, "AT+MVP=255");
   UpdateControls(false);
 }
 
@@ -114,6 +125,8 @@ void TFormMain::BtnEraseClick(QObject*) {
     GridMsgStore->SetRowCount(6);
     GridMsgStore->SetRow(1);
     ClockValid = true;
+  } catch (const EWaitAbandoned&) {
+    // A close gave up on the erase: nothing to report, nothing to read again.
   } catch (...) {
     failed = true;
   }
@@ -121,6 +134,7 @@ void TFormMain::BtnEraseClick(QObject*) {
     ShowErrorBox("Error on COM Port during Erase operation");
     try {
       RefreshMessageStore();
+    } catch (const EWaitAbandoned&) {
     } catch (...) {
       // Shown as any unhandled error would be, but the window must not be
       // left with every control disabled.
