@@ -20,9 +20,12 @@ void WriteClockReference(TDateTime reference, const std::string& file) {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
   DecodeDate(reference, year, month, day);
   DecodeTime(reference, hour, minute, second, msec);
-  WritePrivateProfileString(kSection, "Date",
-                            std::to_string(year) + "," + std::to_string(month) + "," + std::to_string(day), file);
-  WritePrivateProfileString(kSection, "Time", std::to_string(hour) + "," + std::to_string(minute), file);
+  // One replacement for both: a Date without its Time would shift every
+  // receive time by hours.
+  WritePrivateProfileStrings(kSection,
+                             {{"Date", std::to_string(year) + "," + std::to_string(month) + "," + std::to_string(day)},
+                              {"Time", std::to_string(hour) + "," + std::to_string(minute)}},
+                             file);
 }
 
 TDateTime ReadClockReference(const std::string& file) {
