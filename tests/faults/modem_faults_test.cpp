@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iomanip>
 #include <sstream>
@@ -301,6 +302,37 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
 
 INSTANTIATE_TEST_SUITE_P(Matrix, ModemFault, ::testing::Combine(::testing::ValuesIn(kCommands), ::testing::ValuesIn(kKinds)),
                          Name);
+
+// ---- Waits that are long by design (ORVIX_FAULTS_LONG=1) ------------------------------
+
+bool LongRuns() {
+  const char* text = std::getenv("ORVIX_FAULTS_LONG");
+  return text && std::string(text) == "1";
+}
+
+class LongWait : public FormMainTest {};
+
+TEST_F(LongWait, AnEraseWithoutReplyRunsOutItsTimeOut) {
+  if (!LongRuns()) GTEST_SKIP() << "takes 100 s; set ORVIX_FAULTS_LONG=1";
+  StartModem("clock running 5 0 0\nmessage voice 3 0 9 12\nfault AT+MEM noanswer\n");
+  WriteSettings(sim_->Device());
+  CreateForm();
+  ASSERT_TRUE(boxes_.Requests.empty());
+  Clock::time_point boxAt;
+  boxes_.OnShow = [&](const TMessageBoxRequest&) {
+    if (boxAt == Clock::time_point()) boxAt = Clock::now();
+  };
+  CpuSampler cpu;
+  const auto start = Clock::now();
+  QTest::mouseClick(form_->BtnErase, Qt::LeftButton);
+  EXPECT_GE(boxAt - start, 100s);
+  EXPECT_LE(boxAt - start, 102s);
+  EXPECT_LT(cpu.Load(start + 1s, boxAt - 1s), 0.05);
+  // Reported, then the store is read again and still holds its message.
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{X});
+  EXPECT_EQ(form_->Summary.MsgCount, 1);
+  EXPECT_TRUE(form_->BtnErase->Enabled());
+}
 
 }  // namespace
 }  // namespace faults_test
