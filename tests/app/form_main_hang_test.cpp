@@ -4,9 +4,6 @@
 
 #include <signal.h>
 
-#include <QCloseEvent>
-#include <QWindow>
-
 #include "tests/app/comm_port_fixture.h"
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/cpu_sampler.h"
@@ -29,15 +26,12 @@ class FormMainHang : public FormMainTest {
     ASSERT_TRUE(boxes_.Requests.empty());
     ASSERT_TRUE(form_->BtnPlayWelcome->Enabled());
   }
-  // The title bar's close button: a close request to the window, delivered
-  // by whatever event loop runs.
-  void RequestClose() { QCoreApplication::postEvent(form_->windowHandle(), new QCloseEvent); }
   // Clicks "Play welcome message" with a close request `closeAfter` later;
   // returns when the click's handler has returned.
   void PlayWelcomeAndClose(std::chrono::milliseconds closeAfter) {
     After ask(static_cast<int>(closeAfter.count()), [this] {
       closeAsked_ = Clock::now();
-      RequestClose();
+      PostClose();
     });
     QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
     playDone_ = Clock::now();
@@ -119,7 +113,7 @@ TEST_F(FormMainHang, DsrDroppingEndsAPlayAsAFailedCommand) {
 
   // The modem is off now: the close asks, and Ignore closes.
   boxes_.Answer("&Ignore");
-  RequestClose();
+  PostClose();
   ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 5s));
   ASSERT_EQ(boxes_.Requests.size(), 2u);
   EXPECT_EQ(boxes_.Requests[1].Text, "Modem if OFF or not connected");

@@ -10,9 +10,6 @@
 
 #include <signal.h>
 
-#include <QCloseEvent>
-#include <QWindow>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -177,7 +174,7 @@ class ModemFault : public FormMainTest, public ::testing::WithParamInterface<std
   void RequestClose() {
     closeAsked_ = true;
     Mark("close asked");
-    QCoreApplication::postEvent(form_->windowHandle(), new QCloseEvent);
+    PostClose();
   }
   TSpeedButton* Button(Step step) const {
     switch (step) {
