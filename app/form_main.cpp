@@ -252,9 +252,20 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   if (Hold(THeldKind::Close, [this] { close(); })) {
     CanClose = false;
+    // The running exchange may never end by itself (a play has no time-out,
+    // a modem may stop answering): it gets a moment to finish, then it is
+    // given up so that the close can go ahead. Not so for the shutdown's own
+    // exchange: a second close request is the same request.
+    if (!shuttingDown_) CommPort->AbandonWaitsAfter(CloseGrace);
     return;
   }
+  CommPort->ResumeWaits();
   TExchange exchange(*this);
+  shuttingDown_ = true;
+  struct ShutdownDone {
+    bool& flag;
+    ~ShutdownDone() { flag = false; }
+  } shutdownDone{shuttingDown_};
   UpdateControls(true);
   std::exception_ptr portFailure;
   try {

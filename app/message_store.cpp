@@ -8,12 +8,12 @@
 
 #include <cstdio>
 
+#include "app/clock_reference.h"
 #include "app/comm_port.h"
 #include "app/form_main.h"
 #include "app/utils.h"
 #include "grid/cell_grid.h"
 #include "toolkit/core/convert_error.h"
-#include "toolkit/core/ini_profile.h"
 #include "toolkit/core/message_box.h"
 #include "toolkit/core/str_to_int.h"
 
@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kReplyTimeOut = 1000;
 constexpr int kFirstGrowingRow = 5;  // the window's grid has five message rows
-const char* const kClockSection = "ClockReset";
 const char* const kClockOff = "Clock was OFF";
 
 int NextNumber(std::string& text) {
@@ -65,30 +64,14 @@ TStoreSummary ParseStoreSummary(std::string reply) {
   return s;
 }
 
-void TFormMain::WriteClockReference() {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
-  DecodeDate(ClockRef, year, month, day);
-  DecodeTime(ClockRef, hour, minute, second, msec);
-  const std::string file = SettingsFileForWriting();
-  WritePrivateProfileString(kClockSection, "Date",
-                            std::to_string(year) + "," + std::to_string(month) + "," + std::to_string(day),
-                            file);
-  WritePrivateProfileString(kClockSection, "Time", std::to_string(hour) + "," + std::to_string(minute), file);
-}
+void TFormMain::WriteClockReference() { ::WriteClockReference(ClockRef, SettingsFileForWriting()); }
 
 void TFormMain::LoadClockReference() {
   try {
-    std::string time = GetPrivateProfileString(kClockSection, "Time", "", 1024, settingsFile_);
-    const int hour = NextNumber(time);
-    const int minute = NextNumber(time);
-    std::string date = GetPrivateProfileString(kClockSection, "Date", "", 1024, settingsFile_);
-    const int year = NextNumber(date);
-    const int month = NextNumber(date);
-    const int day = NextNumber(date);
-    ClockRef = EncodeDate(year, month, day) + EncodeTime(hour, minute, 0, 0);
+    ClockRef = ReadClockReference(settingsFile_);
   } catch (const EConvertError& e) {
     // The connect fails on this; the user has to know which file to mend.
-    throw EConvertError("Section [" + std::string(kClockSection) + "] of " + settingsFile_ +
+    throw EConvertError("Section [ClockReset] of " + settingsFile_ +
                         " holds no valid clock reference: " + e.Message);
   }
   ClockValid = true;
