@@ -28,7 +28,9 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // file is replaced atomically (temporary file in the same folder, flushed and
 // synced, then renamed over it), so it is never left half written. Raises
 // EIniFileException "Unable to write to <fileName>" and leaves the old file as
-// it was when anything fails.
+// it was when anything fails, and refuses (the same way) what could not be read
+// back without changing other keys: a line break anywhere, "]" in the
+// section, "=" in the key or a key beginning with "[".
 void WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& fileName);
 
