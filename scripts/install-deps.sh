@@ -3,7 +3,8 @@
 # Idempotent: packages already present are not touched.
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-      googletest libbenchmark-dev xvfb xauth socat python3 python3-serial imagemagick)
+      googletest libbenchmark-dev xvfb xauth socat python3 python3-serial imagemagick
+      clang-14 libclang-rt-14-dev)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
