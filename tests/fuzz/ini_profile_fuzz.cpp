@@ -79,6 +79,13 @@ void CollectNames(const std::string& text, std::vector<std::string>& sections, s
 }
 
 const char* const kMissing = "\x01missing";
+std::string Folder;
+
+void RemoveFolder() {
+  ::unlink(FileName.c_str());
+  ::unlink(Untouched.c_str());
+  ::rmdir(Folder.c_str());
+}
 
 }  // namespace
 
@@ -89,8 +96,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const char* made = ::mkdtemp(dir);
   if (!made) made = ::mkdtemp(fallback);
   if (!made) fuzz::Fail("no temporary folder");
-  FileName = std::string(made) + "/OrvixManager.ini";
-  Untouched = std::string(made) + "/before.ini";
+  Folder = made;
+  FileName = Folder + "/OrvixManager.ini";
+  Untouched = Folder + "/before.ini";
+  std::atexit(RemoveFolder);
   return 0;
 }
 
