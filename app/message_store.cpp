@@ -64,6 +64,39 @@ TStoreSummary ParseStoreSummary(std::string reply) {
   return s;
 }
 
+TMessageStamp ReadMessageReply(std::string reply,
+                               const std::function<void(int column, const QString& text)>& setCell) {
+  SkipField(reply);
+  std::string code;
+  ExtractToken(reply, ',', code);
+  if (code == "001") {
+    setCell(1, "Fax");
+    setCell(2, QString::number(NextNumber(reply)) + " pag.");
+  } else if (code == "002") {
+    setCell(1, "Voice");
+    setCell(2, QString::number(NextNumber(reply)) + " sec.");
+  } else {
+    // "000" and "003" carry no length. Any other code is no known type: it
+    // is shown as undefined rather than leaving the previous row's type
+    // there (which could offer a fax for playing), and the stamp is read
+    // from the same fields as for every other type.
+    setCell(1, code == "003" ? "Data" : "Undef");
+    setCell(2, "");
+    SkipField(reply);
+  }
+  SkipField(reply);
+  SkipField(reply);
+  TMessageStamp stamp;
+  stamp.Days = static_cast<uint16_t>(NextNumber(reply));
+  stamp.Hours = static_cast<uint16_t>(NextNumber(reply));
+  stamp.Minutes = static_cast<uint16_t>(NextNumber(reply));
+  return stamp;
+}
+
+QString ReceiveTimeText(const TMessageStamp& stamp, TDateTime clockRef) {
+  return Q(FormatDateTime("dddddd t", clockRef + stamp.Days + EncodeTime(stamp.Hours, stamp.Minutes, 0, 0)));
+}
+
 void TFormMain::WriteClockReference() { ::WriteClockReference(ClockRef, SettingsFileForWriting()); }
 
 void TFormMain::LoadClockReference() {
@@ -122,38 +155,16 @@ void TFormMain::FillMessageRows() {
     char command[32];
     std::snprintf(command, sizeof command, "AT+MSR=%3.3d", n);
     CommPort->Command(command, kReplyTimeOut);
-    std::string reply = CommPort->Response();
 
     grid.SetCells(0, r, QString::number(n));
-    SkipField(reply);
-    std::string code;
-    ExtractToken(reply, ',', code);
-    if (code == "001") {
-      grid.SetCells(1, r, "Fax");
-      grid.SetCells(2, r, QString::number(NextNumber(reply)) + " pag.");
-    } else if (code == "002") {
-      grid.SetCells(1, r, "Voice");
-      grid.SetCells(2, r, QString::number(NextNumber(reply)) + " sec.");
-    } else {
-      // "000" and "003" carry no length. Any other code is no known type: it
-      // is shown as undefined rather than leaving the previous row's type
-      // there (which could offer a fax for playing), and the stamp is read
-      // from the same fields as for every other type.
-      grid.SetCells(1, r, code == "003" ? "Data" : "Undef");
-      grid.SetCells(2, r, "");
-      SkipField(reply);
-    }
-    SkipField(reply);
-    SkipField(reply);
-    const auto days = static_cast<uint16_t>(NextNumber(reply));
-    const auto hours = static_cast<uint16_t>(NextNumber(reply));
-    const auto minutes = static_cast<uint16_t>(NextNumber(reply));
+    const TMessageStamp stamp =
+        ReadMessageReply(CommPort->Response(), [&](int column, const QString& text) { grid.SetCells(column, r, text); });
 
-    if (days == 255 || !ClockValid) {
+    if (stamp.Days == 255 || !ClockValid) {
       grid.SetCells(3, r, kClockOff);
       continue;
     }
-    const QString received = Q(FormatDateTime("dddddd t", ClockRef + days + EncodeTime(hours, minutes, 0, 0)));
+    const QString received = ReceiveTimeText(stamp, ClockRef);
     grid.SetCells(3, r, received);
     // Messages stamped in the same minute show as one row: the later one.
     if (r > 1 && received == grid.Cells(3, r - 1)) {

@@ -151,6 +151,16 @@ std::string Cut(std::string s, std::size_t bufferSize) {
   return s;
 }
 
+// A name or value that would not stay on its own line, or would turn its line
+// into another kind, would change other keys of the file when written.
+bool FitsOnItsLine(const std::string& section, const std::string& key, const std::string& value) {
+  const auto breaksLine = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
+  if (breaksLine(section) || breaksLine(key) || breaksLine(value)) return false;
+  if (section.find(']') != std::string::npos || key.find('=') != std::string::npos) return false;
+  const std::string name = Trim(key);
+  return name.empty() || name[0] != '[';
+}
+
 [[noreturn]] void WriteFailed(const std::string& fileName) {
   throw EIniFileException("Unable to write to " + fileName);
 }
@@ -282,6 +292,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 void WritePrivateProfileStrings(const std::string& section,
                                 const std::vector<std::pair<std::string, std::string>>& values,
                                 const std::string& fileName) {
+  for (const auto& [key, value] : values)
+    if (!FitsOnItsLine(section, key, value)) WriteFailed(fileName);
   std::string content;
   if (!ReadFile(fileName, content)) {
     struct stat st {};

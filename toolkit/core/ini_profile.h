@@ -42,6 +42,9 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // on purpose, even for root). A replaced file keeps its
 // permission bits (and its owner where the process may set it). Temporary
 // files left by writers that were killed are removed before each write.
+// Refused the same way: what could not be read back without changing other
+// keys (a line break anywhere, "]" in the section, "=" in the key or a key
+// beginning with "[").
 void WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& fileName);
 

@@ -71,7 +71,8 @@
 // by DefineProperties are read in registration order (a subclass registers
 // its own before calling the base, so they come ahead of ColWidths and
 // RowHeights); then Loaded() runs. Keys missing from the object keep their
-// current values.
+// current values. A ColCount or RowCount above 1,000,000 is refused like any
+// malformed value (EInvalidGridDefinition).
 
 #include "toolkit/core/exception.h"
 #include "toolkit/widgets/cancel_mode.h"
