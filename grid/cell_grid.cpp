@@ -20,8 +20,6 @@ TCellGrid::TCellGrid(QWidget* parent) : TCgHintGrid(parent) {
 TCellGrid::~TCellGrid() {
   MarkDestroying();
   SaveColumnWidths(columnsRegistryKey_);
-  // A press still tracked must not leave the mouse grabbed.
-  SetMouseCapture(false);
 }
 
 QString TCellGrid::Version() { return QStringLiteral("%1.%2").arg(1).arg(35); }

@@ -47,7 +47,9 @@ void TCellGrid::MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, i
       PressedRow = cell.Y;
       PressedHeading = HeadingAt(X, Y);
       PressedButton = Button;
-      SetMouseCapture(true);
+      // No explicit capture: Qt sends the moves and the release to the
+      // pressed viewport until the last button is up, which is the capture
+      // the tracking needs.
       UpdatePressedState(X, Y);
       return;
     }
@@ -66,7 +68,7 @@ void TCellGrid::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int
     const bool click = OverPressed && Button == PressedButton;
     const int heading = PressedHeading;
     // The press is over before the handler runs, so that a handler that
-    // fails or opens a box leaves no grabbed mouse and no sunken cell.
+    // fails or opens a box leaves no press tracked and no sunken cell.
     EndTracking();
     if (click) {
       if (OnFixedCellClick) OnFixedCellClick(this, cell.X, cell.Y, heading, Button, Shift, X, Y);
@@ -80,13 +82,12 @@ void TCellGrid::EndTracking() {
   Tracking = false;
   UpdatePressedState(-1, -1);
   PressedLook = false;
-  SetMouseCapture(false);
 }
 
 void TCellGrid::CancelMode(QObject* Sender) {
   TCgHintGrid::CancelMode(Sender);
-  // Something else took over (a box or popup opened, the focus moved):
-  // the press ends without a click and gives the mouse back.
+  // Something else took over (a box or popup opened, the focus moved) and
+  // Qt has ended the press's grab: the press ends without a click.
   if (Tracking && Sender != this && Sender != InplaceEditor()) EndTracking();
 }
 
