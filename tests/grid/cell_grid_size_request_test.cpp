@@ -22,18 +22,16 @@ class CellGridSizeRequests : public ::testing::Test {
       widthWhileDrawing = grid.ColWidths(1);
       TCanvas canvas(grid.Canvas(), grid.palette());
       canvas.Font().AssignQFont(grid.font());
-      TCgDrawInfo info;
-      info.Canvas = &canvas;
-      info.Text = text;
-      info.Rect = rect;
-      info.HMargin = 2;
-      info.VMargin = 1;
-      info.ClipStyle = clip;
-      info.Col = c;
-      info.Row = r;
-      info.Grid = &grid;
-      info.DrawState = state;
-      DrawCellText(info);
+      DrawCellText(TCgDrawInfo{.Canvas = &canvas,
+                               .Text = text,
+                               .Rect = rect,
+                               .HMargin = 2,
+                               .VMargin = 1,
+                               .ClipStyle = clip,
+                               .Col = c,
+                               .Row = r,
+                               .Grid = &grid,
+                               .DrawState = state});
     };
   }
   TProbeCellGrid grid;
