@@ -81,6 +81,7 @@ void TStringGrid::WriteProperties(QJsonObject& properties) const {
   properties.insert("Enabled", isEnabled());
   properties.insert("Color", color_.name());
   properties.insert("FixedColor", fixedColor_.name());
+  properties.insert("Hint", Hint());
 }
 
 void TStringGrid::ReadProperties(const QJsonObject& p) {
@@ -115,6 +116,10 @@ void TStringGrid::ReadProperties(const QJsonObject& p) {
   if (p.contains("Enabled")) SetEnabled(ReadBool(p, "Enabled"));
   if (p.contains("Color")) SetColor(ReadColor(p, "Color"));
   if (p.contains("FixedColor")) SetFixedColor(ReadColor(p, "FixedColor"));
+  if (p.contains("Hint")) {
+    if (!p.value("Hint").isString()) throw EInvalidGridDefinition("Grid definition: Hint must be a text");
+    SetHint(p.value("Hint").toString());
+  }
 }
 
 void TStringGrid::DefineProperties(TGridDefinitionFiler& Filer) {
