@@ -70,6 +70,8 @@ void TCommPort::SendCommand(const std::string& command) {
     }
   }
 
+  if (WaitsAbandoned()) throw EWaitAbandoned();
+
   // Stale input goes before the line is written: a fast modem may have
   // answered already by the time the wait begins.
   PurgeIn();
@@ -77,6 +79,7 @@ void TCommPort::SendCommand(const std::string& command) {
   const int written = Write(line.data(), static_cast<int>(line.size()));
   writeFailed_ = written != static_cast<int>(line.size());
   commandSent_ = true;
+  commandLine_ = command;
 }
 
 void TCommPort::WaitResponse(int timeOut) {
@@ -85,6 +88,7 @@ void TCommPort::WaitResponse(int timeOut) {
   struct EndOfWait {
     TCommPort& port;
     ~EndOfWait() {
+      if (port.commandSent_) port.DropEcho();
       port.respState_ = TRespState::rsIdle;
       port.waitLoop_ = nullptr;
       port.busy_ = false;
@@ -110,6 +114,11 @@ void TCommPort::WaitResponse(int timeOut) {
   deadline.setSingleShot(true);
   deadline.setTimerType(Qt::PreciseTimer);
   QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+  // DSR and an abandon request raise no event of their own, so every step
+  // looks at them.
+  QTimer step;
+  QObject::connect(&step, &QTimer::timeout, &loop, &QEventLoop::quit);
+  step.start(WaitStep);
   waitLoop_ = &loop;
 
   // Every end condition quits the loop; anything else that quits it only
@@ -118,6 +127,12 @@ void TCommPort::WaitResponse(int timeOut) {
     if (respState_ == TRespState::rsOK) return;
     if (respState_ == TRespState::rsError) throw EResponseError();
     if (LineLost()) throw EDeviceLost();
+    if (DsrOff()) throw EModemOff();
+    if (WaitsAbandoned()) {
+      // A reply that comes late must not be taken for the next command's.
+      PurgeIn();
+      throw EWaitAbandoned();
+    }
     if (limited) {
       const qint64 left = budget - clock.elapsed();
       if (left <= 0) throw EResponseTimeOut();
@@ -132,6 +147,8 @@ void TCommPort::Command(const std::string& command, int timeOut) {
   try {
     SendCommand(command);
     WaitResponse(timeOut);
+  } catch (const EWaitAbandoned&) {
+    throw;  // not the modem's failure: whoever gave up on it knows
   } catch (const Exception&) {
     ShowErrorBox("Error on COM Port", CommandFailureDetail(std::current_exception(), command, timeOut));
   }
@@ -209,10 +226,33 @@ void TCommPort::AppendChar(char c) {
   if (response_.size() < MaxResponseLength) response_ += c;
 }
 
+// Modems echo command lines unless told not to, and the program never tells
+// them: the echo comes first and, without its CR and LF, would be glued to
+// the reply's first field.
+void TCommPort::DropEcho() {
+  if (!commandLine_.empty() && response_.compare(0, commandLine_.size(), commandLine_) == 0)
+    response_.erase(0, commandLine_.size());
+}
+
 // The bounded text stays the prefix of the reply it would hold unbounded.
 void TCommPort::DropLast(std::size_t count) {
   responseLength_ -= std::min(count, responseLength_);
   if (response_.size() > responseLength_) response_.resize(responseLength_);
+}
+
+void TCommPort::AbandonWaitsAfter(std::chrono::milliseconds grace) {
+  if (!abandonAt_) abandonAt_ = std::chrono::steady_clock::now() + grace;
+}
+
+void TCommPort::ResumeWaits() { abandonAt_.reset(); }
+
+bool TCommPort::WaitsAbandoned() const { return abandonAt_ && std::chrono::steady_clock::now() >= *abandonAt_; }
+
+// Only a status that could be read counts: a line without modem lines (a pty)
+// fails the query and must not read as a modem that went off.
+bool TCommPort::DsrOff() const {
+  uint32_t status = 0;
+  return Enabled() && Handle->GetCommModemStatus(status) && (status & MS_DSR_ON) == 0;
 }
 
 bool TCommPort::LineLost() const { return DeviceGone() || !Enabled() || writeFailed_ || portReset_; }

@@ -39,6 +39,18 @@ class EDeviceLost : public ECommPort {
   EDeviceLost() : ECommPort("TCommPort: device lost") {}
 };
 
+// DSR dropped during the wait: the modem is off and cannot answer.
+class EModemOff : public ECommPort {
+ public:
+  EModemOff() : ECommPort("TCommPort: modem off") {}
+};
+
+// The wait was given up on request (a close that cannot wait for the modem).
+class EWaitAbandoned : public ECommPort {
+ public:
+  EWaitAbandoned() : ECommPort("TCommPort: wait abandoned") {}
+};
+
 // State of the reply recogniser.
 enum class TRespState : uint8_t {
   rsIdle,     // no wait; received bytes are read and dropped
@@ -65,8 +77,9 @@ class TCommPort : public TComm {
   // True between OpenPort and ClosePort; the device itself may still be open
   // after ClosePort (DSR off).
   bool PortOpen() const { return portOpen_; }
-  // The reply since the current wait began, without CR, LF and the final
-  // result code; at most MaxResponseLength characters (the rest is dropped).
+  // The reply since the current wait began, without CR, LF, the final result
+  // code and an echo of the command line just sent; at most MaxResponseLength
+  // characters (the rest is dropped).
   const std::string& Response() const { return response_; }
   TRespState RespState() const { return respState_; }
   // True while a command waits (its guard or its reply); another command is
@@ -85,12 +98,23 @@ class TCommPort : public TComm {
   // Waits for the final result code: returns on OK, raises EResponseError on
   // ERROR and EResponseTimeOut when ⌊timeOut/100⌋ × 100 ms have passed
   // (timeOut < 100 fails at once; negative waits without limit). Raises
-  // EDeviceLost when the line dies and ECommPort while another command waits.
+  // EDeviceLost when the line dies, EModemOff when DSR is off (looked at every
+  // 100 ms; a line without modem lines is never taken for off),
+  // EWaitAbandoned once waits are abandoned, and ECommPort while another
+  // command waits.
   void WaitResponse(int timeOut);
   // SendCommand and WaitResponse; a failure of the command is shown in the
-  // box "Error on COM Port" and Command returns normally. Only a refused
-  // re-entry (ECommPort) is raised.
+  // box "Error on COM Port" and Command returns normally. A refused re-entry
+  // (ECommPort) and an abandoned wait (EWaitAbandoned) are raised.
   void Command(const std::string& command, int timeOut);
+
+  // For a close that cannot wait for the modem: `grace` from now on, the
+  // running wait and every later one end with EWaitAbandoned (input purged)
+  // and no command line goes out, until ResumeWaits. Calling it again while
+  // armed keeps the first moment.
+  void AbandonWaitsAfter(std::chrono::milliseconds grace);
+  void ResumeWaits();
+  bool WaitsAbandoned() const;
 
   // OnRxChar: reads the received bytes and drives the recogniser.
   void HandleRxChar(TCustomComm* sender, int count);
@@ -99,8 +123,10 @@ class TCommPort : public TComm {
 
  private:
   void AppendChar(char c);
+  void DropEcho();
   void DropLast(std::size_t count);
   bool LineLost() const;
+  bool DsrOff() const;
   void WakeWait();
 
   bool portOpen_ = false;
@@ -111,7 +137,9 @@ class TCommPort : public TComm {
   bool busy_ = false;
   bool writeFailed_ = false;
   bool commandSent_ = false;         // a line went out that the next wait answers
+  std::string commandLine_;          // that line, without CR LF
   bool portReset_ = false;             // OpenPort/ClosePort happened during the wait
   QEventLoop* waitLoop_ = nullptr;     // the running wait's loop, woken on every end condition
   std::optional<std::chrono::steady_clock::time_point> lastResultCode_;
+  std::optional<std::chrono::steady_clock::time_point> abandonAt_;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
@@ -75,13 +76,25 @@ bool AskIgnore(const char* text, const std::string& detail = {}) {
   return ShowMessageBox(TMsgBoxType::mbtError, "Error", text, {"Cancel", "&Ignore"}, -1, 0, detail) == 1;
 }
 
+// The saved definition of one of the window's controls, built into the program.
+QByteArray WindowDefinition(const QString& control) {
+  QFile file(":/forms/" + control + ".json");
+  if (!file.open(QIODevice::ReadOnly))
+    throw Exception("The window definition of " + control.toStdString() + " is missing from the program");
+  return file.readAll();
+}
+
 }  // namespace
+
+// The definitions live in a static library: nothing else would pull them in.
+static void InitWindowDefinitions() { Q_INIT_RESOURCE(form_main); }
 
 TFormMain::TFormMain(std::vector<std::string> commandLine, std::string settingsFile, QWidget* parent)
     : QWidget(parent),
       commandLine_(std::move(commandLine)),
       settingsFileGiven_(!settingsFile.empty()) {
   settingsFile_ = settingsFileGiven_ ? std::move(settingsFile) : SettingsFileName();
+  InitWindowDefinitions();
   CreateControls();
   FormCreate(this);
 }
@@ -150,22 +163,8 @@ void TFormMain::CreateControls() {
   GridMsgStore = new TCellGrid(this);
   GridMsgStore->setObjectName("GridMsgStore");
   GridMsgStore->setGeometry(0, 44, 390, 128);
-  GridMsgStore->setToolTip("Click the message to select");
-  GridMsgStore->setFocusPolicy(Qt::ClickFocus);
-  GridMsgStore->SetColCount(4);
-  GridMsgStore->SetRowCount(6);
-  GridMsgStore->SetFixedRows(1);
-  GridMsgStore->SetFixedCols(0);
-  GridMsgStore->SetDefaultRowHeight(20);
-  const int widths[] = {45, 80, 80, 159};
-  for (int c = 0; c < 4; ++c) GridMsgStore->SetColWidths(c, widths[c]);
-  GridMsgStore->SetOptions({TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine, TGridOption::goVertLine,
-                            TGridOption::goHorzLine, TGridOption::goDrawFocusSelected, TGridOption::goRowSelect,
-                            TGridOption::goThumbTracking});
-  GridMsgStore->SetScrollBars(TScrollStyle::ssVertical);
-  // The window's definition turns the string grid's own drawing off because
-  // the cell grid paints its cells itself; until it does, the string grid's
-  // drawing shows the texts.
+  GridMsgStore->setFocusPolicy(Qt::ClickFocus);  // no tab stop
+  GridMsgStore->LoadDefinitionText(WindowDefinition("GridMsgStore"));
 
   setTabOrder(PanelCmd, GridMsgStore);
 
@@ -252,9 +251,20 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   if (Hold(THeldKind::Close, [this] { close(); })) {
     CanClose = false;
+    // The running exchange may never end by itself (a play has no time-out,
+    // a modem may stop answering): it gets a moment to finish, then it is
+    // given up so that the close can go ahead. Not so for the shutdown's own
+    // exchange: a second close request is the same request.
+    if (!shuttingDown_) CommPort->AbandonWaitsAfter(CloseGrace);
     return;
   }
+  CommPort->ResumeWaits();
   TExchange exchange(*this);
+  shuttingDown_ = true;
+  struct ShutdownDone {
+    bool& flag;
+    ~ShutdownDone() { flag = false; }
+  } shutdownDone{shuttingDown_};
   UpdateControls(true);
   std::exception_ptr portFailure;
   try {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,6 +34,10 @@ class TFormMain : public QWidget {
   ~TFormMain() override;
   TFormMain(const TFormMain&) = delete;
   TFormMain& operator=(const TFormMain&) = delete;
+
+  // How long a close waits for a running modem exchange that may never end
+  // (a play has no time-out) before it gives up on it.
+  static constexpr std::chrono::milliseconds CloseGrace{2000};
 
   // ---- Controls (owned by the window through Qt parenthood) ----
   TCellGrid* GridMsgStore = nullptr;
@@ -132,4 +137,5 @@ class TFormMain : public QWidget {
   bool heldScheduled_ = false;
   bool closed_ = false;
   bool gridLostFocus_ = false;  // the grid had the focus when UpdateControls disabled it
+  bool shuttingDown_ = false;  // FormCloseQuery is talking to the modem
 };

@@ -8,12 +8,12 @@
 
 #include <cstdio>
 
+#include "app/clock_reference.h"
 #include "app/comm_port.h"
 #include "app/form_main.h"
 #include "app/utils.h"
 #include "grid/cell_grid.h"
 #include "toolkit/core/convert_error.h"
-#include "toolkit/core/ini_profile.h"
 #include "toolkit/core/message_box.h"
 #include "toolkit/core/str_to_int.h"
 
@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kReplyTimeOut = 1000;
 constexpr int kFirstGrowingRow = 5;  // the window's grid has five message rows
-const char* const kClockSection = "ClockReset";
 const char* const kClockOff = "Clock was OFF";
 
 int NextNumber(std::string& text) {
@@ -65,30 +64,47 @@ TStoreSummary ParseStoreSummary(std::string reply) {
   return s;
 }
 
-void TFormMain::WriteClockReference() {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0;
-  DecodeDate(ClockRef, year, month, day);
-  DecodeTime(ClockRef, hour, minute, second, msec);
-  const std::string file = SettingsFileForWriting();
-  WritePrivateProfileString(kClockSection, "Date",
-                            std::to_string(year) + "," + std::to_string(month) + "," + std::to_string(day),
-                            file);
-  WritePrivateProfileString(kClockSection, "Time", std::to_string(hour) + "," + std::to_string(minute), file);
+TMessageStamp ReadMessageReply(std::string reply,
+                               const std::function<void(int column, const QString& text)>& setCell) {
+  SkipField(reply);
+  std::string code;
+  ExtractToken(reply, ',', code);
+  if (code == "001") {
+    setCell(1, "Fax");
+    setCell(2, QString::number(NextNumber(reply)) + " pag.");
+  } else if (code == "002") {
+    setCell(1, "Voice");
+    setCell(2, QString::number(NextNumber(reply)) + " sec.");
+  } else {
+    // "000" and "003" carry no length. Any other code is no known type: it
+    // is shown as undefined rather than leaving the previous row's type
+    // there (which could offer a fax for playing), and the stamp is read
+    // from the same fields as for every other type.
+    setCell(1, code == "003" ? "Data" : "Undef");
+    setCell(2, "");
+    SkipField(reply);
+  }
+  SkipField(reply);
+  SkipField(reply);
+  TMessageStamp stamp;
+  stamp.Days = static_cast<uint16_t>(NextNumber(reply));
+  stamp.Hours = static_cast<uint16_t>(NextNumber(reply));
+  stamp.Minutes = static_cast<uint16_t>(NextNumber(reply));
+  return stamp;
 }
+
+QString ReceiveTimeText(const TMessageStamp& stamp, TDateTime clockRef) {
+  return Q(FormatDateTime("dddddd t", clockRef + stamp.Days + EncodeTime(stamp.Hours, stamp.Minutes, 0, 0)));
+}
+
+void TFormMain::WriteClockReference() { ::WriteClockReference(ClockRef, SettingsFileForWriting()); }
 
 void TFormMain::LoadClockReference() {
   try {
-    std::string time = GetPrivateProfileString(kClockSection, "Time", "", 1024, settingsFile_);
-    const int hour = NextNumber(time);
-    const int minute = NextNumber(time);
-    std::string date = GetPrivateProfileString(kClockSection, "Date", "", 1024, settingsFile_);
-    const int year = NextNumber(date);
-    const int month = NextNumber(date);
-    const int day = NextNumber(date);
-    ClockRef = EncodeDate(year, month, day) + EncodeTime(hour, minute, 0, 0);
+    ClockRef = ReadClockReference(settingsFile_);
   } catch (const EConvertError& e) {
     // The connect fails on this; the user has to know which file to mend.
-    throw EConvertError("Section [" + std::string(kClockSection) + "] of " + settingsFile_ +
+    throw EConvertError("Section [ClockReset] of " + settingsFile_ +
                         " holds no valid clock reference: " + e.Message);
   }
   ClockValid = true;
@@ -139,38 +155,16 @@ void TFormMain::FillMessageRows() {
     char command[32];
     std::snprintf(command, sizeof command, "AT+MSR=%3.3d", n);
     CommPort->Command(command, kReplyTimeOut);
-    std::string reply = CommPort->Response();
 
     grid.SetCells(0, r, QString::number(n));
-    SkipField(reply);
-    std::string code;
-    ExtractToken(reply, ',', code);
-    if (code == "001") {
-      grid.SetCells(1, r, "Fax");
-      grid.SetCells(2, r, QString::number(NextNumber(reply)) + " pag.");
-    } else if (code == "002") {
-      grid.SetCells(1, r, "Voice");
-      grid.SetCells(2, r, QString::number(NextNumber(reply)) + " sec.");
-    } else {
-      // "000" and "003" carry no length. Any other code is no known type: it
-      // is shown as undefined rather than leaving the previous row's type
-      // there (which could offer a fax for playing), and the stamp is read
-      // from the same fields as for every other type.
-      grid.SetCells(1, r, code == "003" ? "Data" : "Undef");
-      grid.SetCells(2, r, "");
-      SkipField(reply);
-    }
-    SkipField(reply);
-    SkipField(reply);
-    const auto days = static_cast<uint16_t>(NextNumber(reply));
-    const auto hours = static_cast<uint16_t>(NextNumber(reply));
-    const auto minutes = static_cast<uint16_t>(NextNumber(reply));
+    const TMessageStamp stamp =
+        ReadMessageReply(CommPort->Response(), [&](int column, const QString& text) { grid.SetCells(column, r, text); });
 
-    if (days == 255 || !ClockValid) {
+    if (stamp.Days == 255 || !ClockValid) {
       grid.SetCells(3, r, kClockOff);
       continue;
     }
-    const QString received = Q(FormatDateTime("dddddd t", ClockRef + days + EncodeTime(hours, minutes, 0, 0)));
+    const QString received = ReceiveTimeText(stamp, ClockRef);
     grid.SetCells(3, r, received);
     // Messages stamped in the same minute show as one row: the later one.
     if (r > 1 && received == grid.Cells(3, r - 1)) {

@@ -21,6 +21,15 @@ const char* const kEraseCommand = "AT+MEM";
 
 const char* const kSetupCommands[] = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
 
+// A play has no time-out; a close gives up on it (EWaitAbandoned), which ends
+// the play like any other way, only without a box.
+void Play(TCommPort& port, const std::string& command) {
+  try {
+    port.Command(command, kNoTimeOut);
+  } catch (const EWaitAbandoned&) {
+  }
+}
+
 }  // namespace
 
 void TFormMain::UpdateControls(bool Busy) {
@@ -64,6 +73,8 @@ void TFormMain::BtnSelfControlClick(QObject*) {
         CommPort->ClosePort();
         ShowErrorBox("Modem if OFF or not connected");
       }
+    } catch (const EWaitAbandoned&) {
+      // A close gave up on the modem; it tells the user what it finds itself.
     } catch (...) {
       failure = std::current_exception();
     }
@@ -84,7 +95,7 @@ void TFormMain::BtnPlayClick(QObject*) {
   UpdateControls(true);
   try {
     const int number = StrToInt(GridMsgStore->Cells(0, GridMsgStore->Row()).toStdString());
-    CommPort->Command("AT+MVP=" + IntToStr(number), kNoTimeOut);
+    Play(*CommPort, "AT+MVP=" + IntToStr(number));
     // The next row is selected so that repeated Enter presses play the list.
     if (GridMsgStore->Row() < GridMsgStore->RowCount() - 1) GridMsgStore->SetRow(GridMsgStore->Row() + 1);
   } catch (...) {
@@ -99,7 +110,7 @@ void TFormMain::BtnPlayWelcomeClick(QObject*) {
   if (HoldClick(THeldKind::PlayWelcome, BtnPlayWelcome, &TFormMain::BtnPlayWelcomeClick)) return;
   TExchange exchange(*this);
   UpdateControls(true);
-  CommPort->Command("AT+MVP=0", kNoTimeOut);
+  Play(*CommPort, "AT+MVP=0");
   UpdateControls(false);
 }
 
@@ -107,7 +118,7 @@ void TFormMain::BtnPlayFullClick(QObject*) {
   if (HoldClick(THeldKind::PlayFull, BtnPlayFull, &TFormMain::BtnPlayFullClick)) return;
   TExchange exchange(*this);
   UpdateControls(true);
-  CommPort->Command("AT+MVP=255", kNoTimeOut);
+  Play(*CommPort, "AT+MVP=255");
   UpdateControls(false);
 }
 
@@ -126,6 +137,8 @@ void TFormMain::BtnEraseClick(QObject*) {
     GridMsgStore->SetRowCount(6);
     GridMsgStore->SetRow(1);
     ClockValid = true;
+  } catch (const EWaitAbandoned&) {
+    // A close gave up on the erase: nothing to report, nothing to read again.
   } catch (...) {
     failure = std::current_exception();
   }
@@ -134,6 +147,7 @@ void TFormMain::BtnEraseClick(QObject*) {
                  CommandFailureDetail(failure, kEraseCommand, kEraseTimeOut));
     try {
       RefreshMessageStore();
+    } catch (const EWaitAbandoned&) {
     } catch (...) {
       // Shown as any unhandled error would be, but the window must not be
       // left with every control disabled.

@@ -1,6 +1,7 @@
 #include "grid/cg_hint_grid.h"
 
 #include "toolkit/widgets/inplace_edit.h"
+#include "toolkit/widgets/text_layout.h"
 
 #include <QCursor>
 #include <QFontMetrics>
@@ -16,21 +17,27 @@
 
 namespace {
 
-// Hint text is laid out like DrawText with word breaks and no prefix
-// processing: wrapped at blanks, '&' shown as it is, line breaks kept. The
-// measuring and the drawing live here together so that a shared text layout
-// can replace both at once.
-constexpr int kHintTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+// Hint text is measured and drawn by one layout (DrawTextEx): wrapped at
+// blanks, '&' shown as it is, line breaks kept, so the measured size is what
+// is drawn.
+constexpr unsigned kHintTextFormat = DT_NOPREFIX | DT_WORDBREAK;
 
 // The extent of the text laid out from Bounds' top-left within its width.
 TRect HintTextExtent(const QFont& font, const QString& text, const TRect& Bounds) {
-  const QRect area(Bounds.Left, Bounds.Top, std::max(Bounds.Width(), 0), std::numeric_limits<int>::max() / 4);
-  const QRect r = QFontMetrics(font).boundingRect(area, kHintTextFlags, text);
-  return TRect{Bounds.Left, Bounds.Top, Bounds.Left + r.width(), Bounds.Top + r.height()};
+  TCanvas canvas;
+  canvas.Font().AssignQFont(font);
+  TRect r = Bounds;
+  DrawTextEx(canvas, text, r, kHintTextFormat | DT_CALCRECT);
+  return r;
 }
 
-void DrawHintText(QPainter& painter, const QString& text, const TRect& Bounds) {
-  painter.drawText(Bounds.ToQRect(), kHintTextFlags, text);
+void DrawHintText(QPainter& painter, const QPalette& palette, const QString& text, const TRect& Bounds) {
+  TCanvas canvas(&painter, palette);
+  canvas.Font().AssignQFont(painter.font());
+  canvas.Font().SetColor(clInfoText);
+  canvas.Brush().SetStyle(TBrushStyle::bsClear);
+  TRect r = Bounds;
+  DrawTextEx(canvas, text, r, kHintTextFormat);
 }
 
 int TextWidth(const QFont& font, const QString& text) { return QFontMetrics(font).horizontalAdvance(text); }
@@ -105,8 +112,7 @@ void TcgHintWindow::HideHint() {
 }
 
 void TcgHintWindow::Paint() {
-  Canvas()->setPen(palette().color(foregroundRole()));
-  DrawHintText(*Canvas(), Caption(), TextArea(ClientRect()));
+  DrawHintText(*Canvas(), palette(), Caption(), TextArea(ClientRect()));
 }
 
 // --- TCgHintGrid -----------------------------------------------------------------

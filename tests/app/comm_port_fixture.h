@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
-#include <time.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "app/comm_port.h"
+#include "tests/common/cpu_sampler.h"
 #include "tests/common/pty_pair.h"
 
 namespace commport_test {
@@ -28,12 +28,7 @@ using Clock = std::chrono::steady_clock;
 
 inline double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// CPU time of the whole process (every thread), in seconds.
-inline double ProcessCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
+using orvix::test::ProcessCpuSeconds;  // every thread, in seconds
 
 // Runs steps from the event loop of whatever wait is running, one step per
 // turn of a 1 ms timer; a step that returns false is tried again next turn.

@@ -102,6 +102,24 @@ TEST(CommPortModem, LineFaultsOfTheModem) {
   EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
+TEST(CommPortModem, EchoedCommandLinesLeaveTheSameResponse) {
+  const std::string store = "selfmode on\nmemory 40\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n";
+  ModemSim plain({}, store);
+  ModemSim echoing({"--echo"}, store);
+  TCommPort withoutEcho, withEcho;
+  OpenOn(withoutEcho, plain);
+  OpenOn(withEcho, echoing);
+  ScriptedMessageBoxes boxes;
+  for (const char* command : {"AT+MCS?", "AT+MSR=0", "AT+MSR=001", "AT+MSR=002", "AT+MCC?", "AT+MCW", "AT+MVP=9"}) {
+    SCOPED_TRACE(command);
+    withoutEcho.Command(command, 1000);
+    withEcho.Command(command, 1000);
+    EXPECT_EQ(withEcho.Response(), withoutEcho.Response());
+  }
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>(2, "Error on COM Port")) << "AT+MVP=9 is refused by both";
+  ASSERT_TRUE(echoing.WaitForLog("TX AT+MVP=9\\r"));
+}
+
 TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   ModemSim sim;
   TCommPort port;

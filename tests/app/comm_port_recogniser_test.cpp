@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/app/comm_port_fixture.h"
 
@@ -281,4 +282,37 @@ TEST(CommPortRecogniser, DeliveredBabbleIsBounded) {
   });
   EXPECT_EQ(Wait(ch.port, 20000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'b'));
+}
+
+// ---- Echo of the command line ------------------------------------------------------
+
+TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
+  struct Case {
+    const char* sent;  // nullptr: a wait without a command line
+    std::vector<std::string> chunks;
+    const char* response;
+  } cases[] = {
+      {"AT+MCS?", {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "1"},
+      {"AT+MCS?", {"AT+M", "CS?\r\n", "\r\n1\r\n\r\nOK\r\n"}, "1"},    // echo over several chunks, with LF
+      {"AT+MEM", {"AT+MEM\r\r\nERROR\r\n"}, ""},                          // also before ERROR
+      {"AT+MCS?", {"at+mcs?\r\r\n1\r\n\r\nOK\r\n"}, "at+mcs?1"},        // not exact: kept
+      {"AT+MCS?", {"AT+MCS\r\n1\r\n\r\nOK\r\n"}, "AT+MCS1"},             // a part is no echo
+      {"AT+MSR=0", {"\r\n0,0,AT+MSR=0\r\n\r\nOK\r\n"}, "0,0,AT+MSR=0"},   // only at the start
+      {nullptr, {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "AT+MCS?1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.sent ? c.sent : "(none)") + " / " + c.chunks[0]);
+    PtyChannel ch(PtyChannel::Manual);
+    if (c.sent) ch.port.SendCommand(c.sent);
+    std::vector<std::function<bool()>> feeds;
+    for (const auto& chunk : c.chunks)
+      feeds.push_back([&, chunk] {
+        Feed(ch.pty, ch.port, chunk);
+        return true;
+      });
+    Steps steps(feeds);
+    Wait(ch.port, 5000);
+    EXPECT_TRUE(steps.Done());
+    EXPECT_EQ(ch.port.Response(), c.response);
+  }
 }

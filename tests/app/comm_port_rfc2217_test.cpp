@@ -2,15 +2,18 @@
 // RFC 2217 server, with real DTR, RTS and DSR lines.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
 
 #include "app/comm_port.h"
+#include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
 #include "tests/serial/serial_test_support.h"
 #include "toolkit/core/scripted_message_boxes.h"
 
+using namespace commport_test;
 using orvix::test::ModemSim;
 
 namespace {
@@ -99,6 +102,35 @@ TEST(CommPortRfc2217, ServerDroppingTheLineMidReplyEndsTheWait) {
   EXPECT_TRUE(port.DeviceGone());
   EXPECT_FALSE(port.ModemSignal(2));
   port.Close();
+}
+
+TEST(CommPortRfc2217, DsrDroppingEndsAnyWaitAsAFailedCommand) {
+  // A wait without limit (a play) and one with a time-out alike.
+  for (const int timeOut : {-1, 1000}) {
+    SCOPED_TRACE(timeOut);
+    ModemSim sim = NetworkModem("welcome 60\nfault AT+MVP=0 dsr-off\n");
+    TCommPort port;
+    ASSERT_TRUE(Connect(port, sim));
+    // Only there so that a wait that misses the drop cannot hang the test.
+    bool rescued = false;
+    After rescue(5000, [&] {
+      rescued = true;
+      kill(sim.Pid(), SIGKILL);  // a lost line ends every wait
+    });
+    port.SendCommand("AT+MVP=0");
+    auto start = Clock::now();
+    EXPECT_THROW(port.WaitResponse(timeOut), EModemOff);
+    EXPECT_LT(Ms(Clock::now() - start), 600) << "the drop is seen at the next 100 ms step";
+    EXPECT_FALSE(rescued);
+    EXPECT_EQ(port.RespState(), TRespState::rsIdle);
+
+    // The modem stays off: the next wait fails at once instead of running out.
+    port.SendCommand("AT+MCW");
+    start = Clock::now();
+    EXPECT_THROW(port.WaitResponse(1000), EModemOff);
+    EXPECT_LT(Ms(Clock::now() - start), 300);
+    EXPECT_TRUE(port.Enabled());
+  }
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <atomic>
 #include <chrono>
@@ -183,6 +185,9 @@ class FormMainTest : public ::testing::Test {
   void CreateForm(std::vector<std::string> args = {}) {
     form_ = std::make_unique<TFormMain>(std::move(args), ini_);
   }
+  // The title bar's close button: a close request to the shown window,
+  // delivered by whatever event loop runs next.
+  void PostClose() { QCoreApplication::postEvent(form_->windowHandle(), new QCloseEvent); }
 
   // The window connected to the emulator, whose plays take a hundredth of
   // their time.

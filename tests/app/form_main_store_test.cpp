@@ -94,6 +94,30 @@ TEST(StoreSummary, CountsOutsideWhatTheModemCanNumberAreMalformed) {
   EXPECT_EQ(ParseStoreSummary("0,0,500,0,499,0,0,0").MsgCount, 999);
 }
 
+TEST(MessageReply, CellsAsSoonAsKnownAndTheStampAfterThem) {
+  std::vector<std::pair<int, QString>> cells;
+  auto record = [&](int column, const QString& text) { cells.emplace_back(column, text); };
+
+  TMessageStamp s = ReadMessageReply("001,002,014,000,000,000,009,012", record);
+  EXPECT_EQ(cells, (std::vector<std::pair<int, QString>>{{1, "Voice"}, {2, "14 sec."}}));
+  EXPECT_EQ(std::vector<int>({s.Days, s.Hours, s.Minutes}), std::vector<int>({0, 9, 12}));
+
+  // A malformed length: the type is shown already, the length is not.
+  cells.clear();
+  EXPECT_THROW(ReadMessageReply("002,001,x", record), EConvertError);
+  EXPECT_EQ(cells, (std::vector<std::pair<int, QString>>{{1, "Fax"}}));
+
+  // A code of no known type has no length field: the stamp is fields 6 to 8.
+  cells.clear();
+  s = ReadMessageReply("003,009,4,5,6,7,8,9", record);
+  EXPECT_EQ(cells, (std::vector<std::pair<int, QString>>{{1, "Undef"}, {2, ""}}));
+  EXPECT_EQ(std::vector<int>({s.Days, s.Hours, s.Minutes}), std::vector<int>({7, 8, 9}));
+
+  EXPECT_THROW(ReceiveTimeText({0, 24, 0}, EncodeDate(2026, 12, 7)), EConvertError);
+  EXPECT_EQ(ReceiveTimeText({1, 0, 0}, EncodeDate(2026, 12, 7) + EncodeTime(23, 30, 0, 0)),
+            ReceiveTimeText({0, 23, 30}, EncodeDate(2026, 12, 8)));
+}
+
 TEST_F(FormMainStore, RowsOfTheSameMinuteAreMergedIntoTheLaterMessage) {
   StartModem(
       "clock running 5 0 0\n"

@@ -60,17 +60,6 @@ TEST_F(FormMainWindow, ControlsSizesAndTexts) {
 
   TCellGrid& g = *f.GridMsgStore;
   EXPECT_EQ(g.toolTip(), "Click the message to select");
-  EXPECT_EQ(g.ColCount(), 4);
-  EXPECT_EQ(g.RowCount(), 6);
-  EXPECT_EQ(g.FixedRows(), 1);
-  EXPECT_EQ(g.FixedCols(), 0);
-  EXPECT_EQ(g.DefaultRowHeight(), 20);
-  EXPECT_EQ((std::vector<int>{g.ColWidths(0), g.ColWidths(1), g.ColWidths(2), g.ColWidths(3)}),
-            (std::vector<int>{45, 80, 80, 159}));
-  EXPECT_TRUE(g.Options().Contains(TGridOption::goRowSelect));
-  EXPECT_TRUE(g.Options().Contains(TGridOption::goThumbTracking));
-  EXPECT_FALSE(g.Options().Contains(TGridOption::goEditing));
-  EXPECT_EQ(g.ScrollBars(), TScrollStyle::ssVertical);
   EXPECT_FALSE(g.focusPolicy() & Qt::TabFocus) << "the grid is no tab stop";
 }
 

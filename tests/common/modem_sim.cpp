@@ -186,6 +186,7 @@ int ModemSim::Stop() {
   if (pid_ <= 0) return -1;
   int status = 0;
   kill(pid_, SIGTERM);
+  kill(pid_, SIGCONT);  // a stopped emulator takes SIGTERM only once it runs
   auto deadline = Clock::now() + std::chrono::seconds(5);
   for (;;) {
     pid_t r = waitpid(pid_, &status, WNOHANG);

@@ -1,3 +1,4 @@
+#include "grid/cell_grid.h"
 #include "grid/cg_hint_grid.h"
 #include "toolkit/widgets/inplace_edit.h"
 
@@ -17,56 +18,38 @@
 
 namespace {
 
-class TProbeHintGrid : public TCgHintGrid {
+template <class TBase>
+class TProbe : public TBase {
  public:
-  TProbeHintGrid() {
-    setFrameShape(QFrame::NoFrame);
-    SetScrollBars(TScrollStyle::ssNone);
+  TProbe() {
+    this->setFrameShape(QFrame::NoFrame);
+    this->SetScrollBars(TScrollStyle::ssNone);
   }
-  using TCgHintGrid::HintCell;
-  using TCgHintGrid::HintCountdown;
-  using TCgHintGrid::HintShowing;
-  using TCgHintGrid::HintTimer;
-  using TCgHintGrid::HintWindow;
-  using TCgHintGrid::MouseInside;
+  using TBase::HintCell;
+  using TBase::HintCountdown;
+  using TBase::HintShowing;
+  using TBase::HintTimer;
+  using TBase::HintWindow;
+  using TBase::MouseInside;
 
   // The test drives the ticks itself, delivering them only while the
   // (frozen) timer runs, as the timer would.
   void FreezeTimer() { HintTimer->setInterval(24 * 3600 * 1000); }
   void Tick(int n) {
-    for (int i = 0; i < n && HintTimer->isActive(); ++i) HintTimerTick();
+    for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick();
   }
   bool Armed() const { return HintTimer->isActive(); }
   bool PopupShown() const { return HintWindow->isVisible(); }
 };
 
-// What the message grid does on a cell change and on the focus, so that the
-// hint can follow the current cell.
-class TFocusCellGrid : public TProbeHintGrid {
+// Row heights of 24: the string grid's.
+using TProbeHintGrid = TProbe<TCgHintGrid>;
+
+// The message grid moves the hint on every cell change and hides it when a
+// cell is left, when the hint follows the current cell.
+class TFocusCellGrid : public TProbe<TCellGrid> {
  public:
   TFocusCellGrid() { SetHintFollowsMouse(false); }
-
- protected:
-  bool SelectCell(int ACol, int ARow) override {
-    if (!TProbeHintGrid::SelectCell(ACol, ARow)) return false;
-    if (TGridCoord{ACol, ARow} == current_) return true;
-    UpdateCellHint(false);  // the cell is left
-    current_ = {ACol, ARow};
-    SetHintCell(current_);  // and the next one entered
-    return true;
-  }
-  void DoEnter() override {
-    TProbeHintGrid::DoEnter();
-    current_ = {Col(), Row()};
-    SetHintCell(current_);
-  }
-  void DoExit() override {
-    UpdateCellHint(false);
-    TProbeHintGrid::DoExit();
-  }
-
- private:
-  TGridCoord current_{-1, -1};
 };
 
 // The last mouse move and where it went.

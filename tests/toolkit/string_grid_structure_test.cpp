@@ -246,4 +246,21 @@ TEST(GridDefinition, BadDefinitionsRaise) {
   EXPECT_EQ(grid.ColCount(), 5);
 }
 
+TEST(GridDefinition, CountsNoRealGridComesNearAreRefused) {
+  // A definition is data; a count of a thousand million made the grid
+  // allocate some 28 GB. Counts just past the bound are used here so that a
+  // missing bound fails the test instead of exhausting the machine.
+  TStringGrid grid;
+  grid.SetColCount(4);
+  grid.SetRowCount(6);
+  EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"ColCount": 2000000}})"), EInvalidGridDefinition);
+  EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"RowCount": 1000001}})"), EInvalidGridDefinition);
+  EXPECT_EQ(grid.ColCount(), 4);
+  EXPECT_EQ(grid.RowCount(), 6);
+  EXPECT_FALSE(grid.Loading());
+  grid.LoadDefinitionText(R"({"Properties": {"RowCount": 1000000, "ColCount": 1000}})");
+  EXPECT_EQ(grid.RowCount(), 1000000);
+  EXPECT_EQ(grid.ColCount(), 1000);
+}
+
 }  // namespace

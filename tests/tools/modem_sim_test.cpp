@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -488,6 +491,59 @@ TEST(ModemSimFaults, WildcardPatterns) {
   EXPECT_EQ(port.Command("AT+MSR=001", "ok\r\n").substr(0, 6), "\r\n001,");
   EXPECT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n");
   EXPECT_EQ(port.Command("AT+MSR=0", "error\r\n"), "\r\nerror\r\n") << "third line of all: error, lower case";
+}
+
+TEST(ModemSimFaults, DoubledResultCode) {
+  ModemSim sim({}, "fault AT+MCW ook\nfault AT+MCR=3 error\nfault AT+MCR=3 ook\nfault AT+MCM=1 ook\n"
+                   "fault AT+MCM=1 lowercase\n");
+  PtyPort port(sim.Device());
+  EXPECT_EQ(port.Command("AT+MCW", "OOK\r\n"), "\r\nOOK\r\n");
+  EXPECT_EQ(port.Command("AT+MCR=3", "EERROR\r\n"), "\r\nEERROR\r\n");
+  EXPECT_EQ(port.Command("AT+MCM=1", "ook\r\n"), "\r\nook\r\n");
+}
+
+// The state letter of a process (R, S, T, Z, ...) from /proc.
+char ProcessState(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto close = all.rfind(')');
+  return close == std::string::npos || close + 2 >= all.size() ? '?' : all[close + 2];
+}
+
+TEST(ModemSimFaults, FreezeStopsTheEmulatorUntilContinued) {
+  ModemSim sim({}, "fault AT+MCW freeze\n");
+  PtyPort port(sim.Device());
+  std::this_thread::sleep_for(110ms);
+  WriteAll(port.Fd(), "AT+MCW\r\n");
+  ASSERT_TRUE(sim.WaitForLog("FAULT freeze AT+MCW"));
+  const auto deadline = Clock::now() + 5s;
+  while (ProcessState(sim.Pid()) != 'T' && Clock::now() < deadline) std::this_thread::sleep_for(5ms);
+  EXPECT_EQ(ProcessState(sim.Pid()), 'T');
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", 300ms), "") << "nothing answers while stopped";
+  kill(sim.Pid(), SIGCONT);
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line is answered once it runs again";
+}
+
+TEST(ModemSimFaults, DieKillsTheEmulatorAsTheLineArrives) {
+  ModemSim sim(NetArgs(), "fault AT+MSR=0 die\n");
+  TelnetPeer peer(sim.Port());
+  EXPECT_EQ(peer.Command("AT+MCW"), "\r\nOK\r\n");
+  peer.Data("AT+MSR=0\r\n");
+  EXPECT_TRUE(peer.WaitClosed()) << "the kernel closes the connection of a killed process";
+  EXPECT_TRUE(sim.WaitForLog("FAULT die AT+MSR=0"));
+  const int status = sim.Stop();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+}
+
+TEST(ModemSimFaults, FrozenEmulatorKeepsItsConnectionAndStopsAtOnce) {
+  ModemSim sim(NetArgs(), "fault AT+MCW freeze\n");
+  TelnetPeer peer(sim.Port());
+  peer.Data("AT+MCW\r\n");
+  ASSERT_TRUE(sim.WaitForLog("FAULT freeze AT+MCW"));
+  EXPECT_FALSE(peer.WaitClosed(300ms)) << "a stopped process keeps its connections";
+  const auto t0 = Clock::now();
+  sim.Stop();
+  EXPECT_LT(Clock::now() - t0, 2s) << "stopping a frozen emulator needs no SIGKILL fallback";
 }
 
 // --- Guard time and log ---------------------------------------------------

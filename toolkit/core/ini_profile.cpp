@@ -1,6 +1,8 @@
 #include "toolkit/core/ini_profile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,20 +117,48 @@ std::size_t FindKey(const std::vector<TLine>& lines, std::size_t begin, std::siz
   return std::string::npos;
 }
 
+// Only a regular file is read, and only up to a size that no settings file
+// comes near: a FIFO would block the reader, a device could be endless.
 bool ReadFile(const std::string& fileName, std::string& content) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) return false;
-  content = buffer.str();
-  return true;
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MaxProfileFileSize) return false;
+  // Non-blocking, should the path have become a FIFO since the look.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxProfileFileSize;
+  std::string data;
+  if (ok) data.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  while (ok) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    // A file that grows while it is read is held to the same limit.
+    ok = data.size() + static_cast<std::size_t>(n) <= static_cast<std::size_t>(MaxProfileFileSize);
+    data.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  if (ok) content = std::move(data);
+  return ok;
 }
 
 std::string Cut(std::string s, std::size_t bufferSize) {
   if (bufferSize == 0) return {};
   if (s.size() > bufferSize - 1) s.resize(bufferSize - 1);
   return s;
+}
+
+// A name or value that would not stay on its own line, or would turn its line
+// into another kind, would change other keys of the file when written.
+bool FitsOnItsLine(const std::string& section, const std::string& key, const std::string& value) {
+  const auto breaksLine = [](const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; };
+  if (breaksLine(section) || breaksLine(key) || breaksLine(value)) return false;
+  if (section.find(']') != std::string::npos || key.find('=') != std::string::npos) return false;
+  const std::string name = Trim(key);
+  return name.empty() || name[0] != '[';
 }
 
 [[noreturn]] void WriteFailed(const std::string& fileName) {
@@ -148,6 +178,43 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
+// A file size limit must make the write fail (EFBIG), not kill the program.
+void IgnoreFileSizeSignal() {
+  struct sigaction current {};
+  if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+      current.sa_handler == SIG_DFL)
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+// Replacing needs only the folder's permission, so the file's own is asked
+// for. Root may write anything, but a file without any write bit is
+// read-only on purpose.
+bool MayWrite(const std::string& path, const struct stat& st) {
+  return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+std::string TemporaryPrefix(const std::string& base) { return "." + base + ".tmp"; }
+
+// Temporary files of writers that were killed before their rename: named by
+// TemporaryPrefix, the writer's process id, '-' and a counter. Those of
+// processes that still exist are left alone.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& base) {
+  DIR* folder = ::opendir(dir.c_str());
+  if (!folder) return;
+  const std::string prefix = TemporaryPrefix(base);
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    std::size_t i = prefix.size();
+    long pid = 0;
+    while (i < name.size() && name[i] >= '0' && name[i] <= '9' && pid < 100000000) pid = pid * 10 + (name[i++] - '0');
+    if (i == prefix.size() || i >= name.size() || name[i] != '-' || pid <= 0) continue;
+    if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(folder), name.c_str(), 0);
+  }
+  ::closedir(folder);
+}
+
 // Writes a new file beside the old one and renames it over it, so readers and
 // a crash or a full disk see either the old or the new file, never a part.
 void ReplaceFile(const std::string& fileName, const std::string& content) {
@@ -163,14 +230,15 @@ void ReplaceFile(const std::string& fileName, const std::string& content) {
 
   struct stat old {};
   const bool exists = ::stat(target.c_str(), &old) == 0;
-  if (exists && !S_ISREG(old.st_mode)) WriteFailed(fileName);
+  if (exists && (!S_ISREG(old.st_mode) || !MayWrite(target, old))) WriteFailed(fileName);
 
+  IgnoreFileSizeSignal();
+  RemoveStaleTemporaries(dir, base);
   static std::atomic<unsigned> counter{0};
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = dir + "/." + base + ".tmp" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++);
+    temp = dir + "/" + TemporaryPrefix(base) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -221,13 +289,16 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   return Cut(std::move(value), bufferSize);
 }
 
-void WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& fileName) {
+void WritePrivateProfileStrings(const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& values,
+                                const std::string& fileName) {
+  for (const auto& [key, value] : values)
+    if (!FitsOnItsLine(section, key, value)) WriteFailed(fileName);
   std::string content;
   if (!ReadFile(fileName, content)) {
     struct stat st {};
     // Only a missing file starts empty; one that exists but cannot be read
-    // must not be replaced by a file holding just this key.
+    // must not be replaced by a file holding just these keys.
     if (::stat(fileName.c_str(), &st) == 0 || errno != ENOENT) WriteFailed(fileName);
   }
   auto lines = Parse(content);
@@ -238,40 +309,43 @@ void WritePrivateProfileString(const std::string& section, const std::string& ke
       eol = line.Eol;
       break;
     }
-  auto terminateLast = [&] {
-    if (!lines.empty() && lines.back().Eol.empty()) lines.back().Eol = eol;
-  };
   auto makeLine = [&](std::string text) {
     TLine line;
     line.Text = std::move(text);
     line.Eol = eol;
     return line;
   };
-  const std::string keyName = Trim(key);
   const std::string sectionName = Trim(section);
 
-  std::size_t begin = 0, end = 0;
-  if (FindSection(lines, section, begin, end)) {
-    const std::size_t k = FindKey(lines, begin, end, key);
-    if (k != std::string::npos) {
-      lines[k].Text = lines[k].Text.substr(0, lines[k].ValueStart) + value;
+  for (const auto& [key, value] : values) {
+    const std::string keyName = Trim(key);
+    std::size_t begin = 0, end = 0;
+    if (FindSection(lines, section, begin, end)) {
+      const std::size_t k = FindKey(lines, begin, end, key);
+      if (k != std::string::npos) {
+        lines[k].Text = lines[k].Text.substr(0, lines[k].ValueStart) + value;
+      } else {
+        std::size_t after = end - 1;
+        while (after > begin && Trim(lines[after].Text).empty()) --after;
+        if (lines[after].Eol.empty()) lines[after].Eol = eol;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after + 1), makeLine(keyName + "=" + value));
+      }
     } else {
-      std::size_t after = end - 1;
-      while (after > begin && Trim(lines[after].Text).empty()) --after;
-      if (lines[after].Eol.empty()) lines[after].Eol = eol;
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after + 1),
-                   makeLine(keyName + "=" + value));
+      if (!lines.empty() && lines.back().Eol.empty()) lines.back().Eol = eol;
+      if (!lines.empty() && !Trim(lines.back().Text).empty()) lines.push_back(makeLine(""));
+      lines.push_back(makeLine("[" + sectionName + "]"));
+      lines.push_back(makeLine(keyName + "=" + value));
     }
-  } else {
-    terminateLast();
-    if (!lines.empty() && !Trim(lines.back().Text).empty()) lines.push_back(makeLine(""));
-    lines.push_back(makeLine("[" + sectionName + "]"));
-    lines.push_back(makeLine(keyName + "=" + value));
   }
 
   std::string out;
   for (const auto& line : lines) out += line.Text + line.Eol;
   ReplaceFile(fileName, out);
+}
+
+void WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& fileName) {
+  WritePrivateProfileStrings(section, {{key, value}}, fileName);
 }
 
 int ReadProfileInteger(const std::string& section, const std::string& key, int def,

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "toolkit/core/exception.h"
 
@@ -11,13 +13,18 @@ class EIniFileException : public Exception {
   using Exception::Exception;
 };
 
+// Larger than any real settings file (a 10 MB one still works).
+constexpr long long MaxProfileFileSize = 16LL << 20;
+
 // Private profile (INI) files, read and written with the semantics of the
 // classic system functions: section and key names are compared without case
 // (ASCII), blanks around names and values are ignored, one pair of matching
 // surrounding quotes ('...' or "...") is removed, and the value is cut to
 // bufferSize - 1 bytes. A missing file, section or key gives `def` (its
 // trailing blanks removed, also cut to bufferSize - 1). Only the first section
-// of a given name is used. Bytes are taken as they are (8-bit text).
+// of a given name is used. Bytes are taken as they are (8-bit text). Only a
+// regular file of at most MaxProfileFileSize bytes is read: anything else (a
+// FIFO, a device, a folder, a larger file) reads as missing.
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& def, std::size_t bufferSize,
                                     const std::string& fileName);
@@ -29,8 +36,23 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // synced, then renamed over it), so it is never left half written. Raises
 // EIniFileException "Unable to write to <fileName>" and leaves the old file as
 // it was when anything fails.
+//
+// What reads as missing but exists is never written, nor is a file without
+// write permission for this process or with no write bit at all (read-only
+// on purpose, even for root). A replaced file keeps its
+// permission bits (and its owner where the process may set it). Temporary
+// files left by writers that were killed are removed before each write.
+// Refused the same way: what could not be read back without changing other
+// keys (a line break anywhere, "]" in the section, "=" in the key or a key
+// beginning with "[").
 void WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& fileName);
+
+// Several keys of one section in one replacement, in order: a reader, or a
+// writer killed halfway, sees all of them old or all of them new.
+void WritePrivateProfileStrings(const std::string& section,
+                                const std::vector<std::pair<std::string, std::string>>& values,
+                                const std::string& fileName);
 
 // The text read for an integer setting (1024-byte buffer): a value of more than
 // two characters beginning with 0x or 0X is hexadecimal; a missing value or one

@@ -64,14 +64,15 @@
 // current cell hides it. goAlwaysShowEditor keeps it shown and moves it along.
 //
 // Saved definition: a JSON object
-//   { "Properties": { "ColCount": 4, "RowCount": 6, ..., "Options": ["goVertLine", ...] },
+//   { "Properties": { "ColCount": 4, "RowCount": 6, ..., "Options": ["goVertLine", ...], "Hint": "..." },
 //     "Defined":    { "ColWidths": [45, 80, 80, 159], "RowHeights": [...] } }
 // Properties are read in a fixed order through the virtual ReadProperties (a
 // subclass reads its own after the base); then the defined values registered
 // by DefineProperties are read in registration order (a subclass registers
 // its own before calling the base, so they come ahead of ColWidths and
 // RowHeights); then Loaded() runs. Keys missing from the object keep their
-// current values.
+// current values. A ColCount or RowCount above 1,000,000 is refused like any
+// malformed value (EInvalidGridDefinition).
 
 #include "toolkit/core/exception.h"
 #include "toolkit/widgets/cancel_mode.h"
@@ -168,6 +169,9 @@ class TStringGrid : public QAbstractScrollArea {
   void SetScrollBars(TScrollStyle value);
   bool Enabled() const { return isEnabled(); }
   void SetEnabled(bool value);
+  // Shown as the grid's tooltip and read out as its description.
+  QString Hint() const { return toolTip(); }
+  void SetHint(const QString& value) { setToolTip(value); }
 
   // Colours: normal cells and the client background, fixed cells, and lines.
   QColor Color() const { return color_; }
@@ -224,7 +228,8 @@ class TStringGrid : public QAbstractScrollArea {
   // --- painting ---------------------------------------------------------------
   // The painter of the paint in progress; nullptr outside a paint.
   QPainter* Canvas() const { return canvas_; }
-  void InvalidateRect(const TRect& rect);  // repaints the area; nothing is erased first
+  // Repaints the area; nothing is erased first.
+  virtual void InvalidateRect(const TRect& rect);
   void InvalidateCell(int ACol, int ARow);
   void Invalidate();                       // repaints the whole client area
 

@@ -19,6 +19,18 @@ int ReadInt(const QJsonObject& o, const char* key) {
   return static_cast<int>(d);
 }
 
+// A definition is data: a count no real grid comes near must be refused
+// rather than make the grid allocate gigabytes for it.
+constexpr int kMaxDefinitionCount = 1000000;
+
+int ReadCount(const QJsonObject& o, const char* key) {
+  const int n = ReadInt(o, key);
+  if (n > kMaxDefinitionCount)
+    throw EInvalidGridDefinition(std::string("Grid definition: ") + key + " above " +
+                                 std::to_string(kMaxDefinitionCount));
+  return n;
+}
+
 bool ReadBool(const QJsonObject& o, const char* key) {
   const QJsonValue v = o.value(QLatin1String(key));
   if (!v.isBool()) throw EInvalidGridDefinition(std::string("Grid definition: ") + key + " must be true or false");
@@ -69,12 +81,13 @@ void TStringGrid::WriteProperties(QJsonObject& properties) const {
   properties.insert("Enabled", isEnabled());
   properties.insert("Color", color_.name());
   properties.insert("FixedColor", fixedColor_.name());
+  properties.insert("Hint", Hint());
 }
 
 void TStringGrid::ReadProperties(const QJsonObject& p) {
   // Counts before fixed counts, default sizes after counts.
-  if (p.contains("ColCount")) SetColCount(ReadInt(p, "ColCount"));
-  if (p.contains("RowCount")) SetRowCount(ReadInt(p, "RowCount"));
+  if (p.contains("ColCount")) SetColCount(ReadCount(p, "ColCount"));
+  if (p.contains("RowCount")) SetRowCount(ReadCount(p, "RowCount"));
   if (p.contains("FixedCols")) SetFixedCols(ReadInt(p, "FixedCols"));
   if (p.contains("FixedRows")) SetFixedRows(ReadInt(p, "FixedRows"));
   if (p.contains("DefaultColWidth")) SetDefaultColWidth(ReadInt(p, "DefaultColWidth"));
@@ -103,6 +116,10 @@ void TStringGrid::ReadProperties(const QJsonObject& p) {
   if (p.contains("Enabled")) SetEnabled(ReadBool(p, "Enabled"));
   if (p.contains("Color")) SetColor(ReadColor(p, "Color"));
   if (p.contains("FixedColor")) SetFixedColor(ReadColor(p, "FixedColor"));
+  if (p.contains("Hint")) {
+    if (!p.value("Hint").isString()) throw EInvalidGridDefinition("Grid definition: Hint must be a text");
+    SetHint(p.value("Hint").toString());
+  }
 }
 
 void TStringGrid::DefineProperties(TGridDefinitionFiler& Filer) {

@@ -32,6 +32,9 @@ const char* FaultName(FaultKind kind) {
     case FaultKind::DsrOff: return "dsr-off";
     case FaultKind::Drop: return "drop";
     case FaultKind::Pace: return "pace";
+    case FaultKind::Ook: return "ook";
+    case FaultKind::Freeze: return "freeze";
+    case FaultKind::Die: return "die";
   }
   return "?";
 }

@@ -5,7 +5,9 @@
 
 namespace modemsim {
 
-enum class FaultKind { Error, NoAnswer, Delay, Garbage, Split, Lowercase, NoLineBreaks, Echo, DsrOff, Drop, Pace };
+enum class FaultKind {
+  Error, NoAnswer, Delay, Garbage, Split, Lowercase, NoLineBreaks, Echo, DsrOff, Drop, Pace, Ook, Freeze, Die,
+};
 
 // One "fault" line of a scenario. The pattern matches a command line without
 // regard to case: exact text, a prefix ending in '*', or '*' for every line.

@@ -1,5 +1,7 @@
 #include "session.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -145,6 +147,10 @@ void Session::Process(const Line& line) {
   }
   const auto faults = faults_.Match(line.text);
   for (auto& f : faults) log_.Event(now, "FAULT", std::string(FaultName(f.kind)) + " " + Escape(line.text));
+  // The process itself fails, with its connections as the kernel leaves them:
+  // killed, they close; stopped, they stay up and nothing answers.
+  if (Has(faults, FaultKind::Die)) ::raise(SIGKILL);
+  if (Has(faults, FaultKind::Freeze)) ::raise(SIGSTOP);
 
   if (Has(faults, FaultKind::DsrOff)) {
     actions_.push_back({now, ActionKind::PowerOff, {}});
@@ -172,6 +178,7 @@ void Session::Process(const Line& line) {
 
   std::string result = reply.ok ? "OK" : "ERROR";
   if (Has(faults, FaultKind::Lowercase)) result = Lower(result);
+  if (Has(faults, FaultKind::Ook)) result.insert(0, 1, result[0]);
   std::string bytes;
   for (auto& f : faults)
     if (f.kind == FaultKind::Garbage) bytes += f.bytes;

@@ -1,0 +1,65 @@
+// A modem that echoes every command line, as real modems do by default: the
+// whole dialogue must read exactly as without echo.
+
+#include "tests/app/form_main_fixture.h"
+
+namespace formmain_test {
+namespace {
+
+const char* const kStore =
+    "clock off\n"
+    "welcome 3\n"
+    "full-welcome 2\n"
+    "message voice 5 0 1 2\n"
+    "message fax 3 0 2 40\n";
+
+class FormMainEcho : public FormMainTest {};
+
+TEST_F(FormMainEcho, EveryCommandOfTheDialogueReadsAsWithoutEcho) {
+  StartModem(kStore, {"--echo", "--speed", "0.01"});
+  WriteSettings(sim_->Device());
+  CreateForm();
+  // The clock was off: reset, with the warning; no other box.
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem clock had to be resetted"});
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC", "AT+MSR=001", "AT+MSR=002"}}));
+  EXPECT_EQ(Column(0), (std::vector<QString>{"1", "2", "", "", ""}));
+  EXPECT_EQ(Column(1), (std::vector<QString>{"Voice", "Fax", "", "", ""}));
+  EXPECT_EQ(Column(2), (std::vector<QString>{"5 sec.", "3 pag.", "", "", ""}));
+  EXPECT_EQ(Column(3), (std::vector<QString>{"Clock was OFF", "Clock was OFF", "", "", ""}));
+  EXPECT_EQ(Label(), "2 received messages");
+  EXPECT_EQ(form_->Summary, (TStoreSummary{2, false, true, true}));
+
+  std::size_t mark = DialogueSize();
+  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+  QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
+  QTest::mouseClick(form_->BtnPlayFull, Qt::LeftButton);
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MVP=1", "AT+MVP=0", "AT+MVP=255"}));
+
+  // Minimise and restore: AT+MCS? must read the self-mode answer, not the echo.
+  form_->AppMinimize(nullptr);
+  mark = DialogueSize();
+  form_->AppRestore(nullptr);
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_TRUE(form_->BtnSelfControl->Down());
+
+  mark = DialogueSize();
+  QTest::mouseClick(form_->BtnErase, Qt::LeftButton);
+  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MEM"});
+  EXPECT_EQ(Label(), "No messages");
+
+  mark = DialogueSize();
+  form_->close();
+  EXPECT_TRUE(form_->Closed());
+  EXPECT_EQ(Dialogue(mark), kSetup);
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem clock had to be resetted"});
+
+  // The emulator did echo: every reply it sent starts with its command line.
+  const auto tx = sim_->LogEvents("TX");
+  const auto rx = Dialogue();
+  ASSERT_EQ(tx.size(), rx.size());
+  for (std::size_t i = 0; i < tx.size(); ++i)
+    EXPECT_NE(tx[i].find(" TX " + rx[i] + "\\r"), std::string::npos) << tx[i];
+}
+
+}  // namespace
+}  // namespace formmain_test

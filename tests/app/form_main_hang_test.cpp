@@ -1,0 +1,126 @@
+// Closing the window while the modem leaves a wait hanging: a play has no
+// time-out, so a frozen or busy modem must not keep the program alive, and a
+// modem that switches off ends any wait at once.
+
+#include <signal.h>
+
+#include "tests/app/comm_port_fixture.h"
+#include "tests/app/form_main_fixture.h"
+#include "tests/common/cpu_sampler.h"
+
+namespace formmain_test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using commport_test::After;
+using orvix::test::CpuSampler;
+
+constexpr auto kGrace = TFormMain::CloseGrace;
+
+class FormMainHang : public FormMainTest {
+ protected:
+  void Start(const std::string& scenario) {
+    StartModem(scenario, {"--speed", "1"});
+    WriteSettings(sim_->Device());
+    CreateForm();
+    ASSERT_TRUE(boxes_.Requests.empty());
+    ASSERT_TRUE(form_->BtnPlayWelcome->Enabled());
+  }
+  // Clicks "Play welcome message" with a close request `closeAfter` later;
+  // returns when the click's handler has returned.
+  void PlayWelcomeAndClose(std::chrono::milliseconds closeAfter) {
+    After ask(static_cast<int>(closeAfter.count()), [this] {
+      closeAsked_ = Clock::now();
+      PostClose();
+    });
+    QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
+    playDone_ = Clock::now();
+  }
+  // Rescue for a program that never lets go: the emulator is killed, which
+  // ends every wait, so the test can report instead of hanging.
+  void RescueAfter(std::chrono::seconds span) {
+    rescue_ = std::make_unique<After>(static_cast<int>(std::chrono::milliseconds(span).count()), [this] {
+      rescued_ = true;
+      kill(sim_->Pid(), SIGKILL);
+    });
+  }
+  double Seconds(Clock::duration d) const { return std::chrono::duration<double>(d).count(); }
+
+  Clock::time_point closeAsked_, playDone_;
+  std::unique_ptr<After> rescue_;
+  bool rescued_ = false;
+};
+
+TEST_F(FormMainHang, CloseGivesUpAPlayOnAFrozenModem) {
+  Start("welcome 60\nfault AT+MVP=0 freeze\n");
+  RescueAfter(25s);
+  CpuSampler cpu;
+  PlayWelcomeAndClose(300ms);
+  EXPECT_GE(playDone_ - closeAsked_, kGrace) << "the modem gets the grace period to answer";
+  EXPECT_LT(playDone_ - closeAsked_, kGrace + 2s) << Seconds(playDone_ - closeAsked_);
+  EXPECT_TRUE(boxes_.Requests.empty()) << "giving up on the play is not an error of its own";
+  EXPECT_LT(cpu.Load(closeAsked_ + 100ms, playDone_ - 100ms), 0.05) << "no spinning while waiting";
+
+  // The shutdown runs: the set-up goes out, and none of it is answered.
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 15s));
+  const auto closed = Clock::now();
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(5, "Error on COM Port"));
+  EXPECT_LT(closed - playDone_, 5 * (1s + 2s)) << Seconds(closed - playDone_);
+  EXPECT_FALSE(rescued_);
+}
+
+TEST_F(FormMainHang, CloseGivesUpALongPlayAndTheModemGetsTheSetUpAfterIt) {
+  Start("welcome 60\n");  // a minute of playing, answered only then
+  RescueAfter(25s);
+  PlayWelcomeAndClose(300ms);
+  EXPECT_GE(playDone_ - closeAsked_, kGrace);
+  EXPECT_LT(playDone_ - closeAsked_, kGrace + 2s) << Seconds(playDone_ - closeAsked_);
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 15s));
+  EXPECT_FALSE(rescued_);
+
+  // What the modem sees: the play, then, while it still plays, the five
+  // set-up lines, one per second as each waits out its time-out.
+  const auto rx = Dialogue();
+  ASSERT_GE(rx.size(), 1u + 5u + 5u);
+  EXPECT_EQ(std::vector<std::string>(rx.end() - 6, rx.end()), Concat({{"AT+MVP=0"}, kSetup}));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(5, "Error on COM Port"));
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT"));
+}
+
+TEST_F(FormMainHang, APlayThatEndsWithinTheGraceEndsNormally) {
+  Start("welcome 1\n");
+  RescueAfter(25s);
+  PlayWelcomeAndClose(300ms);
+  EXPECT_LT(playDone_ - closeAsked_, kGrace) << "the play's own OK ended it";
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 15s));
+  EXPECT_TRUE(boxes_.Requests.empty());
+  const auto rx = Dialogue();
+  ASSERT_GE(rx.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(rx.end() - 6, rx.end()), Concat({{"AT+MVP=0"}, kSetup}));
+  EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty()) << "the set-up came after the play's OK";
+  EXPECT_FALSE(rescued_);
+}
+
+TEST_F(FormMainHang, DsrDroppingEndsAPlayAsAFailedCommand) {
+  Start("welcome 60\nfault AT+MVP=0 dsr-off\n");
+  RescueAfter(10s);
+  const auto start = Clock::now();
+  QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
+  EXPECT_LT(Clock::now() - start, 1s) << Seconds(Clock::now() - start);
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
+  EXPECT_FALSE(form_->InExchange());
+  EXPECT_TRUE(form_->BtnSelfControl->Enabled());
+
+  // The modem is off now: the close asks, and Ignore closes.
+  boxes_.Answer("&Ignore");
+  PostClose();
+  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 5s));
+  ASSERT_EQ(boxes_.Requests.size(), 2u);
+  EXPECT_EQ(boxes_.Requests[1].Text, "Modem if OFF or not connected");
+  EXPECT_EQ(boxes_.Requests[1].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  EXPECT_TRUE(boxes_.Mismatches.empty());
+  EXPECT_FALSE(rescued_);
+}
+
+}  // namespace
+}  // namespace formmain_test

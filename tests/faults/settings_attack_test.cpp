@@ -1,0 +1,226 @@
+// The settings file under attack: paths that are no regular file, a file the
+// user may not write, a file size limit, a very large file, and temporary
+// files that killed writers left behind. Each attack runs in a child process
+// with a deadline, so a hang or a fatal signal fails the test instead of
+// stopping it.
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/clock_reference.h"
+#include "tests/faults/bounded_child.h"
+#include "toolkit/core/ini_profile.h"
+
+namespace faults_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const TDateTime kReference = EncodeDate(2024, 6, 30) + EncodeTime(23, 59, 0, 0);
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Empty when `write` raises exactly "Unable to write to <file>".
+std::string RefusedWith(const std::string& file, const std::function<void()>& write) {
+  try {
+    write();
+  } catch (const EIniFileException& e) {
+    return e.Message == "Unable to write to " + file ? "" : "refused with \"" + e.Message + "\"";
+  }
+  return "written";
+}
+
+// What the program reads at start-up and writes for the clock: a path that
+// reads as missing gives the defaults and is never written.
+std::string ReadsAsMissingAndRefusesWrites(const std::string& path) {
+  if (GetPrivateProfileString("General", "DeviceName", "com1", 1024, path) != "com1") return "no default";
+  if (ReadProfileInteger("General", "BaudRate", 9600, path) != 9600) return "no default rate";
+  try {
+    ReadClockReference(path);
+    return "a clock reference was read";
+  } catch (const EConvertError&) {
+  }
+  return RefusedWith(path, [&] { WriteClockReference(kReference, path); });
+}
+
+class SettingsAttack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    folder_ = dir_.path().toStdString();
+    file_ = folder_ + "/OrvixManager.ini";
+  }
+  void Put(const std::string& text) const { std::ofstream(file_, std::ios::binary) << text; }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  QTemporaryDir dir_;
+  std::string folder_, file_;
+};
+
+const char* const kSettings =
+    "[General]\nDeviceName=rfc2217://127.0.0.1:1\n\n[ClockReset]\nDate=2020,2,29\nTime=7,30\n";
+
+TEST_F(SettingsAttack, AFifoReadsAsMissingAtOnce) {
+  ASSERT_EQ(mkfifo(file_.c_str(), 0644), 0);
+  EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 3s)));
+  struct stat st {};
+  ASSERT_EQ(stat(file_.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST_F(SettingsAttack, DevicesReadAsMissing) {
+  for (const char* device : {"/dev/zero", "/dev/null", "/dev/urandom"}) {
+    SCOPED_TRACE(device);
+    // An endless device read without limit would fill the memory: it gets 512 MB.
+    EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(device); }, 3s, 512u << 20)));
+  }
+}
+
+TEST_F(SettingsAttack, AFolderReadsAsMissing) {
+  ASSERT_TRUE(fs::create_directory(file_));
+  EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 3s)));
+  EXPECT_TRUE(fs::is_directory(file_));
+}
+
+TEST_F(SettingsAttack, AReadOnlyFileIsNotReplaced) {
+  Put(kSettings);
+  ASSERT_EQ(chmod(file_.c_str(), 0444), 0);
+  struct stat before {};
+  ASSERT_EQ(stat(file_.c_str(), &before), 0);
+  // Readable as ever, but not written, not even by root.
+  EXPECT_TRUE(EndedWell(RunBounded(
+      [&] {
+        if (ReadClockReference(file_) != EncodeDate(2020, 2, 29) + EncodeTime(7, 30, 0, 0)) return std::string("read");
+        return RefusedWith(file_, [&] { WriteClockReference(kReference, file_); });
+      },
+      3s)));
+  struct stat after {};
+  ASSERT_EQ(stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0444u);
+  EXPECT_EQ(Read(file_), kSettings);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"OrvixManager.ini"});
+}
+
+TEST_F(SettingsAttack, AnotherUsersFileIsNotTakenOver) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+  // A folder everyone may write to, holding root's file: the other user could
+  // rename a new file over it, but may not write the file itself.
+  Put(kSettings);
+  ASSERT_EQ(chmod(folder_.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(file_.c_str(), 0644), 0);
+  EXPECT_TRUE(EndedWell(RunBounded(
+      [&] {
+        if (setgid(4321) != 0 || setuid(4321) != 0) return std::string("setuid failed");
+        return RefusedWith(file_, [&] { WriteClockReference(kReference, file_); });
+      },
+      3s)));
+  struct stat after {};
+  ASSERT_EQ(stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_uid, 0u);
+  EXPECT_EQ(Read(file_), kSettings);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"OrvixManager.ini"});
+}
+
+TEST_F(SettingsAttack, AReplacedFileKeepsItsModeAndOwner) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give the file another owner";
+  Put(kSettings);
+  ASSERT_EQ(chown(file_.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(chmod(file_.c_str(), 0640), 0);
+  WriteClockReference(kReference, file_);
+  struct stat after {};
+  ASSERT_EQ(stat(file_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_uid, 4321u);
+  EXPECT_EQ(after.st_gid, 4322u);
+  EXPECT_EQ(ReadClockReference(file_), kReference);
+}
+
+TEST_F(SettingsAttack, AFileSizeLimitFailsTheWriteCleanly) {
+  // The file grows past the limit with the new key: the write must fail with
+  // the usual message, not kill the program with SIGXFSZ.
+  const std::string old = std::string(kSettings) + "; " + std::string(3000, 'x') + "\n";
+  Put(old);
+  EXPECT_TRUE(EndedWell(RunBounded(
+      [&] {
+        signal(SIGXFSZ, SIG_DFL);  // as a program starts
+        const rlimit limit{2048, RLIM_INFINITY};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
+        return RefusedWith(file_, [&] { WriteClockReference(kReference, file_); });
+      },
+      3s)));
+  EXPECT_EQ(Read(file_), old);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"OrvixManager.ini"}) << "the failed write leaves no temporary";
+}
+
+TEST_F(SettingsAttack, ATenMegabyteFileStillWorks) {
+  std::string big = "[General]\nDeviceName=rfc2217://127.0.0.1:7\n";
+  const std::string filler = "; " + std::string(76, 'f') + "\n";
+  while (big.size() < 10'000'000) big += filler;
+  const std::string head = big + "[ClockReset]\n";
+  big = head + "Date=2020,2,29\nTime=7,30\n";
+  Put(big);
+  EXPECT_TRUE(EndedWell(RunBounded(
+      [&] {
+        if (GetPrivateProfileString("General", "DeviceName", "", 1024, file_) != "rfc2217://127.0.0.1:7")
+          return std::string("device not read");
+        WriteClockReference(kReference, file_);
+        if (ReadClockReference(file_) != kReference) return std::string("reference not written");
+        return std::string();
+      },
+      60s)));
+  // Compared as a whole: a line diff of two 10 MB texts would not end.
+  EXPECT_TRUE(Read(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
+}
+
+TEST_F(SettingsAttack, AFileOverTheLimitReadsAsMissing) {
+  Put("[General]\nDeviceName=rfc2217://127.0.0.1:7\n");
+  ASSERT_EQ(truncate(file_.c_str(), MaxProfileFileSize + 1), 0);  // sparse: costs no disk
+  EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 10s)));
+  EXPECT_EQ(fs::file_size(file_), static_cast<std::uintmax_t>(MaxProfileFileSize + 1));
+}
+
+TEST_F(SettingsAttack, TemporariesOfDeadWritersAreRemovedBeforeTheNextWrite) {
+  // A process id that no longer exists.
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_GT(dead, 0);
+  waitpid(dead, nullptr, 0);
+  const std::string gone = ".OrvixManager.ini.tmp" + std::to_string(dead) + "-0";
+  const std::vector<std::string> kept = {
+      ".OrvixManager.ini.tmp1-0",                               // its writer still runs
+      ".OrvixManager.ini.tmpx-0",                               // not one of ours
+      ".Other.ini.tmp" + std::to_string(dead) + "-0",           // another file's
+      "OrvixManager.ini.tmp" + std::to_string(dead) + "-0",     // no dot: not ours either
+  };
+  Put(kSettings);
+  for (const auto& name : kept) std::ofstream(folder_ + "/" + name) << "x";
+  std::ofstream(folder_ + "/" + gone) << "[General]\n";
+  WriteClockReference(kReference, file_);
+  std::vector<std::string> expected = kept;
+  expected.push_back("OrvixManager.ini");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Entries(), expected);
+  EXPECT_EQ(ReadClockReference(file_), kReference);
+}
+
+}  // namespace
+}  // namespace faults_test

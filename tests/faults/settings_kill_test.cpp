@@ -1,0 +1,122 @@
+// kill -9 in the middle of writing the settings file: whatever moment the
+// kill hits, the file is the old one or the new one, complete, with Date and
+// Time of the clock reference belonging together; temporary files that a
+// killed writer leaves are gone after the next write.
+//
+// ORVIX_FAULT_KILLS sets the number of kills (100 by default).
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/clock_reference.h"
+#include "tests/faults/bounded_child.h"
+
+namespace faults_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+int KillCount() {
+  const char* text = std::getenv("ORVIX_FAULT_KILLS");
+  const int n = text ? std::atoi(text) : 0;
+  return n > 0 ? n : 100;
+}
+
+std::string Settings(const std::string& date, const std::string& time) {
+  return "; written by hand\n"
+         "[General]\n"
+         "DeviceName=rfc2217://127.0.0.1:1\n"
+         "BaudRate=9600\n"
+         "\n"
+         "[ClockReset]\n"
+         "Date=" + date + "\n"
+         "Time=" + time + "\n";
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Temporaries(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind(".OrvixManager.ini.tmp", 0) == 0) names.push_back(name);
+  }
+  return names;
+}
+
+TEST(SettingsKill, AKilledWriteLeavesTheOldOrTheNewFileWhole) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string file = dir.filePath("OrvixManager.ini").toStdString();
+  const std::string textA = Settings("2001,1,1", "1,1");
+  const std::string textB = Settings("2002,2,2", "2,2");
+  const std::string mixedAB = Settings("2001,1,1", "2,2");
+  const std::string mixedBA = Settings("2002,2,2", "1,1");
+  const TDateTime a = EncodeDate(2001, 1, 1) + EncodeTime(1, 1, 0, 0);
+  const TDateTime b = EncodeDate(2002, 2, 2) + EncodeTime(2, 2, 0, 0);
+  {
+    std::ofstream(file, std::ios::binary) << textA;
+  }
+
+  const int kills = KillCount();
+  const unsigned seed = std::random_device{}();
+  std::mt19937 random(seed);
+  // Writes take a few milliseconds (two syncs); kills spread over several.
+  std::uniform_int_distribution<int> delayUs(0, 12000);
+  int mixed = 0, broken = 0;
+  std::string firstBroken;
+  for (int i = 0; i < kills; ++i) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      // The writer: the two references in turn, until it is killed.
+      for (unsigned n = 0;; ++n) {
+        try {
+          WriteClockReference(n % 2 == 0 ? b : a, file);
+        } catch (...) {
+          _exit(2);
+        }
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own: " << status;
+
+    const std::string now = Read(file);
+    if (now == textA || now == textB) {
+    } else if (now == mixedAB || now == mixedBA) {
+      ++mixed;
+    } else {
+      if (broken++ == 0) firstBroken = now;
+    }
+  }
+  const std::size_t stale = Temporaries(dir.path().toStdString()).size();
+  std::cout << "[ kills ] " << kills << " kills (seed " << seed << "): " << mixed << " mixed Date/Time, " << broken
+            << " neither old nor new, " << stale << " temporary files left\n";
+  EXPECT_EQ(mixed, 0) << "Date and Time must be replaced together";
+  EXPECT_EQ(broken, 0) << "first:\n" << firstBroken;
+
+  // Stale temporaries of dead writers go with the next write.
+  WriteClockReference(a, file);
+  EXPECT_EQ(Read(file), textA);
+  EXPECT_EQ(Temporaries(dir.path().toStdString()), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace faults_test

@@ -1,0 +1,159 @@
+// The settings-file reader and writer on any file: writing one key must leave
+// every other line as it was and every other key reading as before, and the
+// key written must read back.
+
+#include <fuzzer/FuzzedDataProvider.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/fuzz_input.h"
+#include "toolkit/core/ini_profile.h"
+
+using fuzz::Check;
+
+namespace {
+
+std::string FileName;   // the file written
+std::string Untouched;  // the same bytes, never written: how the file read before
+
+void WriteBytes(const std::string& file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+std::string ReadBytes() {
+  std::ifstream in(FileName, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t nl = text.find('\n', pos);
+    if (nl == std::string::npos) {
+      lines.push_back(text.substr(pos));
+      break;
+    }
+    lines.push_back(text.substr(pos, nl - pos));
+    pos = nl + 1;
+  }
+  return lines;
+}
+
+std::string Trimmed(const std::string& s) {
+  const char* blanks = " \t\r\n\v\f";
+  const std::size_t b = s.find_first_not_of(blanks);
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(blanks) - b + 1);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// Names worth asking for: anything a line could be taken as. Which of them
+// really are sections and keys is for the reader to say.
+void CollectNames(const std::string& text, std::vector<std::string>& sections, std::vector<std::string>& keys) {
+  auto add = [](std::vector<std::string>& to, const std::string& name) {
+    for (const auto& n : to)
+      if (Lower(Trimmed(n)) == Lower(Trimmed(name))) return;
+    if (to.size() < 12) to.push_back(name);
+  };
+  for (const std::string& line : Lines(text)) {
+    const std::string t = Trimmed(line);
+    const std::size_t close = t.find(']');
+    if (!t.empty() && t[0] == '[' && close != std::string::npos) add(sections, t.substr(1, close - 1));
+    const std::size_t eq = line.find('=');
+    if (eq != std::string::npos) add(keys, line.substr(0, eq));
+  }
+}
+
+const char* const kMissing = "\x01missing";
+std::string Folder;
+
+void RemoveFolder() {
+  ::unlink(FileName.c_str());
+  ::unlink(Untouched.c_str());
+  ::rmdir(Folder.c_str());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // A memory file system where there is one: the writer syncs every file.
+  char dir[] = "/dev/shm/orvix-ini-fuzz-XXXXXX";
+  char fallback[] = "/tmp/orvix-ini-fuzz-XXXXXX";
+  const char* made = ::mkdtemp(dir);
+  if (!made) made = ::mkdtemp(fallback);
+  if (!made) fuzz::Fail("no temporary folder");
+  Folder = made;
+  FileName = Folder + "/OrvixManager.ini";
+  Untouched = Folder + "/before.ini";
+  std::atexit(RemoveFolder);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider in(data, size);
+  const std::string section = in.ConsumeRandomLengthString(24);
+  const std::string key = in.ConsumeRandomLengthString(24);
+  const std::string value = in.ConsumeRandomLengthString(48);
+  const std::string before = in.ConsumeRemainingBytesAsString();
+  WriteBytes(FileName, before);
+  WriteBytes(Untouched, before);
+
+  try {
+    WritePrivateProfileString(section, key, value, FileName);
+  } catch (const EIniFileException&) {
+    Check(ReadBytes() == before, "a refused write changed the file");
+    const auto plain = [](const std::string& t) {
+      return t.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 ,.:/_-") ==
+             std::string::npos;
+    };
+    Check(!plain(section) || !plain(key) || !plain(value), "an ordinary setting refused");
+    return 0;
+  }
+  const std::string after = ReadBytes();
+
+  // Line by line: one key line changed in place, or up to three lines (a
+  // blank, the section heading, the key) inserted in one place; the last
+  // line may only gain its line break.
+  const std::vector<std::string> a = Lines(before), b = Lines(after);
+  const bool lastOpen = !before.empty() && before.back() != '\n';
+  auto same = [&](std::size_t i, std::size_t j) {
+    return a[i] == b[j] || (lastOpen && i + 1 == a.size() && b[j] == a[i] + "\r");  // gained CR LF
+  };
+  std::size_t head = 0;
+  while (head < a.size() && head < b.size() && same(head, head)) ++head;
+  std::size_t tail = 0;
+  while (tail < a.size() - head && tail < b.size() - head && same(a.size() - 1 - tail, b.size() - 1 - tail)) ++tail;
+  const std::size_t removed = a.size() - head - tail, added = b.size() - head - tail;
+  Check((removed == 1 && added == 1) || (removed == 0 && added <= 3), "other lines of the file changed");
+
+  // Every other name reads as before, names only the new file has included;
+  // the key written reads back as written, less what reading drops (blanks
+  // around it, one pair of quotes).
+  std::vector<std::string> sections{section}, keys{key};
+  CollectNames(before, sections, keys);
+  CollectNames(after, sections, keys);
+  for (const auto& s : sections)
+    for (const auto& k : keys) {
+      const std::string now = GetPrivateProfileString(s, k, kMissing, 4096, FileName);
+      if (Lower(Trimmed(s)) != Lower(Trimmed(section)) || Lower(Trimmed(k)) != Lower(Trimmed(key)))
+        Check(now == GetPrivateProfileString(s, k, kMissing, 4096, Untouched), "another key changed");
+    }
+  const std::string plain = Trimmed(value);
+  const bool quoted = plain.size() >= 2 && (plain[0] == '"' || plain[0] == '\'') && plain.back() == plain[0];
+  if (!quoted) Check(GetPrivateProfileString(section, key, kMissing, 4096, FileName) == plain, "key does not read back");
+  return 0;
+}

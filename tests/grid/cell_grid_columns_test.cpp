@@ -1,0 +1,268 @@
+// The grid's columns: lookups, hiding and showing with texts and widths
+// kept, counts, and moves made by the user.
+
+#include "tests/common/message_of.h"
+#include "tests/grid/cell_grid_probe.h"
+
+#include <QAccessible>
+#include <QAccessibleTableInterface>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using enum TGridOption;
+using Names = std::vector<std::string>;
+using Widths = std::vector<int>;
+
+namespace {
+
+// Four columns A-D, 40/50/60/70 pixels wide, texts "c:r".
+class CellGridColumns : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid.SetColCount(4);
+    grid.NameColumns({"A", "B", "C", "D"});
+    const int widths[] = {40, 50, 60, 70};
+    for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+    grid.FillTexts();
+  }
+  TcgColumn* Col(const char* name) { return grid.ColumnByName(name); }
+  QStringList Texts(int c) const { return grid.Cols(c); }
+
+  TProbeCellGrid grid;
+};
+
+TEST_F(CellGridColumns, AFreshGridHasAColumnObjectPerGridColumn) {
+  TProbeCellGrid fresh;
+  EXPECT_EQ(fresh.Columns().Count(), fresh.ColCount());
+  EXPECT_EQ(fresh.ColumnNames(), (Names{"Column 1", "Column 2", "Column 3", "Column 4", "Column 5"}));
+  EXPECT_FALSE(fresh.DefaultDrawing());
+  EXPECT_EQ(fresh.DefaultRowHeight(), 20);
+  EXPECT_EQ(fresh.RowHeights(3), 20);
+  EXPECT_EQ(fresh.CurrentCell(), (TGridCoord{1, 1}));
+  EXPECT_EQ(fresh.CellOptions(),
+            (TcgOptions{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection}));
+  EXPECT_EQ(fresh.CellHighlightColor(), clHighlight);
+  EXPECT_EQ(fresh.CellHighlightFontColor(), clHighlightText);
+  EXPECT_FALSE(fresh.CellAdjustColWidth());
+  EXPECT_FALSE(fresh.CellAdjustRowHeight());
+  EXPECT_TRUE(fresh.CellColumnClick());
+  EXPECT_TRUE(fresh.AutoAcceptSuggestion());
+  EXPECT_TRUE(fresh.ColumnsRegistryKey().isEmpty());
+  EXPECT_EQ(fresh.Headings().Count(), 0);
+  EXPECT_FALSE(fresh.HeadingBitmap.isNull());
+  EXPECT_FALSE(fresh.InternalColChange);
+}
+
+TEST_F(CellGridColumns, VersionAndAuthorAreFixed) {
+  grid.SetVersion("2.0");
+  grid.SetAuthor("someone else");
+  EXPECT_EQ(TCellGrid::Version(), "1.35");
+  EXPECT_FALSE(TCellGrid::Author().isEmpty());
+  EXPECT_NE(TCellGrid::Author(), "someone else");
+}
+
+TEST_F(CellGridColumns, LookupsByGridIndexAndByName) {
+  Col("B")->SetVisible(false);
+  EXPECT_EQ(grid.ColumnAt(0), Col("A"));
+  EXPECT_EQ(grid.ColumnAt(1), Col("C"));  // the hidden B pushes the index along
+  EXPECT_EQ(grid.ColumnAt(2), Col("D"));
+  EXPECT_EQ(MessageOf([&] { grid.ColumnAt(3); }), "TCellGrid: Column index out of range");
+  EXPECT_THROW(grid.ColumnAt(3), EcgColumnIndexOutOfRange);
+  EXPECT_THROW(grid.ColumnAt(-1), EcgColumnIndexOutOfRange);
+
+  EXPECT_EQ(grid.GridIndexOf(Col("A")), 0);
+  EXPECT_EQ(grid.GridIndexOf(Col("B")), -1);
+  EXPECT_EQ(grid.GridIndexOf(Col("D")), 2);
+  EXPECT_EQ(grid.GridIndexOf(nullptr), -1);
+  TcgColumns elsewhere;
+  EXPECT_EQ(grid.GridIndexOf(elsewhere.Add()), -1);
+  EXPECT_EQ(grid.VisibleColumnCount(), 3);
+
+  // Hidden columns are found by name too; only A-Z ignore their case.
+  grid.Columns().Items(3)->SetName("Receive Time");
+  EXPECT_EQ(grid.ColumnByName("b"), grid.Columns().Items(1));
+  EXPECT_EQ(grid.ColumnByName("receive time"), grid.Columns().Items(3));
+  EXPECT_EQ(grid.ColumnByName("RECEIVE TIME"), grid.Columns().Items(3));
+  grid.Columns().Items(0)->SetName("Ä");
+  EXPECT_THROW(grid.ColumnByName("ä"), EcgInvalidColumnName);
+  EXPECT_EQ(MessageOf([&] { grid.ColumnByName("Receive"); }), "Invalid column name \"Receive\"");
+  EXPECT_THROW(grid.ColumnByName(""), EcgInvalidColumnName);
+  EXPECT_THROW(grid.ColumnByName("Receive Time "), EcgInvalidColumnName);
+}
+
+TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
+  const QStringList textsOfB = Texts(1);
+  Col("B")->SetVisible(false);
+  EXPECT_EQ(grid.ColCount(), 3);
+  EXPECT_EQ(grid.Widths(), (Widths{40, 60, 70}));
+  EXPECT_EQ(Texts(1), (QStringList{"2:0", "2:1", "2:2", "2:3", "2:4"}));
+  EXPECT_EQ(Col("B")->HiddenCells().List(), textsOfB);
+  EXPECT_EQ(Col("B")->HiddenWidth(), 50);
+  EXPECT_FALSE(grid.InternalColChange);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"})) << "the column object stays where it was";
+
+  grid.SetColWidths(2, 90);  // the last column
+  grid.SetCells(2, 1, "changed while B was hidden");
+  Col("B")->SetVisible(true);
+  EXPECT_EQ(grid.ColCount(), 4);
+  EXPECT_EQ(grid.Widths(), (Widths{40, 50, 60, 90})) << "the formerly last column keeps its width";
+  EXPECT_EQ(Texts(1), textsOfB);
+  EXPECT_EQ(grid.Cells(3, 1), "changed while B was hidden");
+  EXPECT_EQ(grid.ColumnAt(1), Col("B"));
+  EXPECT_EQ(Col("B")->HiddenCells().Count(), 0);
+
+  // The last column and the first, one after the other, come back in order.
+  Col("D")->SetVisible(false);
+  Col("A")->SetVisible(false);
+  EXPECT_EQ(grid.Widths(), (Widths{50, 60}));
+  Col("D")->SetVisible(true);
+  Col("A")->SetVisible(true);
+  EXPECT_EQ(grid.Widths(), (Widths{40, 50, 60, 90}));
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.Cells(c, 4), QString("%1:4").arg(c)) << c;
+}
+
+TEST_F(CellGridColumns, HidingEveryColumnLeavesOneEmptyGridColumn) {
+  for (const char* name : {"A", "B", "C", "D"}) Col(name)->SetVisible(false);
+  EXPECT_EQ(grid.VisibleColumnCount(), 0);
+  EXPECT_EQ(grid.ColCount(), 1);
+  EXPECT_EQ(grid.Cells(0, 2), "");
+  EXPECT_EQ(Col("D")->HiddenCells().Strings(2), "3:2");
+  EXPECT_EQ(Col("D")->HiddenWidth(), 70);
+  Col("C")->SetVisible(true);
+  EXPECT_EQ(grid.ColCount(), 1);
+  EXPECT_EQ(grid.ColWidths(0), 60);
+  EXPECT_EQ(grid.Cells(0, 2), "2:2");
+  Col("A")->SetVisible(true);
+  EXPECT_EQ(grid.ColCount(), 2);
+  EXPECT_EQ(grid.Widths(), (Widths{40, 60}));
+  EXPECT_EQ(grid.Cells(0, 3), "0:3");
+}
+
+TEST_F(CellGridColumns, ARowCountRaisedWhileHiddenGivesTheHiddenColumnItsRows) {
+  Col("C")->SetVisible(false);
+  grid.SetRowCount(8);
+  ASSERT_EQ(Col("C")->HiddenCells().Count(), 8);
+  EXPECT_EQ(Col("C")->HiddenCells().Strings(4), "2:4");
+  EXPECT_EQ(Col("C")->HiddenCells().Strings(7), "");
+  grid.SetRowCount(3);  // lowering removes nothing
+  EXPECT_EQ(Col("C")->HiddenCells().Count(), 8);
+  grid.SetRowCount(8);
+  grid.SetCells(0, 7, "new row");
+  Col("C")->SetVisible(true);
+  EXPECT_EQ(grid.Cells(2, 1), "2:1");
+  EXPECT_EQ(grid.Cells(2, 4), "2:4") << "kept while hidden";
+  EXPECT_EQ(grid.Cells(1, 4), "") << "a shown column lost its row 4 when the row count was 3";
+  EXPECT_EQ(grid.Cells(0, 7), "new row");
+}
+
+TEST_F(CellGridColumns, MovingARowMovesTheHiddenTextToo) {
+  Col("B")->SetVisible(false);
+  grid.MoveRow(1, 3);
+  EXPECT_EQ(Texts(0), (QStringList{"0:0", "0:2", "0:3", "0:1", "0:4"}));
+  EXPECT_EQ(Col("B")->HiddenCells().List(), (QStringList{"1:0", "1:2", "1:3", "1:1", "1:4"}));
+  grid.MoveRow(4, 2);
+  Col("B")->SetVisible(true);
+  EXPECT_EQ(Texts(1), (QStringList{"1:0", "1:2", "1:4", "1:3", "1:1"}));
+  EXPECT_EQ(Texts(0), (QStringList{"0:0", "0:2", "0:4", "0:3", "0:1"}));
+}
+
+TEST_F(CellGridColumns, ColumnCountFourToSixToThree) {
+  grid.SetColCount(6);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D", "Column 1", "Column 2"}));
+  EXPECT_TRUE(grid.Columns().Items(5)->Visible());
+  EXPECT_EQ(grid.ColumnAt(5), grid.Columns().Items(5));
+  grid.SetColCount(3);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C"}));
+  EXPECT_EQ(grid.ColumnAt(2), Col("C"));
+
+  // Hidden columns stay when the count goes down.
+  grid.SetColCount(4);
+  grid.Columns().Items(3)->SetName("D");
+  Col("B")->SetVisible(false);
+  ASSERT_EQ(grid.ColCount(), 3);
+  grid.SetColCount(6);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D", "Column 1", "Column 2", "Column 3"}));
+  grid.SetColCount(3);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"}));
+  grid.SetColCount(1);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B"}));
+  EXPECT_FALSE(Col("B")->Visible());
+  EXPECT_EQ(grid.VisibleColumnCount(), grid.ColCount());
+}
+
+TEST_F(CellGridColumns, AnInternalCountChangeLeavesTheColumnsAlone) {
+  grid.SetColCountInternal(6);
+  EXPECT_EQ(grid.ColCount(), 6);
+  EXPECT_EQ(grid.Columns().Count(), 4);
+  EXPECT_FALSE(grid.InternalColChange);
+  grid.SetColCountInternal(4);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"}));
+}
+
+TEST_F(CellGridColumns, CopiedColumnsAreLaidOut) {
+  TcgColumns copy;
+  for (const char* name : {"P", "Q", "R"}) copy.Add()->SetName(name);
+  copy.Items(1)->SetVisible(false);
+  grid.SetColumns(copy);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"P", "Q", "R"}));
+  EXPECT_EQ(grid.ColCount(), 2);
+  EXPECT_EQ(grid.ColumnAt(1)->Name(), "R");
+  EXPECT_EQ(grid.ColumnByName("Q")->HiddenCells().Count(), grid.RowCount());
+}
+
+TEST(CellGridColumnMoves, DraggingGridColumnZeroToTwoMovesItsColumnObject) {
+  // A hidden column between the first two: the collection indexes differ
+  // from the grid's.
+  TProbeCellGrid grid;
+  grid.NameColumns({"A", "X", "B", "C", "D"});
+  grid.ColumnByName("X")->SetVisible(false);
+  ASSERT_EQ(grid.ColCount(), 4);
+  const int widths[] = {40, 50, 60, 70};
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+  grid.FillTexts();
+  grid.SetFixedCols(0);
+  grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
+  grid.ShowClient(400, 200);
+  // Near the left edge of the title cell: that part stays with the base
+  // grid, which moves columns.
+  const QPoint from(2, 10), to(grid.CellRect(2, 0).Left + 20, 10);
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(grid.viewport(), QPoint(60, 10));
+  QTest::mouseMove(grid.viewport(), to);
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"X", "B", "C", "A", "D"}));
+  EXPECT_EQ(grid.Widths(), (Widths{50, 60, 40, 70}));
+  EXPECT_EQ(grid.Cells(2, 3), "0:3");
+  const char* shown[] = {"B", "C", "A", "D"};
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.ColumnAt(c)->Name(), shown[c]) << c;
+}
+
+TEST_F(CellGridColumns, AVisibleChangeClosesTheEditorALookDoesNot) {
+  grid.SetOptions(grid.Options() + TGridOptions{goEditing});
+  grid.ShowClient(400, 200);
+  grid.ShowEditor();
+  ASSERT_TRUE(grid.EditorMode());
+  Col("C")->SetCaption("Sea");  // a look: the editor stays
+  EXPECT_TRUE(grid.EditorMode());
+  Col("D")->SetVisible(false);
+  EXPECT_FALSE(grid.EditorMode());
+}
+
+TEST_F(CellGridColumns, ScreenReadersReadTheCaptionsAsColumnHeaders) {
+  grid.SetFixedCols(0);
+  Col("A")->SetCaption("#");
+  Col("C")->SetCaption("Duration");
+  grid.SetCells(1, 0, "own text of B");
+  QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&grid);
+  ASSERT_NE(iface, nullptr);
+  QAccessibleTableInterface* table = iface->tableInterface();
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->columnDescription(0), "#");
+  EXPECT_EQ(table->columnDescription(1), "own text of B") << "no caption: the title cell's text";
+  EXPECT_EQ(table->columnDescription(2), "Duration");
+  Col("A")->SetVisible(false);
+  EXPECT_EQ(table->columnDescription(1), "Duration");
+}
+
+}  // namespace

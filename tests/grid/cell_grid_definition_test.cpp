@@ -1,0 +1,246 @@
+// The grid's saved definition and the column widths it keeps per user.
+
+#include "tests/common/message_of.h"
+#include "tests/grid/cell_grid_probe.h"
+#include "toolkit/core/user_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using Names = std::vector<std::string>;
+using Widths = std::vector<int>;
+
+namespace {
+
+const char* const kKey = "Software\\Orvix\\Message grid";
+
+QJsonObject Column(const char* caption, const char* name, bool visible = true) {
+  QJsonObject o{{"Caption", caption}, {"Name", name}};
+  if (!visible) o.insert("Visible", false);
+  return o;
+}
+
+// Four columns of the message list, one of them hidden when asked.
+QJsonObject Definition(const QString& key, bool typeHidden = false) {
+  const QJsonArray columns{Column("#", "Number"), Column("Type", "Type", !typeHidden),
+                           Column("Duration", "Duration"), Column("Receive Time", "Receive Time")};
+  const QJsonArray widths = typeHidden ? QJsonArray{45, 80, 159} : QJsonArray{45, 80, 80, 159};
+  return QJsonObject{
+      {"Properties", QJsonObject{{"ColCount", 4}, {"FixedCols", 0}, {"Columns", columns}, {"ColumnsRegistryKey", key}}},
+      {"Defined", QJsonObject{{"AVisibleColumnCount", typeHidden ? 3 : 4}, {"ColWidths", widths}}}};
+}
+
+// The per-user store lives in a folder of the test's own.
+class CellGridDefinition : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+  }
+  std::unique_ptr<TProbeCellGrid> Loaded(const QJsonObject& definition) {
+    auto grid = std::make_unique<TProbeCellGrid>();
+    grid->LoadDefinition(definition);
+    return grid;
+  }
+  // The store as any QSettings user reads it.
+  QSettings Store() const {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QCoreApplication::applicationName(),
+                     QCoreApplication::applicationName());
+  }
+
+  QTemporaryDir dir;
+};
+
+TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
+  TProbeCellGrid grid;
+  grid.SetColCount(4);
+  grid.NameColumns({"A", "B", "C", "D"});
+  grid.ColumnByName("C")->SetCaption("Sea");
+  grid.ColumnByName("D")->SetHeadingIndex(0);
+  grid.Headings().Add()->SetCaption("Over D");
+  const int widths[] = {40, 50, 60, 70};
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+  grid.ColumnByName("B")->SetVisible(false);
+  grid.SetCellOptions({TcgOption::cgoptHighlightSelection});
+  grid.SetCellHighlightColor(clRed);
+  grid.SetCellHighlightFontColor(clYellow);
+  grid.SetCellAdjustColWidth(true);
+  grid.SetCellAdjustRowHeight(true);
+  grid.SetCellColumnClick(false);
+  grid.SetAutoAcceptSuggestion(false);
+  grid.SetColumnsRegistryKey(kKey);
+  const QJsonObject def = grid.SaveDefinition();
+  EXPECT_EQ(def["Defined"]["AVisibleColumnCount"].toInt(), 3);
+  EXPECT_EQ(def["Defined"]["ColWidths"].toArray(), (QJsonArray{40, 60, 70}));
+  EXPECT_FALSE(def["Properties"].toObject().contains("Version"));
+  EXPECT_FALSE(def["Properties"].toObject().contains("Author"));
+
+  TProbeCellGrid copy;
+  copy.LoadDefinition(def);
+  EXPECT_EQ(copy.ColumnNames(), (Names{"A", "B", "C", "D"}));
+  EXPECT_FALSE(copy.ColumnByName("B")->Visible());
+  EXPECT_EQ(copy.ColCount(), 3);
+  EXPECT_EQ(copy.Widths(), (Widths{40, 60, 70}));
+  EXPECT_EQ(copy.ColumnAt(1)->Caption(), "Sea");
+  EXPECT_EQ(copy.ColumnAt(2)->HeadingIndex(), 0);
+  ASSERT_EQ(copy.Headings().Count(), 1);
+  EXPECT_EQ(copy.Headings().Items(0)->Caption(), "Over D");
+  EXPECT_EQ(copy.CellOptions(), TcgOptions{TcgOption::cgoptHighlightSelection});
+  EXPECT_EQ(copy.CellHighlightColor(), clRed);
+  EXPECT_EQ(copy.CellHighlightFontColor(), clYellow);
+  EXPECT_TRUE(copy.CellAdjustColWidth());
+  EXPECT_TRUE(copy.CellAdjustRowHeight());
+  EXPECT_FALSE(copy.CellColumnClick());
+  EXPECT_FALSE(copy.AutoAcceptSuggestion());
+  EXPECT_EQ(copy.ColumnsRegistryKey(), kKey);
+  EXPECT_EQ(copy.ColumnByName("B")->HiddenCells().Count(), copy.RowCount());
+  EXPECT_EQ(copy.SaveDefinition(), def);
+}
+
+TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidths) {
+  // A column count that is stale by the time the widths arrive.
+  QJsonObject def = Definition("");
+  QJsonObject properties = def["Properties"].toObject();
+  properties["ColCount"] = 2;
+  def["Properties"] = properties;
+  auto grid = Loaded(def);
+  EXPECT_EQ(grid->ColCount(), 4);
+  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 80, 159}));
+  EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
+  EXPECT_FALSE(grid->InternalColChange);
+}
+
+TEST_F(CellGridDefinition, AColumnSavedHiddenIsLaidOutOnceLoaded) {
+  auto grid = Loaded(Definition("", true));
+  EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
+  EXPECT_EQ(grid->ColCount(), 3);
+  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 159}));
+  EXPECT_EQ(grid->ColumnAt(1)->Name(), "Duration");
+  grid->ColumnByName("Type")->SetVisible(true);
+  EXPECT_EQ(grid->ColCount(), 4);
+  EXPECT_EQ(grid->ColumnAt(1)->Name(), "Type");
+  EXPECT_EQ(grid->Widths(), (Widths{45, 64, 80, 159}));
+}
+
+TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {
+  TProbeCellGrid grid;
+  EXPECT_EQ(MessageOf([&] {
+              grid.LoadDefinition(QJsonObject{{"Properties", QJsonObject{{"CellOptions", QJsonArray{"cgoptNope"}}}}});
+            }),
+            "Grid definition: Properties.CellOptions holds an unknown member");
+  EXPECT_EQ(MessageOf([&] {
+              grid.LoadDefinition(QJsonObject{{"Defined", QJsonObject{{"AVisibleColumnCount", "four"}}}});
+            }),
+            "Grid definition: Defined.AVisibleColumnCount must be an integer");
+  EXPECT_THROW(grid.LoadDefinition(QJsonObject{{"Properties", QJsonObject{{"CellHighlightColor", true}}}}),
+               EInvalidGridDefinition);
+  EXPECT_FALSE(grid.Loading());
+}
+
+// --- widths per user -----------------------------------------------------------------
+
+TEST_F(CellGridDefinition, ABlankKeyNeverTouchesTheStore) {
+  const QString file = TUserStore::FileName();
+  for (const char* key : {"", "   ", " \t "}) {
+    auto grid = Loaded(Definition(key));
+    grid->SetColWidths(0, 99);
+    grid->SaveColumnWidths(key);
+    grid->LoadColumnWidths(key);
+  }
+  EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
+
+  // Nor does it read what is there.
+  QSettings store = Store();
+  store.setValue("Number", 11);
+  store.sync();
+  const QByteArray before = [&] {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }();
+  ASSERT_FALSE(before.isEmpty());
+  {
+    auto grid = Loaded(Definition(" "));
+    EXPECT_EQ(grid->ColWidths(0), 45);
+    grid->SetColWidths(0, 77);
+  }
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), before);
+}
+
+TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
+  {
+    auto grid = Loaded(Definition(kKey));
+    const int widths[] = {50, 60, 70, 80};
+    for (int c = 0; c < 4; ++c) grid->SetColWidths(c, widths[c]);
+    grid->ColumnByName("Type")->SetVisible(false);
+  }
+  // Where it went: one group per key path, one value per visible column.
+  EXPECT_TRUE(TUserStore::FileName().startsWith(dir.path()));
+  QSettings store = Store();
+  store.beginGroup("Software/Orvix/Message grid");
+  QStringList keys = store.childKeys();
+  keys.sort();
+  EXPECT_EQ(keys, (QStringList{"Duration", "Number", "Receive Time"}));
+  EXPECT_EQ(store.value("Receive Time").toInt(), 80);
+  store.endGroup();
+
+  auto again = Loaded(Definition(kKey));
+  EXPECT_EQ(again->Widths(), (Widths{50, 80, 70, 80})) << "Type was not kept: it was hidden";
+}
+
+TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
+  QSettings store = Store();
+  store.beginGroup("Grid");
+  store.setValue("Number", "33");
+  store.setValue("Nope", "99");
+  store.setValue("Type", "77");  // hidden in the grid below
+  store.setValue("Duration", "wide");
+  store.setValue("Receive Time", "55");
+  store.setValue("receive time", "1e3");
+  store.endGroup();
+  store.sync();
+  auto grid = Loaded(Definition("Grid", true));
+  EXPECT_EQ(grid->Widths(), (Widths{33, 80, 55}));
+  EXPECT_EQ(grid->ColumnByName("Type")->HiddenWidth(), 64);
+}
+
+TEST_F(CellGridDefinition, AKeyThatIsNotThereIsNotMadeByReading) {
+  auto grid = Loaded(Definition("Software\\Nobody"));
+  grid->LoadColumnWidths("Software\\Nobody\\Else");
+  EXPECT_FALSE(QFile::exists(TUserStore::FileName()));
+  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 80, 159}));
+}
+
+TEST_F(CellGridDefinition, NamesWithSlashesKeepTheirWidths) {
+  {
+    auto grid = Loaded(Definition(kKey));
+    grid->ColumnAt(3)->SetName("Date/Time \\ 100%");
+    grid->SetColWidths(3, 123);
+  }
+  TUserStore store;
+  ASSERT_TRUE(store.OpenKey(kKey, false));
+  EXPECT_TRUE(store.GetValueNames().contains("Date/Time \\ 100%"));
+  EXPECT_EQ(store.ReadInteger("Date/Time \\ 100%"), 123);
+  store.CloseKey();
+  TProbeCellGrid grid;
+  QJsonObject def = Definition(kKey);
+  QJsonObject properties = def["Properties"].toObject();
+  QJsonArray columns = properties["Columns"].toArray();
+  columns[3] = Column("Receive Time", "Date/Time \\ 100%");
+  properties["Columns"] = columns;
+  def["Properties"] = properties;
+  grid.LoadDefinition(def);
+  EXPECT_EQ(grid.ColWidths(3), 123);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Entering and leaving cells: OnExitCell may keep the current cell,
+// OnEnterCell follows every accepted move, and the focus counts as both.
+
+#include "tests/grid/cell_grid_probe.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using Log = std::vector<std::string>;
+
+namespace {
+
+class CellGridEnterExit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.resize(500, 300);
+    grid = new TProbeCellGrid(&window);
+    grid->setGeometry(0, 0, 400, 200);
+    other = new QLineEdit(&window);
+    other->setGeometry(0, 250, 100, 20);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    grid->OnExitCell = [this](QObject* sender, int c, int r, bool& canExit) {
+      EXPECT_EQ(sender, grid);
+      log.push_back("exit " + std::to_string(c) + "," + std::to_string(r));
+      canExit = allowExit;
+    };
+    grid->OnEnterCell = [this](QObject* sender, int c, int r) {
+      EXPECT_EQ(sender, grid);
+      log.push_back("enter " + std::to_string(c) + "," + std::to_string(r));
+    };
+    grid->OnClick = [this](QObject*) { log.push_back("click"); };
+  }
+  QPoint Inside(int c, int r) const {
+    const TRect rc = grid->CellRect(c, r);
+    return {rc.Left + 5, rc.Top + 5};
+  }
+  void Click(int c, int r) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(c, r)); }
+
+  QWidget window;
+  TProbeCellGrid* grid = nullptr;
+  QLineEdit* other = nullptr;
+  Log log;
+  bool allowExit = true;
+};
+
+TEST_F(CellGridEnterExit, AUsersClickAndKeysLeaveOneCellAndEnterTheNext) {
+  Click(3, 2);
+  ASSERT_TRUE(grid->hasFocus());
+  // The focus comes with the press: the current cell is entered first.
+  EXPECT_EQ(log, (Log{"enter 1,1", "exit 1,1", "enter 3,2", "click"}));
+  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{3, 2}));
+  log.clear();
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(log, (Log{"exit 3,2", "enter 3,3", "click"}));
+  log.clear();
+  Click(3, 3);  // the current cell again: nothing left, nothing entered
+  EXPECT_EQ(log, (Log{"click"}));
+}
+
+TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothing) {
+  Click(2, 2);
+  log.clear();
+  allowExit = false;
+  Click(4, 3);
+  EXPECT_EQ(log, (Log{"exit 2,2", "click"}));
+  EXPECT_EQ(grid->Col(), 2);
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 2}));
+  log.clear();
+  grid->SetRow(4);  // as the window sets it: asked, refused, still a click
+  EXPECT_EQ(log, (Log{"exit 2,2", "click"}));
+  EXPECT_EQ(grid->Row(), 2);
+  log.clear();
+  QTest::keyClick(grid, Qt::Key_Right);
+  EXPECT_EQ(log, (Log{"exit 2,2", "click"}));
+  EXPECT_EQ(grid->Col(), 2);
+
+  allowExit = true;
+  log.clear();
+  grid->SetRow(4);
+  EXPECT_EQ(log, (Log{"exit 2,2", "enter 2,4", "click"}));
+  EXPECT_EQ(grid->Row(), 4);
+}
+
+TEST_F(CellGridEnterExit, OnSelectCellRefusingAsksNoExit) {
+  Click(1, 1);
+  log.clear();
+  grid->OnSelectCell = [](QObject*, int, int, bool& canSelect) { canSelect = false; };
+  Click(3, 3);
+  EXPECT_EQ(log, (Log{"click"}));
+  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{1, 1}));
+}
+
+TEST_F(CellGridEnterExit, TheFocusLeavingExitsEvenWhenRefusedComingBackEnters) {
+  Click(2, 3);
+  log.clear();
+  allowExit = false;
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_TRUE(other->hasFocus());
+  EXPECT_EQ(log, (Log{"exit 2,3"}));
+  log.clear();
+  grid->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(log, (Log{"enter 2,3"}));
+  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 3}));
+}
+
+TEST_F(CellGridEnterExit, TheFocusEntersWhereTheBaseGridsCurrentCellIsNow) {
+  grid->SetCol(4);
+  grid->SetRow(4);
+  ASSERT_EQ(grid->CurrentCell(), (TGridCoord{4, 4}));
+  grid->SetRowCount(3);  // moves the current cell into range without asking
+  ASSERT_EQ(grid->Row(), 2);
+  log.clear();
+  grid->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(log, (Log{"enter 4,2"}));
+  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{4, 2}));
+}
+
+}  // namespace

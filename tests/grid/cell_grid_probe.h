@@ -1,0 +1,74 @@
+#pragma once
+
+// A cell grid for the tests: no frame and no scroll bars, so that client and
+// widget coordinates agree; its protected state readable; the rectangles it
+// invalidates recorded.
+
+#include "grid/cell_grid.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QTest>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+class TProbeCellGrid : public TCellGrid {
+ public:
+  explicit TProbeCellGrid(QWidget* parent = nullptr) : TCellGrid(parent) {
+    setFrameShape(QFrame::NoFrame);
+    SetScrollBars(TScrollStyle::ssNone);
+  }
+
+  // Shown and active, with a client area of w x h pixels.
+  void ShowClient(int w, int h) {
+    resize(w, h);
+    show();
+    activateWindow();
+    (void)QTest::qWaitForWindowActive(this);
+  }
+  // Cell (c, r) reads "c:r" in every cell.
+  void FillTexts() {
+    for (int c = 0; c < ColCount(); ++c)
+      for (int r = 0; r < RowCount(); ++r) SetCells(c, r, QString("%1:%2").arg(c).arg(r));
+  }
+  // Names the columns in order.
+  void NameColumns(std::initializer_list<const char*> names) {
+    int i = 0;
+    for (const char* n : names) Columns().Items(i++)->SetName(n);
+  }
+  std::vector<std::string> ColumnNames() const {
+    std::vector<std::string> out;
+    for (int i = 0; i < Columns().Count(); ++i) out.push_back(Columns().Items(i)->Name().toStdString());
+    return out;
+  }
+  std::vector<int> Widths() const {
+    std::vector<int> out;
+    for (int c = 0; c < ColCount(); ++c) out.push_back(ColWidths(c));
+    return out;
+  }
+
+  using TCellGrid::HeadingBitmap;
+  using TCellGrid::InternalColChange;
+  using TCellGrid::OverPressed;
+  using TCellGrid::PressedButton;
+  using TCellGrid::PressedCol;
+  using TCellGrid::PressedHeading;
+  using TCellGrid::PressedLook;
+  using TCellGrid::PressedRow;
+  using TCellGrid::Tracking;
+
+  std::vector<TRect> invalidated;
+
+ protected:
+  void InvalidateRect(const TRect& rect) override {
+    invalidated.push_back(rect);
+    TCellGrid::InvalidateRect(rect);
+  }
+};
+
+inline std::ostream& operator<<(std::ostream& os, const TRect& r) {
+  return os << "{" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << "}";
+}
+inline std::ostream& operator<<(std::ostream& os, const TGridCoord& c) { return os << "(" << c.X << ", " << c.Y << ")"; }

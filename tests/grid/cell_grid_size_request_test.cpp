@@ -1,0 +1,105 @@
+// Rows and columns that grow to fit their text: the cell text drawing asks,
+// the grid applies the request after the paint that asked.
+
+#include "tests/grid/cell_grid_probe.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+using enum TGridOption;
+
+namespace {
+
+class CellGridSizeRequests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid.ShowClient(400, 200);
+    // Cell (1, 1) draws its text as the cell painting does, with the grid
+    // as the one that may grow.
+    grid.OnDrawCell = [this](QObject*, int c, int r, const TRect& rect, TGridDrawState state) {
+      if (c != 1 || r != 1) return;
+      ++draws;
+      widthWhileDrawing = grid.ColWidths(1);
+      TCanvas canvas(grid.Canvas(), grid.palette());
+      canvas.Font().AssignQFont(grid.font());
+      DrawCellText(TCgDrawInfo{.Canvas = &canvas,
+                               .Text = text,
+                               .Rect = rect,
+                               .HMargin = 2,
+                               .VMargin = 1,
+                               .ClipStyle = clip,
+                               .Col = c,
+                               .Row = r,
+                               .Grid = &grid,
+                               .DrawState = state});
+    };
+  }
+  TProbeCellGrid grid;
+  QString text = "A text far wider than sixty-four pixels";
+  TcgClipStyle clip = TcgClipStyle::cgclpEllipsis;
+  int draws = 0;
+  int widthWhileDrawing = -1;
+};
+
+TEST_F(CellGridSizeRequests, AColumnGrowsAfterThePaintThatAskedAndIsPaintedAgain) {
+  grid.SetCellAdjustColWidth(true);
+  grid.viewport()->repaint();
+  ASSERT_EQ(draws, 1);
+  EXPECT_EQ(widthWhileDrawing, 64);
+  EXPECT_EQ(grid.ColWidths(1), 64) << "not inside the paint";
+  QApplication::processEvents();
+  const int grown = grid.ColWidths(1);
+  EXPECT_GT(grown, QFontMetrics(grid.font()).horizontalAdvance(text));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return draws >= 2; }, 1000)) << "the new width is painted";
+  EXPECT_EQ(widthWhileDrawing, grown);
+  grid.viewport()->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(grid.ColWidths(1), grown) << "a text that fits asks for nothing";
+  EXPECT_EQ(grid.RowHeights(1), 20);
+}
+
+TEST_F(CellGridSizeRequests, ARowGrowsForWrappedText) {
+  grid.SetCellAdjustRowHeight(true);
+  clip = TcgClipStyle::cgclpWrap;
+  grid.viewport()->repaint();
+  EXPECT_EQ(grid.RowHeights(1), 20);
+  QApplication::processEvents();
+  EXPECT_GT(grid.RowHeights(1), 2 * QFontMetrics(grid.font()).height());
+  EXPECT_EQ(grid.ColWidths(1), 64);
+}
+
+TEST_F(CellGridSizeRequests, UserSizingTurnsTheRequestsOff) {
+  grid.SetCellAdjustColWidth(true);
+  grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
+  grid.viewport()->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(grid.ColWidths(1), 64);
+
+  grid.SetCellAdjustRowHeight(true);
+  grid.SetOptions(grid.Options() + TGridOptions{goRowSizing});
+  clip = TcgClipStyle::cgclpWrap;
+  grid.viewport()->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(grid.RowHeights(1), 20);
+
+  // The sizing options stop only the requests: other messages still reach
+  // the grid's base.
+  grid.SetOptions(grid.Options() - TGridOptions{goColSizing, goRowSizing});
+  PostMessage(&grid, CGM_ADJUSTCOLWIDTH, 3, 99);
+  PostMessage(&grid, CGM_ADJUSTROWHEIGHT, 2, 33);
+  PostMessage(&grid, WM_USER + 1, 3, 5);
+  EXPECT_EQ(grid.ColWidths(3), 64);
+  QApplication::processEvents();
+  EXPECT_EQ(grid.ColWidths(3), 99);
+  EXPECT_EQ(grid.RowHeights(2), 33);
+}
+
+TEST_F(CellGridSizeRequests, WithoutTheAdjustSettingsNothingIsAsked) {
+  clip = TcgClipStyle::cgclpWrap;
+  grid.viewport()->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(grid.ColWidths(1), 64);
+  EXPECT_EQ(grid.RowHeights(1), 20);
+}
+
+}  // namespace
