@@ -134,6 +134,10 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void Loaded() override;
   QString AccessibleColumnHeader(int ACol) const override;
   bool event(QEvent* e) override;
+  // The editor is a TCgInplaceEdit (grid/cg_edit.h); each change of its text
+  // updates its typing suggestion.
+  std::unique_ptr<TInplaceEdit> CreateEditor() override;
+  void EditorTextChanged() override;
 
   // Scratch objects of the cell drawing, reused for every cell.
   QImage HeadingBitmap;

@@ -27,6 +27,7 @@ class TRecordingEdit : public TInplaceEdit {
  public:
   using TInplaceEdit::TInplaceEdit;
   std::vector<std::string> log;
+  std::vector<std::string> order;  // cancel mode and the grid's focus exit
   std::vector<QObject*> cancelSenders;
   int systemCancels = 0;
   QColor aidColor = Qt::red;
@@ -49,7 +50,10 @@ class TRecordingEdit : public TInplaceEdit {
     log.push_back("dblclick " + std::to_string(x) + "," + std::to_string(y));
     TInplaceEdit::MouseDblClick(s, x, y);
   }
-  void CancelMode(QObject* Sender) override { cancelSenders.push_back(Sender); }
+  void CancelMode(QObject* Sender) override {
+    cancelSenders.push_back(Sender);
+    order.push_back("cancel");
+  }
   void SystemCancelMode() override { ++systemCancels; }
 };
 
@@ -68,6 +72,10 @@ class TEditGrid : public TStringGrid {
   std::unique_ptr<TInplaceEdit> CreateEditor() override { return std::make_unique<TRecordingEdit>(this); }
   int GetEditLimit() override { return limit; }
   bool CanEditModify() override { return modify && TStringGrid::CanEditModify(); }
+  void DoExit() override {
+    if (Editor()) Editor()->order.push_back("grid exit");
+    TStringGrid::DoExit();
+  }
 };
 
 // The grid in a window, with a line edit beside it, focused as a user's click
@@ -306,10 +314,16 @@ TEST_F(InplaceEdit, CancelModeNamesWhatTookOver) {
   ASSERT_FALSE(e->cancelSenders.empty());
   for (QObject* s : e->cancelSenders) EXPECT_EQ(s, e);  // its own press
   e->cancelSenders.clear();
+  e->order.clear();
 
+  // A press taking the focus: reported before the focus is seen leaving.
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
   ASSERT_FALSE(e->cancelSenders.empty());
   for (QObject* s : e->cancelSenders) EXPECT_EQ(s, other);
+  ASSERT_GE(e->order.size(), 2u);
+  EXPECT_EQ(e->order[0], "cancel");
+  EXPECT_NE(std::find(e->order.begin(), e->order.end(), "grid exit"), e->order.end());
+  EXPECT_TRUE(other->hasFocus());
   EXPECT_EQ(e->systemCancels, 0);
 
   // Back in the editor, a modal box opening is the system's cancel mode.

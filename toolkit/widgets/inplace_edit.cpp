@@ -2,6 +2,7 @@
 
 #include "toolkit/widgets/string_grid.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -295,6 +296,12 @@ void TInplaceEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
+  // Qt moves the focus before anyone sees the press that moved it; the
+  // widget pressed takes over first, as it would have without the focus.
+  if (event->reason() == Qt::MouseFocusReason) {
+    QWidget* now = QApplication::focusWidget();
+    if (now && now != this && now->window() == window()) CancelMode(now);
+  }
   QPlainTextEdit::focusOutEvent(event);
   if (grid_) grid_->FocusLeft(event->reason());
 }

@@ -33,7 +33,9 @@
 // Cancel mode: while the focus is on the editor, CancelMode(Sender) runs when
 // another widget of the window takes over (a press on it, the focus moving to
 // it) and SystemCancelMode() when a popup or a modal window opens; the mapping
-// is TCancelModeWatch's (toolkit/widgets/cancel_mode.h).
+// is TCancelModeWatch's (toolkit/widgets/cancel_mode.h). A press that takes
+// the focus away reports its widget before the editor loses the focus, as
+// the classic toolkit did (Qt would move the focus first).
 
 #include "toolkit/widgets/cancel_mode.h"
 #include "toolkit/widgets/grid_geometry.h"
