@@ -52,6 +52,7 @@ class TEditorGrid : public TCellGrid {
     SetOptions(Options() + TGridOptions{TGridOption::goEditing});
   }
   TProbeEdit* Editor() const { return static_cast<TProbeEdit*>(InplaceEditor()); }
+  using TCellGrid::HintCell;
 
  protected:
   std::unique_ptr<TInplaceEdit> CreateEditor() override { return std::make_unique<TProbeEdit>(this); }

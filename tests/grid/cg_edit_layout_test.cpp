@@ -247,4 +247,19 @@ TEST_F(CgEditLayout, CursorShapesAndDoubleClicksOnTheAids) {
   EXPECT_FALSE(e->ListVisible);
 }
 
+TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheCellHintOnTheCurrentCell) {
+  TProbeEdit* e = Edit(2, 3);
+  const TRect other = grid->CellRect(4, 1);
+  QTest::mouseMove(grid->viewport(), QPoint(other.Left + 3, other.Top + 3));
+  ASSERT_EQ(grid->HintCell, (TGridCoord{4, 1}));
+  QTest::mouseMove(e, QPoint(e->TextRect.Left + 5, 5));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{2, 3}));
+
+  // Following the focused cell instead, the editor leaves the hint alone.
+  grid->SetHintFollowsMouse(false);
+  grid->SetHintCell(TGridCoord{4, 1});
+  QTest::mouseMove(e, e->Center(e->ButtonRect));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{4, 1}));
+}
+
 }  // namespace
