@@ -142,16 +142,19 @@ void TCommPort::WaitResponse(int timeOut) {
   }
 }
 
-void TCommPort::Command(const std::string& command, int timeOut) {
+TCommandOutcome TCommPort::Command(const std::string& command, int timeOut) {
   if (busy_) throw ECommPort(ReentryMessage);
+  TCommandOutcome outcome = TCommandOutcome::coOK;
   try {
     SendCommand(command);
     WaitResponse(timeOut);
   } catch (const EWaitAbandoned&) {
     throw;  // not the modem's failure: whoever gave up on it knows
-  } catch (const Exception&) {
+  } catch (const Exception& e) {
+    outcome = dynamic_cast<const EResponseError*>(&e) ? TCommandOutcome::coError : TCommandOutcome::coNoAnswer;
     ShowErrorBox("Error on COM Port", CommandFailureDetail(std::current_exception(), command, timeOut));
   }
+  return outcome;
 }
 
 void TCommPort::HandleRxChar(TCustomComm*, int count) {

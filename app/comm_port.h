@@ -51,6 +51,10 @@ class EWaitAbandoned : public ECommPort {
   EWaitAbandoned() : ECommPort("TCommPort: wait abandoned") {}
 };
 
+// How a command ended for its caller: answered OK, answered ERROR, or not
+// answered at all (no result code in time, the line lost, the modem off).
+enum class TCommandOutcome : uint8_t { coOK, coError, coNoAnswer };
+
 // State of the reply recogniser.
 enum class TRespState : uint8_t {
   rsIdle,     // no wait; received bytes are read and dropped
@@ -104,9 +108,10 @@ class TCommPort : public TComm {
   // command waits.
   void WaitResponse(int timeOut);
   // SendCommand and WaitResponse; a failure of the command is shown in the
-  // box "Error on COM Port" and Command returns normally. A refused re-entry
-  // (ECommPort) and an abandoned wait (EWaitAbandoned) are raised.
-  void Command(const std::string& command, int timeOut);
+  // box "Error on COM Port" and Command returns normally, saying how it
+  // ended. A refused re-entry (ECommPort) and an abandoned wait
+  // (EWaitAbandoned) are raised.
+  TCommandOutcome Command(const std::string& command, int timeOut);
 
   // For a close that cannot wait for the modem: `grace` from now on, the
   // running wait and every later one end with EWaitAbandoned (input purged)

@@ -270,7 +270,7 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   try {
     if (!CommPort->PortOpen()) OpenModemPort();
     if (CommPort->ModemSignal(2)) {
-      SetupSelfMode();
+      SetupSelfMode(true);
       CanClose = true;
     } else {
       BtnSelfControl->SetDown(false);

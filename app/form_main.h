@@ -69,7 +69,10 @@ class TFormMain : public QWidget {
 
   // ---- Modem actions and control state ----
   void UpdateControls(bool Busy);
-  void SetupSelfMode();
+  // stopWhenSilent: a command that gets no answer at all ends the set-up
+  // (the shutdown's: a silent modem would only make each command wait out its
+  // time-out and show its box).
+  void SetupSelfMode(bool stopWhenSilent = false);
   void BtnSelfControlClick(QObject* Sender);
   void BtnPlayClick(QObject* Sender);
   void BtnPlayWelcomeClick(QObject* Sender);

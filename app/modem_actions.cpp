@@ -53,9 +53,10 @@ void TFormMain::UpdateControls(bool Busy) {
   }
 }
 
-void TFormMain::SetupSelfMode() {
+void TFormMain::SetupSelfMode(bool stopWhenSilent) {
   TExchange exchange(*this);
-  for (const char* command : kSetupCommands) CommPort->Command(command, kSetupTimeOut);
+  for (const char* command : kSetupCommands)
+    if (CommPort->Command(command, kSetupTimeOut) == TCommandOutcome::coNoAnswer && stopWhenSilent) break;
 }
 
 void TFormMain::BtnSelfControlClick(QObject*) {

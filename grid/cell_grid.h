@@ -18,6 +18,12 @@
 // Fixed (title) cells and the bands of spanning headings can be pressed like
 // buttons while CellColumnClick is true: see cell_grid_click.cpp.
 //
+// Every cell is painted by the grid itself (cell_grid_paint.cpp,
+// cell_grid_heading.cpp) from its column's look; data cells show their
+// display text (cell_grid_display.cpp). Painting creates no drawing object:
+// the heading bitmap, the four scratch borders and the scratch font are
+// reused for every cell.
+//
 // Saved definition: the string grid's, plus "Columns", "Headings" and the
 // properties below, and the defined value "AVisibleColumnCount" ahead of
 // ColWidths. Column widths can also be kept per user under
@@ -27,9 +33,11 @@
 #include "grid/cg_column.h"
 #include "grid/cg_hint_grid.h"
 #include "grid/cg_size_request.h"
+#include "toolkit/widgets/canvas.h"
 #include "toolkit/widgets/font.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QString>
 
 class TCellGrid : public TCgHintGrid, public TCgGridSizing {
@@ -99,6 +107,37 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
 
   QObject* SizeRequestTarget() override { return this; }
 
+  // --- cell painting ----------------------------------------------------------------
+  // The canvas cells are drawn on. Bound to the painter only while a cell is
+  // painted; outside that it can measure text but not draw.
+  TCanvas& GridCanvas() { return gridCanvas_; }
+
+  // The attributes a cell is drawn with, from Column (the cell's column, or
+  // a heading for a heading band) and the draw state: Info gets the canvas,
+  // margins 2 and 1, the text (a caption in the title row), alignments,
+  // clip style, cell, grid and draw state (its Rect is left alone); AColor,
+  // AFont, the bevels and CellState are set; the highlight colours apply to
+  // selected cells; then OnChangeCellAttributes may change them. The
+  // in-place editor asks for the current cell with an empty draw state and
+  // its own font.
+  void GetCellAttributes(int ACol, int ARow, TGridDrawState AState, TcgHeading* Column, TFont& AFont,
+                         TCgDrawInfo& Info, TColor& AColor, TPanelBevel& OuterBevel, TPanelBevel& InnerBevel,
+                         TcgCellStates& CellState);
+  // The image of a cell (HeadingIndex -1) or of a heading band, as
+  // OnGetCellImage gives it: a TPicture or a TImageList. Takes the image's
+  // strip (its size plus a margin each side) off ARect at the side it sits
+  // on and, when Draw, draws it in that strip on Canvas. Without a handler
+  // or an image nothing changes.
+  void PlaceCellImage(int ACol, int ARow, int HeadingIndex, TRect& ARect, bool Draw, TCanvas& Canvas);
+
+  // The display text of data cell (ACol, ARow): the stored text, changed by
+  // OnDisplayText, then converted by its column's format. A text that is not
+  // a number, date or time raises OnConversionError and shows as it is.
+  QString GetDisplayText(int ACol, int ARow);
+  // The date order the patterns follow: 0 month, 1 day, 2 year first, from
+  // the locale's short date format.
+  static int DateOrder();
+
   // --- events (empty = unassigned) ------------------------------------------------
   TcgOnButtonClick OnButtonClick;
   TcgOnConversionError OnConversionError;
@@ -139,7 +178,8 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   std::unique_ptr<TInplaceEdit> CreateEditor() override;
   void EditorTextChanged() override;
 
-  // Scratch objects of the cell drawing, reused for every cell.
+  // Scratch objects of the cell drawing, reused for every cell. The bitmap
+  // only grows: a heading span is drawn into its top-left part.
   QImage HeadingBitmap;
   TcgBorder CellTopBorder;
   TcgBorder CellLeftBorder;
@@ -166,6 +206,7 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void UpdatePressedState(int X, int Y);
   void InvalidatePressedHeading();
   void EndTracking();
+  const TFont& GridFont();
 
   TcgColumns columns_;
   TcgOptions cellOptions_{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection};
@@ -178,4 +219,6 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   bool autoAcceptSuggestion_ = true;
   TcgHeadings headings_;
   TGridCoord currentCell_;
+  TCanvas gridCanvas_;
+  TFont gridFont_;  // the grid's own font as a TFont, followed on every use
 };

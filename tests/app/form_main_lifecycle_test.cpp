@@ -174,11 +174,22 @@ TEST_F(FormMainLifecycle, ACloseDuringAnEndlessPlayEndsWhenTheModemIsGone) {
 
 TEST_F(FormMainLifecycle, AClickDuringAnExchangeRunsAfterIt) {
   Start(kMessages, {"--speed", "1"});
-  QTimer::singleShot(300, form_.get(), [&] { form_->BtnSelfControl->Click(); });
   const std::size_t mark = DialogueSize();
+  // Clicked once the restore's first command has reached the modem, so the
+  // click lands inside the exchange however fast or slow the machine is.
+  bool clicked = false;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, form_.get(), [&] {
+    if (clicked || !form_->InExchange() || DialogueSize() <= mark) return;
+    clicked = true;
+    form_->BtnSelfControl->Click();
+  });
+  poll.start();
   form_->AppMinimize(nullptr);
   // The restore's exchange is running when the connect button's click comes.
   form_->AppRestore(nullptr);
+  EXPECT_TRUE(clicked);
   EXPECT_EQ(form_->HeldRequests(), 1u);
   ASSERT_TRUE(ProcessUntil([&] { return form_->HeldRequests() == 0; }));
   EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?", "AT+MCS=1", "AT+MCD=1",

@@ -108,12 +108,12 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 // The boxes, in order, from the faulty command to the end of the close (every
 // Cancel/Ignore answered Ignore). A failed command shows E; a reading that
 // cannot use the reply ends the connect with U; a gone modem makes the close
-// ask with M; a frozen one lets each of the close's five set-up commands run
-// out (E each). Giving up on a play or an erase shows nothing.
+// ask with M; a frozen one leaves the close's first set-up command unanswered
+// (E), which ends the set-up. Giving up on a play or an erase shows nothing.
 std::vector<std::string> ExpectedBoxes(const TCommand& c, Kind k) {
   // What the close adds when the modem no longer answers.
   const std::vector<std::string> closing = Gone(k) ? std::vector<std::string>{M}
-                                           : k == Kind::Frozen ? Times(5, E)
+                                           : k == Kind::Frozen ? std::vector<std::string>{E}
                                                                : std::vector<std::string>{};
   const std::string line = c.Line;
   if (c.When == Step::StartUp) {

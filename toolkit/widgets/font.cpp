@@ -31,6 +31,12 @@ bool TFont::Equals(const TFont& o) const {
          pitch_ == o.pitch_ && color_ == o.color_;
 }
 
+void TFont::SetColor(TColor Value) {
+  if (color_ == Value) return;
+  color_ = Value;
+  if (OnChange) OnChange(this);
+}
+
 void TFont::Assign(const TPersistent& Source) {
   const auto* source = dynamic_cast<const TFont*>(&Source);
   if (!source) {
@@ -44,7 +50,8 @@ void TFont::Assign(const TPersistent& Source) {
   charset_ = source->charset_;
   pitch_ = source->pitch_;
   color_ = source->color_;
-  Changed();
+  qfont_ = source->qfont_;
+  if (OnChange) OnChange(this);
 }
 
 void TFont::AssignQFont(const QFont& Font) {

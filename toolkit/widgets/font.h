@@ -9,6 +9,11 @@
 // (Size 8 = Height 11). New fonts take the toolkit's default description:
 // the application's font family and size, colour clWindowText, no style,
 // DEFAULT_CHARSET, fpDefault.
+//
+// The Qt font is built only when the description changes through a setter;
+// the colour is not part of it, and Assign shares the source's Qt font, so
+// copying fonts back and forth (as the cell painting does for every cell)
+// creates none.
 
 #include "toolkit/core/persistent.h"
 #include "toolkit/widgets/colors.h"
@@ -47,7 +52,7 @@ class TFont : public TPersistent {
   TFontPitch Pitch() const { return pitch_; }
   void SetPitch(TFontPitch Value) { Set(pitch_, Value); }
   TColor Color() const { return color_; }
-  void SetColor(TColor Value) { Set(color_, Value); }
+  void SetColor(TColor Value);
 
   // The Qt font of this description (kept, rebuilt on change).
   const QFont& QtFont() const { return qfont_; }
