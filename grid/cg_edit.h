@@ -146,11 +146,6 @@ class TCgInplaceEdit : public TInplaceEdit {
   void DrawRaisedFace(TRect R, bool Flat);
   void DrawComboArrow(const TRect& R, bool Pushed, bool Inactive);
   int ListWidth(const TcgColumn& Column) const;
-  // The current cell's colour, with EditorFont set to the cell's font.
-  TColor CellAttributes(TcgColumn& Column);
-  // Takes the current cell image's room off R; draws the image on Canvas
-  // when one is given.
-  void CellImage(TRect& R, TCanvas* Canvas);
 
   bool listHasPress_ = false;  // the list took over the press being followed
 };

@@ -60,13 +60,17 @@ void TCgInplaceEdit::UpdateLayout() {
   TextRect = TRect{2, 2, width() - 2, height()};
   ClientArea = TRect{0, 0, width(), height()};
 
-  const TColor color = CellAttributes(*column);
+  TCgDrawInfo info;
+  TColor color = clWindow;
+  TPanelBevel outer = TPanelBevel::bvNone, inner = TPanelBevel::bvNone;
+  TcgCellStates states;
+  grid->GetCellAttributes(col, row, TGridDrawState{}, column, EditorFont, info, color, outer, inner, states);
   setFont(EditorFont.QtFont());
   QPalette pal = palette();
   const QColor text = ResolveColor(EditorFont.Color(), pal);
   for (auto group : {QPalette::Active, QPalette::Inactive}) pal.setColor(group, QPalette::Text, text);
   setPalette(pal);
-  CellImage(TextRect, nullptr);
+  grid->PlaceCellImage(col, row, -1, TextRect, false, PaintCanvas);
   SetColor(ResolveColor(color, palette()));
 
   const TPicture& picture = column->ButtonPicture();

@@ -87,7 +87,8 @@ void TCgInplaceEdit::PaintEditor(QPainter& DC) {
   PaintCanvas.Bind(&DC, palette());
   try {
     TRect area = ClientArea;
-    CellImage(area, &PaintCanvas);
+    TCellGrid* grid = CellGrid();
+    grid->PlaceCellImage(grid->Col(), grid->Row(), -1, area, true, PaintCanvas);
     if (HasButton || HasDropDown) {
       const TcgColumn* column = CurrentColumn();
       if (HasButton) DrawButton(*column);
