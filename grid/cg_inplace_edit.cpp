@@ -65,18 +65,15 @@ void TCgInplaceEdit::UpdateLayout() {
   TPanelBevel outer = TPanelBevel::bvNone, inner = TPanelBevel::bvNone;
   TcgCellStates states;
   grid->GetCellAttributes(col, row, TGridDrawState{}, column, EditorFont, info, color, outer, inner, states);
-  setFont(EditorFont.QtFont());
-  QPalette pal = palette();
-  const QColor text = ResolveColor(EditorFont.Color(), pal);
-  for (auto group : {QPalette::Active, QPalette::Inactive}) pal.setColor(group, QPalette::Text, text);
-  setPalette(pal);
+  ApplyFont(*this, EditorFont);
   grid->PlaceCellImage(col, row, -1, TextRect, false, PaintCanvas);
   SetColor(ResolveColor(color, palette()));
 
   const TPicture& picture = column->ButtonPicture();
   ButtonWidth = column->ButtonStyle() == TcgButtonStyle::cgbstCustom && !picture.Empty() ? picture.Width() + 4
                                                                                         : ArrowWidth;
-  if (HasButton) ButtonRect = TRect{TextRect.Right + 2 - ButtonWidth, TextRect.Top - 2, TextRect.Right + 2, TextRect.Bottom};
+  if (HasButton)
+    ButtonRect = TRect{TextRect.Right + 2 - ButtonWidth, TextRect.Top - 2, TextRect.Right + 2, TextRect.Bottom};
   if (HasDropDown) {
     const int right = HasButton ? ButtonRect.Left : TextRect.Right + 2;
     ArrowRect = TRect{right - ArrowWidth, TextRect.Top - 2, right, TextRect.Bottom};

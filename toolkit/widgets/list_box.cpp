@@ -82,13 +82,7 @@ void TListBox::SetColor(const QColor& Value) {
   setPalette(pal);
 }
 
-void TListBox::SetFont(const TFont& Font) {
-  setFont(Font.QtFont());
-  QPalette pal = palette();
-  const QColor text = ResolveColor(Font.Color(), pal);
-  for (auto group : {QPalette::Active, QPalette::Inactive}) pal.setColor(group, QPalette::Text, text);
-  setPalette(pal);
-}
+void TListBox::SetFont(const TFont& Font) { ApplyFont(*this, Font); }
 
 int TListBox::TextWidth(const QString& Text) const { return QFontMetrics(font()).horizontalAdvance(Text); }
 
