@@ -156,7 +156,7 @@ void TInplaceEdit::SetColor(const QColor& value) {
   if (value == color_) return;
   color_ = value;
   QPalette pal = palette();
-  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) pal.setColor(group, QPalette::Base, value);
+  pal.setColor(QPalette::Base, value);  // every colour group
   setPalette(pal);
   update();
 }

@@ -78,7 +78,7 @@ void TListBox::SetIntegralHeight(bool Value) {
 void TListBox::SetColor(const QColor& Value) {
   color_ = Value;
   QPalette pal = palette();
-  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) pal.setColor(group, QPalette::Base, Value);
+  pal.setColor(QPalette::Base, Value);  // every colour group
   setPalette(pal);
 }
 

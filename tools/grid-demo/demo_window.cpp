@@ -224,7 +224,8 @@ void TGridDemoWindow::BindEvents() {
     }
     if (Row <= 0 || Col <= 0 || grid_->Cells(Col, Row).isEmpty()) return;
     const int fruit = GridColumn(QStringLiteral("Fruit"));
-    Hint = QStringLiteral("%1, order %2: %3").arg(grid_->Cells(fruit, Row), grid_->Cells(0, Row), grid_->Cells(Col, Row));
+    Hint = QStringLiteral("%1, order %2: %3")
+               .arg(grid_->Cells(fruit, Row), grid_->Cells(0, Row), grid_->Cells(Col, Row));
     if (RowShipped(Row)) Hint += QStringLiteral(" (shipped: read-only)");
   };
 
