@@ -131,13 +131,16 @@ void Snapshot(const char* file) {
   grid.SetRowCount(5);
   grid.SetFixedCols(1);
   grid.SetOptions({TGridOption::goFixedVertLine, TGridOption::goFixedHorzLine, TGridOption::goVertLine,
-                   TGridOption::goHorzLine, TGridOption::goRowSelect});
+                   TGridOption::goHorzLine, TGridOption::goRowSelect, TGridOption::goDrawFocusSelected});
   grid.SetRowHeights(0, 40);
   const int widths[] = {30, 110, 90, 90, 130};
   for (int c = 0; c < 5; ++c) grid.SetColWidths(c, widths[c]);
   grid.Headings().Add()->SetCaption("Payment");
   const char* captions[] = {"", "Customer", "Amount", "Rate", "Due"};
-  for (int c = 0; c < 5; ++c) grid.ColumnAt(c)->SetCaption(captions[c]);
+  for (int c = 0; c < 5; ++c) {
+    grid.ColumnAt(c)->SetCaption(captions[c]);
+    grid.ColumnAt(c)->SetColumnVAlignment(TcgVAlignment::cgvaCenter);
+  }
   for (int c = 2; c <= 3; ++c) grid.ColumnAt(c)->SetHeadingIndex(0);
   TcgColumn& amount = *grid.ColumnAt(2);
   amount.SetFormatType(TcgFormatType::cgfmtNumeric);
@@ -156,7 +159,6 @@ void Snapshot(const char* file) {
   line.SetColor(clGray);
   due.SetLeftBorder(line);
   TcgColumn& customer = *grid.ColumnAt(1);
-  customer.SetColumnVAlignment(TcgVAlignment::cgvaCenter);
   customer.ColumnFont().SetName(SubstituteFontFamily("MS Sans Serif"));
   customer.ColumnFont().SetHeight(11);
   const char* rows[][4] = {{"Ada Lovelace", "1234.5", "0.000123", "3/7/2024"},
@@ -192,7 +194,8 @@ void Snapshot(const char* file) {
       font.SetColor(clMaroon);
     }
   };
-  grid.resize(460, 150);
+  grid.SetScrollBars(TScrollStyle::ssNone);
+  grid.resize(457, 127);
   grid.show();
   grid.SetRow(3);
   QApplication::processEvents();
