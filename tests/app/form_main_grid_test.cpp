@@ -8,6 +8,7 @@
 #include "grid/cg_hint_grid.h"
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/image_canvas.h"
 #include "tests/common/message_of.h"
 
 namespace formmain_test {
@@ -87,15 +88,6 @@ TEST_F(FormMainGrid, TheTitleRowShowsTheCaptions) {
   if (const char* file = std::getenv("ORVIX_GRID_SCREENSHOT")) {
     EXPECT_TRUE(image.save(file));
   }
-}
-
-// The bounding box of the pixels in `area` that are not `background`.
-QRect InkIn(const QImage& img, const QRect& area, const QColor& background) {
-  QRect box;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      if (img.pixelColor(x, y) != background) box |= QRect(x, y, 1, 1);
-  return box;
 }
 
 std::string Hex(const QImage& img, int x, int y) { return img.pixelColor(x, y).name().toStdString(); }

@@ -29,15 +29,6 @@ const char* const kHighlight = "#308cc6";
 const char* const kBlack = "#000000";
 const char* const kSilver = "#c0c0c0";
 
-// The bounding box of the pixels in `area` that are not `background`.
-QRect InkIn(const QImage& img, const QRect& area, const QColor& background) {
-  QRect box;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      if (img.pixelColor(x, y) != background) box |= QRect(x, y, 1, 1);
-  return box;
-}
-
 // Five columns of 60 pixels (column c starts at 61 c), a title row and three
 // data rows of 20 pixels (row r starts at 21 r), no fixed column. All lines.
 class CellGridPaint : public ::testing::Test {
