@@ -43,6 +43,11 @@ thread_local bool recording = false;
 std::array<void*, 1 << 16> callers;
 std::size_t recorded = 0;
 
+}  // namespace
+
+#if ORVIX_COUNT_ALLOCATIONS
+namespace {
+
 void Note(void* caller) {
   if (recording && recorded < callers.size()) callers[recorded++] = caller;
 }
@@ -54,7 +59,6 @@ void* Allocate(std::size_t n) {
 
 }  // namespace
 
-#if ORVIX_COUNT_ALLOCATIONS
 void* operator new(std::size_t n) {
   Note(__builtin_return_address(0));
   return Allocate(n);
