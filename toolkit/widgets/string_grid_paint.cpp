@@ -4,6 +4,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QtDebug>
 
 #include <algorithm>
@@ -138,7 +139,12 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
 
   if (!failures.empty()) {
     PostCall([this, failures = std::move(failures)] {
-      for (const auto& f : failures) CellPaintFailed(f.col, f.row, f.message);
+      // A report may run events (a box): the grid can be gone after one.
+      const QPointer<TStringGrid> alive(this);
+      for (const auto& f : failures) {
+        if (!alive || Destroying()) return;
+        CellPaintFailed(f.col, f.row, f.message);
+      }
     });
   }
 }
