@@ -395,6 +395,21 @@ TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint
   QApplication::processEvents();
   EXPECT_EQ(boxes.Requests.size(), 20u);
   for (const auto& b : boxes.Requests) EXPECT_EQ(b.Text, "Caught exception in drawCell");
+
+  // Closing a box repaints the cells under it: a cell that keeps failing the
+  // same way is not reported again, or the boxes would never end.
+  boxes.Requests.clear();
+  Grab();
+  QApplication::processEvents();
+  EXPECT_TRUE(boxes.Requests.empty());
+  // Once a cell has painted, a new failure of it is reported again.
+  grid.OnChangeCellAttributes = nullptr;
+  Grab();
+  grid.OnChangeCellAttributes = [](QObject*, int, int, TcgHeading*, TcgCellStates, TColor&, TFont&, TAlignment&,
+                                   TcgVAlignment&, TPanelBevel&, TPanelBevel&) { throw EcgException("no"); };
+  Grab();
+  QApplication::processEvents();
+  EXPECT_EQ(boxes.Requests.size(), 20u);
 }
 
 TEST_F(CellGridPaint, AHeadingIndexPastTheHeadingsFailsThatTitleCellOnly) {
