@@ -15,6 +15,7 @@
 #include "app/comm_port.h"
 #include "app/failure_detail.h"
 #include "app/glyphs.h"
+#include "app/message_grid_hints.h"
 #include "app/settings_file.h"
 #include "grid/cell_grid.h"
 #include "toolkit/core/ini_profile.h"
@@ -174,6 +175,14 @@ void TFormMain::CreateControls() {
   BtnPlayFull->OnClick = [this](QObject* s) { BtnPlayFullClick(s); };
   BtnErase->OnClick = [this](QObject* s) { BtnEraseClick(s); };
   GridMsgStore->OnClick = [this](QObject* s) { GridMsgStoreClick(s); };
+  GridMsgStore->OnShowCellHint = [this](QObject* s, int c, int r, QString& hint, QPoint& topLeft) {
+    GridMsgStoreShowCellHint(s, c, r, hint, topLeft);
+  };
+  new TCutCellTooltips(GridMsgStore);
+}
+
+void TFormMain::GridMsgStoreShowCellHint(QObject*, int Col, int Row, QString& Hint, QPoint& TopLeft) {
+  ShowCutCellHint(*GridMsgStore, Col, Row, Hint, TopLeft);
 }
 
 void TFormMain::ReadCommSettings() {

@@ -4,6 +4,8 @@
 // label; the command channel to the modem; start-up, shutdown, minimise,
 // restore and the Enter key; the modem actions behind the buttons.
 
+#include <QPoint>
+#include <QString>
 #include <QWidget>
 
 #include <chrono>
@@ -79,6 +81,8 @@ class TFormMain : public QWidget {
   void BtnPlayFullClick(QObject* Sender);
   void BtnEraseClick(QObject* Sender);
   void GridMsgStoreClick(QObject* Sender);
+  // A cell whose text is cut gets its whole text as a hint (message_grid_hints.h).
+  void GridMsgStoreShowCellHint(QObject* Sender, int Col, int Row, QString& Hint, QPoint& TopLeft);
 
   // The settings file in use (read and written).
   const std::string& SettingsFile() const { return settingsFile_; }

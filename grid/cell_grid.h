@@ -130,6 +130,13 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   // or an image nothing changes.
   void PlaceCellImage(int ACol, int ARow, int HeadingIndex, TRect& ARect, bool Draw, TCanvas& Canvas);
 
+  // Whether the text cell (ACol, ARow) shows is cut (ends in an ellipsis, is
+  // clipped at a side or below), measured with the layout its painting uses;
+  // Text gets the cell's whole text (a data cell's display text, a title's
+  // caption). A cell out of view is not cut. Raises the events its painting
+  // raises on the way to its text (attributes, borders, image, display text).
+  bool CellTextCut(int ACol, int ARow, QString& Text);
+
   // The display text of data cell (ACol, ARow): the stored text, changed by
   // OnDisplayText, then converted by its column's format. A text that is not
   // a number, date or time raises OnConversionError and shows as it is.
@@ -172,6 +179,11 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void DefineProperties(TGridDefinitionFiler& Filer) override;
   void Loaded() override;
   QString AccessibleColumnHeader(int ACol) const override;
+  // What the cell shows: a data cell's display text, a title's caption.
+  QString AccessibleCellText(int ACol, int ARow) const override;
+  // A cell whose painting failed: the "Caught exception in drawCell" box,
+  // after the paint.
+  void CellPaintFailed(int ACol, int ARow, const QString& message) override;
   bool event(QEvent* e) override;
   // The editor is a TCgInplaceEdit (grid/cg_edit.h); each change of its text
   // updates its typing suggestion.
@@ -208,6 +220,23 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void EndTracking();
   const TFont& GridFont();
 
+  // A cell laid out up to its text: the text record (its Rect the text's
+  // room), the cell colour, the area inside the borders (where the focus
+  // rectangle goes) and the cell state.
+  struct TCellLayout {
+    TCgDrawInfo Info;
+    TColor Color = clNone;
+    TRect Frame;
+    TcgCellStates State;
+  };
+  // The painting's steps before the text. Without Draw nothing is drawn and
+  // the rectangles shrink as drawing would shrink them.
+  void LayOutCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState, bool Draw, TCellLayout& Cell);
+  // The band of the heading over title cell (ACol, ARow): the whole span is
+  // drawn into HeadingBitmap, this cell's slice copied into the cell.
+  void DrawHeadingBand(int ACol, int ARow, const TcgColumn& Column);
+  bool InHeadingSpan(int ACol, int HeadingIndex) const;
+
   TcgColumns columns_;
   TcgOptions cellOptions_{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection};
   TColor cellHighlightColor_ = clHighlight;
@@ -221,4 +250,6 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   TGridCoord currentCell_;
   TCanvas gridCanvas_;
   TFont gridFont_;  // the grid's own font as a TFont, followed on every use
+  QPainter headingPainter_;  // on HeadingBitmap while a band is drawn
+  TCanvas headingCanvas_;
 };

@@ -42,6 +42,16 @@ void Line(TCanvas& c, QPoint from, QPoint to) {
 
 }  // namespace
 
+int BorderThickness(const TcgBorder& Border) {
+  // A negative width would make the area inside the border larger than the cell.
+  const int width = std::max(0, Border.Width());
+  switch (Border.Style()) {
+    case TcgBorderStyle::cgbrdNone: return 0;
+    case TcgBorderStyle::cgbrdDouble: return width + 2;
+    default: return width;
+  }
+}
+
 int DrawBorderLine(TCanvas& Canvas, QPoint From, QPoint To, const TcgBorder& Border, int Direction) {
   if (Border.Style() == TcgBorderStyle::cgbrdNone) return 0;
   TPen& pen = Canvas.Pen();
@@ -53,28 +63,24 @@ int DrawBorderLine(TCanvas& Canvas, QPoint From, QPoint To, const TcgBorder& Bor
   pen.SetWidth(1);
   pen.SetColor(Border.Color());
 
-  // A negative width would make the area inside the border larger than the cell.
   const int width = std::max(0, Border.Width());
   const QPoint step = StepOf(Direction);
-  int thickness = 0;
   if (Border.Style() == TcgBorderStyle::cgbrdDouble) {
     Line(Canvas, From, To);
     const QPoint gap = step * (width + 1);
     Line(Canvas, From + gap, To + gap);
-    thickness = width + 2;
   } else {
     for (int i = 0; i < width; ++i) {
       Line(Canvas, From, To);
       From += step;
       To += step;
     }
-    thickness = width;
   }
 
   pen.SetMode(oldMode);
   pen.SetColor(oldColor);
   pen.SetStyle(oldStyle);
-  return thickness;
+  return BorderThickness(Border);
 }
 
 void DrawCellBorders(TCanvas& Canvas, TRect& R, const TcgBorder& Top, const TcgBorder& Right,
@@ -84,6 +90,19 @@ void DrawCellBorders(TCanvas& Canvas, TRect& R, const TcgBorder& Top, const TcgB
   R.Right -= DrawBorderLine(Canvas, {rt - 1, t}, {rt - 1, b}, Right, 3);
   R.Bottom -= DrawBorderLine(Canvas, {rt - 1, b - 1}, {l - 1, b - 1}, Bottom, 1);
   R.Left += DrawBorderLine(Canvas, {l, b - 1}, {l, t - 1}, Left, 2);
+}
+
+void InsetCellBorders(TRect& R, const TcgBorder& Top, const TcgBorder& Right, const TcgBorder& Bottom,
+                      const TcgBorder& Left) {
+  R.Top += BorderThickness(Top);
+  R.Right -= BorderThickness(Right);
+  R.Bottom -= BorderThickness(Bottom);
+  R.Left += BorderThickness(Left);
+}
+
+void InsetCellBevels(TRect& R, TPanelBevel Outer, TPanelBevel Inner) {
+  const int inset = (Outer != TPanelBevel::bvNone ? 1 : 0) + (Inner != TPanelBevel::bvNone ? 2 : 0);
+  R = {R.Left + inset, R.Top + inset, R.Right - inset, R.Bottom - inset};
 }
 
 TcgBevelColors BevelColors(TPanelBevel Bevel) {
@@ -106,20 +125,42 @@ void DrawCellBevels(TCanvas& Canvas, TRect& R, TPanelBevel Outer, TPanelBevel In
   }
 }
 
-void DrawCellText(const TCgDrawInfo& Info) {
-  TCanvas& canvas = *Info.Canvas;
+namespace {
+
+// The text area of a cell: the rectangle less the margins, a fixed cell's a
+// margin higher.
+TRect TextArea(const TCgDrawInfo& Info) {
   TRect r = Info.Rect;
   r.Left += Info.HMargin;
   r.Right -= Info.HMargin;
   r.Top += Info.VMargin;
   r.Bottom -= Info.VMargin;
   r.Top -= Info.DrawState.Contains(TGridDrawStateFlag::gdFixed) ? 2 * Info.VMargin : Info.VMargin;
+  return r;
+}
 
+unsigned TextFlags(const TCgDrawInfo& Info) {
   unsigned flags = DT_NOPREFIX | DT_EXPANDTABS;
   if (Info.ClipStyle == TcgClipStyle::cgclpEllipsis) flags |= DT_END_ELLIPSIS;
   if (Info.ClipStyle == TcgClipStyle::cgclpWrap) flags |= DT_WORDBREAK;
   if (Info.HAlign == TAlignment::taRightJustify) flags |= DT_RIGHT;
   if (Info.HAlign == TAlignment::taCenter) flags |= DT_CENTER;
+  return flags;
+}
+
+}  // namespace
+
+bool CellTextFits(const TCgDrawInfo& Info) {
+  const TRect r = TextArea(Info);
+  TRect measured = r;
+  const int h = DrawTextEx(*Info.Canvas, Info.Text, measured, TextFlags(Info) | DT_CALCRECT);
+  return measured.Width() <= r.Width() && h <= r.Height();
+}
+
+void DrawCellText(const TCgDrawInfo& Info) {
+  TCanvas& canvas = *Info.Canvas;
+  TRect r = TextArea(Info);
+  const unsigned flags = TextFlags(Info);
 
   TRect measured = r;
   const int h = DrawTextEx(canvas, Info.Text, measured, flags | DT_CALCRECT);

@@ -106,12 +106,21 @@ constexpr int RectHeight(const TRect& R) { return R.Bottom - R.Top + 1; }
 // as 0.
 int DrawBorderLine(TCanvas& Canvas, QPoint From, QPoint To, const TcgBorder& Border, int Direction);
 
+// The room a border takes: Width lines, Width + 2 for cgbrdDouble, none for
+// cgbrdNone (a negative Width counts as 0).
+int BorderThickness(const TcgBorder& Border);
+
 // Draws the four borders along the sides of R (right and bottom exclusive),
 // all from R's corners at entry, in the order top, right, bottom, left, so a
 // later border owns the corner it shares with an earlier one. R shrinks by
 // each border's thickness to the area inside the borders.
 void DrawCellBorders(TCanvas& Canvas, TRect& R, const TcgBorder& Top, const TcgBorder& Right,
                      const TcgBorder& Bottom, const TcgBorder& Left);
+
+// R shrunk as DrawCellBorders and DrawCellBevels would shrink it, drawing nothing.
+void InsetCellBorders(TRect& R, const TcgBorder& Top, const TcgBorder& Right, const TcgBorder& Bottom,
+                      const TcgBorder& Left);
+void InsetCellBevels(TRect& R, TPanelBevel Outer, TPanelBevel Inner);
 
 struct TcgBevelColors {
   TColor TopLeft;
@@ -129,6 +138,11 @@ void DrawCellBevels(TCanvas& Canvas, TRect& R, TPanelBevel Outer, TPanelBevel In
 // does not fit and Info.Grid grows rows (columns), a request for the size
 // it needs plus the margins is posted to the grid. Leaves the canvas brush clear.
 void DrawCellText(const TCgDrawInfo& Info);
+
+// Whether DrawCellText would show Info.Text whole: no line wider than the
+// text area (which would end in an ellipsis or be cut) and no line below it.
+// Measured with the same layout the drawing uses.
+bool CellTextFits(const TCgDrawInfo& Info);
 
 // S starts with Prefix, letter case counting; an empty prefix starts every text.
 bool BeginsWith(const QString& Prefix, const QString& S);

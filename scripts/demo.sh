@@ -2,12 +2,15 @@
 # Builds the program and runs it against the bundled modem emulator, reached as
 # a network serial port (rfc2217://127.0.0.1:PORT) so the modem has real lines.
 # Without a display it runs under Xvfb, saves a screenshot and prints its path.
-# Usage: scripts/demo.sh [screenshot.png]
+# Without a display it also saves a close-up of the message list with the
+# mouse resting on a receive time too long for its column.
+# Usage: scripts/demo.sh [screenshot.png [close-up.png]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 BUILD=${BUILD:-build}
 SHOT=${1:-$ROOT/docs/screenshot.png}
+CLOSEUP=${2:-$ROOT/docs/grid-close-up.png}
 
 bash scripts/install-deps.sh
 echo "[demo] building in $BUILD"
@@ -71,3 +74,11 @@ convert "$WORK/root.png" -trim +repage "$SHOT"
 echo "[demo] dialogue with the modem:"
 grep -E 'RX|TX' "$WORK/modem.log" | head -n 40 || true
 echo "[demo] screenshot saved: $SHOT"
+# The window's client area starts at the screen's top left. The first
+# receive time (row 1 of the list, which starts 44 pixels down) is cut: the
+# grid shows it whole in a hint over the cell once the mouse rests there.
+xdotool mousemove 300 77
+sleep 1.5
+import -window root "$WORK/hint.png"
+convert "$WORK/hint.png" -crop 460x132+0+42 +repage -background black -flatten -scale 200% "$CLOSEUP"
+echo "[demo] close-up saved: $CLOSEUP"

@@ -3,8 +3,12 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QToolTip>
+
+#include "grid/cg_hint_grid.h"
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/image_canvas.h"
 #include "tests/common/message_of.h"
 
 namespace formmain_test {
@@ -84,6 +88,140 @@ TEST_F(FormMainGrid, TheTitleRowShowsTheCaptions) {
   if (const char* file = std::getenv("ORVIX_GRID_SCREENSHOT")) {
     EXPECT_TRUE(image.save(file));
   }
+}
+
+std::string Hex(const QImage& img, int x, int y) { return img.pixelColor(x, y).name().toStdString(); }
+
+QPoint Middle(const TCellGrid& g, int c, int r) {
+  const TRect cell = g.CellRect(c, r);
+  return QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
+}
+
+TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSays) {
+  CreateFormWithFastModem(kThreeMessages);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  TCellGrid& g = *form_->GridMsgStore;
+  ASSERT_EQ(g.Row(), 1);
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, Middle(g, 1, 2));
+  ASSERT_EQ(g.Row(), 2);
+  ASSERT_TRUE(g.hasFocus());
+  const QImage img = g.viewport()->grab().toImage();
+
+  // Title row: button face, raised bevel, black lines, captions centred.
+  for (int c = 0; c < 4; ++c) {
+    SCOPED_TRACE(c);
+    const TRect t = g.CellRect(c, 0);
+    EXPECT_EQ(Hex(img, t.Left, t.Top), "#ffffff");
+    EXPECT_EQ(Hex(img, t.Left, t.Top + 10), "#ffffff");
+    EXPECT_EQ(Hex(img, t.Right - 1, t.Top + 10), "#9f9f9f");
+    EXPECT_EQ(Hex(img, t.Left + 5, t.Bottom - 1), "#9f9f9f");
+    EXPECT_EQ(Hex(img, t.Left + 1, t.Top + 1), "#efefef");
+    EXPECT_EQ(Hex(img, t.Right, t.Top + 10), "#000000");
+    EXPECT_EQ(Hex(img, t.Left + 2, t.Bottom), "#000000");
+    const QRect ink = InkIn(img, QRect(t.Left + 1, t.Top + 1, t.Width() - 2, t.Height() - 2), QColor("#efefef"));
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.center().x(), (t.Left + t.Right - 1) / 2.0, 1.5);
+    EXPECT_NEAR(ink.center().y(), (t.Top + t.Bottom - 1) / 2.0, 2.5);
+  }
+  // Data rows: the window colour, texts centred both ways; the current row
+  // in the highlight colours; the focus rectangle around the clicked cell.
+  for (int c = 0; c < 3; ++c) {
+    SCOPED_TRACE(c);
+    const TRect d = g.CellRect(c, 1);
+    EXPECT_EQ(Hex(img, d.Left + 1, d.Top + 1), "#ffffff");
+    const QRect ink = InkIn(img, QRect(d.Left, d.Top, d.Width(), d.Height()), QColor("#ffffff"));
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.center().x(), (d.Left + d.Right - 1) / 2.0, 1.5);
+    EXPECT_NEAR(ink.center().y(), (d.Top + d.Bottom - 1) / 2.0, 2.5);
+    const TRect h = g.CellRect(c, 2);
+    EXPECT_EQ(Hex(img, h.Left + 3, h.Top + 2), "#308cc6");
+    int light = 0;
+    for (int x = h.Left; x < h.Right; ++x)
+      for (int y = h.Top; y < h.Bottom; ++y) light += img.pixelColor(x, y).lightness() > 230;
+    EXPECT_GT(light, 3) << "text in the highlight text colour";
+  }
+  EXPECT_EQ(Hex(img, g.CellRect(0, 1).Right, 30), "#c0c0c0") << "a normal line";
+  const TRect f = g.CellRect(1, 2);
+  const int even = (f.Left + f.Top) % 2 == 0 ? 0 : 1;  // the first inverted pixel of the top edge
+  EXPECT_EQ(Hex(img, f.Left + even, f.Top), "#cf7339");
+  EXPECT_EQ(Hex(img, f.Left + even + 1, f.Top), "#308cc6");
+  EXPECT_EQ(Hex(img, g.CellRect(2, 2).Left + even, f.Top), "#308cc6") << "only around the focused cell";
+
+  // The receive time does not fit its 159 pixels: it ends in an ellipsis
+  // inside the cell. An ellipsis has no ink in the upper half of the text.
+  const TRect rt = g.CellRect(3, 1);
+  QString whole;
+  ASSERT_TRUE(g.CellTextCut(3, 1, whole));
+  EXPECT_EQ(whole, g.Cells(3, 1));
+  const QRect ink = InkIn(img, QRect(rt.Left, rt.Top, rt.Width(), rt.Height()), QColor("#ffffff"));
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_LE(ink.right(), rt.Right - 3) << "inside the cell's margin";
+  EXPECT_LE(ink.left(), rt.Left + 5) << "the cut text fills the cell";
+  const QRect end = InkIn(img, QRect(ink.right() - 8, ink.top(), 9, ink.height() / 2), QColor("#ffffff"));
+  EXPECT_TRUE(end.isEmpty()) << "ink at the top of the last glyph: " << end.x() << "," << end.y();
+  if (const char* file = std::getenv("ORVIX_GRID_CLOSEUP")) {
+    EXPECT_TRUE(img.save(file));
+  }
+}
+
+// What shows over the grid at a moment: the cell hint, the tooltip, or both.
+struct TShown {
+  bool cellHint;
+  bool tooltip;
+};
+
+TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere) {
+  CreateFormWithFastModem(kThreeMessages);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  TCellGrid& g = *form_->GridMsgStore;
+  auto* hint = g.findChild<TcgHintWindow*>();
+  ASSERT_NE(hint, nullptr);
+  QString whole, fits;
+  ASSERT_TRUE(g.CellTextCut(3, 1, whole));
+  ASSERT_FALSE(g.CellTextCut(1, 1, fits)) << "\"" << fits.toStdString() << "\" fits";
+  ASSERT_FALSE(g.CellTextCut(3, 0, fits)) << "the caption fits";
+
+  // Moves the mouse to a point, then watches for a while: both must never
+  // show at once.
+  bool both = false;
+  auto restAt = [&](QPoint at) {
+    QTest::mouseMove(g.viewport(), at);
+    const auto until = std::chrono::steady_clock::now() + 1500ms;
+    while (std::chrono::steady_clock::now() < until) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      both = both || (hint->isVisible() && QToolTip::isVisible());
+    }
+    return TShown{hint->isVisible(), QToolTip::isVisible()};
+  };
+  auto restOn = [&](int c, int r) { return restAt(Middle(g, c, r)); };
+
+  TShown shown = restOn(3, 1);
+  EXPECT_TRUE(shown.cellHint);
+  EXPECT_FALSE(shown.tooltip) << "no tooltip over a cut cell";
+  EXPECT_EQ(hint->Caption(), whole);
+  const TRect cell = g.CellRect(3, 1);
+  EXPECT_EQ(hint->pos(), g.viewport()->mapToGlobal(QPoint(cell.Left, cell.Top))) << "over the cell";
+  shown = restAt(Middle(g, 3, 1) + QPoint(3, 2));  // moving within the cell
+  EXPECT_TRUE(shown.cellHint);
+  EXPECT_FALSE(shown.tooltip);
+
+  shown = restOn(1, 1);
+  EXPECT_FALSE(shown.cellHint) << "the type fits: no cell hint";
+  EXPECT_TRUE(shown.tooltip);
+  EXPECT_EQ(QToolTip::text(), "Click the message to select");
+
+  // Along the row: the tooltip hangs below the pointer, and a move onto it
+  // would be a move off the grid.
+  shown = restOn(2, 1);
+  EXPECT_FALSE(shown.cellHint);
+  EXPECT_TRUE(shown.tooltip);
+
+  ASSERT_TRUE(g.CellTextCut(3, 3, whole));
+  shown = restOn(3, 3);  // from a shown tooltip into a cut cell
+  EXPECT_TRUE(shown.cellHint);
+  EXPECT_FALSE(shown.tooltip);
+  EXPECT_EQ(hint->Caption(), g.Cells(3, 3));
+  EXPECT_FALSE(both) << "the cell hint and the tooltip showed at once";
 }
 
 TEST_F(FormMainGrid, ClickingATitleCellSelectsNothing) {

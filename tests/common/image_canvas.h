@@ -54,5 +54,14 @@ struct TImageCanvas {
   TCanvas canvas;
 };
 
+// The bounding box of the pixels in `area` that are not `background`.
+inline QRect InkIn(const QImage& img, const QRect& area, const QColor& background) {
+  QRect box;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (img.pixelColor(x, y) != background) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
 // "#rrggbb" of a pixel, for readable failures.
 inline std::string Hex(const QColor& c) { return c.name().toStdString(); }

@@ -157,6 +157,20 @@ TEST(DrawTextEx, EndEllipsisCutsALineAtACharacterAndEndsItInsideTheRectangle) {
   EXPECT_EQ(Measure(text, area, kPlain | DT_END_ELLIPSIS).Right, Measure(text, area, kPlain).Right);
 }
 
+TEST(DrawTextEx, EndEllipsisKeepsTheLongestStartThatFitsAtEveryWidth) {
+  const QString text = "Friday, 14 March 2025 18:15:00";
+  const QString ellipsis(QChar(0x2026));
+  for (int w = 1; w <= 185; w += 2) {
+    SCOPED_TRACE(w);
+    const TRect area{5, 10, 5 + w, 40};
+    auto width = [&](const QString& s) { return Measure(s, area, kPlain).Right - area.Left; };
+    int k = static_cast<int>(text.size());
+    while (k > 0 && width(text.left(k) + ellipsis) > w) --k;
+    const QString expected = width(text) <= w ? text : text.left(k) + ellipsis;
+    EXPECT_EQ(Drawn(text, area, kPlain | DT_END_ELLIPSIS), Drawn(expected, area, kPlain));
+  }
+}
+
 TEST(DrawTextEx, EndEllipsisWithWordBreakCutsOnlyAnOverlongWordAndKeepsTheLines) {
   TCanvas c;
   UseTestFont(c);

@@ -190,6 +190,7 @@ void TStringGrid::SetFixedLineColor(const QColor& value) {
 // After any change of counts, sizes or lines: keep the top-left reachable,
 // refresh the scroll bars and the editor, repaint.
 void TStringGrid::StructureChanged() {
+  reportedFailures_.clear();
   const int maxLeft = MaxLeftCol(), maxTop = MaxTopRow();
   int left = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, maxLeft));
   int top = std::clamp(topRow_, fixedRows_, std::max(fixedRows_, maxTop));

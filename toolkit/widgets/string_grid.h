@@ -89,6 +89,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -302,7 +303,8 @@ class TStringGrid : public QAbstractScrollArea {
   virtual void DefineProperties(TGridDefinitionFiler& Filer);
   virtual void Loaded();
   // A DrawCell that threw: painting goes on with the next cell; this runs
-  // after the paint. Base: a warning on the debug output.
+  // after the paint, once for a failure, not again while the same cell keeps
+  // failing the same way. Base: a warning on the debug output.
   virtual void CellPaintFailed(int ACol, int ARow, const QString& message);
   // What a screen reader reads for a column's header and for a cell.
   virtual QString AccessibleColumnHeader(int ACol) const { return FixedRows() > 0 ? Cells(ACol, 0) : QString(); }
@@ -394,6 +396,10 @@ class TStringGrid : public QAbstractScrollArea {
 
   QPainter* canvas_ = nullptr;
   bool loading_ = false;
+  // Failures already reported, by cell, until that cell paints again: a
+  // cell that fails on every paint is reported once, not once per repaint
+  // (closing the report's box repaints the cells under it).
+  std::map<std::pair<int, int>, QString> reportedFailures_;
 
   // ===== cancel mode and destruction state ======================================
  public:

@@ -4,6 +4,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QtDebug>
 
 #include <algorithm>
@@ -114,12 +115,21 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
       p.setFont(font());
       p.setPen(palette().color(QPalette::Text));
       if (defaultDrawing_) DefaultCellBackground(p, cell, state);
+      QString failure;
       try {
         DrawCell(c, r, cell, state);
+        if (!reportedFailures_.empty()) reportedFailures_.erase({c, r});
       } catch (const std::exception& e) {
-        failures.push_back({c, r, QString::fromLocal8Bit(e.what())});
+        failure = QString::fromLocal8Bit(e.what());
       } catch (...) {
-        failures.push_back({c, r, QStringLiteral("unknown error")});
+        failure = QStringLiteral("unknown error");
+      }
+      if (!failure.isNull()) {
+        auto [known, fresh] = reportedFailures_.try_emplace({c, r}, failure);
+        if (fresh || known->second != failure) {
+          known->second = failure;
+          failures.push_back({c, r, failure});
+        }
       }
       p.restore();
       if (defaultDrawing_ && state.Contains(gdFocused) && !(editorMode_ && editor_ && editor_->isVisible())) {
@@ -138,7 +148,12 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
 
   if (!failures.empty()) {
     PostCall([this, failures = std::move(failures)] {
-      for (const auto& f : failures) CellPaintFailed(f.col, f.row, f.message);
+      // A report may run events (a box): the grid can be gone after one.
+      const QPointer<TStringGrid> alive(this);
+      for (const auto& f : failures) {
+        if (!alive || Destroying()) return;
+        CellPaintFailed(f.col, f.row, f.message);
+      }
     });
   }
 }

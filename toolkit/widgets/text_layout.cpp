@@ -150,15 +150,32 @@ std::unique_ptr<QTextLayout> TTextBlock::Elided(const TParagraph& para, const QT
     l->endLayout();
     return l;
   };
-  size_t lo = 0, hi = cuts.size();  // cuts[lo] fits (or lo == 0), cuts[hi] does not
+  // cuts[lo] fits (or lo == 0) and `best` is its layout once built; cuts[hi] does not fit.
+  size_t lo = 0, hi = cuts.size();
+  std::unique_ptr<QTextLayout> best;
+  auto tryCut = [&](size_t i) {
+    auto l = layoutOf(cuts[i]);
+    if (PixelWidth(l->lineAt(0).naturalTextWidth()) > width) return false;
+    lo = i;
+    best = std::move(l);
+    return true;
+  };
+  // A guess from the line's own glyph positions: when two layouts confirm
+  // it, the search is over. Laying the text out again for every step of a
+  // whole search cost most of a cell's painting.
+  const int start = line.textStart();
+  const qreal left = line.cursorToX(start);
+  const qreal ellipsisWidth = QFontMetricsF(font_, device).horizontalAdvance(ellipsis);
+  size_t guess = 0;
+  while (guess + 1 < cuts.size() && line.cursorToX(start + cuts[guess + 1]) - left + ellipsisWidth <= width) ++guess;
+  if (guess == 0 || tryCut(guess)) {
+    if (guess + 1 < cuts.size() && !tryCut(guess + 1)) hi = guess + 1;
+  }
   while (hi - lo > 1) {
     const size_t mid = (lo + hi) / 2;
-    if (PixelWidth(layoutOf(cuts[mid])->lineAt(0).naturalTextWidth()) <= width)
-      lo = mid;
-    else
-      hi = mid;
+    if (!tryCut(mid)) hi = mid;
   }
-  return layoutOf(cuts.empty() ? 0 : cuts[lo]);
+  return best ? std::move(best) : layoutOf(cuts.empty() ? 0 : cuts[lo]);
 }
 
 void TTextBlock::Draw(QPainter& p, const TRect& rect, const QColor& color, const QColor* background,

@@ -1,0 +1,233 @@
+// Display text of data cells: the column's numeric, scientific and date-time
+// formats, the two events and which failures they see. Each test sets the
+// locale it means.
+
+#include "tests/grid/cell_grid_probe.h"
+#include "tests/toolkit/locales.h"
+#include "toolkit/core/convert_error.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using enum TcgFormatType;
+
+namespace {
+
+class CellGridDisplay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid.SetColCount(3);
+    grid.SetRowCount(4);
+    column = grid.ColumnAt(1);
+  }
+  // The display text of cell (1, 1) holding `text`.
+  QString Shown(const QString& text) {
+    grid.SetCells(1, 1, text);
+    return grid.GetDisplayText(1, 1);
+  }
+  void CountConversionErrors() {
+    grid.OnConversionError = [this](QObject* sender, int c, int r, TcgColumn* col, QString& s) {
+      EXPECT_EQ(sender, &grid);
+      EXPECT_EQ(col, column);
+      errors.push_back(QString("%1,%2 %3").arg(c).arg(r).arg(s));
+    };
+  }
+
+  TProbeCellGrid grid;
+  TcgColumn* column = nullptr;
+  std::vector<QString> errors;
+};
+
+TEST_F(CellGridDisplay, AnEmptyCellIsNeverConverted) {
+  DefaultLocale english(English());
+  CountConversionErrors();
+  for (TcgFormatType f : {cgfmtNone, cgfmtNumeric, cgfmtDateTime, cgfmtScientific}) {
+    SCOPED_TRACE(static_cast<int>(f));
+    column->SetFormatType(f);
+    column->SetTimeFormat(1);
+    EXPECT_EQ(Shown(""), "");
+  }
+  // Nor is a text that a handler empties.
+  column->SetFormatType(cgfmtNumeric);
+  grid.OnDisplayText = [](QObject*, int, int, TcgColumn*, QString& s, bool&) { s.clear(); };
+  EXPECT_EQ(Shown("abc"), "");
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(CellGridDisplay, WithoutAFormatTheStoredTextShows) {
+  DefaultLocale english(English());
+  CountConversionErrors();
+  EXPECT_EQ(Shown("12/03/24 10:41"), "12/03/24 10:41");
+  EXPECT_EQ(Shown("abc"), "abc");
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(grid.Cells(1, 1), "abc");
+}
+
+TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
+  DefaultLocale english(English());
+  column->SetFormatType(cgfmtNumeric);
+  struct TSeen {
+    QObject* sender;
+    int c, r;
+    TcgColumn* column;
+    QString s;
+    bool convert;
+  };
+  std::vector<TSeen> seen;
+  bool convert = true;
+  grid.OnDisplayText = [&](QObject* sender, int c, int r, TcgColumn* col, QString& s, bool& conv) {
+    seen.push_back({sender, c, r, col, s, conv});
+    s = "-" + s;
+    conv = convert;
+  };
+  EXPECT_EQ(Shown("1234.5"), "-1,234.50") << "the changed text is converted";
+  convert = false;
+  EXPECT_EQ(Shown("1234.5"), "-1234.5") << "shown as the handler left it";
+  EXPECT_EQ(Shown("abc"), "-abc");
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].sender, &grid);
+  EXPECT_EQ(seen[0].c, 1);
+  EXPECT_EQ(seen[0].r, 1);
+  EXPECT_EQ(seen[0].column, column);
+  EXPECT_EQ(seen[0].s, "1234.5");
+  EXPECT_TRUE(seen[0].convert);
+  EXPECT_EQ(grid.Cells(1, 1), "abc") << "the stored text stays";
+}
+
+TEST_F(CellGridDisplay, NumbersFollowTheColumnsPattern) {
+  DefaultLocale english(English());
+  column->SetFormatType(cgfmtNumeric);
+  EXPECT_EQ(Shown("1234.5"), "1,234.50");
+  EXPECT_EQ(Shown("-1234.5"), "-1,234.50");
+  EXPECT_EQ(Shown("0.004"), "0.00");
+  EXPECT_EQ(Shown(" 1234567.891 "), "1,234,567.89");
+  column->SetNegativeParenthesis(true);
+  EXPECT_EQ(Shown("-1234.5"), "(1,234.50)");
+  EXPECT_EQ(Shown("1234.5"), "1,234.50");
+  column->SetNegativeParenthesis(false);
+  column->SetDecimals(0);
+  column->SetThousandsSeparator(false);
+  EXPECT_EQ(Shown("1234.5"), "1235") << "no decimal point, no grouping, rounded";
+  EXPECT_EQ(Shown("7"), "7");
+  column->SetDecimals(3);
+  EXPECT_EQ(Shown("1234.5"), "1234.500");
+}
+
+TEST_F(CellGridDisplay, APrefixIsShownAsItIsBeforeTheNumberAlsoInParentheses) {
+  DefaultLocale english(English());
+  column->SetFormatType(cgfmtNumeric);
+  column->SetPrefix("$");
+  EXPECT_EQ(Shown("1234.5"), "$1,234.50");
+  column->SetNegativeParenthesis(true);
+  EXPECT_EQ(Shown("-1234.5"), "($1,234.50)");
+  // Quoted, so pattern characters in it are plain text.
+  column->SetPrefix("#0,.");
+  EXPECT_EQ(Shown("5"), "#0,.5.00");
+}
+
+TEST_F(CellGridDisplay, NumbersUseTheLocalesSeparators) {
+  DefaultLocale german(German());
+  column->SetFormatType(cgfmtNumeric);
+  EXPECT_EQ(Shown("1234,5"), "1.234,50");
+  EXPECT_EQ(Shown("1.234,5"), "1.234,50");
+  column->SetFormatType(cgfmtScientific);
+  EXPECT_EQ(Shown("1234,5"), "1,23E+03");
+}
+
+TEST_F(CellGridDisplay, ScientificNotationShowsTheDecimalsAsked) {
+  DefaultLocale english(English());
+  column->SetFormatType(cgfmtScientific);
+  EXPECT_EQ(Shown("1234.5"), "1.23E+03");
+  EXPECT_EQ(Shown("-0.000123"), "-1.23E-04");
+  column->SetDecimals(0);
+  EXPECT_EQ(Shown("1234.5"), "1E+03");
+  column->SetPrefix("$");  // numeric only
+  column->SetNegativeParenthesis(true);
+  EXPECT_EQ(Shown("-1234.5"), "-1E+03");
+}
+
+TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
+  column->SetFormatType(cgfmtDateTime);
+  ASSERT_EQ(column->DateFormat(), 2);
+  ASSERT_EQ(column->TimeFormat(), -1);
+  {
+    DefaultLocale german(German());  // dd.MM.yy
+    EXPECT_EQ(TCellGrid::DateOrder(), 1);
+    EXPECT_EQ(Shown("7.3.2024"), "07.03.24") << "dd/mm/yy";
+  }
+  {
+    DefaultLocale english(English());  // M/d/yy
+    EXPECT_EQ(TCellGrid::DateOrder(), 0);
+    EXPECT_EQ(Shown("3/7/2024"), "03/07/24") << "mm/dd/yy";
+  }
+  {
+    DefaultLocale japanese(Japanese());  // y/MM/dd
+    EXPECT_EQ(TCellGrid::DateOrder(), 2);
+    EXPECT_EQ(Shown("2024/3/7"), "24/03/07") << "yy/mm/dd";
+  }
+}
+
+TEST_F(CellGridDisplay, DateAndTimePatternsComeFromTheTables) {
+  DefaultLocale english(English());
+  column->SetFormatType(cgfmtDateTime);
+  column->SetDateFormat(10);
+  EXPECT_EQ(Shown("3/7/2024"), "Thursday March 7, 2024");
+  column->SetDateFormat(4);
+  EXPECT_EQ(Shown("3/7/2024"), "7-Mar-24");
+  column->SetDateFormat(1);
+  column->SetTimeFormat(0);
+  EXPECT_EQ(Shown("3/7/2024 14:05"), "3/7/24 14:05");
+  column->SetDateFormat(-1);
+  column->SetTimeFormat(3);
+  EXPECT_EQ(Shown("14:05:09"), "2:05:09 PM") << "a time alone, with the afternoon text";
+  EXPECT_EQ(Shown("9:05:09"), "9:05:09 AM");
+  column->SetTimeFormat(-1);
+  EXPECT_EQ(Shown("not a date"), "not a date") << "no part asked: no conversion";
+  // Past the tables counts as no such part.
+  column->SetDateFormat(11);
+  column->SetTimeFormat(1);
+  EXPECT_EQ(Shown("14:05"), "2:05 PM");
+  column->SetTimeFormat(4);
+  EXPECT_EQ(Shown("whatever"), "whatever");
+}
+
+TEST_F(CellGridDisplay, ATextThatIsNoNumberRaisesTheConversionErrorAndShowsAsItIs) {
+  DefaultLocale english(English());
+  CountConversionErrors();
+  column->SetFormatType(cgfmtNumeric);
+  EXPECT_EQ(Shown("abc"), "abc");
+  column->SetFormatType(cgfmtScientific);
+  EXPECT_EQ(Shown("1,2,3"), "1,2,3");
+  column->SetFormatType(cgfmtDateTime);
+  EXPECT_EQ(Shown("31/31/2024"), "31/31/2024");
+  EXPECT_EQ(errors, (std::vector<QString>{"1,1 abc", "1,1 1,2,3", "1,1 31/31/2024"}));
+
+  // The handler's text is shown; it gets what the display handler made.
+  grid.OnDisplayText = [](QObject*, int, int, TcgColumn*, QString& s, bool&) { s += "!"; };
+  grid.OnConversionError = [](QObject*, int, int, TcgColumn*, QString& s) { s = "[" + s + "]"; };
+  column->SetFormatType(cgfmtNumeric);
+  EXPECT_EQ(Shown("abc"), "[abc!]");
+
+  // Without a handler the failure is silent.
+  grid.OnConversionError = nullptr;
+  EXPECT_EQ(Shown("abc"), "abc!");
+}
+
+TEST_F(CellGridDisplay, OnlyConversionErrorsAreCaught) {
+  DefaultLocale english(English());
+  CountConversionErrors();
+  column->SetFormatType(cgfmtNumeric);
+  grid.OnDisplayText = [](QObject*, int, int, TcgColumn*, QString& s, bool&) {
+    if (s == "convert") throw EConvertError("not now");
+    throw std::runtime_error("handler failed");
+  };
+  EXPECT_THROW(Shown("1"), std::runtime_error);
+  EXPECT_EQ(Shown("convert"), "convert") << "a conversion error from the handler is one too";
+  EXPECT_EQ(errors, (std::vector<QString>{"1,1 convert"}));
+  EXPECT_THROW(grid.GetDisplayText(3, 1), EcgColumnIndexOutOfRange);
+}
+
+}  // namespace
