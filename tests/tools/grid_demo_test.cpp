@@ -60,7 +60,7 @@ TEST(GridDemo, EveryScenePaintsWithoutAnError) {
   }
   // What each scene is about is on the picture: the open list's selected row
   // (the editor covers the highlighted current cell), the suggestion's
-  // tooltip colours.
+  // tooltip colours, the title drawn sunken.
   const QPalette palette;
   const QRgb highlight = palette.color(QPalette::Highlight).rgb();
   const QRgb tooltip = palette.color(QPalette::ToolTipBase).rgb();
@@ -69,6 +69,7 @@ TEST(GridDemo, EveryScenePaintsWithoutAnError) {
   EXPECT_NE(shots["list"], shots["window"]);
   EXPECT_EQ(Count(shots["window"], tooltip), 0);
   EXPECT_GT(Count(shots["suggestion"], tooltip), 100);
+  EXPECT_NE(shots["title"], shots["window"]);
 }
 
 TEST(GridDemo, AnUnknownSceneIsRefusedWithTheKnownOnes) {
