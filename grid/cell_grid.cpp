@@ -1,5 +1,6 @@
 #include "grid/cell_grid.h"
 
+#include "grid/cg_edit.h"
 #include "toolkit/core/post_message.h"
 
 #include <QEvent>
@@ -117,6 +118,8 @@ bool TCellGrid::SelectCell(int ACol, int ARow) {
 
 bool TCellGrid::DoExitCell() {
   bool canExit = true;
+  if (auto* editor = dynamic_cast<TCgInplaceEdit*>(InplaceEditor()); editor && AutoAcceptSuggestion())
+    editor->AcceptSuggestion();
   if (OnExitCell) OnExitCell(this, currentCell_.X, currentCell_.Y, canExit);
   if (!HintFollowsMouse()) UpdateCellHint(false);
   return canExit;
@@ -136,6 +139,15 @@ void TCellGrid::DoEnter() {
 void TCellGrid::DoExit() {
   DoExitCell();  // leaving the control cannot be refused
   TCgHintGrid::DoExit();
+}
+
+// --- the in-place editor -----------------------------------------------------------------
+
+std::unique_ptr<TInplaceEdit> TCellGrid::CreateEditor() { return std::make_unique<TCgInplaceEdit>(this); }
+
+void TCellGrid::EditorTextChanged() {
+  TCgHintGrid::EditorTextChanged();
+  if (auto* editor = dynamic_cast<TCgInplaceEdit*>(InplaceEditor())) editor->UpdateSuggestion();
 }
 
 // --- posted size requests ----------------------------------------------------------------

@@ -185,6 +185,10 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   // after the paint.
   void CellPaintFailed(int ACol, int ARow, const QString& message) override;
   bool event(QEvent* e) override;
+  // The editor is a TCgInplaceEdit (grid/cg_edit.h); each change of its text
+  // updates its typing suggestion.
+  std::unique_ptr<TInplaceEdit> CreateEditor() override;
+  void EditorTextChanged() override;
 
   // Scratch objects of the cell drawing, reused for every cell. The bitmap
   // only grows: a heading span is drawn into its top-left part.

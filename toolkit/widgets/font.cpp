@@ -1,6 +1,7 @@
 #include "toolkit/widgets/font.h"
 
 #include <QGuiApplication>
+#include <QWidget>
 
 #include <cmath>
 
@@ -89,4 +90,12 @@ void TFont::RebuildQFont() {
     f.setFixedPitch(false);
   }
   qfont_ = f;
+}
+
+void ApplyFont(QWidget& Widget, const TFont& Font) {
+  Widget.setFont(Font.QtFont());
+  QPalette palette = Widget.palette();
+  const QColor text = ResolveColor(Font.Color(), palette);
+  for (auto group : {QPalette::Active, QPalette::Inactive}) palette.setColor(group, QPalette::Text, text);
+  Widget.setPalette(palette);
 }

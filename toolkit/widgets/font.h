@@ -32,6 +32,7 @@ enum class TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
 using TFontCharset = std::uint8_t;
 inline constexpr TFontCharset DEFAULT_CHARSET = 1;
 
+class QWidget;
 class TFont;
 using TFontChangeEvent = std::function<void(TFont* Sender)>;
 
@@ -84,3 +85,7 @@ class TFont : public TPersistent {
   TColor color_ = clWindowText;
   QFont qfont_;
 };
+
+// Gives a widget the font's face, size and style, and its colour as the
+// widget's text colour (a system colour read from the widget's palette).
+void ApplyFont(QWidget& Widget, const TFont& Font);

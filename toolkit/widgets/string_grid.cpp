@@ -232,7 +232,7 @@ void TStringGrid::SetCells(int ACol, int ARow, const QString& value) {
   // A cell written from outside while it is being edited shows its new text.
   if (editorMode_ && !writingFromEditor_ && editor_ && editCell_ == TGridCoord{ACol, ARow}) {
     loadingEditor_ = true;
-    editor_->setText(value);
+    editor_->SetEditText(value);
     loadingEditor_ = false;
   }
 }
@@ -252,7 +252,7 @@ void TStringGrid::SetCols(int ACol, const QStringList& value) {
   column.assign(value.begin(), value.begin() + n);
   if (editorMode_ && editor_ && editCell_.X == ACol) {
     loadingEditor_ = true;
-    editor_->setText(Cells(editCell_.X, editCell_.Y));
+    editor_->SetEditText(Cells(editCell_.X, editCell_.Y));
     loadingEditor_ = false;
   }
   Invalidate();

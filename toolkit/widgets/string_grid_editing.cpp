@@ -18,7 +18,7 @@ void TStringGrid::ShowEditor() {
     if (!editor_) return;
     editor_->setParent(viewport());
     editor_->hide();
-    connect(editor_.get(), &QLineEdit::textChanged, this, &TStringGrid::EditorTextEdited);
+    connect(editor_.get(), &TInplaceEdit::Changed, this, &TStringGrid::EditorTextEdited);
   }
   editorMode_ = true;
   UpdateEditor();
@@ -28,7 +28,7 @@ void TStringGrid::ShowEditor() {
 void TStringGrid::ShowEditorChar(const QString& ch) {
   ShowEditor();
   if (!editorMode_ || !editor_ || !editor_->isVisible()) return;
-  editor_->setText(ch);
+  editor_->SetEditText(ch);
   editor_->setCursorPosition(ch.size());
 }
 
@@ -50,7 +50,7 @@ void TStringGrid::CancelEdit() {
   }
   if (CanEditModify()) SetEditText(editCell_.X, editCell_.Y, editOriginal_);
   loadingEditor_ = true;
-  editor_->setText(editOriginal_);
+  editor_->SetEditText(editOriginal_);
   loadingEditor_ = false;
   if (!options_.Contains(TGridOption::goAlwaysShowEditor)) HideEditor();
 }

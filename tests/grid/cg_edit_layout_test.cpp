@@ -1,0 +1,265 @@
+#include "tests/grid/cg_edit_fixture.h"
+
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+
+using CgEditLayout = CgEditTest;
+
+QRgb Sys(TColor c, const QWidget* w) { return Rgb(ResolveColor(c, w->palette())); }
+
+TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
+  TProbeEdit* e = Edit(3, 1);
+  const int bar = e->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  EXPECT_TRUE(e->HasButton);
+  EXPECT_TRUE(e->HasDropDown);
+  EXPECT_EQ(e->ArrowWidth, bar);
+  EXPECT_EQ(e->ButtonWidth, bar);
+  EXPECT_EQ(e->TextRect, (TRect{2, 2, e->width() - 2, e->height()}));
+  EXPECT_EQ(e->ButtonRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
+  EXPECT_EQ(e->ArrowRect, (TRect{e->width() - 2 * bar, 0, e->width() - bar, e->height()}));
+  // The text ends where the aids begin (less the text area's own margin).
+  EXPECT_EQ(e->FormattingRect(), (TRect{2, 2, e->width() - 2 - 2 * bar, e->height()}));
+
+  // One aid: it takes the right edge.
+  e = Edit(2, 1);
+  EXPECT_TRUE(e->HasButton);
+  EXPECT_FALSE(e->HasDropDown);
+  EXPECT_EQ(e->ButtonRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
+  e = Edit(1, 1);
+  EXPECT_EQ(e->ArrowRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
+  EXPECT_EQ(e->FormattingRect(), (TRect{2, 2, e->width() - 2 - bar, e->height()}));
+  e = Edit(4, 1);
+  EXPECT_FALSE(e->HasButton || e->HasDropDown);
+  EXPECT_EQ(e->FormattingRect(), (TRect{2, 2, e->width() - 2, e->height()}));
+}
+
+TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFour) {
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  TProbeEdit* e = Edit(2, 1);
+  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
+
+  QImage image(16, 10, QImage::Format_ARGB32);
+  image.fill(Qt::darkGreen);
+  TPicture picture;
+  picture.SetBitmap(image);
+  Column(2)->SetButtonPicture(picture);
+  e = Edit(2, 2);
+  EXPECT_EQ(e->ButtonWidth, 20);
+  EXPECT_EQ(RectWidth(e->ButtonRect) - 1, 20);
+  // Another style ignores the picture.
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstEllipsis);
+  e = Edit(2, 1);
+  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);
+}
+
+TEST_F(CgEditLayout, ReadOnlyFromTheColumnOrTheHandlerAndTheLengthLimit) {
+  std::vector<std::pair<int, int>> asked;
+  bool answer = false;
+  grid->OnGetReadOnly = [&](QObject* sender, int c, int r, bool& readOnly) {
+    EXPECT_EQ(sender, grid);
+    asked.emplace_back(c, r);
+    EXPECT_EQ(readOnly, Column(c)->ReadOnly());  // starts at the column's
+    readOnly = answer;
+  };
+  grid->SetCells(4, 2, "text");
+  TProbeEdit* e = Edit(4, 2);
+  EXPECT_FALSE(e->ReadOnly());
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.back(), (std::pair<int, int>{4, 2}));
+
+  answer = true;
+  e = Edit(4, 1);
+  EXPECT_TRUE(e->ReadOnly());
+  QTest::keyClicks(e, "xyz");
+  EXPECT_EQ(grid->Cells(4, 1), "");
+
+  grid->OnGetReadOnly = nullptr;
+  Column(4)->SetReadOnly(true);
+  e = Edit(4, 2);
+  EXPECT_TRUE(e->ReadOnly());
+  Column(4)->SetReadOnly(false);
+  Column(4)->SetMaxTextLength(3);
+  e = Edit(4, 3);
+  EXPECT_FALSE(e->ReadOnly());
+  QTest::keyClicks(e, "abcdef");
+  EXPECT_EQ(grid->Cells(4, 3), "abc");
+}
+
+TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
+  grid->OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates state, TColor& color,
+                                     TFont& font, TAlignment&, TcgVAlignment&, TPanelBevel&, TPanelBevel&) {
+    if (c != 4 || r != 2) return;
+    // The editor asks with an empty draw state.
+    EXPECT_FALSE(state.Contains(TcgCellState::cgcsSelected) || state.Contains(TcgCellState::cgcsFocused) ||
+                 state.Contains(TcgCellState::cgcsFixed));
+    color = ColorFromRgb(250, 240, 200);
+    font.SetStyle(TFontStyles{TFontStyle::fsBold});
+    font.SetColor(clMaroon);
+  };
+  TPicture image;
+  QImage pixels(16, 16, QImage::Format_ARGB32);
+  pixels.fill(QColor(0, 128, 255));
+  image.SetBitmap(pixels);
+  grid->OnGetCellImage = [&](QObject*, int c, int r, int headingIndex, TPersistent*& object, int&,
+                             TcgImagePosition& position, TAlignment&, TcgVAlignment&, int& margin) {
+    if (c != 4 || r != 2 || headingIndex != -1) return;
+    object = &image;
+    position = TcgImagePosition::cgipLeft;
+    margin = 2;
+  };
+  TProbeEdit* e = Edit(4, 2);
+  EXPECT_EQ(e->Color(), QColor(250, 240, 200));
+  EXPECT_TRUE(e->font().bold());
+  EXPECT_EQ(e->palette().color(QPalette::Text), QColor(128, 0, 0));
+  // The image takes 16 + 2 * 2 pixels off the text area's left.
+  EXPECT_EQ(e->TextRect.Left, 2 + 20);
+  EXPECT_EQ(e->FormattingRect().Left, 22);
+
+  // Painted: the image near the editor's left, the rest in the cell colour.
+  const QImage shot = e->grab().toImage();
+  EXPECT_EQ(Rgb(shot.pixelColor(2 + 8, e->height() / 2)), Rgb(QColor(0, 128, 255)));
+  EXPECT_EQ(Rgb(shot.pixelColor(e->width() - 3, 1)), Rgb(QColor(250, 240, 200)));
+
+  // Another cell: the grid's own look again.
+  e = Edit(4, 3);
+  EXPECT_EQ(Rgb(e->Color()), Sys(clWindow, e));
+  EXPECT_FALSE(e->font().bold());
+  EXPECT_EQ(e->TextRect.Left, 2);
+}
+
+// Pixels of the editor with its aids, painted into an image.
+QImage Shot(TProbeEdit* e) { return e->grab().toImage(); }
+
+TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) {
+  TProbeEdit* e = Edit(2, 1);
+  const TRect b = e->ButtonRect;
+  const int x = b.Left + RectWidth(b) / 2 - 1;
+  const int y = b.Top + RectHeight(b) / 2 - 1;
+  QImage up = Shot(e);
+  EXPECT_EQ(Rgb(up.pixelColor(b.Left, b.Top)), Sys(cl3DLight, e));
+  EXPECT_EQ(Rgb(up.pixelColor(b.Right - 1, b.Bottom - 1)), Sys(cl3DDkShadow, e));
+  EXPECT_EQ(Rgb(up.pixelColor(b.Left + 1, b.Top + 1)), Sys(clBtnHighlight, e));
+  for (int dx : {-4, 0, 4}) {
+    EXPECT_EQ(Rgb(up.pixelColor(x + dx, y)), Rgb(QColor(Qt::black))) << dx;
+    EXPECT_EQ(Rgb(up.pixelColor(x + dx + 1, y + 1)), Rgb(QColor(Qt::black))) << dx;
+  }
+  EXPECT_EQ(Rgb(up.pixelColor(x + 2, y)), Sys(clBtnFace, e));
+
+  QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
+  ASSERT_TRUE(e->ButtonPressed);
+  QImage down = Shot(e);
+  EXPECT_EQ(Rgb(down.pixelColor(b.Left, b.Top)), Sys(clBtnShadow, e));  // flat
+  EXPECT_EQ(Rgb(down.pixelColor(b.Right - 1, b.Bottom - 1)), Sys(clBtnShadow, e));
+  for (int dx : {-4, 0, 4}) {
+    EXPECT_EQ(Rgb(down.pixelColor(x + dx + 1, y + 1)), Rgb(QColor(Qt::black))) << dx;
+    EXPECT_EQ(Rgb(down.pixelColor(x + dx + 2, y + 2)), Rgb(QColor(Qt::black))) << dx;
+  }
+  EXPECT_EQ(Rgb(down.pixelColor(x - 4, y)), Sys(clBtnFace, e));
+  QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
+}
+
+TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) {
+  QImage image(12, 6, QImage::Format_ARGB32);
+  image.fill(QColor(200, 0, 200));
+  TPicture picture;
+  picture.SetBitmap(image);
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  Column(2)->SetButtonPicture(picture);
+  Column(2)->SetDrawButtonface(false);
+  Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaTop);
+  TProbeEdit* e = Edit(2, 1);
+  TRect b = e->ButtonRect;
+  QImage shot = Shot(e);
+  // No face: the cell's background around the picture at (left + 2, top + 2).
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left, b.Top)), Rgb(e->Color()));
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Top + 2)), Rgb(QColor(200, 0, 200)));
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 1, b.Top + 2)), Rgb(e->Color()));
+
+  Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaBottom);
+  e = Edit(2, 2);
+  b = e->ButtonRect;
+  shot = Shot(e);
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Bottom - 2 - 6)), Rgb(QColor(200, 0, 200)));
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Bottom - 2 - 7)), Rgb(e->Color()));
+
+  Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaCenter);
+  Column(2)->SetDrawButtonface(true);
+  e = Edit(2, 3);
+  b = e->ButtonRect;
+  const int top = b.Top + 2 + (RectHeight(b) - 6) / 2;
+  shot = Shot(e);
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top)), Rgb(QColor(200, 0, 200)));
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top - 1)), Sys(clBtnFace, e));
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left, b.Top)), Sys(cl3DLight, e));  // a raised face
+  QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
+  shot = Shot(e);
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 3, top + 1)), Rgb(QColor(200, 0, 200)));
+  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top + 1)), Sys(clBtnFace, e));
+  QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
+}
+
+TEST_F(CgEditLayout, TheArrowIsGreyedWithoutAListAndTheAidsStayOutOfTheText) {
+  TProbeEdit* e = Edit(1, 1);
+  e->SetEditText(QString(40, QLatin1Char('M')));  // text that would run under the arrow
+  QApplication::processEvents();
+  const TRect a = e->ArrowRect;
+  auto arrowInk = [&](const QImage& img) {
+    QColor darkest = Qt::white;
+    for (int y = a.Top + 2; y < a.Bottom - 2; ++y)
+      for (int x = a.Left + 2; x < a.Right - 2; ++x)
+        if (img.pixelColor(x, y).lightness() < darkest.lightness()) darkest = img.pixelColor(x, y);
+    return darkest;
+  };
+  QImage shot = Shot(e);
+  EXPECT_EQ(Rgb(arrowInk(shot)), Sys(clBtnText, e));
+  // The text area ends before the arrow: its face is not written over.
+  EXPECT_EQ(Rgb(shot.pixelColor(a.Left, a.Top + 2)), Sys(cl3DLight, e));
+  EXPECT_LE(e->viewport()->geometry().right(), a.Left - 1);
+
+  e->ActiveList = nullptr;  // a drop-down without a list
+  shot = Shot(e);
+  EXPECT_EQ(Rgb(arrowInk(shot)), Sys(clBtnShadow, e));
+  QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(a));
+  EXPECT_FALSE(e->ListVisible);
+}
+
+TEST_F(CgEditLayout, CursorShapesAndDoubleClicksOnTheAids) {
+  int clicks = 0;
+  grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
+  TProbeEdit* e = Edit(3, 1);
+  // The arrow over the aids, the text cursor over the text.
+  EXPECT_EQ(e->childAt(e->Center(e->ButtonRect)), nullptr);
+  EXPECT_EQ(e->childAt(e->Center(e->ArrowRect)), nullptr);
+  EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
+  QWidget* text = e->childAt(e->TextRect.Left + 3, e->height() / 2);
+  ASSERT_EQ(text, e->viewport());
+  EXPECT_EQ(text->cursor().shape(), Qt::IBeamCursor);
+
+  // A double click on the button is one click; on the arrow it opens the list
+  // once and leaves it open.
+  DoubleClick(e, e->Center(e->ButtonRect));
+  EXPECT_EQ(clicks, 1);
+  DoubleClick(e, e->Center(e->ArrowRect));
+  EXPECT_TRUE(e->ListVisible);
+  QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
+  EXPECT_FALSE(e->ListVisible);
+}
+
+TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheCellHintOnTheCurrentCell) {
+  TProbeEdit* e = Edit(2, 3);
+  const TRect other = grid->CellRect(4, 1);
+  QTest::mouseMove(grid->viewport(), QPoint(other.Left + 3, other.Top + 3));
+  ASSERT_EQ(grid->HintCell, (TGridCoord{4, 1}));
+  QTest::mouseMove(e, QPoint(e->TextRect.Left + 5, 5));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{2, 3}));
+
+  // Following the focused cell instead, the editor leaves the hint alone.
+  grid->SetHintFollowsMouse(false);
+  grid->SetHintCell(TGridCoord{4, 1});
+  QTest::mouseMove(e, e->Center(e->ButtonRect));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{4, 1}));
+}
+
+}  // namespace

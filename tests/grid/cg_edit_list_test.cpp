@@ -1,0 +1,274 @@
+#include "tests/grid/cg_edit_fixture.h"
+
+#include <QScreen>
+
+namespace {
+
+using CgEditList = CgEditTest;
+
+QStringList Numbered(int n, const QString& longOne = {}) {
+  QStringList items;
+  for (int i = 0; i < n; ++i) items << QStringLiteral("Item %1").arg(i);
+  if (!longOne.isEmpty()) items[1] = longOne;
+  return items;
+}
+
+TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaAndTheArrowNotTheButton) {
+  TProbeEdit* e = Edit(3, 1);
+  e->ShowList();
+  ASSERT_TRUE(e->ListVisible);
+  TPopupListbox* list = e->PickList;
+  ASSERT_TRUE(list && list->isVisible());
+  EXPECT_EQ(list->width(), RectWidth(e->TextRect) - e->ButtonWidth);
+  // Below the text area, from its left edge.
+  const QPoint p = e->mapToGlobal(QPoint(e->TextRect.Left, e->TextRect.Top));
+  EXPECT_EQ(list->pos(), QPoint(p.x(), p.y() + RectHeight(e->TextRect)));
+  EXPECT_TRUE(e->hasFocus());  // the list never takes the focus
+  EXPECT_TRUE(list->isWindow());
+
+  e = Edit(1, 1);
+  e->ShowList();
+  EXPECT_EQ(e->PickList->width(), RectWidth(e->TextRect));
+}
+
+TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
+  TcgColumn* col = Column(1);
+  const QString wide = QStringLiteral("An item far wider than the text area of the cell");
+  col->Items().SetList(Numbered(3, wide));
+  ASSERT_EQ(col->DropDownCount(), 8);
+  TProbeEdit* e = Edit(1, 1);
+  e->ShowList();
+  TPopupListbox* list = e->PickList;
+  const int h = list->RowHeight();
+  ASSERT_GT(h, 0);
+  EXPECT_EQ(list->visualItemRect(list->item(0)).height(), h);
+  EXPECT_EQ(list->height(), 3 * h + 4);
+  EXPECT_EQ(list->width(), RectWidth(e->TextRect));  // ComboMaxWidth off: the items do not count
+  e->CloseList(false);
+
+  col->Items().SetList(Numbered(12, wide));
+  e->ShowList();
+  EXPECT_EQ(list->height(), 8 * h + 4);
+  EXPECT_EQ(list->width(), RectWidth(e->TextRect));
+  e->CloseList(false);
+
+  const int itemWidth = list->TextWidth(wide);
+  ASSERT_GT(itemWidth, RectWidth(e->TextRect));
+  col->SetComboMaxWidth(true);
+  e->ShowList();
+  const int scrolled = itemWidth + 16;
+  EXPECT_EQ(list->width(), scrolled > e->width() ? scrolled + 4 : scrolled);
+  e->CloseList(false);
+
+  col->Items().SetList(Numbered(3, wide));
+  e->ShowList();
+  EXPECT_EQ(list->height(), 3 * h + 4);
+  EXPECT_EQ(list->width(), itemWidth > e->width() ? itemWidth + 4 : itemWidth);
+  e->CloseList(false);
+
+  col->Items().SetList({});  // nothing to show: the border only
+  e->ShowList();
+  EXPECT_EQ(list->height(), 4);
+  EXPECT_EQ(list->ItemIndex(), -1);
+}
+
+TEST_F(CgEditList, AValueNotAmongTheItemsSelectsNothingAndEnterWritesEmptyText) {
+  grid->SetCells(1, 1, "  banana ");
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(e->ListVisible);
+  EXPECT_EQ(e->PickList->ItemIndex(), 2);  // trimmed, any case
+  QTest::keyClick(e, Qt::Key_Escape);
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 1), "  banana ");
+
+  grid->SetCells(1, 2, "Cherry");
+  e = Edit(1, 2);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(e->PickList->ItemIndex(), -1);
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 2), "");
+  EXPECT_EQ(e->EditText(), "");  // the editor shows what the cell now holds
+  EXPECT_TRUE(e->isVisible());   // Enter closed the list, not the editor
+}
+
+TEST_F(CgEditList, KeysActOnTheOpenListAndAltUpAccepts) {
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
+  ASSERT_TRUE(e->ListVisible);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(e->PickList->ItemIndex(), 1);
+  EXPECT_EQ(grid->Row(), 1);  // the grid did not move
+  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 1), "ABC");
+  EXPECT_EQ(e->EditText(), "ABC");
+  // Closed, the arrows are the grid's again.
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(grid->Row(), 2);
+}
+
+TEST_F(CgEditList, NearTheScreensBottomTheListOpensAboveTheCell) {
+  const QRect screen = window.screen()->geometry();
+  // The grid's last row a few pixels above the screen's bottom edge.
+  const TRect last = grid->CellRect(1, grid->RowCount() - 1);
+  const QPoint lastOnScreen = grid->viewport()->mapToGlobal(QPoint(last.Left, last.Bottom));
+  window.move(window.pos() + QPoint(0, screen.bottom() - 5 - lastOnScreen.y()));
+  QApplication::processEvents();
+  TProbeEdit* e = Edit(1, grid->RowCount() - 1);
+  e->ShowList();
+  TPopupListbox* list = e->PickList;
+  const QPoint p = e->mapToGlobal(QPoint(e->TextRect.Left, e->TextRect.Top));
+  ASSERT_GT(p.y() + RectHeight(e->TextRect) + list->height(), screen.bottom() + 1);
+  EXPECT_EQ(list->pos(), QPoint(p.x(), p.y() - list->height()));
+
+  // Higher up it opens below again.
+  e->CloseList(false);
+  e = Edit(1, 1);
+  e->ShowList();
+  const QPoint q = e->mapToGlobal(QPoint(e->TextRect.Left, e->TextRect.Top));
+  ASSERT_LE(q.y() + RectHeight(e->TextRect) + list->height(), screen.bottom() + 1);
+  EXPECT_EQ(list->pos(), QPoint(q.x(), q.y() + RectHeight(e->TextRect)));
+}
+
+TEST_F(CgEditList, PressingTheArrowWhileTheListIsOpenClosesItWithoutWriting) {
+  grid->SetCells(1, 1, "Apple");
+  TProbeEdit* e = Edit(1, 1);
+  QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
+  ASSERT_TRUE(e->ListVisible);
+  EXPECT_FALSE(e->ArrowPressed);  // released: drawn up again
+  QTest::keyClick(e, Qt::Key_Down);  // another item selected
+  EXPECT_EQ(e->PickList->ItemIndex(), 1);
+  QTest::mousePress(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_FALSE(e->Tracking);
+  QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
+  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+  EXPECT_FALSE(e->ListVisible);
+}
+
+TEST_F(CgEditList, PressOnTheArrowDragIntoTheListReleaseSelects) {
+  TProbeEdit* e = Edit(1, 1);
+  const QPoint arrow = e->Center(e->ArrowRect);
+  QTest::mousePress(e, Qt::LeftButton, {}, arrow);
+  ASSERT_TRUE(e->ListVisible);
+  EXPECT_TRUE(e->ArrowPressed);
+  EXPECT_TRUE(e->Tracking);
+  // Off the arrow but not yet over the list: drawn up, still followed.
+  QTest::mouseMove(e, QPoint(arrow.x() - e->ArrowWidth, arrow.y()));
+  EXPECT_FALSE(e->ArrowPressed);
+  EXPECT_TRUE(e->Tracking);
+  QTest::mouseMove(e, e->OverListRow(0));
+  EXPECT_FALSE(e->Tracking);  // the list has the press now
+  QTest::mouseMove(e, e->OverListRow(2));
+  EXPECT_EQ(e->PickList->ItemIndex(), 2);
+  QTest::mouseRelease(e, Qt::LeftButton, {}, e->OverListRow(2));
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 1), "Banana");
+  EXPECT_TRUE(e->hasFocus());
+
+  // A click in the open list takes the item clicked.
+  QTest::mouseClick(e, Qt::LeftButton, {}, arrow);
+  ASSERT_TRUE(e->ListVisible);
+  TPopupListbox* list = e->PickList;
+  const QRect row = list->visualItemRect(list->item(1));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 1), "ABC");
+  EXPECT_TRUE(e->hasFocus());
+}
+
+TEST_F(CgEditList, OnGetReadOnlyLetsAListValueThroughButTheColumnDoesNot) {
+  grid->OnGetReadOnly = [](QObject*, int, int, bool& readOnly) { readOnly = true; };
+  TProbeEdit* e = Edit(1, 1);
+  ASSERT_TRUE(e->ReadOnly());
+  QTest::keyClicks(e, "typed");
+  EXPECT_EQ(grid->Cells(1, 1), "");
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+
+  Column(1)->SetReadOnly(true);
+  e = Edit(1, 2);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 2), "");
+}
+
+TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {
+  QStringList items{"alpha", "beta", "bravo", "brown", "charlie"};
+  items << QString(40, QLatin1Char('z'));
+  Column(1)->Items().SetList(items);
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  TPopupListbox* list = e->PickList;
+  std::uint32_t now = 100000;
+  list->TickCount = [&] { return now; };
+  auto type = [&](QChar c, std::uint32_t at) {
+    now = at;
+    QTest::keyClicks(e, QString(c));
+  };
+  type('b', 100000);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  type('R', 101000);  // case does not count
+  EXPECT_EQ(list->SearchText, "bR");
+  EXPECT_EQ(list->ItemIndex(), 2);
+  type('o', 103000);  // exactly 2000 ms later: still the same search
+  EXPECT_EQ(list->SearchText, "bRo");
+  EXPECT_EQ(list->ItemIndex(), 3);
+  type('c', 105001);  // more than 2000 ms: a new search
+  EXPECT_EQ(list->SearchText, "c");
+  EXPECT_EQ(list->ItemIndex(), 4);
+  type('q', 105100);  // no item begins with "cq": the selection stays
+  EXPECT_EQ(list->ItemIndex(), 4);
+
+  QTest::keyClick(e, Qt::Key_Backspace);  // starts over
+  EXPECT_EQ(list->SearchText, "");
+  for (int i = 0; i < 40; ++i) type('z', 106000 + i * 10);
+  EXPECT_EQ(list->SearchText, QString(32, QLatin1Char('z')));
+  EXPECT_EQ(list->ItemIndex(), 5);
+  EXPECT_EQ(grid->Cells(1, 1), "");  // typing in the list is no typing in the cell
+  EXPECT_EQ(e->EditText(), "");
+}
+
+TEST_F(CgEditList, LosingTheFocusOrAnotherWidgetTakingOverClosesTheList) {
+  grid->SetCells(1, 1, "Apple");
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_FALSE(e->PickList->isVisible());
+  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+
+  // The editor hidden by the grid takes its list along.
+  e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(e->PickList->isVisible());
+  grid->HideEditor();
+  EXPECT_FALSE(e->PickList->isVisible());
+  EXPECT_FALSE(e->ListVisible);
+}
+
+TEST_F(CgEditList, ACellWithoutADropDownAfterOneKeepsTheListForTheNext) {
+  TProbeEdit* e = Edit(1, 1);
+  TPopupListbox* first = e->PickList;
+  ASSERT_NE(first, nullptr);
+  e = Edit(4, 1);
+  EXPECT_EQ(e->ActiveList, nullptr);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_FALSE(e->ListVisible);
+  e = Edit(3, 1);
+  EXPECT_EQ(e->PickList, first);  // made once, kept
+  EXPECT_EQ(e->ActiveList, first);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_TRUE(e->ListVisible);
+  EXPECT_EQ(e->PickList->Items(), (QStringList{"Red", "Green", "Blue"}));
+}
+
+}  // namespace

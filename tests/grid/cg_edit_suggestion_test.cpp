@@ -1,0 +1,198 @@
+#include "tests/grid/cg_edit_fixture.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using CgEditSuggestion = CgEditTest;
+
+// What the suggestion hint shows, or "" when it is hidden.
+QString Shown(TProbeEdit* e) { return e->SuggestionVisible() ? e->SuggestionHint->Caption() : QString(); }
+
+TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
+  Column(1)->Items().SetList({"Apple", "ABC"});
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClicks(e, "ab");
+  EXPECT_EQ(Shown(e), "ABC");
+  // Above the cell, at the text area's left + 4.
+  const int t = QFontMetrics(e->SuggestionHint->font()).height();
+  EXPECT_EQ(e->SuggestionHint->pos(), e->mapToGlobal(QPoint(e->TextRect.Left + 4, e->TextRect.Top - (t + 8))));
+
+  e->SetEditText("  ab  ");
+  EXPECT_EQ(Shown(e), "ABC");
+  e->SetEditText("ABC");  // the suggestion is the text: nothing to offer
+  EXPECT_EQ(Shown(e), "");
+  e->SetEditText("abc");
+  EXPECT_EQ(Shown(e), "ABC");
+  e->SetEditText("a");  // the first item in order
+  EXPECT_EQ(Shown(e), "Apple");
+  e->SetEditText("ax");
+  EXPECT_EQ(Shown(e), "");
+  e->SetEditText("   ");
+  EXPECT_EQ(Shown(e), "");
+}
+
+TEST_F(CgEditSuggestion, OtherLettersAreComparedExactly) {
+  Column(1)->Items().SetList({"Éclair", "eclipse"});
+  TProbeEdit* e = Edit(1, 1);
+  QTest::sendKeyEvent(QTest::Click, e, Qt::Key_Eacute, QStringLiteral("é"), Qt::NoModifier);
+  ASSERT_EQ(e->EditText(), QStringLiteral("é"));
+  EXPECT_EQ(Shown(e), "");
+  e->SetEditText(QStringLiteral("É"));
+  EXPECT_EQ(Shown(e), QStringLiteral("Éclair"));
+  e->SetEditText(QStringLiteral("ECL"));
+  EXPECT_EQ(Shown(e), QStringLiteral("eclipse"));
+}
+
+TEST_F(CgEditSuggestion, EnterTakesTheSuggestionCtrlEnterDoesNot) {
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClicks(e, "ab");
+  ASSERT_EQ(Shown(e), "ABC");
+  QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_NE(grid->Cells(1, 1), "ABC");
+  EXPECT_TRUE(grid->Cells(1, 1).startsWith("ab"));
+  EXPECT_TRUE(e->isVisible());
+
+  e = Edit(1, 2);
+  QTest::keyClicks(e, "ab");
+  ASSERT_EQ(Shown(e), "ABC");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(1, 2), "ABC");
+  EXPECT_FALSE(e->SuggestionVisible());
+  EXPECT_FALSE(e->isVisible());  // and Enter ended editing as ever
+}
+
+TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
+  std::vector<std::string> asked;
+  grid->OnGetSuggestion = [&](QObject* sender, int c, int r, const QString& text, QString& suggestion) {
+    EXPECT_EQ(sender, grid);
+    EXPECT_TRUE(suggestion.isEmpty());
+    asked.push_back(std::to_string(c) + "," + std::to_string(r) + ":" + text.toStdString());
+    if (text.startsWith("n")) suggestion = "north";
+  };
+  TProbeEdit* e = Edit(4, 1);
+  asked.clear();
+  QTest::keyClicks(e, "no");
+  EXPECT_EQ(asked, (std::vector<std::string>{"4,1:n", "4,1:no"}));
+  EXPECT_EQ(Shown(e), "north");
+  QTest::keyClick(e, Qt::Key_Backspace);
+  QTest::keyClick(e, Qt::Key_Backspace);
+  EXPECT_EQ(Shown(e), "");
+
+  // A combo column with AutoSuggest uses its Items and does not ask.
+  asked.clear();
+  e = Edit(1, 1);
+  QTest::keyClicks(e, "n");
+  EXPECT_TRUE(asked.empty());
+  // Without AutoSuggest it asks.
+  Column(1)->SetAutoSuggest(false);
+  e = Edit(1, 2);
+  QTest::keyClicks(e, "n");
+  EXPECT_EQ(Shown(e), "north");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(1, 2), "north");
+}
+
+TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptSuggestion) {
+  ASSERT_TRUE(grid->AutoAcceptSuggestion());
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClicks(e, "ba");
+  ASSERT_EQ(Shown(e), "Banana");
+  QTest::keyClick(e, Qt::Key_Down);  // to the grid: the next row
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->Cells(1, 1), "Banana");
+  EXPECT_FALSE(e->SuggestionVisible());
+
+  grid->SetAutoAcceptSuggestion(false);
+  e = Edit(1, 2);
+  QTest::keyClicks(e, "ba");
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(grid->Cells(1, 2), "ba");
+}
+
+TEST_F(CgEditSuggestion, AnotherWidgetTakingOverTakesTheSuggestion) {
+  grid->SetAutoAcceptSuggestion(false);
+  TProbeEdit* e = Edit(1, 1);
+  QTest::keyClicks(e, "ap");
+  ASSERT_EQ(Shown(e), "Apple");
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(4, 4));
+  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+  EXPECT_FALSE(e->SuggestionVisible());
+  EXPECT_TRUE(other->hasFocus());
+}
+
+TEST_F(CgEditSuggestion, AReadOnlyCellKeepsItsTextWhateverIsSuggested) {
+  grid->OnGetSuggestion = [](QObject*, int, int, const QString&, QString& suggestion) { suggestion = "other"; };
+  grid->SetCells(4, 1, "mine");
+  Column(4)->SetReadOnly(true);
+  TProbeEdit* e = Edit(4, 1);
+  e->UpdateSuggestion();
+  ASSERT_EQ(Shown(e), "other");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(4, 1), "mine");
+}
+
+TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButton) {
+  std::vector<std::pair<int, int>> clicks;
+  grid->OnButtonClick = [&](QObject* sender, int c, int r) {
+    EXPECT_EQ(sender, grid);
+    clicks.emplace_back(c, r);
+  };
+  grid->SetCells(2, 1, "text");
+  TProbeEdit* e = Edit(2, 1);
+  QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 1}}));
+  EXPECT_EQ(grid->Cells(2, 1), "text");
+  EXPECT_EQ(e->EditText(), "text");
+  EXPECT_TRUE(e->isVisible());
+  // Another modifier with it: not the button's key.
+  QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(clicks.size(), 1u);
+
+  // Without a button Shift+Enter is Enter.
+  e = Edit(4, 1);
+  QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(clicks.size(), 1u);
+  EXPECT_FALSE(e->isVisible());
+}
+
+TEST_F(CgEditSuggestion, TheButtonClicksOnAReleaseOverIt) {
+  int clicks = 0;
+  grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
+  TProbeEdit* e = Edit(2, 1);
+  const QPoint button = e->Center(e->ButtonRect);
+  QTest::mousePress(e, Qt::LeftButton, {}, button);
+  EXPECT_TRUE(e->ButtonPressed);
+  QTest::mouseMove(e, QPoint(4, 4));  // dragged off: drawn up
+  EXPECT_FALSE(e->ButtonPressed);
+  QTest::mouseRelease(e, Qt::LeftButton, {}, QPoint(4, 4));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_FALSE(e->Tracking);
+
+  QTest::mousePress(e, Qt::LeftButton, {}, button);
+  QTest::mouseMove(e, QPoint(4, 4));
+  QTest::mouseMove(e, button);  // back over it
+  EXPECT_TRUE(e->ButtonPressed);
+  QTest::mouseRelease(e, Qt::LeftButton, {}, button);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(e->ButtonPressed);
+
+  // A modal box opening stops the press being followed.
+  QTest::mousePress(e, Qt::LeftButton, {}, button);
+  ASSERT_TRUE(e->Tracking);
+  QDialog box(&window);
+  box.setModal(true);
+  QTimer::singleShot(0, &box, [&] { box.reject(); });
+  box.exec();
+  EXPECT_FALSE(e->Tracking);
+  EXPECT_FALSE(e->ButtonPressed);
+  QTest::mouseRelease(e, Qt::LeftButton, {}, button);
+  EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace

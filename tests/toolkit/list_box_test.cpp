@@ -1,0 +1,90 @@
+#include "toolkit/core/tick_count.h"
+#include "toolkit/widgets/font.h"
+#include "toolkit/widgets/list_box.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TEST(ListBox, RowsAreOneFontHeightOnceTheListHasAWindow) {
+  TListBox list;
+  list.SetItemHeight(11);
+  EXPECT_EQ(list.RowHeight(), 11);  // no window yet: the nominal height
+  TFont font;
+  font.SetHeight(20);
+  list.SetFont(font);
+  list.SetItems({"one", "two", "three"});
+  list.resize(120, 100);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  const int h = QFontMetrics(font.QtFont()).height();
+  EXPECT_EQ(list.RowHeight(), h);
+  EXPECT_EQ(list.visualItemRect(list.item(0)).height(), h);
+  EXPECT_EQ(list.visualItemRect(list.item(1)).top(), h);
+}
+
+TEST(ListBox, ItemsAndTheSelectedIndex) {
+  TListBox list;
+  list.SetItems({"a", "b", "c"});
+  EXPECT_EQ(list.Items(), (QStringList{"a", "b", "c"}));
+  EXPECT_EQ(list.ItemIndex(), -1);
+  list.SetItemIndex(2);
+  EXPECT_EQ(list.ItemIndex(), 2);
+  list.SetItemIndex(3);  // out of range: nothing selected
+  EXPECT_EQ(list.ItemIndex(), -1);
+  list.SetItemIndex(1);
+  list.SetItems({"x", "y"});
+  EXPECT_EQ(list.ItemIndex(), -1);
+}
+
+TEST(ListBox, TheFontsColourAndTheBackgroundAreTheLists) {
+  TListBox list;
+  TFont font;
+  font.SetColor(clRed);
+  list.SetFont(font);
+  list.SetColor(QColor(1, 2, 3));
+  list.SetItems({"text"});
+  EXPECT_EQ(list.palette().color(QPalette::Text), QColor(Qt::red));
+  EXPECT_EQ(list.palette().color(QPalette::Base), QColor(1, 2, 3));
+  EXPECT_EQ(list.Color(), QColor(1, 2, 3));
+}
+
+TEST(ListBox, AReleaseSelectsAndIsReportedInClientCoordinates) {
+  TListBox list;
+  list.SetItems({"one", "two", "three"});
+  list.resize(120, 100);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  struct TUp {
+    Qt::MouseButton button;
+    int x, y;
+    int index;
+  };
+  std::vector<TUp> ups;
+  list.OnMouseUp = [&](QObject* sender, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+    EXPECT_EQ(sender, &list);
+    ups.push_back({b, x, y, list.ItemIndex()});
+  };
+  const int y = list.RowHeight() + 2;  // second row
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(7, y));
+  ASSERT_EQ(ups.size(), 1u);
+  EXPECT_EQ(ups[0].button, Qt::LeftButton);
+  EXPECT_EQ(ups[0].x, 7);
+  EXPECT_EQ(ups[0].y, y);
+  EXPECT_EQ(ups[0].index, 1);
+  EXPECT_EQ(list.ClientRect(), TRect::FromQRect(list.viewport()->rect()));
+  EXPECT_EQ(list.ClientRect().Left, 0);
+}
+
+TEST(TickCount, GoesOnInMilliseconds) {
+  const std::uint32_t start = GetTickCount();
+  QTest::qWait(30);
+  const std::uint32_t passed = GetTickCount() - start;
+  EXPECT_GE(passed, 30u);
+  EXPECT_LT(passed, 60000u);
+}
+
+}  // namespace

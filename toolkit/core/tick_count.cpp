@@ -1,0 +1,8 @@
+#include "toolkit/core/tick_count.h"
+
+#include <chrono>
+
+std::uint32_t GetTickCount() {
+  using namespace std::chrono;
+  return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
