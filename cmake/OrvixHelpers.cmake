@@ -14,6 +14,7 @@ function(orvix_add_tests dir label)
     add_executable(${_name} ${_t})
     target_link_libraries(${_name} PRIVATE orvix_test_main ${A_LIBS})
     target_include_directories(${_name} PRIVATE ${CMAKE_SOURCE_DIR})
+    target_precompile_headers(${_name} REUSE_FROM orvix_test_main)
     # Accessibility tests need what a screen reader's desktop has: Qt passes
     # accessibility events on only while its AT-SPI bridge is active.
     if(_name MATCHES "_accessible_test$")

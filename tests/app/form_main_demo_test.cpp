@@ -14,7 +14,7 @@ namespace {
 class FormMainDemo : public FormMainTest {};
 
 TEST_F(FormMainDemo, TheDemoModemRendersItsList) {
-  StartModem(ReadFile(std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/demo.scn"));
+  StartModem(ReadFile(ORVIX_SOURCE_DIR "/tools/modem-sim/scenarios/demo.scn"));
   WriteSettings(sim_->Device(), "[ClockReset]\nDate=2025,3,14\nTime=8,0\n");
   CreateForm();
   ASSERT_TRUE(boxes_.Requests.empty()) << boxes_.Texts()[0];

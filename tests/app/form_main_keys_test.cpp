@@ -124,7 +124,7 @@ TEST_F(FormMainKeys, HoldingEnterPlaysOnceWhenItIsReleased) {
 // release then goes to the window. The play is started by a click here, so
 // that no Enter of the window's own is involved.
 TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
-  Start(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
+  Start(std::string(kFiveMessages).append("fault AT+MVP=* error\n"));
   TQtMessageBoxes realBoxes;
   SetMessageBoxes(&realBoxes);
   struct Restore {
@@ -169,7 +169,7 @@ TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
 
 // The buttons take no focus, so the grid keeps it while one is clicked.
 TEST_F(FormMainKeys, TheGridGetsTheFocusBackAfterAPlayAndAFailedErase) {
-  Start(std::string(kFiveMessages) + "fault AT+MEM error\n");
+  Start(std::string(kFiveMessages).append("fault AT+MEM error\n"));
   ClickRow(3);
   ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
   std::size_t mark = DialogueSize();
