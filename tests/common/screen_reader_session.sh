@@ -7,7 +7,15 @@
 set -eu
 
 if [ -z "${ORVIX_IN_SESSION:-}" ]; then
-  ORVIX_IN_SESSION=1 exec dbus-run-session -- "$0" "$@"
+  # A runtime folder of its own: the accessibility bus puts its socket there
+  # (else in ~/.cache/at-spi/bus), and sessions running side by side would
+  # take each other's socket away; Qt then waits 2 x 25 s for the registry.
+  runtime=$(mktemp -d)
+  chmod 700 "$runtime"
+  status=0
+  XDG_RUNTIME_DIR="$runtime" ORVIX_IN_SESSION=1 dbus-run-session -- "$0" "$@" || status=$?
+  rm -rf "$runtime"
+  exit "$status"
 fi
 
 # Started on demand only; Qt waits for it to appear.
