@@ -28,3 +28,11 @@ function(orvix_add_tests dir label)
                  TIMEOUT 120)
   endforeach()
 endfunction()
+
+# Qt's widget headers are most of what a widget source compiles: they are
+# parsed once per target instead of once per source.
+function(orvix_precompile_qt_widgets target)
+  target_precompile_headers(${target} PRIVATE
+    <QApplication> <QFont> <QFontMetrics> <QImage> <QPainter> <QString> <QTimer> <QWidget>
+    <functional> <memory> <string> <vector>)
+endfunction()

@@ -14,7 +14,10 @@ CLOSEUP=${2:-$ROOT/docs/grid-close-up.png}
 
 bash scripts/install-deps.sh
 echo "[demo] building in $BUILD"
-cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Ninja for a new build folder (as scripts/test.sh); one made earlier keeps its generator.
+generator=()
+[ -f "$BUILD/CMakeCache.txt" ] || ! command -v ninja >/dev/null || generator=(-G Ninja)
+cmake -S . -B "$BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" --target OrvixManager orvix-modem-sim
 
 WORK=$(mktemp -d)
