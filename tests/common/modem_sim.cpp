@@ -199,8 +199,7 @@ int ModemSim::Stop() {
   int status = 0;
   kill(pid_, SIGTERM);
   kill(pid_, SIGCONT);  // a stopped emulator takes SIGTERM only once it runs
-  // The emulator ends within milliseconds; under the leak checker on a busy
-  // machine its exit-time scan alone has taken more than 5 s.
+  // The emulator ends within milliseconds; the margin is for a busy machine.
   auto deadline = Clock::now() + std::chrono::seconds(20);
   for (;;) {
     pid_t r = waitpid(pid_, &status, WNOHANG);
