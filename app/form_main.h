@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_store.h"
+#include "app/store_replies.h"
 #include "toolkit/core/date_time.h"
 
 class QLabel;

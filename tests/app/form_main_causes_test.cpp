@@ -43,15 +43,6 @@ TEST_F(FormMainCauses, AMissingDeviceNamesThePathTheSettingAndTheDevicesThatExis
   EXPECT_NE(detail.find("DeviceName in section [General] of " + ini_), std::string::npos) << detail;
 }
 
-TEST_F(FormMainCauses, AMissingClockReferenceNamesTheSectionAndTheFile) {
-  StartModem("clock running 2 0 0\nmessage voice 3 0 1 2\n");
-  WriteSettings(sim_->Device(), "");
-  CreateForm();
-  ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
-  EXPECT_EQ(boxes_.Requests[0].Detail, "Section [ClockReset] of " + ini_ +
-                                           " holds no valid clock reference: '' is not a valid integer value");
-}
-
 TEST_F(FormMainCauses, ASettingsFileThatCannotBeWrittenIsNamed) {
   // Too long a name for the temporary file the new contents go to first.
   ini_ = dir_.filePath(QString(247, 'o') + ".ini").toStdString();
@@ -75,8 +66,9 @@ TEST_F(FormMainCauses, APortThatCannotBeReopenedAtShutdownIsNamed) {
 }
 
 TEST_F(FormMainCauses, AFailedCommandNamesTheCommandAndWhatCameBack) {
-  CreateFormWithFastModem(std::string(kMessages) +
-                          "fault AT+MCD=1 @2 noanswer\nfault AT+MVP=* error\nfault AT+MEM error\n");
+  std::string scenario = kMessages;
+  scenario += "fault AT+MCD=1 @2 noanswer\nfault AT+MVP=* error\nfault AT+MEM error\n";
+  CreateFormWithFastModem(scenario);
   ASSERT_TRUE(boxes_.Requests.empty());
   QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
   QTest::mouseClick(form_->BtnErase, Qt::LeftButton);

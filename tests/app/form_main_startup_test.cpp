@@ -1,6 +1,8 @@
 // Start-up: the first connection, the window shown or never shown, and the
 // auto-close rule with the shutdown it runs.
 
+#include <sys/inotify.h>
+
 #include <QProcess>
 
 #include <filesystem>
@@ -40,7 +42,46 @@ std::vector<std::string> TodayCandidates() {
   return out;
 }
 
+// Counts the opens of one file in its folder from construction on. Closes
+// are watched too: identical events in a row would be merged into one.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const std::string& file) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    const std::size_t slash = file.rfind('/');
+    name_ = file.substr(slash + 1);
+    inotify_add_watch(fd_, file.substr(0, slash).c_str(), IN_OPEN | IN_CLOSE);
+  }
+  ~OpenCounter() { close(fd_); }
+  int Opens() {
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd_, buffer, sizeof buffer)) > 0)
+      for (char* p = buffer; p < buffer + n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(p);
+        if ((event->mask & IN_OPEN) && event->len > 0 && name_ == event->name) ++opens_;
+        p += sizeof(inotify_event) + event->len;
+      }
+    return opens_;
+  }
+
+ private:
+  int fd_;
+  std::string name_;
+  int opens_ = 0;
+};
+
 class FormMainStartup : public FormMainTest {};
+
+// The settings file is read once for the serial settings and once for the
+// clock reference, however many keys each needs.
+TEST_F(FormMainStartup, TheSettingsFileIsReadOnceForEachSection) {
+  StartModem(kThreeMessages);
+  WriteSettings(sim_->Device());
+  OpenCounter counter(ini_);
+  CreateForm();
+  EXPECT_EQ(Label(), "3 received messages");
+  EXPECT_EQ(counter.Opens(), 2);
+}
 
 TEST_F(FormMainStartup, WithMessagesTheWindowShowsTheList) {
   StartModem(kThreeMessages);
