@@ -227,6 +227,7 @@ void TFormMain::FormCreate(QObject*) {
 
   if (Summary.MsgCount <= 0 && !commandLine_.empty()) {
     // Started by a script with nothing to show: close without ever showing.
+    autoClose_ = true;
     QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     return;
   }
@@ -254,6 +255,15 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();
   } else {
     event->ignore();
+    // Refused by the user (Cancel) or by a failure, not held for a running
+    // exchange: a program that closes by itself would now run on with no
+    // window, holding the device. It shows instead, to be used and closed
+    // like any other start.
+    if (autoClose_ && !InExchange()) {
+      autoClose_ = false;
+      GridMsgStore->SetRow(1);
+      ShowAndActivate();
+    }
   }
 }
 

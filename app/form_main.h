@@ -143,6 +143,7 @@ class TFormMain : public QWidget {
   std::vector<THeldRequest> held_;
   bool heldScheduled_ = false;
   bool closed_ = false;
+  bool autoClose_ = false;  // the auto-close rule's close has been posted and not refused yet
   bool gridLostFocus_ = false;  // the grid had the focus when UpdateControls disabled it
   bool shuttingDown_ = false;  // FormCloseQuery is talking to the modem
 };

@@ -163,7 +163,9 @@ TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDow
   EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the port is released after the shutdown";
 }
 
-TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
+// Cancel at the auto-close shutdown keeps the program: its window shows, to
+// be used and closed like any other start.
+TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
   StartModem("powered off\n");
   WriteSettings(sim_->Device());
   ShowCounter shows;
@@ -171,9 +173,8 @@ TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
   boxes_.Answer("Cancel");
   CreateForm({"--quiet"});
   ASSERT_TRUE(ProcessUntil([&] { return boxes_.Requests.size() == 2; }));
-  ProcessFor(300ms);
+  ASSERT_TRUE(ProcessUntil([&] { return form_->isVisible(); }));
 
-  ASSERT_EQ(boxes_.Requests.size(), 2u);
   EXPECT_EQ(boxes_.Requests[0].Text, "Modem if OFF or not connected");
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
   const TMessageBoxRequest& ask = boxes_.Requests[1];
@@ -186,17 +187,21 @@ TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
   EXPECT_TRUE(boxes_.Mismatches.empty());
 
   EXPECT_FALSE(form_->Closed());
-  EXPECT_FALSE(form_->isVisible());
-  EXPECT_EQ(shows.Shows, 0);
+  EXPECT_EQ(shows.Shows, 1);
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}))
       << "a refused close enables the controls again";
   EXPECT_TRUE(Dialogue().empty()) << "nothing is sent to a modem that is off";
 
+  // The auto-close rule is over: a later close asks again and nothing else.
+  boxes_.Answer("Cancel");
+  form_->close();
+  EXPECT_EQ(boxes_.Requests.size(), 3u);
+  EXPECT_TRUE(form_->isVisible());
   boxes_.Answer("&Ignore");
   form_->close();
   EXPECT_TRUE(form_->Closed());
-  EXPECT_EQ(boxes_.Requests.size(), 3u);
-  EXPECT_EQ(shows.Shows, 0);
+  EXPECT_EQ(boxes_.Requests.size(), 4u);
+  EXPECT_EQ(shows.Shows, 1);
 }
 
 // The program itself, as a script would start it: it sets the modem up,
