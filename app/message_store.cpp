@@ -20,6 +20,17 @@ constexpr int kReplyTimeOut = 1000;
 constexpr int kFirstGrowingRow = 5;  // the window's grid has five message rows
 const char* const kClockOff = "Clock was OFF";
 
+// Runs a reading of the reply to `command`; a conversion error carries the
+// command and the reply on, for the box that tells the user.
+template <class F>
+auto ReadReply(const std::string& command, const std::string& reply, F read) {
+  try {
+    return read(reply);
+  } catch (const EConvertError& e) {
+    throw EReplyError(e, command, reply);
+  }
+}
+
 }  // namespace
 
 void TFormMain::WriteClockReference() { ::WriteClockReference(ClockRef, SettingsFileForWriting()); }
@@ -44,11 +55,11 @@ void TFormMain::RefreshMessageStore() {
 
   // Summary.
   CommPort->Command("AT+MSR=0", kReplyTimeOut);
-  const TStoreSummary fresh = ParseStoreSummary(CommPort->Response());
+  const TStoreSummary fresh = ReadReply("AT+MSR=0", CommPort->Response(), ParseStoreSummary);
 
   // Clock reference.
   CommPort->Command("AT+MCC?", kReplyTimeOut);
-  const int clockDays = ClockDays(CommPort->Response());
+  const int clockDays = ReadReply("AT+MCC?", CommPort->Response(), ClockDays);
   if (clockDays == 255 || fresh.MsgCount == 0) {
     ClockRef = Now();
     ClockValid = false;
@@ -85,11 +96,11 @@ void TFormMain::FillMessageRows() {
     CommPort->Command(command, kReplyTimeOut);
 
     grid.SetCells(0, r, QString::number(n));
-    const TMessageStamp stamp =
-        ReadMessageReply(CommPort->Response(), [&](int column, const QString& text) { grid.SetCells(column, r, text); });
-
-    const std::optional<QString> time =
-        stamp.Days == 255 || !ClockValid ? std::nullopt : ReceiveTimeText(stamp, ClockRef);
+    const std::optional<QString> time = ReadReply(command, CommPort->Response(), [&](const std::string& reply) {
+      const TMessageStamp stamp =
+          ReadMessageReply(reply, [&](int column, const QString& text) { grid.SetCells(column, r, text); });
+      return stamp.Days == 255 || !ClockValid ? std::nullopt : ReceiveTimeText(stamp, ClockRef);
+    });
     if (!time) {
       grid.SetCells(3, r, kClockOff);
       continue;

@@ -12,7 +12,18 @@
 #include <optional>
 #include <string>
 
+#include "toolkit/core/convert_error.h"
 #include "toolkit/core/date_time.h"
+
+// A reply that could not be read: the conversion error's message, and the
+// command and reply it came from, for telling the user.
+class EReplyError : public EConvertError {
+ public:
+  EReplyError(const EConvertError& cause, std::string command, std::string reply)
+      : EConvertError(cause.Message), Command(std::move(command)), Reply(std::move(reply)) {}
+  std::string Command;
+  std::string Reply;
+};
 
 // What the modem's store summary (AT+MSR=0) tells the window.
 struct TStoreSummary {

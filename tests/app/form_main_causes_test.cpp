@@ -30,7 +30,7 @@ TEST_F(FormMainCauses, AMissingDeviceNamesThePathTheSettingAndTheDevicesThatExis
   CreateForm();
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
   const std::string& detail = boxes_.Requests[0].Detail;
-  EXPECT_EQ(detail.rfind("Error accessing specified device (Error: 2)\n" + kNoDevice +
+  EXPECT_EQ(detail.rfind("The serial device could not be opened.\n" + kNoDevice +
                              ": No such file or directory.\n",
                          0),
             0u)
@@ -41,6 +41,13 @@ TEST_F(FormMainCauses, AMissingDeviceNamesThePathTheSettingAndTheDevicesThatExis
   }
   for (const auto& device : present) EXPECT_NE(detail.find("\n" + device + "\n"), std::string::npos) << detail;
   EXPECT_NE(detail.find("DeviceName in section [General] of " + ini_), std::string::npos) << detail;
+}
+
+TEST_F(FormMainCauses, AnAnswerThatCannotBeReadNamesTheCommandAndTheAnswer) {
+  CreateFormWithFastModem("message voice 3 0 1 2\nfault AT+MSR=0 garbage z\n");
+  ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
+  EXPECT_EQ(boxes_.Requests[0].Detail, "The modem's answer to AT+MSR=0 could not be read: \"z0,0,1,0,0,0,0,0\" "
+                                       "('z0' is not a valid integer value).");
 }
 
 TEST_F(FormMainCauses, ASettingsFileThatCannotBeWrittenIsNamed) {
@@ -62,7 +69,7 @@ TEST_F(FormMainCauses, APortThatCannotBeReopenedAtShutdownIsNamed) {
   EXPECT_TRUE(form_->Closed());
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
   EXPECT_EQ(boxes_.Requests[0].Detail,
-            "Error accessing specified device (Error: 111)\n" + device + ": Connection refused.");
+            "The serial device could not be opened.\n" + device + ": Connection refused.");
 }
 
 TEST_F(FormMainCauses, AFailedCommandNamesTheCommandAndWhatCameBack) {
