@@ -505,6 +505,10 @@ void WritePrivateProfileString(const std::string& section, const std::string& ke
   WritePrivateProfileStrings(section, {{key, value}}, fileName);
 }
 
+void WriteProfileFile(const std::string& fileName, const std::string& content) {
+  ReplaceFile(fileName, {content});
+}
+
 int ReadProfileInteger(const std::string& section, const std::string& key, int def,
                        const std::string& fileName) {
   return IntegerSetting(GetPrivateProfileString(section, key, "", 1024, fileName), def);

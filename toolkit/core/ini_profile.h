@@ -89,6 +89,11 @@ void WritePrivateProfileStrings(const std::string& section,
                                 const std::vector<std::pair<std::string, std::string>>& values,
                                 const std::string& fileName);
 
+// Replaces the whole file by `content`, the way the writers above replace it
+// (atomically, through links, never what reads as missing but exists).
+// Raises EIniFileException "Unable to write to <fileName>".
+void WriteProfileFile(const std::string& fileName, const std::string& content);
+
 // The text read for an integer setting (1024-byte buffer): a value of more than
 // two characters beginning with 0x or 0X is hexadecimal; a missing value or one
 // that is no valid integer (StrToInt rules) gives `def`.
