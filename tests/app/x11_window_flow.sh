@@ -18,62 +18,30 @@ if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../common/x11_helpers.sh"
 
-fail() {
-  echo "FAIL: $*"
-  echo "--- modem dialogue:"
-  grep ' RX ' "$WORK/modem.log" || true
-  echo "--- program stderr:"
-  cat "$WORK/app.err" || true
-  exit 1
-}
-
-# Waits up to 10 s for a command to succeed.
-wait_for() {
-  for _ in $(seq 100); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-plays() { grep ' RX AT+MVP' "$WORK/modem.log" | sed 's/.* RX //' || true; }
+plays() { grep ' RX AT+MVP' "$MODEM_LOG" | sed 's/.* RX //' || true; }
 plays_since() { plays | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
 play_count() { plays | wc -l; }
-answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log")" -gt "$1" ]; }
-result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log" || true; }
+answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$MODEM_LOG")" -gt "$1" ]; }
+result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$MODEM_LOG" || true; }
 
 # Rows 3, 4 and 5 are voice messages; playing row 5 fails.
-cat >"$WORK/modem.scn" <<'EOF'
-clock running 5 0 0
+start_modem "clock running 5 0 0
 message voice 14 0 9 12
 message fax 2 0 14 3
 message voice 7 1 8 45
 message voice 31 1 17 20
 message voice 3 2 0 0
 fault AT+MVP=5 error
-EOF
-"$SIM" --listen 127.0.0.1:0 --scenario "$WORK/modem.scn" --speed 0.02 --log "$WORK/modem.log" >"$WORK/sim.out" &
-PIDS+=($!)
-wait_for test -s "$WORK/sim.out" || fail "the emulator did not start"
-printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$(head -n1 "$WORK/sim.out")" \
-  >"$WORK/OrvixManager.ini"
+" --speed 0.02
+printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$DEVICE" >"$WORK/OrvixManager.ini"
 
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
 PIDS+=($!)
-TITLE="Tarvelle Memnova Self-mode Manager"
-wait_for xdotool search --onlyvisible --name "^$TITLE" >/dev/null || fail "no main window"
-WIN=$(xdotool search --onlyvisible --name "^$TITLE" | head -n1)
+WIN=$(wait_for shown_window "$TITLE") || fail "no main window"
 [ "$(xdotool getwindowname "$WIN")" = "$TITLE" ] || fail "main window title: $(xdotool getwindowname "$WIN")"
-wait_for grep -q 'RX AT+MSR=005' "$WORK/modem.log" || fail "the list was not read"
+wait_for grep -q 'RX AT+MSR=005' "$MODEM_LOG" || fail "the list was not read"
 sleep 0.5
 
 # The grid starts 44 pixels down; a row is 20 pixels and a line.

@@ -1,0 +1,228 @@
+#!/usr/bin/env bash
+# The paths README.md walks a user through, on the real program: an X
+# server, the modem emulator as the modem, keys and the window's close button
+# as the user's input, and the message list read back as a screen reader
+# reads it. Each journey starts from what README.md tells a user to write.
+#
+#   first-run    README's settings file ([General] only), an empty modem;
+#                then a second start with messages: receive times are dates
+#   damaged      a settings file whose clock reference an earlier version
+#                split over two sections: dates, no lockout; then the next
+#                write leaves one section
+#   modem-off    started with an argument, modem off: OK, Cancel shows the
+#                window; closing asks again; Ignore ends the program
+#   installed    an installed program's first run: the file in the XDG folder
+#   terminal     a terminal as the device is given back in its own mode
+#
+# Usage: journeys.sh OrvixManager orvix-modem-sim README.md [journey...]
+# Exit status 77 (skipped) when a tool it needs is missing.
+set -euo pipefail
+APP=$(realpath "$1")
+SIM=$(realpath "$2")
+README=$(realpath "$3")
+shift 3
+
+for tool in xdotool Xvfb dbus-run-session stty; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
+if [ -z "${ORVIX_IN_SESSION:-}" ]; then
+  exec "$(dirname "$0")/../common/screen_reader_session.sh" bash "$0" "$APP" "$SIM" "$README" "$@"
+fi
+
+source "$(dirname "$0")/../common/x11_helpers.sh"
+unset ORVIX_SETTINGS XDG_CONFIG_HOME
+export HOME="$WORK/home"
+mkdir -p "$HOME"
+
+# The settings file of README.md ("Using a real modem"), for the device $1.
+readme_settings() {
+  awk '/^   ```ini$/ { inside = 1; next } inside && /^   ```$/ { exit } inside { sub(/^   /, ""); print }' "$README" |
+    sed "s|^DeviceName=.*|DeviceName=$1|"
+}
+
+# The program, started with the given arguments; sets APP_PID.
+start_app() {
+  "$APP" "$@" 2>>"$WORK/app.err" &
+  APP_PID=$!
+  PIDS+=("$APP_PID")
+}
+
+# What a screen reader reads: "cells" (the message list, one row a line,
+# cells joined by |) or "box" (the texts of the shown message box).
+read_screen() {
+  /usr/bin/python3 - "$1" <<'PY'
+import sys, pyatspi
+def nodes(node):
+    for child in node:
+        if child is not None:
+            yield child
+            yield from nodes(child)
+for app in pyatspi.Registry.getDesktop(0):
+    if app is None or app.name != "OrvixManager":
+        continue
+    for node in nodes(app):
+        role = node.getRoleName()
+        if sys.argv[1] == "cells" and role == "table":
+            table = node.queryTable()
+            for r in range(table.nRows):
+                print("|".join(table.getAccessibleAt(r, c).name for c in range(table.nColumns)))
+        elif sys.argv[1] == "box" and role in ("alert", "dialog"):
+            print("|".join(n.name for n in nodes(node) if n.getRoleName() == "label" and n.name))
+PY
+}
+
+# Receive times of the listed messages, one a line.
+receive_times() { read_screen cells | awk -F'|' '$1 != "" { print $4 }'; }
+
+# The main window's id, once shown.
+main_window() { wait_for shown_window "$TITLE"; }
+
+# Answers the error box, whose text must be $1, with key $2.
+answer_box() {
+  local box
+  box=$(wait_for shown_window Error) || fail "no box \"$1\""
+  [ "$(read_screen box)" = "$1" ] || fail "box says \"$(read_screen box)\", not \"$1\""
+  xdotool key "$2"
+  wait_for window_gone Error "$box" || fail "the box \"$1\" did not close on $2"
+}
+
+# Closes the main window as its close button does and waits for the end.
+close_and_end() {
+  close_window "$1"
+  wait_end "$APP_PID" || fail "the program did not end after its window closed"
+  [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
+}
+
+# The settings file $1 is README's for device $2 with one clock reference
+# after it, written now; sets DATE to its Date.
+expect_readme_with_clock() {
+  local date time
+  date=$(sed -n 's/^Date=//p' "$1")
+  time=$(sed -n 's/^Time=//p' "$1")
+  [[ $date =~ ^[0-9]{4},[0-9]{1,2},[0-9]{1,2}$ && $time =~ ^[0-9]{1,2},[0-9]{1,2}$ ]] ||
+    fail "no clock reference of one Date and one Time in $1: $(cat "$1")"
+  [ "$(cat "$1")" = "$(readme_settings "$2")"$'\n\n[ClockReset]\nDate='"$date"$'\nTime='"$time" ] ||
+    fail "$1 holds more than README's settings and one clock reference: $(cat "$1")"
+  DATE=$date
+}
+
+journey_first_run() {
+  local ini="$WORK/first-run.ini"
+  start_modem 'clock running 2 3 4\nwelcome 5\n' --speed 0.01
+  readme_settings "$DEVICE" >"$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  local win
+  win=$(main_window) || fail "no main window"
+  [ "$(receive_times)" = "" ] || fail "an empty modem lists: $(receive_times)"
+  close_and_end "$win"
+  expect_readme_with_clock "$ini" "$DEVICE"
+  stop_modem
+
+  # The second start: messages stamped since that reference carry its year.
+  start_modem 'clock running 0 1 0\nmessage voice 14 0 0 30\nmessage fax 2 0 0 50\n' --speed 0.01
+  sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  win=$(main_window) || fail "no main window"
+  local times
+  times=$(receive_times)
+  [ "$(grep -c "${DATE%%,*}" <<<"$times")" = 2 ] || fail "receive times are no dates of ${DATE%%,*}: $times"
+  dialogue | grep -qx 'AT+MCC' && fail "the modem's clock was reset on the second start"
+  close_and_end "$win"
+  stop_modem
+}
+
+journey_damaged() {
+  local ini="$WORK/damaged.ini"
+  start_modem 'clock running 1 0 0\nmessage voice 14 0 9 12\nmessage voice 7 1 8 45\n' --speed 0.01
+  { readme_settings "$DEVICE"; printf '\n[ClockReset]\nDate=2026,12,8\n\n[ClockReset]\nTime=9,5\n'; } >"$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  local win
+  win=$(main_window) || fail "no main window"
+  window_shown Error && fail "a box at start-up: $(read_screen box)"
+  local times
+  times=$(receive_times)
+  [ "$(grep -c 2026 <<<"$times")" = 2 ] || fail "receive times from the split reference: $times"
+  close_and_end "$win"
+  stop_modem
+
+  # An empty modem: the clock is reset and the reference written in one section.
+  start_modem 'clock running 1 0 0\n' --speed 0.01
+  sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  win=$(main_window) || fail "no main window"
+  close_and_end "$win"
+  expect_readme_with_clock "$ini" "$DEVICE"
+  stop_modem
+}
+
+journey_modem_off() {
+  local ini="$WORK/modem-off.ini"
+  start_modem 'powered off\n'
+  readme_settings "$DEVICE" >"$ini"
+  ORVIX_SETTINGS="$ini" start_app auto
+  answer_box "Modem if OFF or not connected" Return
+  answer_box "Modem if OFF or not connected" Escape
+  local win
+  win=$(wait_for 2s shown_window "$TITLE") || fail "no window within 2 s of Cancel"
+  close_window "$win"
+  answer_box "Modem if OFF or not connected" alt+i
+  wait_end "$APP_PID" || fail "Ignore did not end the program"
+  [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
+  wait_for grep -q ' DISCONNECT ' "$MODEM_LOG" || fail "the device was not released"
+  stop_modem
+}
+
+journey_installed() {
+  local prefix="$WORK/prefix"
+  mkdir -p "$prefix/bin" "$prefix/share/applications"
+  cp "$APP" "$prefix/bin/OrvixManager"
+  : >"$prefix/share/applications/org.orvix.OrvixManager.desktop"
+  start_modem 'clock running\n' --speed 0.01
+  # README: "for an installed program ~/.config/OrvixManager/OrvixManager.ini".
+  local ini="$HOME/.config/OrvixManager/OrvixManager.ini"
+  mkdir -p "$(dirname "$ini")"
+  readme_settings "$DEVICE" >"$ini"
+  local app=$APP
+  APP="$prefix/bin/OrvixManager"
+  start_app
+  APP=$app
+  local win
+  win=$(main_window) || fail "no main window"
+  close_and_end "$win"
+  expect_readme_with_clock "$ini" "$DEVICE"
+  [ "$(ls "$prefix/bin")" = OrvixManager ] || fail "written beside the program: $(ls "$prefix/bin")"
+  stop_modem
+}
+
+journey_terminal() {
+  # A terminal as a shell leaves it, held open by a program of its own.
+  /usr/bin/python3 -c 'import os, pty, sys, time
+m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)' >"$WORK/tty" &
+  PIDS+=($!)
+  wait_for test -s "$WORK/tty" || fail "no pty"
+  local tty
+  tty=$(cat "$WORK/tty")
+  local before
+  before=$(stty -F "$tty" -g)
+  printf '[General]\nDeviceName=%s\nBaudRate=9600\n' "$tty" >"$WORK/terminal.ini"
+  ORVIX_SETTINGS="$WORK/terminal.ini" start_app
+  # A pty has no modem lines: the modem reads as off.
+  answer_box "Modem if OFF or not connected" Return
+  local win
+  win=$(main_window) || fail "no main window"
+  [ "$(stty -F "$tty" -g)" != "$before" ] || fail "the terminal was not set up for the modem"
+  close_window "$win"
+  answer_box "Modem if OFF or not connected" alt+i
+  wait_end "$APP_PID" || fail "Ignore did not end the program"
+  [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
+  [ "$(stty -F "$tty" -g)" = "$before" ] || fail "the terminal was left as $(stty -F "$tty" -a)"
+}
+
+journeys=("$@")
+[ ${#journeys[@]} -gt 0 ] || journeys=(first-run damaged modem-off installed terminal)
+for journey in "${journeys[@]}"; do
+  SECONDS=0
+  "journey_${journey//-/_}"
+  echo "PASS $journey (${SECONDS} s)"
+done
