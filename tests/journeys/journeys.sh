@@ -78,11 +78,14 @@ receive_times() { read_screen cells | awk -F'|' '$1 != "" { print $4 }'; }
 # The main window's id, once shown.
 main_window() { wait_for shown_window "$TITLE"; }
 
+box_says() { [ "$(read_screen box)" = "$1" ]; }
+
 # Answers the error box, whose text must be $1, with key $2.
 answer_box() {
   local box
   box=$(wait_for shown_window Error) || fail "no box \"$1\""
-  [ "$(read_screen box)" = "$1" ] || fail "box says \"$(read_screen box)\", not \"$1\""
+  # The screen reader learns of the box a moment after it shows.
+  wait_for 5s box_says "$1" || fail "box says \"$(read_screen box)\", not \"$1\""
   xdotool key "$2"
   wait_for window_gone Error "$box" || fail "the box \"$1\" did not close on $2"
 }
