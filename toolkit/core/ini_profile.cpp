@@ -33,23 +33,32 @@ struct TLine {
   bool HasBreak() const { return Next > End; }
 };
 
-// Lines one at a time, without copying: a file of millions of blank lines
-// costs a scan of its bytes and nothing else.
+// Lines one at a time, without copying; blank lines are passed over at the
+// speed of a byte scan, so a file of millions of them costs next to nothing.
 class TLineScanner {
  public:
   explicit TLineScanner(std::string_view text) : text_(text) {}
-  bool Next(TLine& line) {
-    if (pos_ >= text_.size()) return false;
-    line.Begin = pos_;
-    const void* nl = std::memchr(text_.data() + pos_, '\n', text_.size() - pos_);
+  // The next line holding more than blanks; `first` gets its first byte that
+  // is not blank.
+  bool Next(TLine& line, std::size_t& first) {
+    std::size_t i = pos_, start = pos_;
+    for (; i < text_.size() && IsBlank(text_[i]); ++i)
+      if (text_[i] == '\n') start = i + 1;
+    if (i >= text_.size()) {
+      pos_ = i;
+      return false;
+    }
+    line.Begin = start;
+    const void* nl = std::memchr(text_.data() + i, '\n', text_.size() - i);
     if (!nl) {
       line.End = line.Next = text_.size();
     } else {
       line.End = static_cast<std::size_t>(static_cast<const char*>(nl) - text_.data());
       line.Next = line.End + 1;
-      if (line.End > line.Begin && text_[line.End - 1] == '\r') --line.End;
+      if (text_[line.End - 1] == '\r') --line.End;
     }
     pos_ = line.Next;
+    first = i;
     return true;
   }
 
@@ -119,7 +128,8 @@ bool SameName(std::string_view a, std::string_view b) {
 std::optional<std::string> FindValue(std::string_view body, std::string_view key) {
   TLineScanner lines(body);
   TLine line;
-  while (lines.Next(line)) {
+  std::size_t first = 0;
+  while (lines.Next(line, first)) {
     const std::string_view text = body.substr(line.Begin, line.End - line.Begin);
     const TLineInfo info = Classify(text, false);
     if (info.Kind != TLineKind::lkKey || !SameName(info.Name, key)) continue;
@@ -330,42 +340,49 @@ struct TEdit {
 };
 
 std::vector<TSectionPlace> FindSectionPlaces(std::string_view content, std::string_view section,
-                                             const std::vector<std::pair<std::string, std::string>>& values,
-                                             TLine& lastLine) {
+                                             const std::vector<std::pair<std::string, std::string>>& values) {
   std::vector<TSectionPlace> places;
   TSectionPlace* current = nullptr;
   std::size_t afterNonBlank = 0;
   TLineScanner lines(content);
   TLine line;
-  bool first = true;
-  while (lines.Next(line)) {
-    lastLine = line;
-    const TLineInfo info = Classify(content.substr(line.Begin, line.End - line.Begin), first);
-    first = false;
-    if (info.Kind == TLineKind::lkBlank) continue;
-    if (info.Kind == TLineKind::lkSection) {
-      current = nullptr;
-      if (SameName(info.Name, section)) {
-        current = &places.emplace_back();
-        current->BlankRunBegin = afterNonBlank;
-        current->Keys.resize(values.size());
+  std::size_t first = 0;
+  while (lines.Next(line, first)) {
+    // Outside the section only a heading can matter.
+    if (current || content[first] == '[' || line.Begin == 0) {
+      const TLineInfo info = Classify(content.substr(line.Begin, line.End - line.Begin), line.Begin == 0);
+      if (info.Kind == TLineKind::lkSection) {
+        current = nullptr;
+        if (SameName(info.Name, section)) {
+          current = &places.emplace_back();
+          current->BlankRunBegin = afterNonBlank;
+          current->Keys.resize(values.size());
+        }
+      } else if (current) {
+        bool written = false;
+        for (std::size_t k = 0; k < values.size() && info.Kind == TLineKind::lkKey; ++k) {
+          if (!SameName(info.Name, TrimView(values[k].first))) continue;
+          if (!current->Keys[k]) current->Keys[k] = line;
+          written = true;
+        }
+        if (written)
+          current->KeyLines.push_back(line);
+        else
+          current->HasOtherLines = true;
       }
-    } else if (current) {
-      bool written = false;
-      for (std::size_t k = 0; k < values.size() && info.Kind == TLineKind::lkKey; ++k) {
-        if (!SameName(info.Name, TrimView(values[k].first))) continue;
-        if (!current->Keys[k]) current->Keys[k] = line;
-        written = true;
-      }
-      if (written)
-        current->KeyLines.push_back(line);
-      else
-        current->HasOtherLines = true;
+      if (current) current->LastNonBlank = line;
     }
-    if (current) current->LastNonBlank = line;
     afterNonBlank = line.Next;
   }
   return places;
+}
+
+// Whether the file's last line holds more than blanks.
+bool LastLineHasText(std::string_view content) {
+  std::size_t end = content.size();
+  if (end > 0 && content[end - 1] == '\n') --end;
+  const std::size_t begin = end == 0 ? 0 : content.rfind('\n', end - 1) + 1;
+  return Classify(content.substr(begin, end - begin), begin == 0).Kind != TLineKind::lkBlank;
 }
 
 }  // namespace
@@ -376,28 +393,26 @@ TProfileSections::TProfileSections(const std::string& fileName, const std::vecto
   const std::string_view text = content;
   TLineScanner lines(text);
   TLine line;
-  bool first = true;
-  std::size_t bodyBegin = 0;
-  auto closeSection = [&](std::size_t end) { sections_.back().Body.assign(text.substr(bodyBegin, end - bodyBegin)); };
+  std::size_t first = 0;
   bool inWanted = false;
-  while (lines.Next(line)) {
-    // Only a line that begins with '[' (after blanks) can be a heading.
-    const char* p = text.data() + line.Begin;
-    const char* end = text.data() + line.End;
-    while (p < end && IsBlank(*p)) ++p;
-    if (!first && (p == end || *p != '[')) continue;
-    const TLineInfo info = Classify(text.substr(line.Begin, line.End - line.Begin), first);
-    first = false;
-    if (info.Kind != TLineKind::lkSection) continue;
-    if (inWanted) closeSection(line.Begin);
+  while (lines.Next(line, first)) {
+    const std::string_view lineText = text.substr(line.Begin, line.End - line.Begin);
+    // Only a line beginning with '[' can be a heading (after a byte order
+    // mark on the first), and only one holding '=' can set a key: a section
+    // keeps just those, not its blank and comment lines.
+    if (text[first] != '[' && line.Begin != 0) {
+      if (inWanted && lineText.find('=') != std::string_view::npos) sections_.back().Body.append(lineText) += '\n';
+      continue;
+    }
+    const TLineInfo info = Classify(lineText, line.Begin == 0);
+    if (info.Kind != TLineKind::lkSection) {
+      if (inWanted && info.Kind == TLineKind::lkKey) sections_.back().Body.append(lineText) += '\n';
+      continue;
+    }
     inWanted = std::any_of(sections.begin(), sections.end(),
                            [&](const std::string& s) { return SameName(info.Name, TrimView(s)); });
-    if (inWanted) {
-      sections_.push_back({std::string(info.Name), {}});
-      bodyBegin = line.Next;
-    }
+    if (inWanted) sections_.push_back({std::string(info.Name), {}});
   }
-  if (inWanted) closeSection(text.size());
 }
 
 std::string TProfileSections::String(const std::string& section, const std::string& key, const std::string& def,
@@ -449,15 +464,12 @@ void WritePrivateProfileStrings(const std::string& section,
                               : "\n";
   const std::string_view sectionName = TrimView(section);
 
-  TLine lastLine;
-  const std::vector<TSectionPlace> places = FindSectionPlaces(text, sectionName, values, lastLine);
+  const std::vector<TSectionPlace> places = FindSectionPlaces(text, sectionName, values);
   std::vector<TEdit> edits;
   std::string added;
   if (places.empty()) {
-    if (!text.empty() && !lastLine.HasBreak()) added += eol;
-    if (!text.empty() && Classify(text.substr(lastLine.Begin, lastLine.End - lastLine.Begin), lastLine.Begin == 0)
-                                 .Kind != TLineKind::lkBlank)
-      added += eol;
+    if (!text.empty() && text.back() != '\n') added += eol;
+    if (!text.empty() && LastLineHasText(text)) added += eol;
     added += "[" + std::string(sectionName) + "]" + eol;
     for (const auto& [key, value] : values) added += std::string(TrimView(key)) + "=" + value + eol;
     edits.push_back({text.size(), text.size(), std::move(added)});

@@ -53,7 +53,7 @@ class TProfileSections {
  private:
   struct TSection {
     std::string Name;  // trimmed, as written
-    std::string Body;  // the lines after the heading, up to the next heading
+    std::string Body;  // the lines after the heading that could set a key
   };
   std::vector<TSection> sections_;
 };
