@@ -42,33 +42,20 @@ std::vector<std::string> TodayCandidates() {
   return out;
 }
 
-// Counts the opens of one file in its folder from construction on. Closes
-// are watched too: identical events in a row would be merged into one.
-class OpenCounter {
- public:
-  explicit OpenCounter(const std::string& file) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-    const std::size_t slash = file.rfind('/');
-    name_ = file.substr(slash + 1);
-    inotify_add_watch(fd_, file.substr(0, slash).c_str(), IN_OPEN | IN_CLOSE);
-  }
-  ~OpenCounter() { close(fd_); }
-  int Opens() {
-    alignas(inotify_event) char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd_, buffer, sizeof buffer)) > 0)
-      for (char* p = buffer; p < buffer + n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(p);
-        if ((event->mask & IN_OPEN) && event->len > 0 && name_ == event->name) ++opens_;
-        p += sizeof(inotify_event) + event->len;
-      }
-    return opens_;
-  }
-
- private:
-  int fd_;
-  std::string name_;
-  int opens_ = 0;
-};
+// How often `run` opens the file (closes are watched too: identical events
+// in a row would be merged into one).
+int OpensDuring(const std::string& file, const std::function<void()>& run) {
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  inotify_add_watch(fd, file.c_str(), IN_OPEN | IN_CLOSE);
+  run();
+  int opens = 0;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+    for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+      opens += (reinterpret_cast<inotify_event*>(p)->mask & IN_OPEN) != 0;
+  close(fd);
+  return opens;
+}
 
 class FormMainStartup : public FormMainTest {};
 
@@ -77,10 +64,8 @@ class FormMainStartup : public FormMainTest {};
 TEST_F(FormMainStartup, TheSettingsFileIsReadOnceForEachSection) {
   StartModem(kThreeMessages);
   WriteSettings(sim_->Device());
-  OpenCounter counter(ini_);
-  CreateForm();
+  EXPECT_EQ(OpensDuring(ini_, [&] { CreateForm(); }), 2);
   EXPECT_EQ(Label(), "3 received messages");
-  EXPECT_EQ(counter.Opens(), 2);
 }
 
 TEST_F(FormMainStartup, WithMessagesTheWindowShowsTheList) {
