@@ -90,15 +90,20 @@ answer_box() {
   wait_for window_gone Error "$box" || fail "the box \"$1\" did not close on $2"
 }
 
-# Closes the main window as its close button does and waits for the end.
-close_and_end() {
-  close_window "$1"
-  wait_end "$APP_PID" || fail "the program did not end after its window closed"
+# Waits for the program to end, which it must do cleanly; $1 says after what.
+expect_clean_end() {
+  wait_end "$APP_PID" || fail "the program did not end $1"
   [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
 }
 
-# The settings file $1 is README's for device $2 with one clock reference
-# after it, written now; sets DATE to its Date.
+# Closes the main window as its close button does and waits for the end.
+close_and_end() {
+  close_window "$1"
+  expect_clean_end "after its window closed"
+}
+
+# The settings file $1 is README's for device $2 followed by one clock
+# reference; sets DATE to its Date.
 expect_readme_with_clock() {
   local date time
   date=$(sed -n 's/^Date=//p' "$1")
@@ -170,8 +175,7 @@ journey_modem_off() {
   win=$(wait_for 2s shown_window "$TITLE") || fail "no window within 2 s of Cancel"
   close_window "$win"
   answer_box "Modem if OFF or not connected" alt+i
-  wait_end "$APP_PID" || fail "Ignore did not end the program"
-  [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
+  expect_clean_end "on Ignore"
   wait_for grep -q ' DISCONNECT ' "$MODEM_LOG" || fail "the device was not released"
   stop_modem
 }
@@ -217,8 +221,7 @@ m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)' >"$WORK
   [ "$(stty -F "$tty" -g)" != "$before" ] || fail "the terminal was not set up for the modem"
   close_window "$win"
   answer_box "Modem if OFF or not connected" alt+i
-  wait_end "$APP_PID" || fail "Ignore did not end the program"
-  [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
+  expect_clean_end "on Ignore"
   [ "$(stty -F "$tty" -g)" = "$before" ] || fail "the terminal was left as $(stty -F "$tty" -a)"
 }
 
