@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string_view>
