@@ -43,8 +43,8 @@ void TFormMain::LoadClockReference() {
     // No usable reference (missing, damaged, out of range). Failing the
     // connect on it would lock the user out of the messages until the file
     // is mended by hand; they are listed without their times instead. The
-    // modem's clock keeps running: the next erase or empty store resets it
-    // and writes a reference anew.
+    // modem's clock keeps running; a reference is written anew the next time
+    // it is reset (the store found empty, or the clock off).
     ClockRef = 0;
     ClockValid = false;
   }
