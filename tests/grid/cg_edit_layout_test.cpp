@@ -129,6 +129,22 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   EXPECT_EQ(e->TextRect.Left, 2);
 }
 
+TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
+  Column(4)->SetReadOnly(true);
+  grid->OnGetReadOnly = [](QObject*, int c, int, bool& readOnly) { readOnly = readOnly || c == 2; };
+  for (int c : {4, 2}) {
+    grid->SetCells(c, 1, "kept");
+    const TRect cell = grid->CellRect(c, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.Left + 5, cell.Top + 5));
+    ASSERT_EQ(grid->Col(), c);
+    QTest::keyClick(grid, 'x');
+    ASSERT_TRUE(grid->Editor()->isVisible());
+    EXPECT_EQ(grid->Editor()->EditText(), "kept") << c;
+    QTest::keyClick(grid->Editor(), Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(c, 1), "kept") << c;
+  }
+}
+
 // Pixels of the editor with its aids, painted into an image.
 QImage Shot(TProbeEdit* e) { return e->grab().toImage(); }
 
