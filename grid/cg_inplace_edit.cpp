@@ -65,9 +65,13 @@ void TCgInplaceEdit::UpdateLayout() {
   TPanelBevel outer = TPanelBevel::bvNone, inner = TPanelBevel::bvNone;
   TcgCellStates states;
   grid->GetCellAttributes(col, row, TGridDrawState{}, column, EditorFont, info, color, outer, inner, states);
+  // System colours are the grid's: the palettes of the editor and its list
+  // hold the colours of the cell edited last.
+  const QPalette& system = grid->palette();
+  EditorFont.SetColor(ColorFromQColor(ResolveColor(EditorFont.Color(), system)));
   ApplyFont(*this, EditorFont);
   grid->PlaceCellImage(col, row, -1, TextRect, false, PaintCanvas);
-  SetColor(ResolveColor(color, palette()));
+  SetColor(ResolveColor(color, system));
 
   const TPicture& picture = column->ButtonPicture();
   ButtonWidth = column->ButtonStyle() == TcgButtonStyle::cgbstCustom && !picture.Empty() ? picture.Width() + 4
