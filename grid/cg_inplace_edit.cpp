@@ -94,6 +94,10 @@ void TCgInplaceEdit::UpdateLayout() {
   SetReadOnly(readOnly || !CanModify());
 
   SetMaxLength(column->MaxTextLength());
+
+  // A suggestion raised while the cell loaded was placed over the cell
+  // edited before: the editor is over this one only now.
+  if (SuggestionVisible()) SuggestionHint->ActivateHint(SuggestionPlace(), SuggestionHint->Caption());
 }
 
 // --- keys -------------------------------------------------------------------------
