@@ -150,6 +150,11 @@ void TCellGrid::EditorTextChanged() {
   if (auto* editor = dynamic_cast<TCgInplaceEdit*>(InplaceEditor())) editor->UpdateSuggestion();
 }
 
+void TCellGrid::TopLeftChanged() {
+  if (auto* editor = dynamic_cast<TCgInplaceEdit*>(InplaceEditor())) editor->CloseList(false);
+  TCgHintGrid::TopLeftChanged();
+}
+
 // --- posted size requests ----------------------------------------------------------------
 
 bool TCellGrid::event(QEvent* e) {

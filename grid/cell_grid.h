@@ -174,6 +174,9 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void DoEnter() override;
   void DoExit() override;
   void CancelMode(QObject* Sender) override;
+  // Also closes an open drop-down list, writing nothing: it would float over
+  // other rows.
+  void TopLeftChanged() override;
   void WriteProperties(QJsonObject& properties) const override;
   void ReadProperties(const QJsonObject& properties) override;
   void DefineProperties(TGridDefinitionFiler& Filer) override;
