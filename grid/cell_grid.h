@@ -191,6 +191,7 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   // The editor is a TCgInplaceEdit (grid/cg_edit.h); each change of its text
   // updates its typing suggestion.
   std::unique_ptr<TInplaceEdit> CreateEditor() override;
+  bool CanEditShow() override;
   void EditorTextChanged() override;
 
   // Scratch objects of the cell drawing, reused for every cell. The bitmap

@@ -81,6 +81,12 @@ void TCellGrid::LayOutCell(int ACol, int ARow, const TRect& ARect, TGridDrawStat
 }
 
 void TCellGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
+  if (ACol >= VisibleColumnCount()) {
+    // Every column hidden: the one grid column the string grid keeps shows
+    // no column, so its cells are painted empty.
+    Canvas()->fillRect(ARect.ToQRect(), AState.Contains(TGridDrawStateFlag::gdFixed) ? FixedColor() : Color());
+    return;
+  }
   const TBoundCanvas bound(gridCanvas_, Canvas(), palette());
   TCellLayout cell;
   LayOutCell(ACol, ARow, ARect, AState, true, cell);
