@@ -54,7 +54,6 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void SetColumns(const TcgColumns& Value);
   TcgHeadings& Headings() { return headings_; }
   const TcgHeadings& Headings() const { return headings_; }
-  void SetHeadings(const TcgHeadings& Value) { headings_.Assign(Value); }
 
   // The column shown in grid column ACol; EcgColumnIndexOutOfRange when none.
   TcgColumn* ColumnAt(int ACol) const;

@@ -41,8 +41,6 @@ void TCgInplaceEdit::SetAids(bool AHasButton, bool AHasDropDown) {
       PickList = new TPopupListbox(this);
       PickList->OnMouseUp = [this](QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                                    int Y) { ListMouseUp(Sender, Button, Shift, X, Y); };
-      PickList->SetIntegralHeight(true);
-      PickList->SetItemHeight(11);
     }
     // Every cell with a drop-down gets the list, not only the first one.
     ActiveList = PickList;

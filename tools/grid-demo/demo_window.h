@@ -34,8 +34,6 @@ class TGridDemoWindow : public QWidget {
   ~TGridDemoWindow() override;
 
   TCellGrid* Grid() const { return grid_; }
-  QCheckBox* NotesSwitch() const { return notes_; }
-  QLabel* StatusLine() const { return status_; }
   // Where the column widths are kept in the per-user store.
   static QString ColumnsKey();
 
