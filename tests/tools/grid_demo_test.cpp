@@ -3,7 +3,6 @@
 #include "tools/grid-demo/demo_orders.h"
 #include "tools/grid-demo/demo_window.h"
 
-#include <QCheckBox>
 #include <QColor>
 #include <QImage>
 #include <QMenu>
@@ -15,6 +14,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -188,16 +188,6 @@ TEST_F(GridDemoWindow, TheKeysTheWindowNamesDoWhatItSays) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, caption);
   q = quantities();
   EXPECT_TRUE(std::is_sorted(q.rbegin(), q.rend()));
-}
-
-TEST_F(GridDemoWindow, TheNotesColumnHidesAndComesBackWithItsTexts) {
-  auto* notes = window->findChild<QCheckBox*>();
-  ASSERT_TRUE(notes && notes->isChecked());
-  QTest::mouseClick(notes, Qt::LeftButton, {}, QPoint(5, notes->height() / 2));
-  EXPECT_EQ(window->GridColumn("Notes"), -1);
-  QTest::mouseClick(notes, Qt::LeftButton, {}, QPoint(5, notes->height() / 2));
-  ASSERT_GE(window->GridColumn("Notes"), 0);
-  EXPECT_EQ(Cell("Notes", 1), "Crates on pallets");
 }
 
 }  // namespace
