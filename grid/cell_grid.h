@@ -132,8 +132,9 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   // Whether the text cell (ACol, ARow) shows is cut (ends in an ellipsis, is
   // clipped at a side or below), measured with the layout its painting uses;
   // Text gets the cell's whole text (a data cell's display text, a title's
-  // caption). A cell out of view is not cut. Raises the events its painting
-  // raises on the way to its text (attributes, borders, image, display text).
+  // caption). A cell out of view, or with no column to show (every column
+  // hidden), is not cut. Raises the events its painting raises on the way to
+  // its text (attributes, borders, image, display text).
   bool CellTextCut(int ACol, int ARow, QString& Text);
 
   // The display text of data cell (ACol, ARow): the stored text, changed by

@@ -112,7 +112,7 @@ void TCellGrid::CellPaintFailed(int, int, const QString& message) {
 bool TCellGrid::CellTextCut(int ACol, int ARow, QString& Text) {
   Text.clear();
   const TRect rect = CellRect(ACol, ARow);
-  if (rect.IsEmpty()) return false;
+  if (rect.IsEmpty() || ACol >= VisibleColumnCount()) return false;  // out of view, or painted empty
   // The state the cell is painted in, focus aside: it only changes colours.
   TGridDrawState state;
   if (ACol < FixedCols() || ARow < FixedRows())

@@ -421,6 +421,8 @@ TEST_F(CellGridPaint, WithEveryColumnHiddenTheCellsPaintEmptyWithoutABox) {
   QApplication::processEvents();
   EXPECT_TRUE(boxes.Requests.empty());
   EXPECT_EQ(At(img, 30, 50), kWindow);
+  QString text;
+  EXPECT_FALSE(grid.CellTextCut(0, 2, text));  // nothing shown, nothing cut
   QTest::keyClick(&grid, Qt::Key_F2);  // no column: nothing to edit
   EXPECT_FALSE(grid.EditorMode());
 }
