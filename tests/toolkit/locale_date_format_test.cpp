@@ -48,3 +48,8 @@ TEST(TimeSeparator, BetweenHoursAndMinutes) {
   EXPECT_EQ(TimeSeparator(Korean()), ":");
   EXPECT_EQ(TimeSeparator(QLocale(QLocale::LowGerman, QLocale::Germany)), ".");
 }
+
+TEST(LongTimeFormat, WithoutTheTimeZone) {
+  EXPECT_EQ(LongTimeFormat(English()), "h:mm:ss AP");
+  EXPECT_EQ(LongTimeFormat(QLocale(QLocale::Chinese, QLocale::China)), "HH:mm:ss");
+}
