@@ -111,6 +111,7 @@ TEST(TimePattern, ClassicElements) {
 }
 
 TEST(TimePattern, TheLocalesOwnFormats) {
+  EXPECT_EQ(FormatDateTime("t", Evening, QLocale::c()), "21:05");
   EXPECT_EQ(FormatDateTime("t", Evening, English()), "9:05 PM");
   EXPECT_EQ(FormatDateTime("tt", Evening, English()), "9:05:09 PM");
   EXPECT_EQ(FormatDateTime("c", Evening, German()), "07.12.26 21:05:09");
@@ -139,6 +140,23 @@ TEST(FormatDateTime, LongDateBlankShortTime) {
             "Montag, 7. Dezember 2026 09:05");
   // A sum landing a hair below the minute still shows that minute.
   EXPECT_EQ(FormatDateTime("dddddd t", v - 1e-9), "Montag, 7. Dezember 2026 09:05");
+}
+
+// The short time is hours and minutes, also where the locale's own short
+// time format carries seconds, as C and POSIX (a bare system's) do.
+TEST(FormatDateTime, ShortTimeIsHoursAndMinutesInEveryLocale) {
+  const TDateTime v = EncodeDate(2026, 12, 6) + EncodeTime(18, 11, 42, 0);
+  struct Case {
+    const char* locale;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"C", "Sunday, 6 December 2026 18:11"}, Case{"C.UTF-8", "Sunday, 6 December 2026 18:11"},
+                        Case{"en_US", "Sunday, December 6, 2026 6:11 PM"},
+                        Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"},
+                        Case{"ja_JP", "2026年12月6日日曜日 18:11"}}) {
+    LocaleChoice choice{QLocale(QString::fromLatin1(c.locale))};
+    EXPECT_EQ(FormatDateTime("dddddd t", v), c.shown) << c.locale;
+  }
 }
 
 TEST(FormatDateTime, FollowsTheChosenLocale) {

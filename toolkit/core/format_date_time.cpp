@@ -118,7 +118,7 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const QLocale& l
       case u's': out += run(2) == 1 ? QString::number(second) : Pad(second, 2); break;
       case u'z': out += run(3) == 3 ? Pad(msec, 3) : QString::number(msec); break;
       case u't':
-        out += run(2) == 1 ? locale.toString(time, QLocale::ShortFormat) : locale.toString(time, LongTimeFormat(locale));
+        out += locale.toString(time, run(2) == 1 ? ShortTimeFormat(locale) : LongTimeFormat(locale));
         break;
       case u'/':
         out += dateSep;

@@ -19,7 +19,7 @@
 //                 has an AM/PM element)
 //   n nn, s ss    minutes, seconds without / with leading zero
 //   z zzz         milliseconds without / with leading zeros
-//   t             the locale's short time
+//   t             the locale's short time: hours and minutes, never seconds
 //   tt            the locale's long time (without a time zone)
 //   ampm am/pm    the locale's AM or PM text
 //   /  :          the locale's date / time separator

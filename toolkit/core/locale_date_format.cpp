@@ -104,6 +104,26 @@ QString TimeSeparator(const QLocale& locale) {
   return SeparatorBetweenFields(locale.timeFormat(QLocale::ShortFormat), u"hHms", QStringLiteral(":"));
 }
 
+QString ShortTimeFormat(const QString& shortTimeFormat) {
+  std::vector<TFormatRun> runs = FormatRuns(shortTimeFormat);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (runs[i].Field != u's') continue;
+    const auto at = runs.begin() + static_cast<std::ptrdiff_t>(i);
+    if (i >= 2 && runs[i - 1].Field.isNull())
+      runs.erase(at - 1, at + 1);
+    else if (i + 1 < runs.size() && runs[i + 1].Field.isNull())
+      runs.erase(at, at + 2);
+    else
+      runs.erase(at);
+    break;
+  }
+  QString kept;
+  for (const TFormatRun& run : runs) kept += run.Text;
+  return kept.trimmed();
+}
+
+QString ShortTimeFormat(const QLocale& locale) { return ShortTimeFormat(locale.timeFormat(QLocale::ShortFormat)); }
+
 QString LongTimeFormat(const QLocale& locale) {
   QString kept;
   for (const TFormatRun& run : FormatRuns(locale.timeFormat(QLocale::LongFormat)))

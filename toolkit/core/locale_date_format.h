@@ -18,6 +18,11 @@ QString DateSeparator(const QLocale& locale = QLocale());
 // The same between hours and minutes of the short time format; ":" by default.
 QString TimeSeparator(const QLocale& locale = QLocale());
 
+// The short time as the program shows it: hours and minutes. A format that
+// carries seconds (C and POSIX have "HH:mm:ss") loses them together with the
+// separator before them; other formats are kept as they are.
+QString ShortTimeFormat(const QString& shortTimeFormat);
+QString ShortTimeFormat(const QLocale& locale = QLocale());
 // The long time format without its time zone name, which a plain local
 // date-time value does not have.
 QString LongTimeFormat(const QLocale& locale = QLocale());
