@@ -53,7 +53,7 @@ TEST(CommDefaults, NewComponent) {
   EXPECT_EQ(c.CharsTimeOut(), 250);
   EXPECT_EQ(c.FlowControl(), TFlowControl::fcDefault);
   EXPECT_TRUE(c.Options().Empty());
-  EXPECT_EQ(c.MonitorEvents().ToBits(), 0x01FF);
+  EXPECT_EQ(c.MonitorEvents().Bits(), 0x01FF);
   EXPECT_EQ(c.EventChars().XonChar(), 17);
   EXPECT_EQ(c.EventChars().XoffChar(), 19);
   EXPECT_EQ(c.EventChars().Comm(), &c);
