@@ -11,6 +11,7 @@
 #include "serial/comm_event_thread.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
+#include "toolkit/core/scripted_message_boxes.h"
 #include "toolkit/core/thread.h"
 
 namespace {
@@ -285,7 +286,10 @@ TEST_F(CommEvents, ReopenFromInsideAHandler) {
   ASSERT_TRUE(PumpUntil([&] { return deliveries >= 2; }));
 }
 
-TEST_F(CommEvents, HandlerExceptionDoesNotEndTheEvents) {
+// A handler's failure cannot reach any caller of the program: it is shown as
+// any failed handler is, and the line goes on being served.
+TEST_F(CommEvents, HandlerExceptionIsShownAndDoesNotEndTheEvents) {
+  ScriptedMessageBoxes boxes;
   int deliveries = 0;
   comm.OnRxChar = [&](TCustomComm* s, int count) {
     ++deliveries;
@@ -296,8 +300,12 @@ TEST_F(CommEvents, HandlerExceptionDoesNotEndTheEvents) {
   comm.Open();
   Arrive("one");
   ASSERT_TRUE(PumpUntil([&] { return deliveries == 1; }));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"handler failed (Error: 7) "});
+  ASSERT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
   Arrive("two");
   ASSERT_TRUE(PumpUntil([&] { return deliveries == 2; }));
+  EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
 TEST_F(CommEvents, DeliveriesReachANestedEventLoop) {
