@@ -111,18 +111,18 @@ class TRecordingDevice : public TSerialDevice {
   }
   int Read(void* buffer, int count) override { return Pass(device_->Read(buffer, count)); }
   int Write(const void* buffer, int count) override { return Pass(device_->Write(buffer, count)); }
-  bool PurgeComm(uint32_t flags) override { return Pass(device_->PurgeComm(flags)); }
   bool GetCommModemStatus(uint32_t& status) override { return Pass(device_->GetCommModemStatus(status)); }
   bool EscapeCommFunction(uint32_t function) override { return Pass(device_->EscapeCommFunction(function)); }
   bool SetCommMask(uint32_t mask) override {
     record_.Mask = mask;
     return Pass(device_->SetCommMask(mask));
   }
-  // The event thread's call: nothing recorded, so the window thread's reads
-  // of the record race with nothing.
+  // The event thread's calls (its wait, and its purge when it stops) record
+  // nothing, so nothing here is shared with the window thread.
   TWaitResult WaitCommEvent(uint32_t& events, const TStopSignal& stop) override {
     return device_->WaitCommEvent(events, stop);
   }
+  bool PurgeComm(uint32_t flags) override { return device_->PurgeComm(flags); }
   bool ClearCommError(uint32_t& errors, TComStat& stat) override {
     const bool ok = Pass(device_->ClearCommError(errors, stat));
     record_.Errors = errors;
