@@ -255,7 +255,7 @@ bool TCommPort::WaitsAbandoned() const { return abandonAt_ && std::chrono::stead
 // fails the query and must not read as a modem that went off.
 bool TCommPort::DsrOff() const {
   uint32_t status = 0;
-  return Enabled() && Handle->GetCommModemStatus(status) && (status & MS_DSR_ON) == 0;
+  return Enabled() && Handle()->GetCommModemStatus(status) && (status & MS_DSR_ON) == 0;
 }
 
 bool TCommPort::LineLost() const { return DeviceGone() || !Enabled() || writeFailed_ || portReset_; }

@@ -6,6 +6,12 @@ endfunction()
 
 # One GoogleTest executable per test file; LABEL groups them for ctest -L.
 # Files named *_accessible_test.cpp run inside screen_reader_session.sh.
+#
+# Each program is one ctest entry that runs all its cases in one process:
+# hundreds of short cases cost more in process starts than in checks. A
+# failure still names its case in the log ("[  FAILED  ] Suite.Case"). A
+# program whose cases take long together is cut into shards that run side by
+# side: set ORVIX_TEST_SHARDS_<program> to their number before the call.
 function(orvix_add_tests dir label)
   cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
   file(GLOB _tests CONFIGURE_DEPENDS "${dir}/*_test.cpp")
@@ -21,11 +27,22 @@ function(orvix_add_tests dir label)
       set_target_properties(${_name} PROPERTIES
         CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/common/screen_reader_session.sh)
     endif()
-    gtest_discover_tests(${_name}
-      DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS ${label}
-                 ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORVIX_BUILD_DIR=${CMAKE_BINARY_DIR};ORVIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-                 TIMEOUT 120)
+    set(_env "QT_QPA_PLATFORM=offscreen;ORVIX_BUILD_DIR=${CMAKE_BINARY_DIR};ORVIX_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    set(_shards 1)
+    if(DEFINED ORVIX_TEST_SHARDS_${_name})
+      set(_shards ${ORVIX_TEST_SHARDS_${_name}})
+    endif()
+    if(_shards EQUAL 1)
+      add_test(NAME ${_name} COMMAND ${_name})
+      set_tests_properties(${_name} PROPERTIES LABELS ${label} ENVIRONMENT "${_env}" TIMEOUT 300)
+    else()
+      math(EXPR _last "${_shards} - 1")
+      foreach(_i RANGE ${_last})
+        add_test(NAME ${_name}.${_i} COMMAND ${_name})
+        set_tests_properties(${_name}.${_i} PROPERTIES LABELS ${label} TIMEOUT 300
+          ENVIRONMENT "${_env};GTEST_TOTAL_SHARDS=${_shards};GTEST_SHARD_INDEX=${_i}")
+      endforeach()
+    endif()
   endforeach()
 endfunction()
 

@@ -145,9 +145,19 @@ void TCellGrid::DoExit() {
 
 std::unique_ptr<TInplaceEdit> TCellGrid::CreateEditor() { return std::make_unique<TCgInplaceEdit>(this); }
 
+bool TCellGrid::CanEditShow() {
+  // With every column hidden there is no column to edit by.
+  return TCgHintGrid::CanEditShow() && Col() < VisibleColumnCount();
+}
+
 void TCellGrid::EditorTextChanged() {
   TCgHintGrid::EditorTextChanged();
   if (auto* editor = dynamic_cast<TCgInplaceEdit*>(InplaceEditor())) editor->UpdateSuggestion();
+}
+
+void TCellGrid::TopLeftChanged() {
+  if (auto* editor = dynamic_cast<TCgInplaceEdit*>(InplaceEditor())) editor->CloseList(false);
+  TCgHintGrid::TopLeftChanged();
 }
 
 // --- posted size requests ----------------------------------------------------------------

@@ -54,7 +54,6 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void SetColumns(const TcgColumns& Value);
   TcgHeadings& Headings() { return headings_; }
   const TcgHeadings& Headings() const { return headings_; }
-  void SetHeadings(const TcgHeadings& Value) { headings_.Assign(Value); }
 
   // The column shown in grid column ACol; EcgColumnIndexOutOfRange when none.
   TcgColumn* ColumnAt(int ACol) const;
@@ -133,8 +132,9 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   // Whether the text cell (ACol, ARow) shows is cut (ends in an ellipsis, is
   // clipped at a side or below), measured with the layout its painting uses;
   // Text gets the cell's whole text (a data cell's display text, a title's
-  // caption). A cell out of view is not cut. Raises the events its painting
-  // raises on the way to its text (attributes, borders, image, display text).
+  // caption). A cell out of view, or with no column to show (every column
+  // hidden), is not cut. Raises the events its painting raises on the way to
+  // its text (attributes, borders, image, display text).
   bool CellTextCut(int ACol, int ARow, QString& Text);
 
   // The display text of data cell (ACol, ARow): the stored text, changed by
@@ -174,6 +174,9 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   void DoEnter() override;
   void DoExit() override;
   void CancelMode(QObject* Sender) override;
+  // Also closes an open drop-down list, writing nothing: it would float over
+  // other rows.
+  void TopLeftChanged() override;
   void WriteProperties(QJsonObject& properties) const override;
   void ReadProperties(const QJsonObject& properties) override;
   void DefineProperties(TGridDefinitionFiler& Filer) override;
@@ -188,6 +191,7 @@ class TCellGrid : public TCgHintGrid, public TCgGridSizing {
   // The editor is a TCgInplaceEdit (grid/cg_edit.h); each change of its text
   // updates its typing suggestion.
   std::unique_ptr<TInplaceEdit> CreateEditor() override;
+  bool CanEditShow() override;
   void EditorTextChanged() override;
 
   // Scratch objects of the cell drawing, reused for every cell. The bitmap

@@ -5,7 +5,7 @@
 // non-const reference is in/out: the handler may change it.
 
 #include "grid/cg_column.h"
-#include "toolkit/widgets/flag_set.h"
+#include "toolkit/core/flag_set.h"
 
 #include <QObject>
 #include <QString>

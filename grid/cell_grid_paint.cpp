@@ -81,6 +81,12 @@ void TCellGrid::LayOutCell(int ACol, int ARow, const TRect& ARect, TGridDrawStat
 }
 
 void TCellGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDrawState AState) {
+  if (ACol >= VisibleColumnCount()) {
+    // Every column hidden: the one grid column the string grid keeps shows
+    // no column, so its cells are painted empty.
+    Canvas()->fillRect(ARect.ToQRect(), AState.Contains(TGridDrawStateFlag::gdFixed) ? FixedColor() : Color());
+    return;
+  }
   const TBoundCanvas bound(gridCanvas_, Canvas(), palette());
   TCellLayout cell;
   LayOutCell(ACol, ARow, ARect, AState, true, cell);
@@ -106,7 +112,7 @@ void TCellGrid::CellPaintFailed(int, int, const QString& message) {
 bool TCellGrid::CellTextCut(int ACol, int ARow, QString& Text) {
   Text.clear();
   const TRect rect = CellRect(ACol, ARow);
-  if (rect.IsEmpty()) return false;
+  if (rect.IsEmpty() || ACol >= VisibleColumnCount()) return false;  // out of view, or painted empty
   // The state the cell is painted in, focus aside: it only changes colours.
   TGridDrawState state;
   if (ACol < FixedCols() || ARow < FixedRows())

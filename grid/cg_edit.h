@@ -146,6 +146,8 @@ class TCgInplaceEdit : public TInplaceEdit {
   void DrawRaisedFace(TRect R, bool Flat);
   void DrawComboArrow(const TRect& R, bool Pushed, bool Inactive);
   int ListWidth(const TcgColumn& Column) const;
+  // Where the suggestion shows (screen): just above the text area.
+  TRect SuggestionPlace() const;
 
   bool listHasPress_ = false;  // the list took over the press being followed
 };

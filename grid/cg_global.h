@@ -16,7 +16,7 @@
 #include "toolkit/widgets/alignment.h"
 #include "toolkit/widgets/canvas.h"
 #include "toolkit/widgets/colors.h"
-#include "toolkit/widgets/flag_set.h"
+#include "toolkit/core/flag_set.h"
 #include "toolkit/widgets/grid_draw_state.h"
 #include "toolkit/widgets/grid_geometry.h"
 #include "toolkit/widgets/panel_bevel.h"

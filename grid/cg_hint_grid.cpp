@@ -184,6 +184,8 @@ void TCgHintGrid::HintTimerTick() {
   // arming instead of counting on below zero.
   HintTimer->stop();
   const TRect r = CellRect(HintCell.X, HintCell.Y);
+  // A cell out of view has no place to show a hint at.
+  if (r.IsEmpty()) return;
   QPoint topLeft = viewport()->mapToGlobal(QPoint(r.Right, r.Top - (r.Bottom - r.Top + 1)));
   if (!OnShowCellHint) return;
   topLeft.ry() += 4;
@@ -225,6 +227,17 @@ void TCgHintGrid::DoEnter() {
 void TCgHintGrid::CancelMode(QObject* Sender) {
   TStringGrid::CancelMode(Sender);
   if (Sender != this && Sender != InplaceEditor() && !HintFollowsMouse() && HintShowing) UpdateCellHint(false);
+}
+
+void TCgHintGrid::TopLeftChanged() {
+  TStringGrid::TopLeftChanged();
+  if (!Running()) return;
+  UpdateCellHint(false);
+  if (HintFollowsMouse()) {
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    HintCell = MouseCell(p.x(), p.y());
+  }
+  UpdateCellHint(true);
 }
 
 // --- saved definition ---------------------------------------------------------------

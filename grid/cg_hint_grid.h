@@ -82,6 +82,9 @@ class TCgHintGrid : public TStringGrid {
   void MouseLeave() override;
   void DoEnter() override;
   void CancelMode(QObject* Sender) override;
+  // A scroll ends a pending or shown hint and arms it again for the cell now
+  // under the pointer (or the current cell, when the hint follows that).
+  void TopLeftChanged() override;
   void WriteProperties(QJsonObject& properties) const override;
   void ReadProperties(const QJsonObject& properties) override;
 

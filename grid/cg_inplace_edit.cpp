@@ -41,8 +41,6 @@ void TCgInplaceEdit::SetAids(bool AHasButton, bool AHasDropDown) {
       PickList = new TPopupListbox(this);
       PickList->OnMouseUp = [this](QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X,
                                    int Y) { ListMouseUp(Sender, Button, Shift, X, Y); };
-      PickList->SetIntegralHeight(true);
-      PickList->SetItemHeight(11);
     }
     // Every cell with a drop-down gets the list, not only the first one.
     ActiveList = PickList;
@@ -65,9 +63,13 @@ void TCgInplaceEdit::UpdateLayout() {
   TPanelBevel outer = TPanelBevel::bvNone, inner = TPanelBevel::bvNone;
   TcgCellStates states;
   grid->GetCellAttributes(col, row, TGridDrawState{}, column, EditorFont, info, color, outer, inner, states);
+  // System colours are the grid's: the palettes of the editor and its list
+  // hold the colours of the cell edited last.
+  const QPalette& system = grid->palette();
+  EditorFont.SetColor(ColorFromQColor(ResolveColor(EditorFont.Color(), system)));
   ApplyFont(*this, EditorFont);
   grid->PlaceCellImage(col, row, -1, TextRect, false, PaintCanvas);
-  SetColor(ResolveColor(color, palette()));
+  SetColor(ResolveColor(color, system));
 
   const TPicture& picture = column->ButtonPicture();
   ButtonWidth = column->ButtonStyle() == TcgButtonStyle::cgbstCustom && !picture.Empty() ? picture.Width() + 4
@@ -90,6 +92,10 @@ void TCgInplaceEdit::UpdateLayout() {
   SetReadOnly(readOnly || !CanModify());
 
   SetMaxLength(column->MaxTextLength());
+
+  // A suggestion raised while the cell loaded was placed over the cell
+  // edited before: the editor is over this one only now.
+  if (SuggestionVisible()) SuggestionHint->ActivateHint(SuggestionPlace(), SuggestionHint->Caption());
 }
 
 // --- keys -------------------------------------------------------------------------

@@ -84,7 +84,8 @@ void TCgInplaceEdit::PaintEditor(QPainter& DC) {
   // text area paints itself on the same colour.
   TInplaceEdit::PaintEditor(DC);
   DC.save();
-  PaintCanvas.Bind(&DC, palette());
+  // The grid's palette: the editor's own holds the cell's colours.
+  PaintCanvas.Bind(&DC, CellGrid()->palette());
   try {
     TRect area = ClientArea;
     TCellGrid* grid = CellGrid();
@@ -98,6 +99,6 @@ void TCgInplaceEdit::PaintEditor(QPainter& DC) {
     // The grid changed its columns under a paint already queued: the editor
     // is about to be hidden or laid out again.
   }
-  PaintCanvas.Bind(nullptr, palette());
+  PaintCanvas.Bind(nullptr, CellGrid()->palette());
   DC.restore();
 }

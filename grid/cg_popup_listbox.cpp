@@ -21,6 +21,8 @@ TPopupListbox::TPopupListbox(TCgInplaceEdit* Owner) : TListBox(Owner), TickCount
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Whole rows at the top when it scrolls.
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   // Its selection looks focused although the focus stays with the editor.
   QPalette pal = palette();
   pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));

@@ -64,9 +64,13 @@ void TCgInplaceEdit::ShowSuggestion(const QString& Text) {
     SuggestionHint->update();
     return;
   }
+  SuggestionHint->ActivateHint(SuggestionPlace(), Text);
+}
+
+TRect TCgInplaceEdit::SuggestionPlace() const {
   const int t = QFontMetrics(SuggestionHint->font()).height();
   const QPoint p = mapToGlobal(QPoint(TextRect.Left + 4, TextRect.Top - (t + 8)));
-  SuggestionHint->ActivateHint(TRect{p.x(), p.y(), 0, 0}, Text);
+  return TRect{p.x(), p.y(), 0, 0};
 }
 
 void TCgInplaceEdit::AcceptSuggestion() {

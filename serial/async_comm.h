@@ -102,7 +102,7 @@ class TCustomComm {
   // Stops the event thread (serving a pending delivery meanwhile) and closes
   // the device; nothing if closed. Safe to call from inside a handler.
   void Close();
-  bool Enabled() const { return Handle != nullptr; }
+  bool Enabled() const { return handle_ != nullptr; }
 
   // Opens the device file and checks that it is a character device.
   virtual void CreateHandle();
@@ -158,13 +158,8 @@ class TCustomComm {
   TCommEventChars& EventChars() { return *eventChars_; }
   const TCommEventChars& EventChars() const { return *eventChars_; }
 
-  // ---- State ----
-  std::unique_ptr<TSerialDevice> Handle;  // the open device; null while closed
-  TDCB DataControlBlock;                  // last read from / written to the device
-  TCommTimeouts CommTimeouts;             // last time-outs record given to the device
-  TComStat ComStat;                       // from the last error clearing
-  uint32_t CommErrors = 0;                // error bits from the last error clearing
-  std::unique_ptr<TCommEventThread> EventThread;  // exists exactly while open
+  // The event thread; exists exactly while the port is open.
+  const TCommEventThread* EventThread() const { return eventThread_.get(); }
 
   // ---- Events (empty = unassigned) ----
   TNotifyEvent OnBreak;
@@ -177,11 +172,23 @@ class TCustomComm {
   TNotifyEvent OnRxFlag;
   TNotifyEvent OnTxEmpty;
 
+ protected:
+  // The open device; null while closed.
+  TSerialDevice* Handle() const { return handle_.get(); }
+  // For a descendant's CreateHandle that opens the device its own way; raises
+  // ECommError while a device is open.
+  void SetHandle(std::unique_ptr<TSerialDevice> device);
+
  private:
   void RaiseIfOpen() const;
   void ApplyTimeouts();
   void StopEventThread();
 
+  std::unique_ptr<TSerialDevice> handle_;
+  TDCB dataControlBlock_;  // last read from / written to the device
+  TComStat comStat_;       // from the last error clearing
+  uint32_t commErrors_ = 0;
+  std::unique_ptr<TCommEventThread> eventThread_;
   std::string deviceName_ = "Com2";
   TCommEventType monitorEvents_ = AllCommEvents;
   TBaudRate baudRate_ = TBaudRate::cbr9600;

@@ -3,8 +3,8 @@
 void TCustomComm::UpdateDataControlBlock() {
   if (!Enabled()) return;
   // Fields the component does not set keep the device's current values.
-  Handle->GetCommState(DataControlBlock);
-  TDCB& d = DataControlBlock;
+  handle_->GetCommState(dataControlBlock_);
+  TDCB& d = dataControlBlock_;
   d.BaudRate = BaudRateValue(baudRate_);
   d.Parity = ParityValue(parity_);
   d.StopBits = StopbitsValue(stopbits_);
@@ -37,7 +37,7 @@ void TCustomComm::UpdateDataControlBlock() {
       d.Flags &= ~CommOptionBit(option);
   }
 
-  if (!Handle->SetCommState(d)) RaiseCommError("Error updating DataControlBlock", Handle->LastError());
+  if (!handle_->SetCommState(d)) RaiseCommError("Error updating DataControlBlock", handle_->LastError());
 }
 
 void TCustomComm::ApplyTimeouts() {
@@ -45,6 +45,5 @@ void TCustomComm::ApplyTimeouts() {
   TCommTimeouts t;
   t.ReadIntervalTimeout = charsTimeOut_ == 0 ? MAXDWORD : static_cast<uint32_t>(charsTimeOut_);
   t.WriteTotalTimeoutConstant = 1500;
-  CommTimeouts = t;
-  if (!Handle->SetCommTimeouts(t)) RaiseCommError("Error updating CommTimeouts", Handle->LastError());
+  if (!handle_->SetCommTimeouts(t)) RaiseCommError("Error updating CommTimeouts", handle_->LastError());
 }

@@ -3,8 +3,8 @@
 
 void TCustomComm::HandleCommEvent(TCommEventThread*, uint32_t eventMask) {
   if (!Enabled()) return;
-  Handle->ClearCommError(CommErrors, ComStat);
-  if (CommErrors & CE_DEVICEGONE) deviceGone_ = true;
+  handle_->ClearCommError(commErrors_, comStat_);
+  if (commErrors_ & CE_DEVICEGONE) deviceGone_ = true;
   const unsigned closes = closeCount_;
   for (int i = 0; i <= static_cast<int>(TCommEventState::evTxEmpty); ++i) {
     // A handler closed (or reopened) the port: the rest belongs to the old device.
@@ -19,10 +19,10 @@ void TCustomComm::DispatchEvent(uint32_t eventBit) {
     case EV_BREAK: if (OnBreak) OnBreak(this); break;
     case EV_CTS: if (OnCTS) OnCTS(this); break;
     case EV_DSR: if (OnDSR) OnDSR(this); break;
-    case EV_ERR: if (OnError) OnError(this, static_cast<int>(CommErrors)); break;
+    case EV_ERR: if (OnError) OnError(this, static_cast<int>(commErrors_)); break;
     case EV_RING: if (OnRing) OnRing(this); break;
     case EV_RLSD: if (OnRLSD) OnRLSD(this); break;
-    case EV_RXCHAR: if (OnRxChar) OnRxChar(this, static_cast<int>(ComStat.cbInQue)); break;
+    case EV_RXCHAR: if (OnRxChar) OnRxChar(this, static_cast<int>(comStat_.cbInQue)); break;
     case EV_RXFLAG: if (OnRxFlag) OnRxFlag(this); break;
     case EV_TXEMPTY: if (OnTxEmpty) OnTxEmpty(this); break;
     default: break;

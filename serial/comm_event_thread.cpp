@@ -1,5 +1,7 @@
 #include "serial/comm_event_thread.h"
 
+#include "toolkit/core/handler_failure.h"
+
 TCommEventThread::TCommEventThread(TSerialDevice* handle, TCommEventType events) : CommHandle(handle) {
   SetPriority(TThreadPriority::tpHighest);
   osMask_ = CommEventMask(events);
@@ -21,7 +23,16 @@ void TCommEventThread::DoSignal() {
   // Copies: the handler may close the port, which frees this thread object.
   TCommSignalEvent handler = OnSignal;
   uint32_t mask = EventMask;
-  if (handler) handler(this, mask);
+  if (!handler) return;
+  // No code of the program called the handler, so none can catch its
+  // failure: it is shown here, outside the catch, and the line is served on.
+  std::exception_ptr failure;
+  try {
+    handler(this, mask);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  ReportHandlerFailure(failure);
 }
 
 void TCommEventThread::Execute() {
@@ -35,12 +46,7 @@ void TCommEventThread::Execute() {
     }
     if (r == TWaitResult::Failed) break;
     EventMask = events;
-    try {
-      Synchronize([this] { DoSignal(); });
-    } catch (...) {
-      // Keep the port alive: one failed delivery must not silence the line.
-      handlerError_ = std::current_exception();
-    }
+    Synchronize([this] { DoSignal(); });
     stopped = Terminated();
   } while (!stopped);
   // Purge only on a stop: after a failed wait (a vanished device) the queued

@@ -5,7 +5,6 @@
 // have returned.
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 
 #include "serial/async_comm.h"
@@ -23,14 +22,12 @@ class TCommEventThread : public TThread {
 
   // Signals the stop and marks the thread terminated; window thread.
   void Stop();
-  // On the window thread: calls OnSignal(this, EventMask) if assigned.
+  // On the window thread: calls OnSignal(this, EventMask) if assigned; a
+  // failure of it is shown with ReportHandlerFailure.
   void DoSignal();
 
   // The OS mask selected on the device.
   uint32_t OsMask() const { return osMask_; }
-  // The last exception a handler raised through a delivery (the loop goes on
-  // waiting); read it after the thread has ended.
-  std::exception_ptr HandlerError() const { return handlerError_; }
 
   TSerialDevice* CommHandle;  // not owned
   uint32_t EventMask = 0;     // events of the last completed wait
@@ -42,5 +39,4 @@ class TCommEventThread : public TThread {
 
  private:
   uint32_t osMask_ = 0;
-  std::exception_ptr handlerError_;
 };

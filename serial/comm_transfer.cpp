@@ -2,16 +2,16 @@
 
 int TCustomComm::Write(const void* buffer, int count) {
   if (!Enabled() || count < 0) return -1;
-  return Handle->Write(buffer, count);
+  return handle_->Write(buffer, count);
 }
 
 int TCustomComm::Read(void* buffer, int count) {
   if (!Enabled() || count < 0) return -1;
-  return Handle->Read(buffer, count);
+  return handle_->Read(buffer, count);
 }
 
 void TCustomComm::PurgeIn() {
-  if (Enabled()) Handle->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR);
+  if (Enabled()) handle_->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR);
 }
 
 bool TCustomComm::ModemSignal(int line) {
@@ -24,7 +24,7 @@ bool TCustomComm::ModemSignal(int line) {
     default: break;
   }
   uint32_t status = 0;
-  if (!Enabled() || !Handle->GetCommModemStatus(status)) return false;
+  if (!Enabled() || !handle_->GetCommModemStatus(status)) return false;
   return (status & bit) != 0;
 }
 
@@ -34,6 +34,6 @@ void TCustomComm::SetRTS(bool value) { EscapeFunction(value ? SETRTS : CLRRTS); 
 
 bool TCustomComm::EscapeFunction(uint32_t function) {
   if (!Enabled()) RaiseCommError("Port not open, unable to complete operation", -1);
-  if (!Handle->EscapeCommFunction(function)) RaiseCommError("EscapeCommFunction failure", Handle->LastError());
+  if (!handle_->EscapeCommFunction(function)) RaiseCommError("EscapeCommFunction failure", handle_->LastError());
   return true;
 }

@@ -20,28 +20,28 @@ void TCustomComm::Open() {
   Close();
   CreateHandle();
   if (!Enabled()) return;
-  EventThread = std::make_unique<TCommEventThread>(Handle.get(), monitorEvents_);
-  EventThread->OnSignal = [this](TCommEventThread* sender, uint32_t mask) { HandleCommEvent(sender, mask); };
+  eventThread_ = std::make_unique<TCommEventThread>(handle_.get(), monitorEvents_);
+  eventThread_->OnSignal = [this](TCommEventThread* sender, uint32_t mask) { HandleCommEvent(sender, mask); };
   UpdateDataControlBlock();
-  if (!Handle->SetupComm(readBufSize_, writeBufSize_))
-    RaiseCommError("Error initializing Read/Write Buffers", Handle->LastError());
+  if (!handle_->SetupComm(readBufSize_, writeBufSize_))
+    RaiseCommError("Error initializing Read/Write Buffers", handle_->LastError());
   SetCharsTimeOut(charsTimeOut_);
 }
 
 void TCustomComm::Close() {
   if (!Enabled() || closing_) return;
   StopEventThread();
-  Handle.reset();
+  handle_.reset();
   deviceGone_ = false;
   ++closeCount_;
 }
 
 void TCustomComm::StopEventThread() {
-  if (!EventThread) return;
+  if (!eventThread_) return;
   closing_ = true;
-  EventThread->Stop();
-  EventThread->WaitFor();  // serves a delivery still pending
-  EventThread.reset();
+  eventThread_->Stop();
+  eventThread_->WaitFor();  // serves a delivery still pending
+  eventThread_.reset();
   closing_ = false;
 }
 
@@ -50,11 +50,11 @@ void TCustomComm::CreateHandle() {
   Close();
   if (Enabled()) RaiseCommError("Device already assigned (open)", -1);
   int osError = 0;
-  Handle = OpenSerialDevice(deviceName_, osError);
-  if (!Handle) RaiseCommError("Error accessing specified device", osError);
-  if (Handle->GetFileType() != FILE_TYPE_CHAR) {
+  handle_ = OpenSerialDevice(deviceName_, osError);
+  if (!handle_) RaiseCommError("Error accessing specified device", osError);
+  if (handle_->GetFileType() != FILE_TYPE_CHAR) {
     // A device that knows why it is unfit (no terminal: ENOTTY) says so.
-    const int code = Handle->LastError() != 0 ? Handle->LastError() : -1;
+    const int code = handle_->LastError() != 0 ? handle_->LastError() : -1;
     DestroyHandle();
     RaiseCommError("Invalid device handle, access denied", code);
   }
@@ -62,11 +62,16 @@ void TCustomComm::CreateHandle() {
 
 void TCustomComm::DestroyHandle() {
   // The event thread uses the device until it has ended.
-  if (EventThread) {
+  if (eventThread_) {
     Close();
     return;
   }
-  if (!closing_) Handle.reset();
+  if (!closing_) handle_.reset();
+}
+
+void TCustomComm::SetHandle(std::unique_ptr<TSerialDevice> device) {
+  RaiseIfOpen();
+  handle_ = std::move(device);
 }
 
 void TCustomComm::RaiseIfOpen() const {

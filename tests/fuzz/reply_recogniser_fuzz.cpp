@@ -52,6 +52,13 @@ class TFeedDevice : public TSerialDevice {
   }
 };
 
+// The channel on that line without an event thread: the harness hands it
+// the receive events itself.
+class TFeedPort : public TCommPort {
+ public:
+  void Attach(std::unique_ptr<TSerialDevice> device) { SetHandle(std::move(device)); }
+};
+
 enum class TEnding { Ok, Error, NoResultCode };
 
 struct TOutcome {
@@ -64,10 +71,10 @@ struct TOutcome {
 // the wait's event loop; once they are all in, the port is closed as the
 // window closes it, which ends a wait that found no result code.
 TOutcome Exchange(const std::vector<std::string>& events) {
-  TCommPort port;
+  TFeedPort port;
   auto device = std::make_unique<TFeedDevice>();
   TFeedDevice& line = *device;
-  port.Handle = std::move(device);
+  port.Attach(std::move(device));
   port.SendCommand("AT+MSR=0");
 
   std::size_t next = 0;

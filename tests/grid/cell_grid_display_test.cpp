@@ -132,9 +132,31 @@ TEST_F(CellGridDisplay, NumbersUseTheLocalesSeparators) {
   DefaultLocale german(German());
   column->SetFormatType(cgfmtNumeric);
   EXPECT_EQ(Shown("1234,5"), "1.234,50");
-  EXPECT_EQ(Shown("1.234,5"), "1.234,50");
   column->SetFormatType(cgfmtScientific);
   EXPECT_EQ(Shown("1234,5"), "1,23E+03");
+}
+
+TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
+  grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goEditing});
+  grid.ShowClient(300, 120);
+  column->SetFormatType(cgfmtNumeric);
+  CountConversionErrors();
+  auto type = [&](int row, const char* text) {
+    grid.SetRow(row);
+    grid.setFocus();
+    for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  };
+  DefaultLocale english(English());
+  type(1, "1,234.5");
+  EXPECT_EQ(grid.GetDisplayText(1, 1), "1,234.5");
+  EXPECT_EQ(errors, (std::vector<QString>{"1,1 1,234.5"}));
+  const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
+  DefaultLocale inSwedish(swedish);
+  type(2, "-1234,5");
+  EXPECT_EQ(grid.GetDisplayText(1, 2), "-1" + swedish.groupSeparator() + "234,50");
+  column->SetFormatType(cgfmtScientific);
+  EXPECT_EQ(grid.GetDisplayText(1, 2), "-1,23E+03");
 }
 
 TEST_F(CellGridDisplay, ScientificNotationShowsTheDecimalsAsked) {

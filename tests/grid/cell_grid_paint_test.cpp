@@ -412,6 +412,21 @@ TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint
   EXPECT_EQ(boxes.Requests.size(), 20u);
 }
 
+TEST_F(CellGridPaint, WithEveryColumnHiddenTheCellsPaintEmptyWithoutABox) {
+  ScriptedMessageBoxes boxes;
+  grid.SetOptions(grid.Options() + TGridOptions{goEditing});
+  for (int i = 0; i < grid.Columns().Count(); ++i) grid.Columns().Items(i)->SetVisible(false);
+  ASSERT_EQ(grid.ColCount(), 1);
+  const QImage img = Grab();
+  QApplication::processEvents();
+  EXPECT_TRUE(boxes.Requests.empty());
+  EXPECT_EQ(At(img, 30, 50), kWindow);
+  QString text;
+  EXPECT_FALSE(grid.CellTextCut(0, 2, text));  // nothing shown, nothing cut
+  QTest::keyClick(&grid, Qt::Key_F2);  // no column: nothing to edit
+  EXPECT_FALSE(grid.EditorMode());
+}
+
 TEST_F(CellGridPaint, AHeadingIndexPastTheHeadingsFailsThatTitleCellOnly) {
   ScriptedMessageBoxes boxes;
   grid.ColumnAt(2)->SetHeadingIndex(3);

@@ -312,6 +312,10 @@ TEST(CgColumnIo, ABadValueIsNamedAndLeavesTheCollectionAsItWas) {
   TcgColumn c;
   EXPECT_EQ(MessageOf([&] { ReadColumn(c, badBorder, "Columns[0]"); }),
             "Grid definition: Columns[0].TopBorder.Style is not one of its values");
+  // Sizes are added up in int: the string grid's bound holds here too.
+  badBorder.insert("TopBorder", QJsonObject{{"Width", 2000000000}});
+  EXPECT_EQ(MessageOf([&] { ReadColumn(c, badBorder, "Columns[0]"); }),
+            "Grid definition: Columns[0].TopBorder.Width must be an integer");
   EXPECT_EQ(MessageOf([&] { ReadHeadings(columns, QJsonValue(3), "Headings"); }),
             "Grid definition: Headings must be a list");
   QJsonObject badSet = WriteColumn(TcgColumn());

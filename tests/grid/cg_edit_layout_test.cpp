@@ -122,11 +122,34 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   EXPECT_EQ(Rgb(shot.pixelColor(2 + 8, e->height() / 2)), Rgb(QColor(0, 128, 255)));
   EXPECT_EQ(Rgb(shot.pixelColor(e->width() - 3, 1)), Rgb(QColor(250, 240, 200)));
 
-  // Another cell: the grid's own look again.
+  // Another cell, and a list opened there: the grid's own look again, not
+  // the look the last cell left in the editor's palette.
+  const QPalette own = grid->palette();
   e = Edit(4, 3);
-  EXPECT_EQ(Rgb(e->Color()), Sys(clWindow, e));
+  EXPECT_EQ(e->Color(), own.color(QPalette::Base));
+  EXPECT_EQ(e->palette().color(QPalette::Text), own.color(QPalette::Text));
   EXPECT_FALSE(e->font().bold());
   EXPECT_EQ(e->TextRect.Left, 2);
+  e = Edit(1, 3);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(e->PickList->palette().color(QPalette::Base), own.color(QPalette::Base));
+  EXPECT_EQ(e->PickList->palette().color(QPalette::Text), own.color(QPalette::Text));
+}
+
+TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
+  Column(4)->SetReadOnly(true);
+  grid->OnGetReadOnly = [](QObject*, int c, int, bool& readOnly) { readOnly = readOnly || c == 2; };
+  for (int c : {4, 2}) {
+    grid->SetCells(c, 1, "kept");
+    const TRect cell = grid->CellRect(c, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.Left + 5, cell.Top + 5));
+    ASSERT_EQ(grid->Col(), c);
+    QTest::keyClick(grid, 'x');
+    ASSERT_TRUE(grid->Editor()->isVisible());
+    EXPECT_EQ(grid->Editor()->EditText(), "kept") << c;
+    QTest::keyClick(grid->Editor(), Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(c, 1), "kept") << c;
+  }
 }
 
 // Pixels of the editor with its aids, painted into an image.

@@ -1,4 +1,5 @@
 #include "tests/grid/cg_edit_fixture.h"
+#include "tests/grid/wheel.h"
 
 #include <QScreen>
 
@@ -198,6 +199,21 @@ TEST_F(CgEditList, OnGetReadOnlyLetsAListValueThroughButTheColumnDoesNot) {
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_FALSE(e->ListVisible);
   EXPECT_EQ(grid->Cells(1, 2), "");
+}
+
+TEST_F(CgEditList, ScrollingTheGridClosesTheListAndKeepsTheText) {
+  grid->SetRowCount(40);
+  grid->SetCells(1, 6, "Apple");
+  TProbeEdit* e = Edit(1, 6);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(e, Qt::Key_Down);
+  ASSERT_TRUE(e->PickList->isVisible());
+  Wheel(grid->viewport(), QPoint(10, 50), 1);
+  ASSERT_GT(grid->TopRow(), 1);
+  ASSERT_TRUE(e->isVisible());  // the cell is still in view
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_FALSE(e->PickList->isVisible());
+  EXPECT_EQ(grid->Cells(1, 6), "Apple");
 }
 
 TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {

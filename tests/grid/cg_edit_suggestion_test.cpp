@@ -37,6 +37,18 @@ TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
   EXPECT_EQ(Shown(e), "");
 }
 
+TEST_F(CgEditSuggestion, ASuggestionRaisedWhileACellLoadsSitsAboveThatCell) {
+  grid->OnGetSuggestion = [](QObject*, int, int, const QString& text, QString& suggestion) {
+    if (!text.isEmpty()) suggestion = "north";
+  };
+  grid->SetCells(4, 3, "n");
+  Edit(4, 1);
+  TProbeEdit* e = Edit(4, 3);
+  ASSERT_EQ(Shown(e), "north");
+  const int t = QFontMetrics(e->SuggestionHint->font()).height();
+  EXPECT_EQ(e->SuggestionHint->pos(), e->mapToGlobal(QPoint(e->TextRect.Left + 4, e->TextRect.Top - (t + 8))));
+}
+
 TEST_F(CgEditSuggestion, OtherLettersAreComparedExactly) {
   Column(1)->Items().SetList({"Éclair", "eclipse"});
   TProbeEdit* e = Edit(1, 1);

@@ -1,5 +1,6 @@
 #include "grid/cell_grid.h"
 #include "grid/cg_hint_grid.h"
+#include "tests/grid/wheel.h"
 #include "toolkit/widgets/inplace_edit.h"
 
 #include <QElapsedTimer>
@@ -267,6 +268,26 @@ TEST_F(MouseHints, ABlankHintShowsNothingAPaddedOneKeepsItsBlanks) {
   EXPECT_EQ(grid->HintWindow->width(), fm.horizontalAdvance("  Fax, 2 pages  ") + 8);
 }
 
+TEST_F(MouseHints, AScrollEndsTheHintAndRearmsItForTheCellNowUnderThePointer) {
+  grid->SetRowCount(30);
+  const QPoint at = Inside(2, 3);
+  MoveTo(at);
+  grid->Tick(30);
+  Wheel(grid->viewport(), at, 1);  // three rows down: row 6 is under the pointer
+  ASSERT_EQ(grid->TopRow(), 4);
+  EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].row, 6);
+  EXPECT_EQ(requests[0].topLeft, grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4)));
+  ASSERT_TRUE(grid->PopupShown());
+  Wheel(grid->viewport(), at, -1);
+  EXPECT_FALSE(grid->PopupShown());
+  grid->Tick(60);
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].row, 3);
+}
+
 TEST_F(MouseHints, WithoutAHandlerNothingIsEverShown) {
   grid->OnShowCellHint = nullptr;
   MoveTo(Inside(1, 1));
@@ -439,6 +460,18 @@ TEST_F(FocusHints, MovingTheCurrentCellRestarts) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].col, 2);
   EXPECT_EQ(requests[1].row, 2);
+}
+
+TEST_F(FocusHints, AScrollRearmsForTheCurrentCellWhichShowsNothingOutOfView) {
+  grid->SetRowCount(30);
+  grid->setFocus(Qt::TabFocusReason);
+  grid->Tick(30);
+  Wheel(grid->viewport(), Inside(2, 2), 1);
+  ASSERT_EQ(grid->TopRow(), 4);
+  EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+  grid->Tick(60);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_FALSE(grid->PopupShown());
 }
 
 TEST_F(FocusHints, LosingTheFocusHides) {

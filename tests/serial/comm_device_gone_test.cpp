@@ -61,7 +61,7 @@ class CommDeviceGone : public ::testing::TestWithParam<std::string> {
     ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }, 10000)) << "the vanished device was not reported";
     EXPECT_TRUE(errors.front() & CE_DEVICEGONE);
     EXPECT_TRUE(comm.DeviceGone());
-    EXPECT_TRUE(SpinUntil([&] { return comm.EventThread->Finished(); }));
+    EXPECT_TRUE(SpinUntil([&] { return comm.EventThread()->Finished(); }));
     PumpFor(300);
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_FALSE(comm.ModemSignal(2));

@@ -11,6 +11,7 @@
 #include "serial/comm_event_thread.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
+#include "toolkit/core/scripted_message_boxes.h"
 #include "toolkit/core/thread.h"
 
 namespace {
@@ -41,7 +42,7 @@ class CommEvents : public ::testing::Test {
     ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) >= before + static_cast<int>(data.size()); }));
   }
   PtyPair pty;
-  TComm comm;
+  TRecordingComm comm;
 };
 
 }  // namespace
@@ -69,7 +70,7 @@ TEST_F(CommEvents, RxCharOnTheWindowThreadWithTheQueuedCount) {
   EXPECT_EQ(counts.front(), 4);
   EXPECT_EQ(sender, &comm);
   for (auto id : threads) EXPECT_EQ(id, std::this_thread::get_id());
-  EXPECT_EQ(comm.ComStat.cbInQue, 4u);
+  EXPECT_EQ(comm.Record.Stat.cbInQue, 4u);
 }
 
 TEST_F(CommEvents, UnreadBytesAreNotDeliveredAgain) {
@@ -117,7 +118,7 @@ TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
   std::vector<int> rxCounts;
   std::vector<int> queuedAtTxEmpty;
   comm.OnRxChar = [&](TCustomComm*, int count) { rxCounts.push_back(count); };  // leaves the bytes unread
-  comm.OnTxEmpty = [&](TCustomComm* s) { queuedAtTxEmpty.push_back(static_cast<int>(s->ComStat.cbInQue)); };
+  comm.OnTxEmpty = [&](TCustomComm*) { queuedAtTxEmpty.push_back(static_cast<int>(comm.Record.Stat.cbInQue)); };
   comm.Open();
   Arrive("x");
   ASSERT_TRUE(PumpUntil([&] { return rxCounts.size() == 1; }));
@@ -139,8 +140,8 @@ TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
 TEST_F(CommEvents, UnassignedHandlersStillClearErrors) {
   comm.Open();
   Arrive("abc");
-  ASSERT_TRUE(PumpUntil([&] { return comm.ComStat.cbInQue == 3; }));
-  EXPECT_EQ(comm.CommErrors, 0u);
+  ASSERT_TRUE(PumpUntil([&] { return comm.Record.Stat.cbInQue == 3; }));
+  EXPECT_EQ(comm.Record.Errors, 0u);
 }
 
 // One wait with EV_ERR and EV_RXCHAR: OnError first, both after the clearing.
@@ -153,13 +154,13 @@ TEST_F(CommEvents, ErrorBeforeRxCharFromOneWait) {
   comm.OnBreak = [&](TCustomComm*) { calls.push_back("break"); };
   comm.Open();
   Arrive("xyz");
-  comm.HandleCommEvent(comm.EventThread.get(), EV_RXCHAR | EV_TXEMPTY | EV_ERR | EV_BREAK);
+  comm.HandleCommEvent(nullptr, EV_RXCHAR | EV_TXEMPTY | EV_ERR | EV_BREAK);
   EXPECT_EQ(calls, (std::vector<std::string>{"break", "error 0", "rx 3", "txempty"}));
   calls.clear();
-  comm.HandleCommEvent(comm.EventThread.get(), 0x8000);  // no such event: nothing called
+  comm.HandleCommEvent(nullptr, 0x8000);  // no such event: nothing called
   EXPECT_TRUE(calls.empty());
   comm.OnError = nullptr;
-  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR);
+  comm.HandleCommEvent(nullptr, EV_ERR | EV_RXCHAR);
   EXPECT_EQ(calls, (std::vector<std::string>{"rx 3"}));
 }
 
@@ -180,19 +181,19 @@ TEST_F(CommEvents, NoDispatchAfterAHandlerClosedOrReopened) {
   comm.OnTxEmpty = [&](TCustomComm*) { calls.push_back("txempty"); };
   comm.Open();
   Arrive("xyz");
-  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
+  comm.HandleCommEvent(nullptr, EV_ERR | EV_RXCHAR | EV_TXEMPTY);
   EXPECT_EQ(calls, (std::vector<std::string>{"error, close"}));
   EXPECT_FALSE(comm.Enabled());
 
   calls.clear();
   reopen = true;
   comm.Open();
-  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR | EV_TXEMPTY);
+  comm.HandleCommEvent(nullptr, EV_ERR | EV_RXCHAR | EV_TXEMPTY);
   EXPECT_EQ(calls, (std::vector<std::string>{"error, reopen"}));
   EXPECT_TRUE(comm.Enabled());
   comm.OnError = nullptr;
   Arrive("abc");
-  comm.HandleCommEvent(comm.EventThread.get(), EV_ERR | EV_RXCHAR);  // an undisturbed wait goes on
+  comm.HandleCommEvent(nullptr, EV_ERR | EV_RXCHAR);  // an undisturbed wait goes on
   EXPECT_EQ(calls.back(), "rx 3");
 }
 
@@ -242,7 +243,7 @@ TEST_F(CommEvents, PendingDeliveryDuringCloseKeepsTheEventThreadWaiting) {
       other.Start();
       other.WaitFor();
     }
-    endedDuringHandler = SpinUntil([&] { return s->EventThread->Finished(); }, 500);
+    endedDuringHandler = SpinUntil([&] { return s->EventThread()->Finished(); }, 500);
     std::string buf(static_cast<size_t>(count), '\0');
     int n = s->Read(buf.data(), count);
     if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
@@ -266,7 +267,7 @@ TEST_F(CommEvents, CloseFromInsideAHandler) {
   Arrive("bye");
   ASSERT_TRUE(PumpUntil([&] { return !comm.Enabled(); }));
   EXPECT_EQ(deliveries, 1);
-  EXPECT_EQ(comm.EventThread, nullptr);
+  EXPECT_EQ(comm.EventThread(), nullptr);
   comm.Open();  // and usable again
   EXPECT_TRUE(comm.Enabled());
 }
@@ -280,12 +281,15 @@ TEST_F(CommEvents, ReopenFromInsideAHandler) {
   Arrive("again");
   ASSERT_TRUE(PumpUntil([&] { return deliveries >= 1; }));
   EXPECT_TRUE(comm.Enabled());
-  EXPECT_NE(comm.EventThread, nullptr);
+  EXPECT_NE(comm.EventThread(), nullptr);
   Arrive("!");
   ASSERT_TRUE(PumpUntil([&] { return deliveries >= 2; }));
 }
 
-TEST_F(CommEvents, HandlerExceptionDoesNotEndTheEvents) {
+// A handler's failure cannot reach any caller of the program: it is shown as
+// any failed handler is, and the line goes on being served.
+TEST_F(CommEvents, HandlerExceptionIsShownAndDoesNotEndTheEvents) {
+  ScriptedMessageBoxes boxes;
   int deliveries = 0;
   comm.OnRxChar = [&](TCustomComm* s, int count) {
     ++deliveries;
@@ -296,8 +300,12 @@ TEST_F(CommEvents, HandlerExceptionDoesNotEndTheEvents) {
   comm.Open();
   Arrive("one");
   ASSERT_TRUE(PumpUntil([&] { return deliveries == 1; }));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"handler failed (Error: 7) "});
+  ASSERT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
   Arrive("two");
   ASSERT_TRUE(PumpUntil([&] { return deliveries == 2; }));
+  EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
 TEST_F(CommEvents, DeliveriesReachANestedEventLoop) {
@@ -345,7 +353,7 @@ TEST_F(CommEvents, VanishedDeviceReportedOnceWithoutSpinning) {
   double cpuMs = ProcessCpuMs() - cpuBefore;
   EXPECT_LT(cpuMs, 100.0) << "the process should idle with a dead device";
   EXPECT_EQ(errors.size(), 1u);
-  EXPECT_TRUE(SpinUntil([&] { return comm.EventThread->Finished(); }));
+  EXPECT_TRUE(SpinUntil([&] { return comm.EventThread()->Finished(); }));
 
   char buf[8];
   EXPECT_EQ(comm.Read(buf, sizeof buf), -1);
@@ -360,5 +368,5 @@ TEST_F(CommEvents, VanishedDeviceSeenWithoutAnErrorHandler) {
   comm.Open();
   pty.CloseMaster();
   ASSERT_TRUE(PumpUntil([&] { return comm.DeviceGone(); }));
-  EXPECT_TRUE(comm.CommErrors & CE_DEVICEGONE);
+  EXPECT_TRUE(comm.Record.Errors & CE_DEVICEGONE);
 }

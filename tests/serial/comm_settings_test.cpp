@@ -36,7 +36,7 @@ class OpenComm : public ::testing::Test {
     comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
   }
   PtyPair pty;
-  TComm comm;
+  TRecordingComm comm;
 };
 
 }  // namespace
@@ -53,12 +53,12 @@ TEST(CommDefaults, NewComponent) {
   EXPECT_EQ(c.CharsTimeOut(), 250);
   EXPECT_EQ(c.FlowControl(), TFlowControl::fcDefault);
   EXPECT_TRUE(c.Options().Empty());
-  EXPECT_EQ(c.MonitorEvents().ToBits(), 0x01FF);
+  EXPECT_EQ(c.MonitorEvents().Bits(), 0x01FF);
   EXPECT_EQ(c.EventChars().XonChar(), 17);
   EXPECT_EQ(c.EventChars().XoffChar(), 19);
   EXPECT_EQ(c.EventChars().Comm(), &c);
   EXPECT_FALSE(c.Enabled());
-  EXPECT_EQ(c.EventThread, nullptr);
+  EXPECT_EQ(c.EventThread(), nullptr);
   EXPECT_FALSE(c.OnRxChar || c.OnError || c.OnBreak || c.OnTxEmpty);
 }
 
@@ -96,7 +96,7 @@ TEST(CommOpen, MissingDeviceGivesCodeTwo) {
     EXPECT_EQ(e.Message, "Error accessing specified device (Error: 2) ") << name;
     EXPECT_EQ(e.ErrorCode, 2);
     EXPECT_FALSE(c.Enabled());
-    EXPECT_EQ(c.EventThread, nullptr);
+    EXPECT_EQ(c.EventThread(), nullptr);
   }
 }
 
@@ -113,7 +113,7 @@ TEST(CommOpen, RegularFileIsRefusedAndClosed) {
     EXPECT_EQ(e.Message, "Invalid device handle, access denied (Error: -1) ");
     EXPECT_EQ(e.ErrorCode, -1);
     EXPECT_FALSE(c.Enabled());
-    EXPECT_EQ(c.EventThread, nullptr);
+    EXPECT_EQ(c.EventThread(), nullptr);
     EXPECT_EQ(OpenDescriptorCount(), before);
   }
   unlink(path);
@@ -132,7 +132,7 @@ TEST(CommOpen, CharacterDeviceThatIsNoTerminalIsRefused) {
     EXPECT_EQ(e.Message, "Invalid device handle, access denied (Error: 25) ") << name;
     EXPECT_EQ(e.ErrorCode, ENOTTY) << name;
     EXPECT_FALSE(c.Enabled()) << name;
-    EXPECT_EQ(c.EventThread, nullptr) << name;
+    EXPECT_EQ(c.EventThread(), nullptr) << name;
     EXPECT_EQ(OpenDescriptorCount(), before) << name;
     PumpFor(100);
     EXPECT_EQ(deliveries, 0) << name;
@@ -160,13 +160,13 @@ TEST(CommOpen, DeviceHeldByAnotherOpenFails) {
 TEST_F(OpenComm, OpenStartsTheThreadAndCloseEndsIt) {
   comm.Open();
   ASSERT_TRUE(comm.Enabled());
-  ASSERT_NE(comm.EventThread, nullptr);
-  EXPECT_EQ(comm.EventThread->OsMask(), 0x0081u);
-  EXPECT_TRUE(static_cast<bool>(comm.EventThread->OnSignal));
-  EXPECT_EQ(comm.EventThread->Priority(), TThreadPriority::tpHighest);
+  ASSERT_NE(comm.EventThread(), nullptr);
+  EXPECT_EQ(comm.EventThread()->OsMask(), 0x0081u);
+  EXPECT_TRUE(static_cast<bool>(comm.EventThread()->OnSignal));
+  EXPECT_EQ(comm.EventThread()->Priority(), TThreadPriority::tpHighest);
   comm.Close();
   EXPECT_FALSE(comm.Enabled());
-  EXPECT_EQ(comm.EventThread, nullptr);
+  EXPECT_EQ(comm.EventThread(), nullptr);
   comm.Close();  // closed: nothing
   EXPECT_FALSE(comm.Enabled());
 }
@@ -174,7 +174,7 @@ TEST_F(OpenComm, OpenStartsTheThreadAndCloseEndsIt) {
 TEST_F(OpenComm, DefaultMaskIsAllNine) {
   comm.SetMonitorEvents(AllCommEvents);
   comm.Open();
-  EXPECT_EQ(comm.EventThread->OsMask(), 0x01FFu);
+  EXPECT_EQ(comm.EventThread()->OsMask(), 0x01FFu);
 }
 
 TEST_F(OpenComm, OpenOnAnOpenPortReopens) {
@@ -183,7 +183,7 @@ TEST_F(OpenComm, OpenOnAnOpenPortReopens) {
   // The old handle must be closed first: otherwise its lock refuses the new open.
   comm.Open();
   EXPECT_TRUE(comm.Enabled());
-  EXPECT_NE(comm.EventThread, nullptr);
+  EXPECT_NE(comm.EventThread(), nullptr);
   EXPECT_EQ(OpenDescriptorCount(), fds);
 }
 
@@ -228,33 +228,33 @@ TEST_F(OpenComm, SettersRefusedWhileOpen) {
 
 TEST_F(OpenComm, ReadBufSizeGivesTheXonXoffLimits) {
   comm.Open();
-  EXPECT_EQ(comm.DataControlBlock.XonLim, 1024);
-  EXPECT_EQ(comm.DataControlBlock.XoffLim, 1024);
+  EXPECT_EQ(comm.Record.Dcb.XonLim, 1024);
+  EXPECT_EQ(comm.Record.Dcb.XoffLim, 1024);
   comm.Close();
   comm.SetReadBufSize(512);
   comm.Open();
-  EXPECT_EQ(comm.DataControlBlock.XonLim, 128);
-  EXPECT_EQ(comm.DataControlBlock.XoffLim, 128);
+  EXPECT_EQ(comm.Record.Dcb.XonLim, 128);
+  EXPECT_EQ(comm.Record.Dcb.XoffLim, 128);
 }
 
 TEST_F(OpenComm, TimeoutsRecord) {
   comm.Open();
-  TCommTimeouts t = comm.CommTimeouts;
+  TCommTimeouts t = comm.Record.Timeouts;
   EXPECT_EQ(t.ReadIntervalTimeout, 250u);
   EXPECT_EQ(t.WriteTotalTimeoutConstant, 1500u);
   EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
   EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
   EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
   comm.SetCharsTimeOut(0);  // applied at once while open
-  t = comm.CommTimeouts;
+  t = comm.Record.Timeouts;
   EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
   EXPECT_EQ(t.WriteTotalTimeoutConstant, 1500u);
   EXPECT_EQ(t.ReadTotalTimeoutMultiplier + t.ReadTotalTimeoutConstant + t.WriteTotalTimeoutMultiplier, 0u);
   comm.Close();
   comm.SetCharsTimeOut(250);
-  EXPECT_EQ(comm.CommTimeouts.ReadIntervalTimeout, 0xFFFFFFFFu);  // closed: only stored
+  EXPECT_EQ(comm.Record.Timeouts.ReadIntervalTimeout, 0xFFFFFFFFu);  // closed: only stored
   comm.Open();
-  EXPECT_EQ(comm.CommTimeouts.ReadIntervalTimeout, 250u);
+  EXPECT_EQ(comm.Record.Timeouts.ReadIntervalTimeout, 250u);
 }
 
 // ---- Line settings on the device --------------------------------------------------
@@ -271,7 +271,7 @@ TEST_F(OpenComm, OpenLeavesARawLine) {
   EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
   EXPECT_EQ(t.c_cc[VMIN], 1);
   EXPECT_EQ(t.c_cc[VTIME], 0);
-  const TDCB& d = comm.DataControlBlock;
+  const TDCB& d = comm.Record.Dcb;
   EXPECT_EQ(d.BaudRate, 9600u);
   EXPECT_EQ(d.ByteSize, 8);
   EXPECT_EQ(d.Parity, NOPARITY);
@@ -285,7 +285,7 @@ TEST_F(OpenComm, EveryBaudRateReachesTheDevice) {
   for (int i = 0; i <= static_cast<int>(TBaudRate::cbr256000); ++i) {
     auto rate = static_cast<TBaudRate>(i);
     comm.SetBaudRate(rate);
-    EXPECT_EQ(comm.DataControlBlock.BaudRate, BaudRateValue(rate));
+    EXPECT_EQ(comm.Record.Dcb.BaudRate, BaudRateValue(rate));
     EXPECT_EQ(RateOf(pty), BaudRateValue(rate)) << BaudRateValue(rate);
   }
   comm.SetBaudRate(TBaudRate::cbr19200);
@@ -332,7 +332,7 @@ TEST_F(OpenComm, StopBits) {
   comm.Open();
   comm.SetStopbits(TStopbits::sb20);
   EXPECT_NE(LineOf(pty).c_cflag & CSTOPB, 0u);
-  EXPECT_EQ(comm.DataControlBlock.StopBits, TWOSTOPBITS);
+  EXPECT_EQ(comm.Record.Dcb.StopBits, TWOSTOPBITS);
   // 1.5 stop bits exist only with 5 data bits, as on Win32.
   ECommError e = CatchCommError([&] { comm.SetStopbits(TStopbits::sb15); });
   EXPECT_EQ(e.ErrorCode, EINVAL);
@@ -362,7 +362,7 @@ TEST_F(OpenComm, OpenWithARefusedSettingStaysOpen) {
   ECommError e = CatchCommError([&] { comm.Open(); });
   EXPECT_EQ(e.Message, "Error updating DataControlBlock (Error: 22) ");
   EXPECT_TRUE(comm.Enabled());
-  EXPECT_NE(comm.EventThread, nullptr);
+  EXPECT_NE(comm.EventThread(), nullptr);
   comm.Close();
   EXPECT_FALSE(comm.Enabled());
 }
@@ -374,9 +374,9 @@ TEST_F(OpenComm, RefusedQueueSizeLeavesThePortOpenWithTheBlockApplied) {
   EXPECT_EQ(e.Message, "Error initializing Read/Write Buffers (Error: 22) ");
   EXPECT_EQ(e.ErrorCode, EINVAL);
   EXPECT_TRUE(comm.Enabled());
-  EXPECT_NE(comm.EventThread, nullptr);
-  EXPECT_EQ(comm.DataControlBlock.XonLim, 1024);
-  EXPECT_EQ(comm.CommTimeouts, TCommTimeouts{});  // never reached
+  EXPECT_NE(comm.EventThread(), nullptr);
+  EXPECT_EQ(comm.Record.Dcb.XonLim, 1024);
+  EXPECT_EQ(comm.Record.Timeouts, TCommTimeouts{});  // never reached
   comm.Close();
   EXPECT_FALSE(comm.Enabled());
 }
@@ -384,7 +384,7 @@ TEST_F(OpenComm, RefusedQueueSizeLeavesThePortOpenWithTheBlockApplied) {
 TEST_F(OpenComm, SoftwareFlowControl) {
   comm.Open();
   comm.SetFlowControl(TFlowControl::fcSoftware);
-  uint32_t f = comm.DataControlBlock.Flags;
+  uint32_t f = comm.Record.Dcb.Flags;
   EXPECT_TRUE(f & dcb::fOutX);
   EXPECT_TRUE(f & dcb::fInX);
   EXPECT_FALSE(f & dcb::fOutxCtsFlow);
@@ -402,18 +402,18 @@ TEST_F(OpenComm, SoftwareFlowControl) {
   t = LineOf(pty);
   EXPECT_EQ(t.c_cc[VSTART], 0x05);
   EXPECT_EQ(t.c_cc[VSTOP], 0x06);
-  EXPECT_EQ(comm.DataControlBlock.XonChar, 0x05);
+  EXPECT_EQ(comm.Record.Dcb.XonChar, 0x05);
 
   // fcDefault keeps whatever the device has.
   comm.SetFlowControl(TFlowControl::fcDefault);
-  f = comm.DataControlBlock.Flags;
+  f = comm.Record.Dcb.Flags;
   EXPECT_TRUE(f & dcb::fOutX);
   EXPECT_TRUE(f & dcb::fInX);
   EXPECT_EQ(dcb::RtsControl(f), 3u);
   EXPECT_EQ(LineOf(pty).c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
 
   comm.SetFlowControl(TFlowControl::fcNone);
-  f = comm.DataControlBlock.Flags;
+  f = comm.Record.Dcb.Flags;
   EXPECT_FALSE(f & (dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow | dcb::fOutxDsrFlow));
   EXPECT_EQ(dcb::RtsControl(f), 3u);
   EXPECT_EQ(LineOf(pty).c_iflag & (IXON | IXOFF), 0u);
@@ -421,7 +421,7 @@ TEST_F(OpenComm, SoftwareFlowControl) {
 
 TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFields) {
   comm.Open();
-  uint32_t f = comm.DataControlBlock.Flags;
+  uint32_t f = comm.Record.Dcb.Flags;
   EXPECT_EQ(dcb::DtrControl(f), dcb::DTR_CONTROL_ENABLE);
   EXPECT_EQ(dcb::RtsControl(f), dcb::RTS_CONTROL_ENABLE);
   EXPECT_FALSE(f & (dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow | dcb::fOutxDsrFlow));
@@ -430,7 +430,7 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFields) {
   t.c_iflag |= IXON;
   ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
   comm.SetStopbits(TStopbits::sb20);
-  EXPECT_TRUE(comm.DataControlBlock.Flags & dcb::fOutX);
+  EXPECT_TRUE(comm.Record.Dcb.Flags & dcb::fOutX);
   EXPECT_NE(LineOf(pty).c_iflag & IXON, 0u);
 }
 
@@ -445,7 +445,7 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlowAtOpen) {
   t = LineOf(pty);
   EXPECT_EQ(t.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
   EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
-  const uint32_t f = comm.DataControlBlock.Flags;
+  const uint32_t f = comm.Record.Dcb.Flags;
   EXPECT_TRUE(f & dcb::fOutX);
   EXPECT_TRUE(f & dcb::fInX);
   EXPECT_TRUE(f & dcb::fOutxCtsFlow);
@@ -459,29 +459,29 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlowAtOpen) {
   t = LineOf(pty);
   EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
   EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
-  EXPECT_FALSE(comm.DataControlBlock.Flags & (dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow));
+  EXPECT_FALSE(comm.Record.Dcb.Flags & (dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow));
 }
 
 TEST_F(OpenComm, CtsFlowControl) {
   comm.Open();
   comm.SetFlowControl(TFlowControl::fcCTS);
-  EXPECT_TRUE(comm.DataControlBlock.Flags & dcb::fOutxCtsFlow);
+  EXPECT_TRUE(comm.Record.Dcb.Flags & dcb::fOutxCtsFlow);
   EXPECT_NE(LineOf(pty).c_cflag & CRTSCTS, 0u);
   comm.SetFlowControl(TFlowControl::fcNone);
-  EXPECT_FALSE(comm.DataControlBlock.Flags & dcb::fOutxCtsFlow);
+  EXPECT_FALSE(comm.Record.Dcb.Flags & dcb::fOutxCtsFlow);
   EXPECT_EQ(LineOf(pty).c_cflag & CRTSCTS, 0u);
 }
 
 TEST_F(OpenComm, OptionsSetAndClearTheirBits) {
   comm.Open();
   comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
-  uint32_t f = comm.DataControlBlock.Flags;
+  uint32_t f = comm.Record.Dcb.Flags;
   EXPECT_TRUE(f & dcb::fParity);
   EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
   EXPECT_TRUE(f & dcb::fErrorChar);
   EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
   comm.SetOptions({});
-  f = comm.DataControlBlock.Flags;
+  f = comm.Record.Dcb.Flags;
   EXPECT_EQ(f & (dcb::fParity | dcb::fDsrSensitivity | dcb::fTXContinueOnXoff | dcb::fErrorChar | dcb::fNull), 0u);
   EXPECT_TRUE(f & dcb::fBinary);
   EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);

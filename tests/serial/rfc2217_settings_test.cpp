@@ -202,7 +202,7 @@ TEST_F(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
 TEST(Rfc2217CommSettings, RefusedLikeOnADevicePath) {
   TPeer peer{Cooperative()};
   peer.SetAnswer(Only9600);
-  TComm comm;
+  TRecordingComm comm;
   comm.SetDeviceName(peer.Url());
   comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
   comm.Open();
@@ -222,5 +222,5 @@ TEST(Rfc2217CommSettings, RefusedLikeOnADevicePath) {
   EXPECT_EQ(comm.BaudRate(), TBaudRate::cbr115200);
   EXPECT_TRUE(comm.Enabled());
   comm.SetBaudRate(TBaudRate::cbr9600);
-  EXPECT_EQ(comm.DataControlBlock.BaudRate, 9600u);
+  EXPECT_EQ(comm.Record.Dcb.BaudRate, 9600u);
 }

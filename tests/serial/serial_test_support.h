@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "serial/async_comm.h"
+#include "serial/os_serial.h"
 
 // Runs the window thread's event loop until cond holds; false after timeout.
 inline bool PumpUntil(const std::function<bool()>& cond, int timeoutMs = 5000) {
@@ -80,3 +81,75 @@ ECommError CatchCommError(F f) {
   ADD_FAILURE() << "no ECommError raised";
   return ECommError("", 0);
 }
+
+// What the component handed to its device and got back from it, kept past the
+// device's life (a closed port's last settings stay readable).
+struct TDeviceRecord {
+  TDCB Dcb;                // the last block given to SetCommState
+  TCommTimeouts Timeouts;  // the last record given to SetCommTimeouts
+  uint32_t Mask = 0;       // the last SetCommMask
+  uint32_t Errors = 0;     // the last ClearCommError's error bits
+  TComStat Stat;           // and its queue counts
+};
+
+// The real device of a name, with every call passed through and recorded.
+class TRecordingDevice : public TSerialDevice {
+ public:
+  TRecordingDevice(std::unique_ptr<TSerialDevice> device, TDeviceRecord& record)
+      : device_(std::move(device)), record_(record) {}
+
+  int GetFileType() override { return Pass(device_->GetFileType()); }
+  bool GetCommState(TDCB& dcb) override { return Pass(device_->GetCommState(dcb)); }
+  bool SetCommState(const TDCB& dcb) override {
+    record_.Dcb = dcb;
+    return Pass(device_->SetCommState(dcb));
+  }
+  bool SetupComm(int in, int out) override { return Pass(device_->SetupComm(in, out)); }
+  bool SetCommTimeouts(const TCommTimeouts& timeouts) override {
+    record_.Timeouts = timeouts;
+    return Pass(device_->SetCommTimeouts(timeouts));
+  }
+  int Read(void* buffer, int count) override { return Pass(device_->Read(buffer, count)); }
+  int Write(const void* buffer, int count) override { return Pass(device_->Write(buffer, count)); }
+  bool GetCommModemStatus(uint32_t& status) override { return Pass(device_->GetCommModemStatus(status)); }
+  bool EscapeCommFunction(uint32_t function) override { return Pass(device_->EscapeCommFunction(function)); }
+  bool SetCommMask(uint32_t mask) override {
+    record_.Mask = mask;
+    return Pass(device_->SetCommMask(mask));
+  }
+  // The event thread's calls (its wait, and its purge when it stops) record
+  // nothing, so nothing here is shared with the window thread.
+  TWaitResult WaitCommEvent(uint32_t& events, const TStopSignal& stop) override {
+    return device_->WaitCommEvent(events, stop);
+  }
+  bool PurgeComm(uint32_t flags) override { return device_->PurgeComm(flags); }
+  bool ClearCommError(uint32_t& errors, TComStat& stat) override {
+    const bool ok = Pass(device_->ClearCommError(errors, stat));
+    record_.Errors = errors;
+    record_.Stat = stat;
+    return ok;
+  }
+
+ private:
+  template <typename T>
+  T Pass(T result) {
+    lastError_ = device_->LastError();
+    return result;
+  }
+
+  std::unique_ptr<TSerialDevice> device_;
+  TDeviceRecord& record_;
+};
+
+// A component whose devices are recorded in Record.
+class TRecordingComm : public TComm {
+ public:
+  TDeviceRecord Record;
+
+  void CreateHandle() override {
+    int error = 0;
+    std::unique_ptr<TSerialDevice> device = OpenSerialDevice(DeviceName(), error);
+    if (!device) RaiseCommError("Error accessing specified device", error);
+    SetHandle(std::make_unique<TRecordingDevice>(std::move(device), Record));
+  }
+};

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/core/convert_error.h"
+#include "toolkit/core/handler_failure.h"
 #include "toolkit/core/scripted_message_boxes.h"
 #include "toolkit/widgets/application.h"
 
@@ -105,6 +106,18 @@ TEST_F(ApplicationObject, HandleExceptionShowsTheOneBeingHandled) {
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"disk gone", "disk gone"}));
   App().HandleException();  // nothing being handled: nothing shown
   EXPECT_EQ(boxes.Requests.size(), 2u);
+}
+
+// A failed handler that only the toolkit could catch (a serial line event's)
+// is shown the same way.
+TEST_F(ApplicationObject, AHandlerFailureTheToolkitReportsIsShownTheSameWay) {
+  ScriptedMessageBoxes boxes;
+  App().SetTitle("Tarvelle Memnova Self-mode Manager");
+  ReportHandlerFailure(std::make_exception_ptr(std::runtime_error("line handler failed")));
+  ASSERT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(boxes.Requests[0].Title, "Tarvelle Memnova Self-mode Manager");
+  EXPECT_EQ(boxes.Requests[0].Text, "line handler failed");
 }
 
 TEST_F(ApplicationObject, MinimiseAndRestoreOfTheMainFormAreNotified) {

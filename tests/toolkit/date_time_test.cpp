@@ -16,12 +16,6 @@ std::string EncodeError(auto f) {
   return "no error";
 }
 
-// Restores the system locale after a test that chose one.
-struct LocaleChoice {
-  explicit LocaleChoice(const QLocale& l) { SetFormatLocale(l); }
-  ~LocaleChoice() { SetFormatLocale(std::nullopt); }
-};
-
 }  // namespace
 
 TEST(DateTime, DayNumbering) {
@@ -97,42 +91,4 @@ TEST(DateTime, NowIsTheLocalClock) {
   const QDateTime got(QDate(y, m, d), QTime(h, n, s, ms));
   EXPECT_LE(before.addMSecs(-1), got);
   EXPECT_LE(got, after.addMSecs(1));
-}
-
-TEST(FormatDateTime, LongDateBlankShortTime) {
-  LocaleChoice german(QLocale(QLocale::German, QLocale::Germany));
-  const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0);
-  EXPECT_EQ(FormatDateTime("dddddd t", v), "Montag, 7. Dezember 2026 09:05");
-  // Seconds do not round the minute up, the short time just drops them.
-  EXPECT_EQ(FormatDateTime("dddddd t", EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 59, 999)),
-            "Montag, 7. Dezember 2026 09:05");
-  // A sum landing a hair below the minute still shows that minute.
-  EXPECT_EQ(FormatDateTime("dddddd t", v - 1e-9), "Montag, 7. Dezember 2026 09:05");
-}
-
-TEST(FormatDateTime, FollowsTheChosenLocale) {
-  const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(21, 5, 0, 0);
-  const QLocale us(QLocale::English, QLocale::UnitedStates);
-  LocaleChoice choice(us);
-  EXPECT_EQ(FormatDateTime("dddddd t", v),
-            (us.toString(QDate(2026, 12, 7), QLocale::LongFormat) + " " +
-             us.toString(QTime(21, 5), QLocale::ShortFormat))
-                .toStdString());
-  EXPECT_NE(FormatDateTime("dddddd t", v).find("December"), std::string::npos);
-}
-
-TEST(FormatDateTime, DefaultsToTheSystemLocale) {
-  SetFormatLocale(std::nullopt);
-  EXPECT_EQ(FormatLocale(), QLocale::system());
-}
-
-TEST(FormatDateTime, NumericSpecifiersAndLiterals) {
-  LocaleChoice german(QLocale(QLocale::German, QLocale::Germany));
-  const TDateTime v = EncodeDate(2026, 3, 4) + EncodeTime(7, 8, 9, 12);
-  EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", v), "2026-03-04 07:08:09.012");
-  EXPECT_EQ(FormatDateTime("d/m/yy h:n:s", v), "4/3/26 7:8:9");
-  EXPECT_EQ(FormatDateTime("hh:mm", v), "07:08");  // m after h is the minute
-  EXPECT_EQ(FormatDateTime("'at' hh \"o'clock\"", v), "at 07 o'clock");
-  EXPECT_EQ(FormatDateTime("h am/pm", EncodeTime(15, 0, 0, 0)),
-            "3 " + QLocale(QLocale::German, QLocale::Germany).pmText().toStdString());
 }

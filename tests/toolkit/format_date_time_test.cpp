@@ -1,5 +1,7 @@
 #include "toolkit/core/format_date_time.h"
 
+#include <QDate>
+#include <QTime>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,6 +22,12 @@ std::string Fails(TDateTime value) {
   }
   return "no error";
 }
+
+// Restores the system locale after a test that chose one.
+struct LocaleChoice {
+  explicit LocaleChoice(const QLocale& l) { SetFormatLocale(l); }
+  ~LocaleChoice() { SetFormatLocale(std::nullopt); }
+};
 
 }  // namespace
 
@@ -102,6 +110,14 @@ TEST(TimePattern, ClassicElements) {
   EXPECT_EQ(FormatDateTime("h:nn:ss", EncodeTime(9, 5, 0, 0) - 1e-10, en), "9:05:00");
 }
 
+TEST(TimePattern, TheLocalesOwnFormats) {
+  EXPECT_EQ(FormatDateTime("t", Evening, QLocale::c()), "21:05");
+  EXPECT_EQ(FormatDateTime("t", Evening, English()), "9:05 PM");
+  EXPECT_EQ(FormatDateTime("tt", Evening, English()), "9:05:09 PM");
+  EXPECT_EQ(FormatDateTime("c", Evening, German()), "07.12.26 21:05:09");
+  EXPECT_EQ(FormatDateTime("c", EncodeDate(2026, 12, 7), German()), "07.12.26");  // midnight: the date alone
+}
+
 TEST(DatePattern, ValuesOutsideTheCalendarRaise) {
   EXPECT_EQ(Fails(std::nan("")), "Date-time value out of range");
   EXPECT_EQ(Fails(HUGE_VAL), "Date-time value out of range");
@@ -111,4 +127,60 @@ TEST(DatePattern, ValuesOutsideTheCalendarRaise) {
   EXPECT_EQ(Fails(EncodeDate(9999, 12, 31) + 0.99999999999), "Date-time value out of range");
   EXPECT_EQ(Fails(EncodeDate(9999, 12, 31) + 0.5), "no error");
   EXPECT_EQ(Fails(EncodeDate(1, 1, 1)), "no error");
+}
+
+// ---- In the chosen locale (the receive time) ------------------------------------------
+
+TEST(FormatDateTime, LongDateBlankShortTime) {
+  LocaleChoice german(German());
+  const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0);
+  EXPECT_EQ(FormatDateTime("dddddd t", v), "Montag, 7. Dezember 2026 09:05");
+  // Seconds do not round the minute up, the short time just drops them.
+  EXPECT_EQ(FormatDateTime("dddddd t", EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 59, 999)),
+            "Montag, 7. Dezember 2026 09:05");
+  // A sum landing a hair below the minute still shows that minute.
+  EXPECT_EQ(FormatDateTime("dddddd t", v - 1e-9), "Montag, 7. Dezember 2026 09:05");
+}
+
+// The short time is hours and minutes, also where the locale's own short
+// time format carries seconds, as C and POSIX (a bare system's) do.
+TEST(FormatDateTime, ShortTimeIsHoursAndMinutesInEveryLocale) {
+  const TDateTime v = EncodeDate(2026, 12, 6) + EncodeTime(18, 11, 42, 0);
+  struct Case {
+    const char* locale;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"C", "Sunday, 6 December 2026 18:11"}, Case{"C.UTF-8", "Sunday, 6 December 2026 18:11"},
+                        Case{"en_US", "Sunday, December 6, 2026 6:11 PM"},
+                        Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"},
+                        Case{"ja_JP", "2026年12月6日日曜日 18:11"}}) {
+    LocaleChoice choice{QLocale(QString::fromLatin1(c.locale))};
+    EXPECT_EQ(FormatDateTime("dddddd t", v), c.shown) << c.locale;
+  }
+}
+
+TEST(FormatDateTime, FollowsTheChosenLocale) {
+  const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(21, 5, 0, 0);
+  const QLocale us = English();
+  LocaleChoice choice(us);
+  EXPECT_EQ(FormatDateTime("dddddd t", v),
+            (us.toString(QDate(2026, 12, 7), QLocale::LongFormat) + " " +
+             us.toString(QTime(21, 5), QLocale::ShortFormat))
+                .toStdString());
+  EXPECT_NE(FormatDateTime("dddddd t", v).find("December"), std::string::npos);
+}
+
+TEST(FormatDateTime, DefaultsToTheSystemLocale) {
+  SetFormatLocale(std::nullopt);
+  EXPECT_EQ(FormatLocale(), QLocale::system());
+}
+
+TEST(FormatDateTime, NumericElementsAndLiterals) {
+  LocaleChoice german(German());
+  const TDateTime v = EncodeDate(2026, 3, 4) + EncodeTime(7, 8, 9, 12);
+  EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", v), "2026-03-04 07:08:09.012");
+  EXPECT_EQ(FormatDateTime("d/m/yy h:n:s", v), "4.3.26 7:8:9");
+  EXPECT_EQ(FormatDateTime("hh:mm", v), "07:08");  // m after h is the minute
+  EXPECT_EQ(FormatDateTime("'at' hh \"o'clock\"", v), "at 07 o'clock");
+  EXPECT_EQ(FormatDateTime("h am/pm", EncodeTime(15, 0, 0, 0)), "3 " + German().pmText().toStdString());
 }

@@ -138,8 +138,11 @@ TEST(NumberPattern, CommaDecimalLocales) {
   EXPECT_EQ(FormatFloat("###0.00", 1234567.5, de), "1234567,50");
   EXPECT_EQ(FormatFloat(Grouped2, 1234567.5, French()), QString::fromUtf8("1\u202F234\u202F567,50"));
   EXPECT_EQ(FormatFloat(Grouped2, 1234.5, Finnish()), QString::fromUtf8("1\u00A0234,50"));
-  // Finnish writes its minus as U+2212.
-  EXPECT_EQ(FormatFloat("0.0", -1.5, Finnish()), QString::fromUtf8("\u22121,5"));
+  // The minus is the pattern language's, whatever the locale writes: one
+  // column never mixes two kinds of minus.
+  EXPECT_EQ(FormatFloat("0.0", -1.5, Finnish()), "-1,5");
+  EXPECT_EQ(FormatFloat("0.0", -1.5, Arabic()), "-1" + Arabic().decimalPoint() + "5");
+  EXPECT_EQ(FormatFloat("0.0E+00", -0.015, Finnish()), "-1,5E-02");
 }
 
 TEST(NumberPattern, OptionalDigitsAndPadding) {

@@ -11,8 +11,6 @@ namespace {
 
 TEST(ListBox, RowsAreOneFontHeightOnceTheListHasAWindow) {
   TListBox list;
-  list.SetItemHeight(11);
-  EXPECT_EQ(list.RowHeight(), 11);  // no window yet: the nominal height
   TFont font;
   font.SetHeight(20);
   list.SetFont(font);

@@ -48,3 +48,19 @@ TEST(TimeSeparator, BetweenHoursAndMinutes) {
   EXPECT_EQ(TimeSeparator(Korean()), ":");
   EXPECT_EQ(TimeSeparator(QLocale(QLocale::LowGerman, QLocale::Germany)), ".");
 }
+
+TEST(ShortTimeFormat, SecondsGoWithTheSeparatorBeforeThem) {
+  EXPECT_EQ(ShortTimeFormat(QString("HH:mm:ss")), "HH:mm");
+  EXPECT_EQ(ShortTimeFormat(QString("h:mm:ss AP")), "h:mm AP");
+  EXPECT_EQ(ShortTimeFormat(QString("ss:mm")), "mm");
+  // Formats without seconds, and quoted letters, are kept.
+  EXPECT_EQ(ShortTimeFormat(QString("HH 'h' mm")), "HH 'h' mm");
+  EXPECT_EQ(ShortTimeFormat(QString("H.mm 's'")), "H.mm 's'");
+  EXPECT_EQ(ShortTimeFormat(QLocale::c()), "HH:mm");
+  EXPECT_EQ(ShortTimeFormat(English()), "h:mm AP");
+}
+
+TEST(LongTimeFormat, WithoutTheTimeZone) {
+  EXPECT_EQ(LongTimeFormat(English()), "h:mm:ss AP");
+  EXPECT_EQ(LongTimeFormat(QLocale(QLocale::Chinese, QLocale::China)), "HH:mm:ss");
+}

@@ -1,11 +1,22 @@
+#include "grid/cell_grid.h"
+#include "grid/cg_edit.h"
+#include "tools/grid-demo/demo_orders.h"
+#include "tools/grid-demo/demo_window.h"
+
 #include <QColor>
 #include <QImage>
+#include <QMenu>
 #include <QPalette>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -80,6 +91,103 @@ TEST(GridDemo, AnUnknownSceneIsRefusedWithTheKnownOnes) {
   EXPECT_TRUE(run.errors.contains("unknown scene \"nonsense\"")) << run.errors.toStdString();
   EXPECT_TRUE(run.errors.contains("suggestion")) << run.errors.toStdString();
   EXPECT_TRUE(run.image.isNull());
+}
+
+// --- what the window says, tried as a user tries it ----------------------------------
+
+class GridDemoWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(store.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());  // its column widths
+    window = std::make_unique<TGridDemoWindow>();
+    window->resize(1020, 420);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    grid = window->Grid();
+  }
+  QString Cell(const char* column, int row) const { return grid->Cells(window->GridColumn(column), row); }
+  void Click(const char* column, int row) {
+    const TRect r = grid->CellRect(window->GridColumn(column), row);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 8, r.Bottom - 6));
+  }
+  // A click on the cell, and one more on it, now current, to edit it.
+  QWidget* Edit(const char* column, int row) {
+    Click(column, row);
+    Click(column, row);
+    EXPECT_TRUE(grid->EditorMode());
+    return grid->InplaceEditor();
+  }
+  TPopupListbox* List() const { return grid->InplaceEditor()->findChild<TPopupListbox*>(); }
+
+  QTemporaryDir store;
+  std::unique_ptr<TGridDemoWindow> window;
+  TCellGrid* grid = nullptr;
+};
+
+TEST_F(GridDemoWindow, AShippedOrderChangesOnlyItsStatus) {
+  ASSERT_EQ(Cell("Status", 1), "Shipped");
+  QWidget* editor = Edit("Fruit", 1);
+  QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(List()->isVisible());
+  QTest::keyClick(editor, Qt::Key_Down);
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(Cell("Fruit", 1), "Apple");
+  Click("Quantity", 1);
+  QTest::keyClick(grid, '9');
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(Cell("Quantity", 1), "120");
+
+  editor = Edit("Status", 1);
+  QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(editor, Qt::Key_Up);
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(Cell("Status", 1), "Packed");
+  // No longer shipped: its fruit may change again.
+  editor = Edit("Fruit", 1);
+  QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(editor, Qt::Key_Down);
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(Cell("Fruit", 1), "Apricot");
+}
+
+TEST_F(GridDemoWindow, TheKeysTheWindowNamesDoWhatItSays) {
+  // In the editor Alt+Down opens a list; on a cell not being edited it is an arrow key.
+  Click("Fruit", 3);
+  QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(grid->Row(), 4);
+  QTest::keyClick(grid, Qt::Key_F2);
+  QTest::keyClick(grid->InplaceEditor(), Qt::Key_Down, Qt::AltModifier);
+  EXPECT_TRUE(List()->isVisible());
+  QTest::keyClick(grid->InplaceEditor(), Qt::Key_Escape);
+
+  // Shift+Enter presses the Country cell's button: its menu of countries opens.
+  QWidget* editor = Edit("Country", 3);
+  QString firstEntry;
+  QTimer::singleShot(0, grid, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      firstEntry = menu->actions().value(0)->text();
+      menu->close();
+    }
+  });
+  QTest::keyClick(editor, Qt::Key_Return, Qt::ShiftModifier);
+  EXPECT_EQ(firstEntry, DemoCountries().first());
+
+  // A click on a title sorts by it, a second one the other way round.
+  const TRect title = grid->CellRect(window->GridColumn("Quantity"), 0);
+  const QPoint caption((title.Left + title.Right) / 2, title.Bottom - 10);  // below the heading band
+  auto quantities = [&] {
+    std::vector<int> q;
+    for (int r = 1; r < grid->RowCount(); ++r) q.push_back(Cell("Quantity", r).toInt());
+    return q;
+  };
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, caption);
+  std::vector<int> q = quantities();
+  EXPECT_TRUE(std::is_sorted(q.begin(), q.end()));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, caption);
+  q = quantities();
+  EXPECT_TRUE(std::is_sorted(q.rbegin(), q.rend()));
 }
 
 }  // namespace

@@ -524,6 +524,20 @@ TEST(ModemSimFaults, FreezeStopsTheEmulatorUntilContinued) {
   EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line is answered once it runs again";
 }
 
+// With a length the emulator hangs that long instead of stopping, then goes
+// on without the line that hung it.
+TEST(ModemSimFaults, AFreezeWithALengthLosesItsLineAndGoesOn) {
+  ModemSim sim({}, "fault AT+MCW freeze 1000\n");
+  PtyPort port(sim.Device());
+  WriteAll(port.Fd(), "AT+MCW\r\n");
+  ASSERT_TRUE(sim.WaitForLog("FAULT freeze AT+MCW"));
+  WriteAll(port.Fd(), "AT+MCD=1\r\n");
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", 300ms), "") << "nothing answers while it hangs";
+  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line that came meanwhile is answered";
+  EXPECT_TRUE(sim.WaitForLog("NOREPLY fault AT+MCW"));
+  EXPECT_EQ(sim.LogEvents("TX").size(), 1u) << "the line that hung it is not";
+}
+
 TEST(ModemSimFaults, DieKillsTheEmulatorAsTheLineArrives) {
   ModemSim sim(NetArgs(), "fault AT+MSR=0 die\n");
   TelnetPeer peer(sim.Port());

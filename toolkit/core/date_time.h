@@ -31,9 +31,5 @@ TDateTime Now();
 QLocale FormatLocale();
 void SetFormatLocale(std::optional<QLocale> locale);
 
-// Classic format specifiers: c, d, dd, ddd, dddd, ddddd (short date), dddddd
-// (long date), m, mm, mmm, mmmm (minutes right after h or hh), yy, yyyy, h, hh,
-// n, nn, s, ss, z, zzz, t (short time), tt (long time), am/pm, "..." and
-// '...' literals; other characters are copied. "dddddd t" is the long date, a
-// blank and the short time. Text is UTF-8.
+// FormatDateTime of format_date_time.h in FormatLocale(); text is UTF-8.
 std::string FormatDateTime(const std::string& format, TDateTime value);

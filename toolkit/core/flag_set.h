@@ -27,17 +27,12 @@ class TFlagSet {
     s.bits_ = bits;
     return s;
   }
-  constexpr TBits ToBits() const { return bits_; }
   constexpr TBits Bits() const { return bits_; }
 
   constexpr bool Contains(E m) const { return (bits_ & Bit(m)) != 0; }
   constexpr bool Empty() const { return bits_ == 0; }
   constexpr TFlagSet& Include(E m) {
     bits_ |= Bit(m);
-    return *this;
-  }
-  constexpr TFlagSet& Exclude(E m) {
-    bits_ &= static_cast<TBits>(~Bit(m));
     return *this;
   }
 

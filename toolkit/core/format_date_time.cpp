@@ -47,6 +47,7 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const QLocale& l
   // Rounding to the millisecond can carry past the last day.
   if (year < 1 || year > 9999) throw EConvertError("Date-time value out of range");
   const QDate date(year, month, day);
+  const QTime time(hour, minute, second, msec);
 
   const bool twelveHour = HasAmPm(pattern);
   const int shownHour = twelveHour ? (hour % 12 == 0 ? 12 : hour % 12) : hour;
@@ -81,6 +82,11 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const QLocale& l
       continue;
     }
     switch (c.toLower().unicode()) {
+      case u'c':
+        ++i;
+        out += locale.toString(date, QLocale::ShortFormat);
+        if (hour || minute || second || msec) out += u' ' + locale.toString(time, LongTimeFormat(locale));
+        break;
       case u'd':
         switch (run(6)) {
           case 1: out += QString::number(day); break;
@@ -111,6 +117,9 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const QLocale& l
       case u'n': out += run(2) == 1 ? QString::number(minute) : Pad(minute, 2); break;
       case u's': out += run(2) == 1 ? QString::number(second) : Pad(second, 2); break;
       case u'z': out += run(3) == 3 ? Pad(msec, 3) : QString::number(msec); break;
+      case u't':
+        out += locale.toString(time, run(2) == 1 ? ShortTimeFormat(locale) : LongTimeFormat(locale));
+        break;
       case u'/':
         out += dateSep;
         ++i;
@@ -129,4 +138,8 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const QLocale& l
     afterHour = hourElement;
   }
   return out;
+}
+
+std::string FormatDateTime(const std::string& format, TDateTime value) {
+  return FormatDateTime(QString::fromStdString(format), value, FormatLocale()).toStdString();
 }

@@ -143,7 +143,9 @@ Rendered RenderSection(const Section& s, double absValue, bool minus, const QLoc
   const QString groupSep = locale.groupSeparator();
 
   QString out;
-  if (minus && s.HasDigits()) out += locale.negativeSign();
+  // The pattern language's minus, as the exponent's: the locale's own sign
+  // (U+2212, or one with direction marks) would mix two kinds in a column.
+  if (minus && s.HasDigits()) out += u'-';
   auto emitInt = [&](int index) {
     out += QLatin1Char(ints[index]);
     const int fromRight = intLen - 1 - index;

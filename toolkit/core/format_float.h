@@ -15,7 +15,7 @@
 // The value is rounded half away from zero to the digits the pattern shows,
 // working on its shortest decimal form. A value that rounds to zero shows
 // without a minus sign and in the positive (or zero) section. Without a
-// negative section a minus sign (the locale's) leads the whole text. Digits
-// are ASCII. An empty pattern gives up to 15 significant digits. Infinity and
+// negative section a minus sign leads the whole text. Digits and signs are
+// ASCII, whatever the locale writes. An empty pattern gives up to 15 significant digits. Infinity and
 // NaN give "INF", "-INF" and "NAN".
 QString FormatFloat(const QString& pattern, double value, const QLocale& locale = QLocale());

@@ -1,5 +1,7 @@
 #include "toolkit/core/locale_date_format.h"
 
+#include <vector>
+
 namespace {
 
 // Calls `f(c, quoted)` for each character of a Qt format, without the quotes;
@@ -57,6 +59,25 @@ QString SeparatorBetweenFields(const QString& format, QStringView fieldLetters, 
   return trimmed.isEmpty() ? QStringLiteral(" ") : trimmed;
 }
 
+// A Qt format cut into runs of one field letter and runs of literal text
+// (quotes included), so that fields can be dropped with what parts them.
+struct TFormatRun {
+  QString Text;
+  QChar Field;  // null for literal text
+};
+
+std::vector<TFormatRun> FormatRuns(const QString& format) {
+  std::vector<TFormatRun> runs;
+  bool quoted = false;
+  for (QChar c : format) {
+    if (c == u'\'') quoted = !quoted;
+    const QChar field = !quoted && c != u'\'' && c.isLetter() ? c : QChar();
+    if (runs.empty() || runs.back().Field != field) runs.push_back({{}, field});
+    runs.back().Text += c;
+  }
+  return runs;
+}
+
 }  // namespace
 
 int DateOrder(const QString& shortDateFormat) {
@@ -81,4 +102,31 @@ QString DateSeparator(const QLocale& locale) {
 
 QString TimeSeparator(const QLocale& locale) {
   return SeparatorBetweenFields(locale.timeFormat(QLocale::ShortFormat), u"hHms", QStringLiteral(":"));
+}
+
+QString ShortTimeFormat(const QString& shortTimeFormat) {
+  std::vector<TFormatRun> runs = FormatRuns(shortTimeFormat);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    if (runs[i].Field != u's') continue;
+    const auto at = runs.begin() + static_cast<std::ptrdiff_t>(i);
+    if (i >= 2 && runs[i - 1].Field.isNull())
+      runs.erase(at - 1, at + 1);
+    else if (i + 1 < runs.size() && runs[i + 1].Field.isNull())
+      runs.erase(at, at + 2);
+    else
+      runs.erase(at);
+    break;
+  }
+  QString kept;
+  for (const TFormatRun& run : runs) kept += run.Text;
+  return kept.trimmed();
+}
+
+QString ShortTimeFormat(const QLocale& locale) { return ShortTimeFormat(locale.timeFormat(QLocale::ShortFormat)); }
+
+QString LongTimeFormat(const QLocale& locale) {
+  QString kept;
+  for (const TFormatRun& run : FormatRuns(locale.timeFormat(QLocale::LongFormat)))
+    if (run.Field != u't') kept += run.Text;
+  return kept.trimmed();
 }

@@ -8,46 +8,9 @@
 
 namespace {
 
-// Where the locale groups with a kind of space, people type any kind; where
-// it groups with "’", they type an apostrophe.
-QStringList GroupSeparators(const QLocale& locale) {
-  const QString own = locale.groupSeparator();
-  QStringList seps{own};
-  if (own.size() == 1 && own[0].isSpace())
-    seps << QStringLiteral(" ") << QString(QChar(0x00A0)) << QString(QChar(0x202F)) << QString(QChar(0x2009));
-  if (own == QString(QChar(0x2019))) seps << QStringLiteral("'");
-  return seps;
-}
-
 QString WithoutFormatChars(QString s) {
   s.removeIf([](QChar c) { return c.category() == QChar::Other_Format; });
   return s;
-}
-
-// The integer digits, with group separators only between whole groups of
-// three. Returns false on a misplaced separator.
-bool ScanIntegerDigits(TextScanner& in, const QStringList& groupSeps, std::string& digits) {
-  int sinceSep = 0;
-  bool grouped = false;
-  for (;;) {
-    const int d = in.TakeDigit();
-    if (d >= 0) {
-      digits += static_cast<char>('0' + d);
-      ++sinceSep;
-      continue;
-    }
-    const qsizetype before = in.Pos();
-    if (digits.empty() || in.TakeWord(groupSeps) < 0) break;
-    // A separator not followed by a digit is not one: "1 234 " ends in a blank.
-    if (!TextScanner::IsDigit(in.Peek())) {
-      in.SetPos(before);
-      break;
-    }
-    if (grouped ? sinceSep != 3 : sinceSep > 3) return false;
-    grouped = true;
-    sinceSep = 0;
-  }
-  return !grouped || sinceSep == 3;
 }
 
 }  // namespace
@@ -60,10 +23,12 @@ bool TryStrToFloat(const QString& text, double& value, const QLocale& locale) {
 
   std::string number = negative ? "-" : "";
   std::string digits;
-  if (!ScanIntegerDigits(in, GroupSeparators(locale), digits)) return false;
-  const std::size_t intCount = digits.size();
-  if (in.Take(locale.decimalPoint()))
+  auto takeDigits = [&] {
     for (int d = in.TakeDigit(); d >= 0; d = in.TakeDigit()) digits += static_cast<char>('0' + d);
+  };
+  takeDigits();
+  const std::size_t intCount = digits.size();
+  if (in.Take(locale.decimalPoint())) takeDigits();
   if (digits.empty()) return false;
   number += digits.substr(0, intCount);
   if (digits.size() > intCount) number += "." + digits.substr(intCount);

@@ -5,10 +5,9 @@
 
 #include "toolkit/core/convert_error.h"
 
-// Text to a floating-point number the way the locale writes one: blanks
-// around it, an optional sign, digits with the locale's decimal separator and
-// optionally its group separator (groups of three, as FormatFloat writes
-// them; a space-like separator also matches a plain or no-break space), and an
+// Text to a floating-point number as the toolkit's conversion reads one:
+// blanks around it, an optional sign (ASCII, U+2212 or the locale's), digits
+// with the locale's decimal separator and no group separators, and an
 // optional exponent "E" or "e" with sign. Infinity, NaN and values too large
 // for a double are refused; values too small become zero.
 // Raises EConvertError "'<text>' is not a valid floating point value".

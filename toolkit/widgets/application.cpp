@@ -7,19 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/core/handler_failure.h"
 #include "toolkit/core/message_box.h"
 
 namespace {
-
-std::string MessageOf(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Unknown exception";
-  }
-}
 
 void ShowErrorWithTitle(const std::string& title, const std::string& message) {
   ShowMessageBox(TMsgBoxType::mbtError, title.empty() ? "Error" : title, message, {"OK"}, 0, 0);
@@ -32,9 +23,10 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // window does: a box shown while the main form is still hidden would
   // otherwise end the program when it closes.
   setQuitOnLastWindowClosed(false);
+  SetHandlerFailureReport([this](const std::exception_ptr& error) { ShowException(ExceptionMessage(error)); });
 }
 
-TApplication::~TApplication() = default;
+TApplication::~TApplication() { SetHandlerFailureReport(nullptr); }
 
 void TApplication::SetMainForm(QWidget* form) {
   Form = form;
@@ -53,7 +45,7 @@ void TApplication::ProcessMessages() { processEvents(QEventLoop::AllEvents); }
 
 void TApplication::HandleException() {
   const std::exception_ptr error = std::current_exception();
-  if (error) ShowException(MessageOf(error));
+  if (error) ShowException(ExceptionMessage(error));
 }
 
 void TApplication::ShowException(const std::string& message) {
@@ -84,7 +76,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   }
   // Shown outside the handler so the box's own event loop does not run
   // inside a catch block.
-  if (error) ShowException(MessageOf(error));
+  if (error) ShowException(ExceptionMessage(error));
   return result;
 }
 
@@ -94,9 +86,9 @@ void HandleException() {
   const std::exception_ptr error = std::current_exception();
   if (!error) return;
   if (TApplication* app = Application())
-    app->ShowException(MessageOf(error));
+    app->ShowException(ExceptionMessage(error));
   else
-    ShowErrorWithTitle(QGuiApplication::applicationDisplayName().toStdString(), MessageOf(error));
+    ShowErrorWithTitle(QGuiApplication::applicationDisplayName().toStdString(), ExceptionMessage(error));
 }
 
 // --- main-window hooks ----------------------------------------------------------

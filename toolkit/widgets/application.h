@@ -11,7 +11,8 @@
 // slot is caught here and shown by ShowException instead of ending the
 // program. That is a last resort: Qt's own frames are not unwound cleanly (it
 // may leak Qt's event data), so handlers that can fail catch themselves and
-// call HandleException, as TSpeedButton does around OnClick.
+// call HandleException, as TSpeedButton does around OnClick. A failure the
+// toolkit reports with ReportHandlerFailure is shown by ShowException too.
 class TApplication : public QApplication {
   Q_OBJECT
  public:

@@ -17,7 +17,7 @@
 
 #include "toolkit/core/persistent.h"
 #include "toolkit/widgets/colors.h"
-#include "toolkit/widgets/flag_set.h"
+#include "toolkit/core/flag_set.h"
 
 #include <QFont>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/widgets/flag_set.h"
+#include "toolkit/core/flag_set.h"
 
 // How a cell is to be drawn: gdFixed for cells in the fixed rows and columns,
 // gdFocused for the current cell while the grid (or its editor) has the focus,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/widgets/flag_set.h"
+#include "toolkit/core/flag_set.h"
 
 #include <QString>
 

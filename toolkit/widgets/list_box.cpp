@@ -63,17 +63,7 @@ void TListBox::SetItemIndex(int Index) {
   scrollToItem(item(Index));
 }
 
-void TListBox::SetItemHeight(int Value) { itemHeight_ = Value; }
-
-int TListBox::RowHeight() const {
-  if (!testAttribute(Qt::WA_WState_Created)) return itemHeight_;
-  return QFontMetrics(font()).height();
-}
-
-void TListBox::SetIntegralHeight(bool Value) {
-  integralHeight_ = Value;
-  setVerticalScrollMode(Value ? QAbstractItemView::ScrollPerItem : QAbstractItemView::ScrollPerPixel);
-}
+int TListBox::RowHeight() const { return QFontMetrics(font()).height(); }
 
 void TListBox::SetColor(const QColor& Value) {
   color_ = Value;

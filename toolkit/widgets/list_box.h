@@ -2,12 +2,10 @@
 
 // TListBox: a list of texts of which at most one is selected (ItemIndex,
 // -1 for none). Rows are one font height high, as the classic list box lays
-// them out; until the list has a window of its own, RowHeight() answers the
-// nominal ItemHeight instead.
+// them out.
 //
 // Client coordinates are those of the area inside the border (the
 // viewport): mouse positions given to MouseUp and OnMouseUp are in them.
-// IntegralHeight keeps whole rows at the top when the list scrolls.
 
 #include "toolkit/widgets/colors.h"
 #include "toolkit/widgets/grid_geometry.h"
@@ -36,13 +34,8 @@ class TListBox : public QListWidget {
   int ItemIndex() const;
   void SetItemIndex(int Index);  // out of range: none selected
 
-  // The nominal row height, used while the list has no window.
-  int ItemHeight() const { return itemHeight_; }
-  void SetItemHeight(int Value);
   // The height of a row as laid out.
   int RowHeight() const;
-  bool IntegralHeight() const { return integralHeight_; }
-  void SetIntegralHeight(bool Value);
 
   QColor Color() const { return color_; }
   void SetColor(const QColor& Value);
@@ -64,8 +57,6 @@ class TListBox : public QListWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  int itemHeight_ = 16;
-  bool integralHeight_ = false;
   QColor color_;
   QMouseEvent* releaseEvent_ = nullptr;  // being handled, for the base MouseUp
 };

@@ -58,10 +58,11 @@
 //
 // In-place editor: created once through CreateEditor() and kept. With
 // goEditing (and not goRowSelect) it is shown by F2, Enter, typing a character
-// (which replaces the text) or a press on the current cell; each change of its
-// text is written to the cell at once; Enter hides it keeping the text, Escape
-// hides it restoring the text the cell had when it was loaded; moving the
-// current cell hides it. goAlwaysShowEditor keeps it shown and moves it along.
+// (which replaces the text, unless the editor is read-only) or a press on the
+// current cell; each change of its text is written to the cell at once; Enter
+// hides it keeping the text, Escape hides it restoring the text the cell had
+// when it was loaded; moving the current cell hides it. goAlwaysShowEditor
+// keeps it shown and moves it along.
 //
 // Saved definition: a JSON object
 //   { "Properties": { "ColCount": 4, "RowCount": 6, ..., "Options": ["goVertLine", ...], "Hint": "..." },

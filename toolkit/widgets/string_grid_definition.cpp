@@ -1,58 +1,31 @@
 #include "toolkit/widgets/string_grid.h"
 
+#include "toolkit/widgets/definition_reader.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 
 namespace {
 
 const char* const kScrollStyleNames[] = {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"};
 
-int ReadInt(const QJsonObject& o, const char* key) {
-  const QJsonValue v = o.value(QLatin1String(key));
-  const double d = v.toDouble(std::nan(""));
-  if (!v.isDouble() || d != std::floor(d) || std::abs(d) > 1e9)
-    throw EInvalidGridDefinition(std::string("Grid definition: ") + key + " must be an integer");
-  return static_cast<int>(d);
-}
-
 // A definition is data: a count no real grid comes near must be refused
 // rather than make the grid allocate gigabytes for it.
 constexpr int kMaxDefinitionCount = 1000000;
 
-int ReadCount(const QJsonObject& o, const char* key) {
-  const int n = ReadInt(o, key);
-  if (n > kMaxDefinitionCount)
-    throw EInvalidGridDefinition(std::string("Grid definition: ") + key + " above " +
-                                 std::to_string(kMaxDefinitionCount));
+int ReadCount(const TDefinitionReader& r, const char* key) {
+  const int n = r.Int(key);
+  if (n > kMaxDefinitionCount) r.Fail(key, "above " + std::to_string(kMaxDefinitionCount));
   return n;
 }
 
-bool ReadBool(const QJsonObject& o, const char* key) {
-  const QJsonValue v = o.value(QLatin1String(key));
-  if (!v.isBool()) throw EInvalidGridDefinition(std::string("Grid definition: ") + key + " must be true or false");
-  return v.toBool();
-}
-
-QColor ReadColor(const QJsonObject& o, const char* key) {
-  const QColor c = QColor::fromString(o.value(QLatin1String(key)).toString());
-  if (!c.isValid()) throw EInvalidGridDefinition(std::string("Grid definition: ") + key + " must be a colour");
+QColor ReadColor(const TDefinitionReader& r, const char* key) {
+  const QColor c = QColor::fromString(r.Value(key).toString());
+  if (!c.isValid()) r.Fail(key, "must be a colour");
   return c;
-}
-
-std::vector<int> ReadIntArray(const QJsonValue& value, const char* name) {
-  if (!value.isArray()) throw EInvalidGridDefinition(std::string("Grid definition: ") + name + " must be a list");
-  std::vector<int> out;
-  for (const QJsonValue& v : value.toArray()) {
-    const double d = v.toDouble(std::nan(""));
-    if (!v.isDouble() || d != std::floor(d) || std::abs(d) > 1e9)
-      throw EInvalidGridDefinition(std::string("Grid definition: ") + name + " must hold integers");
-    out.push_back(static_cast<int>(d));
-  }
-  return out;
 }
 
 }  // namespace
@@ -85,41 +58,39 @@ void TStringGrid::WriteProperties(QJsonObject& properties) const {
 }
 
 void TStringGrid::ReadProperties(const QJsonObject& p) {
+  const TDefinitionReader r(p, QStringLiteral("Properties"));
   // Counts before fixed counts, default sizes after counts.
-  if (p.contains("ColCount")) SetColCount(ReadCount(p, "ColCount"));
-  if (p.contains("RowCount")) SetRowCount(ReadCount(p, "RowCount"));
-  if (p.contains("FixedCols")) SetFixedCols(ReadInt(p, "FixedCols"));
-  if (p.contains("FixedRows")) SetFixedRows(ReadInt(p, "FixedRows"));
-  if (p.contains("DefaultColWidth")) SetDefaultColWidth(ReadInt(p, "DefaultColWidth"));
-  if (p.contains("DefaultRowHeight")) SetDefaultRowHeight(ReadInt(p, "DefaultRowHeight"));
-  if (p.contains("GridLineWidth")) SetGridLineWidth(ReadInt(p, "GridLineWidth"));
-  if (p.contains("Options")) {
-    const QJsonValue v = p.value("Options");
-    if (!v.isArray()) throw EInvalidGridDefinition("Grid definition: Options must be a list");
+  if (r.Has("ColCount")) SetColCount(ReadCount(r, "ColCount"));
+  if (r.Has("RowCount")) SetRowCount(ReadCount(r, "RowCount"));
+  if (r.Has("FixedCols")) SetFixedCols(r.Int("FixedCols"));
+  if (r.Has("FixedRows")) SetFixedRows(r.Int("FixedRows"));
+  if (r.Has("DefaultColWidth")) SetDefaultColWidth(r.Int("DefaultColWidth"));
+  if (r.Has("DefaultRowHeight")) SetDefaultRowHeight(r.Int("DefaultRowHeight"));
+  if (r.Has("GridLineWidth")) SetGridLineWidth(r.Int("GridLineWidth"));
+  if (r.Has("Options")) {
+    const QJsonValue v = r.Value("Options");
+    if (!v.isArray()) r.Fail("Options", "must be a list");
     TGridOptions options;
     for (const QJsonValue& name : v.toArray()) {
       const auto o = GridOptionFromName(name.toString());
-      if (!o) throw EInvalidGridDefinition("Grid definition: unknown option " + name.toString().toStdString());
+      if (!o) r.Fail("Options", "holds an unknown option " + name.toString().toStdString());
       options.Include(*o);
     }
     SetOptions(options);
   }
-  if (p.contains("DefaultDrawing")) SetDefaultDrawing(ReadBool(p, "DefaultDrawing"));
-  if (p.contains("ScrollBars")) {
-    const QString name = p.value("ScrollBars").toString();
+  if (r.Has("DefaultDrawing")) SetDefaultDrawing(r.Bool("DefaultDrawing"));
+  if (r.Has("ScrollBars")) {
+    const QString name = r.Value("ScrollBars").toString();
     const auto* it = std::find_if(std::begin(kScrollStyleNames), std::end(kScrollStyleNames),
                                   [&](const char* n) { return name == QLatin1String(n); });
     if (it == std::end(kScrollStyleNames))
-      throw EInvalidGridDefinition("Grid definition: unknown scroll bar style " + name.toStdString());
+      r.Fail("ScrollBars", "is no scroll bar style: " + name.toStdString());
     SetScrollBars(static_cast<TScrollStyle>(it - std::begin(kScrollStyleNames)));
   }
-  if (p.contains("Enabled")) SetEnabled(ReadBool(p, "Enabled"));
-  if (p.contains("Color")) SetColor(ReadColor(p, "Color"));
-  if (p.contains("FixedColor")) SetFixedColor(ReadColor(p, "FixedColor"));
-  if (p.contains("Hint")) {
-    if (!p.value("Hint").isString()) throw EInvalidGridDefinition("Grid definition: Hint must be a text");
-    SetHint(p.value("Hint").toString());
-  }
+  if (r.Has("Enabled")) SetEnabled(r.Bool("Enabled"));
+  if (r.Has("Color")) SetColor(ReadColor(r, "Color"));
+  if (r.Has("FixedColor")) SetFixedColor(ReadColor(r, "FixedColor"));
+  if (r.Has("Hint")) SetHint(r.String("Hint"));
 }
 
 void TStringGrid::DefineProperties(TGridDefinitionFiler& Filer) {
@@ -128,7 +99,8 @@ void TStringGrid::DefineProperties(TGridDefinitionFiler& Filer) {
   Filer.DefineProperty(
       "ColWidths",
       [this](const QJsonValue& v) {
-        const std::vector<int> widths = ReadIntArray(v, "ColWidths");
+        const QJsonObject holder{{"ColWidths", v}};
+        const std::vector<int> widths = TDefinitionReader(holder, QStringLiteral("Defined")).Ints("ColWidths");
         for (int c = 0; c < static_cast<int>(widths.size()) && c < ColCount(); ++c) SetColWidths(c, widths[c]);
       },
       [this] {
@@ -142,7 +114,8 @@ void TStringGrid::DefineProperties(TGridDefinitionFiler& Filer) {
   Filer.DefineProperty(
       "RowHeights",
       [this](const QJsonValue& v) {
-        const std::vector<int> heights = ReadIntArray(v, "RowHeights");
+        const QJsonObject holder{{"RowHeights", v}};
+        const std::vector<int> heights = TDefinitionReader(holder, QStringLiteral("Defined")).Ints("RowHeights");
         for (int r = 0; r < static_cast<int>(heights.size()) && r < RowCount(); ++r) SetRowHeights(r, heights[r]);
       },
       [this] {

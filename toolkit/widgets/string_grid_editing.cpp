@@ -28,6 +28,8 @@ void TStringGrid::ShowEditor() {
 void TStringGrid::ShowEditorChar(const QString& ch) {
   ShowEditor();
   if (!editorMode_ || !editor_ || !editor_->isVisible()) return;
+  // A read-only cell opens its editor but keeps its text.
+  if (editor_->ReadOnly()) return;
   editor_->SetEditText(ch);
   editor_->setCursorPosition(ch.size());
 }

@@ -52,7 +52,8 @@ TGridDemoWindow::TGridDemoWindow(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("Grid showcase"));
   auto* layout = new QVBoxLayout(this);
   auto* top = new QHBoxLayout;
-  top->addWidget(new QLabel(QStringLiteral("F2 or a click edits a cell; Alt+Down opens a list; click a title to sort."),
+  top->addWidget(new QLabel(QStringLiteral("F2, typing or a click on the current cell edits it. While editing, Alt+Down "
+                                           "opens a list, Shift+Enter presses a cell's button. Click a title to sort."),
                             this));
   top->addStretch();
   notes_ = new QCheckBox(QStringLiteral("&Notes column"), this);
@@ -189,6 +190,10 @@ bool TGridDemoWindow::RowShipped(int ARow) const {
   return status >= 0 && grid_->Cells(status, ARow) == QStringLiteral("Shipped");
 }
 
+void TGridDemoWindow::FollowShipping(int ARow) {
+  grid_->ColumnByName(QStringLiteral("Fruit"))->SetReadOnly(RowShipped(ARow));
+}
+
 void TGridDemoWindow::Say(const QString& Text) { status_->setText(Text); }
 
 void TGridDemoWindow::BindEvents() {
@@ -204,6 +209,9 @@ void TGridDemoWindow::BindEvents() {
   grid_->OnGetReadOnly = [this](QObject*, int ACol, int ARow, bool& ReadOnly) {
     if (RowShipped(ARow) && NameAt(ACol) != QStringLiteral("Status")) ReadOnly = true;
   };
+  // A value chosen from a list is written unless its whole column is
+  // read-only, so the Fruit column is made so while a shipped order is entered.
+  grid_->OnEnterCell = [this](QObject*, int, int ARow) { FollowShipping(ARow); };
 
   grid_->OnGetCellImage = [this](QObject*, int ACol, int ARow, int HeadingIndex, TPersistent*& Picture, int&,
                                  TcgImagePosition& Position, TAlignment&, TcgVAlignment&, int&) {
@@ -305,6 +313,7 @@ void TGridDemoWindow::SortBy(int ACol) {
       at[order[target]] = target;
     }
   }
+  FollowShipping(grid_->Row());  // another order is under the current cell now
   Say(QStringLiteral("Sorted by %1, %2").arg(grid_->ColumnAt(ACol)->Caption(),
                                              descending_ ? QStringLiteral("descending") : QStringLiteral("ascending")));
 }

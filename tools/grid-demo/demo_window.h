@@ -2,7 +2,8 @@
 
 // The showcase window: a grid of fruit orders that uses everything the grid
 // control offers. Cells are edited in place (F2, Enter, a click on the
-// current cell or typing); what each column shows:
+// current cell or typing); while editing, Alt+Down opens a list and
+// Shift+Enter presses a cell's button. What each column shows:
 //   Fruit      drop-down list of fruits, typing suggestions from the list
 //   Qty        whole number with thousands separators, at most 7 characters
 //   Weight     number in scientific notation
@@ -34,8 +35,6 @@ class TGridDemoWindow : public QWidget {
   ~TGridDemoWindow() override;
 
   TCellGrid* Grid() const { return grid_; }
-  QCheckBox* NotesSwitch() const { return notes_; }
-  QLabel* StatusLine() const { return status_; }
   // Where the column widths are kept in the per-user store.
   static QString ColumnsKey();
 
@@ -49,6 +48,8 @@ class TGridDemoWindow : public QWidget {
   void Say(const QString& Text);
   QString NameAt(int ACol) const;
   bool RowShipped(int ARow) const;
+  // The Fruit column is read-only while the order in ARow is shipped.
+  void FollowShipping(int ARow);
   void ButtonClicked(int ACol, int ARow);
   void SortBy(int ACol);
 

@@ -15,7 +15,7 @@ struct FaultRule {
   std::string pattern;
   int occurrence = 0;  // 0: every match; N: only the rule's Nth match
   FaultKind kind = FaultKind::Error;
-  long value = 0;      // delay ms, split chunk size, drop byte count, pace baud
+  long value = 0;      // delay ms, split chunk size, drop byte count, pace baud, freeze ms
   long value2 = 0;     // split gap ms
   std::string bytes;   // garbage bytes
 };

@@ -78,9 +78,11 @@ FaultRule ParseFault(const LineParser& p) {
   else if (kind == "echo") r.kind = FaultKind::Echo;
   else if (kind == "dsr-off") r.kind = FaultKind::DsrOff;
   else if (kind == "ook") r.kind = FaultKind::Ook;
-  else if (kind == "freeze") r.kind = FaultKind::Freeze;
   else if (kind == "die") r.kind = FaultKind::Die;
-  else if (kind == "delay") {
+  else if (kind == "freeze") {
+    r.kind = FaultKind::Freeze;
+    r.value = p.OptNumber(args++, 0, 3600000, 0);
+  } else if (kind == "delay") {
     r.kind = FaultKind::Delay;
     r.value = p.Number(args++, 0, 3600000);
   } else if (kind == "garbage") {

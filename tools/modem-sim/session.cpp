@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 namespace modemsim {
 
@@ -150,7 +152,18 @@ void Session::Process(const Line& line) {
   // The process itself fails, with its connections as the kernel leaves them:
   // killed, they close; stopped, they stay up and nothing answers.
   if (Has(faults, FaultKind::Die)) ::raise(SIGKILL);
-  if (Has(faults, FaultKind::Freeze)) ::raise(SIGSTOP);
+  if (auto* freeze = Find(faults, FaultKind::Freeze)) {
+    if (freeze->value == 0) {
+      ::raise(SIGSTOP);
+    } else {
+      // Hung for a while, as firmware caught in a loop: nothing is read or
+      // answered meanwhile, and the line that hung it is lost. A test gets
+      // the modem's silence at one command without a silent rest of the run.
+      std::this_thread::sleep_for(std::chrono::milliseconds(freeze->value));
+      log_.Event(Clock::now(), "NOREPLY", "fault " + Escape(line.text));
+      return;
+    }
+  }
 
   if (Has(faults, FaultKind::DsrOff)) {
     actions_.push_back({now, ActionKind::PowerOff, {}});

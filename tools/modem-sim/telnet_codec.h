@@ -1,5 +1,12 @@
 #pragma once
 
+// The emulator's telnet framing is its own on purpose, not the client's
+// (serial/rfc2217/telnet_codec.h): the emulator is the peer the client's
+// network serial port is tested against, and one codec on both ends would
+// agree with itself on any framing fault and let it pass. It also does what
+// only a server meets: a client that leaves binary mode off (the NUL of CR NUL
+// is dropped) and malformed commands that go to the log.
+
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,0 +1,28 @@
+// The one reader of saved grid definitions, shared by the string grid and the
+// grid control: one bound for integers, and messages that name the key.
+
+#include "toolkit/widgets/definition_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/common/message_of.h"
+
+TEST(DefinitionReader, IntegersUpToAThousandMillion) {
+  const QJsonObject o{{"max", 1000000000}, {"min", -1000000000}, {"over", 1000000001},
+                      {"int32", 2147483647}, {"half", 1.5},      {"text", "4"}};
+  const TDefinitionReader r(o, "Properties");
+  EXPECT_EQ(r.Int("max"), 1000000000);
+  EXPECT_EQ(r.Int("min"), -1000000000);
+  for (const std::string key : {"over", "int32", "half", "text", "missing"})
+    EXPECT_EQ(MessageOf([&] { r.Int(key.c_str()); }), "Grid definition: Properties." + key + " must be an integer");
+}
+
+TEST(DefinitionReader, ListsOfIntegers) {
+  const QJsonObject o{{"widths", QJsonArray{64, 0, -3}}, {"one", 64}, {"mixed", QJsonArray{1, "x"}},
+                      {"huge", QJsonArray{1, 2000000000}}};
+  const TDefinitionReader r(o, "Defined");
+  EXPECT_EQ(r.Ints("widths"), (std::vector<int>{64, 0, -3}));
+  EXPECT_EQ(MessageOf([&] { r.Ints("one"); }), "Grid definition: Defined.one must be a list");
+  EXPECT_EQ(MessageOf([&] { r.Ints("mixed"); }), "Grid definition: Defined.mixed must hold integers");
+  EXPECT_EQ(MessageOf([&] { r.Ints("huge"); }), "Grid definition: Defined.huge must hold integers");
+}
