@@ -175,18 +175,6 @@ void TStringGrid::SetFixedColor(const QColor& value) {
   Invalidate();
 }
 
-void TStringGrid::SetGridLineColor(const QColor& value) {
-  if (value == gridLineColor_) return;
-  gridLineColor_ = value;
-  Invalidate();
-}
-
-void TStringGrid::SetFixedLineColor(const QColor& value) {
-  if (value == fixedLineColor_) return;
-  fixedLineColor_ = value;
-  Invalidate();
-}
-
 // After any change of counts, sizes or lines: keep the top-left reachable,
 // refresh the scroll bars and the editor, repaint.
 void TStringGrid::StructureChanged() {
