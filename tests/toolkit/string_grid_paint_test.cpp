@@ -1,6 +1,8 @@
 #include "tests/toolkit/string_grid_probe.h"
 
+#include <QBackingStore>
 #include <QImage>
+#include <QScreen>
 #include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -218,3 +220,32 @@ TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
 }
 
 }  // namespace
+
+// A window whose buffer was replaced (Qt on Wayland, when it adds its own
+// title bar) is repainted as one update of the window: the grid must be
+// painted with it, not left as the blank new buffer.
+TEST(GridPaint, ARepaintOfTheWholeWindowPaintsTheCellsAgain) {
+  QWidget window;
+  window.resize(300, 150);
+  auto* grid = new TProbeGrid;
+  grid->setParent(&window);
+  SetUpMessageGrid(*grid);
+  grid->SetScrollBars(TScrollStyle::ssNone);
+  grid->setGeometry(0, 20, 300, 130);
+  grid->paintCell = [](QPainter& p, int, int, const TRect& r, TGridDrawState) { p.fillRect(r.ToQRect(), Qt::green); };
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QApplication::processEvents();
+
+  QBackingStore* store = window.backingStore();
+  ASSERT_NE(store, nullptr);
+  store->beginPaint(QRect(QPoint(), window.size()));
+  QPainter(store->paintDevice()).fillRect(QRect(QPoint(), window.size()), kUnpainted);
+  store->endPaint();
+  window.update();
+  QApplication::processEvents();
+
+  const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+  const TRect cell = grid->CellRect(1, 2);
+  EXPECT_EQ(shown.pixelColor(cell.Left + 5, 20 + cell.Top + 5).name(), QColor(Qt::green).name());
+}
