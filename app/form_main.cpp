@@ -113,7 +113,7 @@ void TFormMain::CreateControls() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle(kTitle);
-  setWindowIcon(QIcon(AppIconPixmap()));
+  setWindowIcon(AppIcon());
   setFixedSize(390, 172);
   QFont font(SubstituteFontFamily("MS Sans Serif"));
   font.setBold(true);
