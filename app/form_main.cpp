@@ -117,7 +117,9 @@ void TFormMain::CreateControls() {
   setFixedSize(390, 172);
   QFont font(SubstituteFontFamily("MS Sans Serif"));
   font.setBold(true);
-  font.setPixelSize(11);
+  // Height -11 at 96 pixels per inch, in points, so that a desktop's own
+  // font resolution (Qt's scaling off) is followed as it is for the hints.
+  font.setPointSizeF(8.25);
   setFont(font);
   // Key preview: the window sees the key releases of its controls.
   auto* keyPreview = new TKeyPreview(this);
