@@ -1,6 +1,7 @@
 #include "toolkit/widgets/application.h"
 
 #include <QPointer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 #include <exception>
@@ -32,6 +33,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // window does: a box shown while the main form is still hidden would
   // otherwise end the program when it closes.
   setQuitOnLastWindowClosed(false);
+  MinimizedWhenUnseen = platformName().startsWith(QLatin1String("wayland"));
 }
 
 TApplication::~TApplication() = default;
@@ -39,6 +41,25 @@ TApplication::~TApplication() = default;
 void TApplication::SetMainForm(QWidget* form) {
   Form = form;
   FormClosed = false;
+  FormSeen = false;
+  FormUnseen = false;
+}
+
+void TApplication::FormExposureChanged() {
+  const bool exposed = Form->windowHandle()->isExposed();
+  if (!Form->isVisible() || FormClosed) {
+    FormUnseen = false;
+    return;
+  }
+  if (exposed) {
+    FormSeen = true;
+    if (!FormUnseen) return;
+    FormUnseen = false;
+    if (OnRestore) OnRestore(this);
+  } else if (FormSeen && !FormUnseen) {
+    FormUnseen = true;
+    if (OnMinimize) OnMinimize(this);
+  }
 }
 
 int TApplication::Run() {
@@ -65,8 +86,14 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   bool result = false;
   try {
     result = QApplication::notify(receiver, event);
-    if (Form && receiver == Form.data()) {
-      if (event->type() == QEvent::WindowStateChange) {
+    if (Form && MinimizedWhenUnseen && receiver == Form->windowHandle() && event->type() == QEvent::Expose) {
+      FormExposureChanged();
+    } else if (Form && receiver == Form.data()) {
+      if (event->type() == QEvent::WindowDeactivate && MinimizedWhenUnseen) {
+        // A frame the compositor would not ask for if the form is gone from
+        // sight: Qt then reports the form unexposed.
+        Form->update(QRect(0, 0, 1, 1));
+      } else if (event->type() == QEvent::WindowStateChange && !MinimizedWhenUnseen) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
         const bool was = change->oldState() & Qt::WindowMinimized;
         const bool is = Form->windowState() & Qt::WindowMinimized;

@@ -38,6 +38,15 @@ class TApplication : public QApplication {
   std::function<void(QObject* sender)> OnMinimize;
   std::function<void(QObject* sender)> OnRestore;
 
+  // Where the platform tells a program nothing of minimising (Wayland: the
+  // state Qt reports there is its own request, undone at once), the shown
+  // main form counts as minimised while the compositor stops showing it, and
+  // as restored when it shows it again. Qt sees that by the frames the
+  // compositor no longer asks for; so that it looks, the form repaints a
+  // pixel whenever it loses the activation (minimising does that).
+  // Default: on for the Wayland platform, off elsewhere.
+  bool MinimizedWhenUnseen = false;
+
   // Fired when the program as a whole becomes active / inactive (another
   // program's window took over), after the main-window hooks, unless one of
   // them handled the change. The sender is the application object.
@@ -61,9 +70,13 @@ class TApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
+  void FormExposureChanged();
+
   std::string FTitle;
   QPointer<QWidget> Form;
   bool FormClosed = false;
+  bool FormSeen = false;     // shown by the compositor at least once
+  bool FormUnseen = false;   // counted as minimised (MinimizedWhenUnseen)
 };
 
 // The application object, or nullptr when the QApplication is a plain one.
