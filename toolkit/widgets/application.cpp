@@ -34,6 +34,19 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // otherwise end the program when it closes.
   setQuitOnLastWindowClosed(false);
   MinimizedWhenUnseen = platformName().startsWith(QLatin1String("wayland"));
+  UnseenProbe = new QTimer(this);
+  UnseenProbe->setInterval(UnseenProbeMs);
+  connect(UnseenProbe, &QTimer::timeout, this, [this] { ProbeExposure(); });
+}
+
+void TApplication::ProbeExposure() {
+  // A frame the compositor does not ask for while the form is out of sight:
+  // Qt then reports the form unexposed (a moment after the minimise itself,
+  // which may come after the form went inactive).
+  if (Form && Form->isVisible() && !Form->isActiveWindow() && !FormUnseen && !FormClosed)
+    Form->update(QRect(0, 0, 1, 1));
+  else
+    UnseenProbe->stop();
 }
 
 TApplication::~TApplication() = default;
@@ -55,9 +68,11 @@ void TApplication::FormExposureChanged() {
     FormSeen = true;
     if (!FormUnseen) return;
     FormUnseen = false;
+    if (!Form->isActiveWindow()) UnseenProbe->start();
     if (OnRestore) OnRestore(this);
   } else if (FormSeen && !FormUnseen) {
     FormUnseen = true;
+    UnseenProbe->stop();
     if (OnMinimize) OnMinimize(this);
   }
 }
@@ -90,9 +105,10 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
       FormExposureChanged();
     } else if (Form && receiver == Form.data()) {
       if (event->type() == QEvent::WindowDeactivate && MinimizedWhenUnseen) {
-        // A frame the compositor would not ask for if the form is gone from
-        // sight: Qt then reports the form unexposed.
-        Form->update(QRect(0, 0, 1, 1));
+        ProbeExposure();
+        UnseenProbe->start();
+      } else if (event->type() == QEvent::WindowActivate) {
+        UnseenProbe->stop();
       } else if (event->type() == QEvent::WindowStateChange && !MinimizedWhenUnseen) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
         const bool was = change->oldState() & Qt::WindowMinimized;
