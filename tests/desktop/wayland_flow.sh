@@ -34,7 +34,7 @@ fail() {
   echo "--- modem dialogue:"
   grep -E ' (RX|CONNECT|DISCONNECT) ' "$WORK/modem.log" || true
   echo "--- program stderr:"
-  tail -n 20 "$WORK/app.err" || true
+  grep -v '^\[' "$WORK/app.err" | tail -n 20 || true
   echo "--- sway:"
   tail -n 5 "$WORK/sway.log" || true
   exit 1
@@ -94,14 +94,20 @@ rx_since() { rx | tail -n +"$(($1 + 1))"; }
 rx_count() { rx | wc -l; }
 logged() { grep -q "$1" "$WORK/modem.log"; }
 
-QT_QPA_PLATFORM=wayland QT_WAYLAND_DISABLE_WINDOWDECORATION=0 ORVIX_SETTINGS="$WORK/OrvixManager.ini" \
-  "$APP" 2>"$WORK/app.err" &
+WAYLAND_DEBUG=client QT_QPA_PLATFORM=wayland QT_WAYLAND_DISABLE_WINDOWDECORATION=0 \
+  ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
 APP_PID=$!
 PIDS+=("$APP_PID")
 shown() { swaymsg -t get_tree | grep -q '"app_id": "OrvixManager"'; }
 wait_for shown || fail "no window"
 wait_for logged 'RX AT+MSR=003' || fail "the list was not read"
 sleep 1
+# The fixed size reaches the compositor, so that its own title bars (KDE's,
+# wlroots') offer no maximise. (Qt 6.4's title bar draws one regardless.)
+for request in 'set_min_size(390, 172)' 'set_max_size(390, 172)'; do
+  grep -qF "xdg_toplevel@" "$WORK/app.err" && grep -F "xdg_toplevel@" "$WORK/app.err" | grep -qF "$request" ||
+    fail "the window's fixed size was not sent ($request)"
+done
 
 # The rows are painted: the selected row in the highlight colour, the others
 # in the window colour, none left blank (the desktop's grey shows through).
