@@ -17,35 +17,8 @@ if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../common/program_flow.sh"
 
-fail() {
-  echo "FAIL: $*"
-  echo "--- modem dialogue:"
-  grep -E ' (RX|CONNECT|DISCONNECT) ' "$WORK/modem.log" || true
-  echo "--- program stderr:"
-  cat "$WORK/app.err" || true
-  exit 1
-}
-
-wait_for() {
-  for _ in $(seq 100); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-rx() { grep ' RX ' "$WORK/modem.log" | sed 's/.* RX //' || true; }
-rx_count() { rx | wc -l; }
-rx_since() { rx | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
 # Waits until the commands sent since mark end with `expected`.
 expect_since() {
   local mark=$1 expected=$2 what=$3
@@ -59,7 +32,7 @@ key() {
 }
 
 # Rows 3 and 4 are voice messages, row 2 a fax; both welcome messages.
-cat >"$WORK/modem.scn" <<'EOF'
+start_modem <<'EOF'
 clock running 5 0 0
 welcome 4
 full-welcome 6
@@ -68,11 +41,6 @@ message fax 2 0 14 3
 message voice 7 1 8 45
 message voice 31 1 17 20
 EOF
-"$SIM" --listen 127.0.0.1:0 --scenario "$WORK/modem.scn" --speed 0.02 --log "$WORK/modem.log" >"$WORK/sim.out" &
-PIDS+=($!)
-wait_for test -s "$WORK/sim.out" || fail "the emulator did not start"
-printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$(head -n1 "$WORK/sim.out")" \
-  >"$WORK/OrvixManager.ini"
 
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
 APP_PID=$!

@@ -19,34 +19,10 @@ done
 QT_PLUGINS=$(dirname "$(find /usr/lib -path '*qt6/plugins/platforms/libqwayland-generic.so' -print -quit)")
 [ -n "$QT_PLUGINS" ] && [ "$QT_PLUGINS" != . ] || { echo "skipped: qt6-wayland is not installed"; exit 77; }
 
-WORK=$(mktemp -d)
+source "$(dirname "$0")/../common/program_flow.sh"
 chmod 755 "$WORK"
-PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- modem dialogue:"
-  grep -E ' (RX|CONNECT|DISCONNECT) ' "$WORK/modem.log" || true
-  echo "--- program stderr:"
-  grep -v '^\[' "$WORK/app.err" | tail -n 20 || true
-  echo "--- sway:"
-  tail -n 5 "$WORK/sway.log" || true
-  exit 1
-}
-
-wait_for() {
-  for _ in $(seq 150); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+FAIL_LOGS=("$WORK/sway.log")
+WAIT_TENTHS=150
 
 # sway will not run as root: as root it runs as nobody, in a runtime folder
 # that user owns; the program and the tools reach its socket as root.
@@ -75,7 +51,7 @@ SWAYSOCK=$(find "$RUN" -maxdepth 1 -name 'sway-ipc.*' -print -quit)
 export SWAYSOCK
 
 # Three messages, the first a voice message; both welcome messages.
-cat >"$WORK/modem.scn" <<'EOF'
+start_modem <<'EOF'
 clock running 5 0 0
 welcome 4
 full-welcome 6
@@ -83,15 +59,7 @@ message voice 14 0 9 12
 message fax 2 0 14 3
 message voice 7 1 8 45
 EOF
-"$SIM" --listen 127.0.0.1:0 --scenario "$WORK/modem.scn" --speed 0.02 --log "$WORK/modem.log" >"$WORK/sim.out" &
-PIDS+=($!)
-wait_for test -s "$WORK/sim.out" || fail "the emulator did not start"
-printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$(head -n1 "$WORK/sim.out")" \
-  >"$WORK/OrvixManager.ini"
 
-rx() { grep ' RX ' "$WORK/modem.log" | sed 's/.* RX //'; }
-rx_since() { rx | tail -n +"$(($1 + 1))"; }
-rx_count() { rx | wc -l; }
 logged() { grep -q "$1" "$WORK/modem.log"; }
 
 WAYLAND_DEBUG=client QT_QPA_PLATFORM=wayland QT_WAYLAND_DISABLE_WINDOWDECORATION=0 \
@@ -125,7 +93,7 @@ white=$(count '#ffffff')
 mark=$(rx_count)
 wtype -s 800 -k Return
 wait_for bash -c "grep ' RX ' '$WORK/modem.log' | tail -n +$((mark + 1)) | grep -q 'AT+MVP=1'" ||
-  fail "Enter did not play: $(rx_since "$mark" | paste -sd' ')"
+  fail "Enter did not play: $(rx_since "$mark")"
 
 # Out of sight (moved to another workspace) the port is released; back in
 # sight it is opened again and the modem asked whether it is in self mode.
@@ -143,7 +111,6 @@ mark=$(rx_count)
 swaymsg '[app_id="OrvixManager"] kill' >/dev/null
 for _ in $(seq 150); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 ! kill -0 "$APP_PID" 2>/dev/null || fail "the program did not end on close"
-setup=$(rx_since "$mark" | tail -n 5 | paste -sd' ')
-[ "$setup" = "AT+MCS=1 AT+MCD=1 AT+MCM=1 AT+MCR=3 AT+MCW" ] || fail "close sent: $(rx_since "$mark" | paste -sd' ')"
+[ "$(rx_since "$mark")" = "AT+MCS=1 AT+MCD=1 AT+MCM=1 AT+MCR=3 AT+MCW" ] || fail "close sent: $(rx_since "$mark")"
 
 echo "PASS"
