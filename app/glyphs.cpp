@@ -2,6 +2,7 @@
 
 #include "app/app_icon.h"
 #include "app/classic_palette.h"
+#include "toolkit/widgets/device_pixels.h"
 
 #include <QIconEngine>
 #include <QImage>
@@ -75,7 +76,7 @@ class TDrawnIcon : public QIconEngine {
     return side > 0 ? QPixmap::fromImage(draw_(side)) : QPixmap();
   }
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const qreal ratio = DeviceScale(*painter);
     QPixmap picture = pixmap(rect.size() * ratio, mode, state);
     picture.setDevicePixelRatio(ratio);
     painter->drawPixmap(rect.topLeft(), picture);
