@@ -235,3 +235,38 @@ TEST(CanvasBinding, DrawingWithoutAPainterFails) {
   EXPECT_THROW(canvas.LineTo(5, 5), EInvalidOperation);
   EXPECT_THROW(canvas.FillRect({0, 0, 4, 4}), EInvalidOperation);
 }
+
+// At 125, 150 and 175 % each edge of a 3-D frame is as thick in device
+// pixels as a one-pixel line is at that scale, wherever the frame lies.
+TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
+  for (qreal scale : {1.25, 1.5, 1.75}) {
+    const int thickness = qRound(scale);
+    for (int at = 3; at < 7; ++at) {
+      SCOPED_TRACE(testing::Message() << scale << " at " << at);
+      QImage img(QSize(30, 30) * scale, QImage::Format_RGB32);
+      img.setDevicePixelRatio(scale);
+      img.fill(Qt::white);
+      {
+        QPainter p(&img);
+        TCanvas canvas(&p, QApplication::palette());
+        TRect r{at, at, at + 15, at + 13};
+        canvas.Frame3D(r, clRed, clBlue);
+      }
+      // Runs of red then blue across the middle row and down the middle column.
+      auto runs = [&](bool down) {
+        std::vector<std::pair<QRgb, int>> out;
+        const int mid = qRound((at + 7) * scale);
+        for (int i = 0; i < (down ? img.height() : img.width()); ++i) {
+          const QRgb c = down ? img.pixel(mid, i) : img.pixel(i, mid);
+          if (c == qRgb(255, 255, 255)) continue;
+          if (!out.empty() && out.back().first == c) ++out.back().second;
+          else out.push_back({c, 1});
+        }
+        return out;
+      };
+      const std::vector<std::pair<QRgb, int>> expected{{qRgb(255, 0, 0), thickness}, {qRgb(0, 0, 255), thickness}};
+      EXPECT_EQ(runs(false), expected);
+      EXPECT_EQ(runs(true), expected);
+    }
+  }
+}

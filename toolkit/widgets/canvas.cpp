@@ -167,10 +167,13 @@ void TCanvas::Frame3D(TRect& Rect, TColor TopColor, TColor BottomColor) {
   const int l = Rect.Left, t = Rect.Top, r = Rect.Right - 1, b = Rect.Bottom - 1;
   const QColor top = Resolve(TopColor);
   const QColor bottom = Resolve(BottomColor);
-  Stroke({l, b}, {l, t}, top, TPenStyle::psSolid, TPenMode::pmCopy);
-  Stroke({l, t}, {r, t}, top, TPenStyle::psSolid, TPenMode::pmCopy);
-  Stroke({r, t}, {r, b}, bottom, TPenStyle::psSolid, TPenMode::pmCopy);
-  Stroke({r, b}, {l - 1, b}, bottom, TPenStyle::psSolid, TPenMode::pmCopy);
+  QPainter& p = Checked();
+  // Whole device pixels at fractional scales, each edge kept against its own
+  // side of the rectangle.
+  FillLine(p, QRect(l, t + 1, 1, b - t), top, TLineAnchor::laStart);
+  FillLine(p, QRect(l, t, r - l, 1), top, TLineAnchor::laStart);
+  FillLine(p, QRect(r, t, 1, b - t), bottom, TLineAnchor::laEnd);
+  FillLine(p, QRect(l, b, r - l + 1, 1), bottom, TLineAnchor::laEnd);
   Rect = {Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1};
 }
 
