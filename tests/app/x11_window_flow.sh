@@ -18,32 +18,7 @@ if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 
-WORK=$(mktemp -d)
-PIDS=()
-cleanup() {
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  echo "--- modem dialogue:"
-  grep ' RX ' "$WORK/modem.log" || true
-  echo "--- program stderr:"
-  cat "$WORK/app.err" || true
-  exit 1
-}
-
-# Waits up to 10 s for a command to succeed.
-wait_for() {
-  for _ in $(seq 100); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/../common/program_flow.sh"
 
 plays() { grep ' RX AT+MVP' "$WORK/modem.log" | sed 's/.* RX //' || true; }
 plays_since() { plays | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
@@ -52,7 +27,7 @@ answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log")" -gt "$1" ]; 
 result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log" || true; }
 
 # Rows 3, 4 and 5 are voice messages; playing row 5 fails.
-cat >"$WORK/modem.scn" <<'EOF'
+start_modem <<'EOF'
 clock running 5 0 0
 message voice 14 0 9 12
 message fax 2 0 14 3
@@ -61,11 +36,6 @@ message voice 31 1 17 20
 message voice 3 2 0 0
 fault AT+MVP=5 error
 EOF
-"$SIM" --listen 127.0.0.1:0 --scenario "$WORK/modem.scn" --speed 0.02 --log "$WORK/modem.log" >"$WORK/sim.out" &
-PIDS+=($!)
-wait_for test -s "$WORK/sim.out" || fail "the emulator did not start"
-printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$(head -n1 "$WORK/sim.out")" \
-  >"$WORK/OrvixManager.ini"
 
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
 PIDS+=($!)
