@@ -113,11 +113,13 @@ void TFormMain::CreateControls() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle(kTitle);
-  setWindowIcon(QIcon(AppIconPixmap()));
+  setWindowIcon(AppIcon());
   setFixedSize(390, 172);
   QFont font(SubstituteFontFamily("MS Sans Serif"));
   font.setBold(true);
-  font.setPixelSize(11);
+  // Height -11 at 96 pixels per inch, in points, so that a desktop's own
+  // font resolution (Qt's scaling off) is followed as it is for the hints.
+  font.setPointSizeF(8.25);
   setFont(font);
   // Key preview: the window sees the key releases of its controls.
   auto* keyPreview = new TKeyPreview(this);
@@ -164,10 +166,19 @@ void TFormMain::CreateControls() {
   GridMsgStore = new TCellGrid(this);
   GridMsgStore->setObjectName("GridMsgStore");
   GridMsgStore->setGeometry(0, 44, 390, 128);
-  GridMsgStore->setFocusPolicy(Qt::ClickFocus);  // no tab stop
   GridMsgStore->LoadDefinitionText(WindowDefinition("GridMsgStore"));
+  GridMsgStore->setAccessibleName("Message list");
 
-  setTabOrder(PanelCmd, GridMsgStore);
+  // Keyboard alone: Tab goes through the buttons left to right, then the
+  // list; the list has the focus at start, so the arrow keys and Enter work
+  // without a click.
+  GridMsgStore->setFocusPolicy(Qt::StrongFocus);
+  setTabOrder(BtnSelfControl, BtnPlay);
+  setTabOrder(BtnPlay, BtnPlayWelcome);
+  setTabOrder(BtnPlayWelcome, BtnPlayFull);
+  setTabOrder(BtnPlayFull, BtnErase);
+  setTabOrder(BtnErase, GridMsgStore);
+  GridMsgStore->setFocus(Qt::OtherFocusReason);
 
   BtnSelfControl->OnClick = [this](QObject* s) { BtnSelfControlClick(s); };
   BtnPlay->OnClick = [this](QObject* s) { BtnPlayClick(s); };
@@ -342,6 +353,24 @@ void TFormMain::AppRestore(QObject* Sender) {
 
 void TFormMain::FormKeyUp(QObject*, uint16_t& Key, Qt::KeyboardModifiers) {
   if (Key == kVkReturn && BtnPlay->Enabled()) BtnPlay->Click();
+}
+
+// ---- Focus ----------------------------------------------------------------------
+
+void TFormMain::KeepFocus(QWidget* focusedBefore) {
+  // Disabling the focused control (every operation disables them all) takes
+  // the keyboard focus away; it comes back when the controls are enabled:
+  // to that control, or the list, or the first control that can take it.
+  QWidget* now = focusWidget();
+  if (focusedBefore && !focusedBefore->isEnabled() && !(now && now->isEnabled())) focusHome_ = focusedBefore;
+  if (!focusHome_) return;
+  for (QWidget* w : {focusHome_.data(), static_cast<QWidget*>(GridMsgStore), static_cast<QWidget*>(BtnSelfControl)}) {
+    if (w && w->isEnabled()) {
+      focusHome_ = nullptr;
+      w->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
 }
 
 // ---- Held requests --------------------------------------------------------------

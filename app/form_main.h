@@ -5,6 +5,7 @@
 // restore and the Enter key; the modem actions behind the buttons.
 
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -127,6 +128,8 @@ class TFormMain : public QWidget {
   bool HoldClick(THeldKind kind, TSpeedButton* button, void (TFormMain::*handler)(QObject*));
 
   void CreateControls();
+  // Called by UpdateControls with the focus it found before it changed them.
+  void KeepFocus(QWidget* focusedBefore);
   void ReadCommSettings();
   std::string SettingsFileForWriting() const;
   void ShowAndActivate();
@@ -144,6 +147,6 @@ class TFormMain : public QWidget {
   bool heldScheduled_ = false;
   bool closed_ = false;
   bool autoClose_ = false;  // the auto-close rule's close has been posted and not refused yet
-  bool gridLostFocus_ = false;  // the grid had the focus when UpdateControls disabled it
+  QPointer<QWidget> focusHome_;  // had the focus when UpdateControls disabled it
   bool shuttingDown_ = false;  // FormCloseQuery is talking to the modem
 };

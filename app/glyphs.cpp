@@ -2,41 +2,98 @@
 
 #include "app/app_icon.h"
 #include "app/classic_palette.h"
+#include "toolkit/widgets/device_pixels.h"
 
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 using namespace classic;
 
-QImage Canvas() {
-  QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+// The pictures are drawn in a 32 x 32 layout, for whatever device pixels they
+// are shown on: at 150 % a glyph is painted on 48 x 48 pixels rather than
+// scaled up from 32 x 32, so its edges are as crisp as the text beside it.
+using TPainting = std::function<void(QPainter&)>;
+
+QImage Canvas(int side) {
+  QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   return image;
 }
 
-QPixmap ToPixmap(const QImage& image) { return QPixmap::fromImage(image); }
+QImage Paint(const TPainting& paint, int side) {
+  QImage image = Canvas(side);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(side / 32.0, side / 32.0);
+  paint(p);
+  return image;
+}
 
 // The disabled look of a picture: its shape embossed, white below right of a
-// grey copy, as disabled tool buttons are drawn.
-QPixmap Embossed(const QImage& source) {
-  QImage out = Canvas();
-  auto shape = [&](QColor c, QPoint offset) {
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x) {
+// grey copy, as disabled tool buttons are drawn. The offset is one pixel of
+// the 32 x 32 layout.
+QImage Embossed(const QImage& source) {
+  const int side = source.width();
+  const int step = std::max(1, (side + 16) / 32);
+  QImage out = Canvas(side);
+  auto shape = [&](QColor c, int offset) {
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
         const QRgb p = source.pixel(x, y);
         // Only the darker, solid parts make the shape; light fills drop out.
         if (qAlpha(p) < 128 || qGray(p) > 160) continue;
-        const int tx = x + offset.x(), ty = y + offset.y();
-        if (tx < 32 && ty < 32) out.setPixelColor(tx, ty, c);
+        const int tx = x + offset, ty = y + offset;
+        if (tx < side && ty < side) out.setPixelColor(tx, ty, c);
       }
   };
-  shape(White, {1, 1});
-  shape(Gray, {0, 0});
-  return ToPixmap(out);
+  shape(White, step);
+  shape(Gray, 0);
+  return out;
+}
+
+// An icon that draws its picture at the size asked for, in device pixels.
+class TDrawnIcon : public QIconEngine {
+ public:
+  using TDraw = std::function<QImage(int side)>;
+  TDrawnIcon(TDraw draw, QList<QSize> sizes) : draw_(std::move(draw)), sizes_(std::move(sizes)) {}
+
+  QIconEngine* clone() const override { return new TDrawnIcon(*this); }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return sizes_; }
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    return {side, side};
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    return side > 0 ? QPixmap::fromImage(draw_(side)) : QPixmap();
+  }
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    const qreal ratio = DeviceScale(*painter);
+    QPixmap picture = pixmap(rect.size() * ratio, mode, state);
+    picture.setDevicePixelRatio(ratio);
+    painter->drawPixmap(rect.topLeft(), picture);
+  }
+
+ private:
+  TDraw draw_;
+  QList<QSize> sizes_;
+};
+
+QIcon Glyph(TPainting paint) {
+  return QIcon(new TDrawnIcon([paint = std::move(paint)](int side) { return Paint(paint, side); }, {QSize(32, 32)}));
+}
+
+QIcon EmbossedGlyph(TPainting paint) {
+  return QIcon(
+      new TDrawnIcon([paint = std::move(paint)](int side) { return Embossed(Paint(paint, side)); }, {QSize(32, 32)}));
 }
 
 void PlayTriangle(QPainter& p, QRectF box, QColor fill) {
@@ -74,10 +131,7 @@ void Speaker(QPainter& p, QPointF at) {
   p.drawRect(QRectF(at + QPointF(0, 4), QSizeF(4, 8)));
 }
 
-QImage PlayImage() {
-  QImage image = Canvas();
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+void DrawPlay(QPainter& p) {
   Speaker(p, {1, 7});
   // Sound waves.
   p.setBrush(Qt::NoBrush);
@@ -85,13 +139,9 @@ QImage PlayImage() {
   p.drawArc(QRectF(6, 10, 9, 12), -50 * 16, 100 * 16);
   p.drawArc(QRectF(4, 6, 14, 20), -50 * 16, 100 * 16);
   PlayTriangle(p, QRectF(20, 9, 11, 14), Lime);
-  return image;
 }
 
-QImage EraseImage() {
-  QImage image = Canvas();
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+void DrawErase(QPainter& p) {
   const QPen outline(Black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   // Waste bin: body narrowing downwards, ribs, lid with a handle.
   QPolygonF body;
@@ -113,17 +163,9 @@ QImage EraseImage() {
   p.setPen(QPen(Red, 2.4, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(QPointF(10, 14), QPointF(22, 25));
   p.drawLine(QPointF(22, 14), QPointF(10, 25));
-  return image;
 }
 
-}  // namespace
-
-QPixmap AppIconPixmap() { return QPixmap::fromImage(AppIconImage(32)); }
-
-QPixmap ConnectGlyph() {
-  QImage image = Canvas();
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+void DrawConnect(QPainter& p) {
   const QPen outline(Black, 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   // Cables.
   p.setPen(QPen(Black, 3.2, Qt::SolidLine, Qt::RoundCap));
@@ -158,17 +200,9 @@ QPixmap ConnectGlyph() {
   p.drawLines(sparks, 6);
   p.setPen(QPen(Yellow, 1.4, Qt::SolidLine, Qt::RoundCap));
   p.drawLines(sparks, 6);
-  return ToPixmap(image);
 }
 
-QPixmap PlayGlyph() { return ToPixmap(PlayImage()); }
-
-QPixmap PlayDisabledGlyph() { return Embossed(PlayImage()); }
-
-QPixmap PlayWelcomeGlyph() {
-  QImage image = Canvas();
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+void DrawPlayWelcome(QPainter& p) {
   Bubble(p, QRectF(1.5, 2.5, 22, 16), White);
   // "Hello": a few words in the bubble.
   p.setPen(QPen(Navy, 1.6, Qt::SolidLine, Qt::RoundCap));
@@ -176,13 +210,9 @@ QPixmap PlayWelcomeGlyph() {
   p.drawLine(QPointF(5, 11), QPointF(16, 11));
   p.drawLine(QPointF(5, 14.5), QPointF(12, 14.5));
   PlayTriangle(p, QRectF(18, 15, 12, 15), Lime);
-  return ToPixmap(image);
 }
 
-QPixmap PlayFullWelcomeGlyph() {
-  QImage image = Canvas();
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
+void DrawPlayFullWelcome(QPainter& p) {
   Bubble(p, QRectF(1.5, 2.5, 22, 16), White);
   // A memory gauge filled to the top, in red.
   p.setPen(QPen(Black, 1.0));
@@ -194,9 +224,19 @@ QPixmap PlayFullWelcomeGlyph() {
   p.setPen(QPen(White, 1.0));
   for (double x : {10.5, 14.5}) p.drawLine(QPointF(x, 8), QPointF(x, 13));
   PlayTriangle(p, QRectF(18, 15, 12, 15), Lime);
-  return ToPixmap(image);
 }
 
-QPixmap EraseGlyph() { return ToPixmap(EraseImage()); }
+}  // namespace
 
-QPixmap EraseDisabledGlyph() { return Embossed(EraseImage()); }
+QIcon AppIcon() {
+  return QIcon(new TDrawnIcon(AppIconImage, {QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48),
+                                             QSize(64, 64), QSize(128, 128)}));
+}
+
+QIcon ConnectGlyph() { return Glyph(DrawConnect); }
+QIcon PlayGlyph() { return Glyph(DrawPlay); }
+QIcon PlayDisabledGlyph() { return EmbossedGlyph(DrawPlay); }
+QIcon PlayWelcomeGlyph() { return Glyph(DrawPlayWelcome); }
+QIcon PlayFullWelcomeGlyph() { return Glyph(DrawPlayFullWelcome); }
+QIcon EraseGlyph() { return Glyph(DrawErase); }
+QIcon EraseDisabledGlyph() { return EmbossedGlyph(DrawErase); }

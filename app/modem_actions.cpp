@@ -36,21 +36,14 @@ void TFormMain::UpdateControls(bool Busy) {
   const bool connected = BtnSelfControl->Down();
   const bool hasMessages = Summary.MsgCount > 0;
   const int row = GridMsgStore->Row();
+  QWidget* const focused = focusWidget();
   BtnSelfControl->SetEnabled(!Busy);
   BtnPlay->SetEnabled(row >= 1 && !Busy && hasMessages && GridMsgStore->Cells(1, row) == "Voice" && connected);
   BtnPlayWelcome->SetEnabled(!Busy && Summary.HasWelcome && connected);
   BtnPlayFull->SetEnabled(!Busy && Summary.HasFullWelcome && connected);
   BtnErase->SetEnabled(!Busy && hasMessages && connected);
-  // Disabling the grid takes the keyboard focus away from it; the arrow keys
-  // must work again once it is enabled.
-  const bool gridFocused = focusWidget() == GridMsgStore;
   GridMsgStore->SetEnabled(!Busy && hasMessages && connected);
-  if (GridMsgStore->Enabled()) {
-    if (gridLostFocus_) GridMsgStore->setFocus(Qt::OtherFocusReason);
-    gridLostFocus_ = false;
-  } else if (gridFocused) {
-    gridLostFocus_ = true;
-  }
+  KeepFocus(focused);
 }
 
 void TFormMain::SetupSelfMode(bool stopWhenSilent) {

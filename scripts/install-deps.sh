@@ -6,7 +6,8 @@ PKGS=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgm
       googletest libbenchmark-dev xvfb xauth xdotool socat python3 python3-serial imagemagick
       fonts-dejavu-core fonts-liberation2 dbus-daemon dbus-bin at-spi2-core python3-pyatspi librsvg2-bin
       dpkg-dev file lintian appstream desktop-file-utils man-db
-      clang-14 libclang-rt-14-dev lld ninja-build)
+      clang-14 libclang-rt-14-dev lld ninja-build
+      qt6-wayland sway grim wtype)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -25,9 +25,12 @@ int DifferingPixels(const QImage& a, const QImage& b) {
 
 }  // namespace
 
-TEST(AppIcon, TheWindowIconIsTheThirtyTwoPixelPicture) {
-  EXPECT_EQ(AppIconImage(32).convertToFormat(QImage::Format_ARGB32),
-            AppIconPixmap().toImage().convertToFormat(QImage::Format_ARGB32));
+// The window icon at every scale is the picture drawn at that size.
+TEST(AppIcon, TheWindowIconIsThePictureAtEachScale) {
+  for (qreal ratio : {1.0, 1.25, 1.5, 2.0})
+    EXPECT_EQ(AppIconImage(static_cast<int>(32 * ratio)).convertToFormat(QImage::Format_ARGB32),
+              AppIcon().pixmap(QSize(32, 32), ratio).toImage().convertToFormat(QImage::Format_ARGB32))
+        << ratio;
 }
 
 TEST(AppIcon, MultiplesOfThirtyTwoAreTheSamePictureUnsmoothed) {

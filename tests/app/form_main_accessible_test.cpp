@@ -64,6 +64,7 @@ TEST_F(FormMainAccessible, TheMessageListIsATableWhoseCurrentRowIsSelected) {
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(table->columnCount(), 4);
   ASSERT_EQ(table->rowCount(), grid->RowCount() - 1);
+  EXPECT_EQ(iface->text(QAccessible::Name), "Message list");
   EXPECT_EQ(iface->text(QAccessible::Description), "Click the message to select");
   for (int r = 0; r < table->rowCount(); ++r)
     for (int c = 0; c < 4; ++c)
@@ -100,9 +101,12 @@ TEST_F(FormMainAccessible, ButtonsAreNamedByTheirHintsAndCanBePressed) {
   };
   for (const auto& [button, hint] : buttons) {
     QAccessibleInterface* iface = Of(button);
-    EXPECT_EQ(iface->role(), QAccessible::Button) << hint;
+    EXPECT_EQ(iface->role(), button == form_->BtnSelfControl ? QAccessible::CheckBox : QAccessible::Button) << hint;
     EXPECT_EQ(iface->text(QAccessible::Name), hint);
+    EXPECT_TRUE(iface->state().focusable) << hint;
   }
+  // The connect button is a toggle button: Qt's toggle buttons are check
+  // boxes to a screen reader, which says whether it is down.
   QAccessibleInterface* connect = Of(form_->BtnSelfControl);
   EXPECT_TRUE(connect->state().checkable);
   EXPECT_TRUE(connect->state().checked) << "connected";
@@ -112,7 +116,7 @@ TEST_F(FormMainAccessible, ButtonsAreNamedByTheirHintsAndCanBePressed) {
   Of(form_->BtnPlay)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
   // And the connect button disconnects.
-  connect->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  connect->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_FALSE(connect->state().checked);
   EXPECT_TRUE(Of(form_->BtnPlay)->actionInterface()->actionNames().isEmpty()) << "Play is off when disconnected";

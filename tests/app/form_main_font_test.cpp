@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QScreen>
 
 #include "tests/app/form_main_fixture.h"
 
@@ -28,6 +29,16 @@ TEST_F(FormMainFont, LiberationSansBoldElevenPixelsAndTheCountTextsFit) {
     if (!w->isWindow()) {
       EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
     }
+}
+
+// With Qt's scaling off, a desktop that sets its fonts' resolution (here
+// 144 pixels per inch, in CTest's run of this test) gets the window's text
+// larger in proportion: 8.25 points, not a fixed 11 pixels.
+TEST_F(FormMainFont, TheTextFollowsTheFontResolution) {
+  WriteSettings("/nonexistent/orvix-tty");
+  CreateForm();
+  const qreal dpi = form_->screen()->logicalDotsPerInchY();
+  EXPECT_NEAR(QFontInfo(form_->LabelMsgStoreCnt->font()).pixelSize(), 8.25 * dpi / 72, 1.0) << dpi;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Keys and focus as a user meets them: the grid focused by a click on a row,
-// Enter pressed and released there, Enter held down, Enter closing a box, and
-// the keyboard focus after an operation.
+// Enter pressed and released there, Enter held down, Enter closing a box, the
+// keyboard focus after an operation, and the whole window worked with the
+// keyboard alone.
 
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -20,6 +21,14 @@ const char* const kFiveMessages =
     "message voice 7 1 8 45\n"
     "message voice 31 1 17 20\n"
     "message voice 3 2 0 0\n";
+
+const char* const kWithWelcomes =
+    "clock running 5 0 0\n"
+    "welcome 4\n"
+    "full-welcome 6\n"
+    "message voice 14 0 9 12\n"
+    "message fax 2 0 14 3\n"
+    "message voice 7 1 8 45\n";
 
 class FormMainKeys : public FormMainTest {
  protected:
@@ -57,6 +66,18 @@ class FormMainKeys : public FormMainTest {
     for (const auto& line : Dialogue(from))
       if (line.rfind("AT+MVP", 0) == 0) plays.push_back(line);
     return plays;
+  }
+
+  // A key pressed and released where the system sends it.
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(KeyTarget(), key, modifiers);
+  }
+  QWidget* Focus() const { return QApplication::focusWidget(); }
+  // Commands sent from the n-th dialogue line on, once the exchange has ended.
+  std::vector<std::string> SettledDialogue(std::size_t from) {
+    EXPECT_TRUE(ProcessUntil([&] { return !form_->InExchange(); }, 10s));
+    ProcessFor(100ms);
+    return Dialogue(from);
   }
 
   // Waits for a play to be answered and for anything that would follow it.
@@ -189,6 +210,105 @@ TEST_F(FormMainKeys, TheGridGetsTheFocusBackAfterAPlayAndAFailedErase) {
   const int row = form_->GridMsgStore->Row();
   QTest::keyClick(KeyTarget(), Qt::Key_Up);
   EXPECT_EQ(form_->GridMsgStore->Row(), row - 1);
+}
+
+// No click at all: the list has the focus at start, Tab and Shift+Tab go
+// through the enabled buttons left to right and the list, Space presses the
+// focused button, Enter plays the selected message wherever the focus is.
+TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
+  Start(kWithWelcomes);
+  TFormMain& f = *form_;
+  ASSERT_EQ(Focus(), f.GridMsgStore) << "the list has the focus at start";
+  Key(Qt::Key_Down);
+  Key(Qt::Key_Down);
+  EXPECT_EQ(f.GridMsgStore->Row(), 3);
+  EXPECT_TRUE(f.BtnPlay->Enabled());
+
+  const std::vector<QWidget*> order = {f.BtnSelfControl, f.BtnPlay, f.BtnPlayWelcome, f.BtnPlayFull, f.BtnErase,
+                                       f.GridMsgStore};
+  for (QWidget* expected : order) {
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus(), expected) << (Focus() ? Focus()->objectName().toStdString() : "nothing");
+  }
+  for (auto it = order.rbegin() + 1; it != order.rend(); ++it) {
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Focus(), *it) << (Focus() ? Focus()->objectName().toStdString() : "nothing");
+  }
+  ASSERT_EQ(Focus(), f.BtnSelfControl);
+
+  // Space on the welcome buttons plays them; Enter on a button still plays
+  // the selected message, and the focus stays where it was.
+  Key(Qt::Key_Tab);
+  Key(Qt::Key_Tab);
+  ASSERT_EQ(Focus(), f.BtnPlayWelcome);
+  std::size_t mark = DialogueSize();
+  Key(Qt::Key_Space);
+  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=0"});
+  EXPECT_EQ(Focus(), f.BtnPlayWelcome) << "the focus comes back after the play";
+  Key(Qt::Key_Tab);
+  mark = DialogueSize();
+  Key(Qt::Key_Space);
+  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=255"});
+  mark = DialogueSize();
+  Key(Qt::Key_Return);
+  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(Focus(), f.BtnPlayFull);
+
+  // Space on the connect button toggles it: up releases the port, down
+  // connects again and reads the list.
+  // The play moved on to an empty row, so Play is off and skipped.
+  ASSERT_FALSE(f.BtnPlay->Enabled());
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_EQ(Focus(), f.BtnSelfControl);
+  Key(Qt::Key_Space);
+  EXPECT_FALSE(f.BtnSelfControl->Down());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+  EXPECT_EQ(Focus(), f.BtnSelfControl);
+  mark = DialogueSize();
+  Key(Qt::Key_Space);
+  EXPECT_TRUE(f.BtnSelfControl->Down());
+  EXPECT_EQ(SettledDialogue(mark).front(), "AT+MCS=1");
+  EXPECT_EQ(Label(), "3 received messages");
+
+  // Erase from the keyboard: the erase button goes off with the messages,
+  // so the focus lands on the connect button, never on nothing.
+  // (Play is still off: the empty row stays selected.)
+  for (int i = 0; i < 3; ++i) Key(Qt::Key_Tab);
+  ASSERT_EQ(Focus(), f.BtnErase);
+  mark = DialogueSize();
+  Key(Qt::Key_Space);
+  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MEM"});
+  EXPECT_EQ(Label(), "No messages");
+  EXPECT_EQ(Focus(), f.BtnSelfControl);
+  EXPECT_TRUE(boxes_.Requests.empty());
+}
+
+// A click works a button without taking the focus from the list, and the
+// focused button is the only one showing a focus frame.
+TEST_F(FormMainKeys, AClickLeavesTheFocusAndTheFocusedButtonShowsAFrame) {
+  Start(kWithWelcomes);
+  TFormMain& f = *form_;
+  const QImage unfocused = f.BtnPlayWelcome->grab().toImage();
+  const std::size_t mark = DialogueSize();
+  QTest::mouseClick(f.BtnPlayWelcome, Qt::LeftButton);
+  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=0"});
+  EXPECT_EQ(Focus(), f.GridMsgStore);
+  EXPECT_EQ(f.BtnPlayWelcome->grab().toImage(), unfocused);
+
+  Key(Qt::Key_Tab);
+  Key(Qt::Key_Tab);
+  Key(Qt::Key_Tab);
+  ASSERT_EQ(Focus(), f.BtnPlayWelcome);
+  const QImage focused = f.BtnPlayWelcome->grab().toImage();
+  // The frame runs round the picture: changed pixels on all four sides,
+  // none in the middle.
+  QRect changed;
+  for (int y = 0; y < focused.height(); ++y)
+    for (int x = 0; x < focused.width(); ++x)
+      if (focused.pixel(x, y) != unfocused.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+  EXPECT_EQ(changed, QRect(2, 2, 35, 35));
+  EXPECT_EQ(focused.pixel(19, 19), unfocused.pixel(19, 19));
 }
 
 }  // namespace

@@ -18,30 +18,32 @@ if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
 fi
 export QT_QPA_PLATFORM=xcb
 
-source "$(dirname "$0")/../common/x11_helpers.sh"
+source "$(dirname "$0")/../common/program_flow.sh"
 
-plays() { grep ' RX AT+MVP' "$MODEM_LOG" | sed 's/.* RX //' || true; }
+plays() { grep ' RX AT+MVP' "$WORK/modem.log" | sed 's/.* RX //' || true; }
 plays_since() { plays | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
 play_count() { plays | wc -l; }
-answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$MODEM_LOG")" -gt "$1" ]; }
-result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$MODEM_LOG" || true; }
+answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log")" -gt "$1" ]; }
+result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log" || true; }
 
 # Rows 3, 4 and 5 are voice messages; playing row 5 fails.
-start_modem "clock running 5 0 0
+start_modem <<'EOF'
+clock running 5 0 0
 message voice 14 0 9 12
 message fax 2 0 14 3
 message voice 7 1 8 45
 message voice 31 1 17 20
 message voice 3 2 0 0
 fault AT+MVP=5 error
-" --speed 0.02
-printf '[General]\nDeviceName=%s\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n' "$DEVICE" >"$WORK/OrvixManager.ini"
+EOF
 
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
 PIDS+=($!)
-WIN=$(wait_for shown_window "$TITLE") || fail "no main window"
+TITLE="Tarvelle Memnova Self-mode Manager"
+wait_for xdotool search --onlyvisible --name "^$TITLE" >/dev/null || fail "no main window"
+WIN=$(xdotool search --onlyvisible --name "^$TITLE" | head -n1)
 [ "$(xdotool getwindowname "$WIN")" = "$TITLE" ] || fail "main window title: $(xdotool getwindowname "$WIN")"
-wait_for grep -q 'RX AT+MSR=005' "$MODEM_LOG" || fail "the list was not read"
+wait_for grep -q 'RX AT+MSR=005' "$WORK/modem.log" || fail "the list was not read"
 sleep 0.5
 
 # The grid starts 44 pixels down; a row is 20 pixels and a line.

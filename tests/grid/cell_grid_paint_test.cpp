@@ -130,12 +130,13 @@ TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
     for (int y = 43; y < 59; ++y) light += img.pixelColor(x, y).lightness() > 230;
   EXPECT_GT(light, 5);
 
-  // Focus rectangle: every other pixel of the focused cell's edge inverted.
+  // Focus rectangle: every other pixel of the focused cell's edge dotted in
+  // the ink that stands out from the highlight (black on this blue).
   ASSERT_EQ(grid.Col(), 1);
   const TRect f = grid.CellRect(1, 2);
-  EXPECT_EQ(At(img, f.Left, f.Top + 1), "#cf7339");  // (61 + 43) even
+  EXPECT_EQ(At(img, f.Left, f.Top + 1), "#000000");  // (61 + 43) even
   EXPECT_EQ(At(img, f.Left, f.Top + 2), kHighlight);
-  EXPECT_EQ(At(img, f.Right - 1, f.Bottom - 2), "#cf7339");  // (120 + 60) even
+  EXPECT_EQ(At(img, f.Right - 1, f.Bottom - 2), "#000000");  // (120 + 60) even
   EXPECT_EQ(At(img, 61 * 2, f.Top), kHighlight) << "no focus rectangle on the other cells";
 
   // Highlight off: selected cells keep their column colour.

@@ -30,10 +30,59 @@ if [ -z "${ORVIX_IN_SESSION:-}" ]; then
   exec "$(dirname "$0")/../common/screen_reader_session.sh" bash "$0" "$APP" "$SIM" "$README" "$@"
 fi
 
-source "$(dirname "$0")/../common/x11_helpers.sh"
+source "$(dirname "$0")/../common/program_flow.sh"
 unset ORVIX_SETTINGS XDG_CONFIG_HOME
 export HOME="$WORK/home"
 mkdir -p "$HOME"
+TITLE="Tarvelle Memnova Self-mode Manager"
+
+# The emulator on the scenario $1 (printf escapes); sets DEVICE and MODEM_PID.
+modem() {
+  rm -f "$WORK/sim.out"
+  start_modem < <(printf '%b' "$1")
+  MODEM_PID=${PIDS[-1]}
+  DEVICE=$(head -n1 "$WORK/sim.out")
+}
+
+stop_modem() {
+  kill "$MODEM_PID" 2>/dev/null || true
+  wait "$MODEM_PID" 2>/dev/null || true
+}
+
+# The id of the shown window whose name is exactly $1.
+shown_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 | grep .; }
+window_gone() { ! xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$2"; }
+
+# What the window manager sends when the user clicks a window's close button
+# (the X server here has no window manager to do it).
+close_window() {
+  /usr/bin/python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 19)]
+d = x.XOpenDisplay(None)
+e = ClientMessage(type=33, window=int(sys.argv[1]), format=32)  # ClientMessage
+e.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
+e.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(d, int(sys.argv[1]), 0, 0, ctypes.byref(e))
+x.XCloseDisplay(d)
+PY
+}
+
+# Waits for the program to end, which it must do cleanly; $1 says after what.
+expect_clean_end() {
+  wait_for sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end $1"
+  local status=0
+  wait "$APP_PID" || status=$?
+  [ "$status" = 0 ] || fail "the program ended with status $status"
+}
 
 # The settings file of README.md ("Using a real modem"), for the device $1.
 readme_settings() {
@@ -85,16 +134,11 @@ answer_box() {
   local box
   box=$(wait_for shown_window Error) || fail "no box \"$1\""
   # The screen reader learns of the box a moment after it shows.
-  wait_for 5s box_says "$1" || fail "box says \"$(read_screen box)\", not \"$1\""
+  WAIT_TENTHS=50 wait_for box_says "$1" || fail "box says \"$(read_screen box)\", not \"$1\""
   xdotool key "$2"
   wait_for window_gone Error "$box" || fail "the box \"$1\" did not close on $2"
 }
 
-# Waits for the program to end, which it must do cleanly; $1 says after what.
-expect_clean_end() {
-  wait_end "$APP_PID" || fail "the program did not end $1"
-  [ "$END_STATUS" = 0 ] || fail "the program ended with status $END_STATUS"
-}
 
 # Closes the main window as its close button does and waits for the end.
 close_and_end() {
@@ -117,7 +161,7 @@ expect_readme_with_clock() {
 
 journey_first_run() {
   local ini="$WORK/first-run.ini"
-  start_modem 'clock running 2 3 4\nwelcome 5\n' --speed 0.01
+  modem 'clock running 2 3 4\nwelcome 5\n'
   readme_settings "$DEVICE" >"$ini"
   ORVIX_SETTINGS="$ini" start_app
   local win
@@ -128,21 +172,21 @@ journey_first_run() {
   stop_modem
 
   # The second start: messages stamped since that reference carry its year.
-  start_modem 'clock running 0 1 0\nmessage voice 14 0 0 30\nmessage fax 2 0 0 50\n' --speed 0.01
+  modem 'clock running 0 1 0\nmessage voice 14 0 0 30\nmessage fax 2 0 0 50\n'
   sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
   ORVIX_SETTINGS="$ini" start_app
   win=$(main_window) || fail "no main window"
   local times
   times=$(receive_times)
   [ "$(grep -c "${DATE%%,*}" <<<"$times")" = 2 ] || fail "receive times are no dates of ${DATE%%,*}: $times"
-  dialogue | grep -qx 'AT+MCC' && fail "the modem's clock was reset on the second start"
+  rx | grep -qx 'AT+MCC' && fail "the modem's clock was reset on the second start"
   close_and_end "$win"
   stop_modem
 }
 
 journey_damaged() {
   local ini="$WORK/damaged.ini"
-  start_modem 'clock running 1 0 0\nmessage voice 14 0 9 12\nmessage voice 7 1 8 45\n' --speed 0.01
+  modem 'clock running 1 0 0\nmessage voice 14 0 9 12\nmessage voice 7 1 8 45\n'
   { readme_settings "$DEVICE"; printf '\n[ClockReset]\nDate=2026,12,8\n\n[ClockReset]\nTime=9,5\n'; } >"$ini"
   ORVIX_SETTINGS="$ini" start_app
   local win
@@ -155,7 +199,7 @@ journey_damaged() {
   stop_modem
 
   # An empty modem: the clock is reset and the reference written in one section.
-  start_modem 'clock running 1 0 0\n' --speed 0.01
+  modem 'clock running 1 0 0\n'
   sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
   ORVIX_SETTINGS="$ini" start_app
   win=$(main_window) || fail "no main window"
@@ -166,17 +210,17 @@ journey_damaged() {
 
 journey_modem_off() {
   local ini="$WORK/modem-off.ini"
-  start_modem 'powered off\n'
+  modem 'powered off\n'
   readme_settings "$DEVICE" >"$ini"
   ORVIX_SETTINGS="$ini" start_app auto
   answer_box "Modem if OFF or not connected" Return
   answer_box "Modem if OFF or not connected" Escape
   local win
-  win=$(wait_for 2s shown_window "$TITLE") || fail "no window within 2 s of Cancel"
+  win=$(WAIT_TENTHS=20 wait_for shown_window "$TITLE") || fail "no window within 2 s of Cancel"
   close_window "$win"
   answer_box "Modem if OFF or not connected" alt+i
   expect_clean_end "on Ignore"
-  wait_for grep -q ' DISCONNECT ' "$MODEM_LOG" || fail "the device was not released"
+  wait_for grep -q ' DISCONNECT ' "$WORK/modem.log" || fail "the device was not released"
   stop_modem
 }
 
@@ -185,7 +229,7 @@ journey_installed() {
   mkdir -p "$prefix/bin" "$prefix/share/applications"
   cp "$APP" "$prefix/bin/OrvixManager"
   : >"$prefix/share/applications/org.orvix.OrvixManager.desktop"
-  start_modem 'clock running\n' --speed 0.01
+  modem 'clock running\n'
   # README: "for an installed program ~/.config/OrvixManager/OrvixManager.ini".
   local ini="$HOME/.config/OrvixManager/OrvixManager.ini"
   mkdir -p "$(dirname "$ini")"

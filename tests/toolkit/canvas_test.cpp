@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <vector>
 
 namespace {
@@ -201,20 +203,30 @@ TEST(CanvasFrame3D, TopLeftInTheFirstColourBottomRightOwnsTwoCornersAndTheRectSh
   EXPECT_EQ(c.At(5, 5), kWhite);
 }
 
-TEST(CanvasFocusRect, InvertsEveryOtherEdgePixelAndTwiceRestores) {
-  TImageCanvas c(12, 12, QColor(10, 20, 30));
-  const QImage before = c.End().copy();
-  c.Resume();
-  c.canvas.DrawFocusRect({1, 1, 11, 9});
-  const QImage once = c.End().copy();
-  EXPECT_EQ(once.pixelColor(2, 2), QColor(10, 20, 30));    // inside
-  EXPECT_EQ(once.pixelColor(1, 1), QColor(245, 235, 225)); // (1+1) even: inverted
-  EXPECT_EQ(once.pixelColor(2, 1), QColor(10, 20, 30));    // odd: left alone
-  EXPECT_EQ(once.pixelColor(10, 8), QColor(245, 235, 225));
-  EXPECT_EQ(once.pixelColor(11, 9), QColor(10, 20, 30));   // right and bottom are exclusive
-  c.Resume();
-  c.canvas.DrawFocusRect({1, 1, 11, 9});
-  EXPECT_EQ(c.End(), before);
+// Contrast ratio of two colours as the accessibility guidelines reckon it.
+double Contrast(const QColor& a, const QColor& b) {
+  auto lum = [](const QColor& c) {
+    auto ch = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * ch(c.redF()) + 0.7152 * ch(c.greenF()) + 0.0722 * ch(c.blueF());
+  };
+  const double x = lum(a), y = lum(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// On the highlight of the light and dark palettes, on the window colour,
+// and on a mid grey: every other edge pixel, plainly visible.
+TEST(CanvasFocusRect, DotsEveryOtherEdgePixelThatStandOutFromTheBrush) {
+  for (const QColor ground : {QColor(0x30, 0x8c, 0xc6), QColor(0x2a, 0x82, 0xda), QColor(Qt::white),
+                              QColor(0x1e, 0x1e, 0x1e), QColor(0x77, 0x77, 0x77)}) {
+    SCOPED_TRACE(Hex(ground));
+    TImageCanvas c(12, 12, ground);
+    c.canvas.Brush().SetColor(ColorFromQColor(ground));
+    c.canvas.DrawFocusRect({1, 1, 11, 9});
+    for (QPoint dot : {QPoint(1, 1), QPoint(3, 1), QPoint(10, 8), QPoint(1, 7), QPoint(10, 2)})
+      EXPECT_GE(Contrast(c.At(dot.x(), dot.y()), ground), 3.0) << dot.x() << "," << dot.y();
+    for (QPoint gap : {QPoint(2, 1), QPoint(1, 2), QPoint(2, 2), QPoint(11, 9), QPoint(10, 9), QPoint(11, 8)})
+      EXPECT_EQ(c.At(gap.x(), gap.y()), ground) << gap.x() << "," << gap.y();
+  }
 }
 
 TEST(CanvasBinding, DrawingWithoutAPainterFails) {
@@ -222,4 +234,39 @@ TEST(CanvasBinding, DrawingWithoutAPainterFails) {
   canvas.MoveTo(0, 0);
   EXPECT_THROW(canvas.LineTo(5, 5), EInvalidOperation);
   EXPECT_THROW(canvas.FillRect({0, 0, 4, 4}), EInvalidOperation);
+}
+
+// At 125, 150 and 175 % each edge of a 3-D frame is as thick in device
+// pixels as a one-pixel line is at that scale, wherever the frame lies.
+TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
+  for (qreal scale : {1.25, 1.5, 1.75}) {
+    const int thickness = qRound(scale);
+    for (int at = 3; at < 7; ++at) {
+      SCOPED_TRACE(testing::Message() << scale << " at " << at);
+      QImage img(QSize(30, 30) * scale, QImage::Format_RGB32);
+      img.setDevicePixelRatio(scale);
+      img.fill(Qt::white);
+      {
+        QPainter p(&img);
+        TCanvas canvas(&p, QApplication::palette());
+        TRect r{at, at, at + 15, at + 13};
+        canvas.Frame3D(r, clRed, clBlue);
+      }
+      // Runs of red then blue across the middle row and down the middle column.
+      auto runs = [&](bool down) {
+        std::vector<std::pair<QRgb, int>> out;
+        const int mid = qRound((at + 7) * scale);
+        for (int i = 0; i < (down ? img.height() : img.width()); ++i) {
+          const QRgb c = down ? img.pixel(mid, i) : img.pixel(i, mid);
+          if (c == qRgb(255, 255, 255)) continue;
+          if (!out.empty() && out.back().first == c) ++out.back().second;
+          else out.push_back({c, 1});
+        }
+        return out;
+      };
+      const std::vector<std::pair<QRgb, int>> expected{{qRgb(255, 0, 0), thickness}, {qRgb(0, 0, 255), thickness}};
+      EXPECT_EQ(runs(false), expected);
+      EXPECT_EQ(runs(true), expected);
+    }
+  }
 }

@@ -62,14 +62,17 @@ TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
   Show();
   QAccessibleInterface* iface = Of(connect);
   ASSERT_NE(iface->actionInterface(), nullptr);
-  EXPECT_EQ(iface->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+  // A two-state button is a toggle button as Qt shows its own.
+  EXPECT_EQ(iface->role(), QAccessible::CheckBox);
+  EXPECT_EQ(iface->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+  EXPECT_EQ(Of(plain)->role(), QAccessible::Button);
   EXPECT_TRUE(iface->state().checkable);
   EXPECT_FALSE(iface->state().checked);
 
-  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_TRUE(connect->Down());
   EXPECT_TRUE(iface->state().checked);
-  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_FALSE(connect->Down());
   Of(plain)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_FALSE(plain->Down());
@@ -80,7 +83,27 @@ TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
   connect->SetEnabled(false);
   EXPECT_TRUE(iface->actionInterface()->actionNames().isEmpty());
   EXPECT_TRUE(iface->state().disabled);
-  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_EQ(clicks.size(), 3u);
   EXPECT_FALSE(connect->Down());
+}
+
+// The state change is announced, whatever put the button down or up: a
+// click, a key, or another button of its group.
+TEST_F(AccessibleSpeedButton, AChangeOfTheDownStateIsAnnounced) {
+  TSpeedButton* a = Add(1);
+  TSpeedButton* b = Add(1);
+  Show();
+  static std::vector<std::pair<QObject*, bool>>* seen = nullptr;
+  std::vector<std::pair<QObject*, bool>> events;
+  seen = &events;
+  const auto previous = QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+    if (seen && e->type() == QAccessible::StateChanged)
+      seen->push_back({e->object(), static_cast<QAccessibleStateChangeEvent*>(e)->changedStates().checked});
+  });
+  a->SetDown(true);
+  b->SetDown(true);  // puts a up
+  QAccessible::installUpdateHandler(previous);
+  seen = nullptr;
+  EXPECT_EQ(events, (std::vector<std::pair<QObject*, bool>>{{a, true}, {b, true}, {a, true}}));
 }

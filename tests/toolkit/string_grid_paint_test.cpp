@@ -1,6 +1,8 @@
 #include "tests/toolkit/string_grid_probe.h"
 
+#include <QBackingStore>
 #include <QImage>
+#include <QScreen>
 #include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -218,3 +220,74 @@ TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
 }
 
 }  // namespace
+
+// A window whose buffer was replaced (Qt on Wayland, when it adds its own
+// title bar) is repainted as one update of the window: the grid must be
+// painted with it, not left as the blank new buffer.
+TEST(GridPaint, ARepaintOfTheWholeWindowPaintsTheCellsAgain) {
+  QWidget window;
+  window.resize(300, 150);
+  auto* grid = new TProbeGrid;
+  grid->setParent(&window);
+  SetUpMessageGrid(*grid);
+  grid->SetScrollBars(TScrollStyle::ssNone);
+  grid->setGeometry(0, 20, 300, 130);
+  grid->paintCell = [](QPainter& p, int, int, const TRect& r, TGridDrawState) { p.fillRect(r.ToQRect(), Qt::green); };
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QApplication::processEvents();
+
+  QBackingStore* store = window.backingStore();
+  ASSERT_NE(store, nullptr);
+  store->beginPaint(QRect(QPoint(), window.size()));
+  QPainter(store->paintDevice()).fillRect(QRect(QPoint(), window.size()), kUnpainted);
+  store->endPaint();
+  window.update();
+  QApplication::processEvents();
+
+  const QImage shown = window.screen()->grabWindow(window.winId()).toImage();
+  const TRect cell = grid->CellRect(1, 2);
+  EXPECT_EQ(shown.pixelColor(cell.Left + 5, 20 + cell.Top + 5).name(), QColor(Qt::green).name());
+}
+
+// Thicknesses, in device pixels, of the runs of line colour met going along
+// the image's column x (down) or row y (across).
+std::vector<int> LineRuns(const QImage& img, int at, bool down) {
+  std::vector<int> runs;
+  int run = 0;
+  const int n = down ? img.height() : img.width();
+  for (int i = 0; i < n; ++i) {
+    const QColor c = down ? img.pixelColor(at, i) : img.pixelColor(i, at);
+    if (c == kSilver || c == kBlack) {
+      ++run;
+    } else if (run > 0) {
+      runs.push_back(run);
+      run = 0;
+    }
+  }
+  if (run > 0) runs.push_back(run);
+  return runs;
+}
+
+// At 125, 150 and 175 % every one-pixel line is the same number of device
+// pixels, as a one-pixel line is at 100 % and 200 %, down a column and
+// across a row alike.
+TEST(GridPaint, LinesAreEvenlyThickAtEveryScale) {
+  TProbeGrid grid;
+  SetUpMessageGrid(grid);
+  grid.SetRowCount(9);
+  grid.paintCell = [](QPainter& p, int, int, const TRect& r, TGridDrawState) { p.fillRect(r.ToQRect(), Qt::green); };
+  grid.ShowClient(400, 200);
+  for (qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+    SCOPED_TRACE(scale);
+    QImage img(QSize(400, 200) * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale);
+    img.fill(kUnpainted);
+    grid.viewport()->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    const int thickness = std::max(1, qRound(scale));
+    const std::vector<int> down = LineRuns(img, qRound(100 * scale), true);
+    EXPECT_EQ(down, std::vector<int>(9, thickness));
+    const std::vector<int> across = LineRuns(img, qRound(50 * scale), false);
+    EXPECT_EQ(across, std::vector<int>(4, thickness));
+  }
+}

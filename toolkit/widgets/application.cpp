@@ -1,6 +1,7 @@
 #include "toolkit/widgets/application.h"
 
 #include <QPointer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 #include <exception>
@@ -24,6 +25,20 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   // otherwise end the program when it closes.
   setQuitOnLastWindowClosed(false);
   SetHandlerFailureReport([this](const std::exception_ptr& error) { ShowException(ExceptionMessage(error)); });
+  MinimizedWhenUnseen = platformName().startsWith(QLatin1String("wayland"));
+  UnseenProbe = new QTimer(this);
+  UnseenProbe->setInterval(UnseenProbeMs);
+  connect(UnseenProbe, &QTimer::timeout, this, [this] { ProbeExposure(); });
+}
+
+void TApplication::ProbeExposure() {
+  // A frame the compositor does not ask for while the form is out of sight:
+  // Qt then reports the form unexposed (a moment after the minimise itself,
+  // which may come after the form went inactive).
+  if (Form && Form->isVisible() && !Form->isActiveWindow() && !FormUnseen && !FormClosed)
+    Form->update(QRect(0, 0, 1, 1));
+  else
+    UnseenProbe->stop();
 }
 
 TApplication::~TApplication() { SetHandlerFailureReport(nullptr); }
@@ -31,6 +46,27 @@ TApplication::~TApplication() { SetHandlerFailureReport(nullptr); }
 void TApplication::SetMainForm(QWidget* form) {
   Form = form;
   FormClosed = false;
+  FormSeen = false;
+  FormUnseen = false;
+}
+
+void TApplication::FormExposureChanged() {
+  const bool exposed = Form->windowHandle()->isExposed();
+  if (!Form->isVisible() || FormClosed) {
+    FormUnseen = false;
+    return;
+  }
+  if (exposed) {
+    FormSeen = true;
+    if (!FormUnseen) return;
+    FormUnseen = false;
+    if (!Form->isActiveWindow()) UnseenProbe->start();
+    if (OnRestore) OnRestore(this);
+  } else if (FormSeen && !FormUnseen) {
+    FormUnseen = true;
+    UnseenProbe->stop();
+    if (OnMinimize) OnMinimize(this);
+  }
 }
 
 int TApplication::Run() {
@@ -57,8 +93,15 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   bool result = false;
   try {
     result = QApplication::notify(receiver, event);
-    if (Form && receiver == Form.data()) {
-      if (event->type() == QEvent::WindowStateChange) {
+    if (Form && MinimizedWhenUnseen && receiver == Form->windowHandle() && event->type() == QEvent::Expose) {
+      FormExposureChanged();
+    } else if (Form && receiver == Form.data()) {
+      if (event->type() == QEvent::WindowDeactivate && MinimizedWhenUnseen) {
+        ProbeExposure();
+        UnseenProbe->start();
+      } else if (event->type() == QEvent::WindowActivate) {
+        UnseenProbe->stop();
+      } else if (event->type() == QEvent::WindowStateChange && !MinimizedWhenUnseen) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
         const bool was = change->oldState() & Qt::WindowMinimized;
         const bool is = Form->windowState() & Qt::WindowMinimized;

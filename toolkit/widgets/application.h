@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -39,6 +40,16 @@ class TApplication : public QApplication {
   std::function<void(QObject* sender)> OnMinimize;
   std::function<void(QObject* sender)> OnRestore;
 
+  // Where the platform tells a program nothing of minimising (Wayland: the
+  // state Qt reports there is its own request, undone at once), the shown
+  // main form counts as minimised while the compositor stops showing it, and
+  // as restored when it shows it again. Qt sees that by the frames the
+  // compositor no longer asks for; so that it looks, the form repaints a
+  // pixel now and then while it is not the active window (minimising makes
+  // it inactive). Default: on for the Wayland platform, off elsewhere.
+  bool MinimizedWhenUnseen = false;
+  static constexpr int UnseenProbeMs = 1000;
+
   // Fired when the program as a whole becomes active / inactive (another
   // program's window took over), after the main-window hooks, unless one of
   // them handled the change. The sender is the application object.
@@ -62,9 +73,15 @@ class TApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
+  void FormExposureChanged();
+  void ProbeExposure();
+
   std::string FTitle;
   QPointer<QWidget> Form;
   bool FormClosed = false;
+  bool FormSeen = false;     // shown by the compositor at least once
+  bool FormUnseen = false;   // counted as minimised (MinimizedWhenUnseen)
+  QTimer* UnseenProbe = nullptr;  // while the form is inactive and in sight
 };
 
 // The application object, or nullptr when the QApplication is a plain one.

@@ -1,7 +1,10 @@
 #include "toolkit/widgets/canvas.h"
 
+#include "toolkit/widgets/device_pixels.h"
+
 #include <QPainter>
 
+#include <cmath>
 #include <cstdlib>
 #include <span>
 
@@ -21,6 +24,19 @@ std::span<const int> PatternOf(TPenStyle style) {
     case TPenStyle::psDashDotDot: return kDashDotDot;
     default: return {};
   }
+}
+
+// Relative luminance of a colour (sRGB), as contrast ratios are reckoned.
+double Luminance(const QColor& c) {
+  auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// Black or white, whichever stands out more against `background`: at least
+// 4.5:1 whatever the colour (inverting pixels gives 1.08:1 on a mid blue).
+QColor ContrastingInk(const QColor& background) {
+  const double l = Luminance(background);
+  return (l + 0.05) / 0.05 >= 1.05 / (l + 0.05) ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 QPainter::CompositionMode CompositionOf(TPenMode mode) {
@@ -151,21 +167,25 @@ void TCanvas::Frame3D(TRect& Rect, TColor TopColor, TColor BottomColor) {
   const int l = Rect.Left, t = Rect.Top, r = Rect.Right - 1, b = Rect.Bottom - 1;
   const QColor top = Resolve(TopColor);
   const QColor bottom = Resolve(BottomColor);
-  Stroke({l, b}, {l, t}, top, TPenStyle::psSolid, TPenMode::pmCopy);
-  Stroke({l, t}, {r, t}, top, TPenStyle::psSolid, TPenMode::pmCopy);
-  Stroke({r, t}, {r, b}, bottom, TPenStyle::psSolid, TPenMode::pmCopy);
-  Stroke({r, b}, {l - 1, b}, bottom, TPenStyle::psSolid, TPenMode::pmCopy);
+  QPainter& p = Checked();
+  // Whole device pixels at fractional scales, each edge kept against its own
+  // side of the rectangle.
+  FillLine(p, QRect(l, t + 1, 1, b - t), top, TLineAnchor::laStart);
+  FillLine(p, QRect(l, t, r - l, 1), top, TLineAnchor::laStart);
+  FillLine(p, QRect(r, t, 1, b - t), bottom, TLineAnchor::laEnd);
+  FillLine(p, QRect(l, b, r - l + 1, 1), bottom, TLineAnchor::laEnd);
   Rect = {Rect.Left + 1, Rect.Top + 1, Rect.Right - 1, Rect.Bottom - 1};
 }
 
 void TCanvas::DrawFocusRect(const TRect& Rect) {
   QPainter& p = Checked();
   if (Rect.IsEmpty()) return;
-  TCompositionScope scope(p, QPainter::RasterOp_NotDestination);
-  auto dot = [&](int x, int y) {
-    if (((x + y) & 1) == 0) p.fillRect(QRect(x, y, 1, 1), Qt::black);
-  };
+  const QColor ink = ContrastingInk(Resolve(brush_.Color()));
   const int l = Rect.Left, t = Rect.Top, r = Rect.Right - 1, b = Rect.Bottom - 1;
+  // Square dots of whole device pixels, evenly spaced at any scale.
+  auto dot = [&](int x, int y) {
+    if (((x + y) & 1) == 0) FillLine(p, QRect(x, y, 1, 1), ink, TLineAnchor::laStart);
+  };
   for (int x = l; x <= r; ++x) {
     dot(x, t);
     if (b != t) dot(x, b);

@@ -17,8 +17,9 @@
 //  * FillRect fills the rectangle (right and bottom exclusive) with the
 //    brush colour; a clear brush fills nothing.
 //  * Frame3D draws the one-pixel 3-D frame and shrinks the rectangle by one
-//    on each side (see below); DrawFocusRect inverts every other pixel of the
-//    rectangle's edge, so drawing it twice restores the pixels.
+//    on each side (see below); DrawFocusRect dots every other pixel of the
+//    rectangle's edge in black or white, whichever stands out more against
+//    the brush colour (the colour it is drawn on).
 //  * Text is drawn by DrawTextEx (text_layout.h) in Font().
 // Drawing on a canvas without a painter raises EInvalidOperation.
 

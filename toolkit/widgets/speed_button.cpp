@@ -1,21 +1,26 @@
 #include "toolkit/widgets/speed_button.h"
 
+#include <QAccessible>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <qdrawutil.h>
 
 #include "toolkit/widgets/application.h"
+#include "toolkit/widgets/canvas.h"
+#include "toolkit/widgets/device_pixels.h"
 #include "toolkit/widgets/speed_button_accessible.h"
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QWidget(parent) {
   InstallSpeedButtonAccessible();
-  // A tool button never takes the keyboard focus away from the window.
-  setFocusPolicy(Qt::NoFocus);
+  // Reached by Tab; a click leaves the keyboard focus where it was, so the
+  // message list keeps its arrow keys while the mouse works the buttons.
+  setFocusPolicy(Qt::TabFocus);
   setMouseTracking(true);
 }
 
-void TSpeedButton::SetGlyph(const QPixmap& normal, const QPixmap& disabled) {
+void TSpeedButton::SetGlyph(const QIcon& normal, const QIcon& disabled) {
   GlyphNormal = normal;
   GlyphDisabled = disabled;
   GreyedCache = QPixmap();
@@ -40,9 +45,19 @@ void TSpeedButton::SetDown(bool value) {
   if (FGroupIndex == 0) value = false;
   if (value == FDown) return;
   if (FDown && !FAllowAllUp) return;
-  FDown = value;
+  SetDownState(value);
   if (FDown) PutOthersUp();
+}
+
+void TSpeedButton::SetDownState(bool value) {
+  if (value == FDown) return;
+  FDown = value;
   update();
+  // A screen reader says "checked" or "not checked" as it changes.
+  QAccessible::State changed;
+  changed.checked = true;
+  QAccessibleStateChangeEvent event(this, changed);
+  QAccessible::updateAccessibility(&event);
 }
 
 void TSpeedButton::SetFlat(bool value) {
@@ -59,8 +74,21 @@ void TSpeedButton::Click() {
   if (OnClick) OnClick(this);
 }
 
+QSize TSpeedButton::GlyphSize() const {
+  const QList<QSize> sizes = GlyphNormal.availableSizes();
+  return sizes.isEmpty() ? QSize() : sizes.first();
+}
+
+QPixmap TSpeedButton::Glyph(qreal devicePixelRatio) const {
+  return GlyphNormal.isNull() ? QPixmap() : GlyphNormal.pixmap(GlyphSize(), devicePixelRatio);
+}
+
+QPixmap TSpeedButton::DisabledGlyph(qreal devicePixelRatio) const {
+  return GlyphDisabled.isNull() ? QPixmap() : GlyphDisabled.pixmap(GlyphSize(), devicePixelRatio);
+}
+
 QSize TSpeedButton::sizeHint() const {
-  const QSize glyph = GlyphNormal.isNull() ? QSize(16, 16) : GlyphNormal.deviceIndependentSize().toSize();
+  const QSize glyph = GlyphNormal.isNull() ? QSize(16, 16) : GlyphSize();
   return glyph + QSize(8, 8);
 }
 
@@ -73,11 +101,7 @@ static void ForGroup(TSpeedButton* self, F f) {
 }
 
 void TSpeedButton::PutOthersUp() {
-  ForGroup(this, [](TSpeedButton* other) {
-    if (!other->FDown) return;
-    other->FDown = false;
-    other->update();
-  });
+  ForGroup(this, [](TSpeedButton* other) { other->SetDownState(false); });
 }
 
 void TSpeedButton::SyncAllowAllUp() {
@@ -86,11 +110,12 @@ void TSpeedButton::SyncAllowAllUp() {
   ForGroup(this, [value](TSpeedButton* other) { other->FAllowAllUp = value; });
 }
 
-QPixmap TSpeedButton::CurrentGlyph() const {
-  if (isEnabled()) return GlyphNormal;
-  if (!GlyphDisabled.isNull()) return GlyphDisabled;
-  if (GreyedCache.isNull() && !GlyphNormal.isNull()) {
-    QImage image = GlyphNormal.toImage().convertToFormat(QImage::Format_ARGB32);
+QPixmap TSpeedButton::CurrentGlyph(qreal devicePixelRatio) const {
+  if (isEnabled()) return Glyph(devicePixelRatio);
+  if (!GlyphDisabled.isNull()) return DisabledGlyph(devicePixelRatio);
+  if ((GreyedCache.isNull() || GreyedCache.devicePixelRatio() != devicePixelRatio) && !GlyphNormal.isNull()) {
+    const QPixmap normal = Glyph(devicePixelRatio);
+    QImage image = normal.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
       for (int x = 0; x < image.width(); ++x) {
@@ -101,7 +126,7 @@ QPixmap TSpeedButton::CurrentGlyph() const {
       }
     }
     GreyedCache = QPixmap::fromImage(image);
-    GreyedCache.setDevicePixelRatio(GlyphNormal.devicePixelRatio());
+    GreyedCache.setDevicePixelRatio(normal.devicePixelRatio());
   }
   return GreyedCache;
 }
@@ -110,7 +135,7 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect();
   const bool enabled = isEnabled();
-  const bool pushed = Pressing && PressInside;
+  const bool pushed = (Pressing && PressInside) || SpaceHeld;
   const bool sunken = pushed || FDown;
 
   if (FDown && !pushed) {
@@ -128,13 +153,48 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
   else if (Hovered && enabled)
     qDrawShadePanel(&p, r, palette(), false, 1);
 
-  const QPixmap glyph = CurrentGlyph();
+  // Drawn for the device pixels it lands on, not scaled up from 1:1.
+  const QPixmap glyph = CurrentGlyph(DeviceScale(p));
   if (!glyph.isNull()) {
     const QSize size = glyph.deviceIndependentSize().toSize();
     QPoint at((r.width() - size.width()) / 2, (r.height() - size.height()) / 2);
     if (sunken) at += QPoint(1, 1);
     p.drawPixmap(at, glyph);
   }
+
+  if (hasFocus()) {
+    TCanvas canvas(&p, palette());
+    canvas.Brush().SetColor(clBtnFace);
+    canvas.DrawFocusRect({2, 2, r.width() - 2, r.height() - 2});
+  }
+}
+
+void TSpeedButton::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space || event->modifiers() != Qt::NoModifier) return QWidget::keyPressEvent(event);
+  if (!event->isAutoRepeat() && isEnabled()) {
+    SpaceHeld = true;
+    update();
+  }
+}
+
+void TSpeedButton::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space) return QWidget::keyReleaseEvent(event);
+  // Pressed once, clicked once: a held Space repeats nothing.
+  if (event->isAutoRepeat() || !SpaceHeld) return;
+  SpaceHeld = false;
+  update();
+  Activate();
+}
+
+void TSpeedButton::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void TSpeedButton::focusOutEvent(QFocusEvent* event) {
+  SpaceHeld = false;
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void TSpeedButton::mousePressEvent(QMouseEvent* event) {
@@ -188,6 +248,7 @@ void TSpeedButton::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange && !isEnabled()) {
     Pressing = false;
     Hovered = false;
+    SpaceHeld = false;
     update();
   }
   QWidget::changeEvent(event);

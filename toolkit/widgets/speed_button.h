@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
@@ -11,16 +12,22 @@
 // GroupIndex, a click puts it down (and, when AllowAllUp, a click on a down
 // button puts it up) before OnClick runs; putting a button down puts up every
 // other button of the same GroupIndex under the same parent.
+//
+// The keyboard reaches it by Tab only (a click leaves the focus where it
+// was); Space then does what a click does, and a focus frame shows.
 class TSpeedButton : public QWidget {
   Q_OBJECT
  public:
   explicit TSpeedButton(QWidget* parent = nullptr);
 
   // The picture, and optionally the one shown while disabled; without it the
-  // disabled look is derived by greying the normal picture.
-  void SetGlyph(const QPixmap& normal, const QPixmap& disabled = QPixmap());
-  const QPixmap& Glyph() const { return GlyphNormal; }
-  const QPixmap& DisabledGlyph() const { return GlyphDisabled; }
+  // disabled look is derived by greying the normal picture. Each is drawn
+  // for the device pixel ratio it is shown at, in the size of the normal
+  // icon's first available size (logical pixels).
+  void SetGlyph(const QIcon& normal, const QIcon& disabled = QIcon());
+  // The pictures for a device pixel ratio; null when not set.
+  QPixmap Glyph(qreal devicePixelRatio = 1) const;
+  QPixmap DisabledGlyph(qreal devicePixelRatio = 1) const;
 
   int GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(int value);
@@ -55,14 +62,20 @@ class TSpeedButton : public QWidget {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void PutOthersUp();
   void SyncAllowAllUp();
-  QPixmap CurrentGlyph() const;
+  void SetDownState(bool value);
+  QSize GlyphSize() const;
+  QPixmap CurrentGlyph(qreal devicePixelRatio) const;
 
-  QPixmap GlyphNormal;
-  QPixmap GlyphDisabled;  // as given, or null
+  QIcon GlyphNormal;
+  QIcon GlyphDisabled;  // as given, or null
   mutable QPixmap GreyedCache;
   int FGroupIndex = 0;
   bool FAllowAllUp = false;
@@ -71,4 +84,5 @@ class TSpeedButton : public QWidget {
   bool Hovered = false;
   bool Pressing = false;   // mouse button held after a press on the button
   bool PressInside = false;
+  bool SpaceHeld = false;  // Space pressed while focused, not yet released
 };

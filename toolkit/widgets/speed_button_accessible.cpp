@@ -23,6 +23,12 @@ class TSpeedButtonAccessible : public QAccessibleWidget {
     return QAccessibleWidget::text(t);
   }
 
+  // A two-state button is presented as Qt presents its own toggle buttons,
+  // so a screen reader says whether it is down.
+  QAccessible::Role role() const override {
+    return Button()->GroupIndex() != 0 ? QAccessible::CheckBox : QAccessible::Button;
+  }
+
   QAccessible::State state() const override {
     QAccessible::State s = QAccessibleWidget::state();
     if (Button()->GroupIndex() != 0) {
@@ -34,11 +40,11 @@ class TSpeedButtonAccessible : public QAccessibleWidget {
 
   QStringList actionNames() const override {
     if (!Button()->isEnabled()) return {};
-    return {pressAction()};
+    return {Button()->GroupIndex() != 0 ? toggleAction() : pressAction()};
   }
 
   void doAction(const QString& actionName) override {
-    if (actionName == pressAction()) Button()->Activate();
+    if (actionName == pressAction() || actionName == toggleAction()) Button()->Activate();
   }
 };
 

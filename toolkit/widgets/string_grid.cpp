@@ -22,8 +22,11 @@ TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
   color_ = palette().color(QPalette::Base);
   fixedColor_ = palette().color(QPalette::Button);
 
-  // Every pixel of the client area is painted, so Qt need not erase first.
-  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  // Every pixel of the client area is painted, yet the client area must not
+  // claim to be opaque: Qt then leaves it out when the whole window is
+  // repainted, which on Wayland follows a fresh, blank window buffer (Qt
+  // adding its own title bar), and the cells would stay blank.
+  viewport()->setAutoFillBackground(false);
   viewport()->setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   horizontalScrollBar()->setTracking(false);
@@ -172,18 +175,6 @@ void TStringGrid::SetColor(const QColor& value) {
 void TStringGrid::SetFixedColor(const QColor& value) {
   if (value == fixedColor_) return;
   fixedColor_ = value;
-  Invalidate();
-}
-
-void TStringGrid::SetGridLineColor(const QColor& value) {
-  if (value == gridLineColor_) return;
-  gridLineColor_ = value;
-  Invalidate();
-}
-
-void TStringGrid::SetFixedLineColor(const QColor& value) {
-  if (value == fixedLineColor_) return;
-  fixedLineColor_ = value;
   Invalidate();
 }
 

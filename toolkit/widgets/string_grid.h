@@ -175,15 +175,12 @@ class TStringGrid : public QAbstractScrollArea {
   QString Hint() const { return toolTip(); }
   void SetHint(const QString& value) { setToolTip(value); }
 
-  // Colours: normal cells and the client background, fixed cells, and lines.
+  // Colours: normal cells and the client background, and fixed cells. The
+  // lines keep theirs (see the layout rules).
   QColor Color() const { return color_; }
   void SetColor(const QColor& value);
   QColor FixedColor() const { return fixedColor_; }
   void SetFixedColor(const QColor& value);
-  QColor GridLineColor() const { return gridLineColor_; }
-  void SetGridLineColor(const QColor& value);
-  QColor FixedLineColor() const { return fixedLineColor_; }
-  void SetFixedLineColor(const QColor& value);
 
   // --- texts -----------------------------------------------------------------
   QString Cells(int ACol, int ARow) const;

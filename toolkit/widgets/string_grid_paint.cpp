@@ -1,5 +1,6 @@
 #include "toolkit/widgets/string_grid.h"
 
+#include "toolkit/widgets/device_pixels.h"
 #include "toolkit/widgets/inplace_edit.h"
 
 #include <QPaintEvent>
@@ -41,17 +42,23 @@ void TStringGrid::DefaultCellBackground(QPainter& p, const TRect& rect, TGridDra
   p.setPen(fg);
 }
 
+// At fractional scales a line keeps its device thickness everywhere by
+// reaching back into its own cell by up to a device pixel: it is drawn after
+// that cell, ends where the next cell starts, and the vertical line, drawn
+// last, keeps the crossing.
 void TStringGrid::DrawLines(QPainter& p, int ACol, int ARow, const TRect& cell) {
   using enum TGridOption;
   const bool fixed = IsFixed(ACol, ARow);
   const int lv = LineV(), lh = LineH();
-  if (lv > 0) {
-    const bool drawn = options_.Contains(fixed ? goFixedVertLine : goVertLine);
-    p.fillRect(cell.Right, cell.Top, lv, cell.Height() + lh, drawn ? (fixed ? fixedLineColor_ : gridLineColor_) : color_);
-  }
   if (lh > 0) {
     const bool drawn = options_.Contains(fixed ? goFixedHorzLine : goHorzLine);
-    p.fillRect(cell.Left, cell.Bottom, cell.Width(), lh, drawn ? (fixed ? fixedLineColor_ : gridLineColor_) : color_);
+    FillLine(p, QRect(cell.Left, cell.Bottom, cell.Width(), lh),
+             drawn ? (fixed ? fixedLineColor_ : gridLineColor_) : color_, TLineAnchor::laEnd);
+  }
+  if (lv > 0) {
+    const bool drawn = options_.Contains(fixed ? goFixedVertLine : goVertLine);
+    FillLine(p, QRect(cell.Right, cell.Top, lv, cell.Height() + lh),
+             drawn ? (fixed ? fixedLineColor_ : gridLineColor_) : color_, TLineAnchor::laEnd);
   }
 }
 
@@ -100,9 +107,14 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
   const int gridBottom = forEachInView(rowHeights_, fixedRows_, topRow_, lh, ch, [&](int r, int y) {
     gridRight = forEachInView(colWidths_, fixedCols_, leftCol_, lv, cw, [&](int c, int x) {
       const TRect cell{x, y, x + colWidths_[c], y + rowHeights_[r]};
-      if (!clip.intersects(QRect(x, y, cell.Width() + lv, cell.Height() + lh))) return;
-      DrawLines(p, c, r, cell);
-      if (cell.IsEmpty()) return;
+      const QRect withLines(x, y, cell.Width() + lv, cell.Height() + lh);
+      // The lines' device pixels may lie a fraction of a logical pixel past
+      // their place; a repaint just beyond them paints them again.
+      if (!clip.intersects(withLines.adjusted(0, 0, 1, 1))) return;
+      if (cell.IsEmpty() || !clip.intersects(withLines)) {
+        DrawLines(p, c, r, cell);
+        return;
+      }
       using enum TGridDrawStateFlag;
       TGridDrawState state;
       if (IsFixed(c, r)) {
@@ -140,6 +152,7 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
         p.drawRect(cell.ToQRect().adjusted(0, 0, -1, -1));
         p.restore();
       }
+      DrawLines(p, c, r, cell);
     });
   });
 
