@@ -2,17 +2,10 @@
 
 #include "app/utils.h"
 #include "toolkit/core/ini_profile.h"
-#include "toolkit/core/str_to_int.h"
 
 namespace {
 
 const char* const kSection = "ClockReset";
-
-int NextNumber(std::string& text) {
-  std::string token;
-  ExtractToken(text, ',', token);
-  return StrToInt(token);
-}
 
 }  // namespace
 
@@ -29,10 +22,13 @@ void WriteClockReference(TDateTime reference, const std::string& file) {
 }
 
 TDateTime ReadClockReference(const std::string& file) {
-  std::string time = GetPrivateProfileString(kSection, "Time", "", 1024, file);
+  // Earlier versions wrote Time into a [ClockReset] section of its own after
+  // the one holding Date; such a file still reads as it was meant.
+  const TProfileSections settings(file, {kSection});
+  std::string time = settings.StringInAnySection(kSection, "Time", "", 1024);
   const int hour = NextNumber(time);
   const int minute = NextNumber(time);
-  std::string date = GetPrivateProfileString(kSection, "Date", "", 1024, file);
+  std::string date = settings.StringInAnySection(kSection, "Date", "", 1024);
   const int year = NextNumber(date);
   const int month = NextNumber(date);
   const int day = NextNumber(date);

@@ -11,6 +11,8 @@
 // Raises EIniFileException "Unable to write to <file>".
 void WriteClockReference(TDateTime reference, const std::string& file);
 
-// Raises EConvertError for a missing or malformed value ("'' is not a valid
-// integer value", "Invalid argument to date encode", ...).
+// One reading of the file. A key missing from the first [ClockReset] section
+// is taken from a later one. Raises EConvertError for a missing or malformed
+// value ("'' is not a valid integer value", "Invalid argument to date
+// encode", ...).
 TDateTime ReadClockReference(const std::string& file);

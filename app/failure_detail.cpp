@@ -8,10 +8,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <system_error>
 
 #include "app/comm_port.h"
 #include "app/serial_devices.h"
+#include "app/store_replies.h"
 #include "serial/device_path.h"
 
 namespace {
@@ -46,6 +49,77 @@ std::string Seconds(int milliseconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%g s", milliseconds / 1000.0);
   return text;
+}
+
+// The serial port's messages name its own operations and records; the user
+// is told what they mean.
+struct TCommErrorWords {
+  const char* Message;
+  const char* Words;
+};
+const TCommErrorWords kCommErrorWords[] = {
+    {"Error accessing specified device", "The serial device could not be opened."},
+    {"Invalid device handle, access denied", "This is no serial device."},
+    {"Error initializing Read/Write Buffers", "The serial device did not take the sizes of its buffers."},
+    {"Error updating DataControlBlock",
+     "The serial device did not take the line settings (speed, data bits, stop bits, parity, flow control)."},
+    {"Error updating CommTimeouts", "The serial device did not take the time-outs for reading and writing."},
+    {"EscapeCommFunction failure", "The serial device did not raise or lower its DTR or RTS line."},
+    {"Port not open, unable to complete operation", "The serial port had been closed."},
+    {"Device already assigned (open)", "A setting of the serial port cannot change while the port is open."},
+};
+
+std::string Headline(const ECommError& e) {
+  for (const auto& w : kCommErrorWords)
+    if (e.Message.compare(0, std::strlen(w.Message), w.Message) == 0) return w.Words;
+  return MessageOf(e);
+}
+
+// Control bytes from a garbled line would garble the box too.
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
+
+// A long reply is cut: the detail is one box.
+std::string Quoted(const std::string& reply) {
+  constexpr std::size_t kShown = 60;
+  return "\"" + Printable(reply.size() <= kShown ? reply : reply.substr(0, kShown) + "...") + "\"";
+}
+
+// The failures of the command channel and of the program's own code, in the
+// user's words; `command` names the command line when there is one.
+std::string FailureWords(const std::exception_ptr& error, const std::string& command) {
+  const std::string during = command.empty() ? "" : " during " + command;
+  try {
+    std::rethrow_exception(error);
+  } catch (const EResponseError&) {
+    return "The modem answered ERROR" + (command.empty() ? "" : " to " + command) + ".";
+  } catch (const EDeviceLost&) {
+    return "The line to the modem was lost" + during + ".";
+  } catch (const EModemOff&) {
+    return "The modem's DSR line went off" + during + ": the modem was switched off or unplugged.";
+  } catch (const EWaitAbandoned&) {
+    return "The wait for the modem's answer" + (command.empty() ? "" : " to " + command) +
+           " was given up as the program closed.";
+  } catch (const EResponseTimeOut&) {
+    return "No answer from the modem" + (command.empty() ? "" : " to " + command) + ".";
+  } catch (const ECommPort&) {
+    return (command.empty() ? "A command" : command) +
+           " was not sent: another command to the modem was still waiting for its answer.";
+  } catch (const EReplyError& e) {
+    return "The modem's answer to " + e.Command + " could not be read: " + Quoted(e.Reply) + " (" +
+           Printable(e.Message) + ").";
+  } catch (const std::system_error& e) {
+    return "The system refused what the serial port needs: " + e.code().message() + ".";
+  } catch (const std::bad_alloc&) {
+    return "Not enough memory.";
+  } catch (const std::exception& e) {
+    return MessageOf(e);
+  } catch (...) {
+    return "Unknown error";
+  }
 }
 
 }  // namespace
@@ -100,9 +174,8 @@ std::string PortFailureDetail(const std::exception_ptr& error, const std::string
     std::rethrow_exception(error);
   } catch (const ECommError& e) {
     const std::string path = SerialDevicePath(deviceName);
-    std::string detail = MessageOf(e) + "\n";
-    if (e.ErrorCode <= 0) return detail + "Device: " + path + ".";
-    detail += path + ": " + SystemText(e.ErrorCode) + ".";
+    if (e.ErrorCode <= 0) return Headline(e) + "\nDevice: " + path + ".";
+    std::string detail = Headline(e) + "\n" + path + ": " + SystemText(e.ErrorCode) + ".";
     switch (e.ErrorCode) {
       case EACCES:
       case EPERM: {
@@ -118,28 +191,24 @@ std::string PortFailureDetail(const std::exception_ptr& error, const std::string
       case EIO:
         return detail + "\n" + DeviceList() + "The device is set by DeviceName in section [General] of " +
                settingsFile + ".";
+      case EINVAL:
+        return detail + "\nThey are set in section [General] of " + settingsFile + ".";
       default:
         return detail;
     }
-  } catch (const std::exception& e) {
-    return MessageOf(e);
   } catch (...) {
-    return "Unknown error";
+    return FailureWords(std::current_exception(), {});
   }
 }
 
 std::string CommandFailureDetail(const std::exception_ptr& error, const std::string& command, int timeOut) {
   try {
     std::rethrow_exception(error);
-  } catch (const EResponseError&) {
-    return "The modem answered ERROR to " + command + ".";
+  } catch (const ECommError& e) {
+    return Headline(e) + (e.ErrorCode > 0 ? " " + SystemText(e.ErrorCode) + "." : "");
   } catch (const EResponseTimeOut&) {
     return "No answer from the modem to " + command + " within " + Seconds(timeOut) + ".";
-  } catch (const EDeviceLost&) {
-    return "The line to the modem was lost during " + command + ".";
-  } catch (const std::exception& e) {
-    return MessageOf(e);
   } catch (...) {
-    return "Unknown error";
+    return FailureWords(std::current_exception(), command);
   }
 }

@@ -197,12 +197,12 @@ void TFormMain::GridMsgStoreShowCellHint(QObject*, int Col, int Row, QString& Hi
 }
 
 void TFormMain::ReadCommSettings() {
-  const std::string& file = settingsFile_;
-  CommPort->SetDeviceName(GetPrivateProfileString(kGeneral, "DeviceName", "com1", 1024, file));
-  CommPort->SetBaudRate(BaudRateSetting(ReadProfileInteger(kGeneral, "BaudRate", 9600, file)));
-  CommPort->SetDatabits(ReadProfileInteger(kGeneral, "DataBits", 8, file) == 7 ? TDatabits::da7 : TDatabits::da8);
-  CommPort->SetStopbits(StopbitsSetting(ReadProfileInteger(kGeneral, "StopBits", 10, file)));
-  CommPort->SetParity(ParitySetting(GetPrivateProfileString(kGeneral, "Parity", "none", 1024, file)));
+  const TProfileSections settings(settingsFile_, {kGeneral});
+  CommPort->SetDeviceName(settings.String(kGeneral, "DeviceName", "com1", 1024));
+  CommPort->SetBaudRate(BaudRateSetting(settings.Integer(kGeneral, "BaudRate", 9600)));
+  CommPort->SetDatabits(settings.Integer(kGeneral, "DataBits", 8) == 7 ? TDatabits::da7 : TDatabits::da8);
+  CommPort->SetStopbits(StopbitsSetting(settings.Integer(kGeneral, "StopBits", 10)));
+  CommPort->SetParity(ParitySetting(settings.String(kGeneral, "Parity", "none", 1024)));
 }
 
 std::string TFormMain::SettingsFileForWriting() const {
@@ -238,6 +238,7 @@ void TFormMain::FormCreate(QObject*) {
 
   if (Summary.MsgCount <= 0 && !commandLine_.empty()) {
     // Started by a script with nothing to show: close without ever showing.
+    autoClose_ = true;
     QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     return;
   }
@@ -265,6 +266,15 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->accept();
   } else {
     event->ignore();
+    // Refused by the user (Cancel) or by a failure, not held for a running
+    // exchange: a program that closes by itself would now run on with no
+    // window, holding the device. It shows instead, to be used and closed
+    // like any other start.
+    if (autoClose_ && !InExchange()) {
+      autoClose_ = false;
+      GridMsgStore->SetRow(1);
+      ShowAndActivate();
+    }
   }
 }
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_store.h"
+#include "app/store_replies.h"
 #include "toolkit/core/date_time.h"
 
 class QLabel;
@@ -146,6 +146,7 @@ class TFormMain : public QWidget {
   std::vector<THeldRequest> held_;
   bool heldScheduled_ = false;
   bool closed_ = false;
+  bool autoClose_ = false;  // the auto-close rule's close has been posted and not refused yet
   QPointer<QWidget> focusHome_;  // had the focus when UpdateControls disabled it
   bool shuttingDown_ = false;  // FormCloseQuery is talking to the modem
 };

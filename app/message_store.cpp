@@ -1,8 +1,6 @@
 // Reading the modem's message store into the grid, and the clock reference
 // that turns the modem's day/hour/minute stamps into dates.
 
-#include "app/message_store.h"
-
 #include <QLabel>
 #include <QString>
 
@@ -11,11 +9,10 @@
 #include "app/clock_reference.h"
 #include "app/comm_port.h"
 #include "app/form_main.h"
-#include "app/utils.h"
+#include "app/store_replies.h"
 #include "grid/cell_grid.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/message_box.h"
-#include "toolkit/core/str_to_int.h"
 
 namespace {
 
@@ -23,91 +20,34 @@ constexpr int kReplyTimeOut = 1000;
 constexpr int kFirstGrowingRow = 5;  // the window's grid has five message rows
 const char* const kClockOff = "Clock was OFF";
 
-int NextNumber(std::string& text) {
-  std::string token;
-  ExtractToken(text, ',', token);
-  return StrToInt(token);
+// Runs a reading of the reply to `command`; a conversion error carries the
+// command and the reply on, for the box that tells the user.
+template <class F>
+auto ReadReply(const std::string& command, const std::string& reply, F read) {
+  try {
+    return read(reply);
+  } catch (const EConvertError& e) {
+    throw EReplyError(e, command, reply);
+  }
 }
-
-void SkipField(std::string& text) {
-  std::string token;
-  ExtractToken(text, ',', token);
-}
-
-// A garbled reply can carry any number; taken as a count it would make the
-// reading loop for hours or grow the grid without bound, so it is rejected
-// like any other malformed field.
-int CheckedCount(int value, const std::string& text) {
-  if (value < 0 || value > MaxStoredMessages)
-    throw EConvertError("'" + text + "' is not a valid message count");
-  return value;
-}
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
-
-TStoreSummary ParseStoreSummary(std::string reply) {
-  TStoreSummary s;
-  std::string token;
-  s.HighMark = NextNumber(reply) >= 100;
-  SkipField(reply);
-  ExtractToken(reply, ',', token);
-  const int first = CheckedCount(StrToInt(token), token);
-  SkipField(reply);
-  ExtractToken(reply, ',', token);
-  const int second = CheckedCount(StrToInt(token), token);
-  s.MsgCount = CheckedCount(first + second, std::to_string(first + second));
-  SkipField(reply);
-  s.HasWelcome = NextNumber(reply) > 0;
-  s.HasFullWelcome = NextNumber(reply) > 0;
-  return s;
-}
-
-TMessageStamp ReadMessageReply(std::string reply,
-                               const std::function<void(int column, const QString& text)>& setCell) {
-  SkipField(reply);
-  std::string code;
-  ExtractToken(reply, ',', code);
-  if (code == "001") {
-    setCell(1, "Fax");
-    setCell(2, QString::number(NextNumber(reply)) + " pag.");
-  } else if (code == "002") {
-    setCell(1, "Voice");
-    setCell(2, QString::number(NextNumber(reply)) + " sec.");
-  } else {
-    // "000" and "003" carry no length. Any other code is no known type: it
-    // is shown as undefined rather than leaving the previous row's type
-    // there (which could offer a fax for playing), and the stamp is read
-    // from the same fields as for every other type.
-    setCell(1, code == "003" ? "Data" : "Undef");
-    setCell(2, "");
-    SkipField(reply);
-  }
-  SkipField(reply);
-  SkipField(reply);
-  TMessageStamp stamp;
-  stamp.Days = static_cast<uint16_t>(NextNumber(reply));
-  stamp.Hours = static_cast<uint16_t>(NextNumber(reply));
-  stamp.Minutes = static_cast<uint16_t>(NextNumber(reply));
-  return stamp;
-}
-
-QString ReceiveTimeText(const TMessageStamp& stamp, TDateTime clockRef) {
-  return Q(FormatDateTime("dddddd t", clockRef + stamp.Days + EncodeTime(stamp.Hours, stamp.Minutes, 0, 0)));
-}
 
 void TFormMain::WriteClockReference() { ::WriteClockReference(ClockRef, SettingsFileForWriting()); }
 
 void TFormMain::LoadClockReference() {
   try {
     ClockRef = ReadClockReference(settingsFile_);
-  } catch (const EConvertError& e) {
-    // The connect fails on this; the user has to know which file to mend.
-    throw EConvertError("Section [ClockReset] of " + settingsFile_ +
-                        " holds no valid clock reference: " + e.Message);
+    ClockValid = true;
+  } catch (const EConvertError&) {
+    // No usable reference (missing, damaged, out of range). Failing the
+    // connect on it would lock the user out of the messages until the file
+    // is mended by hand; they are listed without their times instead. The
+    // modem's clock keeps running; a reference is written anew the next time
+    // it is reset (the store found empty, or the clock off).
+    ClockRef = 0;
+    ClockValid = false;
   }
-  ClockValid = true;
 }
 
 void TFormMain::RefreshMessageStore() {
@@ -115,12 +55,11 @@ void TFormMain::RefreshMessageStore() {
 
   // Summary.
   CommPort->Command("AT+MSR=0", kReplyTimeOut);
-  const TStoreSummary fresh = ParseStoreSummary(CommPort->Response());
+  const TStoreSummary fresh = ReadReply("AT+MSR=0", CommPort->Response(), ParseStoreSummary);
 
   // Clock reference.
   CommPort->Command("AT+MCC?", kReplyTimeOut);
-  std::string clock = CommPort->Response();
-  const int clockDays = NextNumber(clock);
+  const int clockDays = ReadReply("AT+MCC?", CommPort->Response(), ClockDays);
   if (clockDays == 255 || fresh.MsgCount == 0) {
     ClockRef = Now();
     ClockValid = false;
@@ -157,14 +96,16 @@ void TFormMain::FillMessageRows() {
     CommPort->Command(command, kReplyTimeOut);
 
     grid.SetCells(0, r, QString::number(n));
-    const TMessageStamp stamp =
-        ReadMessageReply(CommPort->Response(), [&](int column, const QString& text) { grid.SetCells(column, r, text); });
-
-    if (stamp.Days == 255 || !ClockValid) {
+    const std::optional<QString> time = ReadReply(command, CommPort->Response(), [&](const std::string& reply) {
+      const TMessageStamp stamp =
+          ReadMessageReply(reply, [&](int column, const QString& text) { grid.SetCells(column, r, text); });
+      return stamp.Days == 255 || !ClockValid ? std::nullopt : ReceiveTimeText(stamp, ClockRef);
+    });
+    if (!time) {
       grid.SetCells(3, r, kClockOff);
       continue;
     }
-    const QString received = ReceiveTimeText(stamp, ClockRef);
+    const QString& received = *time;
     grid.SetCells(3, r, received);
     // Messages stamped in the same minute show as one row: the later one.
     if (r > 1 && received == grid.Cells(3, r - 1)) {

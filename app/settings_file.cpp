@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "toolkit/core/ini_profile.h"
@@ -89,9 +91,13 @@ std::string SettingsFileForWriteFor(const std::string& exeDir) {
   }
   if (!MakeFolders(FolderOf(file))) throw EIniFileException("Unable to write to " + file);
   if (!seed.empty() && !Exists(file)) {
-    std::error_code ec;
-    std::filesystem::copy_file(seed, file, ec);
-    if (ec) throw EIniFileException("Unable to write to " + file);
+    // Through the same replacement as every write: a link to a file not made
+    // yet is followed, and a copy cut short is never left behind.
+    std::ifstream in(seed, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (!in) throw EIniFileException("Unable to write to " + file);
+    WriteProfileFile(file, content.str());
   }
   return file;
 }

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <thread>
 
+#include "toolkit/core/str_to_int.h"
+
 void Delay(int ms) {
   QElapsedTimer clock;
   clock.start();
@@ -40,4 +42,10 @@ void ExtractToken(std::string& text, char delimiter, std::string& token) {
   }
   token = text.substr(0, p);
   text.erase(0, p + 1);
+}
+
+int NextNumber(std::string& text, char delimiter) {
+  std::string token;
+  ExtractToken(text, delimiter, token);
+  return StrToInt(token);
 }

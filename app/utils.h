@@ -11,3 +11,8 @@ void Delay(int ms);
 // `token`, dropping the delimiter too. Without a delimiter the whole text
 // becomes the token and `text` becomes empty.
 void ExtractToken(std::string& text, char delimiter, std::string& token);
+
+// Takes the next field off the front of `text` as ExtractToken does and
+// converts it to an integer. Raises EConvertError ("'<field>' is not a valid
+// integer value") for a field that is empty or no integer.
+int NextNumber(std::string& text, char delimiter = ',');

@@ -4,7 +4,7 @@
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
       googletest libbenchmark-dev xvfb xauth xdotool socat python3 python3-serial imagemagick
-      fonts-dejavu-core fonts-liberation2 dbus-daemon dbus-bin at-spi2-core librsvg2-bin
+      fonts-dejavu-core fonts-liberation2 dbus-daemon dbus-bin at-spi2-core python3-pyatspi librsvg2-bin
       dpkg-dev file lintian appstream desktop-file-utils man-db
       clang-14 libclang-rt-14-dev lld ninja-build
       qt6-wayland sway grim wtype)

@@ -36,6 +36,10 @@
 //   the control block cannot express, is cleared.
 // - HUPCL is cleared on open: releasing the port must not drop DTR and hang
 //   up the modem; the program drives DTR itself.
+// - The terminal settings found at open are given back at close, and when
+//   the process ends with the port open (exit, an uncaught exception, a
+//   signal; not SIGKILL): a console or pty used as the device is not left
+//   raw. HUPCL stays off (saved_terminals.h).
 // - Write waits for room in the output queue at most as long as the write
 //   time-outs allow (1.5 s as the component sets them), so a long line is
 //   not cut short; it returns the bytes written, -1 only if none were.

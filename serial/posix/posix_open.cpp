@@ -9,6 +9,7 @@
 
 #include "serial/posix/posix_device.h"
 #include "serial/posix/posix_serial_device.h"
+#include "serial/posix/saved_terminals.h"
 
 std::unique_ptr<TSerialDevice> OpenPosixDevice(const std::string& path, int& osError) {
   int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -45,7 +46,10 @@ TPosixSerialDevice::TPosixSerialDevice(int fd, bool isChar, bool isTty) : fd_(fd
 }
 
 TPosixSerialDevice::~TPosixSerialDevice() {
-  if (isTty_) ioctl(fd_, TIOCNXCL);
+  if (isTty_) {
+    GiveBackTerminal(fd_);
+    ioctl(fd_, TIOCNXCL);
+  }
   close(fd_);  // also drops the flock
 }
 
@@ -54,6 +58,8 @@ bool TPosixSerialDevice::Prepare() {
   ioctl(fd_, TIOCEXCL);
   termios t{};
   if (tcgetattr(fd_, &t) != 0) return false;
+  // A terminal in use by people (a console, a pty) must not be left raw.
+  KeepTerminalSettings(fd_, t);
   // Raw mode must not take the device's own flow control away: it is what
   // "default" flow control keeps (CRTSCTS survives cfmakeraw, IXON does not).
   const tcflag_t softwareFlow = t.c_iflag & (IXON | IXOFF);

@@ -7,10 +7,14 @@
 
 #include <cerrno>
 #include <fstream>
+#include <regex>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "app/comm_port.h"
 #include "app/failure_detail.h"
+#include "app/store_replies.h"
 #include "toolkit/core/convert_error.h"
 
 namespace {
@@ -75,28 +79,65 @@ TEST_F(DeviceGroup, APortFailureSaysWhatTheSystemSaidAndWhatToDo) {
   const std::string ini = "/home/ann/OrvixManager.ini";
   const std::string refused =
       PortFailureDetail(Raised(ECommError("Error accessing specified device (Error: 13) ", EACCES)), path_, ini);
-  EXPECT_EQ(refused, "Error accessing specified device (Error: 13)\n" + path_ + ": Permission denied.\n" +
+  EXPECT_EQ(refused, "The serial device could not be opened.\n" + path_ + ": Permission denied.\n" +
                          PermissionAdvice(path_, TAccount::Current()));
   EXPECT_NE(refused.find("\"" + group_ + "\""), std::string::npos) << refused;
 
   EXPECT_EQ(PortFailureDetail(Raised(ECommError("Error accessing specified device (Error: 16) ", EBUSY)), "com3", ini),
-            "Error accessing specified device (Error: 16)\n/dev/ttyS2: Device or resource busy.\n"
+            "The serial device could not be opened.\n/dev/ttyS2: Device or resource busy.\n"
             "Another program has the device open.");
   EXPECT_EQ(PortFailureDetail(Raised(ECommError("Invalid device handle, access denied (Error: -1) ", -1)),
                               "/dev/null", ini),
-            "Invalid device handle, access denied (Error: -1)\nDevice: /dev/null.");
+            "This is no serial device.\nDevice: /dev/null.");
   EXPECT_EQ(PortFailureDetail(Raised(ECommError("Error updating DataControlBlock (Error: 22) ", EINVAL)), path_, ini),
-            "Error updating DataControlBlock (Error: 22)\n" + path_ + ": Invalid argument.");
+            "The serial device did not take the line settings (speed, data bits, stop bits, parity, flow "
+            "control).\n" + path_ + ": Invalid argument.\nThey are set in section [General] of " + ini + ".");
   const std::string missing =
       PortFailureDetail(Raised(ECommError("Error accessing specified device (Error: 2) ", ENOENT)), path_ + "9", ini);
-  const std::string head = "Error accessing specified device (Error: 2)\n" + path_ + "9: No such file or directory.\n";
+  const std::string head = "The serial device could not be opened.\n" + path_ + "9: No such file or directory.\n";
   EXPECT_EQ(missing.rfind(head, 0), 0u) << missing;
   EXPECT_EQ(missing.substr(missing.rfind('\n') + 1),
             "The device is set by DeviceName in section [General] of " + ini + ".");
 
-  EXPECT_EQ(PortFailureDetail(Raised(EConvertError("'x' is not a valid integer value")), path_, ini),
-            "'x' is not a valid integer value");
+  EXPECT_EQ(PortFailureDetail(Raised(EReplyError(EConvertError("'x' is not a valid integer value"), "AT+MSR=002",
+                                                 "002,002,x")),
+                              path_, ini),
+            "The modem's answer to AT+MSR=002 could not be read: \"002,002,x\" ('x' is not a valid integer value).");
   EXPECT_EQ(PortFailureDetail(Raised(42), path_, ini), "Unknown error");
+}
+
+// What the user sees under a box never names a class, a function or a field
+// of the program: every message the serial port and the channel raise.
+TEST(FailureDetail, NoInternalNameReachesTheUser) {
+  const std::vector<std::exception_ptr> failures = {
+      Raised(ECommError("Error accessing specified device (Error: 5) ", EIO)),
+      Raised(ECommError("Invalid device handle, access denied (Error: -1) ", -1)),
+      Raised(ECommError("Error initializing Read/Write Buffers (Error: 22) ", EINVAL)),
+      Raised(ECommError("Error updating DataControlBlock (Error: 22) ", EINVAL)),
+      Raised(ECommError("Error updating CommTimeouts (Error: 22) ", EINVAL)),
+      Raised(ECommError("EscapeCommFunction failure (Error: 5) ", EIO)),
+      Raised(ECommError("Port not open, unable to complete operation (Error: -1) ", -1)),
+      Raised(ECommError("Device already assigned (open) (Error: -1) ", -1)),
+      Raised(EResponseError()),
+      Raised(EResponseTimeOut()),
+      Raised(EDeviceLost()),
+      Raised(EModemOff()),
+      Raised(EWaitAbandoned()),
+      Raised(ECommPort("TCommPort: another command is still waiting")),
+      Raised(std::system_error(EMFILE, std::generic_category(), "eventfd")),
+  };
+  const std::regex internal(R"(TCommPort|DataControlBlock|CommTimeouts|EscapeCommFunction|Read/Write Buffers|)"
+                            R"(eventfd|\(Error: -?\d+\))");
+  for (const auto& failure : failures) {
+    for (const std::string& detail : {PortFailureDetail(failure, "/dev/ttyS0", "/home/ann/OrvixManager.ini"),
+                                      CommandFailureDetail(failure, "AT+MSR=0", 1000)}) {
+      SCOPED_TRACE(detail);
+      EXPECT_FALSE(std::regex_search(detail, internal));
+      EXPECT_FALSE(detail.empty());
+    }
+  }
+  EXPECT_EQ(CommandFailureDetail(Raised(EModemOff()), "AT+MVP=2", -1),
+            "The modem's DSR line went off during AT+MVP=2: the modem was switched off or unplugged.");
 }
 
 TEST(CommandFailureDetail, NamesTheCommandAndWhatCameBack) {
@@ -110,7 +151,7 @@ TEST(CommandFailureDetail, NamesTheCommandAndWhatCameBack) {
   EXPECT_EQ(CommandFailureDetail(Raised(EDeviceLost()), "AT+MVP=0", -1),
             "The line to the modem was lost during AT+MVP=0.");
   EXPECT_EQ(CommandFailureDetail(Raised(ECommPort("TCommPort: another command is still waiting")), "AT+MCS?", 1000),
-            "TCommPort: another command is still waiting");
+            "AT+MCS? was not sent: another command to the modem was still waiting for its answer.");
 }
 
 }  // namespace

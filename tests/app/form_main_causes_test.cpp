@@ -30,7 +30,7 @@ TEST_F(FormMainCauses, AMissingDeviceNamesThePathTheSettingAndTheDevicesThatExis
   CreateForm();
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
   const std::string& detail = boxes_.Requests[0].Detail;
-  EXPECT_EQ(detail.rfind("Error accessing specified device (Error: 2)\n" + kNoDevice +
+  EXPECT_EQ(detail.rfind("The serial device could not be opened.\n" + kNoDevice +
                              ": No such file or directory.\n",
                          0),
             0u)
@@ -43,13 +43,11 @@ TEST_F(FormMainCauses, AMissingDeviceNamesThePathTheSettingAndTheDevicesThatExis
   EXPECT_NE(detail.find("DeviceName in section [General] of " + ini_), std::string::npos) << detail;
 }
 
-TEST_F(FormMainCauses, AMissingClockReferenceNamesTheSectionAndTheFile) {
-  StartModem("clock running 2 0 0\nmessage voice 3 0 1 2\n");
-  WriteSettings(sim_->Device(), "");
-  CreateForm();
+TEST_F(FormMainCauses, AnAnswerThatCannotBeReadNamesTheCommandAndTheAnswer) {
+  CreateFormWithFastModem("message voice 3 0 1 2\nfault AT+MSR=0 garbage z\n");
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
-  EXPECT_EQ(boxes_.Requests[0].Detail, "Section [ClockReset] of " + ini_ +
-                                           " holds no valid clock reference: '' is not a valid integer value");
+  EXPECT_EQ(boxes_.Requests[0].Detail, "The modem's answer to AT+MSR=0 could not be read: \"z0,0,1,0,0,0,0,0\" "
+                                       "('z0' is not a valid integer value).");
 }
 
 TEST_F(FormMainCauses, ASettingsFileThatCannotBeWrittenIsNamed) {
@@ -71,12 +69,13 @@ TEST_F(FormMainCauses, APortThatCannotBeReopenedAtShutdownIsNamed) {
   EXPECT_TRUE(form_->Closed());
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
   EXPECT_EQ(boxes_.Requests[0].Detail,
-            "Error accessing specified device (Error: 111)\n" + device + ": Connection refused.");
+            "The serial device could not be opened.\n" + device + ": Connection refused.");
 }
 
 TEST_F(FormMainCauses, AFailedCommandNamesTheCommandAndWhatCameBack) {
-  CreateFormWithFastModem(std::string(kMessages) +
-                          "fault AT+MCD=1 @2 noanswer\nfault AT+MVP=* error\nfault AT+MEM error\n");
+  std::string scenario = kMessages;
+  scenario += "fault AT+MCD=1 @2 noanswer\nfault AT+MVP=* error\nfault AT+MEM error\n";
+  CreateFormWithFastModem(scenario);
   ASSERT_TRUE(boxes_.Requests.empty());
   QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
   QTest::mouseClick(form_->BtnErase, Qt::LeftButton);

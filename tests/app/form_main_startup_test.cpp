@@ -1,6 +1,8 @@
 // Start-up: the first connection, the window shown or never shown, and the
 // auto-close rule with the shutdown it runs.
 
+#include <sys/inotify.h>
+
 #include <QProcess>
 
 #include <filesystem>
@@ -40,7 +42,31 @@ std::vector<std::string> TodayCandidates() {
   return out;
 }
 
+// How often `run` opens the file (closes are watched too: identical events
+// in a row would be merged into one).
+int OpensDuring(const std::string& file, const std::function<void()>& run) {
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  inotify_add_watch(fd, file.c_str(), IN_OPEN | IN_CLOSE);
+  run();
+  int opens = 0;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+    for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+      opens += (reinterpret_cast<inotify_event*>(p)->mask & IN_OPEN) != 0;
+  close(fd);
+  return opens;
+}
+
 class FormMainStartup : public FormMainTest {};
+
+// The settings file is read once for the serial settings and once for the
+// clock reference, however many keys each needs.
+TEST_F(FormMainStartup, TheSettingsFileIsReadOnceForEachSection) {
+  StartModem(kThreeMessages);
+  WriteSettings(sim_->Device());
+  EXPECT_EQ(OpensDuring(ini_, [&] { CreateForm(); }), 2);
+  EXPECT_EQ(Label(), "3 received messages");
+}
 
 TEST_F(FormMainStartup, WithMessagesTheWindowShowsTheList) {
   StartModem(kThreeMessages);
@@ -122,7 +148,9 @@ TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDow
   EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the port is released after the shutdown";
 }
 
-TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
+// Cancel at the auto-close shutdown keeps the program: its window shows, to
+// be used and closed like any other start.
+TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
   StartModem("powered off\n");
   WriteSettings(sim_->Device());
   ShowCounter shows;
@@ -130,9 +158,8 @@ TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
   boxes_.Answer("Cancel");
   CreateForm({"--quiet"});
   ASSERT_TRUE(ProcessUntil([&] { return boxes_.Requests.size() == 2; }));
-  ProcessFor(300ms);
+  ASSERT_TRUE(ProcessUntil([&] { return form_->isVisible(); }));
 
-  ASSERT_EQ(boxes_.Requests.size(), 2u);
   EXPECT_EQ(boxes_.Requests[0].Text, "Modem if OFF or not connected");
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
   const TMessageBoxRequest& ask = boxes_.Requests[1];
@@ -145,17 +172,21 @@ TEST_F(FormMainStartup, WithTheModemOffCancelKeepsTheProgramRunningHidden) {
   EXPECT_TRUE(boxes_.Mismatches.empty());
 
   EXPECT_FALSE(form_->Closed());
-  EXPECT_FALSE(form_->isVisible());
-  EXPECT_EQ(shows.Shows, 0);
+  EXPECT_EQ(shows.Shows, 1);
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}))
       << "a refused close enables the controls again";
   EXPECT_TRUE(Dialogue().empty()) << "nothing is sent to a modem that is off";
 
+  // The auto-close rule is over: a later close asks again and nothing else.
+  boxes_.Answer("Cancel");
+  form_->close();
+  EXPECT_EQ(boxes_.Requests.size(), 3u);
+  EXPECT_TRUE(form_->isVisible());
   boxes_.Answer("&Ignore");
   form_->close();
   EXPECT_TRUE(form_->Closed());
-  EXPECT_EQ(boxes_.Requests.size(), 3u);
-  EXPECT_EQ(shows.Shows, 0);
+  EXPECT_EQ(boxes_.Requests.size(), 4u);
+  EXPECT_EQ(shows.Shows, 1);
 }
 
 // The program itself, as a script would start it: it sets the modem up,

@@ -70,54 +70,6 @@ class FormMainStore : public FormMainTest {
   std::unique_ptr<PtyModem> pty_;
 };
 
-TEST(StoreSummary, FieldsOfTheSummaryReply) {
-  EXPECT_EQ(ParseStoreSummary("100,0,3,0,2,0,1,0"), (TStoreSummary{5, true, true, false}));
-  EXPECT_EQ(ParseStoreSummary("99,7,0,7,1,7,0,3,extra,fields"), (TStoreSummary{1, false, false, true}));
-  EXPECT_EQ(ParseStoreSummary("0,0,999,0,0,0,0,0").MsgCount, 999);
-  EXPECT_THROW(ParseStoreSummary(""), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,3,0,2,0,1"), EConvertError) << "field 8 missing";
-  try {
-    ParseStoreSummary("0,0,3,0,2a,0,1,0");
-    ADD_FAILURE() << "no conversion error";
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'2a' is not a valid integer value");
-  }
-}
-
-TEST(StoreSummary, CountsOutsideWhatTheModemCanNumberAreMalformed) {
-  EXPECT_THROW(ParseStoreSummary("0,0,1000,0,0,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,0,0,1000,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,600,0,400,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,-1,0,0,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,5,0,-5,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,2147483647,0,2147483647,0,0,0"), EConvertError);
-  EXPECT_EQ(ParseStoreSummary("0,0,500,0,499,0,0,0").MsgCount, 999);
-}
-
-TEST(MessageReply, CellsAsSoonAsKnownAndTheStampAfterThem) {
-  std::vector<std::pair<int, QString>> cells;
-  auto record = [&](int column, const QString& text) { cells.emplace_back(column, text); };
-
-  TMessageStamp s = ReadMessageReply("001,002,014,000,000,000,009,012", record);
-  EXPECT_EQ(cells, (std::vector<std::pair<int, QString>>{{1, "Voice"}, {2, "14 sec."}}));
-  EXPECT_EQ(std::vector<int>({s.Days, s.Hours, s.Minutes}), std::vector<int>({0, 9, 12}));
-
-  // A malformed length: the type is shown already, the length is not.
-  cells.clear();
-  EXPECT_THROW(ReadMessageReply("002,001,x", record), EConvertError);
-  EXPECT_EQ(cells, (std::vector<std::pair<int, QString>>{{1, "Fax"}}));
-
-  // A code of no known type has no length field: the stamp is fields 6 to 8.
-  cells.clear();
-  s = ReadMessageReply("003,009,4,5,6,7,8,9", record);
-  EXPECT_EQ(cells, (std::vector<std::pair<int, QString>>{{1, "Undef"}, {2, ""}}));
-  EXPECT_EQ(std::vector<int>({s.Days, s.Hours, s.Minutes}), std::vector<int>({7, 8, 9}));
-
-  EXPECT_THROW(ReceiveTimeText({0, 24, 0}, EncodeDate(2026, 12, 7)), EConvertError);
-  EXPECT_EQ(ReceiveTimeText({1, 0, 0}, EncodeDate(2026, 12, 7) + EncodeTime(23, 30, 0, 0)),
-            ReceiveTimeText({0, 23, 30}, EncodeDate(2026, 12, 8)));
-}
-
 TEST_F(FormMainStore, RowsOfTheSameMinuteAreMergedIntoTheLaterMessage) {
   StartModem(
       "clock running 5 0 0\n"
@@ -262,15 +214,29 @@ TEST_F(FormMainStore, AResetClockWarnsAndStoresANewReference) {
   EXPECT_LE(std::abs(ry * 400 + rm * 31 + rd - (y * 400 + m * 31 + d)), 1) << "the reference is today";
 }
 
-TEST_F(FormMainStore, NoStoredReferenceWhileTheClockRunsFailsTheConnect) {
-  StartModem("clock running 2 0 0\nmessage voice 3 0 1 2\n");
-  WriteSettings(sim_->Device(), "");
-  CreateForm();
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
-  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?"}}));
-  EXPECT_FALSE(form_->BtnSelfControl->Down());
-  EXPECT_EQ(form_->Summary, TStoreSummary{});
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+// A clock reference that cannot be had must not lock the user out: the
+// messages are listed and can be played, without their times, and neither
+// the modem's clock nor the file is touched.
+TEST_F(FormMainStore, NoUsableReferenceWhileTheClockRunsListsTheMessagesWithoutTimes) {
+  StartModem("clock running 2 0 0\nmessage voice 3 0 1 2\nmessage fax 1 0 2 0\n", {"--speed", "0.01"});
+  for (const char* clock : {"", "[ClockReset]\nDate=2026,12\nTime=9,5\n", "[ClockReset]\nDate=2026,13,1\nTime=9,5\n",
+                            "[ClockReset]\nDate=9999,12,31\nTime=23,59\n"}) {
+    SCOPED_TRACE(clock);
+    WriteSettings(sim_->Device(), clock);
+    const std::string ini = ReadFile(ini_);
+    const std::size_t from = DialogueSize();
+    CreateForm();
+    EXPECT_TRUE(boxes_.Requests.empty()) << boxes_.Texts()[0];
+    EXPECT_EQ(Column(1), (std::vector<QString>{"Voice", "Fax", "", "", ""}));
+    EXPECT_EQ(Column(3), (std::vector<QString>{"Clock was OFF", "Clock was OFF", "", "", ""}));
+    EXPECT_TRUE(form_->BtnSelfControl->Down());
+    EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, false, false, true, true}));
+    QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+    EXPECT_EQ(Dialogue(from), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MVP=1"}}))
+        << "the modem's clock is not reset";
+    EXPECT_EQ(ReadFile(ini_), ini);
+    form_.reset();
+  }
 }
 
 // Refuses every file write beyond `bytes` in this process while it lives.

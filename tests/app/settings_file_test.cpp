@@ -179,3 +179,16 @@ TEST_F(InstalledSettings, TheOverrideStillWins) {
   EXPECT_EQ(SettingsFileNameFor(Bin()), (Root / "custom.ini").string());
   EXPECT_EQ(SettingsFileForWriteFor(Bin()), (Root / "custom.ini").string());
 }
+
+// The user's file a link into a folder of dotfiles, not made yet: the
+// administrator's default is copied to where the link points.
+TEST_F(InstalledSettings, TheDefaultIsCopiedThroughALinkToAFileNotYetMade) {
+  std::ofstream(Beside()) << "[General]\nDeviceName=/dev/ttyUSB3\n";
+  fs::create_directories(Root / "dotfiles");
+  fs::create_directories(Root / "xdg/OrvixManager");
+  fs::create_symlink(Root / "dotfiles/OrvixManager.ini", User());
+  const std::string file = SettingsFileForWriteFor(Bin());
+  WritePrivateProfileString("ClockReset", "Time", "9,5", file);
+  EXPECT_TRUE(fs::is_symlink(User()));
+  EXPECT_EQ(Contents(Root / "dotfiles/OrvixManager.ini"), "[General]\nDeviceName=/dev/ttyUSB3\n\n[ClockReset]\nTime=9,5\n");
+}

@@ -191,6 +191,35 @@ TEST_F(SettingsAttack, ATenMegabyteFileStillWorks) {
   EXPECT_TRUE(Read(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
 }
 
+// A file just under the size limit, of blank lines or of comments: what the
+// program reads and writes at start-up holds about one copy of the file.
+TEST_F(SettingsAttack, SixteenMegabytesOfBlankOrCommentLinesCostAboutTheirSize) {
+  for (const std::string filler : {"\n", "; a comment line\n"}) {
+    SCOPED_TRACE(filler.size());
+    std::string big = "[General]\nDeviceName=rfc2217://127.0.0.1:7\n";
+    const std::string tail = "[ClockReset]\nDate=2020,2,29\nTime=7,30\n";
+    const std::size_t lines = (MaxProfileFileSize - big.size() - tail.size()) / filler.size();
+    big.reserve(MaxProfileFileSize);
+    for (std::size_t i = 0; i < lines; ++i) big.append(filler);
+    const std::string head = big + "[ClockReset]\n";
+    Put(big + tail);
+    big.clear();
+    big.shrink_to_fit();
+    EXPECT_TRUE(EndedWell(RunBounded(
+        [&] {
+          if (GetPrivateProfileString("General", "DeviceName", "", 1024, file_) != "rfc2217://127.0.0.1:7" ||
+              ReadProfileInteger("General", "BaudRate", 9600, file_) != 9600)
+            return std::string("settings not read");
+          if (ReadClockReference(file_) != EncodeDate(2020, 2, 29) + EncodeTime(7, 30, 0, 0))
+            return std::string("reference not read");
+          WriteClockReference(kReference, file_);
+          return std::string();
+        },
+        60s, 64u << 20)));
+    EXPECT_TRUE(Read(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
+  }
+}
+
 TEST_F(SettingsAttack, AFileOverTheLimitReadsAsMissing) {
   Put("[General]\nDeviceName=rfc2217://127.0.0.1:7\n");
   ASSERT_EQ(truncate(file_.c_str(), MaxProfileFileSize + 1), 0);  // sparse: costs no disk

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -78,6 +80,31 @@ void CollectNames(const std::string& text, std::vector<std::string>& sections, s
   }
 }
 
+// Lines the writer may drop: in a section of the written name after the
+// first, the key's own lines, blank lines and the heading, and the blank
+// lines just before such a heading.
+std::vector<bool> Removable(const std::vector<std::string>& lines, const std::string& section,
+                            const std::string& key) {
+  std::vector<bool> removable(lines.size(), false);
+  int seen = 0;
+  bool inLater = false;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string t = Trimmed(lines[i]);
+    const std::size_t close = t.find(']');
+    if (!t.empty() && t[0] == '[' && close != std::string::npos) {
+      inLater = Lower(Trimmed(t.substr(1, close - 1))) == Lower(Trimmed(section)) && ++seen > 1;
+      if (inLater)
+        for (std::size_t j = i; j-- > 0 && Trimmed(lines[j]).empty();) removable[j] = true;
+      removable[i] = inLater;
+      continue;
+    }
+    const std::size_t eq = lines[i].find('=');
+    removable[i] = inLater && (t.empty() || (eq != std::string::npos &&
+                                             Lower(Trimmed(lines[i].substr(0, eq))) == Lower(Trimmed(key))));
+  }
+  return removable;
+}
+
 const char* const kMissing = "\x01missing";
 std::string Folder;
 
@@ -127,18 +154,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Line by line: one key line changed in place, or up to three lines (a
   // blank, the section heading, the key) inserted in one place; the last
-  // line may only gain its line break.
+  // line may only gain its line break. Besides, later sections of the name
+  // written may lose lines of the key written, and their heading and blank
+  // lines with them; nothing else goes.
   const std::vector<std::string> a = Lines(before), b = Lines(after);
   const bool lastOpen = !before.empty() && before.back() != '\n';
   auto same = [&](std::size_t i, std::size_t j) {
     return a[i] == b[j] || (lastOpen && i + 1 == a.size() && b[j] == a[i] + "\r");  // gained CR LF
   };
+  const std::vector<bool> removable = Removable(a, section, key);
   std::size_t head = 0;
   while (head < a.size() && head < b.size() && same(head, head)) ++head;
-  std::size_t tail = 0;
-  while (tail < a.size() - head && tail < b.size() - head && same(a.size() - 1 - tail, b.size() - 1 - tail)) ++tail;
-  const std::size_t removed = a.size() - head - tail, added = b.size() - head - tail;
-  Check((removed == 1 && added == 1) || (removed == 0 && added <= 3), "other lines of the file changed");
+  std::set<std::pair<std::size_t, std::size_t>> tried;
+  // The rest of a, less removable lines, is the rest of b.
+  std::function<bool(std::size_t, std::size_t)> rest = [&](std::size_t i, std::size_t j) {
+    if (!tried.insert({i, j}).second) return false;
+    if (i == a.size()) return j == b.size();
+    if (j < b.size() && same(i, j) && rest(i + 1, j + 1)) return true;
+    return removable[i] && rest(i + 1, j);
+  };
+  bool fits = false;
+  for (std::size_t added = 0; added <= 3 && !fits; ++added)
+    fits = head + added <= b.size() && rest(head, head + added);
+  if (!fits && head < a.size() && head < b.size()) fits = rest(head + 1, head + 1);  // changed in place
+  Check(fits, "other lines of the file changed");
 
   // Every other name reads as before, names only the new file has included;
   // the key written reads back as written, less what reading drops (blanks

@@ -1,11 +1,16 @@
 // The termios backend on its own: exclusive open, device names, the event
 // wait (stop, new input, hang-up) and transfers after a hang-up.
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <functional>
 #include <future>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +52,90 @@ TEST(PosixDevice, NoTerminalIsNoSerialDeviceAndIsNotLocked) {
   EXPECT_EQ(null->GetFileType(), FILE_TYPE_UNKNOWN);
   EXPECT_EQ(null->LastError(), ENOTTY);
   EXPECT_NE(OpenSerialDevice("/dev/null", error), nullptr) << error;
+}
+
+namespace {
+
+// A terminal as a shell leaves it: line editing, echo, signals, output
+// processing, XON/XOFF, hang-up on the last close.
+termios MakeCooked(int fd) {
+  termios t{};
+  tcgetattr(fd, &t);
+  t.c_iflag |= ICRNL | IXON;
+  t.c_oflag |= OPOST | ONLCR;
+  t.c_lflag |= ICANON | ECHO | ECHOE | ISIG | IEXTEN;
+  t.c_cflag |= HUPCL;
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  tcsetattr(fd, TCSANOW, &t);
+  tcgetattr(fd, &t);
+  return t;
+}
+
+// Everything but HUPCL, which the port leaves off so as not to hang up the modem.
+bool GivenBack(int fd, termios before) {
+  termios now{};
+  before.c_cflag &= ~HUPCL;
+  return tcgetattr(fd, &now) == 0 && now.c_iflag == before.c_iflag && now.c_oflag == before.c_oflag &&
+         now.c_lflag == before.c_lflag && now.c_cflag == before.c_cflag &&
+         std::memcmp(now.c_cc, before.c_cc, sizeof now.c_cc) == 0;
+}
+
+TSerialDevice* stillOpen = nullptr;
+
+// An exception that nothing catches: std::terminate, as at the top of a thread.
+void ThrowThroughNoexcept(const std::function<void()>& thrower) noexcept { thrower(); }
+
+}  // namespace
+
+// Closing the device, or a process ending with it still open by any way but
+// SIGKILL, gives a terminal its own settings back.
+TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
+  const struct {
+    const char* how;
+    int signal;  // sent by the test, or the one the ending raises itself
+    std::function<void()> end;
+  } endings[] = {
+      {"close", 0, [] {
+         delete stillOpen;
+         _exit(0);  // nothing run at exit
+       }},
+      {"exit", 0, [] { std::exit(0); }},
+      {"uncaught exception", SIGABRT, [] { ThrowThroughNoexcept([] { throw std::runtime_error("uncaught"); }); }},
+      {"SIGTERM", SIGTERM, [] { pause(); }},
+      {"SIGINT", SIGINT, [] { pause(); }},
+      {"SIGHUP", SIGHUP, [] { pause(); }},
+  };
+  for (const auto& ending : endings) {
+    SCOPED_TRACE(ending.how);
+    PtyPair pty;
+    const termios cooked = MakeCooked(pty.Slave());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      int error = 0;
+      // Held by a global, never destroyed: reachable for a leak checker, and
+      // no destructor closes it on the way out.
+      stillOpen = OpenSerialDevice(pty.SlaveName(), error).release();
+      if (write(ready[1], stillOpen ? "1" : "0", 1) != 1) _exit(4);
+      ending.end();
+      _exit(3);
+    }
+    close(ready[1]);
+    char opened = 0;
+    ASSERT_EQ(read(ready[0], &opened, 1), 1);
+    close(ready[0]);
+    EXPECT_EQ(opened, '1');
+    if (ending.signal && ending.signal != SIGABRT) kill(child, ending.signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (ending.signal)
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == ending.signal) << status;
+    else
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(GivenBack(pty.Slave(), cooked));
+  }
 }
 
 namespace {

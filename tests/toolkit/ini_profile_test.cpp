@@ -161,6 +161,39 @@ TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
             "\n[New]\na=b\n");
 }
 
+TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
+  const std::string keys = "Date=2026,12,8\nTime=9,5\n";
+  struct Case {
+    const char* shape;
+    const char* before;  // nullptr: no file
+    std::string after;
+  } cases[] = {
+      {"no file", nullptr, "[ClockReset]\n" + keys},
+      {"empty file", "", "[ClockReset]\n" + keys},
+      {"no section", "[General]\nDeviceName=com1\n", "[General]\nDeviceName=com1\n\n[ClockReset]\n" + keys},
+      {"section without the keys", "[ClockReset]\n; kept\n\n[General]\nk=v\n",
+       "[ClockReset]\n; kept\n" + keys + "\n[General]\nk=v\n"},
+      {"section with one key", "[ClockReset]\nTime=1,2\n[General]\nk=v\n",
+       "[ClockReset]\nTime=9,5\nDate=2026,12,8\n[General]\nk=v\n"},
+      {"section last, no final line break", "[General]\nk=v\n[ClockReset]\nDate=1,1,1",
+       "[General]\nk=v\n[ClockReset]\n" + keys},
+      {"duplicate sections", "[General]\nk=v\n\n[ClockReset]\nDate=1,1,1\n\n[ClockReset]\nTime=1,2\n",
+       "[General]\nk=v\n\n[ClockReset]\n" + keys},
+      {"duplicate in the middle", "[ClockReset]\nDate=1,1,1\n\n[clockreset]\nTime=1,2\n\n[General]\nk=v\n",
+       "[ClockReset]\n" + keys + "\n[General]\nk=v\n"},
+      {"duplicate with a line of its own", "[ClockReset]\nTime=1,2\n[ClockReset]\n; mine\nDate=1,1,1\n",
+       "[ClockReset]\nTime=9,5\nDate=2026,12,8\n[ClockReset]\n; mine\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shape);
+    fs::remove(File);
+    if (c.before) Put(c.before);
+    WritePrivateProfileStrings("ClockReset", {{"Date", "2026,12,8"}, {"Time", "9,5"}}, File);
+    EXPECT_EQ(Content(), c.after);
+    EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
+  }
+}
+
 TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
   // Each of these, written as given, would turn its line into another kind of
   // line or into several, and another key would read differently afterwards.
@@ -261,4 +294,38 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   EXPECT_EQ(error, "Unable to write to " + File);
   EXPECT_EQ(Content(), before);
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
+}
+
+TEST_F(IniProfile, ALinkToAFileNotYetMadeIsWrittenThroughNeverReplaced) {
+  fs::create_directory(Dir / "real");
+  const std::string link = (Dir / "link.ini").string();
+  fs::create_symlink("real/OrvixManager.ini", link);  // relative, dangling
+  WritePrivateProfileString("S", "k", "1", link);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(GetPrivateProfileString("S", "k", "", 1024, (Dir / "real/OrvixManager.ini").string()), "1");
+
+  // Where the target cannot be made, the write fails and the link stays.
+  const std::string nowhere = (Dir / "nowhere.ini").string();
+  fs::create_symlink(Dir / "missing-folder/OrvixManager.ini", nowhere);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "1", nowhere); }), "Unable to write to " + nowhere);
+  EXPECT_TRUE(fs::is_symlink(nowhere));
+  // A loop of links leads nowhere either.
+  const std::string loop = (Dir / "loop.ini").string();
+  fs::create_symlink("loop.ini", loop);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "1", loop); }), "Unable to write to " + loop);
+  EXPECT_TRUE(fs::is_symlink(loop));
+}
+
+TEST_F(IniProfile, OneReadingServesEveryKeyOfTheSectionsAskedFor) {
+  Put("[General]\nDeviceName=/dev/ttyUSB0\nBaudRate=0x4B00\n[Other]\nk=v\n"
+      "[ClockReset]\nDate=2026,12,8\n\n[ClockReset]\nTime=9,5\nDate=1,1,1\n");
+  const TProfileSections read(File, {"general", "ClockReset"});
+  fs::remove(File);
+  EXPECT_EQ(read.String("General", "DeviceName", "com1", 1024), "/dev/ttyUSB0");
+  EXPECT_EQ(read.Integer("General", "BaudRate", 9600), 19200);
+  EXPECT_EQ(read.String("Other", "k", "none", 1024), "none") << "a section not asked for";
+  // Only a caller that asks looks beyond the first section of a name.
+  EXPECT_EQ(read.String("ClockReset", "Time", "", 1024), "");
+  EXPECT_EQ(read.StringInAnySection("ClockReset", "Time", "", 1024), "9,5");
+  EXPECT_EQ(read.StringInAnySection("ClockReset", "Date", "", 1024), "2026,12,8");
 }

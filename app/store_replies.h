@@ -1,12 +1,29 @@
 #pragma once
 
+// What the modem's replies about its message store say, read apart from the
+// window that shows them: the store summary (AT+MSR=0), one message's fields
+// (AT+MSR=nnn) and the clock's reading (AT+MCC?), and the receive time of a
+// message. Replies are the channel's Response: fields separated by commas.
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "toolkit/core/convert_error.h"
 #include "toolkit/core/date_time.h"
+
+// A reply that could not be read: the conversion error's message, and the
+// command and reply it came from, for telling the user.
+class EReplyError : public EConvertError {
+ public:
+  EReplyError(const EConvertError& cause, std::string command, std::string reply)
+      : EConvertError(cause.Message), Command(std::move(command)), Reply(std::move(reply)) {}
+  std::string Command;
+  std::string Reply;
+};
 
 // What the modem's store summary (AT+MSR=0) tells the window.
 struct TStoreSummary {
@@ -27,6 +44,10 @@ constexpr int32_t MaxStoredMessages = 999;
 // for a missing or non-numeric field, and for a count outside 0..999.
 TStoreSummary ParseStoreSummary(std::string reply);
 
+// Field 1 of the clock's reading: the days it has counted, 255 when it is off.
+// Raises EConvertError when that field is missing or not a number.
+int ClockDays(std::string reply);
+
 // When the modem's clock stamped a message; 255 days: the clock was off.
 struct TMessageStamp {
   uint16_t Days = 0;
@@ -40,6 +61,8 @@ struct TMessageStamp {
 // for a missing or non-numeric field.
 TMessageStamp ReadMessageReply(std::string reply, const std::function<void(int column, const QString& text)>& setCell);
 
-// The receive time of a stamp (days other than 255) as the grid shows it.
-// Raises EConvertError for an hour above 23 or a minute above 59.
-QString ReceiveTimeText(const TMessageStamp& stamp, TDateTime clockRef);
+// The receive time of a stamp (days other than 255) as the grid shows it;
+// nothing when it falls outside the calendar (years 1 to 9999), which only a
+// reference near its end can bring about. Raises EConvertError for an hour
+// above 23 or a minute above 59.
+std::optional<QString> ReceiveTimeText(const TMessageStamp& stamp, TDateTime clockRef);

@@ -1,0 +1,278 @@
+#!/usr/bin/env bash
+# The paths README.md walks a user through, on the real program: an X
+# server, the modem emulator as the modem, keys and the window's close button
+# as the user's input, and the message list read back as a screen reader
+# reads it. Each journey starts from what README.md tells a user to write.
+#
+#   first-run    README's settings file ([General] only), an empty modem;
+#                then a second start with messages: receive times are dates
+#   damaged      a settings file whose clock reference an earlier version
+#                split over two sections: dates, no lockout; then the next
+#                write leaves one section
+#   modem-off    started with an argument, modem off: OK, Cancel shows the
+#                window; closing asks again; Ignore ends the program
+#   installed    an installed program's first run: the file in the XDG folder
+#   terminal     a terminal as the device is given back in its own mode
+#
+# Usage: journeys.sh OrvixManager orvix-modem-sim README.md [journey...]
+# Exit status 77 (skipped) when a tool it needs is missing.
+set -euo pipefail
+APP=$(realpath "$1")
+SIM=$(realpath "$2")
+README=$(realpath "$3")
+shift 3
+
+for tool in xdotool Xvfb dbus-run-session stty; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
+if [ -z "${ORVIX_IN_SESSION:-}" ]; then
+  exec "$(dirname "$0")/../common/screen_reader_session.sh" bash "$0" "$APP" "$SIM" "$README" "$@"
+fi
+
+source "$(dirname "$0")/../common/program_flow.sh"
+unset ORVIX_SETTINGS XDG_CONFIG_HOME
+export HOME="$WORK/home"
+mkdir -p "$HOME"
+TITLE="Tarvelle Memnova Self-mode Manager"
+
+# The emulator on the scenario $1 (printf escapes); sets DEVICE and MODEM_PID.
+modem() {
+  rm -f "$WORK/sim.out"
+  start_modem < <(printf '%b' "$1")
+  MODEM_PID=${PIDS[-1]}
+  DEVICE=$(head -n1 "$WORK/sim.out")
+}
+
+stop_modem() {
+  kill "$MODEM_PID" 2>/dev/null || true
+  wait "$MODEM_PID" 2>/dev/null || true
+}
+
+# The id of the shown window whose name is exactly $1.
+shown_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 | grep .; }
+window_gone() { ! xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$2"; }
+
+# What the window manager sends when the user clicks a window's close button
+# (the X server here has no window manager to do it).
+close_window() {
+  /usr/bin/python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 19)]
+d = x.XOpenDisplay(None)
+e = ClientMessage(type=33, window=int(sys.argv[1]), format=32)  # ClientMessage
+e.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
+e.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(d, int(sys.argv[1]), 0, 0, ctypes.byref(e))
+x.XCloseDisplay(d)
+PY
+}
+
+# Waits for the program to end, which it must do cleanly; $1 says after what.
+expect_clean_end() {
+  wait_for sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end $1"
+  local status=0
+  wait "$APP_PID" || status=$?
+  [ "$status" = 0 ] || fail "the program ended with status $status"
+}
+
+# The settings file of README.md ("Using a real modem"), for the device $1.
+readme_settings() {
+  awk '/^   ```ini$/ { inside = 1; next } inside && /^   ```$/ { exit } inside { sub(/^   /, ""); print }' "$README" |
+    sed "s|^DeviceName=.*|DeviceName=$1|"
+}
+
+# The program, started with the given arguments; sets APP_PID.
+start_app() {
+  "$APP" "$@" 2>>"$WORK/app.err" &
+  APP_PID=$!
+  PIDS+=("$APP_PID")
+}
+
+# What a screen reader reads: "cells" (the message list, one row a line,
+# cells joined by |) or "box" (the texts of the shown message box).
+read_screen() {
+  /usr/bin/python3 - "$1" <<'PY'
+import sys, pyatspi
+def nodes(node):
+    for child in node:
+        if child is not None:
+            yield child
+            yield from nodes(child)
+for app in pyatspi.Registry.getDesktop(0):
+    if app is None or app.name != "OrvixManager":
+        continue
+    for node in nodes(app):
+        role = node.getRoleName()
+        if sys.argv[1] == "cells" and role == "table":
+            table = node.queryTable()
+            for r in range(table.nRows):
+                print("|".join(table.getAccessibleAt(r, c).name for c in range(table.nColumns)))
+        elif sys.argv[1] == "box" and role in ("alert", "dialog"):
+            print("|".join(n.name for n in nodes(node) if n.getRoleName() == "label" and n.name))
+PY
+}
+
+# Receive times of the listed messages, one a line.
+receive_times() { read_screen cells | awk -F'|' '$1 != "" { print $4 }'; }
+
+# The main window's id, once shown.
+main_window() { wait_for shown_window "$TITLE"; }
+
+box_says() { [ "$(read_screen box)" = "$1" ]; }
+
+# Answers the error box, whose text must be $1, with key $2.
+answer_box() {
+  local box
+  box=$(wait_for shown_window Error) || fail "no box \"$1\""
+  # The screen reader learns of the box a moment after it shows.
+  WAIT_TENTHS=50 wait_for box_says "$1" || fail "box says \"$(read_screen box)\", not \"$1\""
+  xdotool key "$2"
+  wait_for window_gone Error "$box" || fail "the box \"$1\" did not close on $2"
+}
+
+
+# Closes the main window as its close button does and waits for the end.
+close_and_end() {
+  close_window "$1"
+  expect_clean_end "after its window closed"
+}
+
+# The settings file $1 is README's for device $2 followed by one clock
+# reference; sets DATE to its Date.
+expect_readme_with_clock() {
+  local date time
+  date=$(sed -n 's/^Date=//p' "$1")
+  time=$(sed -n 's/^Time=//p' "$1")
+  [[ $date =~ ^[0-9]{4},[0-9]{1,2},[0-9]{1,2}$ && $time =~ ^[0-9]{1,2},[0-9]{1,2}$ ]] ||
+    fail "no clock reference of one Date and one Time in $1: $(cat "$1")"
+  [ "$(cat "$1")" = "$(readme_settings "$2")"$'\n\n[ClockReset]\nDate='"$date"$'\nTime='"$time" ] ||
+    fail "$1 holds more than README's settings and one clock reference: $(cat "$1")"
+  DATE=$date
+}
+
+journey_first_run() {
+  local ini="$WORK/first-run.ini"
+  modem 'clock running 2 3 4\nwelcome 5\n'
+  readme_settings "$DEVICE" >"$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  local win
+  win=$(main_window) || fail "no main window"
+  [ "$(receive_times)" = "" ] || fail "an empty modem lists: $(receive_times)"
+  close_and_end "$win"
+  expect_readme_with_clock "$ini" "$DEVICE"
+  stop_modem
+
+  # The second start: messages stamped since that reference carry its year.
+  modem 'clock running 0 1 0\nmessage voice 14 0 0 30\nmessage fax 2 0 0 50\n'
+  sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  win=$(main_window) || fail "no main window"
+  local times
+  times=$(receive_times)
+  [ "$(grep -c "${DATE%%,*}" <<<"$times")" = 2 ] || fail "receive times are no dates of ${DATE%%,*}: $times"
+  rx | grep -qx 'AT+MCC' && fail "the modem's clock was reset on the second start"
+  close_and_end "$win"
+  stop_modem
+}
+
+journey_damaged() {
+  local ini="$WORK/damaged.ini"
+  modem 'clock running 1 0 0\nmessage voice 14 0 9 12\nmessage voice 7 1 8 45\n'
+  { readme_settings "$DEVICE"; printf '\n[ClockReset]\nDate=2026,12,8\n\n[ClockReset]\nTime=9,5\n'; } >"$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  local win
+  win=$(main_window) || fail "no main window"
+  window_shown Error && fail "a box at start-up: $(read_screen box)"
+  local times
+  times=$(receive_times)
+  [ "$(grep -c 2026 <<<"$times")" = 2 ] || fail "receive times from the split reference: $times"
+  close_and_end "$win"
+  stop_modem
+
+  # An empty modem: the clock is reset and the reference written in one section.
+  modem 'clock running 1 0 0\n'
+  sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
+  ORVIX_SETTINGS="$ini" start_app
+  win=$(main_window) || fail "no main window"
+  close_and_end "$win"
+  expect_readme_with_clock "$ini" "$DEVICE"
+  stop_modem
+}
+
+journey_modem_off() {
+  local ini="$WORK/modem-off.ini"
+  modem 'powered off\n'
+  readme_settings "$DEVICE" >"$ini"
+  ORVIX_SETTINGS="$ini" start_app auto
+  answer_box "Modem if OFF or not connected" Return
+  answer_box "Modem if OFF or not connected" Escape
+  local win
+  win=$(WAIT_TENTHS=20 wait_for shown_window "$TITLE") || fail "no window within 2 s of Cancel"
+  close_window "$win"
+  answer_box "Modem if OFF or not connected" alt+i
+  expect_clean_end "on Ignore"
+  wait_for grep -q ' DISCONNECT ' "$WORK/modem.log" || fail "the device was not released"
+  stop_modem
+}
+
+journey_installed() {
+  local prefix="$WORK/prefix"
+  mkdir -p "$prefix/bin" "$prefix/share/applications"
+  cp "$APP" "$prefix/bin/OrvixManager"
+  : >"$prefix/share/applications/org.orvix.OrvixManager.desktop"
+  modem 'clock running\n'
+  # README: "for an installed program ~/.config/OrvixManager/OrvixManager.ini".
+  local ini="$HOME/.config/OrvixManager/OrvixManager.ini"
+  mkdir -p "$(dirname "$ini")"
+  readme_settings "$DEVICE" >"$ini"
+  local app=$APP
+  APP="$prefix/bin/OrvixManager"
+  start_app
+  APP=$app
+  local win
+  win=$(main_window) || fail "no main window"
+  close_and_end "$win"
+  expect_readme_with_clock "$ini" "$DEVICE"
+  [ "$(ls "$prefix/bin")" = OrvixManager ] || fail "written beside the program: $(ls "$prefix/bin")"
+  stop_modem
+}
+
+journey_terminal() {
+  # A terminal as a shell leaves it, held open by a program of its own.
+  /usr/bin/python3 -c 'import os, pty, sys, time
+m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)' >"$WORK/tty" &
+  PIDS+=($!)
+  wait_for test -s "$WORK/tty" || fail "no pty"
+  local tty
+  tty=$(cat "$WORK/tty")
+  local before
+  before=$(stty -F "$tty" -g)
+  printf '[General]\nDeviceName=%s\nBaudRate=9600\n' "$tty" >"$WORK/terminal.ini"
+  ORVIX_SETTINGS="$WORK/terminal.ini" start_app
+  # A pty has no modem lines: the modem reads as off.
+  answer_box "Modem if OFF or not connected" Return
+  local win
+  win=$(main_window) || fail "no main window"
+  [ "$(stty -F "$tty" -g)" != "$before" ] || fail "the terminal was not set up for the modem"
+  close_window "$win"
+  answer_box "Modem if OFF or not connected" alt+i
+  expect_clean_end "on Ignore"
+  [ "$(stty -F "$tty" -g)" = "$before" ] || fail "the terminal was left as $(stty -F "$tty" -a)"
+}
+
+journeys=("$@")
+[ ${#journeys[@]} -gt 0 ] || journeys=(first-run damaged modem-off installed terminal)
+for journey in "${journeys[@]}"; do
+  SECONDS=0
+  "journey_${journey//-/_}"
+  echo "PASS $journey (${SECONDS} s)"
+done
