@@ -227,23 +227,35 @@ void TFormMain::FormCreate(QObject*) {
   if (TApplication* app = Application()) {
     app->OnMinimize = [this](QObject* s) { AppMinimize(s); };
     app->OnRestore = [this](QObject* s) { AppRestore(s); };
+    // The window shows during its start-up: a minimise then must already be
+    // the main window's.
+    if (!app->MainForm()) app->SetMainForm(this);
   }
   CommPort = std::make_unique<TCommPort>();
   ReadCommSettings();
   ClockRef = 0;
   ClockValid = false;
   UpdateControls(true);
+  // The window is in sight while the modem is set up and read, the rows
+  // appearing as they come. Started with an argument, it stays hidden until
+  // the summary says whether there is anything to show (RefreshMessageStore).
+  const bool autoCloseRule = !commandLine_.empty();
+  if (autoCloseRule)
+    showOnMessages_ = true;
+  else
+    ShowAndActivate();
   BtnSelfControl->SetDown(true);
   BtnSelfControlClick(BtnSelfControl);
+  showOnMessages_ = false;
 
-  if (Summary.MsgCount <= 0 && !commandLine_.empty()) {
+  if (Summary.MsgCount <= 0 && autoCloseRule) {
     // Started by a script with nothing to show: close without ever showing.
     autoClose_ = true;
     QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     return;
   }
   GridMsgStore->SetRow(1);
-  ShowAndActivate();
+  if (!isVisible()) ShowAndActivate();
 }
 
 // ---- Shutdown ------------------------------------------------------------------

@@ -30,8 +30,9 @@ class TFormMain : public QWidget {
   // commandLine: the program's arguments as the operating system gave them,
   // without the program name (any argument turns on the auto-close rule).
   // settingsFile: the settings file to use; empty means SettingsFileName().
-  // The window is created hidden; FormCreate runs before the constructor
-  // returns and shows it unless the auto-close rule applies.
+  // FormCreate runs before the constructor returns: without an argument the
+  // window shows before the port is opened; with one, once the modem's
+  // summary counts messages (never, if it counts none).
   explicit TFormMain(std::vector<std::string> commandLine, std::string settingsFile = {},
                      QWidget* parent = nullptr);
   ~TFormMain() override;
@@ -149,4 +150,5 @@ class TFormMain : public QWidget {
   bool autoClose_ = false;  // the auto-close rule's close has been posted and not refused yet
   QPointer<QWidget> focusHome_;  // had the focus when UpdateControls disabled it
   bool shuttingDown_ = false;  // FormCloseQuery is talking to the modem
+  bool showOnMessages_ = false;  // start-up with an argument: shown once the summary counts messages
 };
