@@ -60,6 +60,7 @@ TCommPort::TCommPort() {
 TCommPort::~TCommPort() {
   // Deliveries served while the event thread stops must not reach a half-destroyed channel.
   OnRxChar = nullptr;
+  OnLineLost = nullptr;
   Close();
 }
 
@@ -69,12 +70,19 @@ void TCommPort::OpenPort() {
     portReset_ = true;
     WakeWait();
   }
+  lineLostReported_ = false;
   Open();
   portOpen_ = true;
 }
 
 void TCommPort::ClosePort() {
   if (ModemSignal(2)) Close();
+  portOpen_ = false;
+  WakeWait();
+}
+
+void TCommPort::ReleasePort() {
+  Close();
   portOpen_ = false;
   WakeWait();
 }
@@ -272,7 +280,11 @@ void TCommPort::DispatchEvent(uint32_t eventBit) {
   TComm::DispatchEvent(eventBit);
   // The vanished device is reported once, with nobody listening on OnError:
   // the wait has to notice it here or it would never end.
-  if (DeviceGone()) WakeWait();
+  if (!DeviceGone()) return;
+  WakeWait();
+  if (lineLostReported_) return;
+  lineLostReported_ = true;
+  if (OnLineLost) OnLineLost(this);
 }
 
 void TCommPort::AppendChar(char c) {
