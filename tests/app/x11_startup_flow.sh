@@ -10,13 +10,7 @@ set -euo pipefail
 APP=$1
 SIM=$2
 
-for tool in xvfb-run xdotool xprop; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
-  ORVIX_X11_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
-fi
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool xprop
 
 source "$(dirname "$0")/../common/program_flow.sh"
 
@@ -28,16 +22,25 @@ stop_program() {
   wait "$1" 2>/dev/null || true
 }
 
-# The first set-up command and the clock question are answered late.
-start_modem <<'EOF'
+# A fresh emulator whose first set-up command and clock question are
+# answered late.
+fresh_modem() {
+  if [ -n "${SIM_PID:-}" ]; then
+    kill "$SIM_PID"
+    wait "$SIM_PID" 2>/dev/null || true
+  fi
+  start_modem <<'EOF'
 clock running 3 0 0
 message voice 14 0 9 12
 message fax 2 0 14 3
 fault AT+MCS=1 @1 delay 900
 fault AT+MCC? @1 delay 900
 EOF
+  SIM_PID=${PIDS[-1]}
+}
 
 # Without an argument: in sight before the modem has answered anything.
+fresh_modem
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
 APP_PID=$!
 PIDS+=("$APP_PID")
@@ -49,13 +52,7 @@ stop_program "$APP_PID"
 
 # With an argument: hidden while the modem is set up, in sight once the
 # summary has come, while the rest is read.
-start_modem <<'EOF'
-clock running 3 0 0
-message voice 14 0 9 12
-message fax 2 0 14 3
-fault AT+MCS=1 @1 delay 900
-fault AT+MCC? @1 delay 900
-EOF
+fresh_modem
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" auto 2>"$WORK/app.err" &
 APP_PID=$!
 PIDS+=("$APP_PID")
