@@ -21,7 +21,9 @@ bool PathThere(const QString& path) {
 
 }  // namespace
 
-TReconnectWatch::TReconnectWatch(std::function<bool()> attempt) : attempt_(std::move(attempt)) {
+TReconnectWatch::TReconnectWatch(std::function<bool()> attempt, std::chrono::milliseconds first,
+                                 std::chrono::milliseconds most)
+    : attempt_(std::move(attempt)), first_(first), most_(most), interval_(first) {
   timer_.setSingleShot(true);
   QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { AttemptNow(); });
   QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, &context_, [this] { FolderChanged(); });
@@ -31,7 +33,7 @@ void TReconnectWatch::Start(const std::string& deviceName) {
   Stop();
   waiting_ = true;
   network_ = IsRfc2217Name(deviceName);
-  interval_ = FirstInterval;
+  interval_ = first_;
   if (network_) {
     qCDebug(lcSerial, "waiting for %s: next attempt in %lld ms", deviceName.c_str(),
             static_cast<long long>(interval_.count()));
@@ -68,7 +70,7 @@ void TReconnectWatch::AttemptNow() {
     return;
   }
   if (network_ && waiting_ && !timer_.isActive()) {
-    interval_ = std::min(interval_ * 2, MaxInterval);
+    interval_ = std::min(interval_ * 2, most_);
     qCDebug(lcSerial, "next attempt in %lld ms", static_cast<long long>(interval_.count()));
     timer_.start(interval_);
   }

@@ -22,8 +22,10 @@ class TReconnectWatch {
   static constexpr std::chrono::milliseconds MaxInterval{30000};
 
   // attempt: tries to connect; true when the waiting is over (the modem is
-  // back, or the owner has decided otherwise), false to wait on.
-  explicit TReconnectWatch(std::function<bool()> attempt);
+  // back, or the owner has decided otherwise), false to wait on. A network
+  // port's waits start at `first` and double up to `most`.
+  explicit TReconnectWatch(std::function<bool()> attempt, std::chrono::milliseconds first = FirstInterval,
+                           std::chrono::milliseconds most = MaxInterval);
   TReconnectWatch(const TReconnectWatch&) = delete;
   TReconnectWatch& operator=(const TReconnectWatch&) = delete;
 
@@ -53,5 +55,7 @@ class TReconnectWatch {
   bool waiting_ = false;
   bool network_ = false;
   bool attempting_ = false;
-  std::chrono::milliseconds interval_ = FirstInterval;
+  const std::chrono::milliseconds first_;
+  const std::chrono::milliseconds most_;
+  std::chrono::milliseconds interval_;
 };
