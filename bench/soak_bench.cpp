@@ -26,7 +26,7 @@
 #include "app/comm_port.h"
 #include "app/form_main.h"
 #include "bench/bench_emulator.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 
 namespace {
 

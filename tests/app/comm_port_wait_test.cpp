@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/app/comm_port_fixture.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 
 using namespace commport_test;
 

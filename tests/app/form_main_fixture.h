@@ -36,7 +36,7 @@
 #include "tests/common/modem_sim.h"
 #include "tests/common/pty_pair.h"
 #include "toolkit/core/date_time.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/speed_button.h"
 
 namespace formmain_test {

@@ -11,7 +11,7 @@
 #include "serial/comm_event_thread.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/core/thread.h"
 
 namespace {

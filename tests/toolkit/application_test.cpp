@@ -6,7 +6,7 @@
 
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/handler_failure.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/application.h"
 
 namespace {
