@@ -1,5 +1,7 @@
 #include "grid/cell_grid.h"
 #include "grid/cg_hint_grid.h"
+#include "tests/common/shown_window.h"
+#include "tests/common/wait.h"
 #include "tests/grid/wheel.h"
 #include "toolkit/widgets/inplace_edit.h"
 
@@ -18,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+using namespace orvix::test;
 
 template <class TBase>
 class TProbe : public TBase {
@@ -87,9 +91,7 @@ class HintFixture : public ::testing::Test {
     qApp->installEventFilter(&moves);
     noFocus = new QWidget(&window);  // takes no focus, like the speed buttons
     noFocus->setGeometry(150, 220, 60, 30);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(ShowActive(window));
     other->setFocus();
     grid->OnShowCellHint = [this](QObject* sender, int c, int r, QString& hint, QPoint& topLeft) {
       requests.push_back({sender, c, r, topLeft});
@@ -107,7 +109,7 @@ class HintFixture : public ::testing::Test {
   // (at once offscreen; an X server takes its time).
   void MoveOver(QWidget* w, QPoint p) {
     QTest::mouseMove(w, p);
-    (void)QTest::qWaitFor([&] { return moves.receiver == w && moves.pos == p; }, 2000);
+    (void)WaitUntil([&] { return moves.receiver == w && moves.pos == p; }, 2s);
   }
   void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
   QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
@@ -122,14 +124,11 @@ class HintFixture : public ::testing::Test {
   // window manager Qt may not report the state, so the test does.
   void SwitchAway() {
     elsewhere.setGeometry(600, 500, 100, 100);
-    elsewhere.show();
-    elsewhere.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    ASSERT_TRUE(ShowActive(elsewhere));
     SetAppState(Qt::ApplicationInactive);
   }
   void SwitchBack() {
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(ShowActive(window));
     SetAppState(Qt::ApplicationActive);
   }
   // A shown hint: gone while another program is active, asked for again
@@ -194,12 +193,12 @@ TEST_F(MouseHints, TheRealTimerShowsTheHintAfterAtLeast600ms) {
   QElapsedTimer clock;
   clock.start();
   MoveTo(Inside(1, 2));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !requests.empty(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return !requests.empty(); }, 3s));
   const qint64 elapsed = clock.elapsed();
   std::cout << "hint requested " << elapsed << " ms after the mouse reached the cell\n";
   EXPECT_GE(elapsed, 600);
   EXPECT_TRUE(grid->PopupShown());
-  QTest::qWait(600);  // resting on: no second request
+  HandleEventsFor(600ms);  // resting on: no second request
   EXPECT_EQ(requests.size(), 1u);
   EXPECT_TRUE(grid->PopupShown());
 }
@@ -374,9 +373,7 @@ TEST_F(MouseHints, AnInactiveWindowNeverArms) {
 TEST_F(MouseHints, AGridWithoutParentNeverArms) {
   TProbeHintGrid alone;
   alone.resize(300, 150);
-  alone.show();
-  alone.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&alone));
+  ASSERT_TRUE(ShowActive(alone));
   alone.FreezeTimer();
   MoveOver(alone.viewport(), QPoint(100, 40));
   EXPECT_TRUE(alone.MouseInside);
