@@ -71,7 +71,8 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
                    const TcgBorder& (TcgHeading::*read)() const, TBorderLook other) {
     return Owned(
         name, takesPart, [read](const TcgColumn& c) { return (c.*read)().Equals(TcgBorder()); },
-        [of, other](TcgColumn& c) { other.To((c.*of)()); }, [read, other](const TcgColumn& c) { return other.Of((c.*read)()); });
+        [of, other](TcgColumn& c) { other.To((c.*of)()); },
+        [read, other](const TcgColumn& c) { return other.Of((c.*read)()); });
   };
   auto list = [](const char* name, unsigned takesPart, const TStringList& (TcgColumn::*read)() const,
                  TStringList& (TcgColumn::*of)(), QStringList other) {
