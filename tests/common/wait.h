@@ -19,6 +19,7 @@ enum class TEvents { Handled, Left };
 // false when the timeout passes first.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s,
                TEvents events = TEvents::Handled);
+inline bool WaitUntil(const std::function<bool()>& done, TEvents events) { return WaitUntil(done, 10s, events); }
 
 // Handles events for a span of time: only to show that nothing more happens.
 void HandleEventsFor(std::chrono::milliseconds span);
