@@ -77,21 +77,19 @@ struct TRequest {
 };
 
 template <typename TGrid>
-class HintFixture : public ::testing::Test {
+class HintFixture : public ShownWindowTest {
  protected:
   void SetUp() override {
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());  // over no window
-    window.setGeometry(100, 100, 480, 300);
+    window.move(100, 100);
     grid = new TGrid;
     grid->setParent(&window);
     grid->setGeometry(10, 10, 400, 200);  // cells end at 325 x 125: 64 + 1 and 24 + 1 pixels each
-    other = new QLineEdit(&window);
-    other->setGeometry(10, 220, 100, 20);
-    other->setMouseTracking(true);
     qApp->installEventFilter(&moves);
     noFocus = new QWidget(&window);  // takes no focus, like the speed buttons
     noFocus->setGeometry(150, 220, 60, 30);
-    ASSERT_TRUE(ShowActive(window));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({480, 300}, {10, 220, 100, 20}, nullptr));
+    other->setMouseTracking(true);
     other->setFocus();
     grid->OnShowCellHint = [this](QObject* sender, int c, int r, QString& hint, QPoint& topLeft) {
       requests.push_back({sender, c, r, topLeft});
@@ -145,9 +143,7 @@ class HintFixture : public ::testing::Test {
     EXPECT_EQ(requests.size(), 2u);
   }
 
-  QWidget window;
   TGrid* grid = nullptr;
-  QLineEdit* other = nullptr;
   QWidget* noFocus = nullptr;
   std::vector<TRequest> requests;
   QString text = "Voice message, 0:12";
