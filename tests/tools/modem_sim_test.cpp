@@ -762,7 +762,7 @@ TEST(ModemSimNetwork, CommandsSplitAcrossSegmentsAreJoined) {
                            "AT+MCW\r\n\xff\xfa\x2c\x01\x00\x00\x25\x80\xff\xf0"s;
   for (char c : line) {
     peer.RawBytes(std::string(1, c));
-    std::this_thread::sleep_for(2ms);
+    std::this_thread::sleep_for(2ms);  // each byte a segment of its own
   }
   EXPECT_TRUE(sim.WaitForLog("DTR on"));
   EXPECT_TRUE(sim.WaitForLog("RX AT+MCW"));
