@@ -333,29 +333,26 @@ TEST_F(OpenComm, StopBits) {
 TEST_F(OpenComm, SettingsTheDeviceCannotTakeAreRefused) {
   comm.Open();
   const termios before = LineOf(pty);
-  const struct {
-    const char* what;
+  struct TRefused {
+    std::string what;
     std::function<void(TComm&)> set;
     std::function<bool(const TComm&)> kept;
-  } cases[] = {
-      {"odd parity", [](TComm& c) { c.SetParity(TParity::paOdd); },
-       [](const TComm& c) { return c.Parity() == TParity::paOdd; }},
-      {"even parity", [](TComm& c) { c.SetParity(TParity::paEven); },
-       [](const TComm& c) { return c.Parity() == TParity::paEven; }},
-      {"mark parity", [](TComm& c) { c.SetParity(TParity::paMark); },
-       [](const TComm& c) { return c.Parity() == TParity::paMark; }},
-      {"space parity", [](TComm& c) { c.SetParity(TParity::paSpace); },
-       [](const TComm& c) { return c.Parity() == TParity::paSpace; }},
-      {"7 data bits", [](TComm& c) { c.SetDatabits(TDatabits::da7); },
-       [](const TComm& c) { return c.Databits() == TDatabits::da7; }},
-      {"4 data bits", [](TComm& c) { c.SetDatabits(TDatabits::da4); },
-       [](const TComm& c) { return c.Databits() == TDatabits::da4; }},
-      {"DTR flow", [](TComm& c) { c.SetFlowControl(TFlowControl::fcDTR); },
-       [](const TComm& c) { return c.FlowControl() == TFlowControl::fcDTR; }},
-      {"null strip", [](TComm& c) { c.SetOptions({TCommOption::coNullStrip}); },
-       [](const TComm& c) { return c.Options() == TCommOptions{TCommOption::coNullStrip}; }},
-      {"DSR sensitivity", [](TComm& c) { c.SetOptions({TCommOption::coDsrSensitivity}); },
-       [](const TComm& c) { return c.Options() == TCommOptions{TCommOption::coDsrSensitivity}; }},
+  };
+  // The setter to a value, and whether the property holds it.
+  auto refused = [](std::string what, auto set, auto get, auto value) {
+    return TRefused{std::move(what), [=](TComm& c) { (c.*set)(value); },
+                    [=](const TComm& c) { return (c.*get)() == value; }};
+  };
+  const TRefused cases[] = {
+      refused("odd parity", &TComm::SetParity, &TComm::Parity, TParity::paOdd),
+      refused("even parity", &TComm::SetParity, &TComm::Parity, TParity::paEven),
+      refused("mark parity", &TComm::SetParity, &TComm::Parity, TParity::paMark),
+      refused("space parity", &TComm::SetParity, &TComm::Parity, TParity::paSpace),
+      refused("7 data bits", &TComm::SetDatabits, &TComm::Databits, TDatabits::da7),
+      refused("4 data bits", &TComm::SetDatabits, &TComm::Databits, TDatabits::da4),
+      refused("DTR flow", &TComm::SetFlowControl, &TComm::FlowControl, TFlowControl::fcDTR),
+      refused("null strip", &TComm::SetOptions, &TComm::Options, TCommOptions{TCommOption::coNullStrip}),
+      refused("DSR sensitivity", &TComm::SetOptions, &TComm::Options, TCommOptions{TCommOption::coDsrSensitivity}),
   };
   for (const auto& k : cases) {
     ECommError e = CatchCommError([&] { k.set(comm); });
