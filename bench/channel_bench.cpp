@@ -30,20 +30,17 @@
 #include <vector>
 
 #include "app/comm_port.h"
-#include "bench/bench_emulator.h"
+#include "tests/common/cpu_sampler.h"
+#include "tests/common/modem_sim.h"
 
 namespace {
 
-using bench::Emulator;
+using orvix::test::LogTime;
+using orvix::test::ModemSim;
+using orvix::test::ProcessCpuSeconds;
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double ProcessCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
-}
 
 double Median(std::vector<double> v) {
   if (v.empty()) return 0;
@@ -82,11 +79,12 @@ struct Result {
 std::size_t ReplyBytes(const std::string& text) { return (text.empty() ? 0 : text.size() + 4) + 6; }
 
 Result Run(const std::string& transport, const Options& opt) {
-  std::vector<std::string> extra;
-  if (transport == "rfc2217") extra = {"--listen", "127.0.0.1:0"};
+  std::vector<std::string> args;
+  if (transport == "rfc2217") args = {"--listen", "127.0.0.1:0"};
+  if (opt.baud > 0) args.insert(args.end(), {"--baud", std::to_string(opt.baud)});
   const std::string scenario = "memory 42\nclock running 1 2 3\nwelcome " + std::to_string(opt.playSeconds) +
                                "\nmessage voice 12 0 9 12\nmessage fax 2 0 14 3\n";
-  Emulator sim(extra, opt.baud, scenario);
+  ModemSim sim(args, scenario);
 
   TCommPort port;
   port.SetDeviceName(sim.Device());
@@ -126,11 +124,11 @@ Result Run(const std::string& transport, const Options& opt) {
 
   // The emulator's latency: from the command line's arrival to the end of its
   // result code, less the time the reply spends on the line.
-  const auto rx = sim.Events("RX");
-  const auto tx = sim.Events("TX");
+  const auto rx = sim.LogEvents("RX");
+  const auto tx = sim.LogEvents("TX");
   std::vector<double> latency;
   for (std::size_t i = 1; i < rx.size() && i < tx.size(); ++i)
-    latency.push_back(std::max(0.0, static_cast<double>(tx[i].first - rx[i].first) - r.replyTime));
+    latency.push_back(std::max(0.0, static_cast<double>(LogTime(tx[i]) - LogTime(rx[i])) - r.replyTime));
   r.emulatorLatency = Median(latency);
   const double guard = static_cast<double>(TCommPort::CommandGuard.count());
   r.floorPty = r.replyTime + r.emulatorLatency + guard;

@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "app/form_main.h"
-#include "bench/bench_emulator.h"
+#include "tests/common/modem_sim.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   for (const TModem& modem : modems) {
     if (!only.empty() && only != modem.Key) continue;
-    bench::Emulator emulator({"--listen", "127.0.0.1:0"}, 0, modem.Scenario);
+    orvix::test::ModemSim emulator({"--listen", "127.0.0.1:0"}, modem.Scenario);
     double usualMs = 0;
     long usualKb = 0;
     for (const TFile& f : files) {

@@ -25,12 +25,12 @@
 
 #include "app/comm_port.h"
 #include "app/form_main.h"
-#include "bench/bench_emulator.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/modem_sim.h"
+#include "tests/common/scripted_message_boxes.h"
 
 namespace {
 
-using bench::Emulator;
+using orvix::test::ModemSim;
 using Clock = std::chrono::steady_clock;
 
 const char* const kStore =
@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
 
   int failures = 0;
   {
-    Emulator modem({"--listen", "127.0.0.1:0"}, 0, kStore);
+    ModemSim modem({"--listen", "127.0.0.1:0"}, kStore);
     QTemporaryDir dir;
     const std::string ini = dir.filePath("OrvixManager.ini").toStdString();
     std::ofstream(ini) << "[General]\nDeviceName=" << modem.Device() << "\n[ClockReset]\nDate=2025,3,14\nTime=9,5\n";
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
   }
 
   for (const bool network : {true, false}) {
-    Emulator modem(network ? std::vector<std::string>{"--listen", "127.0.0.1:0"} : std::vector<std::string>{}, 0,
+    ModemSim modem(network ? std::vector<std::string>{"--listen", "127.0.0.1:0"} : std::vector<std::string>{},
                    std::string(kStore) + "selfmode on\n");
     TCommPort port;
     port.SetDeviceName(modem.Device());

@@ -20,6 +20,7 @@
 #include "app/comm_port.h"
 #include "tests/common/cpu_sampler.h"
 #include "tests/common/pty_pair.h"
+#include "tests/common/wait.h"
 
 namespace commport_test {
 
@@ -28,7 +29,9 @@ using Clock = std::chrono::steady_clock;
 
 inline double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-using orvix::test::ProcessCpuSeconds;  // every thread, in seconds
+using orvix::test::LoadWhile;
+using orvix::test::TEvents;
+using orvix::test::WaitUntil;
 
 // Runs steps from the event loop of whatever wait is running, one step per
 // turn of a 1 ms timer; a step that returns false is tried again next turn.
@@ -74,12 +77,7 @@ inline int Queued(const PtyPair& pty) {
 
 // The line delivers asynchronously; wait briefly until `count` bytes are in.
 inline bool WaitQueued(const PtyPair& pty, int count) {
-  const auto until = Clock::now() + 5s;
-  while (Queued(pty) < count) {
-    if (Clock::now() > until) return false;
-    std::this_thread::sleep_for(200us);
-  }
-  return true;
+  return WaitUntil([&] { return Queued(pty) >= count; }, TEvents::Left);
 }
 
 // Puts bytes on the line and hands them to the recogniser as one receive event.
@@ -103,6 +101,23 @@ struct PtyChannel {
 
   PtyPair pty;
   TCommPort port;
+};
+
+// Feeds each chunk as one receive event, one per turn of the wait that runs.
+class Feeds : public Steps {
+ public:
+  Feeds(PtyChannel& ch, const std::vector<std::string>& chunks) : Steps(Each(ch, chunks)) {}
+
+ private:
+  static std::vector<std::function<bool()>> Each(PtyChannel& ch, const std::vector<std::string>& chunks) {
+    std::vector<std::function<bool()>> steps;
+    for (const std::string& chunk : chunks)
+      steps.push_back([&ch, chunk] {
+        Feed(ch.pty, ch.port, chunk);
+        return true;
+      });
+    return steps;
+  }
 };
 
 }  // namespace commport_test

@@ -8,7 +8,7 @@
 
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 
 using namespace commport_test;
 using orvix::test::LogTime;

@@ -51,82 +51,38 @@ TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
   EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
 }
 
-TEST(CommPortRecogniser, LineBreaksInsideOkDoNotBreakTheMatch) {
-  PtyChannel ch(PtyChannel::Manual);
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "12,3\r\nO\r\nK");
-    return true;
-  }});
-  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
-  EXPECT_EQ(ch.port.Response(), "12,3");
-}
-
-TEST(CommPortRecogniser, NearMissesAreNotResultCodes) {
+// One chunk in a wait: how the wait ends, what stays in Response; every byte
+// of the chunk is read.
+TEST(CommPortRecogniser, OneChunk) {
   struct Case {
     const char* bytes;
+    Ending ending;
     const char* response;
   } cases[] = {
-      {"OOK", "OOK"},                  // the second O starts over
-      {"\r\nok\r\n", "ok"},            // upper case only
-      {"O K", "O K"},                  // a blank breaks the match
-      {"EERROR", "EERROR"},            // so does a doubled E
-      {"ERRROR", "ERRROR"},
+      {"12,3\r\nO\r\nK", Ending::Ok, "12,3"},                                // line breaks inside OK
+      {"\r\nX,ERR,Y\r\n\r\nER\r\nROR\r\n", Ending::Error, "X,ERR,Y"},  // only the final code goes
+      // No notion of lines: an OK inside the text ends the reply there, and
+      // whatever follows a result code in its chunk is dropped.
+      {"AOKB\r\nOK\r\n", Ending::Ok, "A"},
+      {"7\r\nOK\r\nXYZ", Ending::Ok, "7"},
+      {"5\r\nERROR\r\nOK", Ending::Error, "5"},
+      // Near misses are no result codes.
+      {"OOK", Ending::TimeOut, "OOK"},              // the second O starts over
+      {"\r\nok\r\n", Ending::TimeOut, "ok"},   // upper case only
+      {"O K", Ending::TimeOut, "O K"},              // a blank breaks the match
+      {"EERROR", Ending::TimeOut, "EERROR"},        // so does a doubled E
+      {"ERRROR", Ending::TimeOut, "ERRROR"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
     PtyChannel ch(PtyChannel::Manual);
-    Steps steps({[&] {
-      Feed(ch.pty, ch.port, c.bytes);
-      return true;
-    }});
-    EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
-    EXPECT_TRUE(steps.Done());
+    Feeds feed(ch, {c.bytes});
+    EXPECT_EQ(Wait(ch.port, c.ending == Ending::TimeOut ? 300 : 5000), c.ending);
+    EXPECT_TRUE(feed.Done());
     EXPECT_EQ(ch.port.Response(), c.response);
     EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
+    EXPECT_EQ(Queued(ch.pty), 0) << "the rest of the chunk must be read, not left queued";
   }
-}
-
-TEST(CommPortRecogniser, ErrorRemovesExactlyItsFiveCharacters) {
-  PtyChannel ch(PtyChannel::Manual);
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "\r\nX,ERR,Y\r\n\r\nER\r\nROR\r\n");
-    return true;
-  }});
-  EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
-  // The "ERR" inside the text stays: only the final code goes.
-  EXPECT_EQ(ch.port.Response(), "X,ERR,Y");
-  EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
-}
-
-TEST(CommPortRecogniser, TheFirstOkAnywhereIsFinal) {
-  // The recogniser has no notion of lines: an OK inside the text ends the
-  // reply there and the rest of its chunk is dropped.
-  PtyChannel ch(PtyChannel::Manual);
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "AOKB\r\nOK\r\n");
-    return true;
-  }});
-  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
-  EXPECT_EQ(ch.port.Response(), "A");
-  EXPECT_EQ(Queued(ch.pty), 0) << "the rest of the chunk must be read, not left queued";
-}
-
-TEST(CommPortRecogniser, BytesAfterTheResultCodeInTheSameChunkAreDropped) {
-  PtyChannel ch(PtyChannel::Manual);
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "7\r\nOK\r\nXYZ");
-    return true;
-  }});
-  EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
-  EXPECT_EQ(ch.port.Response(), "7");
-  EXPECT_EQ(Queued(ch.pty), 0);
-
-  Steps again({[&] {
-    Feed(ch.pty, ch.port, "5\r\nERROR\r\nOK");
-    return true;
-  }});
-  EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
-  EXPECT_EQ(ch.port.Response(), "5");
 }
 
 TEST(CommPortRecogniser, BytesOutsideAWaitAreReadAndDropped) {
@@ -136,10 +92,7 @@ TEST(CommPortRecogniser, BytesOutsideAWaitAreReadAndDropped) {
   EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
   EXPECT_EQ(ch.port.Response(), "");
 
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "5\r\nOK\r\n");
-    return true;
-  }});
+  Feeds feed(ch, {"5\r\nOK\r\n"});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   Feed(ch.pty, ch.port, "late ERROR");
   EXPECT_EQ(ch.port.Response(), "5") << "the reply of the finished wait must stay as it was";
@@ -268,9 +221,7 @@ TEST(CommPortRecogniser, DeliveredBytesBetweenWaitsAreDropped) {
   const std::string stray = "stray ERROR";
   ASSERT_TRUE(ch.pty.WriteMaster(stray));
   // Let the event thread hand the stray bytes over while no wait runs.
-  const auto until = Clock::now() + 10s;
-  while ((delivered < static_cast<int>(stray.size()) || Queued(ch.pty) != 0) && Clock::now() < until)
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  WaitUntil([&] { return delivered >= static_cast<int>(stray.size()) && Queued(ch.pty) == 0; });
   EXPECT_GE(delivered, static_cast<int>(stray.size()));
   EXPECT_EQ(Queued(ch.pty), 0) << "stray bytes must be read even without a wait";
   EXPECT_EQ(ch.port.Response(), "first");
@@ -314,15 +265,9 @@ TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
     SCOPED_TRACE(std::string(c.sent ? c.sent : "(none)") + " / " + c.chunks[0]);
     PtyChannel ch(PtyChannel::Manual);
     if (c.sent) ch.port.SendCommand(c.sent);
-    std::vector<std::function<bool()>> feeds;
-    for (const auto& chunk : c.chunks)
-      feeds.push_back([&, chunk] {
-        Feed(ch.pty, ch.port, chunk);
-        return true;
-      });
-    Steps steps(feeds);
+    Feeds feed(ch, c.chunks);
     Wait(ch.port, 5000);
-    EXPECT_TRUE(steps.Done());
+    EXPECT_TRUE(feed.Done());
     EXPECT_EQ(ch.port.Response(), c.response);
   }
 }

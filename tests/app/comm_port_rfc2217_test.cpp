@@ -10,8 +10,8 @@
 #include "app/comm_port.h"
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "tests/serial/serial_test_support.h"
-#include "toolkit/core/scripted_message_boxes.h"
 
 using namespace commport_test;
 using orvix::test::ModemSim;
@@ -89,7 +89,7 @@ TEST(CommPortRfc2217, ModemSwitchingOffDropsDsr) {
   EXPECT_TRUE(boxes.Requests.empty());
   port.Command("AT+MCW", 300);  // no answer: the modem is off now
   EXPECT_EQ(boxes.Requests.size(), 1u);
-  EXPECT_TRUE(PumpUntil([&] { return !port.ModemSignal(2); }, 10000));
+  EXPECT_TRUE(WaitUntil([&] { return !port.ModemSignal(2); }));
   port.Close();
 }
 

@@ -40,9 +40,7 @@ class FormMainAccessible : public FormMainTest {
     FormMainTest::TearDown();
   }
   void Start() {
-    StartModem(kThreeMessages, {"--speed", "0.01"});
-    WriteSettings(sim_->Device());
-    CreateForm();
+    CreateFormWithFastModem(kThreeMessages);
     ASSERT_TRUE(form_->isVisible());
     form_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));

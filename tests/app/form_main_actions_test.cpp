@@ -17,11 +17,6 @@ const char* const kFiveMessages =
 
 class FormMainActions : public FormMainTest {
  protected:
-  void Start(const std::string& scenario) {
-    StartModem(scenario, {"--speed", "0.01"});
-    WriteSettings(sim_->Device());
-    CreateForm();
-  }
   void Click(TSpeedButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   // Enter released where the keyboard focus is, as a user would press it.
   void PressEnter() {
@@ -31,7 +26,7 @@ class FormMainActions : public FormMainTest {
 };
 
 TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
-  Start(kFiveMessages);
+  CreateFormWithFastModem(kFiveMessages);
   ASSERT_TRUE(boxes_.Requests.empty());
   ASSERT_EQ(form_->GridMsgStore->Row(), 1);
   ASSERT_TRUE(form_->BtnPlay->Enabled());
@@ -67,7 +62,7 @@ TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
 }
 
 TEST_F(FormMainActions, AFailedPlayIsReportedAndTheSelectionStillMoves) {
-  Start(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
+  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
   const std::size_t mark = DialogueSize();
   Click(form_->BtnPlay);
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
@@ -77,7 +72,7 @@ TEST_F(FormMainActions, AFailedPlayIsReportedAndTheSelectionStillMoves) {
 }
 
 TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
-  Start(std::string(kFiveMessages) + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
+  CreateFormWithFastModem(std::string(kFiveMessages) + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
   ASSERT_EQ(form_->GridMsgStore->RowCount(), 8);
   form_->GridMsgStore->SetRow(4);
   std::size_t mark = DialogueSize();
@@ -104,7 +99,7 @@ TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
 }
 
 TEST_F(FormMainActions, AFailedEraseIsReportedAndTheStoreReadAgain) {
-  Start(std::string(kFiveMessages) + "fault AT+MEM error\n");
+  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MEM error\n");
   const auto rows = Column(0);
   const std::size_t mark = DialogueSize();
   Click(form_->BtnErase);
@@ -116,7 +111,7 @@ TEST_F(FormMainActions, AFailedEraseIsReportedAndTheStoreReadAgain) {
 }
 
 TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheControlsUsable) {
-  Start(std::string(kFiveMessages) + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
+  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
   Click(form_->BtnErase);
   EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port during Erase operation",
                                                       "Error on COM Port", "'' is not a valid integer value"}));
@@ -126,7 +121,7 @@ TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheContro
 }
 
 TEST_F(FormMainActions, DisconnectDisablesAllButConnectAndSendsNothing) {
-  Start(kFiveMessages);
+  CreateFormWithFastModem(kFiveMessages);
   const std::size_t mark = DialogueSize();
   Click(form_->BtnSelfControl);
   EXPECT_FALSE(form_->BtnSelfControl->Down());
@@ -138,7 +133,7 @@ TEST_F(FormMainActions, DisconnectDisablesAllButConnectAndSendsNothing) {
 }
 
 TEST_F(FormMainActions, ConnectWithTheModemOff) {
-  Start("powered off\nmessage voice 3 0 0 0\n");
+  CreateFormWithFastModem("powered off\nmessage voice 3 0 0 0\n");
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
   EXPECT_FALSE(form_->BtnSelfControl->Down());

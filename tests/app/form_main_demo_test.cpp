@@ -20,7 +20,7 @@ TEST_F(FormMainDemo, TheDemoModemRendersItsList) {
   ASSERT_TRUE(boxes_.Requests.empty()) << boxes_.Texts()[0];
   EXPECT_EQ(Label(), "6 received messages") << "the fax and the voice message of one minute share a row";
   EXPECT_EQ(Column(0).at(5), "7");
-  ProcessFor(100ms);
+  HandleEventsFor(100ms);  // the layout's pending updates land first
 
   const QImage image = form_->grab().toImage();
   ASSERT_EQ(image.size(), QSize(390, 172) * image.devicePixelRatio());

@@ -16,9 +16,7 @@ const char* const kStore =
 class FormMainEcho : public FormMainTest {};
 
 TEST_F(FormMainEcho, EveryCommandOfTheDialogueReadsAsWithoutEcho) {
-  StartModem(kStore, {"--echo", "--speed", "0.01"});
-  WriteSettings(sim_->Device());
-  CreateForm();
+  CreateFormWithModem(kStore, {"--echo", "--speed", "0.01"});
   // The clock was off: reset, with the warning; no other box.
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem clock had to be resetted"});
   EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC", "AT+MSR=001", "AT+MSR=002"}}));

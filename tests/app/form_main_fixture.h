@@ -35,13 +35,16 @@
 #include "grid/cell_grid.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/pty_pair.h"
+#include "tests/common/scripted_message_boxes.h"
+#include "tests/common/wait.h"
 #include "toolkit/core/date_time.h"
-#include "toolkit/core/scripted_message_boxes.h"
 #include "toolkit/widgets/speed_button.h"
 
 namespace formmain_test {
 
 using namespace std::chrono_literals;
+using orvix::test::HandleEventsFor;
+using orvix::test::WaitUntil;
 
 // The set-up commands, in the order the modem must see them.
 inline const std::vector<std::string> kSetup = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
@@ -62,28 +65,6 @@ inline std::string ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
-}
-
-// Handles events until the condition holds; false after the time-out.
-inline bool ProcessUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeout.count()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
-
-// Handles events for a while (for "nothing more happens" checks).
-inline void ProcessFor(std::chrono::milliseconds span) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < span.count()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(1ms);
-  }
 }
 
 // The receive time text of a message stamped days/hours/minutes after the
@@ -190,12 +171,13 @@ class FormMainTest : public ::testing::Test {
   void PostClose() { QCoreApplication::postEvent(form_->windowHandle(), new QCloseEvent); }
 
   // The window connected to the emulator, whose plays take a hundredth of
-  // their time.
-  void CreateFormWithFastModem(const std::string& scenario) {
-    StartModem(scenario, {"--speed", "0.01"});
+  // their time unless args say otherwise.
+  void CreateFormWithModem(const std::string& scenario, std::vector<std::string> args = {"--speed", "0.01"}) {
+    StartModem(scenario, std::move(args));
     WriteSettings(sim_->Device());
     CreateForm();
   }
+  void CreateFormWithFastModem(const std::string& scenario) { CreateFormWithModem(scenario); }
 
   // Command lines the emulator received, in order, from the n-th on.
   std::vector<std::string> Dialogue(std::size_t from = 0) const {

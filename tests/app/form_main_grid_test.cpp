@@ -83,7 +83,7 @@ TEST_F(FormMainGrid, TheGridIsSetUpByItsDefinition) {
 TEST_F(FormMainGrid, TheTitleRowShowsTheCaptions) {
   WriteSettings(kNoDevice);
   CreateForm();
-  ProcessFor(50ms);
+  HandleEventsFor(50ms);  // the layout's pending updates land first
   TCellGrid& g = *form_->GridMsgStore;
   const QImage image = g.viewport()->grab().toImage();
   // Each title cell holds dark text pixels on the button face.
@@ -195,11 +195,7 @@ TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere
   bool both = false;
   auto restAt = [&](QPoint at) {
     QTest::mouseMove(g.viewport(), at);
-    const auto until = std::chrono::steady_clock::now() + 1500ms;
-    while (std::chrono::steady_clock::now() < until) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      both = both || (hint->isVisible() && QToolTip::isVisible());
-    }
+    WaitUntil([&] { return (both = both || (hint->isVisible() && QToolTip::isVisible()), false); }, 1500ms);
     return TShown{hint->isVisible(), QToolTip::isVisible()};
   };
   auto restOn = [&](int c, int r) { return restAt(Middle(g, c, r)); };
@@ -259,7 +255,7 @@ TEST_F(FormMainGrid, ClickingATitleCellSelectsNothing) {
   QTest::keyClick(&g, Qt::Key_Up);  // the keys still work
   EXPECT_EQ(g.Row(), 1);
   EXPECT_TRUE(form_->BtnPlay->Enabled()) << "row 1 is a voice message";
-  ProcessFor(200ms);
+  HandleEventsFor(200ms);  // a command would go out meanwhile
   EXPECT_EQ(DialogueSize(), said) << "nothing was said to the modem";
 }
 

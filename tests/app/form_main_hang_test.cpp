@@ -20,9 +20,7 @@ constexpr auto kGrace = TFormMain::CloseGrace;
 class FormMainHang : public FormMainTest {
  protected:
   void Start(const std::string& scenario) {
-    StartModem(scenario, {"--speed", "1"});
-    WriteSettings(sim_->Device());
-    CreateForm();
+    CreateFormWithModem(scenario, {"--speed", "1"});
     ASSERT_TRUE(boxes_.Requests.empty());
     ASSERT_TRUE(form_->BtnPlayWelcome->Enabled());
   }
@@ -63,7 +61,7 @@ TEST_F(FormMainHang, CloseGivesUpAPlayOnAFrozenModem) {
 
   // The shutdown runs: its first set-up command goes unanswered, and a
   // silent modem is not made to run out the other four time-outs too.
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 15s));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 15s));
   const auto closed = Clock::now();
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   EXPECT_LT(closed - playDone_, 1s + 2s) << Seconds(closed - playDone_);
@@ -76,7 +74,7 @@ TEST_F(FormMainHang, CloseGivesUpALongPlayAndTheModemGetsTheSetUpAfterIt) {
   PlayWelcomeAndClose(300ms);
   EXPECT_GE(playDone_ - closeAsked_, kGrace);
   EXPECT_LT(playDone_ - closeAsked_, kGrace + 2s) << Seconds(playDone_ - closeAsked_);
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 15s));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 15s));
   EXPECT_FALSE(rescued_);
 
   // What the modem sees: the play, then, while it still plays, the first
@@ -93,7 +91,7 @@ TEST_F(FormMainHang, APlayThatEndsWithinTheGraceEndsNormally) {
   RescueAfter(25s);
   PlayWelcomeAndClose(300ms);
   EXPECT_LT(playDone_ - closeAsked_, kGrace) << "the play's own OK ended it";
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 15s));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 15s));
   EXPECT_TRUE(boxes_.Requests.empty());
   const auto rx = Dialogue();
   ASSERT_GE(rx.size(), 6u);
@@ -115,7 +113,7 @@ TEST_F(FormMainHang, DsrDroppingEndsAPlayAsAFailedCommand) {
   // The modem is off now: the close asks, and Ignore closes.
   boxes_.Answer("&Ignore");
   PostClose();
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 5s));
   ASSERT_EQ(boxes_.Requests.size(), 2u);
   EXPECT_EQ(boxes_.Requests[1].Text, "Modem if OFF or not connected");
   EXPECT_EQ(boxes_.Requests[1].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));

@@ -75,15 +75,15 @@ class FormMainKeys : public FormMainTest {
   QWidget* Focus() const { return QApplication::focusWidget(); }
   // Commands sent from the n-th dialogue line on, once the exchange has ended.
   std::vector<std::string> SettledDialogue(std::size_t from) {
-    EXPECT_TRUE(ProcessUntil([&] { return !form_->InExchange(); }, 10s));
-    ProcessFor(100ms);
+    EXPECT_TRUE(WaitUntil([&] { return !form_->InExchange(); }));
+    HandleEventsFor(100ms);  // anything that follows comes meanwhile
     return Dialogue(from);
   }
 
   // Waits for a play to be answered and for anything that would follow it.
   void SettleAfterPlays(std::size_t from, std::size_t expected) {
-    EXPECT_TRUE(ProcessUntil([&] { return Plays(from).size() >= expected && !form_->InExchange(); }, 10s));
-    ProcessFor(400ms);
+    EXPECT_TRUE(WaitUntil([&] { return Plays(from).size() >= expected && !form_->InExchange(); }));
+    HandleEventsFor(400ms);  // anything that follows comes meanwhile
   }
 };
 
@@ -124,14 +124,14 @@ TEST_F(FormMainKeys, HoldingEnterPlaysOnceWhenItIsReleased) {
   time += 660;
   SendKey(QEvent::KeyRelease, Qt::Key_Return, time, true);
   SendKey(QEvent::KeyPress, Qt::Key_Return, time, true);
-  ProcessFor(40ms);
+  HandleEventsFor(40ms);  // a held key repeats every 40 ms
   for (int repeat = 0; repeat < 12; ++repeat) {
     time += 40;
     SendKey(QEvent::KeyRelease, Qt::Key_Return, time);
     SendKey(QEvent::KeyPress, Qt::Key_Return, time);
-    ProcessFor(40ms);
+    HandleEventsFor(40ms);
   }
-  ProcessFor(200ms);
+  HandleEventsFor(200ms);  // a play would start meanwhile
   EXPECT_EQ(Plays(mark), std::vector<std::string>{}) << "nothing plays while Enter is held";
 
   time += 25;
@@ -180,7 +180,7 @@ TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
   ClickRow(3);
   const std::size_t mark = DialogueSize();
   QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
-  ASSERT_TRUE(ProcessUntil([&] { return released; }, 10s));
+  ASSERT_TRUE(WaitUntil([&] { return released; }));
   SettleAfterPlays(mark, 1);
   poll.stop();
   EXPECT_EQ(shown, std::vector<std::string>{"Error on COM Port"});

@@ -15,11 +15,6 @@ const char* const kMessages =
 
 class FormMainLifecycle : public FormMainTest {
  protected:
-  void Start(const std::string& scenario, std::vector<std::string> args = {}) {
-    StartModem(scenario, std::move(args));
-    WriteSettings(sim_->Device());
-    CreateForm();
-  }
   // Log lines of one kind, as time stamps.
   std::vector<long> Times(const std::string& kind, const std::string& details = "") const {
     std::vector<long> out;
@@ -30,7 +25,7 @@ class FormMainLifecycle : public FormMainTest {
 };
 
 TEST_F(FormMainLifecycle, MinimiseReleasesThePortAndRestoreAsksTheModem) {
-  Start(kMessages);
+  CreateFormWithModem(kMessages, {});
   ASSERT_TRUE(boxes_.Requests.empty());
   std::size_t mark = DialogueSize();
   form_->AppMinimize(nullptr);
@@ -54,7 +49,7 @@ TEST_F(FormMainLifecycle, MinimiseReleasesThePortAndRestoreAsksTheModem) {
 }
 
 TEST_F(FormMainLifecycle, RestoreFollowsTheModemsSelfModeAnswer) {
-  Start(kMessages);
+  CreateFormWithModem(kMessages, {});
   form_->AppMinimize(nullptr);
   // Someone took the modem out of self mode meanwhile.
   form_->CommPort->OpenPort();
@@ -71,7 +66,7 @@ TEST_F(FormMainLifecycle, RestoreFollowsTheModemsSelfModeAnswer) {
 
 TEST_F(FormMainLifecycle, RestoreWithTheModemGoingOff) {
   // The reading after the first restore switches the modem off.
-  Start(std::string(kMessages) + "fault AT+MSR=0 @2 dsr-off\n");
+  CreateFormWithModem(std::string(kMessages) + "fault AT+MSR=0 @2 dsr-off\n", {});
   form_->AppMinimize(nullptr);
   form_->AppRestore(nullptr);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"})
@@ -88,7 +83,7 @@ TEST_F(FormMainLifecycle, RestoreWithTheModemGoingOff) {
 }
 
 TEST_F(FormMainLifecycle, ClosingWhenThePortCannotBeReopened) {
-  Start(kMessages);
+  CreateFormWithModem(kMessages, {});
   form_->AppMinimize(nullptr);
   ASSERT_TRUE(sim_->WaitForLog("DISCONNECT"));
   const std::size_t mark = DialogueSize();
@@ -121,7 +116,7 @@ TEST_F(FormMainLifecycle, ClosingWhenThePortCannotBeReopened) {
 }
 
 TEST_F(FormMainLifecycle, AMinimiseDuringAPlayRunsWhenThePlayHasEnded) {
-  Start(kMessages, {"--speed", "1"});
+  CreateFormWithModem(kMessages, {"--speed", "1"});
   bool heldDuringPlay = false;
   bool openDuringPlay = false;
   QTimer::singleShot(300, form_.get(), [&] {
@@ -132,7 +127,7 @@ TEST_F(FormMainLifecycle, AMinimiseDuringAPlayRunsWhenThePlayHasEnded) {
   form_->BtnPlayClick(form_->BtnPlay);
   EXPECT_TRUE(heldDuringPlay);
   EXPECT_TRUE(openDuringPlay);
-  ASSERT_TRUE(ProcessUntil([&] { return !form_->CommPort->PortOpen(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !form_->CommPort->PortOpen(); }, 20s));
   EXPECT_EQ(form_->HeldRequests(), 0u);
   ASSERT_TRUE(sim_->WaitForLog("DISCONNECT"));
   const auto played = Times("TX");
@@ -141,7 +136,7 @@ TEST_F(FormMainLifecycle, AMinimiseDuringAPlayRunsWhenThePlayHasEnded) {
 }
 
 TEST_F(FormMainLifecycle, ACloseDuringAPlayWaitsForThePlayToEnd) {
-  Start(kMessages, {"--speed", "1"});
+  CreateFormWithModem(kMessages, {"--speed", "1"});
   bool closedDuringPlay = true;
   QTimer::singleShot(300, form_.get(), [&] {
     form_->close();
@@ -150,7 +145,7 @@ TEST_F(FormMainLifecycle, ACloseDuringAPlayWaitsForThePlayToEnd) {
   const std::size_t mark = DialogueSize();
   form_->BtnPlayClick(form_->BtnPlay);
   EXPECT_FALSE(closedDuringPlay);
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 20s));
   EXPECT_FALSE(form_->isVisible());
   EXPECT_EQ(Dialogue(mark), Concat({{"AT+MVP=1"}, kSetup}));
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
@@ -166,14 +161,14 @@ TEST_F(FormMainLifecycle, ACloseDuringAnEndlessPlayEndsWhenTheModemIsGone) {
   QTimer::singleShot(300, form_.get(), [&] { form_->close(); });
   QTimer::singleShot(600, form_.get(), [&] { sim_->Stop(); });
   form_->BtnPlayClick(form_->BtnPlay);
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 20s));
   EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem if OFF or not connected"}));
   EXPECT_EQ(boxes_.Requests[1].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
   EXPECT_TRUE(boxes_.Mismatches.empty());
 }
 
 TEST_F(FormMainLifecycle, AClickDuringAnExchangeRunsAfterIt) {
-  Start(kMessages, {"--speed", "1"});
+  CreateFormWithModem(kMessages, {"--speed", "1"});
   const std::size_t mark = DialogueSize();
   // Clicked once the restore's first command has reached the modem, so the
   // click lands inside the exchange however fast or slow the machine is.
@@ -191,7 +186,7 @@ TEST_F(FormMainLifecycle, AClickDuringAnExchangeRunsAfterIt) {
   form_->AppRestore(nullptr);
   EXPECT_TRUE(clicked);
   EXPECT_EQ(form_->HeldRequests(), 1u);
-  ASSERT_TRUE(ProcessUntil([&] { return form_->HeldRequests() == 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return form_->HeldRequests() == 0; }, 20s));
   EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?", "AT+MCS=1", "AT+MCD=1",
                                                       "AT+MCM=1", "AT+MCR=3", "AT+MCW", "AT+MSR=0", "AT+MCC?"}));
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());

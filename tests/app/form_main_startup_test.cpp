@@ -100,7 +100,7 @@ TEST_F(FormMainStartup, WithAnArgumentAndMessagesTheWindowShowsAsUsual) {
   StartModem(kThreeMessages);
   WriteSettings(sim_->Device());
   CreateForm({"/auto"});
-  ProcessFor(300ms);
+  HandleEventsFor(300ms);  // an /auto close would come meanwhile
   EXPECT_TRUE(form_->isVisible());
   EXPECT_FALSE(form_->Closed());
   EXPECT_EQ(Label(), "3 received messages");
@@ -138,8 +138,8 @@ TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDow
   ShowCounter shows;
   CreateForm({"x"});
   EXPECT_FALSE(form_->isVisible());
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
-  ProcessFor(500ms);
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 20s));
+  HandleEventsFor(500ms);  // a late show would come meanwhile
   EXPECT_EQ(shows.Shows, 0);
   EXPECT_FALSE(form_->isVisible());
   EXPECT_TRUE(boxes_.Requests.empty());
@@ -157,8 +157,8 @@ TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
   boxes_.Answer("OK");
   boxes_.Answer("Cancel");
   CreateForm({"--quiet"});
-  ASSERT_TRUE(ProcessUntil([&] { return boxes_.Requests.size() == 2; }));
-  ASSERT_TRUE(ProcessUntil([&] { return form_->isVisible(); }));
+  ASSERT_TRUE(WaitUntil([&] { return boxes_.Requests.size() == 2; }, 20s));
+  ASSERT_TRUE(WaitUntil([&] { return form_->isVisible(); }, 20s));
 
   EXPECT_EQ(boxes_.Requests[0].Text, "Modem if OFF or not connected");
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});

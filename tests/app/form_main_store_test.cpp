@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/message_of.h"
 #include "toolkit/core/convert_error.h"
 
 namespace formmain_test {
@@ -175,12 +176,7 @@ TEST_F(FormMainStore, UnknownTypeCodesAndImpossibleStamps) {
   s.messages[0] = "001,009,777,000,000,001,002,003";  // no known type
   s.messages[2] = "003,002,005,000,000,001,024,000";  // hour 24
   CreateOnPty(s);
-  try {
-    form_->RefreshMessageStore();
-    ADD_FAILURE() << "no conversion error";
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "Invalid argument to time encode");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([&] { form_->RefreshMessageStore(); }), "Invalid argument to time encode");
   EXPECT_EQ(Column(1)[0], "Undef");
   EXPECT_EQ(Column(2)[0], "");
   EXPECT_EQ(Column(3)[0], Stamp(1, 2, 3)) << "the stamp is read from the usual fields";

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "tests/common/message_of.h"
 #include "toolkit/core/ini_profile.h"
 
 namespace fs = std::filesystem;
@@ -86,12 +87,7 @@ TEST_F(SettingsFile, FolderThatCannotBeMadeRaises) {
   std::ofstream(Root / "afile") << "x";
   const std::string file = (Root / "afile/sub/OrvixManager.ini").string();
   EnvVar over("ORVIX_SETTINGS", file);
-  try {
-    SettingsFileForWrite();
-    ADD_FAILURE() << "no error";
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(e.Message, "Unable to write to " + file);
-  }
+  EXPECT_EQ(MessageOf<EIniFileException>([] { SettingsFileForWrite(); }), "Unable to write to " + file);
 }
 
 namespace {
@@ -165,12 +161,7 @@ TEST_F(InstalledSettings, AFileBesideTheExecutableIsTheDefaultCopiedOnFirstWrite
 TEST_F(InstalledSettings, AUserFolderThatCannotBeMadeRaises) {
   std::ofstream(Beside()) << "[General]\n";
   std::ofstream(Root / "xdg") << "a file where the folder should be";
-  try {
-    SettingsFileForWriteFor(Bin());
-    ADD_FAILURE() << "no error";
-  } catch (const EIniFileException& e) {
-    EXPECT_EQ(e.Message, "Unable to write to " + User());
-  }
+  EXPECT_EQ(MessageOf<EIniFileException>([&] { SettingsFileForWriteFor(Bin()); }), "Unable to write to " + User());
   EXPECT_EQ(Contents(Beside()), "[General]\n");
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/clock_reference.h"
 #include "app/store_replies.h"
+#include "tests/common/message_of.h"
 #include "toolkit/core/convert_error.h"
 
 namespace {
@@ -21,12 +22,8 @@ TEST(StoreSummary, FieldsOfTheSummaryReply) {
   EXPECT_EQ(ParseStoreSummary("0,0,999,0,0,0,0,0").MsgCount, 999);
   EXPECT_THROW(ParseStoreSummary(""), EConvertError);
   EXPECT_THROW(ParseStoreSummary("0,0,3,0,2,0,1"), EConvertError) << "field 8 missing";
-  try {
-    ParseStoreSummary("0,0,3,0,2a,0,1,0");
-    ADD_FAILURE() << "no conversion error";
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message, "'2a' is not a valid integer value");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { ParseStoreSummary("0,0,3,0,2a,0,1,0"); }),
+            "'2a' is not a valid integer value");
 }
 
 TEST(StoreSummary, CountsOutsideWhatTheModemCanNumberAreMalformed) {

@@ -5,14 +5,11 @@
 // events passed on.
 
 #include <QAccessible>
-#include <QElapsedTimer>
-#include <QTest>
 #include <gtest/gtest.h>
 
+#include "tests/common/wait.h"
+
 inline ::testing::AssertionResult AccessibilityBridgeActive() {
-  QElapsedTimer clock;
-  clock.start();
-  while (!QAccessible::isActive() && clock.elapsed() < 10000) QTest::qWait(20);
-  if (QAccessible::isActive()) return ::testing::AssertionSuccess();
+  if (orvix::test::WaitUntil([] { return QAccessible::isActive(); })) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "no accessibility bridge: run through screen_reader_session.sh";
 }

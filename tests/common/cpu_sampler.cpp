@@ -1,6 +1,12 @@
 #include "tests/common/cpu_sampler.h"
 
 #include <time.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
 
 namespace orvix::test {
 
@@ -8,6 +14,30 @@ double ProcessCpuSeconds() {
   timespec ts{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+double ProcessCpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Fields after the command name, which is in parentheses and may hold blanks;
+  // the 14th and 15th are user and system time in clock ticks.
+  const auto close = all.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(all.substr(close + 2));
+  std::string f;
+  unsigned long long ticks = 0;
+  for (int i = 3; i <= 15 && fields >> f; ++i)
+    if (i >= 14) ticks += std::stoull(f);
+  return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double LoadWhile(const std::function<void()>& work, pid_t pid) {
+  auto cpu = [pid] { return pid ? ProcessCpuSeconds(pid) : ProcessCpuSeconds(); };
+  const double before = cpu();
+  const auto start = CpuSampler::Clock::now();
+  work();
+  const double wall = std::chrono::duration<double>(CpuSampler::Clock::now() - start).count();
+  return (cpu() - before) / wall;
 }
 
 CpuSampler::CpuSampler(std::chrono::milliseconds period) : period_(period) {

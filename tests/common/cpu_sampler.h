@@ -1,21 +1,32 @@
 #pragma once
 
-// Samples the CPU time of the whole test process (every thread: the window
-// thread, the serial event thread, Qt's own) against wall time, so a test can
-// ask how busy the process was over any stretch of time afterwards, e.g.
-// while the program waited for a modem that did not answer.
+// What a process costs in CPU time: the whole test process (every thread:
+// the window thread, the serial event thread, Qt's own) or a child such as
+// the emulator. A test asks how busy it was while it waited, e.g. for a
+// modem that did not answer; a benchmark reports it.
+
+#include <sys/types.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 namespace orvix::test {
 
-// CPU time of the whole process (every thread), in seconds.
+// CPU time of this process (every thread), in seconds.
 double ProcessCpuSeconds();
+// CPU time (user and system) of another process, in seconds; negative when
+// it is gone.
+double ProcessCpuSeconds(pid_t pid);
 
+// CPU seconds per wall second that this process (or pid) used while work ran.
+double LoadWhile(const std::function<void()>& work, pid_t pid = 0);
+
+// Samples this process's CPU time against wall time, so a test can ask how
+// busy it was over any stretch of time afterwards.
 class CpuSampler {
  public:
   using Clock = std::chrono::steady_clock;

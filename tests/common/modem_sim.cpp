@@ -15,7 +15,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
+
+#include "tests/common/wait.h"
 
 extern char** environ;
 
@@ -165,33 +166,16 @@ std::optional<std::string> ModemSim::WaitForLog(const std::string& needle, std::
 
 std::optional<std::string> ModemSim::WaitForLog(const std::function<bool(const std::string&)>& match,
                                                 std::chrono::milliseconds timeout, size_t from) const {
-  auto deadline = Clock::now() + timeout;
-  for (;;) {
-    auto lines = LogLines();
-    for (size_t i = from; i < lines.size(); ++i)
-      if (match(lines[i])) return lines[i];
-    if (Clock::now() >= deadline) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-}
-
-double ModemSim::CpuSeconds() const {
-  std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  // Fields after the command name, which is in parentheses and may hold blanks.
-  auto close = all.rfind(')');
-  if (close == std::string::npos) return -1;
-  std::istringstream fields(all.substr(close + 2));
-  std::string f;
-  unsigned long long utime = 0, stime = 0;
-  for (int i = 3; fields >> f; ++i) {
-    if (i == 14) utime = std::stoull(f);
-    if (i == 15) {
-      stime = std::stoull(f);
-      break;
-    }
-  }
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  std::optional<std::string> found;
+  WaitUntil(
+      [&] {
+        const auto lines = LogLines();
+        for (size_t i = from; i < lines.size() && !found; ++i)
+          if (match(lines[i])) found = lines[i];
+        return found.has_value();
+      },
+      timeout, TEvents::Left);
+  return found;
 }
 
 int ModemSim::Stop() {
@@ -200,17 +184,16 @@ int ModemSim::Stop() {
   kill(pid_, SIGTERM);
   kill(pid_, SIGCONT);  // a stopped emulator takes SIGTERM only once it runs
   // The emulator ends within milliseconds; the margin is for a busy machine.
-  auto deadline = Clock::now() + std::chrono::seconds(20);
-  for (;;) {
-    pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == pid_ || (r < 0 && errno != EINTR)) break;
-    if (Clock::now() >= deadline) {
-      kill(pid_, SIGKILL);
-      while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-      }
-      break;
+  const bool ended = WaitUntil(
+      [&] {
+        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        return r == pid_ || (r < 0 && errno != EINTR);
+      },
+      20s, TEvents::Left);
+  if (!ended) {
+    kill(pid_, SIGKILL);
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   pid_ = -1;
   return status;

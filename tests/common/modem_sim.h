@@ -52,9 +52,6 @@ class ModemSim {
                                         std::chrono::milliseconds timeout = std::chrono::seconds(10),
                                         size_t from = 0) const;
 
-  // CPU time (user + system) the emulator has used so far, in seconds.
-  double CpuSeconds() const;
-
   // Stops the emulator now; returns its wait status (as from waitpid), or -1 if
   // it was already stopped. Called by the destructor.
   int Stop();

@@ -14,7 +14,8 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
+
+#include "tests/common/wait.h"
 
 namespace faults_test {
 
@@ -82,18 +83,12 @@ inline TChildEnd RunBounded(const std::function<std::string()>& body, Clock::dur
     end.Report = "fork failed";
     return end;
   }
-  for (;;) {
-    const pid_t r = waitpid(pid, &end.Status, WNOHANG);
-    if (r == pid) {
-      end.Finished = true;
-      break;
-    }
-    if (Clock::now() - start > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &end.Status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(2ms);
+  end.Finished = orvix::test::WaitUntil([&] { return waitpid(pid, &end.Status, WNOHANG) == pid; },
+                                       std::chrono::duration_cast<std::chrono::milliseconds>(deadline),
+                                       orvix::test::TEvents::Left);
+  if (!end.Finished) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &end.Status, 0);
   }
   end.Took = Clock::now() - start;
   char buffer[4096];

@@ -245,10 +245,10 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   }
   if (!form_->Closed() && !closeAsked_) {
     // Close once the window has handled what the action left behind.
-    ProcessFor(50ms);
+    HandleEventsFor(50ms);
     if (!form_->Closed()) RequestClose();
   }
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }, 45s)) << "the window did not close";
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 45s)) << "the window did not close";
   Mark("closed");
   EXPECT_FALSE(rescued);
 

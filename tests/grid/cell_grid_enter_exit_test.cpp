@@ -1,9 +1,9 @@
 // Entering and leaving cells: OnExitCell may keep the current cell,
 // OnEnterCell follows every accepted move, and the focus counts as both.
 
+#include "tests/common/shown_window.h"
 #include "tests/grid/cell_grid_probe.h"
 
-#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -14,17 +14,12 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-class CellGridEnterExit : public ::testing::Test {
+class CellGridEnterExit : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
-    window.resize(500, 300);
     grid = new TProbeCellGrid(&window);
     grid->setGeometry(0, 0, 400, 200);
-    other = new QLineEdit(&window);
-    other->setGeometry(0, 250, 100, 20);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({500, 300}, {0, 250, 100, 20}, nullptr));
     other->setFocus();
     grid->OnExitCell = [this](QObject* sender, int c, int r, bool& canExit) {
       EXPECT_EQ(sender, grid);
@@ -43,9 +38,7 @@ class CellGridEnterExit : public ::testing::Test {
   }
   void Click(int c, int r) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(c, r)); }
 
-  QWidget window;
   TProbeCellGrid* grid = nullptr;
-  QLineEdit* other = nullptr;
   Log log;
   bool allowExit = true;
 };

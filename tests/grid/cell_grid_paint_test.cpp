@@ -5,7 +5,7 @@
 #include "tests/common/image_canvas.h"
 #include "tests/grid/cell_grid_probe.h"
 #include "tests/toolkit/locales.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/picture.h"
 
 #include <QPointer>

@@ -5,6 +5,7 @@
 // invalidates recorded.
 
 #include "grid/cell_grid.h"
+#include "tests/common/shown_window.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -24,9 +25,7 @@ class TProbeCellGrid : public TCellGrid {
   // Shown and active, with a client area of w x h pixels.
   void ShowClient(int w, int h) {
     resize(w, h);
-    show();
-    activateWindow();
-    (void)QTest::qWaitForWindowActive(this);
+    (void)orvix::test::ShowActive(*this);
   }
   // Cell (c, r) reads "c:r" in every cell.
   void FillTexts() {

@@ -1,6 +1,7 @@
 // Rows and columns that grow to fit their text: the cell text drawing asks,
 // the grid applies the request after the paint that asked.
 
+#include "tests/common/wait.h"
 #include "tests/grid/cell_grid_probe.h"
 
 #include <QTest>
@@ -50,7 +51,7 @@ TEST_F(CellGridSizeRequests, AColumnGrowsAfterThePaintThatAskedAndIsPaintedAgain
   QApplication::processEvents();
   const int grown = grid.ColWidths(1);
   EXPECT_GT(grown, QFontMetrics(grid.font()).horizontalAdvance(text));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return draws >= 2; }, 1000)) << "the new width is painted";
+  EXPECT_TRUE(orvix::test::WaitUntil([&] { return draws >= 2; })) << "the new width is painted";
   EXPECT_EQ(widthWhileDrawing, grown);
   grid.viewport()->repaint();
   QApplication::processEvents();

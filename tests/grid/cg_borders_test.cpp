@@ -2,6 +2,7 @@
 
 #include "grid/cg_global.h"
 #include "tests/common/image_canvas.h"
+#include "tests/common/message_of.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/widgets/font.h"
 
@@ -172,12 +173,7 @@ TEST(CgBorder, StartsAsNoLineOfWidthOneInBlackAndCopiesOnlyFromABorder) {
   TcgBorder b;
   b.Assign(Border(TcgBorderStyle::cgbrdDashDot, 4, clTeal));
   EXPECT_TRUE(b.Equals(Border(TcgBorderStyle::cgbrdDashDot, 4, clTeal)));
-  try {
-    b.Assign(TFont());
-    FAIL() << "no error";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a TFont to a TcgBorder");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([&] { b.Assign(TFont()); }), "Cannot assign a TFont to a TcgBorder");
   EXPECT_EQ(b.Width(), 4);
 }
 

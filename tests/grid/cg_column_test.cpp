@@ -3,6 +3,7 @@
 
 #include "grid/cg_column.h"
 #include "tests/common/message_of.h"
+#include "tests/grid/cg_column_properties.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
 
@@ -19,6 +20,8 @@ using enum TAlignment;
 using enum TPanelBevel;
 
 namespace {
+
+using namespace cg_column_test;
 
 struct TNotice {
   TcgHeading* item;
@@ -54,49 +57,9 @@ struct FontOfHeight : TFont {
 
 TEST(CgColumn, ValuesAtCreation) {
   const TcgColumn c;
-  EXPECT_EQ(c.Caption(), "");
-  EXPECT_EQ(c.Name(), "");
-  EXPECT_EQ(c.TitleHAlignment(), taCenter);
-  EXPECT_EQ(c.TitleVAlignment(), cgvaCenter);
-  EXPECT_EQ(c.TitleColor(), clBtnFace);
+  for (const TColumnProperty& p : ColumnProperties()) EXPECT_TRUE(p.isInitial(c)) << p.name;
   EXPECT_TRUE(c.TitleFont().Equals(TFont()));
-  EXPECT_TRUE(c.TitleParentFont());
-  EXPECT_EQ(c.TitleClipStyle(), cgclpWrap);
-  EXPECT_EQ(c.TitleInnerBevel(), bvNone);
-  EXPECT_EQ(c.TitleOuterBevel(), bvRaised);
-  for (const TcgBorder* b : {&c.TopBorder(), &c.BottomBorder(), &c.LeftBorder(), &c.RightBorder()})
-    EXPECT_TRUE(b->Equals(TcgBorder()));
-
-  EXPECT_TRUE(c.ControlType().Empty());
-  EXPECT_TRUE(c.Visible());
-  EXPECT_FALSE(c.ReadOnly());
-  EXPECT_EQ(c.MaxTextLength(), 0);
-  EXPECT_EQ(c.ColumnHAlignment(), taLeftJustify);
-  EXPECT_EQ(c.ColumnVAlignment(), cgvaTop);
-  EXPECT_EQ(c.ColumnColor(), clWindow);
   EXPECT_TRUE(c.ColumnFont().Equals(TFont()));
-  EXPECT_TRUE(c.ColumnParentFont());
-  EXPECT_EQ(c.ColumnClipStyle(), cgclpEllipsis);
-  EXPECT_EQ(c.ColumnInnerBevel(), bvNone);
-  EXPECT_EQ(c.ColumnOuterBevel(), bvNone);
-  EXPECT_EQ(c.Items().Count(), 0);
-  EXPECT_TRUE(c.AutoSuggest());
-  EXPECT_FALSE(c.ComboMaxWidth());
-  EXPECT_EQ(c.DropDownCount(), 8);
-  EXPECT_EQ(c.ButtonStyle(), TcgButtonStyle::cgbstEllipsis);
-  EXPECT_TRUE(c.ButtonPicture().Empty());
-  EXPECT_TRUE(c.DrawButtonface());
-  EXPECT_EQ(c.ButtonVAlignment(), cgvaCenter);
-  EXPECT_EQ(c.HeadingIndex(), -1);
-  EXPECT_EQ(c.FormatType(), TcgFormatType::cgfmtNone);
-  EXPECT_EQ(c.Decimals(), 2);
-  EXPECT_EQ(c.Prefix(), "");
-  EXPECT_TRUE(c.ThousandsSeparator());
-  EXPECT_FALSE(c.NegativeParenthesis());
-  EXPECT_EQ(c.DateFormat(), 2);
-  EXPECT_EQ(c.TimeFormat(), -1);
-  EXPECT_EQ(c.HiddenWidth(), 64);
-  EXPECT_EQ(c.HiddenCells().Count(), 0);
 }
 
 TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGap) {
@@ -120,53 +83,15 @@ TEST(CgColumns, NamesAreComparedWithTheirCase) {
 }
 
 TEST(CgColumn, AComparedPropertySetToItsCurrentValueNotifiesNothingAndANewValueOnce) {
-  // (setter to the current value, setter to another value)
-  using TSet = std::function<void(TcgColumn&)>;
-  const std::vector<std::pair<TSet, TSet>> setters = {
-      {[](TcgColumn& c) { c.SetCaption(""); }, [](TcgColumn& c) { c.SetCaption("Type"); }},
-      {[](TcgColumn& c) { c.SetTitleHAlignment(taCenter); }, [](TcgColumn& c) { c.SetTitleHAlignment(taRightJustify); }},
-      {[](TcgColumn& c) { c.SetTitleVAlignment(cgvaCenter); }, [](TcgColumn& c) { c.SetTitleVAlignment(cgvaBottom); }},
-      {[](TcgColumn& c) { c.SetTitleColor(clBtnFace); }, [](TcgColumn& c) { c.SetTitleColor(clRed); }},
-      {[](TcgColumn& c) { c.SetTitleParentFont(true); }, [](TcgColumn& c) { c.SetTitleParentFont(false); }},
-      {[](TcgColumn& c) { c.SetTitleClipStyle(cgclpWrap); }, [](TcgColumn& c) { c.SetTitleClipStyle(cgclpClip); }},
-      {[](TcgColumn& c) { c.SetTitleInnerBevel(bvNone); }, [](TcgColumn& c) { c.SetTitleInnerBevel(bvLowered); }},
-      {[](TcgColumn& c) { c.SetTitleOuterBevel(bvRaised); }, [](TcgColumn& c) { c.SetTitleOuterBevel(bvNone); }},
-      {[](TcgColumn& c) { c.SetControlType({}); },
-       [](TcgColumn& c) { c.SetControlType({TcgControlType::cgctlButton}); }},
-      {[](TcgColumn& c) { c.SetReadOnly(false); }, [](TcgColumn& c) { c.SetReadOnly(true); }},
-      {[](TcgColumn& c) { c.SetMaxTextLength(0); }, [](TcgColumn& c) { c.SetMaxTextLength(-5); }},
-      {[](TcgColumn& c) { c.SetColumnHAlignment(taLeftJustify); }, [](TcgColumn& c) { c.SetColumnHAlignment(taCenter); }},
-      {[](TcgColumn& c) { c.SetColumnVAlignment(cgvaTop); }, [](TcgColumn& c) { c.SetColumnVAlignment(cgvaCenter); }},
-      {[](TcgColumn& c) { c.SetColumnColor(clWindow); }, [](TcgColumn& c) { c.SetColumnColor(clYellow); }},
-      {[](TcgColumn& c) { c.SetColumnParentFont(true); }, [](TcgColumn& c) { c.SetColumnParentFont(false); }},
-      {[](TcgColumn& c) { c.SetColumnClipStyle(cgclpEllipsis); }, [](TcgColumn& c) { c.SetColumnClipStyle(cgclpWrap); }},
-      {[](TcgColumn& c) { c.SetColumnInnerBevel(bvNone); }, [](TcgColumn& c) { c.SetColumnInnerBevel(bvRaised); }},
-      {[](TcgColumn& c) { c.SetColumnOuterBevel(bvNone); }, [](TcgColumn& c) { c.SetColumnOuterBevel(bvRaised); }},
-      {[](TcgColumn& c) { c.SetComboMaxWidth(false); }, [](TcgColumn& c) { c.SetComboMaxWidth(true); }},
-      {[](TcgColumn& c) { c.SetDropDownCount(8); }, [](TcgColumn& c) { c.SetDropDownCount(12); }},
-      {[](TcgColumn& c) { c.SetButtonStyle(TcgButtonStyle::cgbstEllipsis); },
-       [](TcgColumn& c) { c.SetButtonStyle(TcgButtonStyle::cgbstCustom); }},
-      {[](TcgColumn& c) { c.SetDrawButtonface(true); }, [](TcgColumn& c) { c.SetDrawButtonface(false); }},
-      {[](TcgColumn& c) { c.SetButtonVAlignment(cgvaCenter); }, [](TcgColumn& c) { c.SetButtonVAlignment(cgvaTop); }},
-      {[](TcgColumn& c) { c.SetHeadingIndex(-1); }, [](TcgColumn& c) { c.SetHeadingIndex(40); }},
-      {[](TcgColumn& c) { c.SetFormatType(TcgFormatType::cgfmtNone); },
-       [](TcgColumn& c) { c.SetFormatType(TcgFormatType::cgfmtNumeric); }},
-      {[](TcgColumn& c) { c.SetDecimals(2); }, [](TcgColumn& c) { c.SetDecimals(0); }},
-      {[](TcgColumn& c) { c.SetPrefix(""); }, [](TcgColumn& c) { c.SetPrefix("$"); }},
-      {[](TcgColumn& c) { c.SetThousandsSeparator(true); }, [](TcgColumn& c) { c.SetThousandsSeparator(false); }},
-      {[](TcgColumn& c) { c.SetNegativeParenthesis(false); }, [](TcgColumn& c) { c.SetNegativeParenthesis(true); }},
-      {[](TcgColumn& c) { c.SetDateFormat(2); }, [](TcgColumn& c) { c.SetDateFormat(99); }},
-      {[](TcgColumn& c) { c.SetTimeFormat(-1); }, [](TcgColumn& c) { c.SetTimeFormat(3); }},
-  };
-  for (size_t i = 0; i < setters.size(); ++i) {
+  for (const TColumnProperty& p : Taking(kNotifies)) {
     TWatched w;
     TcgColumn* col = w.columns.Add();
-    setters[i].first(*col);
-    EXPECT_TRUE(w.notices.empty()) << "setter " << i;
-    setters[i].second(*col);
-    EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, true}})) << "setter " << i;
-    setters[i].second(*col);
-    EXPECT_EQ(w.notices.size(), 1u) << "setter " << i;
+    p.setInitial(*col);
+    EXPECT_TRUE(w.notices.empty()) << p.name;
+    p.setOther(*col);
+    EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, true}})) << p.name;
+    p.setOther(*col);
+    EXPECT_EQ(w.notices.size(), 1u) << p.name;
   }
 }
 
@@ -274,87 +199,12 @@ TEST(CgHeadings, HeadingsWithoutAHandlerAndFreeItemsNotifyNobody) {
 
 TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlags) {
   TcgColumn source;
-  source.SetCaption("Duration");
-  source.SetName("Duration");
-  source.SetTitleHAlignment(taLeftJustify);
-  source.SetTitleVAlignment(cgvaBottom);
-  source.SetTitleColor(clAqua);
-  source.SetTitleClipStyle(cgclpClip);
-  source.SetTitleInnerBevel(bvLowered);
-  source.SetTitleOuterBevel(bvNone);
-  source.RightBorder().SetStyle(TcgBorderStyle::cgbrdDot);
-  source.SetHiddenWidth(99);
-  source.SetColumnHAlignment(taRightJustify);
-  source.SetColumnVAlignment(cgvaBottom);
-  source.SetColumnColor(clInfoBk);
-  source.SetColumnClipStyle(cgclpClip);
-  source.SetColumnInnerBevel(bvRaised);
-  source.SetColumnOuterBevel(bvLowered);
-  source.SetControlType({TcgControlType::cgctlComboBox, TcgControlType::cgctlButton});
-  source.Items().SetList({"a", "b"});
-  source.SetVisible(false);
-  source.HiddenCells().SetList({"#", "1"});
-  source.SetReadOnly(true);
-  source.SetMaxTextLength(12);
-  source.SetAutoSuggest(false);
-  source.SetComboMaxWidth(true);
-  source.SetDropDownCount(3);
-  source.SetHeadingIndex(1);
-  source.SetButtonStyle(TcgButtonStyle::cgbstDropDown);
-  QImage img(3, 3, QImage::Format_RGB32);
-  img.fill(Qt::blue);
-  source.ButtonPicture().SetBitmap(img);
-  source.SetDrawButtonface(false);
-  source.SetButtonVAlignment(cgvaBottom);
-  source.SetFormatType(TcgFormatType::cgfmtDateTime);
-  source.SetDecimals(4);
-  source.SetPrefix("P");
-  source.SetThousandsSeparator(false);
-  source.SetNegativeParenthesis(true);
-  source.SetDateFormat(8);
-  source.SetTimeFormat(1);
+  SetOthers(source, kCopied);
   source.SetTitleParentFont(false);  // fonts equal: the flags do not travel
   source.SetColumnParentFont(false);
-
   TcgColumn c;
   c.Assign(source);
-  EXPECT_EQ(c.Caption(), "Duration");
-  EXPECT_EQ(c.Name(), "Duration");
-  EXPECT_EQ(c.TitleHAlignment(), taLeftJustify);
-  EXPECT_EQ(c.TitleVAlignment(), cgvaBottom);
-  EXPECT_EQ(c.TitleColor(), clAqua);
-  EXPECT_EQ(c.TitleClipStyle(), cgclpClip);
-  EXPECT_EQ(c.TitleInnerBevel(), bvLowered);
-  EXPECT_EQ(c.TitleOuterBevel(), bvNone);
-  EXPECT_EQ(c.RightBorder().Style(), TcgBorderStyle::cgbrdDot);
-  EXPECT_EQ(c.HiddenWidth(), 99);
-  EXPECT_EQ(c.ColumnHAlignment(), taRightJustify);
-  EXPECT_EQ(c.ColumnVAlignment(), cgvaBottom);
-  EXPECT_EQ(c.ColumnColor(), clInfoBk);
-  EXPECT_EQ(c.ColumnClipStyle(), cgclpClip);
-  EXPECT_EQ(c.ColumnInnerBevel(), bvRaised);
-  EXPECT_EQ(c.ColumnOuterBevel(), bvLowered);
-  EXPECT_EQ(c.ControlType(), source.ControlType());
-  EXPECT_EQ(c.Items().List(), QStringList({"a", "b"}));
-  EXPECT_FALSE(c.Visible());
-  EXPECT_EQ(c.HiddenCells().List(), QStringList({"#", "1"}));
-  EXPECT_TRUE(c.ReadOnly());
-  EXPECT_EQ(c.MaxTextLength(), 12);
-  EXPECT_FALSE(c.AutoSuggest());
-  EXPECT_TRUE(c.ComboMaxWidth());
-  EXPECT_EQ(c.DropDownCount(), 3);
-  EXPECT_EQ(c.HeadingIndex(), 1);
-  EXPECT_EQ(c.ButtonStyle(), TcgButtonStyle::cgbstDropDown);
-  EXPECT_TRUE(c.ButtonPicture().Equals(source.ButtonPicture()));
-  EXPECT_FALSE(c.DrawButtonface());
-  EXPECT_EQ(c.ButtonVAlignment(), cgvaBottom);
-  EXPECT_EQ(c.FormatType(), TcgFormatType::cgfmtDateTime);
-  EXPECT_EQ(c.Decimals(), 4);
-  EXPECT_EQ(c.Prefix(), "P");
-  EXPECT_FALSE(c.ThousandsSeparator());
-  EXPECT_TRUE(c.NegativeParenthesis());
-  EXPECT_EQ(c.DateFormat(), 8);
-  EXPECT_EQ(c.TimeFormat(), 1);
+  for (const TColumnProperty& p : Taking(kCopied)) EXPECT_TRUE(p.isOther(c)) << p.name;
   EXPECT_TRUE(c.TitleParentFont());
   EXPECT_TRUE(c.ColumnParentFont());
 }

@@ -7,10 +7,10 @@
 #include "grid/cell_grid.h"
 #include "grid/cg_edit.h"
 #include "grid/cg_hint_grid.h"
+#include "tests/common/shown_window.h"
 
 #include <QApplication>
 #include <QFrame>
-#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -69,10 +69,9 @@ inline void DoubleClick(QWidget* w, QPoint pos) {
 // Colours compared as the 8-bit pixels they paint.
 inline QRgb Rgb(const QColor& c) { return c.rgb(); }
 
-class CgEditTest : public ::testing::Test {
+class CgEditTest : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
-    window.resize(520, 300);
     grid = new TEditorGrid(&window);
     grid->setGeometry(0, 0, 500, 200);
     grid->SetColCount(5);
@@ -84,13 +83,7 @@ class CgEditTest : public ::testing::Test {
     Column(2)->SetControlType(TcgControlTypes{cgctlButton});
     Column(3)->SetControlType(TcgControlTypes{cgctlComboBox, cgctlButton});
     Column(3)->Items().SetList({"Red", "Green", "Blue"});
-    other = new QLineEdit(&window);
-    other->setGeometry(0, 220, 120, 24);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    grid->setFocus(Qt::MouseFocusReason);
-    ASSERT_TRUE(grid->hasFocus());
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({520, 300}, {0, 220, 120, 24}, grid));
   }
 
   TcgColumn* Column(int c) { return grid->ColumnAt(c); }
@@ -107,7 +100,5 @@ class CgEditTest : public ::testing::Test {
     return e;
   }
 
-  QWidget window;
   TEditorGrid* grid = nullptr;
-  QLineEdit* other = nullptr;
 };

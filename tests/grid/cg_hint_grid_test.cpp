@@ -1,5 +1,7 @@
 #include "grid/cell_grid.h"
 #include "grid/cg_hint_grid.h"
+#include "tests/common/shown_window.h"
+#include "tests/common/wait.h"
 #include "tests/grid/wheel.h"
 #include "toolkit/widgets/inplace_edit.h"
 
@@ -18,6 +20,8 @@
 #include <vector>
 
 namespace {
+
+using namespace orvix::test;
 
 template <class TBase>
 class TProbe : public TBase {
@@ -73,23 +77,19 @@ struct TRequest {
 };
 
 template <typename TGrid>
-class HintFixture : public ::testing::Test {
+class HintFixture : public ShownWindowTest {
  protected:
   void SetUp() override {
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());  // over no window
-    window.setGeometry(100, 100, 480, 300);
+    window.move(100, 100);
     grid = new TGrid;
     grid->setParent(&window);
     grid->setGeometry(10, 10, 400, 200);  // cells end at 325 x 125: 64 + 1 and 24 + 1 pixels each
-    other = new QLineEdit(&window);
-    other->setGeometry(10, 220, 100, 20);
-    other->setMouseTracking(true);
     qApp->installEventFilter(&moves);
     noFocus = new QWidget(&window);  // takes no focus, like the speed buttons
     noFocus->setGeometry(150, 220, 60, 30);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({480, 300}, {10, 220, 100, 20}, nullptr));
+    other->setMouseTracking(true);
     other->setFocus();
     grid->OnShowCellHint = [this](QObject* sender, int c, int r, QString& hint, QPoint& topLeft) {
       requests.push_back({sender, c, r, topLeft});
@@ -107,7 +107,7 @@ class HintFixture : public ::testing::Test {
   // (at once offscreen; an X server takes its time).
   void MoveOver(QWidget* w, QPoint p) {
     QTest::mouseMove(w, p);
-    (void)QTest::qWaitFor([&] { return moves.receiver == w && moves.pos == p; }, 2000);
+    (void)WaitUntil([&] { return moves.receiver == w && moves.pos == p; }, 2s);
   }
   void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
   QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
@@ -122,14 +122,11 @@ class HintFixture : public ::testing::Test {
   // window manager Qt may not report the state, so the test does.
   void SwitchAway() {
     elsewhere.setGeometry(600, 500, 100, 100);
-    elsewhere.show();
-    elsewhere.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    ASSERT_TRUE(ShowActive(elsewhere));
     SetAppState(Qt::ApplicationInactive);
   }
   void SwitchBack() {
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(ShowActive(window));
     SetAppState(Qt::ApplicationActive);
   }
   // A shown hint: gone while another program is active, asked for again
@@ -146,9 +143,7 @@ class HintFixture : public ::testing::Test {
     EXPECT_EQ(requests.size(), 2u);
   }
 
-  QWidget window;
   TGrid* grid = nullptr;
-  QLineEdit* other = nullptr;
   QWidget* noFocus = nullptr;
   std::vector<TRequest> requests;
   QString text = "Voice message, 0:12";
@@ -194,12 +189,12 @@ TEST_F(MouseHints, TheRealTimerShowsTheHintAfterAtLeast600ms) {
   QElapsedTimer clock;
   clock.start();
   MoveTo(Inside(1, 2));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !requests.empty(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return !requests.empty(); }, 3s));
   const qint64 elapsed = clock.elapsed();
   std::cout << "hint requested " << elapsed << " ms after the mouse reached the cell\n";
   EXPECT_GE(elapsed, 600);
   EXPECT_TRUE(grid->PopupShown());
-  QTest::qWait(600);  // resting on: no second request
+  HandleEventsFor(600ms);  // resting on: no second request
   EXPECT_EQ(requests.size(), 1u);
   EXPECT_TRUE(grid->PopupShown());
 }
@@ -374,9 +369,7 @@ TEST_F(MouseHints, AnInactiveWindowNeverArms) {
 TEST_F(MouseHints, AGridWithoutParentNeverArms) {
   TProbeHintGrid alone;
   alone.resize(300, 150);
-  alone.show();
-  alone.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&alone));
+  ASSERT_TRUE(ShowActive(alone));
   alone.FreezeTimer();
   MoveOver(alone.viewport(), QPoint(100, 40));
   EXPECT_TRUE(alone.MouseInside);

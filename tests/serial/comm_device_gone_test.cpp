@@ -58,11 +58,11 @@ class CommDeviceGone : public ::testing::TestWithParam<std::string> {
   void ExpectOneReport() {
     comm.Open();
     end->Vanish();
-    ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }, 10000)) << "the vanished device was not reported";
+    ASSERT_TRUE(WaitUntil([&] { return !errors.empty(); })) << "the vanished device was not reported";
     EXPECT_TRUE(errors.front() & CE_DEVICEGONE);
     EXPECT_TRUE(comm.DeviceGone());
-    EXPECT_TRUE(SpinUntil([&] { return comm.EventThread()->Finished(); }));
-    PumpFor(300);
+    EXPECT_TRUE(WaitUntil([&] { return comm.EventThread()->Finished(); }, TEvents::Left));
+    HandleEventsFor(300ms);  // a second report would come meanwhile
     EXPECT_EQ(errors.size(), 1u);
     EXPECT_FALSE(comm.ModemSignal(2));
     EXPECT_EQ(comm.Write("AT\r\n", 4), -1);

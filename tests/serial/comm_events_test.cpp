@@ -3,6 +3,9 @@
 
 #include <unistd.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,7 +14,7 @@
 #include "serial/comm_event_thread.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/core/thread.h"
 
 namespace {
@@ -39,7 +42,8 @@ class CommEvents : public ::testing::Test {
   void Arrive(const std::string& data) {
     int before = QueuedOn(pty.Slave());
     ASSERT_TRUE(pty.WriteMaster(data));
-    ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) >= before + static_cast<int>(data.size()); }));
+    const int after = before + static_cast<int>(data.size());
+    ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) >= after; }, TEvents::Left));
   }
   PtyPair pty;
   TRecordingComm comm;
@@ -64,7 +68,7 @@ TEST_F(CommEvents, RxCharOnTheWindowThreadWithTheQueuedCount) {
   // Two chunks before the window thread looks: one delivery sees both.
   Arrive("OK");
   Arrive("\r\n");
-  ASSERT_TRUE(PumpUntil([&] { return received.size() >= 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return received.size() >= 4; }));
   EXPECT_EQ(received, "OK\r\n");
   ASSERT_FALSE(counts.empty());
   EXPECT_EQ(counts.front(), 4);
@@ -81,12 +85,12 @@ TEST_F(CommEvents, UnreadBytesAreNotDeliveredAgain) {
   };
   comm.Open();
   Arrive("12345");
-  ASSERT_TRUE(PumpUntil([&] { return deliveries == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return deliveries == 1; }));
   EXPECT_EQ(lastCount, 5);
-  PumpFor(300);  // nothing new on the line: no further delivery
+  HandleEventsFor(300ms);  // nothing new on the line: no further delivery
   EXPECT_EQ(deliveries, 1);
   Arrive("6");
-  ASSERT_TRUE(PumpUntil([&] { return deliveries == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return deliveries == 2; }));
   EXPECT_EQ(lastCount, 6);
 }
 
@@ -101,12 +105,12 @@ TEST_F(CommEvents, BytesArrivingAfterTheHandlerReadAreDelivered) {
       // More arrives after the read, before the next wait starts.
       injected = true;
       ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
-      ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 4; }));
+      ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
     }
   };
   comm.Open();
   Arrive("AT\r\n");
-  ASSERT_TRUE(PumpUntil([&] { return received.size() >= 8; }));
+  ASSERT_TRUE(WaitUntil([&] { return received.size() >= 8; }));
   EXPECT_EQ(received, "AT\r\nOK\r\n");
 }
 
@@ -121,18 +125,17 @@ TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
   comm.OnTxEmpty = [&](TCustomComm*) { queuedAtTxEmpty.push_back(static_cast<int>(comm.Record.Stat.cbInQue)); };
   comm.Open();
   Arrive("x");
-  ASSERT_TRUE(PumpUntil([&] { return rxCounts.size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return rxCounts.size() == 1; }));
   EXPECT_EQ(rxCounts.front(), 1);
 
   ASSERT_EQ(comm.Write("A", 1), 1);
   // The window thread is busy while the transmit-empty event waits for it
   // and the reply comes in.
-  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() > 0; }));
+  ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() > 0; }, TEvents::Left));
   Arrive("OK\r\n");
-  std::this_thread::sleep_for(std::chrono::milliseconds(120));
-  ASSERT_TRUE(PumpUntil([&] { return !queuedAtTxEmpty.empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !queuedAtTxEmpty.empty(); }));
   EXPECT_EQ(queuedAtTxEmpty.front(), 5);
-  ASSERT_TRUE(PumpUntil([&] { return rxCounts.size() == 2; }, 3000)) << "the reply was never announced";
+  ASSERT_TRUE(WaitUntil([&] { return rxCounts.size() == 2; }, 3s)) << "the reply was never announced";
   EXPECT_EQ(rxCounts.back(), 5);
   EXPECT_EQ(pty.ReadMaster(1), "A");
 }
@@ -140,7 +143,7 @@ TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
 TEST_F(CommEvents, UnassignedHandlersStillClearErrors) {
   comm.Open();
   Arrive("abc");
-  ASSERT_TRUE(PumpUntil([&] { return comm.Record.Stat.cbInQue == 3; }));
+  ASSERT_TRUE(WaitUntil([&] { return comm.Record.Stat.cbInQue == 3; }));
   EXPECT_EQ(comm.Record.Errors, 0u);
 }
 
@@ -220,7 +223,7 @@ TEST_F(CommEvents, CloseWhileADeliveryIsPending) {
   };
   comm.Open();
   Arrive("pending");
-  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() > 0; }));
+  ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() > 0; }, TEvents::Left));
   closing = true;
   comm.Close();
   EXPECT_EQ(deliveries, 1);
@@ -243,14 +246,14 @@ TEST_F(CommEvents, PendingDeliveryDuringCloseKeepsTheEventThreadWaiting) {
       other.Start();
       other.WaitFor();
     }
-    endedDuringHandler = SpinUntil([&] { return s->EventThread()->Finished(); }, 500);
+    endedDuringHandler = WaitUntil([&] { return s->EventThread()->Finished(); }, 500ms, TEvents::Left);
     std::string buf(static_cast<size_t>(count), '\0');
     int n = s->Read(buf.data(), count);
     if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
   };
   comm.Open();
   Arrive("pending");
-  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() > 0; }));
+  ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() > 0; }, TEvents::Left));
   comm.Close();
   EXPECT_FALSE(endedDuringHandler);
   EXPECT_EQ(received, "pending");
@@ -265,7 +268,7 @@ TEST_F(CommEvents, CloseFromInsideAHandler) {
   };
   comm.Open();
   Arrive("bye");
-  ASSERT_TRUE(PumpUntil([&] { return !comm.Enabled(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !comm.Enabled(); }));
   EXPECT_EQ(deliveries, 1);
   EXPECT_EQ(comm.EventThread(), nullptr);
   comm.Open();  // and usable again
@@ -279,11 +282,11 @@ TEST_F(CommEvents, ReopenFromInsideAHandler) {
   };
   comm.Open();
   Arrive("again");
-  ASSERT_TRUE(PumpUntil([&] { return deliveries >= 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return deliveries >= 1; }));
   EXPECT_TRUE(comm.Enabled());
   EXPECT_NE(comm.EventThread(), nullptr);
   Arrive("!");
-  ASSERT_TRUE(PumpUntil([&] { return deliveries >= 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return deliveries >= 2; }));
 }
 
 // A handler's failure cannot reach any caller of the program: it is shown as
@@ -299,12 +302,12 @@ TEST_F(CommEvents, HandlerExceptionIsShownAndDoesNotEndTheEvents) {
   };
   comm.Open();
   Arrive("one");
-  ASSERT_TRUE(PumpUntil([&] { return deliveries == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return deliveries == 1; }));
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"handler failed (Error: 7) "});
   ASSERT_EQ(boxes.Requests.size(), 1u);
   EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
   Arrive("two");
-  ASSERT_TRUE(PumpUntil([&] { return deliveries == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return deliveries == 2; }));
   EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
@@ -344,16 +347,14 @@ TEST_F(CommEvents, VanishedDeviceReportedOnceWithoutSpinning) {
   comm.OnError = [&](TCustomComm*, int e) { errors.push_back(e); };
   comm.Open();
   pty.CloseMaster();
-  ASSERT_TRUE(PumpUntil([&] { return !errors.empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !errors.empty(); }));
   EXPECT_TRUE(errors.front() & CE_DEVICEGONE);
   EXPECT_TRUE(comm.DeviceGone());
 
-  double cpuBefore = ProcessCpuMs();
-  PumpFor(1000);
-  double cpuMs = ProcessCpuMs() - cpuBefore;
-  EXPECT_LT(cpuMs, 100.0) << "the process should idle with a dead device";
+  // Nothing more to wait for: the process idles, and reports nothing more.
+  EXPECT_LT(LoadWhile([] { HandleEventsFor(500ms); }), 0.1) << "the process should idle with a dead device";
   EXPECT_EQ(errors.size(), 1u);
-  EXPECT_TRUE(SpinUntil([&] { return comm.EventThread()->Finished(); }));
+  EXPECT_TRUE(WaitUntil([&] { return comm.EventThread()->Finished(); }, TEvents::Left));
 
   char buf[8];
   EXPECT_EQ(comm.Read(buf, sizeof buf), -1);
@@ -367,6 +368,6 @@ TEST_F(CommEvents, VanishedDeviceReportedOnceWithoutSpinning) {
 TEST_F(CommEvents, VanishedDeviceSeenWithoutAnErrorHandler) {
   comm.Open();
   pty.CloseMaster();
-  ASSERT_TRUE(PumpUntil([&] { return comm.DeviceGone(); }));
+  ASSERT_TRUE(WaitUntil([&] { return comm.DeviceGone(); }));
   EXPECT_TRUE(comm.Record.Errors & CE_DEVICEGONE);
 }

@@ -166,7 +166,7 @@ TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   stop.Set();
   EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
   ASSERT_TRUE(pty.WriteMaster("data"));
-  ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
   uint32_t events = 0;
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Stopped);
 }
@@ -195,7 +195,7 @@ TEST_F(Device, InputIsAnnouncedOnce) {
 // Counting the queue (as every hand-over does) is not announcing it.
 TEST_F(Device, CountedInputIsStillAnnounced) {
   ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
-  ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
   uint32_t errors = 0;
   TComStat stat;
   ASSERT_TRUE(dev->ClearCommError(errors, stat));
@@ -254,7 +254,7 @@ TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
 
 TEST_F(Device, PurgeClearsInput) {
   ASSERT_TRUE(pty.WriteMaster("stale"));
-  ASSERT_TRUE(SpinUntil([&] { return QueuedOn(pty.Slave()) == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 5; }, TEvents::Left));
   EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
   uint32_t errors = 0;
   TComStat stat;

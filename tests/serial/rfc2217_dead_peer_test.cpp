@@ -81,7 +81,7 @@ class Rfc2217DeadPeer : public ::testing::Test {
   // Waits for the report; true when it came in time.
   bool GoneWithin(std::chrono::seconds limit) {
     const auto start = Clock::now();
-    const bool gone = PumpUntil([&] { return comm.DeviceGone(); }, static_cast<int>(limit.count() * 1000));
+    const bool gone = WaitUntil([&] { return comm.DeviceGone(); }, limit);
     took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     return gone;
   }
@@ -96,7 +96,7 @@ class Rfc2217DeadPeer : public ::testing::Test {
 }  // namespace
 
 TEST_F(Rfc2217DeadPeer, SlowIdleLinkCutIsReportedAsDeviceGone) {
-  PumpFor(500);  // an idle session
+  HandleEventsFor(500ms);  // an idle session
   ASSERT_TRUE(TOwnNetwork::SetLoopback(false));
   ASSERT_TRUE(GoneWithin(std::chrono::seconds(15))) << "a silent peer went unnoticed";
   std::printf("silent peer noticed after %lld ms\n", static_cast<long long>(took.count()));

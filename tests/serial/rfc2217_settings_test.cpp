@@ -114,8 +114,8 @@ TEST_F(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
   d.Flags |= dcb::fOutX | dcb::fInX;  // with DC1/DC3, what every server uses
   EXPECT_TRUE(device->SetCommState(d));
   // Only those two reached the server.
-  EXPECT_TRUE(SpinUntil([&] { return SettingCommands(peer) == sentBefore + 10; }));
-  PumpFor(100);
+  EXPECT_TRUE(WaitUntil([&] { return SettingCommands(peer) == sentBefore + 10; }, TEvents::Left));
+  HandleEventsFor(100ms);  // nothing more follows
   EXPECT_EQ(SettingCommands(peer), sentBefore + 10);
 }
 
@@ -170,7 +170,7 @@ TEST_F(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
   ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
   ASSERT_TRUE(peer.WaitFor(ComPort(5, Bytes({11}))));
-  PumpFor(100);  // their answers are back before the settings go out
+  HandleEventsFor(100ms);  // their answers are back before the settings go out
   line.Flags |= dcb::fOutxCtsFlow;
   EXPECT_FALSE(device->SetCommState(line));
   ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));

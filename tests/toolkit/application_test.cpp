@@ -6,20 +6,13 @@
 
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/handler_failure.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
+#include "tests/common/wait.h"
 #include "toolkit/widgets/application.h"
 
 namespace {
 
-// Polls the event loop until `done` or a generous bound ("does not hang").
-template <typename F>
-bool ProcessUntil(F done) {
-  for (int i = 0; i < 2000 && !done(); ++i) {
-    Application()->ProcessMessages();
-    QTest::qWait(5);
-  }
-  return done();
-}
+using orvix::test::WaitUntil;
 
 class Form : public QWidget {
  public:
@@ -75,7 +68,7 @@ TEST_F(ApplicationObject, ExceptionInASlotIsShownAndTheProgramGoesOn) {
   bool after = false;
   QTimer::singleShot(0, [] { throw EConvertError("'' is not a valid integer value"); });
   QTimer::singleShot(0, [&] { after = true; });
-  ASSERT_TRUE(ProcessUntil([&] { return after && !boxes.Requests.empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return after && !boxes.Requests.empty(); }));
   ASSERT_EQ(boxes.Requests.size(), 1u);
   EXPECT_EQ(boxes.Requests[0].Type, TMsgBoxType::mbtError);
   EXPECT_EQ(boxes.Requests[0].Title, "Tarvelle Memnova Self-mode Manager");
@@ -90,7 +83,7 @@ TEST_F(ApplicationObject, ExceptionInAnEventHandlerIsShown) {
   Form form;
   QCoreApplication::postEvent(&form, new QEvent(Form::FailingEvent));
   QCoreApplication::postEvent(&form, new QEvent(Form::FailingEvent));
-  ASSERT_TRUE(ProcessUntil([&] { return boxes.Requests.size() == 2; }));
+  ASSERT_TRUE(WaitUntil([&] { return boxes.Requests.size() == 2; }));
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Invalid argument to time encode",
                                                      "Invalid argument to time encode"}));
 }

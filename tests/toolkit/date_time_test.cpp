@@ -1,4 +1,5 @@
 #include "toolkit/core/date_time.h"
+#include "tests/common/message_of.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -7,14 +8,7 @@
 
 namespace {
 
-std::string EncodeError(auto f) {
-  try {
-    f();
-  } catch (const EConvertError& e) {
-    return e.Message;
-  }
-  return "no error";
-}
+std::string EncodeError(auto f) { return MessageOf<EConvertError>(f); }
 
 }  // namespace
 

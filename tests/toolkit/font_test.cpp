@@ -1,3 +1,4 @@
+#include "tests/common/message_of.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/string_list.h"
 #include "toolkit/widgets/font.h"
@@ -102,12 +103,7 @@ TEST(Font, AQtFontGivesItsDescriptionAndKeepsTheColour) {
 TEST(Font, AssigningSomethingElseFailsAndChangesNothing) {
   TCounted f;
   const QString before = f.font.Name();
-  try {
-    f.font.Assign(TStringList{});
-    FAIL() << "no error";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a TStringList to a TFont");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([&] { f.font.Assign(TStringList{}); }), "Cannot assign a TStringList to a TFont");
   EXPECT_EQ(f.font.Name(), before);
   EXPECT_EQ(f.changes, 0);
 }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "tests/common/message_of.h"
 #include "tests/toolkit/locales.h"
 #include "toolkit/core/locale_date_format.h"
 
@@ -15,12 +16,7 @@ namespace {
 const TDateTime Evening = EncodeDate(2026, 12, 7) + EncodeTime(21, 5, 9, 0);
 
 std::string Fails(TDateTime value) {
-  try {
-    FormatDateTime("yyyy", value, English());
-  } catch (const EConvertError& e) {
-    return e.Message;
-  }
-  return "no error";
+  return MessageOf<EConvertError>([&] { FormatDateTime("yyyy", value, English()); });
 }
 
 // Restores the system locale after a test that chose one.

@@ -1,3 +1,4 @@
+#include "tests/common/shown_window.h"
 #include "toolkit/widgets/hint_window.h"
 
 #include <QLineEdit>
@@ -62,9 +63,7 @@ TEST(HintWindow, ShowsWithoutTakingTheFocusAndIsNoMouseTarget) {
   window.resize(300, 200);
   auto* edit = new QLineEdit(&window);
   edit->setGeometry(10, 10, 200, 100);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(orvix::test::ShowActive(window));
   edit->setFocus();
 
   auto* hint = new TProbeHint(&window);

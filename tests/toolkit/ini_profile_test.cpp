@@ -1,4 +1,5 @@
 #include "toolkit/core/ini_profile.h"
+#include "tests/common/message_of.h"
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -49,14 +50,7 @@ class IniProfile : public ::testing::Test {
   std::string File;
 };
 
-std::string WriteError(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EIniFileException& e) {
-    return e.Message;
-  }
-  return "no error";
-}
+std::string WriteError(const std::function<void()>& f) { return MessageOf<EIniFileException>(f); }
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+#include "tests/common/shown_window.h"
 #include "toolkit/widgets/inplace_edit.h"
 #include "toolkit/widgets/string_grid.h"
 
@@ -80,18 +81,13 @@ class TEditGrid : public TStringGrid {
 
 // The grid in a window, with a line edit beside it, focused as a user's click
 // leaves it.
-class InplaceEdit : public ::testing::Test {
+class InplaceEdit : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
-    window.resize(420, 260);
     grid = new TEditGrid(&window);
     grid->setGeometry(0, 0, 330, 150);
-    other = new QLineEdit(&window);
-    other->setGeometry(0, 200, 100, 24);
     grid->SetCells(1, 1, "one");
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({420, 260}, {0, 200, 100, 24}));
     // A click on the current cell would start editing: click below, come back.
     const TRect cell = grid->CellRect(1, 2);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.Left + 3, cell.Top + 3));
@@ -105,9 +101,7 @@ class InplaceEdit : public ::testing::Test {
     EXPECT_TRUE(e && e->isVisible() && e->hasFocus());
     return e;
   }
-  QWidget window;
   TEditGrid* grid = nullptr;
-  QLineEdit* other = nullptr;
 };
 
 TEST_F(InplaceEdit, CtrlEnterStartsALineAndTheTextScrollsWithTheCaret) {
@@ -141,9 +135,7 @@ TEST_F(InplaceEdit, EnterIsTakenByTheEditorNotByADialogsDefaultButton) {
   ok->setDefault(true);
   int clicks = 0;
   QObject::connect(ok, &QPushButton::clicked, [&] { ++clicks; });
-  dialog.show();
-  dialog.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  ASSERT_TRUE(orvix::test::ShowActive(dialog));
   g->setFocus();
   QTest::keyClick(g, Qt::Key_F2);
   TInplaceEdit* e = g->InplaceEditor();

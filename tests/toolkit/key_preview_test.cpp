@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/shown_window.h"
 #include "toolkit/widgets/key_preview.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using orvix::test::ShowActive;
 
 // A control that takes the focus and leaves every key to its parents.
 class Control : public QWidget {
@@ -32,15 +34,9 @@ class KeyPreview : public ::testing::Test {
       if (shift & Qt::ShiftModifier) entry = "Shift+" + entry;
       seen.push_back(entry);
     };
-    Activate(&form);
+    ASSERT_TRUE(ShowActive(form));
     control->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), control);
-  }
-
-  static void Activate(QWidget* window) {
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
   }
 
   // A key event as a display server delivers it, to the focused control.
@@ -83,17 +79,17 @@ TEST_F(KeyPreview, AReleaseWhosePressWentElsewhereIsNotReported) {
 
   QWidget box;
   box.resize(100, 50);
-  Activate(&box);
+  ASSERT_TRUE(ShowActive(box));
   QTest::keyPress(&box, Qt::Key_Return);
   box.hide();
-  Activate(&form);
+  ASSERT_TRUE(ShowActive(form));
   QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Return);
   EXPECT_TRUE(seen.empty()) << "pressed in another window";
 
   QTest::keyPress(control, Qt::Key_Return);
-  Activate(&box);
+  ASSERT_TRUE(ShowActive(box));
   box.hide();
-  Activate(&form);
+  ASSERT_TRUE(ShowActive(form));
   QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Return);
   EXPECT_TRUE(seen.empty()) << "another window was active in between";
 

@@ -79,7 +79,7 @@ TEST(ListBox, AReleaseSelectsAndIsReportedInClientCoordinates) {
 
 TEST(TickCount, GoesOnInMilliseconds) {
   const std::uint32_t start = GetTickCount();
-  QTest::qWait(30);
+  QTest::qWait(30);  // the clock under test moves on: nothing to wait for
   const std::uint32_t passed = GetTickCount() - start;
   EXPECT_GE(passed, 30u);
   EXPECT_LT(passed, 60000u);

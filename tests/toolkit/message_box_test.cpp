@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/core/message_box.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/qt_message_boxes.h"
 
 namespace {

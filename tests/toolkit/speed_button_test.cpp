@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "toolkit/core/exception.h"
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/speed_button.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/common/accessibility_bridge.h"
+#include "tests/common/shown_window.h"
 
 using enum TGridOption;
 
@@ -206,8 +207,7 @@ TEST_F(AccessibleGrid, ACellGridSelectsTheCurrentCellOnly) {
 
 TEST_F(AccessibleGrid, FocusFollowsTheCurrentCellUnderMouseAndKeys) {
   TStringGrid* grid = Make(0, {goRowSelect});
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(orvix::test::ShowActive(window));
   QAccessibleInterface* iface = Of(grid);
   seen.clear();
 

@@ -1,3 +1,4 @@
+#include "tests/common/shown_window.h"
 #include "toolkit/widgets/inplace_edit.h"
 #include "toolkit/widgets/string_grid.h"
 
@@ -28,27 +29,20 @@ class TCancelProbe : public TStringGrid {
 
 // A window with the grid, an edit box and a widget that takes no focus (like
 // the program's speed buttons).
-class GridCancelMode : public ::testing::Test {
+class GridCancelMode : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
-    window.resize(420, 260);
     grid = new TCancelProbe(&window);
     grid->setGeometry(0, 0, 300, 150);
     grid->SetRowCount(20);  // enough for a vertical scroll bar
-    edit = new QLineEdit(&window);
-    edit->setGeometry(0, 160, 100, 20);
     noFocus = new QWidget(&window);
     noFocus->setGeometry(110, 160, 60, 30);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({420, 260}, {0, 160, 100, 20}));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(150, 60));  // the user's click
     ASSERT_TRUE(grid->hasFocus());
     grid->senders.clear();
   }
-  QWidget window;
   TCancelProbe* grid = nullptr;
-  QLineEdit* edit = nullptr;
   QWidget* noFocus = nullptr;
 };
 
@@ -88,22 +82,22 @@ TEST_F(GridCancelMode, APressOnTheEditorComesFromTheEditor) {
 }
 
 TEST_F(GridCancelMode, TheFocusMovingToAnotherWidgetComesFromThatWidget) {
-  edit->setFocus(Qt::TabFocusReason);
-  EXPECT_EQ(grid->senders, std::vector<QObject*>{edit});
+  other->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(grid->senders, std::vector<QObject*>{other});
   // Focus elsewhere: presses and focus moves among other widgets are not ours.
   grid->senders.clear();
   QTest::mouseClick(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
-  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
   noFocus->setFocusPolicy(Qt::StrongFocus);
   noFocus->setFocus();
   EXPECT_TRUE(grid->senders.empty());
 }
 
 TEST_F(GridCancelMode, AClickElsewhereMayNotifyTwiceFromTheSameWidget) {
-  QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_TRUE(edit->hasFocus());
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(other->hasFocus());
   ASSERT_FALSE(grid->senders.empty());
-  for (QObject* s : grid->senders) EXPECT_EQ(s, edit);
+  for (QObject* s : grid->senders) EXPECT_EQ(s, other);
 }
 
 TEST_F(GridCancelMode, AModalBoxOrAPopupOpeningComesFromIt) {
@@ -115,8 +109,7 @@ TEST_F(GridCancelMode, AModalBoxOrAPopupOpeningComesFromIt) {
   EXPECT_EQ(grid->senders.front(), &box);
   for (QObject* s : grid->senders) EXPECT_NE(s, grid);
 
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(orvix::test::ShowActive(window));
   grid->setFocus();
   grid->senders.clear();
   QMenu menu(&window);
@@ -133,11 +126,11 @@ TEST_F(GridCancelMode, OtherWindowsAndTooltipsAreNotTakingOver) {
   tip.setAttribute(Qt::WA_ShowWithoutActivating);
   tip.resize(40, 20);
   tip.show();
-  QWidget other;  // a plain window of its own
-  other.resize(50, 50);
-  other.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
-  QTest::mouseClick(&other, Qt::LeftButton, {}, QPoint(5, 5));
+  QWidget elsewhere;  // a plain window of its own
+  elsewhere.resize(50, 50);
+  elsewhere.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&elsewhere));
+  QTest::mouseClick(&elsewhere, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_TRUE(grid->senders.empty());
 }
 

@@ -1,3 +1,4 @@
+#include "tests/common/shown_window.h"
 #include "tests/toolkit/string_grid_probe.h"
 
 #include <QTest>
@@ -135,25 +136,18 @@ TEST(GridQueuedCall, RunsAfterTheCurrentEventAndNotAfterDestruction) {
   EXPECT_EQ(runs, 1);
 }
 
-class GridFocus : public ::testing::Test {
+class GridFocus : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
     grid = new TProbeGrid;  // owned by window
     grid->setParent(&window);
     grid->setGeometry(0, 0, 300, 150);
-    other = new QLineEdit(&window);
-    other->setGeometry(0, 160, 100, 20);
-    window.resize(300, 200);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_NO_FATAL_FAILURE(ShowWindow({300, 200}, {0, 160, 100, 20}, nullptr));
     other->setFocus();
     QApplication::processEvents();
     grid->log.clear();
   }
-  QWidget window;
   TProbeGrid* grid = nullptr;
-  QLineEdit* other = nullptr;
 };
 
 TEST_F(GridFocus, EnterAndExitOfTheFocus) {

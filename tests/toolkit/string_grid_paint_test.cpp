@@ -1,3 +1,4 @@
+#include "tests/common/shown_window.h"
 #include "tests/toolkit/string_grid_probe.h"
 
 #include <QBackingStore>
@@ -95,9 +96,7 @@ TEST(GridPaint, FocusedStateOnlyForTheCurrentCellWhileFocused) {
   grid->setParent(&window);
   SetUpMessageGrid(*grid);
   grid->setGeometry(0, 0, 400, 150);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(orvix::test::ShowActive(window));
   grid->setFocus();
   grid->draws.clear();
   Render(*grid);

@@ -14,9 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/wait.h"
 #include "toolkit/core/thread.h"
 
 namespace {
+
+using namespace orvix::test;
 
 class TTestThread : public TThread {
  public:
@@ -34,21 +37,12 @@ class TTestThread : public TThread {
   std::function<void(TTestThread&)> body_;
 };
 
-bool SpinUntil(const std::function<bool()>& cond) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!cond()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
-
 }  // namespace
 
 TEST(Thread, StartsOnlyWhenStarted) {
   std::atomic<bool> ran{false};
   TTestThread t([&](TTestThread&) { ran = true; });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(50ms);  // time to run, had it started: nothing to wait for
   EXPECT_FALSE(ran);
   EXPECT_FALSE(t.Finished());
   t.Start();
@@ -68,11 +62,11 @@ TEST(Thread, TerminateIsSeenByExecute) {
   TTestThread t([&](TTestThread& self) {
     while (!self.Terminated()) {
       ++loops;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::this_thread::sleep_for(1ms);
     }
   });
   t.Start();
-  ASSERT_TRUE(SpinUntil([&] { return loops > 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return loops > 0; }, 5s, TEvents::Left));
   t.Terminate();
   EXPECT_TRUE(t.Terminated());
   t.WaitFor();
@@ -109,17 +103,9 @@ TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
     returned = true;
   });
   t.Start();
-  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() == 1; }));
+  ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   EXPECT_FALSE(returned);  // still blocked: nobody served it yet
-  QEventLoop loop;
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (returned) loop.quit();
-  });
-  poll.start(1);
-  loop.exec();  // served by the event loop
-  EXPECT_TRUE(returned);
+  EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, 5s));  // served by the event loop
   EXPECT_EQ(ranOn, mainId);
   EXPECT_FALSE(returnedBeforeProcRan);
   t.WaitFor();
@@ -148,7 +134,7 @@ TEST(Synchronize, WaitForServesPendingHandOvers) {
     self.Synchronize([&] { ++served; });
   });
   t.Start();
-  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() == 1; }));
+  ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   t.WaitFor();  // no event loop: the wait itself must serve both
   EXPECT_EQ(served, 2);
   EXPECT_TRUE(t.Finished());
@@ -191,7 +177,7 @@ TEST(Synchronize, TerminateAndWaitFromInsideTheHandOver) {
     }
   });
   t->Start();
-  ASSERT_TRUE(SpinUntil([] { return PendingHandOvers() == 1; }));
+  ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   CheckSynchronize();
   EXPECT_TRUE(after);
   EXPECT_TRUE(t->Finished());

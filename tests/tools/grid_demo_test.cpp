@@ -1,5 +1,6 @@
 #include "grid/cell_grid.h"
 #include "grid/cg_edit.h"
+#include "tests/common/shown_window.h"
 #include "tools/grid-demo/demo_orders.h"
 #include "tools/grid-demo/demo_window.h"
 
@@ -102,9 +103,7 @@ class GridDemoWindow : public ::testing::Test {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());  // its column widths
     window = std::make_unique<TGridDemoWindow>();
     window->resize(1020, 420);
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_TRUE(orvix::test::ShowActive(*window));
     grid = window->Grid();
   }
   QString Cell(const char* column, int row) const { return grid->Cells(window->GridColumn(column), row); }

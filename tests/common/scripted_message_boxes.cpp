@@ -1,4 +1,4 @@
-#include "toolkit/core/scripted_message_boxes.h"
+#include "tests/common/scripted_message_boxes.h"
 
 #include <algorithm>
 
