@@ -34,7 +34,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/bench_emulator.h"
+#include "tests/common/modem_sim.h"
 
 namespace {
 
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
   std::printf("| messages | bare Qt window | OrvixManager | difference | whole list read |\n");
   std::printf("|---|---|---|---|---|\n");
   for (int messages : {0, 7, 50, 200}) {
-    bench::Emulator modem({"--listen", "127.0.0.1:0"}, 0, Scenario(messages));
+    orvix::test::ModemSim modem({"--listen", "127.0.0.1:0"}, Scenario(messages));
     char dir[] = "/tmp/orvix-startup-XXXXXX";
     if (!mkdtemp(dir)) return 1;
     const std::string ini = std::string(dir) + "/OrvixManager.ini";
@@ -180,11 +180,12 @@ int main(int argc, char** argv) {
       if (auto b = Start({self, "--bare"}, "", {}).ExposeMs) bare.push_back(*b);
       std::function<bool()> listDone;
       if (r == 0) {
-        listDone = [&modem, last = LastCommand(messages)] {
-          const auto rx = modem.Events("RX");
-          if (rx.empty() || rx.back().second != last) return false;
-          const auto tx = modem.Events("TX");
-          return !tx.empty() && tx.back().first >= rx.back().first;
+        listDone = [&modem, last = " RX " + LastCommand(messages)] {
+          using orvix::test::LogTime;
+          const auto rx = modem.LogEvents("RX");
+          if (rx.empty() || !rx.back().ends_with(last)) return false;
+          const auto tx = modem.LogEvents("TX");
+          return !tx.empty() && LogTime(tx.back()) >= LogTime(rx.back());
         };
       }
       const TStart s = Start({program}, ini, listDone);

@@ -28,7 +28,7 @@ TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
   QTimer::singleShot(0, [] { MainWindow()->setWindowState(Qt::WindowMinimized); });
   CreateForm();
   EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002"}}));
-  EXPECT_TRUE(ProcessUntil([&] { return !form_->CommPort->PortOpen(); }, 3s));
+  EXPECT_TRUE(WaitUntil([&] { return !form_->CommPort->PortOpen(); }, 3s));
   EXPECT_TRUE(sim_->WaitForLog("DISCONNECT"));
   EXPECT_TRUE(form_->BtnSelfControl->Down()) << "minimising keeps the connect button";
 }

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/shown_window.h"
 #include "toolkit/widgets/qt_message_boxes.h"
 
 namespace formmain_test {
@@ -88,7 +89,7 @@ TEST_F(FormMainAtOnce, BoxesDuringStartUp) {
   boxes_.Answer("OK");
   boxes_.Answer("&Ignore");
   CreateForm({"x"});
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }));
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(3, "COM Port is used by another application"));
   EXPECT_EQ(visibleAtBox, (std::vector<bool>{false, false}));
   EXPECT_TRUE(boxes_.Mismatches.empty());
@@ -130,8 +131,7 @@ TEST_F(FormMainAtOnce, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
     shown->buttons().front()->click();
   });
   poll.start(10);
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ASSERT_TRUE(orvix::test::ShowActive(*form_));
   QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
   SetMessageBoxes(&boxes_);
   EXPECT_EQ(Dialogue().back(), "AT+MVP=1");
@@ -149,7 +149,7 @@ TEST_F(FormMainAtOnce, ACloseDuringTheStartUpRunsAfterTheReading) {
   QTimer::singleShot(0, [] { MainWindow()->close(); });
   CreateForm();
   EXPECT_FALSE(form_->Closed());
-  ASSERT_TRUE(ProcessUntil([&] { return form_->Closed(); }));
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }));
   EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003"}, kSetup}));
   EXPECT_TRUE(boxes_.Requests.empty());
 }

@@ -9,6 +9,7 @@
 
 #include "app/reconnect_watch.h"
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/shown_window.h"
 
 namespace formmain_test {
 namespace {
@@ -46,14 +47,14 @@ class FormMainReplug : public FormMainTest {
   // The state a pulled plug leaves: released, button up, nothing but the
   // connect button enabled, no box, waiting for the modem.
   void ExpectLost() {
-    ASSERT_TRUE(ProcessUntil([&] { return form_->AwaitingDevice(); }, 5s)) << "the loss was not noticed";
+    ASSERT_TRUE(WaitUntil([&] { return form_->AwaitingDevice(); }, 5s)) << "the loss was not noticed";
     EXPECT_FALSE(form_->CommPort->PortOpen());
     EXPECT_FALSE(form_->CommPort->Enabled()) << "the device is still held";
     EXPECT_FALSE(form_->BtnSelfControl->Down());
     EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
     EXPECT_TRUE(boxes_.Requests.empty()) << boxes_.Texts()[0];
   }
-  bool Reconnected() { return ProcessUntil([&] { return !form_->AwaitingDevice() && !form_->InExchange(); }, 10s); }
+  bool Reconnected() { return WaitUntil([&] { return !form_->AwaitingDevice() && !form_->InExchange(); }, 10s); }
   // Connected, the play button following the selected row.
   void ExpectConnected(bool voiceSelected = true) {
     EXPECT_TRUE(form_->BtnSelfControl->Down());
@@ -68,8 +69,7 @@ TEST_F(FormMainReplug, AClickOrAMinimiseEndsTheAttempts) {
   WriteSettings(sim_->Device());
   CreateForm();
   const int port = sim_->Port();
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ASSERT_TRUE(orvix::test::ShowActive(*form_));
   sim_->Stop();
   ExpectLost();
   // The user's own click: a connect of its own, which fails as any would.
@@ -81,7 +81,7 @@ TEST_F(FormMainReplug, AClickOrAMinimiseEndsTheAttempts) {
   QTest::mouseClick(form_->BtnSelfControl, Qt::LeftButton);
   ASSERT_EQ(Dialogue(), kReconnect);
   sim_->Stop();
-  ASSERT_TRUE(ProcessUntil([&] { return form_->AwaitingDevice(); }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return form_->AwaitingDevice(); }, 5s));
   form_->AppMinimize(nullptr);
   EXPECT_FALSE(form_->AwaitingDevice());
 
@@ -112,16 +112,17 @@ TEST_F(FormMainReplug, APtyLinkBackWhileMinimised) {
 // During an operation the failed command is reported as it always was; the
 // plug is dealt with after it.
 TEST_F(FormMainReplug, LostDuringAPlay) {
-  StartNetwork(std::string(kTwoMessages) + "fault AT+MVP=1 drop\n");
+  std::string scenario = kTwoMessages;
+  scenario += "fault AT+MVP=1 drop\n";
+  StartNetwork(scenario);
   WriteSettings(sim_->Device());
   CreateForm();
-  form_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  ASSERT_TRUE(orvix::test::ShowActive(*form_));
   QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   // The server stays: the first attempt reconnects.
   const std::size_t mark = DialogueSize();
-  ASSERT_TRUE(ProcessUntil([&] { return DialogueSize() > mark; }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return DialogueSize() > mark; }, 5s));
   ASSERT_TRUE(Reconnected());
   EXPECT_EQ(Dialogue(mark), kReconnect);
   ExpectConnected(false);  // the failed play moved on to the fax

@@ -31,26 +31,26 @@ TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {
     return back;
   });
   watch.Start(path.toStdString());
-  ProcessFor(100ms);
+  HandleEventsFor(100ms);
   EXPECT_EQ(attempts, 0);
   EXPECT_EQ(watch.WatchedFolder(), dir.path());
 
   ASSERT_TRUE(QDir(dir.path()).mkpath("serial/by-id"));
-  ASSERT_TRUE(ProcessUntil([&] { return watch.WatchedFolder() == dir.filePath("serial/by-id"); }, 5s))
+  ASSERT_TRUE(WaitUntil([&] { return watch.WatchedFolder() == dir.filePath("serial/by-id"); }, 5s))
       << watch.WatchedFolder().toStdString();
   EXPECT_EQ(attempts, 0);
 
   // There but not usable yet: the wait goes on, and the next change tries again.
   Touch(path);
-  ASSERT_TRUE(ProcessUntil([&] { return attempts == 1; }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return attempts == 1; }, 5s));
   EXPECT_TRUE(watch.Waiting());
   back = true;
   Touch(dir.filePath("serial/by-id/another"));
-  ASSERT_TRUE(ProcessUntil([&] { return !watch.Waiting(); }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return !watch.Waiting(); }, 5s));
   EXPECT_EQ(attempts, 2);
 
   Touch(dir.filePath("serial/by-id/a-third"));
-  ProcessFor(100ms);
+  HandleEventsFor(100ms);
   EXPECT_EQ(attempts, 2) << "an attempt after the wait was over";
 }
 
@@ -67,13 +67,13 @@ TEST(ReconnectWatch, ANetworkPortsWaitsDoubleUpToTheBound) {
   std::vector<long> intervals{static_cast<long>(watch.Interval().count())};
   while (intervals.size() < 6) {
     const int before = attempts;
-    ASSERT_TRUE(ProcessUntil([&] { return attempts > before; }, 5s));
+    ASSERT_TRUE(WaitUntil([&] { return attempts > before; }, 5s));
     intervals.push_back(static_cast<long>(watch.Interval().count()));
   }
   EXPECT_EQ(intervals, (std::vector<long>{10, 20, 40, 50, 50, 50}));
   watch.Stop();
   const int stopped = attempts;
-  ProcessFor(150ms);
+  HandleEventsFor(150ms);
   EXPECT_EQ(attempts, stopped);
 }
 
