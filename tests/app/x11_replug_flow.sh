@@ -25,9 +25,9 @@ CLICK="AT+MCS=1 AT+MCD=1 AT+MCM=1 AT+MCR=3 AT+MCW AT+MSR=0 AT+MCC?"
 
 # The command lines in one emulator log, on one line.
 dialogue() { grep ' RX ' "$1" | sed 's/.* RX //' | paste -sd' ' - || true; }
-received() { grep -q " RX $2\$" "$1"; }
+received() { grep -qs " RX $2\$" "$1"; }
 # The last command line in the log has been answered.
-answered() { tail -n1 "$1" | grep -q ' TX .*OK'; }
+answered() { tail -n1 "$1" 2>/dev/null | grep -q ' TX .*OK'; }
 # The button bar as X shows it, the mouse out of the way.
 bar() {
   xdotool mousemove 700 500
