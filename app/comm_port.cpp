@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLoggingCategory>
+#include <QTime>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,6 +21,32 @@ constexpr int WaitStep = 100;  // ms; the time-out is counted in whole steps
 
 const char* const ReentryMessage = "TCommPort: another command is still waiting";
 
+// The modem dialogue in the diagnostic trace: each command line sent, each
+// piece of reply received, each result recognised, with the time of day.
+Q_LOGGING_CATEGORY(lcModem, "orvix.modem", QtWarningMsg)
+
+QByteArray TimeOfDay() { return QTime::currentTime().toString("HH:mm:ss.zzz").toLatin1(); }
+
+// Bytes as a C string literal would show them, so that CR, LF and stray
+// control bytes can be told apart.
+QByteArray Quoted(const char* data, std::size_t size) {
+  QByteArray out = "\"";
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto c = static_cast<unsigned char>(data[i]);
+    if (c == CR)
+      out += "\\r";
+    else if (c == LF)
+      out += "\\n";
+    else if (c == '"' || c == '\\')
+      out += QByteArray("\\") + static_cast<char>(c);
+    else if (c < 0x20 || c >= 0x7F)
+      out += "\\x" + QByteArray::number(c, 16).rightJustified(2, '0');
+    else
+      out += static_cast<char>(c);
+  }
+  return out + '"';
+}
+
 }  // namespace
 
 TCommPort::TCommPort() {
@@ -32,6 +60,7 @@ TCommPort::TCommPort() {
 TCommPort::~TCommPort() {
   // Deliveries served while the event thread stops must not reach a half-destroyed channel.
   OnRxChar = nullptr;
+  OnLineLost = nullptr;
   Close();
 }
 
@@ -41,12 +70,19 @@ void TCommPort::OpenPort() {
     portReset_ = true;
     WakeWait();
   }
+  lineLostReported_ = false;
   Open();
   portOpen_ = true;
 }
 
 void TCommPort::ClosePort() {
   if (ModemSignal(2)) Close();
+  portOpen_ = false;
+  WakeWait();
+}
+
+void TCommPort::ReleasePort() {
+  Close();
   portOpen_ = false;
   WakeWait();
 }
@@ -78,6 +114,7 @@ void TCommPort::SendCommand(const std::string& command) {
   const std::string line = command + CR + LF;
   const int written = Write(line.data(), static_cast<int>(line.size()));
   writeFailed_ = written != static_cast<int>(line.size());
+  qCDebug(lcModem, "%s > %s%s", TimeOfDay().constData(), command.c_str(), writeFailed_ ? " (not written)" : "");
   commandSent_ = true;
   commandLine_ = command;
 }
@@ -85,17 +122,24 @@ void TCommPort::SendCommand(const std::string& command) {
 void TCommPort::WaitResponse(int timeOut) {
   if (busy_) throw ECommPort(ReentryMessage);
   busy_ = true;
+  const char* outcome = "no answer";
+  QElapsedTimer clock;
+  clock.start();
   struct EndOfWait {
     TCommPort& port;
+    const char*& outcome;
+    const QElapsedTimer& clock;
     ~EndOfWait() {
       if (port.commandSent_) port.DropEcho();
+      qCDebug(lcModem, "%s = %s %s in %lld ms", TimeOfDay().constData(), outcome,
+              Quoted(port.response_.data(), port.response_.size()).constData(), clock.elapsed());
       port.respState_ = TRespState::rsIdle;
       port.waitLoop_ = nullptr;
       port.busy_ = false;
       port.writeFailed_ = false;
       port.commandSent_ = false;
     }
-  } endOfWait{*this};
+  } endOfWait{*this, outcome, clock};
 
   if (!commandSent_) PurgeIn();
   response_.clear();
@@ -104,11 +148,10 @@ void TCommPort::WaitResponse(int timeOut) {
   portReset_ = false;
 
   const bool limited = timeOut >= 0;
+  outcome = "no answer (time-out)";
   if (limited && timeOut < WaitStep) throw EResponseTimeOut();
   const qint64 budget = static_cast<qint64>(timeOut / WaitStep) * WaitStep;
 
-  QElapsedTimer clock;
-  clock.start();
   QEventLoop loop;
   QTimer deadline;
   deadline.setSingleShot(true);
@@ -124,17 +167,31 @@ void TCommPort::WaitResponse(int timeOut) {
   // Every end condition quits the loop; anything else that quits it only
   // leads to a fresh check.
   for (;;) {
-    if (respState_ == TRespState::rsOK) return;
-    if (respState_ == TRespState::rsError) throw EResponseError();
-    if (LineLost()) throw EDeviceLost();
-    if (DsrOff()) throw EModemOff();
+    if (respState_ == TRespState::rsOK) {
+      outcome = "OK";
+      return;
+    }
+    if (respState_ == TRespState::rsError) {
+      outcome = "ERROR";
+      throw EResponseError();
+    }
+    if (LineLost()) {
+      outcome = "no answer (line lost)";
+      throw EDeviceLost();
+    }
+    if (DsrOff()) {
+      outcome = "no answer (DSR off)";
+      throw EModemOff();
+    }
     if (WaitsAbandoned()) {
+      outcome = "no answer (given up)";
       // A reply that comes late must not be taken for the next command's.
       PurgeIn();
       throw EWaitAbandoned();
     }
     if (limited) {
       const qint64 left = budget - clock.elapsed();
+      outcome = "no answer (time-out)";
       if (left <= 0) throw EResponseTimeOut();
       deadline.start(static_cast<int>(left));
     }
@@ -164,6 +221,8 @@ void TCommPort::HandleRxChar(TCustomComm*, int count) {
     const int n = Read(buffer, std::min(count, ReadChunk));
     if (n <= 0) return;
     count -= n;
+    qCDebug(lcModem, "%s < %s%s", TimeOfDay().constData(), Quoted(buffer, static_cast<std::size_t>(n)).constData(),
+            respState_ == TRespState::rsIdle ? " (no command waiting: dropped)" : "");
     if (respState_ == TRespState::rsIdle || chunkDone) continue;
 
     for (int i = 0; i < n && !chunkDone; ++i) {
@@ -221,7 +280,11 @@ void TCommPort::DispatchEvent(uint32_t eventBit) {
   TComm::DispatchEvent(eventBit);
   // The vanished device is reported once, with nobody listening on OnError:
   // the wait has to notice it here or it would never end.
-  if (DeviceGone()) WakeWait();
+  if (!DeviceGone()) return;
+  WakeWait();
+  if (lineLostReported_) return;
+  lineLostReported_ = true;
+  if (OnLineLost) OnLineLost(this);
 }
 
 void TCommPort::AppendChar(char c) {

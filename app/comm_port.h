@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -94,6 +95,15 @@ class TCommPort : public TComm {
   void OpenPort();
   // Closes the device only while DSR is on; PortOpen is cleared in any case.
   void ClosePort();
+  // Closes the device whatever DSR says and clears PortOpen: for a device
+  // that has gone away, which reads as DSR off but must not stay held.
+  void ReleasePort();
+
+  // Called once per opened device, on the window thread from inside the line
+  // event's delivery, when the serial component finds that the device has
+  // gone away (a USB adapter unplugged, the far end of the line closed); a
+  // running wait ends with EDeviceLost at the same time.
+  std::function<void(TCommPort* sender)> OnLineLost;
 
   // Writes the command line with CR LF, after the guard time since the last
   // result code has passed (events are handled meanwhile). Raises ECommPort
@@ -135,6 +145,7 @@ class TCommPort : public TComm {
   void WakeWait();
 
   bool portOpen_ = false;
+  bool lineLostReported_ = false;  // OnLineLost called for the open device
   std::string response_;
   std::size_t responseLength_ = 0;  // length the reply would have without the bound
   TRespState respState_ = TRespState::rsIdle;

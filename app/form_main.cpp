@@ -16,6 +16,7 @@
 #include "app/failure_detail.h"
 #include "app/glyphs.h"
 #include "app/message_grid_hints.h"
+#include "app/reconnect_watch.h"
 #include "app/settings_file.h"
 #include "grid/cell_grid.h"
 #include "toolkit/core/ini_profile.h"
@@ -180,7 +181,11 @@ void TFormMain::CreateControls() {
   setTabOrder(BtnErase, GridMsgStore);
   GridMsgStore->setFocus(Qt::OtherFocusReason);
 
-  BtnSelfControl->OnClick = [this](QObject* s) { BtnSelfControlClick(s); };
+  BtnSelfControl->OnClick = [this](QObject* s) {
+    // The user's own click ends any wait for the device to come back.
+    if (reconnect_) reconnect_->Stop();
+    BtnSelfControlClick(s);
+  };
   BtnPlay->OnClick = [this](QObject* s) { BtnPlayClick(s); };
   BtnPlayWelcome->OnClick = [this](QObject* s) { BtnPlayWelcomeClick(s); };
   BtnPlayFull->OnClick = [this](QObject* s) { BtnPlayFullClick(s); };
@@ -227,23 +232,37 @@ void TFormMain::FormCreate(QObject*) {
   if (TApplication* app = Application()) {
     app->OnMinimize = [this](QObject* s) { AppMinimize(s); };
     app->OnRestore = [this](QObject* s) { AppRestore(s); };
+    // The window shows during its start-up: a minimise then must already be
+    // the main window's.
+    if (!app->MainForm()) app->SetMainForm(this);
   }
   CommPort = std::make_unique<TCommPort>();
+  CommPort->OnLineLost = [this](TCommPort* s) { CommPortLineLost(s); };
+  reconnect_ = std::make_unique<TReconnectWatch>([this] { return ReconnectAttempt(); });
   ReadCommSettings();
   ClockRef = 0;
   ClockValid = false;
   UpdateControls(true);
+  // The window is in sight while the modem is set up and read, the rows
+  // appearing as they come. Started with an argument, it stays hidden until
+  // the summary says whether there is anything to show (RefreshMessageStore).
+  const bool autoCloseRule = !commandLine_.empty();
+  if (autoCloseRule)
+    showOnMessages_ = true;
+  else
+    ShowAndActivate();
   BtnSelfControl->SetDown(true);
   BtnSelfControlClick(BtnSelfControl);
+  showOnMessages_ = false;
 
-  if (Summary.MsgCount <= 0 && !commandLine_.empty()) {
+  if (Summary.MsgCount <= 0 && autoCloseRule) {
     // Started by a script with nothing to show: close without ever showing.
     autoClose_ = true;
     QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     return;
   }
   GridMsgStore->SetRow(1);
-  ShowAndActivate();
+  if (!isVisible()) ShowAndActivate();
 }
 
 // ---- Shutdown ------------------------------------------------------------------
@@ -263,6 +282,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
   if (canClose) {
     closed_ = true;
     held_.clear();
+    reconnect_->Stop();
     event->accept();
   } else {
     event->ignore();
@@ -298,7 +318,7 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   UpdateControls(true);
   std::exception_ptr portFailure;
   try {
-    if (!CommPort->PortOpen()) OpenModemPort();
+    if (!CommPort->PortOpen()) OpenDeviceForShutdown();
     if (CommPort->ModemSignal(2)) {
       SetupSelfMode(true);
       CanClose = true;
@@ -319,14 +339,30 @@ void TFormMain::FormCloseQuery(QObject*, bool& CanClose) {
   DropHeld(THeldKind::Close);
 }
 
+void TFormMain::OpenDeviceForShutdown() {
+  try {
+    OpenModemPort();
+  } catch (...) {
+    // A device that went away and has not come back is a modem not
+    // connected, as it was while the dead device was still held.
+    if (!AwaitingDevice()) throw;
+    CommPort->ReleasePort();
+  }
+}
+
 // ---- Minimise and restore ------------------------------------------------------
 
 void TFormMain::AppMinimize(QObject* Sender) {
+  minimised_ = true;
+  // A network port's attempts end here; a device path is still watched, but
+  // only a restore opens it (below).
+  if (reconnect_->Network()) reconnect_->Stop();
   if (Hold(THeldKind::Minimize, [this, Sender] { AppMinimize(Sender); })) return;
   CommPort->ClosePort();
 }
 
 void TFormMain::AppRestore(QObject* Sender) {
+  minimised_ = false;
   if (Hold(THeldKind::Restore, [this, Sender] { AppRestore(Sender); })) return;
   TExchange exchange(*this);
   ShowAndActivate();
@@ -346,6 +382,7 @@ void TFormMain::AppRestore(QObject* Sender) {
   } catch (...) {
     BtnSelfControl->SetDown(false);
   }
+  if (CommPort->PortOpen()) reconnect_->Stop();
   UpdateControls(false);
 }
 

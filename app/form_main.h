@@ -23,6 +23,7 @@ class QLabel;
 class TCellGrid;
 class TCommPort;
 class TPanel;
+class TReconnectWatch;
 class TSpeedButton;
 
 class TFormMain : public QWidget {
@@ -30,8 +31,9 @@ class TFormMain : public QWidget {
   // commandLine: the program's arguments as the operating system gave them,
   // without the program name (any argument turns on the auto-close rule).
   // settingsFile: the settings file to use; empty means SettingsFileName().
-  // The window is created hidden; FormCreate runs before the constructor
-  // returns and shows it unless the auto-close rule applies.
+  // FormCreate runs before the constructor returns: without an argument the
+  // window shows before the port is opened; with one, once the modem's
+  // summary counts messages (never, if it counts none).
   explicit TFormMain(std::vector<std::string> commandLine, std::string settingsFile = {},
                      QWidget* parent = nullptr);
   ~TFormMain() override;
@@ -85,6 +87,14 @@ class TFormMain : public QWidget {
   // A cell whose text is cut gets its whole text as a hint (message_grid_hints.h).
   void GridMsgStoreShowCellHint(QObject* Sender, int Col, int Row, QString& Hint, QPoint& TopLeft);
 
+  // ---- A device that goes away and comes back ----
+  // The serial component found the device gone (OnLineLost of CommPort).
+  void CommPortLineLost(TCommPort* Sender);
+  // True while the window waits for the device to come back, after it went
+  // away while connected.
+  bool AwaitingDevice() const;
+  const TReconnectWatch& Reconnect() const { return *reconnect_; }
+
   // The settings file in use (read and written).
   const std::string& SettingsFile() const { return settingsFile_; }
   // True while a handler that talks to the modem is running.
@@ -102,7 +112,7 @@ class TFormMain : public QWidget {
   // arrive in the middle of a modem exchange. Running its handler there would
   // send commands inside a running wait or close the device under it; such
   // requests are held and run, in order, once the exchange has ended.
-  enum class THeldKind { Close, Minimize, Restore, Connect, Play, PlayWelcome, PlayFull, Erase };
+  enum class THeldKind { Close, Minimize, Restore, Connect, Play, PlayWelcome, PlayFull, Erase, LineLost, Reconnect };
   struct THeldRequest {
     THeldKind Kind;
     std::function<void()> Run;
@@ -135,6 +145,13 @@ class TFormMain : public QWidget {
   void ShowAndActivate();
   // Opens the port and raises RTS, then DTR: what every connect does first.
   void OpenModemPort();
+  // The shutdown's: a device still away leaves the port closed (DSR off).
+  void OpenDeviceForShutdown();
+  // The device went away: released, and if it was connected, the button up
+  // and the wait for it to come back.
+  void ReleaseLostDevice(bool wasConnected);
+  // One try of the wait: true when it is over.
+  bool ReconnectAttempt();
   void WriteClockReference();
   void LoadClockReference();
   void FillMessageRows();
@@ -149,4 +166,7 @@ class TFormMain : public QWidget {
   bool autoClose_ = false;  // the auto-close rule's close has been posted and not refused yet
   QPointer<QWidget> focusHome_;  // had the focus when UpdateControls disabled it
   bool shuttingDown_ = false;  // FormCloseQuery is talking to the modem
+  bool showOnMessages_ = false;  // start-up with an argument: shown once the summary counts messages
+  bool minimised_ = false;  // between AppMinimize and AppRestore
+  std::unique_ptr<TReconnectWatch> reconnect_;
 };

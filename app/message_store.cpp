@@ -56,6 +56,10 @@ void TFormMain::RefreshMessageStore() {
   // Summary.
   CommPort->Command("AT+MSR=0", kReplyTimeOut);
   const TStoreSummary fresh = ReadReply("AT+MSR=0", CommPort->Response(), ParseStoreSummary);
+  if (showOnMessages_ && fresh.MsgCount > 0) {
+    showOnMessages_ = false;
+    ShowAndActivate();
+  }
 
   // Clock reference.
   CommPort->Command("AT+MCC?", kReplyTimeOut);

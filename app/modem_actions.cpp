@@ -44,6 +44,12 @@ void TFormMain::UpdateControls(bool Busy) {
   BtnErase->SetEnabled(!Busy && hasMessages && connected);
   GridMsgStore->SetEnabled(!Busy && hasMessages && connected);
   KeepFocus(focused);
+  // The window's own cursor, not the application's: a box raised meanwhile
+  // is a window of its own and keeps the normal one.
+  if (Busy)
+    setCursor(Qt::BusyCursor);
+  else
+    unsetCursor();
 }
 
 void TFormMain::SetupSelfMode(bool stopWhenSilent) {

@@ -20,11 +20,11 @@ int RunProgram(int& argc, char** argv) {
   TQtMessageBoxes boxes;
   SetMessageBoxes(&boxes);
   app.SetTitle("Tarvelle Memnova Self-mode Manager");
-  app.ShowMainForm = false;  // the window shows itself once connected
+  app.ShowMainForm = false;  // the window shows itself (not at all when it closes by itself)
   int result = 0;
   {
-    TFormMain form(commandLine);
-    app.SetMainForm(&form);
+    TFormMain form(commandLine);  // the main window from its start-up on
+    if (app.MainForm() != &form) app.SetMainForm(&form);
     result = app.Run();
     app.SetMainForm(nullptr);
   }

@@ -3,7 +3,7 @@
 # Idempotent: packages already present are not touched.
 set -euo pipefail
 PKGS=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-      googletest libbenchmark-dev xvfb xauth xdotool socat python3 python3-serial imagemagick
+      googletest libbenchmark-dev xvfb xauth xdotool x11-utils socat python3 python3-serial imagemagick
       fonts-dejavu-core fonts-liberation2 dbus-daemon dbus-bin at-spi2-core python3-pyatspi librsvg2-bin
       dpkg-dev file lintian appstream desktop-file-utils man-db
       clang-14 libclang-rt-14-dev lld ninja-build

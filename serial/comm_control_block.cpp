@@ -1,4 +1,23 @@
 #include "serial/async_comm.h"
+#include "serial/serial_log.h"
+
+namespace {
+// The line as a person reads it: "9600 baud, 8 data bits, no parity, 1 stop bit, XON/XOFF".
+void TraceLine(const TDCB& d) {
+  if (!lcSerial().isDebugEnabled()) return;
+  static const char* const parity[] = {"no", "odd", "even", "mark", "space"};
+  static const char* const stop[] = {"1 stop bit", "1.5 stop bits", "2 stop bits"};
+  const char* flow = "no flow control";
+  if (d.Flags & (dcb::fOutX | dcb::fInX))
+    flow = "XON/XOFF";
+  else if (d.Flags & dcb::fOutxCtsFlow)
+    flow = "RTS/CTS";
+  else if (d.Flags & dcb::fOutxDsrFlow)
+    flow = "DTR/DSR";
+  qCDebug(lcSerial, "line %u baud, %u data bits, %s parity, %s, %s", d.BaudRate, d.ByteSize,
+          d.Parity < 5 ? parity[d.Parity] : "?", d.StopBits < 3 ? stop[d.StopBits] : "?", flow);
+}
+}  // namespace
 
 void TCustomComm::UpdateDataControlBlock() {
   if (!Enabled()) return;
@@ -38,6 +57,7 @@ void TCustomComm::UpdateDataControlBlock() {
   }
 
   if (!handle_->SetCommState(d)) RaiseCommError("Error updating DataControlBlock", handle_->LastError());
+  TraceLine(d);
 }
 
 void TCustomComm::ApplyTimeouts() {

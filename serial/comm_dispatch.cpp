@@ -1,10 +1,15 @@
 #include "serial/async_comm.h"
 #include "serial/comm_event_thread.h"
+#include "serial/serial_log.h"
 
 void TCustomComm::HandleCommEvent(TCommEventThread*, uint32_t eventMask) {
   if (!Enabled()) return;
   handle_->ClearCommError(commErrors_, comStat_);
-  if (commErrors_ & CE_DEVICEGONE) deviceGone_ = true;
+  if ((commErrors_ & CE_DEVICEGONE) && !deviceGone_) {
+    deviceGone_ = true;
+    qCDebug(lcSerial, "device gone: %s", deviceName_.c_str());
+  }
+  if (commErrors_ & ~CE_DEVICEGONE) qCDebug(lcSerial, "line errors 0x%x", static_cast<unsigned>(commErrors_));
   const unsigned closes = closeCount_;
   for (int i = 0; i <= static_cast<int>(TCommEventState::evTxEmpty); ++i) {
     // A handler closed (or reopened) the port: the rest belongs to the old device.

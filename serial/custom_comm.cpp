@@ -1,5 +1,6 @@
 #include "serial/async_comm.h"
 #include "serial/comm_event_thread.h"
+#include "serial/serial_log.h"
 
 TCustomComm::TCustomComm() : eventChars_(std::make_unique<TCommEventChars>(this)) {}
 
@@ -18,7 +19,13 @@ TCustomComm::~TCustomComm() {
 
 void TCustomComm::Open() {
   Close();
-  CreateHandle();
+  qCDebug(lcSerial, "open %s", deviceName_.c_str());
+  try {
+    CreateHandle();
+  } catch (const ECommError& e) {
+    qCDebug(lcSerial, "open %s failed: %s", deviceName_.c_str(), e.what());
+    throw;
+  }
   if (!Enabled()) return;
   eventThread_ = std::make_unique<TCommEventThread>(handle_.get(), monitorEvents_);
   eventThread_->OnSignal = [this](TCommEventThread* sender, uint32_t mask) { HandleCommEvent(sender, mask); };
@@ -32,6 +39,7 @@ void TCustomComm::Close() {
   if (!Enabled() || closing_) return;
   StopEventThread();
   handle_.reset();
+  qCDebug(lcSerial, "closed %s", deviceName_.c_str());
   deviceGone_ = false;
   ++closeCount_;
 }

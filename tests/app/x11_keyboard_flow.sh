@@ -9,13 +9,7 @@ set -euo pipefail
 APP=$1
 SIM=$2
 
-for tool in xvfb-run xdotool python3; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
-  ORVIX_X11_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
-fi
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool python3
 
 source "$(dirname "$0")/../common/program_flow.sh"
 

@@ -125,8 +125,11 @@ std::vector<std::string> ExpectedBoxes(const TCommand& c, Kind k) {
   // A modem that hung at one command is, to the program, one that did not
   // answer it.
   if (FrozenForAWhile(c, k)) k = Kind::NoAnswer;
-  // What the close adds when the modem no longer answers.
-  const std::vector<std::string> closing = Gone(k) ? std::vector<std::string>{M}
+  // What the close adds when the modem no longer answers. A line that broke
+  // while the modem stayed (its server still listens) was released: the close
+  // opens it again and sets the modem up without a word.
+  const std::vector<std::string> closing = k == Kind::Drop ? std::vector<std::string>{}
+                                           : Gone(k)       ? std::vector<std::string>{M}
                                            : k == Kind::Frozen ? std::vector<std::string>{E}
                                                                : std::vector<std::string>{};
   const std::string line = c.Line;

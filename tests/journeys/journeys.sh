@@ -98,7 +98,8 @@ start_app() {
 }
 
 # What a screen reader reads: "cells" (the message list, one row a line,
-# cells joined by |) or "box" (the texts of the shown message box).
+# cells joined by |), "box" (the texts of the shown message box) or
+# "connect" (whether the connect button is enabled).
 read_screen() {
   /usr/bin/python3 - "$1" <<'PY'
 import sys, pyatspi
@@ -118,14 +119,21 @@ for app in pyatspi.Registry.getDesktop(0):
                 print("|".join(table.getAccessibleAt(r, c).name for c in range(table.nColumns)))
         elif sys.argv[1] == "box" and role in ("alert", "dialog"):
             print("|".join(n.name for n in nodes(node) if n.getRoleName() == "label" and n.name))
+        elif sys.argv[1] == "connect" and node.name == "Connect and set up modem":
+            print("enabled" if node.getState().contains(pyatspi.STATE_ENABLED) else "disabled")
 PY
 }
 
 # Receive times of the listed messages, one a line.
 receive_times() { read_screen cells | awk -F'|' '$1 != "" { print $4 }'; }
 
-# The main window's id, once shown.
-main_window() { wait_for shown_window "$TITLE"; }
+# The main window's id, once shown and through its start-up: it shows before
+# the modem is set up and read, every control disabled until then.
+started() { [ "$(read_screen connect)" = enabled ]; }
+main_window() {
+  local win
+  win=$(wait_for shown_window "$TITLE") && WAIT_TENTHS=150 wait_for started && echo "$win"
+}
 
 box_says() { [ "$(read_screen box)" = "$1" ]; }
 

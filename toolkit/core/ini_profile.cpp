@@ -16,9 +16,15 @@
 #include <string_view>
 #include <vector>
 
+#include <QLoggingCategory>
+
 #include "toolkit/core/str_to_int.h"
 
 namespace {
+
+// The settings files read and written, in the diagnostic trace (off unless
+// switched on, e.g. QT_LOGGING_RULES="orvix.settings=true").
+Q_LOGGING_CATEGORY(lcSettings, "orvix.settings", QtWarningMsg)
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -186,6 +192,7 @@ bool FitsOnItsLine(const std::string& section, const std::string& key, const std
 }
 
 [[noreturn]] void WriteFailed(const std::string& fileName) {
+  qCDebug(lcSettings, "cannot write %s", fileName.c_str());
   throw EIniFileException("Unable to write to " + fileName);
 }
 
@@ -389,7 +396,11 @@ bool LastLineHasText(std::string_view content) {
 
 TProfileSections::TProfileSections(const std::string& fileName, const std::vector<std::string>& sections) {
   std::string content;
-  if (!ReadFile(fileName, content)) return;
+  if (!ReadFile(fileName, content)) {
+    qCDebug(lcSettings, "read %s: missing or unreadable, defaults used", fileName.c_str());
+    return;
+  }
+  qCDebug(lcSettings, "read %s: %zu bytes", fileName.c_str(), content.size());
   const std::string_view text = content;
   TLineScanner lines(text);
   TLine line;
@@ -510,6 +521,11 @@ void WritePrivateProfileStrings(const std::string& section,
   }
   pieces.push_back(text.substr(pos));
   ReplaceFile(fileName, pieces);
+  if (lcSettings().isDebugEnabled()) {
+    std::string keys;
+    for (const auto& [key, value] : values) keys += " " + std::string(TrimView(key)) + "=" + value;
+    qCDebug(lcSettings, "wrote %s: [%s]%s", fileName.c_str(), std::string(sectionName).c_str(), keys.c_str());
+  }
 }
 
 void WritePrivateProfileString(const std::string& section, const std::string& key,

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "toolkit/widgets/application.h"
+
 namespace {
 
 const char* const IndexProperty = "orvixButtonIndex";
@@ -27,6 +29,12 @@ QMessageBox::Icon IconOf(TMsgBoxType type) {
 std::unique_ptr<QMessageBox> TQtMessageBoxes::CreateBox(const TMessageBoxRequest& request,
                                                         QWidget* parent) {
   if (!parent) parent = QApplication::activeWindow();
+  // Before the platform has made the shown main window active (a box raised
+  // during its start-up), the box still belongs over it.
+  if (!parent) {
+    const TApplication* app = Application();
+    if (app && app->MainForm() && app->MainForm()->isVisible()) parent = app->MainForm();
+  }
   auto box = std::make_unique<QMessageBox>(parent);
   box->setIcon(IconOf(request.Type));
   box->setWindowTitle(QString::fromStdString(request.Title));

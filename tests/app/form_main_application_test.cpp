@@ -1,0 +1,65 @@
+// The main window under the program's application object, which it is in
+// sight of from the start of its start-up: minimise notifications and boxes
+// raised while it is being set up belong to it.
+
+#include <QPushButton>
+#include <QTimer>
+
+#include "tests/app/form_main_fixture.h"
+#include "toolkit/widgets/application.h"
+#include "toolkit/widgets/qt_message_boxes.h"
+
+namespace formmain_test {
+namespace {
+
+TFormMain* MainWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* form = dynamic_cast<TFormMain*>(w)) return form;
+  return nullptr;
+}
+
+class FormMainApplication : public FormMainTest {};
+
+// Minimised by the user while the start-up reads the store: the port is
+// released once the reading has ended.
+TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
+  StartModem("clock running 3 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\n");
+  WriteSettings(sim_->Device());
+  QTimer::singleShot(0, [] { MainWindow()->setWindowState(Qt::WindowMinimized); });
+  CreateForm();
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002"}}));
+  EXPECT_TRUE(WaitUntil([&] { return !form_->CommPort->PortOpen(); }, 3s));
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT"));
+  EXPECT_TRUE(form_->BtnSelfControl->Down()) << "minimising keeps the connect button";
+}
+
+// Raised before the platform has activated the window just shown, a box still
+// shows over it.
+TEST_F(FormMainApplication, ABoxDuringTheStartUpShowsOverTheWindow) {
+  WriteSettings("/nonexistent/orvix-tty");
+  TQtMessageBoxes real;
+  SetMessageBoxes(&real);
+  QWidget* parent = nullptr;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      parent = box->parentWidget();
+      box->buttons().front()->click();
+    }
+  });
+  poll.start(10);
+  CreateForm();
+  SetMessageBoxes(&boxes_);
+  EXPECT_EQ(parent, form_.get());
+}
+
+}  // namespace
+}  // namespace formmain_test
+
+// The program's application object instead of the common main's plain one.
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  TApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
