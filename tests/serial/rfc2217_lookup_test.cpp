@@ -18,6 +18,7 @@
 
 namespace {
 
+using namespace rfc2217_test;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -83,7 +84,7 @@ TEST_F(Rfc2217Lookup, ResolverThatNeverAnswersIsBoundedByTheConnectDeadline) {
 
 TEST_F(Rfc2217Lookup, AddressesNeedNoResolver) {
   UseStuckResolver();
-  rfc2217_test::TPeer peer([](rfc2217_test::TPeer& p) { p.Send(rfc2217_test::Agreement()); });
+  TPeer peer([](TPeer& p) { p.Send(Agreement()); });
   int error = -1;
   EXPECT_NE(OpenRfc2217Device(peer.Url(), error), nullptr);
   EXPECT_EQ(error, 0);
@@ -105,7 +106,7 @@ TEST_F(Rfc2217Lookup, UnknownHostFailsWithTheLookupCode) {
 }
 
 TEST_F(Rfc2217Lookup, NameThatResolvesConnects) {
-  rfc2217_test::TPeer peer([](rfc2217_test::TPeer& p) { p.Send(rfc2217_test::Agreement()); });
+  TPeer peer([](TPeer& p) { p.Send(Agreement()); });
   int error = -1;
   EXPECT_NE(OpenRfc2217Device("rfc2217://localhost:" + std::to_string(peer.Port()), error), nullptr);
   EXPECT_EQ(error, 0);

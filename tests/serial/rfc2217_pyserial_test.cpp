@@ -135,40 +135,30 @@ std::string AllBytes() {
 
 // ---- Through the device interface -------------------------------------------------------
 
-// Keeps the socket pumped, as the component's event thread does.
-class TPump {
- public:
-  explicit TPump(TSerialDevice& d) : device_(d), thread_([this] {
-    uint32_t ev;
-    while (device_.WaitCommEvent(ev, stop_) == TWaitResult::Event) {
-      std::lock_guard lock(mu_);
-      seen_ |= ev;
-    }
-  }) {}
-  ~TPump() {
-    stop_.Set();
-    thread_.join();
+class Rfc2217Pyserial : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_PYSERIAL();
+    server = std::make_unique<TPyServer>();
+    int error = -1;
+    device = OpenSerialDevice(server->Url(), error);
+    ASSERT_NE(device, nullptr) << "error " << error;
   }
-  uint32_t Seen() {
-    std::lock_guard lock(mu_);
-    return seen_;
+  bool StatusHolds(uint32_t bits, uint32_t expected) {
+    uint32_t status = 0;
+    return WaitUntil([&] { return device->GetCommModemStatus(status) && (status & bits) == expected; }, TEvents::Left);
   }
-
- private:
-  TSerialDevice& device_;
-  TStopSignal stop_;
-  std::mutex mu_;
-  uint32_t seen_ = 0;
-  std::thread thread_;
+  std::unique_ptr<TPyServer> server;
+  std::unique_ptr<TSerialDevice> device;
 };
 
-TEST(Rfc2217Pyserial, LineSettingsArriveAtTheServer) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  ASSERT_TRUE(server.WaitForLine("CONNECT"));
+TEST_F(Rfc2217Pyserial, LineSettingsAndLinesArriveAndDsrComesBack) {
+  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
+  // known when the open returns.
+  uint32_t status = 0;
+  ASSERT_TRUE(device->GetCommModemStatus(status));
+  EXPECT_EQ(status & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
+  ASSERT_TRUE(server->WaitForLine("CONNECT"));
 
   TDCB dcb;
   ASSERT_TRUE(device->GetCommState(dcb));
@@ -178,85 +168,56 @@ TEST(Rfc2217Pyserial, LineSettingsArriveAtTheServer) {
   dcb.StopBits = TWOSTOPBITS;
   dcb.Flags |= dcb::fOutX | dcb::fInX;
   ASSERT_TRUE(device->SetCommState(dcb));
-  TPump pump(*device);
-  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
-
+  ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
+  TWaiter waiter(*device);
+  EXPECT_TRUE(server->WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
   dcb.BaudRate = 115200;
   dcb.ByteSize = 8;
   dcb.Parity = ODDPARITY;
   dcb.StopBits = ONESTOPBIT;
   dcb.Flags &= ~(dcb::fOutX | dcb::fInX);
   ASSERT_TRUE(device->SetCommState(dcb));
-  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
-}
+  EXPECT_TRUE(server->WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
 
-TEST(Rfc2217Pyserial, DtrAndRtsArriveAndDsrComesBack) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
-  // known when the open returns.
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
-
-  ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
-  TPump pump(*device);
-  const size_t mark = server.LineCount();
+  const size_t mark = server->LineCount();
   ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
-  EXPECT_TRUE(server.WaitForLine("LINES dtr=0 rts=1", mark));
-  EXPECT_TRUE(WaitUntil([&] { return device->GetCommModemStatus(status) && !(status & MS_DSR_ON); }, TEvents::Left));
-  // The status changes before the wait that reports it returns to the pump.
-  EXPECT_TRUE(WaitUntil([&] { return (pump.Seen() & EV_DSR) != 0; }, TEvents::Left));
-
+  EXPECT_TRUE(server->WaitForLine("LINES dtr=0 rts=1", mark));
+  EXPECT_TRUE(StatusHolds(MS_DSR_ON, 0));
+  // The status changes before the wait that reports it returns to the waiter.
+  EXPECT_TRUE(waiter.WaitForEvent(EV_DSR));
   ASSERT_TRUE(device->EscapeCommFunction(CLRRTS));
-  EXPECT_TRUE(server.WaitForLine("LINES dtr=0 rts=0", mark));
-  EXPECT_TRUE(WaitUntil([&] { return device->GetCommModemStatus(status) && !(status & MS_CTS_ON); }, TEvents::Left));
-
+  EXPECT_TRUE(server->WaitForLine("LINES dtr=0 rts=0", mark));
+  EXPECT_TRUE(StatusHolds(MS_CTS_ON, 0));
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
   ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
-  EXPECT_TRUE(server.WaitForLine("LINES dtr=1 rts=1", mark));
-  EXPECT_TRUE(WaitUntil([&] { return device->GetCommModemStatus(status) && (status & MS_DSR_ON); }, TEvents::Left));
+  EXPECT_TRUE(server->WaitForLine("LINES dtr=1 rts=1", mark));
+  EXPECT_TRUE(StatusHolds(MS_DSR_ON, MS_DSR_ON));
 }
 
-TEST(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTrip) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
-  TPump pump(*device);
+TEST_F(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTripAndAHangUpIsSeen) {
+  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
+  TWaiter waiter(*device);
   const std::string sent = AllBytes();
   ASSERT_EQ(device->Write(sent.data(), static_cast<int>(sent.size())), static_cast<int>(sent.size()));
   std::string got;
   char buf[256];
-  WaitUntil([&] {
-    const int n = device->Read(buf, sizeof buf);
-    if (n > 0) got.append(buf, static_cast<size_t>(n));
-    return got.size() >= sent.size();
-  }, TEvents::Left);
+  WaitUntil(
+      [&] {
+        const int n = device->Read(buf, sizeof buf);
+        if (n > 0) got.append(buf, static_cast<size_t>(n));
+        return got.size() >= sent.size();
+      },
+      TEvents::Left);
   EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes came back";
-}
 
-TEST(Rfc2217Pyserial, ServerHangingUpIsSeen) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
-  TPump pump(*device);
-  server.HangUp();
-  EXPECT_TRUE(WaitUntil([&] { return (pump.Seen() & EV_ERR) != 0; }, TEvents::Left));
+  server->HangUp();
+  EXPECT_TRUE(waiter.WaitForEvent(EV_ERR));
   uint32_t errors = 0;
   TComStat st;
   ASSERT_TRUE(device->ClearCommError(errors, st));
   EXPECT_TRUE(errors & CE_DEVICEGONE);
   EXPECT_EQ(device->Write("x", 1), -1);
-  EXPECT_TRUE(server.WaitForLine("DISCONNECT"));
+  EXPECT_TRUE(server->WaitForLine("DISCONNECT"));
 }
 
 // ---- Through the serial component ----------------------------------------------------------
@@ -272,11 +233,7 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   comm.SetStopbits(TStopbits::sb20);
   comm.SetMonitorEvents(TCommEventType{TCommEventState::evError, TCommEventState::evRxChar});
   std::string received;
-  comm.OnRxChar = [&](TCustomComm* sender, int count) {
-    std::string buf(static_cast<size_t>(count), '\0');
-    const int n = sender->Read(buf.data(), count);
-    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
-  };
+  comm.OnRxChar = ReadInto(received);
 
   comm.Open();
   ASSERT_TRUE(comm.Enabled());
@@ -315,12 +272,8 @@ TEST(Rfc2217PyserialComm, ServerHangingUpReachesOnErrorOnce) {
   TPyServer server;
   TComm comm;
   comm.SetDeviceName(server.Url());
-  int errorCalls = 0;
-  int lastErrors = 0;
-  comm.OnError = [&](TCustomComm*, int errors) {
-    ++errorCalls;
-    lastErrors = errors;
-  };
+  int errorCalls = 0, lastErrors = 0;
+  comm.OnError = [&](TCustomComm*, int errors) { ++errorCalls, lastErrors = errors; };
   comm.Open();
   server.HangUp();
   EXPECT_TRUE(WaitUntil([&] { return errorCalls > 0; }));
