@@ -6,18 +6,10 @@
 namespace formmain_test {
 namespace {
 
-const char* const kFiveMessages =
-    "clock running 5 0 0\n"
-    "welcome 4\n"
-    "message voice 14 0 9 12\n"
-    "message fax 2 0 14 3\n"
-    "message voice 7 1 8 45\n"
-    "message voice 31 1 17 20\n"
-    "message voice 3 2 0 0\n";
+const std::string kWithWelcome = kFiveMessages + "welcome 4\n";
 
 class FormMainActions : public FormMainTest {
  protected:
-  void Click(TSpeedButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   // Enter released where the keyboard focus is, as a user would press it.
   void PressEnter() {
     QWidget* focus = QApplication::focusWidget();
@@ -25,8 +17,8 @@ class FormMainActions : public FormMainTest {
   }
 };
 
-TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
-  CreateFormWithFastModem(kFiveMessages);
+TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconnectSendsNothing) {
+  CreateFormWithModem(kWithWelcome);
   ASSERT_TRUE(boxes_.Requests.empty());
   ASSERT_EQ(form_->GridMsgStore->Row(), 1);
   ASSERT_TRUE(form_->BtnPlay->Enabled());
@@ -59,20 +51,40 @@ TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=0"});
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
+
+  // Disconnect: all but connect disabled, nothing sent, the device closed.
+  mark = DialogueSize();
+  Click(form_->BtnSelfControl);
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the device is closed";
+  EXPECT_EQ(DialogueSize(), mark);
+  EXPECT_EQ(Label(), "5 received messages");
 }
 
-TEST_F(FormMainActions, AFailedPlayIsReportedAndTheSelectionStillMoves) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
-  const std::size_t mark = DialogueSize();
+TEST_F(FormMainActions, AFailedPlayOrEraseIsReportedAndTheStoreReadAgain) {
+  CreateFormWithModem(kWithWelcome + "fault AT+MVP=* error\nfault AT+MEM error\n");
+  std::size_t mark = DialogueSize();
   Click(form_->BtnPlay);
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
-  EXPECT_EQ(form_->GridMsgStore->Row(), 2);
+  EXPECT_EQ(form_->GridMsgStore->Row(), 2) << "the selection still moves";
   EXPECT_TRUE(form_->BtnSelfControl->Enabled());
+
+  form_->GridMsgStore->SetRow(1);
+  const auto rows = Column(0);
+  mark = DialogueSize();
+  Click(form_->BtnErase);
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Error on COM Port during Erase operation"}));
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_EQ(Column(0), rows);
+  EXPECT_EQ(Label(), "5 received messages");
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
 }
 
 TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
+  CreateFormWithModem(kWithWelcome + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
   ASSERT_EQ(form_->GridMsgStore->RowCount(), 8);
   form_->GridMsgStore->SetRow(4);
   std::size_t mark = DialogueSize();
@@ -98,20 +110,8 @@ TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
   EXPECT_FALSE(form_->ClockValid);
 }
 
-TEST_F(FormMainActions, AFailedEraseIsReportedAndTheStoreReadAgain) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MEM error\n");
-  const auto rows = Column(0);
-  const std::size_t mark = DialogueSize();
-  Click(form_->BtnErase);
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port during Erase operation"});
-  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
-  EXPECT_EQ(Column(0), rows);
-  EXPECT_EQ(Label(), "5 received messages");
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
-}
-
 TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheControlsUsable) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
+  CreateFormWithModem(kWithWelcome + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
   Click(form_->BtnErase);
   EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port during Erase operation",
                                                       "Error on COM Port", "'' is not a valid integer value"}));
@@ -120,20 +120,8 @@ TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheContro
   EXPECT_FALSE(form_->InExchange());
 }
 
-TEST_F(FormMainActions, DisconnectDisablesAllButConnectAndSendsNothing) {
-  CreateFormWithFastModem(kFiveMessages);
-  const std::size_t mark = DialogueSize();
-  Click(form_->BtnSelfControl);
-  EXPECT_FALSE(form_->BtnSelfControl->Down());
-  EXPECT_FALSE(form_->CommPort->PortOpen());
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
-  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the device is closed";
-  EXPECT_EQ(DialogueSize(), mark);
-  EXPECT_EQ(Label(), "5 received messages");
-}
-
 TEST_F(FormMainActions, ConnectWithTheModemOff) {
-  CreateFormWithFastModem("powered off\nmessage voice 3 0 0 0\n");
+  CreateFormWithModem("powered off\nmessage voice 3 0 0 0\n");
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
   EXPECT_FALSE(form_->BtnSelfControl->Down());

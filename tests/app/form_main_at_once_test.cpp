@@ -1,6 +1,7 @@
-// The window at once: shown before the port is opened, every control
-// disabled; boxes of the start-up; the busy cursor while the program talks
-// to the modem. (When it shows with an argument is x11_startup_flow.sh's.)
+// The window at once: boxes of the start-up, the busy cursor during a play,
+// a close during the start-up. (The window shown before the port is opened
+// and the busy cursor of the start-up are form_main_startup_test's; when it
+// shows with an argument is x11_startup_flow.sh's.)
 
 #include <QApplication>
 #include <QPushButton>
@@ -13,110 +14,27 @@
 namespace formmain_test {
 namespace {
 
-const char* const kThreeMessages =
-    "clock running 3 0 0\n"
-    "message voice 14 0 9 12\n"
-    "message fax 2 0 14 3\n"
-    "message voice 7 1 8 45\n";
+class FormMainAtOnce : public FormMainTest {};
 
-// The main window while its constructor still runs.
-TFormMain* MainWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* form = dynamic_cast<TFormMain*>(w)) return form;
-  return nullptr;
-}
-
-// What held at the moment the main window was shown.
-class ShowWatch : public QObject {
- public:
-  explicit ShowWatch(std::function<void(TFormMain&)> onShow) : onShow_(std::move(onShow)) {
-    qApp->installEventFilter(this);
-  }
-  ~ShowWatch() override { qApp->removeEventFilter(this); }
-  int Shows = 0;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (auto* form = dynamic_cast<TFormMain*>(watched); form && event->type() == QEvent::Show) {
-      ++Shows;
-      onShow_(*form);
-    }
-    return false;
-  }
-
- private:
-  std::function<void(TFormMain&)> onShow_;
-};
-
-class FormMainAtOnce : public FormMainTest {
- protected:
-  // Enabled state of connect, play, welcome, full welcome, erase, grid.
-  static std::vector<bool> EnabledOf(const TFormMain& f) {
-    return {f.BtnSelfControl->Enabled(), f.BtnPlay->Enabled(),  f.BtnPlayWelcome->Enabled(),
-            f.BtnPlayFull->Enabled(),    f.BtnErase->Enabled(), f.GridMsgStore->Enabled()};
-  }
-  bool Connected() const { return sim_->WaitForLog("CONNECT", 0ms).has_value(); }
-};
-
-TEST_F(FormMainAtOnce, WithoutAnArgumentTheWindowShowsBeforeThePortIsOpened) {
-  StartModem(kThreeMessages);
-  WriteSettings(sim_->Device());
-  bool connectedAtShow = true;
-  std::vector<bool> enabledAtShow;
-  ShowWatch watch([&](TFormMain& f) {
-    connectedAtShow = Connected();
-    enabledAtShow = EnabledOf(f);
-  });
-  CreateForm();
-  EXPECT_EQ(watch.Shows, 1);
-  EXPECT_FALSE(connectedAtShow) << "the port was opened before the window showed";
-  EXPECT_EQ(enabledAtShow, std::vector<bool>(6, false));
-  EXPECT_EQ(Label(), "3 received messages");
-}
-
-// Boxes raised during start-up: over the shown window without an argument,
-// with no window with one.
-TEST_F(FormMainAtOnce, BoxesDuringStartUp) {
-  WriteSettings("/nonexistent/orvix-tty");
+// Boxes raised during start-up: over the shown window without an argument
+// (form_main_window_test's), with no window with one.
+TEST_F(FormMainAtOnce, WithAnArgumentBoxesOfTheStartUpShowWithoutTheWindow) {
+  WriteSettings(kNoDevice);
   std::vector<bool> visibleAtBox;
   boxes_.OnShow = [&](const TMessageBoxRequest&) { visibleAtBox.push_back(MainWindow()->isVisible()); };
-  CreateForm();
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
-  EXPECT_EQ(visibleAtBox, std::vector<bool>{true});
-  form_.reset();
-
-  visibleAtBox.clear();
   boxes_.Answer("OK");
   boxes_.Answer("&Ignore");
   CreateForm({"x"});
   ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }));
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(3, "COM Port is used by another application"));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(2, "COM Port is used by another application"));
   EXPECT_EQ(visibleAtBox, (std::vector<bool>{false, false}));
   EXPECT_TRUE(boxes_.Mismatches.empty());
-}
-
-TEST_F(FormMainAtOnce, TheCursorIsBusyWhileTheStartUpTalksToTheModem) {
-  StartModem(kThreeMessages);
-  WriteSettings(sim_->Device());
-  std::vector<Qt::CursorShape> during;
-  QTimer sample;
-  QObject::connect(&sample, &QTimer::timeout, [&] {
-    if (TFormMain* f = MainWindow(); f && f->InExchange()) during.push_back(f->cursor().shape());
-  });
-  sample.start(20);
-  CreateForm();
-  sample.stop();
-  ASSERT_FALSE(during.empty());
-  EXPECT_EQ(during, std::vector<Qt::CursorShape>(during.size(), Qt::BusyCursor));
-  EXPECT_EQ(form_->cursor().shape(), Qt::ArrowCursor);
 }
 
 // A play clicked with the mouse fails: the window is busy until it has
 // ended, the box that says so keeps the normal cursor.
 TEST_F(FormMainAtOnce, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
-  std::string scenario = kThreeMessages;
-  scenario += "fault AT+MVP=1 error\n";
-  CreateFormWithFastModem(scenario);
+  CreateFormWithModem(kThreeMessages + "fault AT+MVP=1 error\n");
   TQtMessageBoxes real;
   SetMessageBoxes(&real);
   Qt::CursorShape windowAtBox = Qt::BlankCursor, box = Qt::BlankCursor;
@@ -132,7 +50,7 @@ TEST_F(FormMainAtOnce, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
   });
   poll.start(10);
   ASSERT_TRUE(orvix::test::ShowActive(*form_));
-  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+  Click(form_->BtnPlay);
   SetMessageBoxes(&boxes_);
   EXPECT_EQ(Dialogue().back(), "AT+MVP=1");
   EXPECT_EQ(windowAtBox, Qt::BusyCursor);

@@ -48,12 +48,47 @@ using orvix::test::WaitUntil;
 
 // The set-up commands, in the order the modem must see them.
 inline const std::vector<std::string> kSetup = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
+inline const std::string kNoDevice = "/nonexistent/orvix-tty";
+
+// Rows 1 and 3 are voice messages, row 2 a fax; then two more voice messages.
+inline const std::string kThreeMessages =
+    "clock running 5 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\nmessage voice 7 1 8 45\n";
+inline const std::string kFiveMessages = kThreeMessages + "message voice 31 1 17 20\nmessage voice 3 2 0 0\n";
 
 inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
   for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
   return all;
 }
+
+// The main window, also while its constructor still runs.
+inline TFormMain* MainWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* form = dynamic_cast<TFormMain*>(w)) return form;
+  return nullptr;
+}
+
+// Counts the times the main window is shown, running onShow at each.
+class ShowWatch : public QObject {
+ public:
+  explicit ShowWatch(std::function<void(TFormMain&)> onShow = {}) : onShow_(std::move(onShow)) {
+    qApp->installEventFilter(this);
+  }
+  ~ShowWatch() override { qApp->removeEventFilter(this); }
+  int Shows = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (auto* form = dynamic_cast<TFormMain*>(watched); form && event->type() == QEvent::Show) {
+      ++Shows;
+      if (onShow_) onShow_(*form);
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(TFormMain&)> onShow_;
+};
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -177,7 +212,11 @@ class FormMainTest : public ::testing::Test {
     WriteSettings(sim_->Device());
     CreateForm();
   }
-  void CreateFormWithFastModem(const std::string& scenario) { CreateFormWithModem(scenario); }
+  void CreateFormWithoutDevice() {
+    WriteSettings(kNoDevice);
+    CreateForm();
+  }
+  void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   // Command lines the emulator received, in order, from the n-th on.
   std::vector<std::string> Dialogue(std::size_t from = 0) const {
@@ -200,10 +239,11 @@ class FormMainTest : public ::testing::Test {
   QString Label() const { return form_->LabelMsgStoreCnt->text(); }
 
   // Enabled state of connect, play, welcome, full welcome, erase, grid.
-  std::vector<bool> Enabled() const {
-    return {form_->BtnSelfControl->Enabled(), form_->BtnPlay->Enabled(),  form_->BtnPlayWelcome->Enabled(),
-            form_->BtnPlayFull->Enabled(),    form_->BtnErase->Enabled(), form_->GridMsgStore->Enabled()};
+  static std::vector<bool> EnabledOf(const TFormMain& f) {
+    return {f.BtnSelfControl->Enabled(), f.BtnPlay->Enabled(),  f.BtnPlayWelcome->Enabled(),
+            f.BtnPlayFull->Enabled(),    f.BtnErase->Enabled(), f.GridMsgStore->Enabled()};
   }
+  std::vector<bool> Enabled() const { return EnabledOf(*form_); }
 
   QTemporaryDir dir_;
   std::string ini_;

@@ -328,9 +328,7 @@ class LongWait : public FormMainTest {};
 
 TEST_F(LongWait, AnEraseWithoutReplyRunsOutItsTimeOut) {
   if (!LongRuns()) GTEST_SKIP() << "takes 100 s; set ORVIX_FAULTS_LONG=1";
-  StartModem("clock running 5 0 0\nmessage voice 3 0 9 12\nfault AT+MEM noanswer\n");
-  WriteSettings(sim_->Device());
-  CreateForm();
+  CreateFormWithModem("clock running 5 0 0\nmessage voice 3 0 9 12\nfault AT+MEM noanswer\n", {});
   ASSERT_TRUE(boxes_.Requests.empty());
   Clock::time_point boxAt;
   boxes_.OnShow = [&](const TMessageBoxRequest&) {
