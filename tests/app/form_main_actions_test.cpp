@@ -1,7 +1,13 @@
-// The buttons: connect and disconnect, play, the Enter key, erase, and the
-// enabled state of the controls after each.
+// The buttons: connect and disconnect, play, the Enter key, erase, the
+// enabled state of the controls after each, a failed command's box and the
+// cause under it, and the busy cursor.
+
+#include <QPushButton>
+#include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/shown_window.h"
+#include "toolkit/widgets/qt_message_boxes.h"
 
 namespace formmain_test {
 namespace {
@@ -63,8 +69,9 @@ TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconn
   EXPECT_EQ(Label(), "5 received messages");
 }
 
-TEST_F(FormMainActions, AFailedPlayOrEraseIsReportedAndTheStoreReadAgain) {
-  CreateFormWithModem(kWithWelcome + "fault AT+MVP=* error\nfault AT+MEM error\n");
+// Each failed command is reported, with its cause under the box.
+TEST_F(FormMainActions, AFailedPlayEraseOrSetUpIsReportedWithItsCause) {
+  CreateFormWithModem(kWithWelcome + "fault AT+MVP=* error\nfault AT+MEM error\nfault AT+MCD=1 @2 noanswer\n");
   std::size_t mark = DialogueSize();
   Click(form_->BtnPlay);
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
@@ -81,6 +88,15 @@ TEST_F(FormMainActions, AFailedPlayOrEraseIsReportedAndTheStoreReadAgain) {
   EXPECT_EQ(Column(0), rows);
   EXPECT_EQ(Label(), "5 received messages");
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
+
+  // Disconnect, connect: the second AT+MCD=1 is not answered.
+  Click(form_->BtnSelfControl);
+  Click(form_->BtnSelfControl);
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Error on COM Port during Erase operation",
+                                                      "Error on COM Port"}));
+  EXPECT_EQ(Details(), (std::vector<std::string>{"The modem answered ERROR to AT+MVP=1.",
+                                                 "The modem answered ERROR to AT+MEM.",
+                                                 "No answer from the modem to AT+MCD=1 within 1 s."}));
 }
 
 TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
@@ -160,6 +176,34 @@ TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
   EXPECT_TRUE(boxes_.Mismatches.empty());
   EXPECT_TRUE(modem.Commands().empty()) << "no set-up is sent to a modem that reads as off";
   form_.reset();
+}
+
+// A play clicked with the mouse fails: the window is busy until it has
+// ended, the box that says so keeps the normal cursor.
+TEST_F(FormMainActions, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
+  CreateFormWithModem(kThreeMessages + "fault AT+MVP=1 error\n");
+  TQtMessageBoxes real;
+  SetMessageBoxes(&real);
+  Qt::CursorShape windowAtBox = Qt::BlankCursor, box = Qt::BlankCursor;
+  bool overridden = true;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!shown) return;
+    windowAtBox = form_->cursor().shape();
+    box = shown->cursor().shape();
+    overridden = QApplication::overrideCursor() != nullptr;
+    shown->buttons().front()->click();
+  });
+  poll.start(10);
+  ASSERT_TRUE(orvix::test::ShowActive(*form_));
+  Click(form_->BtnPlay);
+  SetMessageBoxes(&boxes_);
+  EXPECT_EQ(Dialogue().back(), "AT+MVP=1");
+  EXPECT_EQ(windowAtBox, Qt::BusyCursor);
+  EXPECT_EQ(box, Qt::ArrowCursor);
+  EXPECT_FALSE(overridden);
+  EXPECT_EQ(form_->cursor().shape(), Qt::ArrowCursor);
 }
 
 }  // namespace

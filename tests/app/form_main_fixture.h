@@ -237,6 +237,12 @@ class FormMainTest : public ::testing::Test {
     return out;
   }
   QString Label() const { return form_->LabelMsgStoreCnt->text(); }
+  // The details of the boxes shown so far, in order.
+  std::vector<std::string> Details() const {
+    std::vector<std::string> details;
+    for (const auto& r : boxes_.Requests) details.push_back(r.Detail);
+    return details;
+  }
 
   // Enabled state of connect, play, welcome, full welcome, erase, grid.
   static std::vector<bool> EnabledOf(const TFormMain& f) {

@@ -1,6 +1,7 @@
-// Start-up: the window shown at once or never, the first connection, and the
-// auto-close rule with the shutdown it runs. (The program itself started with
-// an argument is program_trace_test's.)
+// Start-up: the window shown at once or never, the first connection, boxes
+// and a close during it, and the auto-close rule with the shutdown it runs.
+// (The program itself started with an argument is program_trace_test's; when
+// the window shows with one is x11_startup_flow.sh's.)
 
 #include <sys/inotify.h>
 
@@ -176,6 +177,34 @@ TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
   EXPECT_TRUE(form_->Closed());
   EXPECT_EQ(boxes_.Requests.size(), 4u);
   EXPECT_EQ(shows.Shows, 1);
+}
+
+// Boxes raised during start-up: over the shown window without an argument
+// (form_main_window_test's), with no window with one.
+TEST_F(FormMainStartup, WithAnArgumentBoxesOfTheStartUpShowWithoutTheWindow) {
+  WriteSettings(kNoDevice);
+  std::vector<bool> visibleAtBox;
+  boxes_.OnShow = [&](const TMessageBoxRequest&) { visibleAtBox.push_back(MainWindow()->isVisible()); };
+  boxes_.Answer("OK");
+  boxes_.Answer("&Ignore");
+  CreateForm({"x"});
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }));
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(2, "COM Port is used by another application"));
+  EXPECT_EQ(visibleAtBox, (std::vector<bool>{false, false}));
+  EXPECT_TRUE(boxes_.Mismatches.empty());
+}
+
+// The window is in sight during the start-up's exchange, so a close can come
+// in the middle of it: it waits for the reading, then shuts down as usual.
+TEST_F(FormMainStartup, ACloseDuringTheStartUpRunsAfterTheReading) {
+  StartModem(kThreeMessages);
+  WriteSettings(sim_->Device());
+  QTimer::singleShot(0, [] { MainWindow()->close(); });
+  CreateForm();
+  EXPECT_FALSE(form_->Closed());
+  ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }));
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003"}, kSetup}));
+  EXPECT_TRUE(boxes_.Requests.empty());
 }
 
 }  // namespace
