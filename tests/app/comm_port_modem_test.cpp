@@ -1,11 +1,6 @@
 // The command channel against the modem emulator over a real pty: whole
 // commands, the failure box, and the pace between command lines.
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/scripted_message_boxes.h"

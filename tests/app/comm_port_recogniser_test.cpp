@@ -1,11 +1,6 @@
 // The reply recogniser: which byte sequences end a wait with OK or ERROR,
 // what stays in Response, and which bytes are dropped.
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "tests/app/comm_port_fixture.h"
 
 using namespace commport_test;

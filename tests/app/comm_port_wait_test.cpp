@@ -2,12 +2,7 @@
 // it costs while it waits, and how it ends when the line dies or when an event
 // handled during the wait tries to start another command.
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-
 #include <optional>
-#include <string>
 
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/scripted_message_boxes.h"

@@ -3,8 +3,6 @@
 // selected and the focus follows it, and the picture buttons are named by
 // their hints and can be pressed.
 
-#include <QAccessible>
-
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/accessibility_bridge.h"
 

@@ -19,16 +19,12 @@
 #include <QWindow>
 
 #include <atomic>
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "app/comm_port.h"
 #include "app/form_main.h"

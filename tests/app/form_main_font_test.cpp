@@ -3,7 +3,6 @@
 // larger in proportion: 8.25 points, not a fixed 11 pixels.
 
 #include <QFontInfo>
-#include <QLabel>
 #include <QScreen>
 
 #include "tests/app/form_main_fixture.h"

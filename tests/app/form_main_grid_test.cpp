@@ -2,7 +2,6 @@
 // meets in it: the captions, title cells that press but select nothing, cut
 // texts, and the demo modem's list as a person sees it.
 
-#include <QImage>
 #include <QPixmap>
 #include <QToolTip>
 

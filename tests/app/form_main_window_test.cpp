@@ -4,7 +4,6 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QLabel>
 
 #include "app/serial_devices.h"
 #include "tests/app/form_main_fixture.h"

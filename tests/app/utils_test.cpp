@@ -2,10 +2,8 @@
 
 #include <QTimer>
 
-#include <chrono>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/utils.h"
 #include "tests/common/cpu_sampler.h"

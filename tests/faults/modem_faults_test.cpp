@@ -14,12 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iomanip>
-#include <sstream>
 
 #include "app/clock_reference.h"
 #include "tests/app/comm_port_fixture.h"
 #include "tests/app/form_main_fixture.h"
-#include "tests/common/cpu_sampler.h"
 
 namespace faults_test {
 namespace {

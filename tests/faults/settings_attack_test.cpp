@@ -4,15 +4,12 @@
 // with a deadline, so a hang or a fatal signal fails the test instead of
 // stopping it.
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <QTemporaryDir>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "app/clock_reference.h"

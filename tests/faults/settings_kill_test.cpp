@@ -5,15 +5,10 @@
 //
 // ORVIX_FAULT_KILLS sets the number of kills (100 by default).
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QTemporaryDir>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <sstream>
 

@@ -3,10 +3,7 @@
 // the same to the program.
 
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "serial/async_comm.h"
 #include "serial/comm_event_thread.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/rfc2217_test_peer.h"

@@ -6,11 +6,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "serial/async_comm.h"
 #include "serial/comm_event_thread.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"

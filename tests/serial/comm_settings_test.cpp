@@ -7,11 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <functional>
-#include <string>
-#include <thread>
 
-#include "serial/async_comm.h"
 #include "serial/comm_event_thread.h"
 #include "serial/posix/termios2_rate.h"
 #include "tests/common/pty_pair.h"

@@ -8,14 +8,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <future>
 #include <stdexcept>
 
-#include <gtest/gtest.h>
-
 #include "serial/device_path.h"
-#include "serial/os_serial.h"
 #include "serial/posix/posix_device.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"

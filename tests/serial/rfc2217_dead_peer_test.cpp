@@ -7,15 +7,9 @@
 #include <fcntl.h>
 #include <net/if.h>
 #include <sched.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstring>
-#include <vector>
 
-#include "serial/async_comm.h"
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"
 

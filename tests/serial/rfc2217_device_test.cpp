@@ -1,20 +1,8 @@
 // The network serial port as the serial component sees it, against scripted
 // loopback peers: opening, settings, lines, data, events and failures.
 
-#include <gtest/gtest.h>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <arpa/inet.h>
-
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <random>
-#include <thread>
-#include <vector>
 
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"

@@ -1,17 +1,10 @@
 // Host names of network ports: the lookup is bounded by the connect deadline
 // (opening runs on the window thread) and its failure has a code of its own.
 
-#include <gtest/gtest.h>
-
 #include <netdb.h>
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 
-#include "serial/async_comm.h"
-#include "serial/rfc2217/rfc2217_device.h"
 #include "serial/rfc2217/tcp_connect.h"
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"

@@ -3,23 +3,14 @@
 // follows RTS, written data comes back), first through the device interface,
 // then through the serial component.
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "serial/async_comm.h"
-#include "serial/os_serial.h"
 #include "tests/serial/serial_test_support.h"
 
 namespace {

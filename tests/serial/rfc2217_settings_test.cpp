@@ -2,14 +2,6 @@
 // as a device path refuses it, and the server's answers are held against
 // what was asked for.
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "serial/async_comm.h"
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"
 

@@ -4,11 +4,7 @@
 #include <sys/resource.h>
 #include <dirent.h>
 
-#include <chrono>
 #include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -15,14 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "tests/common/cpu_sampler.h"
 #include "tests/common/modem_sim.h"
