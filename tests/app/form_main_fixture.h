@@ -29,6 +29,7 @@
 #include "app/comm_port.h"
 #include "app/form_main.h"
 #include "grid/cell_grid.h"
+#include "tests/common/files.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/pty_pair.h"
 #include "tests/common/scripted_message_boxes.h"
@@ -86,17 +87,8 @@ class ShowWatch : public QObject {
   std::function<void(TFormMain&)> onShow_;
 };
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+using orvix::test::ReadFile;
+using orvix::test::WriteFile;
 
 // The receive time text of a message stamped days/hours/minutes after the
 // reference 14 March 2025 09:05 that WriteSettings stores.

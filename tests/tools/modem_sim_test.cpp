@@ -16,11 +16,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "tests/common/cpu_sampler.h"
+#include "tests/common/files.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/wait.h"
 
@@ -295,8 +294,6 @@ const char kStore[] =
     "message voice 30 255 0 0\n"
     "message undef 0 3 0 1\n";
 
-// --- The AT dialect -----------------------------------------------------
-
 TEST(ModemSimDialect, SetUpCommandsSelfModeQueryAndTheDefaultModem) {
   Sim sim;
   PtyPort port(sim.Device());
@@ -366,8 +363,6 @@ TEST(ModemSimDialect, AClockThatIsOffIsReset) {
   EXPECT_EQ(port.Command("AT+MCC?"), "\r\n000,000,000\r\n\r\nOK\r\n");
 }
 
-// --- Scenarios ----------------------------------------------------------
-
 TEST(ModemSimScenario, ShippedScenariosLoad) {
   for (const char* name : {"demo", "clock-off", "flaky-line"}) {
     std::string path = std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/" + name + ".scn";
@@ -383,8 +378,6 @@ TEST(ModemSimScenario, MistakesAreRejectedWithTheLine) {
     EXPECT_THROW(Sim({}, std::string("memory 5\n") + bad), std::runtime_error) << bad;
   }
 }
-
-// --- Faults -------------------------------------------------------------
 
 TEST(ModemSimFaults, ErrorNoAnswerAndOccurrence) {
   Sim sim({}, "fault AT+MCW error\nfault AT+MCD=1 @2 noanswer\n");
@@ -420,22 +413,6 @@ TEST(ModemSimFaults, EchoForEveryLine) {
   EXPECT_EQ(port.Command("AT+MCW"), "AT+MCW\r\r\nOK\r\n");
 }
 
-// Asks AT+MCS? and measures how its reply arrives: how long, in how many reads.
-struct TTimedReply {
-  std::string text;
-  Clock::duration took;
-  int reads = 0;
-};
-TTimedReply TimedMcsReply(ModemSim& sim) {
-  PtyPort port(sim.Device());
-  WriteAll(port.Fd(), "AT+MCS?\r\n");
-  TTimedReply r;
-  const auto t0 = Clock::now();
-  r.text = ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &r.reads);
-  r.took = Clock::now() - t0;
-  return r;
-}
-
 // A reply split in pieces (11 pieces, 40 ms apart: at least 400 ms), or paced
 // at 300 baud (a byte takes 33.3 ms; the reply is 11 bytes), for the whole
 // line or by a fault: never all in one read.
@@ -452,10 +429,13 @@ TEST(ModemSimFaults, SplitOrPacedRepliesComeInSeveralWrites) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scenario);
     Sim sim(c.args, c.scenario);
-    const TTimedReply r = TimedMcsReply(sim);
-    EXPECT_EQ(r.text, "\r\n0\r\n\r\nOK\r\n");
-    EXPECT_GE(r.took, c.least);
-    EXPECT_GE(r.reads, 2);
+    PtyPort port(sim.Device());
+    WriteAll(port.Fd(), "AT+MCS?\r\n");
+    int reads = 0;
+    const auto t0 = Clock::now();
+    EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n");
+    EXPECT_GE(Clock::now() - t0, c.least);
+    EXPECT_GE(reads, 2);
   }
 }
 
@@ -505,8 +485,7 @@ TEST(ModemSimFaults, DoubledResultCode) {
 
 // The state letter of a process (R, S, T, Z, ...) from /proc.
 char ProcessState(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string all = orvix::test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
   const auto close = all.rfind(')');
   return close == std::string::npos || close + 2 >= all.size() ? '?' : all[close + 2];
 }
@@ -557,8 +536,6 @@ TEST(ModemSimFaults, FrozenEmulatorKeepsItsConnectionAndStopsAtOnce) {
   sim.Stop();
   EXPECT_LT(Clock::now() - t0, 2s) << "stopping a frozen emulator needs no SIGKILL fallback";
 }
-
-// --- Guard time and log ---------------------------------------------------
 
 TEST(ModemSimLog, GuardViolationIsReported) {
   ModemSim sim({"--guard", "5000"});  // any quick follow-up is too early
@@ -623,8 +600,6 @@ TEST(ModemSimLog, EveryLineAndReplyIsStampedInOrderAndARespectedGuardIsNotReport
   EXPECT_LE(LogTime(tx[0]) + 100, LogTime(rx[1])) << "the guard time lies between them";
 }
 
-// --- Pty lifetime ---------------------------------------------------------
-
 TEST(ModemSimPty, SurvivesManyOpensAndClosesAndIdlesOpenOrClosed) {
   std::string link = testing::TempDir() + "/orvix-sim-link";
   unlink(link.c_str());
@@ -647,8 +622,6 @@ TEST(ModemSimPty, SurvivesManyOpensAndClosesAndIdlesOpenOrClosed) {
   struct stat st {};
   EXPECT_NE(lstat(link.c_str(), &st), 0) << "the link is removed at exit";
 }
-
-// --- RFC 2217 server --------------------------------------------------------
 
 TEST(ModemSimNetwork, NegotiatesAndAnswersComPortCommands) {
   Sim sim(NetArgs());
