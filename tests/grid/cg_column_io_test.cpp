@@ -9,10 +9,7 @@
 
 #include <QJsonDocument>
 
-#include <gtest/gtest.h>
-
 #include <set>
-#include <string>
 
 using enum TcgControlType;
 

@@ -1,6 +1,5 @@
 #include "tests/grid/cg_edit_fixture.h"
 
-#include <QPainter>
 #include <QStyle>
 
 namespace {

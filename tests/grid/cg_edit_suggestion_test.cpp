@@ -2,10 +2,6 @@
 
 #include <QDialog>
 #include <QFontMetrics>
-#include <QTimer>
-
-#include <string>
-#include <vector>
 
 namespace {
 

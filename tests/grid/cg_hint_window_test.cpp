@@ -3,8 +3,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 

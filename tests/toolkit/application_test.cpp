@@ -1,8 +1,5 @@
 #include <QCloseEvent>
-#include <QTest>
-#include <QTimer>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/handler_failure.h"

@@ -1,11 +1,7 @@
 #include "tests/common/image_canvas.h"
 #include "toolkit/widgets/canvas.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-
-#include <vector>
 
 namespace {
 

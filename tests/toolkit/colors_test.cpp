@@ -1,12 +1,7 @@
 #include "toolkit/widgets/colors.h"
 
-#include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 TEST(Colors, SystemColoursAreHighBitPlusTheirIndex) {
   EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0x8000000Fu);

@@ -4,7 +4,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -4,7 +4,6 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -5,8 +5,6 @@
 
 #include <QGuiApplication>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 struct TCounted {

@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QTime>
-#include <gtest/gtest.h>
 
 #include <cmath>
 

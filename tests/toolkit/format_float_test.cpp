@@ -1,7 +1,5 @@
 #include "toolkit/core/format_float.h"
 
-#include <gtest/gtest.h>
-
 #include <cfloat>
 #include <cmath>
 #include <limits>

@@ -2,11 +2,8 @@
 #include "toolkit/widgets/hint_window.h"
 
 #include <QLineEdit>
-#include <QPainter>
 #include <QPointer>
-#include <QTest>
 #include <QToolTip>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
 
 namespace fs = std::filesystem;

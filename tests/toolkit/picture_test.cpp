@@ -6,8 +6,6 @@
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 QImage Solid(int w, int h, QColor c) {

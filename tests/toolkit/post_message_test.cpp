@@ -3,10 +3,6 @@
 #include <QCoreApplication>
 #include <QObject>
 
-#include <gtest/gtest.h>
-
-#include <vector>
-
 namespace {
 
 class TReceiver : public QObject {

@@ -1,8 +1,6 @@
 #include "toolkit/core/str_to_int.h"
 #include "tests/common/message_of.h"
 
-#include <gtest/gtest.h>
-
 TEST(StrToInt, DecimalWithSignAndLeadingBlanks) {
   EXPECT_EQ(StrToInt("0"), 0);
   EXPECT_EQ(StrToInt("005"), 5);

@@ -6,12 +6,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QTest>
-#include <QTimer>
 #include <QToolTip>
-#include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "tests/toolkit/string_grid_probe.h"
 
-#include <gtest/gtest.h>
-
 using enum TGridOption;
 
 namespace {

@@ -3,8 +3,6 @@
 
 #include <QFontMetrics>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 constexpr unsigned kPlain = DT_NOPREFIX;

@@ -4,15 +4,10 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <stdexcept>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "tests/common/wait.h"
 #include "toolkit/core/thread.h"

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
