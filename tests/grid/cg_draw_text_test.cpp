@@ -119,7 +119,7 @@ int CountOf(const std::vector<TMessageEvent>& requests, unsigned msg) {
 
 }  // namespace
 
-TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFive) {
+TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheUserSizesColumns) {
   TSizingGrid grid;
   ShowGrid(grid);
   TCanvas measuring;
