@@ -11,10 +11,7 @@ QRgb Sys(TColor c, const QWidget* w) { return Rgb(ResolveColor(c, w->palette()))
 TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
   TProbeEdit* e = Edit(3, 1);
   const int bar = e->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  EXPECT_TRUE(e->HasButton);
-  EXPECT_TRUE(e->HasDropDown);
-  EXPECT_EQ(e->ArrowWidth, bar);
-  EXPECT_EQ(e->ButtonWidth, bar);
+  EXPECT_EQ(std::tuple(e->HasButton, e->HasDropDown, e->ArrowWidth, e->ButtonWidth), std::tuple(true, true, bar, bar));
   EXPECT_EQ(e->TextRect, (TRect{2, 2, e->width() - 2, e->height()}));
   EXPECT_EQ(e->ButtonRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
   EXPECT_EQ(e->ArrowRect, (TRect{e->width() - 2 * bar, 0, e->width() - bar, e->height()}));
@@ -23,8 +20,7 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
 
   // One aid: it takes the right edge.
   e = Edit(2, 1);
-  EXPECT_TRUE(e->HasButton);
-  EXPECT_FALSE(e->HasDropDown);
+  EXPECT_EQ(std::pair(e->HasButton, e->HasDropDown), std::pair(true, false));
   EXPECT_EQ(e->ButtonRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
   e = Edit(1, 1);
   EXPECT_EQ(e->ArrowRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
@@ -109,12 +105,10 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
     margin = 2;
   };
   TProbeEdit* e = Edit(4, 2);
-  EXPECT_EQ(e->Color(), QColor(250, 240, 200));
-  EXPECT_TRUE(e->font().bold());
-  EXPECT_EQ(e->palette().color(QPalette::Text), QColor(128, 0, 0));
+  EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text)),
+            std::tuple(QColor(250, 240, 200), true, QColor(128, 0, 0)));
   // The image takes 16 + 2 * 2 pixels off the text area's left.
-  EXPECT_EQ(e->TextRect.Left, 2 + 20);
-  EXPECT_EQ(e->FormattingRect().Left, 22);
+  EXPECT_EQ(std::pair(e->TextRect.Left, e->FormattingRect().Left), std::pair(2 + 20, 22));
 
   // Painted: the image near the editor's left, the rest in the cell colour.
   const QImage shot = e->grab().toImage();
@@ -125,14 +119,12 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   // the look the last cell left in the editor's palette.
   const QPalette own = grid->palette();
   e = Edit(4, 3);
-  EXPECT_EQ(e->Color(), own.color(QPalette::Base));
-  EXPECT_EQ(e->palette().color(QPalette::Text), own.color(QPalette::Text));
-  EXPECT_FALSE(e->font().bold());
-  EXPECT_EQ(e->TextRect.Left, 2);
+  EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text), e->TextRect.Left),
+            std::tuple(own.color(QPalette::Base), false, own.color(QPalette::Text), 2));
   e = Edit(1, 3);
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_EQ(e->PickList->palette().color(QPalette::Base), own.color(QPalette::Base));
-  EXPECT_EQ(e->PickList->palette().color(QPalette::Text), own.color(QPalette::Text));
+  EXPECT_EQ(std::pair(e->PickList->palette().color(QPalette::Base), e->PickList->palette().color(QPalette::Text)),
+            std::pair(own.color(QPalette::Base), own.color(QPalette::Text)));
 }
 
 TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
