@@ -1,3 +1,4 @@
+#include "tests/common/pixels.h"
 #include "tests/grid/cg_edit_fixture.h"
 
 #include <QStyle>
@@ -152,25 +153,17 @@ TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) 
   const int x = b.Left + RectWidth(b) / 2 - 1;
   const int y = b.Top + RectHeight(b) / 2 - 1;
   QImage up = Shot(e);
-  EXPECT_EQ(Rgb(up.pixelColor(b.Left, b.Top)), Sys(cl3DLight, e));
-  EXPECT_EQ(Rgb(up.pixelColor(b.Right - 1, b.Bottom - 1)), Sys(cl3DDkShadow, e));
-  EXPECT_EQ(Rgb(up.pixelColor(b.Left + 1, b.Top + 1)), Sys(clBtnHighlight, e));
-  for (int dx : {-4, 0, 4}) {
-    EXPECT_EQ(Rgb(up.pixelColor(x + dx, y)), Rgb(QColor(Qt::black))) << dx;
-    EXPECT_EQ(Rgb(up.pixelColor(x + dx + 1, y + 1)), Rgb(QColor(Qt::black))) << dx;
-  }
-  EXPECT_EQ(Rgb(up.pixelColor(x + 2, y)), Sys(clBtnFace, e));
+  ExpectPixels(up, {{b.Left, b.Top, Sys(cl3DLight, e)}, {b.Right - 1, b.Bottom - 1, Sys(cl3DDkShadow, e)},
+                    {b.Left + 1, b.Top + 1, Sys(clBtnHighlight, e)}, {x + 2, y, Sys(clBtnFace, e)}});
+  for (int dx : {-4, 0, 4}) ExpectPixels(up, {{x + dx, y, Qt::black, "dot"}, {x + dx + 1, y + 1, Qt::black, "dot"}});
 
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
   ASSERT_TRUE(e->ButtonPressed);
   QImage down = Shot(e);
-  EXPECT_EQ(Rgb(down.pixelColor(b.Left, b.Top)), Sys(clBtnShadow, e));  // flat
-  EXPECT_EQ(Rgb(down.pixelColor(b.Right - 1, b.Bottom - 1)), Sys(clBtnShadow, e));
-  for (int dx : {-4, 0, 4}) {
-    EXPECT_EQ(Rgb(down.pixelColor(x + dx + 1, y + 1)), Rgb(QColor(Qt::black))) << dx;
-    EXPECT_EQ(Rgb(down.pixelColor(x + dx + 2, y + 2)), Rgb(QColor(Qt::black))) << dx;
-  }
-  EXPECT_EQ(Rgb(down.pixelColor(x - 4, y)), Sys(clBtnFace, e));
+  ExpectPixels(down, {{b.Left, b.Top, Sys(clBtnShadow, e), "flat"}, {b.Right - 1, b.Bottom - 1, Sys(clBtnShadow, e)},
+                      {x - 4, y, Sys(clBtnFace, e)}});
+  for (int dx : {-4, 0, 4})
+    ExpectPixels(down, {{x + dx + 1, y + 1, Qt::black, "dot"}, {x + dx + 2, y + 2, Qt::black, "dot"}});
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 
@@ -187,30 +180,24 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
   TRect b = e->ButtonRect;
   QImage shot = Shot(e);
   // No face: the cell's background around the picture at (left + 2, top + 2).
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left, b.Top)), Rgb(e->Color()));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Top + 2)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 1, b.Top + 2)), Rgb(e->Color()));
+  ExpectPixels(shot, {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
+                      {b.Left + 1, b.Top + 2, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaBottom);
   e = Edit(2, 2);
   b = e->ButtonRect;
   shot = Shot(e);
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Bottom - 2 - 6)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Bottom - 2 - 7)), Rgb(e->Color()));
+  ExpectPixels(shot, {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaCenter);
   Column(2)->SetDrawButtonface(true);
   e = Edit(2, 3);
   b = e->ButtonRect;
   const int top = b.Top + 2 + (RectHeight(b) - 6) / 2;
-  shot = Shot(e);
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top - 1)), Sys(clBtnFace, e));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left, b.Top)), Sys(cl3DLight, e));  // a raised face
+  ExpectPixels(Shot(e), {{b.Left + 2, top, QColor(200, 0, 200)}, {b.Left + 2, top - 1, Sys(clBtnFace, e)},
+                         {b.Left, b.Top, Sys(cl3DLight, e), "a raised face"}});
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
-  shot = Shot(e);
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 3, top + 1)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top + 1)), Sys(clBtnFace, e));
+  ExpectPixels(Shot(e), {{b.Left + 3, top + 1, QColor(200, 0, 200)}, {b.Left + 2, top + 1, Sys(clBtnFace, e)}});
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 
