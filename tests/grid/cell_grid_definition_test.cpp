@@ -11,6 +11,10 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using Names = std::vector<std::string>;
 using Widths = std::vector<int>;

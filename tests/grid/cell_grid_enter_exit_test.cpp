@@ -4,6 +4,12 @@
 #include "tests/common/shown_window.h"
 #include "tests/grid/cell_grid_probe.h"
 
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
 using Log = std::vector<std::string>;
 
 namespace {

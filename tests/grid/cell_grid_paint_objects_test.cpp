@@ -10,7 +10,9 @@
 #include "toolkit/widgets/image_list.h"
 
 #include <QFont>
+#include <QImage>
 #include <QPixmap>
+#include <gtest/gtest.h>
 
 #include <cxxabi.h>
 #include <dlfcn.h>
@@ -18,6 +20,8 @@
 #include <array>
 #include <cstdlib>
 #include <new>
+#include <string>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORVIX_COUNT_ALLOCATIONS 0  // the sanitizers own operator new

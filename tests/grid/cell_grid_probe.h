@@ -7,9 +7,13 @@
 #include "grid/cell_grid.h"
 #include "tests/common/shown_window.h"
 
+#include <QApplication>
 #include <QFrame>
+#include <QTest>
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 class TProbeCellGrid : public TCellGrid {
  public:

@@ -9,7 +9,10 @@
 
 #include <QJsonDocument>
 
+#include <gtest/gtest.h>
+
 #include <set>
+#include <string>
 
 using enum TcgControlType;
 

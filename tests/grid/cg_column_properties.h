@@ -7,6 +7,12 @@
 
 #include "grid/cg_column.h"
 
+#include <QImage>
+
+#include <functional>
+#include <string>
+#include <vector>
+
 namespace cg_column_test {
 
 enum TTakesPart : unsigned {

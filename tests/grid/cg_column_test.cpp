@@ -7,7 +7,12 @@
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
 #include <utility>
+#include <vector>
 
 using enum TcgVAlignment;
 using enum TcgClipStyle;

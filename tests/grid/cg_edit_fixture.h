@@ -9,7 +9,12 @@
 #include "grid/cg_hint_grid.h"
 #include "tests/common/shown_window.h"
 
+#include <QApplication>
 #include <QFrame>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
 
 class TProbeEdit : public TCgInplaceEdit {
  public:

@@ -1,6 +1,7 @@
 #include "tests/common/pixels.h"
 #include "tests/grid/cg_edit_fixture.h"
 
+#include <QPainter>
 #include <QStyle>
 
 namespace {

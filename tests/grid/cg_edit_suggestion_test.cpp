@@ -2,6 +2,10 @@
 
 #include <QDialog>
 #include <QFontMetrics>
+#include <QTimer>
+
+#include <string>
+#include <vector>
 
 namespace {
 

@@ -11,9 +11,13 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
 
 #include <iostream>
 #include <optional>
+#include <vector>
 
 namespace {
 

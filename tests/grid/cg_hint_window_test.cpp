@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
 
 namespace {
 

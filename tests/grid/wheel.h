@@ -3,6 +3,7 @@
 // Turns of the mouse wheel over a widget, as the window system delivers them:
 // positive notches scroll down.
 
+#include <QApplication>
 #include <QWheelEvent>
 
 inline void Wheel(QWidget* w, QPoint pos, int notches) {

@@ -1,5 +1,8 @@
 #include <QCloseEvent>
+#include <QTest>
+#include <QTimer>
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/handler_failure.h"

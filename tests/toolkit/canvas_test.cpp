@@ -2,7 +2,11 @@
 #include "tests/common/pixels.h"
 #include "toolkit/widgets/canvas.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
+
+#include <vector>
 
 namespace {
 

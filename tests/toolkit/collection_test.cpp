@@ -4,6 +4,8 @@
 #include "toolkit/core/list_error.h"
 #include "toolkit/core/string_list.h"
 
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 
 namespace {

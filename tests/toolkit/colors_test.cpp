@@ -1,7 +1,13 @@
 #include "toolkit/widgets/colors.h"
 
+#include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 TEST(Colors, SystemColoursAreHighBitPlusTheirIndexPlainOnesKeepRedInTheLowByte) {
   EXPECT_EQ((std::vector<std::uint32_t>{clBtnFace, clWindow, clInfoText, clInfoBk}),

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <gtest/gtest.h>
 
 namespace {
 

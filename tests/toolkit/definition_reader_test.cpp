@@ -3,6 +3,8 @@
 
 #include "toolkit/widgets/definition_reader.h"
 
+#include <gtest/gtest.h>
+
 #include "tests/common/message_of.h"
 
 TEST(DefinitionReader, IntegersUpToAThousandMillion) {

@@ -1,5 +1,7 @@
 #include "toolkit/core/exception.h"
 
+#include <gtest/gtest.h>
+
 TEST(Exception, CarriesItsMessage) {
   try {
     throw Exception("Unable to write to x.ini");

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <gtest/gtest.h>
 
 namespace {
 

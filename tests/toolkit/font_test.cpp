@@ -5,6 +5,8 @@
 
 #include <QGuiApplication>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 struct TCounted {

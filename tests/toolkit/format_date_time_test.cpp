@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <gtest/gtest.h>
 
 #include <cmath>
 

@@ -1,5 +1,7 @@
 #include "toolkit/core/format_float.h"
 
+#include <gtest/gtest.h>
+
 #include <cfloat>
 #include <cmath>
 #include <limits>

@@ -3,8 +3,11 @@
 #include "toolkit/widgets/hint_window.h"
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
+#include <QTest>
 #include <QToolTip>
+#include <gtest/gtest.h>
 
 namespace {
 

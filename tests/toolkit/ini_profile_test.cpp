@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace fs = std::filesystem;

@@ -2,14 +2,22 @@
 #include "toolkit/widgets/inplace_edit.h"
 #include "toolkit/widgets/string_grid.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QFrame>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTextBlock>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 

@@ -1,4 +1,12 @@
+#include <QApplication>
 #include <QKeyEvent>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "tests/common/shown_window.h"
 #include "toolkit/widgets/key_preview.h"

@@ -2,6 +2,11 @@
 #include "toolkit/widgets/font.h"
 #include "toolkit/widgets/list_box.h"
 
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <vector>
+
 namespace {
 
 TEST(ListBox, RowsAreOneFontHeightOnceTheListHasAWindow) {

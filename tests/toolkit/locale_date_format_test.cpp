@@ -1,5 +1,7 @@
 #include "toolkit/core/locale_date_format.h"
 
+#include <gtest/gtest.h>
+
 #include "tests/toolkit/locales.h"
 
 TEST(DateOrder, FirstDayMonthOrYearLetterDecides) {

@@ -1,5 +1,9 @@
+#include <QApplication>
 #include <QPushButton>
+#include <QTest>
 #include <QTextDocumentFragment>
+#include <QTimer>
+#include <gtest/gtest.h>
 
 #include "toolkit/core/message_box.h"
 #include "tests/common/scripted_message_boxes.h"

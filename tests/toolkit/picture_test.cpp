@@ -6,6 +6,8 @@
 
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 QImage Solid(int w, int h, QColor c) {

@@ -3,6 +3,10 @@
 #include <QCoreApplication>
 #include <QObject>
 
+#include <gtest/gtest.h>
+
+#include <vector>
+
 namespace {
 
 class TReceiver : public QObject {

@@ -1,6 +1,11 @@
 #include "toolkit/widgets/speed_button.h"
 
 #include <QAccessible>
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <vector>
 
 #include "tests/common/accessibility_bridge.h"
 

@@ -1,3 +1,7 @@
+#include <QTest>
+#include <QWidget>
+#include <gtest/gtest.h>
+
 #include "toolkit/core/exception.h"
 #include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/speed_button.h"

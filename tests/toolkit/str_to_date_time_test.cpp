@@ -1,6 +1,8 @@
 #include "toolkit/core/str_to_date_time.h"
 
 #include <QDate>
+#include <gtest/gtest.h>
+
 
 #include "tests/toolkit/locales.h"
 #include "toolkit/core/format_date_time.h"

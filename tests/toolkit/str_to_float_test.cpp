@@ -1,5 +1,7 @@
 #include "toolkit/core/str_to_float.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 
 #include "tests/common/message_of.h"

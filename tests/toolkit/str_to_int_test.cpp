@@ -1,6 +1,10 @@
 #include "toolkit/core/str_to_int.h"
 #include "tests/common/message_of.h"
 
+#include <gtest/gtest.h>
+
+#include <utility>
+
 TEST(StrToInt, DecimalWithSignAndLeadingBlanksAndHexadecimal) {
   // $FFFFFFFF is a 32-bit pattern.
   const std::pair<const char*, int> cases[] = {

@@ -6,7 +6,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 #include <QToolTip>
+#include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 

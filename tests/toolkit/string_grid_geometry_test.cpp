@@ -1,5 +1,7 @@
 #include "tests/toolkit/string_grid_probe.h"
 
+#include <gtest/gtest.h>
+
 using enum TGridOption;
 
 namespace {

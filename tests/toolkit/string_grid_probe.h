@@ -6,9 +6,14 @@
 #include "toolkit/widgets/inplace_edit.h"
 #include "toolkit/widgets/string_grid.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 class TProbeEdit : public TInplaceEdit {
  public:

@@ -1,5 +1,8 @@
 #include "tests/toolkit/string_grid_probe.h"
 
+#include <QTest>
+#include <gtest/gtest.h>
+
 using enum TGridOption;
 using Log = std::vector<std::string>;
 

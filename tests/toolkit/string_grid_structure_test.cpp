@@ -2,6 +2,7 @@
 #include "tests/toolkit/string_grid_probe.h"
 
 #include <QJsonArray>
+#include <gtest/gtest.h>
 
 using enum TGridOption;
 using Pairs = std::vector<std::pair<int, int>>;

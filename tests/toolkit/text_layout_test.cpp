@@ -4,6 +4,8 @@
 
 #include <QFontMetrics>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 constexpr unsigned kPlain = DT_NOPREFIX;

@@ -4,10 +4,15 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "tests/common/wait.h"
 #include "toolkit/core/thread.h"

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
