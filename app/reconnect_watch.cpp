@@ -4,10 +4,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMetaObject>
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
 
 #include "serial/device_path.h"
+#include "serial/rfc2217/connect_ahead.h"
 #include "serial/rfc2217/rfc2217_device.h"
 #include "serial/serial_log.h"
 
@@ -21,17 +25,35 @@ bool PathThere(const QString& path) {
 
 }  // namespace
 
+// Outlives the watch while a connecting thread holds it; the thread posts
+// through it only while the watch is there.
+struct TReconnectWatch::TLink {
+  std::mutex Lock;
+  QObject* Receiver = nullptr;
+};
+
 TReconnectWatch::TReconnectWatch(std::function<bool()> attempt, std::chrono::milliseconds first,
                                  std::chrono::milliseconds most)
-    : attempt_(std::move(attempt)), first_(first), most_(most), interval_(first) {
+    : attempt_(std::move(attempt)), link_(std::make_shared<TLink>()), first_(first), most_(most), interval_(first) {
+  link_->Receiver = &context_;
   timer_.setSingleShot(true);
-  QObject::connect(&timer_, &QTimer::timeout, &context_, [this] { AttemptNow(); });
+  QObject::connect(&timer_, &QTimer::timeout, &context_, [this] {
+    if (network_) ConnectNetworkPort();
+    else AttemptNow();
+  });
   QObject::connect(&watcher_, &QFileSystemWatcher::directoryChanged, &context_, [this] { FolderChanged(); });
+}
+
+TReconnectWatch::~TReconnectWatch() {
+  Stop();
+  std::lock_guard lock(link_->Lock);
+  link_->Receiver = nullptr;
 }
 
 void TReconnectWatch::Start(const std::string& deviceName) {
   Stop();
   waiting_ = true;
+  deviceName_ = deviceName;
   network_ = IsRfc2217Name(deviceName);
   interval_ = first_;
   if (network_) {
@@ -52,6 +74,9 @@ void TReconnectWatch::Stop() {
   if (waiting_) qCDebug(lcSerial, "no longer waiting for the device");
   waiting_ = false;
   timer_.stop();
+  if (network_ && connecting_) DropConnectionMadeAhead(deviceName_);
+  ++tries_;
+  connecting_ = false;
   if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
 }
 
@@ -69,11 +94,42 @@ void TReconnectWatch::AttemptNow() {
     Stop();
     return;
   }
-  if (network_ && waiting_ && !timer_.isActive()) {
-    interval_ = std::min(interval_ * 2, most_);
-    qCDebug(lcSerial, "next attempt in %lld ms", static_cast<long long>(interval_.count()));
-    timer_.start(interval_);
+  if (network_ && waiting_ && !timer_.isActive() && !connecting_) WaitForNextTry();
+}
+
+void TReconnectWatch::WaitForNextTry() {
+  interval_ = std::min(interval_ * 2, most_);
+  qCDebug(lcSerial, "next attempt in %lld ms", static_cast<long long>(interval_.count()));
+  timer_.start(interval_);
+}
+
+void TReconnectWatch::ConnectNetworkPort() {
+  if (!waiting_ || connecting_) return;
+  connecting_ = true;
+  const unsigned attempt = ++tries_;
+  // The answer is handed to the window thread through the link; it runs
+  // there only while the watch (the receiver's owner) is there.
+  ConnectAhead(deviceName_, [this, link = link_, attempt](int osError) {
+    std::lock_guard lock(link->Lock);
+    if (link->Receiver)
+      QMetaObject::invokeMethod(
+          link->Receiver, [this, attempt, osError] { NetworkPortAnswered(attempt, osError); }, Qt::QueuedConnection);
+  });
+}
+
+void TReconnectWatch::NetworkPortAnswered(unsigned attempt, int osError) {
+  if (attempt != tries_ || !waiting_) return;
+  connecting_ = false;
+  if (osError != 0) {
+    qCDebug(lcSerial, "%s does not answer: %s", deviceName_.c_str(), std::strerror(osError));
+    WaitForNextTry();
+    return;
   }
+  qCDebug(lcSerial, "%s answers", deviceName_.c_str());
+  AttemptNow();
+  // Not taken (the attempt was put off): a connection left open would keep
+  // the server's one client place from everybody else.
+  DropConnectionMadeAhead(deviceName_);
 }
 
 void TReconnectWatch::FolderChanged() {

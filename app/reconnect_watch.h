@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 class TReconnectWatch {
@@ -26,6 +27,7 @@ class TReconnectWatch {
   // port's waits start at `first` and double up to `most`.
   explicit TReconnectWatch(std::function<bool()> attempt, std::chrono::milliseconds first = FirstInterval,
                            std::chrono::milliseconds most = MaxInterval);
+  ~TReconnectWatch();
   TReconnectWatch(const TReconnectWatch&) = delete;
   TReconnectWatch& operator=(const TReconnectWatch&) = delete;
 
@@ -40,18 +42,28 @@ class TReconnectWatch {
   // A device path: the path waited for and the folder watched for it.
   const QString& Path() const { return path_; }
   QString WatchedFolder() const;
-  // A network port: the wait before the next attempt.
+  // A network port: the wait before the next try; whether a connection is
+  // being made.
   std::chrono::milliseconds Interval() const { return interval_; }
+  bool Connecting() const { return connecting_; }
 
  private:
+  struct TLink;
   void FolderChanged();
   void WatchNearestFolder();
+  void ConnectNetworkPort();
+  void NetworkPortAnswered(unsigned attempt, int osError);
+  void WaitForNextTry();
 
   std::function<bool()> attempt_;
   QObject context_;  // ends the connections below with this object
   QFileSystemWatcher watcher_;
   QTimer timer_;
   QString path_;
+  std::string deviceName_;
+  std::shared_ptr<TLink> link_;  // the connecting thread's way back to the window thread
+  unsigned tries_ = 0;           // a stale try's answer is dropped
+  bool connecting_ = false;
   bool waiting_ = false;
   bool network_ = false;
   bool attempting_ = false;

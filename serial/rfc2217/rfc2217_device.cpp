@@ -13,6 +13,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "serial/rfc2217/connect_ahead.h"
 #include "serial/rfc2217/rfc2217_protocol.h"
 #include "serial/rfc2217/rfc2217_url.h"
 #include "serial/rfc2217/tcp_connect.h"
@@ -526,8 +527,9 @@ std::unique_ptr<TSerialDevice> OpenRfc2217Device(const std::string& url, int& os
     osError = EINVAL;
     return nullptr;
   }
-  const int sock = ConnectTcp(address.host, address.port, Clock::now() + milliseconds(kRfc2217ConnectTimeoutMs),
-                              osError);
+  int sock = TakeConnectionMadeAhead(address.host, address.port);
+  if (sock < 0)
+    sock = ConnectTcp(address.host, address.port, Clock::now() + milliseconds(kRfc2217ConnectTimeoutMs), osError);
   if (sock < 0) return nullptr;
   const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wake < 0) {

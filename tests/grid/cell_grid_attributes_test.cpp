@@ -6,13 +6,15 @@
 #include "toolkit/widgets/image_list.h"
 #include "toolkit/widgets/picture.h"
 
-#include <gtest/gtest.h>
-
 #include <deque>
-#include <vector>
+#include <tuple>
 
 using enum TGridDrawStateFlag;
 using enum TcgCellState;
+using enum TAlignment;
+using enum TcgVAlignment;
+using enum TcgClipStyle;
+using enum TPanelBevel;
 
 namespace {
 
@@ -24,6 +26,12 @@ struct TAttributes {
   TPanelBevel inner = TPanelBevel::bvNone;
   TcgCellStates state;
 };
+
+// What a cell shows and how: its text, alignments, clipping, colour, bevels.
+auto Look(const TAttributes& a) {
+  return std::tuple(a.info.Text, a.info.HAlign, a.info.VAlign, a.info.ClipStyle, a.color, a.outer, a.inner);
+}
+auto Font(const TAttributes& a) { return std::tuple(a.font.Name(), a.font.Height(), a.font.Color()); }
 
 // Four columns, a fixed title row and a fixed first column, texts "c:r".
 class CellGridAttributes : public ::testing::Test {
@@ -51,34 +59,23 @@ class CellGridAttributes : public ::testing::Test {
 
 TEST_F(CellGridAttributes, ADataCellTakesItsColumnsLook) {
   TcgColumn& col = *grid.ColumnAt(2);
-  col.SetColumnHAlignment(TAlignment::taRightJustify);
-  col.SetColumnVAlignment(TcgVAlignment::cgvaBottom);
-  col.SetColumnClipStyle(TcgClipStyle::cgclpWrap);
+  col.SetColumnHAlignment(taRightJustify);
+  col.SetColumnVAlignment(cgvaBottom);
+  col.SetColumnClipStyle(cgclpWrap);
   col.SetColumnColor(clYellow);
-  col.SetColumnOuterBevel(TPanelBevel::bvRaised);
-  col.SetColumnInnerBevel(TPanelBevel::bvLowered);
+  col.SetColumnOuterBevel(bvRaised);
+  col.SetColumnInnerBevel(bvLowered);
   col.SetCaption("Caption");  // a data cell never shows it
 
   const TAttributes* a = &Get(2, 3, {});
+  EXPECT_EQ(Look(*a), std::tuple(QString("2:3"), taRightJustify, cgvaBottom, cgclpWrap, clYellow, bvRaised, bvLowered));
   EXPECT_EQ(a->info.Canvas, &grid.GridCanvas());
-  EXPECT_EQ(a->info.Text, "2:3");
-  EXPECT_EQ(a->info.HMargin, 2);
-  EXPECT_EQ(a->info.VMargin, 1);
-  EXPECT_EQ(a->info.HAlign, TAlignment::taRightJustify);
-  EXPECT_EQ(a->info.VAlign, TcgVAlignment::cgvaBottom);
-  EXPECT_EQ(a->info.ClipStyle, TcgClipStyle::cgclpWrap);
-  EXPECT_EQ(a->info.Col, 2);
-  EXPECT_EQ(a->info.Row, 3);
+  EXPECT_EQ(std::tuple(a->info.HMargin, a->info.VMargin, a->info.Col, a->info.Row), std::tuple(2, 1, 2, 3));
   EXPECT_EQ(a->info.Grid, static_cast<TCgGridSizing*>(&grid));
   EXPECT_EQ(a->info.DrawState, TGridDrawState{});
   EXPECT_EQ(a->info.Rect, (TRect{1, 2, 3, 4})) << "the rectangle is the caller's";
-  EXPECT_EQ(a->color, clYellow);
-  EXPECT_EQ(a->outer, TPanelBevel::bvRaised);
-  EXPECT_EQ(a->inner, TPanelBevel::bvLowered);
   EXPECT_EQ(a->state, TcgCellStates{});
-  EXPECT_EQ(a->font.Name(), "DejaVu Sans") << "the grid's font";
-  EXPECT_EQ(a->font.Height(), 13);
-  EXPECT_EQ(a->font.Color(), clWindowText);
+  EXPECT_EQ(Font(*a), std::tuple(QString("DejaVu Sans"), 13, clWindowText)) << "the grid's font";
 }
 
 TEST_F(CellGridAttributes, AColumnsOwnFontIsUsedOnlyWhenItIsNotTheParents) {
@@ -88,15 +85,12 @@ TEST_F(CellGridAttributes, AColumnsOwnFontIsUsedOnlyWhenItIsNotTheParents) {
   col.ColumnFont().SetColor(clRed);
   ASSERT_FALSE(col.ColumnParentFont());
   const TAttributes* a = &Get(1, 2, {});
-  EXPECT_EQ(a->font.Name(), "Liberation Serif");
-  EXPECT_EQ(a->font.Height(), 20);
-  EXPECT_EQ(a->font.Color(), clRed);
+  EXPECT_EQ(Font(*a), std::tuple(QString("Liberation Serif"), 20, clRed));
   EXPECT_TRUE(a->font.QtFont().isCopyOf(col.ColumnFont().QtFont())) << "the copy shares the Qt font";
 
   col.SetColumnParentFont(true);
   a = &Get(1, 2, {});
-  EXPECT_EQ(a->font.Name(), "DejaVu Sans");
-  EXPECT_EQ(a->font.Color(), clWindowText);
+  EXPECT_EQ(Font(*a), std::tuple(QString("DejaVu Sans"), 13, clWindowText));
 
   // The title cell follows TitleParentFont / TitleFont, not the column's.
   col.SetColumnParentFont(false);
@@ -110,41 +104,25 @@ TEST_F(CellGridAttributes, AColumnsOwnFontIsUsedOnlyWhenItIsNotTheParents) {
 TEST_F(CellGridAttributes, FixedCellsShowTheCaptionOnlyInTheTitleRow) {
   TcgColumn& col = *grid.ColumnAt(0);
   col.SetCaption("Title");
-  col.SetTitleHAlignment(TAlignment::taLeftJustify);
-  col.SetTitleVAlignment(TcgVAlignment::cgvaTop);
-  col.SetTitleClipStyle(TcgClipStyle::cgclpEllipsis);
+  col.SetTitleHAlignment(taLeftJustify);
+  col.SetTitleVAlignment(cgvaTop);
+  col.SetTitleClipStyle(cgclpEllipsis);
   col.SetTitleColor(clAqua);
-  col.SetTitleOuterBevel(TPanelBevel::bvLowered);
-  col.SetTitleInnerBevel(TPanelBevel::bvRaised);
+  col.SetTitleOuterBevel(bvLowered);
+  col.SetTitleInnerBevel(bvRaised);
   col.SetColumnColor(clYellow);
 
   const TAttributes* a = &Get(0, 0, {gdFixed});
-  EXPECT_EQ(a->info.Text, "Title");
-  EXPECT_EQ(a->info.HAlign, TAlignment::taLeftJustify);
-  EXPECT_EQ(a->info.VAlign, TcgVAlignment::cgvaTop);
-  EXPECT_EQ(a->info.ClipStyle, TcgClipStyle::cgclpEllipsis);
-  EXPECT_EQ(a->color, clAqua);
-  EXPECT_EQ(a->outer, TPanelBevel::bvLowered);
-  EXPECT_EQ(a->inner, TPanelBevel::bvRaised);
+  EXPECT_EQ(Look(*a), std::tuple(QString("Title"), taLeftJustify, cgvaTop, cgclpEllipsis, clAqua, bvLowered, bvRaised));
   EXPECT_EQ(a->state, TcgCellStates{cgcsFixed});
   EXPECT_EQ(a->info.DrawState, TGridDrawState{gdFixed});
-
   // A fixed cell of another row: its own text, the title look.
   a = &Get(0, 3, {gdFixed});
-  EXPECT_EQ(a->info.Text, "0:3");
-  EXPECT_EQ(a->color, clAqua);
-  EXPECT_EQ(a->outer, TPanelBevel::bvLowered);
-
+  EXPECT_EQ(Look(*a), std::tuple(QString("0:3"), taLeftJustify, cgvaTop, cgclpEllipsis, clAqua, bvLowered, bvRaised));
   // An empty caption leaves the title cell its own text; the look at
   // creation is centred, wrapped and raised on the button face.
   a = &Get(2, 0, {gdFixed});
-  EXPECT_EQ(a->info.Text, "2:0");
-  EXPECT_EQ(a->info.HAlign, TAlignment::taCenter);
-  EXPECT_EQ(a->info.VAlign, TcgVAlignment::cgvaCenter);
-  EXPECT_EQ(a->info.ClipStyle, TcgClipStyle::cgclpWrap);
-  EXPECT_EQ(a->color, clBtnFace);
-  EXPECT_EQ(a->outer, TPanelBevel::bvRaised);
-  EXPECT_EQ(a->inner, TPanelBevel::bvNone);
+  EXPECT_EQ(Look(*a), std::tuple(QString("2:0"), taCenter, cgvaCenter, cgclpWrap, clBtnFace, bvRaised, bvNone));
 }
 
 TEST_F(CellGridAttributes, SelectedCellsTakeTheHighlightColours) {
@@ -185,15 +163,12 @@ TEST_F(CellGridAttributes, AHeadingIsDrawnWithItsTitleLookAndMarked) {
   TcgHeading& h = *grid.Headings().Add();
   h.SetCaption("Band");
   h.SetTitleColor(clTeal);
-  h.SetTitleHAlignment(TAlignment::taRightJustify);
+  h.SetTitleHAlignment(taRightJustify);
   grid.ColumnAt(2)->SetCaption("Own");
   const TAttributes* a = &Get(2, 0, {gdFixed}, &h);
-  EXPECT_EQ(a->info.Text, "Band");
-  EXPECT_EQ(a->color, clTeal);
-  EXPECT_EQ(a->info.HAlign, TAlignment::taRightJustify);
+  EXPECT_EQ(Look(*a), std::tuple(QString("Band"), taRightJustify, cgvaCenter, cgclpWrap, clTeal, bvRaised, bvNone));
   EXPECT_EQ(a->state, (TcgCellStates{cgcsFixed, cgcsHeading}));
-  EXPECT_EQ(a->info.Col, 2);
-  EXPECT_EQ(a->info.Row, 0);
+  EXPECT_EQ(std::tuple(a->info.Col, a->info.Row), std::tuple(2, 0));
 }
 
 TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping) {
@@ -213,29 +188,22 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
     color = clFuchsia;
     font.SetStyle({TFontStyle::fsBold});
     font.SetColor(clMaroon);
-    h = TAlignment::taRightJustify;
-    v = TcgVAlignment::cgvaBottom;
-    outer = TPanelBevel::bvLowered;
-    inner = TPanelBevel::bvRaised;
+    h = taRightJustify;
+    v = cgvaBottom;
+    outer = bvLowered;
+    inner = bvRaised;
   };
   const TAttributes* a = &Get(3, 1, {gdSelected});
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].sender, &grid);
-  EXPECT_EQ(seen[0].c, 3);
-  EXPECT_EQ(seen[0].r, 1);
-  EXPECT_EQ(seen[0].column, grid.ColumnAt(3));
+  EXPECT_EQ(std::tuple(seen[0].sender, seen[0].c, seen[0].r, seen[0].column),
+            (std::tuple<QObject*, int, int, TcgHeading*>(&grid, 3, 1, grid.ColumnAt(3))));
   EXPECT_EQ(seen[0].state, TcgCellStates{cgcsSelected});
   EXPECT_EQ(seen[0].color, clNavy) << "the handler sees the highlight";
-  EXPECT_EQ(a->color, clFuchsia);
+  EXPECT_EQ(Look(*a),
+            std::tuple(QString("3:1"), taRightJustify, cgvaBottom, cgclpEllipsis, clFuchsia, bvLowered, bvRaised));
   EXPECT_TRUE(a->font.Style().Contains(TFontStyle::fsBold));
   EXPECT_EQ(a->font.Color(), clMaroon);
-  EXPECT_EQ(a->info.HAlign, TAlignment::taRightJustify);
-  EXPECT_EQ(a->info.VAlign, TcgVAlignment::cgvaBottom);
-  EXPECT_EQ(a->outer, TPanelBevel::bvLowered);
-  EXPECT_EQ(a->inner, TPanelBevel::bvRaised);
-  EXPECT_EQ(a->info.HMargin, 2);
-  EXPECT_EQ(a->info.VMargin, 1);
-  EXPECT_EQ(a->info.ClipStyle, TcgClipStyle::cgclpEllipsis);
+  EXPECT_EQ(std::tuple(a->info.HMargin, a->info.VMargin), std::tuple(2, 1));
 }
 
 // --- the image step ------------------------------------------------------------------
@@ -252,13 +220,13 @@ class CellGridImage : public CellGridAttributes {
     int c, r, heading;
   };
   // Answers every cell with `object` placed as given.
-  void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = TAlignment::taCenter,
-              TcgVAlignment v = TcgVAlignment::cgvaCenter, int margin = 2, int index = -1) {
+  void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = taCenter,
+              TcgVAlignment v = cgvaCenter, int margin = 2, int index = -1) {
     grid.OnGetCellImage = [=, this](QObject*, int c, int r, int heading, TPersistent*& obj, int& imageIndex,
                                     TcgImagePosition& pos, TAlignment& ha, TcgVAlignment& va, int& m) {
       asked.push_back({c, r, heading});
       starts.push_back(obj == nullptr && imageIndex == -1 && pos == TcgImagePosition::cgipLeft &&
-                       ha == TAlignment::taCenter && va == TcgVAlignment::cgvaCenter && m == 2);
+                       ha == taCenter && va == cgvaCenter && m == 2);
       obj = object;
       imageIndex = index;
       pos = position;
@@ -298,47 +266,44 @@ TEST_F(CellGridImage, WithoutAnImageTheRectangleStays) {
   EXPECT_EQ(starts, (std::vector<bool>{true, true})) << "the handler starts from the defaults";
 }
 
-TEST_F(CellGridImage, APictureOnTheLeftTakesItsWidthAndTwoMarginsAndIsCentredInItsStrip) {
-  picture.SetBitmap(Filled(16, 16, Qt::red));
-  Answer(&picture, TcgImagePosition::cgipLeft);
-  TRect r;
-  EXPECT_EQ(PlaceAndDraw(r), QRect(12, 12, 16, 16));
-  EXPECT_EQ(r, (TRect{30, 5, 110, 35})) << "the text starts 20 pixels further right";
-  ASSERT_EQ(asked.size(), 1u);
-  EXPECT_EQ(asked[0].c, 2);
-  EXPECT_EQ(asked[0].r, 3);
-  EXPECT_EQ(asked[0].heading, -1);
-
-  Answer(&picture, TcgImagePosition::cgipLeft, TAlignment::taCenter, TcgVAlignment::cgvaTop);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(12, 7, 16, 16));
-  Answer(&picture, TcgImagePosition::cgipLeft, TAlignment::taCenter, TcgVAlignment::cgvaBottom, 3);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(13, 16, 16, 16));
-  EXPECT_EQ(r, (TRect{32, 5, 110, 35}));
-}
-
-TEST_F(CellGridImage, TheOtherSidesTakeTheirStrips) {
-  picture.SetBitmap(Filled(16, 12, Qt::red));
-  TRect r;
-  Answer(&picture, TcgImagePosition::cgipRight);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(93, 14, 16, 12));
-  EXPECT_EQ(r, (TRect{10, 5, 90, 35}));
-
-  Answer(&picture, TcgImagePosition::cgipTop, TAlignment::taLeftJustify);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(12, 7, 16, 12));
-  EXPECT_EQ(r, (TRect{10, 21, 110, 35}));
-  Answer(&picture, TcgImagePosition::cgipTop, TAlignment::taRightJustify);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(92, 7, 16, 12));
-  Answer(&picture, TcgImagePosition::cgipTop, TAlignment::taCenter);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(52, 7, 16, 12));
-
-  Answer(&picture, TcgImagePosition::cgipBottom, TAlignment::taCenter);
-  EXPECT_EQ(PlaceAndDraw(r), QRect(52, 22, 16, 12));
-  EXPECT_EQ(r, (TRect{10, 5, 110, 19}));
+TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
+  using enum TcgImagePosition;
+  const struct {
+    int height;  // of the picture, 16 wide
+    TcgImagePosition side;
+    TAlignment h;
+    TcgVAlignment v;
+    int margin;
+    QRect drawn;
+    TRect text;  // what is left for the text; empty: not checked
+  } cases[] = {
+      {16, cgipLeft, taCenter, cgvaCenter, 2, {12, 12, 16, 16}, {30, 5, 110, 35}},  // 20 pixels further right
+      {16, cgipLeft, taCenter, cgvaTop, 2, {12, 7, 16, 16}, {}},
+      {16, cgipLeft, taCenter, cgvaBottom, 3, {13, 16, 16, 16}, {32, 5, 110, 35}},
+      {12, cgipRight, taCenter, cgvaCenter, 2, {93, 14, 16, 12}, {10, 5, 90, 35}},
+      {12, cgipTop, taLeftJustify, cgvaCenter, 2, {12, 7, 16, 12}, {10, 21, 110, 35}},
+      {12, cgipTop, taRightJustify, cgvaCenter, 2, {92, 7, 16, 12}, {}},
+      {12, cgipTop, taCenter, cgvaCenter, 2, {52, 7, 16, 12}, {}},
+      {12, cgipBottom, taCenter, cgvaCenter, 2, {52, 22, 16, 12}, {10, 5, 110, 19}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "side " << static_cast<int>(c.side) << " drawn at " << c.drawn.x() << ","
+                                    << c.drawn.y());
+    picture.SetBitmap(Filled(16, c.height, Qt::red));
+    Answer(&picture, c.side, c.h, c.v, c.margin);
+    TRect r;
+    EXPECT_EQ(PlaceAndDraw(r), c.drawn);
+    if (!(c.text == TRect{})) {
+      EXPECT_EQ(r, c.text);
+    }
+  }
+  ASSERT_EQ(asked.size(), 8u);
+  for (const TAsked& a : asked) EXPECT_EQ(std::tuple(a.c, a.r, a.heading), std::tuple(2, 3, -1));
 }
 
 TEST_F(CellGridImage, WithoutTheDrawFlagOnlyTheRectangleChanges) {
   picture.SetBitmap(Filled(16, 16, Qt::red));
-  Answer(&picture, TcgImagePosition::cgipRight, TAlignment::taCenter, TcgVAlignment::cgvaCenter, 1);
+  Answer(&picture, TcgImagePosition::cgipRight, taCenter, cgvaCenter, 1);
   TImageCanvas ic(120, 40);
   TRect r{10, 5, 110, 35};
   grid.PlaceCellImage(2, 3, -1, r, false, ic.canvas);
@@ -350,7 +315,7 @@ TEST_F(CellGridImage, AnImageListGivesItsImageSizeAndDrawsTheImageAsked) {
   TImageList list(10, 8);
   list.Add(Filled(10, 8, Qt::red));
   list.Add(Filled(10, 8, Qt::blue));
-  Answer(&list, TcgImagePosition::cgipLeft, TAlignment::taCenter, TcgVAlignment::cgvaCenter, 2, 1);
+  Answer(&list, TcgImagePosition::cgipLeft, taCenter, cgvaCenter, 2, 1);
   TImageCanvas ic(120, 40);
   TRect r{10, 5, 110, 35};
   grid.PlaceCellImage(0, 0, 4, r, true, ic.canvas);
@@ -360,7 +325,7 @@ TEST_F(CellGridImage, AnImageListGivesItsImageSizeAndDrawsTheImageAsked) {
   EXPECT_EQ(asked.back().heading, 4) << "a heading band asks with its heading";
 
   // An index outside the list takes the room but draws nothing.
-  Answer(&list, TcgImagePosition::cgipLeft, TAlignment::taCenter, TcgVAlignment::cgvaCenter, 2, 7);
+  Answer(&list, TcgImagePosition::cgipLeft, taCenter, cgvaCenter, 2, 7);
   TImageCanvas empty(120, 40);
   r = {10, 5, 110, 35};
   grid.PlaceCellImage(0, 0, -1, r, true, empty.canvas);

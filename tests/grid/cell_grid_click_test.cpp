@@ -20,7 +20,14 @@ struct TClick {
   Qt::KeyboardModifiers shift;
   int x, y;
   bool trackingSeen, lookSeen;
+  bool operator==(const TClick&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const TClick& c) {
+    return os << c.col << "," << c.row << " heading " << c.heading << " button " << c.button << " shift "
+              << c.shift.toInt() << " at " << c.x << "," << c.y << (c.trackingSeen ? " tracking" : "")
+              << (c.lookSeen ? " pressed look" : "");
+  }
 };
+using Clicks = std::vector<TClick>;
 
 // Five columns of 64 pixels and a 40-pixel title row: column 1 spans
 // x 65..128, column 2 130..193, column 3 195..258, column 4 260..323; the
@@ -41,6 +48,14 @@ class CellGridClick : public ::testing::Test {
   void Move(QPoint p) { QTest::mouseMove(View(), p); }
   void Release(QPoint p, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {}) {
     QTest::mouseRelease(View(), b, m, p);
+  }
+  // A click as the handler sees it once the press is over.
+  TClick Click(int col, int heading, QPoint at, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {}) {
+    return {&grid, col, 0, heading, b, m, at.x(), at.y(), false, false};
+  }
+  // Where the press is: cell, heading, button, and whether the pointer is over it.
+  auto Pressed() const {
+    return std::tuple(grid.PressedCol, grid.PressedRow, grid.PressedHeading, grid.PressedButton, grid.OverPressed);
   }
   // The three columns from 1 on under one heading.
   void SpanColumnsOneToThree() {
@@ -80,27 +95,13 @@ TEST_F(CellGridClick, ALeftPressIsTrackedOnlyInsideTheEdgesOfAFixedCell) {
 
 TEST_F(CellGridClick, PressAndReleaseOnACellClicksIt) {
   Press({90, 20});
-  EXPECT_EQ(grid.PressedCol, 1);
-  EXPECT_EQ(grid.PressedRow, 0);
-  EXPECT_EQ(grid.PressedHeading, -1);
-  EXPECT_EQ(grid.PressedButton, Qt::LeftButton);
-  EXPECT_TRUE(grid.OverPressed);
+  EXPECT_EQ(Pressed(), std::tuple(1, 0, -1, Qt::LeftButton, true));
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1}));
   Move({100, 25});
   EXPECT_EQ(grid.invalidated.size(), 1u) << "moving within the cell changes no look";
   Release({100, 25}, Qt::LeftButton, Qt::ShiftModifier);
-  ASSERT_EQ(clicks.size(), 1u);
-  const TClick& c = clicks[0];
-  EXPECT_EQ(c.sender, &grid);
-  EXPECT_EQ(c.col, 1);
-  EXPECT_EQ(c.row, 0);
-  EXPECT_EQ(c.heading, -1);
-  EXPECT_EQ(c.button, Qt::LeftButton);
-  EXPECT_EQ(c.shift, Qt::ShiftModifier);
-  EXPECT_EQ(c.x, 100);
-  EXPECT_EQ(c.y, 25);
-  EXPECT_FALSE(c.trackingSeen) << "the press is over when the handler runs";
-  EXPECT_FALSE(c.lookSeen);
+  // Neither tracked nor sunken any more: the press is over when the handler runs.
+  EXPECT_EQ(clicks, (Clicks{Click(1, -1, {100, 25}, Qt::LeftButton, Qt::ShiftModifier)}));
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1})) << "released: drawn raised again";
   EXPECT_EQ(grid.Row(), 1) << "the base grid saw nothing";
 }
@@ -127,16 +128,13 @@ TEST_F(CellGridClick, DraggingOutAndReleasingClicksNothingDraggingBackInDoes) {
   EXPECT_TRUE(grid.PressedLook);
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1, kTitle1}));
   Release({110, 30});
-  ASSERT_EQ(clicks.size(), 1u);
-  EXPECT_EQ(clicks[0].col, 1);
-  EXPECT_EQ(clicks[0].x, 110);
+  EXPECT_EQ(clicks, (Clicks{Click(1, -1, {110, 30})}));
 }
 
 TEST_F(CellGridClick, TheRightButtonIsTrackedAnywhereInTheCellButNeverSunken) {
   Press({66, 1}, Qt::RightButton);  // in the edge a left press leaves alone
   EXPECT_TRUE(grid.Tracking);
-  EXPECT_EQ(grid.PressedButton, Qt::RightButton);
-  EXPECT_TRUE(grid.OverPressed);
+  EXPECT_EQ(Pressed(), std::tuple(1, 0, -1, Qt::RightButton, true));
   EXPECT_FALSE(grid.PressedLook);
   Move({150, 20});
   EXPECT_FALSE(grid.OverPressed);
@@ -144,28 +142,22 @@ TEST_F(CellGridClick, TheRightButtonIsTrackedAnywhereInTheCellButNeverSunken) {
   EXPECT_TRUE(grid.OverPressed);
   EXPECT_FALSE(grid.PressedLook);
   Release({100, 30}, Qt::RightButton);
-  ASSERT_EQ(clicks.size(), 1u);
-  EXPECT_EQ(clicks[0].button, Qt::RightButton);
-  EXPECT_EQ(clicks[0].col, 1);
   EXPECT_TRUE(grid.invalidated.empty()) << "the look never changed";
   Press({90, 20}, Qt::MiddleButton);
   Release({90, 20}, Qt::MiddleButton);
-  EXPECT_EQ(clicks.size(), 2u);
+  EXPECT_EQ(clicks, (Clicks{Click(1, -1, {100, 30}, Qt::RightButton), Click(1, -1, {90, 20}, Qt::MiddleButton)}));
   EXPECT_TRUE(grid.invalidated.empty());
 }
 
 TEST_F(CellGridClick, HeadingBandsAreFoundInTheUpperHalfOfTheTitleRow) {
   SpanColumnsOneToThree();
-  EXPECT_EQ(grid.HeadingAt(90, 10), 0);
-  EXPECT_EQ(grid.HeadingAt(258, 0), 0);
-  EXPECT_EQ(grid.HeadingAt(90, 17), 0);  // the band ends at 40 / 2 - 2
-  EXPECT_EQ(grid.HeadingAt(90, 18), -1);
-  EXPECT_EQ(grid.HeadingAt(30, 10), -1);  // column 0 has no heading
-  EXPECT_EQ(grid.HeadingAt(300, 10), -1);
-  EXPECT_EQ(grid.HeadingAt(129, 10), -1);  // the line between two columns
-  EXPECT_EQ(grid.HeadingAt(90, 50), -1);
-  EXPECT_EQ(grid.HeadingAt(-1, 5), -1);
-  EXPECT_EQ(grid.HeadingAt(500, 5), -1);
+  // The band ends at 40 / 2 - 2; column 0 has no heading; x 129 is the line
+  // between two columns.
+  const struct {
+    int x, y, heading;
+  } cases[] = {{90, 10, 0},   {258, 0, 0},   {90, 17, 0},  {90, 18, -1}, {30, 10, -1},
+               {300, 10, -1}, {129, 10, -1}, {90, 50, -1}, {-1, 5, -1},  {500, 5, -1}};
+  for (const auto& c : cases) EXPECT_EQ(grid.HeadingAt(c.x, c.y), c.heading) << c.x << "," << c.y;
   grid.ColumnAt(4)->SetHeadingIndex(7);  // not checked against Headings
   EXPECT_EQ(grid.HeadingAt(300, 10), 7);
 }
@@ -189,10 +181,7 @@ TEST_F(CellGridClick, APressedHeadingStaysSunkenAlongItsBandAndClicksInAnyOfItsC
   EXPECT_FALSE(grid.OverPressed);
   Move({220, 12});
   Release({220, 12});
-  ASSERT_EQ(clicks.size(), 1u);
-  EXPECT_EQ(clicks[0].col, 3);
-  EXPECT_EQ(clicks[0].row, 0);
-  EXPECT_EQ(clicks[0].heading, 0);
+  EXPECT_EQ(clicks, (Clicks{Click(3, 0, {220, 12})}));
   EXPECT_EQ(grid.invalidated.size(), 6u);
 
   // A press on a caption below the band is a plain cell press: the band

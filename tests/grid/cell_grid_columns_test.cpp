@@ -32,31 +32,26 @@ class CellGridColumns : public ::testing::Test {
   TProbeCellGrid grid;
 };
 
-TEST_F(CellGridColumns, AFreshGridHasAColumnObjectPerGridColumn) {
+TEST_F(CellGridColumns, AFreshGridHasAColumnObjectPerGridColumnAndAFixedVersionAndAuthor) {
   TProbeCellGrid fresh;
   EXPECT_EQ(fresh.Columns().Count(), fresh.ColCount());
   EXPECT_EQ(fresh.ColumnNames(), (Names{"Column 1", "Column 2", "Column 3", "Column 4", "Column 5"}));
-  EXPECT_FALSE(fresh.DefaultDrawing());
-  EXPECT_EQ(fresh.DefaultRowHeight(), 20);
-  EXPECT_EQ(fresh.RowHeights(3), 20);
+  EXPECT_EQ(std::tuple(fresh.DefaultDrawing(), fresh.DefaultRowHeight(), fresh.RowHeights(3)),
+            std::tuple(false, 20, 20));
   EXPECT_EQ(fresh.CurrentCell(), (TGridCoord{1, 1}));
   EXPECT_EQ(fresh.CellOptions(),
             (TcgOptions{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection}));
-  EXPECT_EQ(fresh.CellHighlightColor(), clHighlight);
-  EXPECT_EQ(fresh.CellHighlightFontColor(), clHighlightText);
-  EXPECT_FALSE(fresh.CellAdjustColWidth());
-  EXPECT_FALSE(fresh.CellAdjustRowHeight());
-  EXPECT_TRUE(fresh.CellColumnClick());
-  EXPECT_TRUE(fresh.AutoAcceptSuggestion());
+  EXPECT_EQ(std::tuple(fresh.CellHighlightColor(), fresh.CellHighlightFontColor()),
+            std::tuple(clHighlight, clHighlightText));
+  EXPECT_EQ(std::tuple(fresh.CellAdjustColWidth(), fresh.CellAdjustRowHeight(), fresh.CellColumnClick(),
+                       fresh.AutoAcceptSuggestion(), fresh.InternalColChange),
+            std::tuple(false, false, true, true, false));
   EXPECT_TRUE(fresh.ColumnsRegistryKey().isEmpty());
   EXPECT_EQ(fresh.Headings().Count(), 0);
   EXPECT_FALSE(fresh.HeadingBitmap.isNull());
-  EXPECT_FALSE(fresh.InternalColChange);
-}
 
-TEST_F(CellGridColumns, VersionAndAuthorAreFixed) {
-  grid.SetVersion("2.0");
-  grid.SetAuthor("someone else");
+  fresh.SetVersion("2.0");
+  fresh.SetAuthor("someone else");
   EXPECT_EQ(TCellGrid::Version(), "1.35");
   EXPECT_FALSE(TCellGrid::Author().isEmpty());
   EXPECT_NE(TCellGrid::Author(), "someone else");
@@ -64,19 +59,16 @@ TEST_F(CellGridColumns, VersionAndAuthorAreFixed) {
 
 TEST_F(CellGridColumns, LookupsByGridIndexAndByName) {
   Col("B")->SetVisible(false);
-  EXPECT_EQ(grid.ColumnAt(0), Col("A"));
-  EXPECT_EQ(grid.ColumnAt(1), Col("C"));  // the hidden B pushes the index along
-  EXPECT_EQ(grid.ColumnAt(2), Col("D"));
+  // The hidden B pushes the index along.
+  EXPECT_EQ((std::vector{grid.ColumnAt(0), grid.ColumnAt(1), grid.ColumnAt(2)}),
+            (std::vector{Col("A"), Col("C"), Col("D")}));
   EXPECT_EQ(MessageOf([&] { grid.ColumnAt(3); }), "TCellGrid: Column index out of range");
-  EXPECT_THROW(grid.ColumnAt(3), EcgColumnIndexOutOfRange);
-  EXPECT_THROW(grid.ColumnAt(-1), EcgColumnIndexOutOfRange);
+  for (int c : {3, -1}) EXPECT_THROW(grid.ColumnAt(c), EcgColumnIndexOutOfRange) << c;
 
-  EXPECT_EQ(grid.GridIndexOf(Col("A")), 0);
-  EXPECT_EQ(grid.GridIndexOf(Col("B")), -1);
-  EXPECT_EQ(grid.GridIndexOf(Col("D")), 2);
-  EXPECT_EQ(grid.GridIndexOf(nullptr), -1);
   TcgColumns elsewhere;
-  EXPECT_EQ(grid.GridIndexOf(elsewhere.Add()), -1);
+  EXPECT_EQ((std::vector{grid.GridIndexOf(Col("A")), grid.GridIndexOf(Col("B")), grid.GridIndexOf(Col("D")),
+                         grid.GridIndexOf(nullptr), grid.GridIndexOf(elsewhere.Add())}),
+            (std::vector{0, -1, 2, -1, -1}));
   EXPECT_EQ(grid.VisibleColumnCount(), 3);
 
   // Hidden columns are found by name too; only A-Z ignore their case.
@@ -85,10 +77,8 @@ TEST_F(CellGridColumns, LookupsByGridIndexAndByName) {
   EXPECT_EQ(grid.ColumnByName("receive time"), grid.Columns().Items(3));
   EXPECT_EQ(grid.ColumnByName("RECEIVE TIME"), grid.Columns().Items(3));
   grid.Columns().Items(0)->SetName("Ä");
-  EXPECT_THROW(grid.ColumnByName("ä"), EcgInvalidColumnName);
   EXPECT_EQ(MessageOf([&] { grid.ColumnByName("Receive"); }), "Invalid column name \"Receive\"");
-  EXPECT_THROW(grid.ColumnByName(""), EcgInvalidColumnName);
-  EXPECT_THROW(grid.ColumnByName("Receive Time "), EcgInvalidColumnName);
+  for (const char* name : {"ä", "", "Receive Time "}) EXPECT_THROW(grid.ColumnByName(name), EcgInvalidColumnName);
 }
 
 TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
@@ -124,14 +114,12 @@ TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
 
 TEST_F(CellGridColumns, HidingEveryColumnLeavesOneEmptyGridColumn) {
   for (const char* name : {"A", "B", "C", "D"}) Col(name)->SetVisible(false);
-  EXPECT_EQ(grid.VisibleColumnCount(), 0);
-  EXPECT_EQ(grid.ColCount(), 1);
+  EXPECT_EQ(std::tuple(grid.VisibleColumnCount(), grid.ColCount()), std::tuple(0, 1));
   EXPECT_EQ(grid.Cells(0, 2), "");
   EXPECT_EQ(Col("D")->HiddenCells().Strings(2), "3:2");
   EXPECT_EQ(Col("D")->HiddenWidth(), 70);
   Col("C")->SetVisible(true);
-  EXPECT_EQ(grid.ColCount(), 1);
-  EXPECT_EQ(grid.ColWidths(0), 60);
+  EXPECT_EQ(grid.Widths(), (Widths{60}));
   EXPECT_EQ(grid.Cells(0, 2), "2:2");
   Col("A")->SetVisible(true);
   EXPECT_EQ(grid.ColCount(), 2);
@@ -193,9 +181,7 @@ TEST_F(CellGridColumns, ColumnCountFourToSixToThree) {
 
 TEST_F(CellGridColumns, AnInternalCountChangeLeavesTheColumnsAlone) {
   grid.SetColCountInternal(6);
-  EXPECT_EQ(grid.ColCount(), 6);
-  EXPECT_EQ(grid.Columns().Count(), 4);
-  EXPECT_FALSE(grid.InternalColChange);
+  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Columns().Count(), grid.InternalColChange), std::tuple(6, 4, false));
   grid.SetColCountInternal(4);
   EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"}));
 }

@@ -88,12 +88,8 @@ TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
   EXPECT_EQ(Shown("1234.5"), "-1234.5") << "shown as the handler left it";
   EXPECT_EQ(Shown("abc"), "-abc");
   ASSERT_EQ(seen.size(), 3u);
-  EXPECT_EQ(seen[0].sender, &grid);
-  EXPECT_EQ(seen[0].c, 1);
-  EXPECT_EQ(seen[0].r, 1);
-  EXPECT_EQ(seen[0].column, column);
-  EXPECT_EQ(seen[0].s, "1234.5");
-  EXPECT_TRUE(seen[0].convert);
+  EXPECT_EQ(std::tuple(seen[0].sender, seen[0].c, seen[0].r, seen[0].column, seen[0].s, seen[0].convert),
+            (std::tuple<QObject*, int, int, TcgColumn*, QString, bool>(&grid, 1, 1, column, "1234.5", true)));
   EXPECT_EQ(grid.Cells(1, 1), "abc") << "the stored text stays";
 }
 
@@ -175,20 +171,18 @@ TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
   column->SetFormatType(cgfmtDateTime);
   ASSERT_EQ(column->DateFormat(), 2);
   ASSERT_EQ(column->TimeFormat(), -1);
-  {
-    DefaultLocale german(German());  // dd.MM.yy
-    EXPECT_EQ(TCellGrid::DateOrder(), 1);
-    EXPECT_EQ(Shown("7.3.2024"), "07.03.24") << "dd/mm/yy";
-  }
-  {
-    DefaultLocale english(English());  // M/d/yy
-    EXPECT_EQ(TCellGrid::DateOrder(), 0);
-    EXPECT_EQ(Shown("3/7/2024"), "03/07/24") << "mm/dd/yy";
-  }
-  {
-    DefaultLocale japanese(Japanese());  // y/MM/dd
-    EXPECT_EQ(TCellGrid::DateOrder(), 2);
-    EXPECT_EQ(Shown("2024/3/7"), "24/03/07") << "yy/mm/dd";
+  // German dd.MM.yy shows dd/mm/yy, English M/d/yy mm/dd/yy, Japanese y/MM/dd yy/mm/dd.
+  const struct {
+    QLocale locale;
+    int order;
+    const char *text, *shown;
+  } cases[] = {{German(), 1, "7.3.2024", "07.03.24"},
+               {English(), 0, "3/7/2024", "03/07/24"},
+               {Japanese(), 2, "2024/3/7", "24/03/07"}};
+  for (const auto& c : cases) {
+    DefaultLocale locale(c.locale);
+    EXPECT_EQ(TCellGrid::DateOrder(), c.order) << c.text;
+    EXPECT_EQ(Shown(c.text), c.shown);
   }
 }
 

@@ -3,18 +3,15 @@
 // in their order and the box for a cell that fails.
 
 #include "tests/common/image_canvas.h"
+#include "tests/common/pixels.h"
+#include "tests/common/scripted_message_boxes.h"
 #include "tests/grid/cell_grid_probe.h"
 #include "tests/toolkit/locales.h"
-#include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/picture.h"
 
 #include <QPointer>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 using enum TGridOption;
 
@@ -66,16 +63,10 @@ TEST_F(CellGridPaint, TitleCellsAreRaisedButtonFacesWithTheirCaption) {
   grid.ColumnAt(1)->SetCaption("Name");
   const QImage img = Grab();
   const int l = 61, r = 120;  // column 1
-  EXPECT_EQ(At(img, l, 0), kLight);
-  EXPECT_EQ(At(img, l, 10), kLight);
-  EXPECT_EQ(At(img, 90, 0), kLight);
-  EXPECT_EQ(At(img, r, 0), kShadow) << "the shadow owns the top-right corner";
-  EXPECT_EQ(At(img, r, 10), kShadow);
-  EXPECT_EQ(At(img, l, 19), kShadow) << "and the bottom-left one";
-  EXPECT_EQ(At(img, 90, 19), kShadow);
-  EXPECT_EQ(At(img, l + 1, 1), kFace);
-  EXPECT_EQ(At(img, r + 1, 10), kBlack) << "fixed line";
-  EXPECT_EQ(At(img, 90, 20), kBlack);
+  ExpectPixels(img, {{l, 0, kLight}, {l, 10, kLight}, {90, 0, kLight},
+                     {r, 0, kShadow, "the shadow owns the top-right corner"}, {r, 10, kShadow},
+                     {l, 19, kShadow, "and the bottom-left one"}, {90, 19, kShadow}, {l + 1, 1, kFace},
+                     {r + 1, 10, kBlack, "fixed line"}, {90, 20, kBlack}});
   // Centred both ways: the caption's ink sits in the middle of the cell.
   const QRect ink = InkIn(img, QRect(l + 1, 1, 58, 18), QColor(kFace));
   ASSERT_FALSE(ink.isEmpty());
@@ -95,8 +86,7 @@ TEST_F(CellGridPaint, ARowZeroCellWithoutCaptionAndFixedCellsBelowShowTheirOwnTe
   for (const auto& [c, r] : formatted) EXPECT_FALSE(c == 0 || r == 0) << c << "," << r << " is fixed";
   EXPECT_FALSE(formatted.empty());
   EXPECT_EQ(img, plain) << "a fixed cell shows its number as stored";
-  EXPECT_EQ(At(img, 30, 50), "#00ffff") << "the title colour in another row";
-  EXPECT_EQ(At(img, 0, 45), kLight) << "the title bevel";
+  ExpectPixels(img, {{30, 50, "#00ffff", "the title colour in another row"}, {0, 45, kLight, "the title bevel"}});
 
   // Row 0's own text shows where the caption is empty.
   auto textInk = [&](const QImage& i, int c, int r, QColor bg) {
@@ -120,9 +110,7 @@ TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
   grid.setFocus();
   QApplication::processEvents();
   QImage img = Grab();
-  EXPECT_EQ(At(img, 5, 25), kWindow);
-  EXPECT_EQ(At(img, 200, 25), "#ffff00");
-  EXPECT_EQ(At(img, 30, 41), kSilver) << "a normal line";
+  ExpectPixels(img, {{5, 25, kWindow}, {200, 25, "#ffff00"}, {30, 41, kSilver, "a normal line"}});
   for (int c = 0; c < 5; ++c) EXPECT_EQ(At(img, 61 * c + 50, 45), kHighlight) << c;
   // The text of a highlighted cell is in the highlight text colour.
   int light = 0;
@@ -134,27 +122,21 @@ TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
   // the ink that stands out from the highlight (black on this blue).
   ASSERT_EQ(grid.Col(), 1);
   const TRect f = grid.CellRect(1, 2);
-  EXPECT_EQ(At(img, f.Left, f.Top + 1), "#000000");  // (61 + 43) even
-  EXPECT_EQ(At(img, f.Left, f.Top + 2), kHighlight);
-  EXPECT_EQ(At(img, f.Right - 1, f.Bottom - 2), "#000000");  // (120 + 60) even
-  EXPECT_EQ(At(img, 61 * 2, f.Top), kHighlight) << "no focus rectangle on the other cells";
+  ExpectPixels(img, {{f.Left, f.Top + 1, kBlack, "(61 + 43) even"}, {f.Left, f.Top + 2, kHighlight},
+                     {f.Right - 1, f.Bottom - 2, kBlack, "(120 + 60) even"},
+                     {61 * 2, f.Top, kHighlight, "no focus rectangle on the other cells"}});
 
   // Highlight off: selected cells keep their column colour.
   grid.SetCellOptions({TcgOption::cgoptDrawFocusRectangle});
-  img = Grab();
-  EXPECT_EQ(At(img, 233, 45), "#ffff00");
-  EXPECT_EQ(At(img, 100, 45), kWindow);
-  EXPECT_EQ(At(img, f.Left, f.Top + 1), "#000000") << "the focus rectangle on white";
+  ExpectPixels(Grab(), {{233, 45, "#ffff00"}, {100, 45, kWindow},
+                        {f.Left, f.Top + 1, kBlack, "the focus rectangle on white"}});
 
   // goDrawFocusSelected off: the focused cell keeps its colour, the rest of
   // the row is highlighted.
   grid.SetCellOptions({TcgOption::cgoptHighlightSelection});
   grid.SetOptions(grid.Options() - TGridOptions{goDrawFocusSelected});
-  img = Grab();
-  EXPECT_EQ(At(img, 100, 45), kWindow);
-  EXPECT_EQ(At(img, 30, 45), kHighlight);
-  EXPECT_EQ(At(img, 233, 45), kHighlight);
-  EXPECT_EQ(At(img, f.Left, f.Top + 1), kWindow) << "no focus rectangle without its option";
+  ExpectPixels(Grab(), {{100, 45, kWindow}, {30, 45, kHighlight}, {233, 45, kHighlight},
+                        {f.Left, f.Top + 1, kWindow, "no focus rectangle without its option"}});
 }
 
 TEST_F(CellGridPaint, APressedTitleCellIsSunkenWithItsTextMovedUntilReleasedOrLeft) {
@@ -170,11 +152,8 @@ TEST_F(CellGridPaint, APressedTitleCellIsSunkenWithItsTextMovedUntilReleasedOrLe
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, Middle(1, 0));
   ASSERT_TRUE(grid.PressedLook);
   const QImage pressed = Title(Grab());
-  EXPECT_EQ(At(pressed, 61, 0), kShadow);
-  EXPECT_EQ(At(pressed, 61, 10), kShadow);
-  EXPECT_EQ(At(pressed, 120, 10), kLight);
-  EXPECT_EQ(At(pressed, 90, 19), kLight);
-  EXPECT_EQ(At(pressed, 62, 1), kFace) << "no inner bevel";
+  ExpectPixels(pressed, {{61, 0, kShadow}, {61, 10, kShadow}, {120, 10, kLight}, {90, 19, kLight},
+                         {62, 1, kFace, "no inner bevel"}});
   EXPECT_EQ(InkIn(pressed, area, QColor(kFace)), ink.translated(2, 2));
   EXPECT_EQ(pressed.copy(0, 0, 61, 21), normal.copy(0, 0, 61, 21)) << "only the pressed cell";
 
@@ -217,25 +196,14 @@ class CellGridHeadings : public CellGridPaint {
 TEST_F(CellGridHeadings, ThreeColumnsShareOneBandThatCoversTheLinesBetweenThem) {
   const QImage img = Grab();
   // One raised band from x 61 to 242, rows 0 to 17, the line at row 18.
-  EXPECT_EQ(At(img, 61, 0), kLight);
-  EXPECT_EQ(At(img, 61, 16), kLight);
-  EXPECT_EQ(At(img, 241, 0), kLight);
-  EXPECT_EQ(At(img, 242, 0), kShadow);
-  EXPECT_EQ(At(img, 242, 10), kShadow);
-  EXPECT_EQ(At(img, 150, 17), kShadow);
+  ExpectPixels(img, {{61, 0, kLight}, {61, 16, kLight}, {241, 0, kLight}, {242, 0, kShadow}, {242, 10, kShadow},
+                     {150, 17, kShadow}});
   for (int x : {61, 121, 150, 182, 242}) EXPECT_EQ(At(img, x, 18), kBlack) << x;
   // The lines between the span's columns are covered in the band, and only there.
-  for (int x : {121, 182}) {
-    EXPECT_EQ(At(img, x, 0), kLight) << x;
-    EXPECT_EQ(At(img, x, 16), kFace) << x;
-    EXPECT_EQ(At(img, x, 30), kBlack) << x << " below the band";
-  }
-  // Column 4 starts a new band: the line before it stays.
-  EXPECT_EQ(At(img, 243, 8), kBlack);
-  EXPECT_EQ(At(img, 244, 0), kLight);
-  EXPECT_EQ(At(img, 243 + 60, 8), kShadow) << "column 4's band ends at its own cell";
-  // Column 0 has no heading: one title cell over the whole row height.
-  EXPECT_EQ(At(img, 0, 30), kLight);
+  for (int x : {121, 182}) ExpectPixels(img, {{x, 0, kLight}, {x, 16, kFace}, {x, 30, kBlack, "below the band"}});
+  ExpectPixels(img, {{243, 8, kBlack, "column 4 starts a new band: the line before it stays"}, {244, 0, kLight},
+                     {243 + 60, 8, kShadow, "column 4's band ends at its own cell"},
+                     {0, 30, kLight, "column 0 has no heading: one title cell over the whole row height"}});
 
   // The caption is laid out once across the span: centred on it, wider than
   // one column.
@@ -265,12 +233,9 @@ TEST_F(CellGridHeadings, APressedBandIsSunkenAcrossTheSpanAndItsClickCarriesTheH
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(150, 9));
   ASSERT_EQ(grid.PressedHeading, 0);
   QImage img = Title(Grab());
-  EXPECT_EQ(At(img, 61, 0), kShadow);
-  EXPECT_EQ(At(img, 241, 0), kShadow);
-  EXPECT_EQ(At(img, 242, 10), kLight);
-  EXPECT_EQ(At(img, 150, 17), kLight);
-  EXPECT_EQ(At(img, 244, 0), kLight) << "the other band stays raised";
-  EXPECT_EQ(At(img, 122, 19), kLight) << "the column's own caption stays raised";
+  ExpectPixels(img, {{61, 0, kShadow}, {241, 0, kShadow}, {242, 10, kLight}, {150, 17, kLight},
+                     {244, 0, kLight, "the other band stays raised"},
+                     {122, 19, kLight, "the column's own caption stays raised"}});
   const QRect area(62, 1, 180, 16);
   EXPECT_EQ(InkIn(img, area, QColor(kFace)), InkIn(normal, area, QColor(kFace)).translated(2, 2));
 
@@ -351,16 +316,12 @@ TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
     }
     if (c == 1) sawRows.push_back(r);
   };
-  const QImage img = Grab();
-  EXPECT_EQ(At(img, 90, 21), "#ff0000");
-  EXPECT_EQ(At(img, 90, 22), "#ff0000");
-  EXPECT_EQ(At(img, 90, 23), "#ffff00");
-  EXPECT_EQ(At(img, 61, 30), "#ffff00") << "no left border in row 1";
-  EXPECT_EQ(At(img, 61, 50), "#0000ff") << "the handler's left border in row 2";
-  EXPECT_EQ(At(img, 61, 42), "#0000ff") << "the left border owns the top-left corner";
-  EXPECT_EQ(At(img, 62, 50), "#ffff00");
-  EXPECT_EQ(At(img, 90, 0), "#ff0000") << "the title cell has the border too";
-  EXPECT_EQ(At(img, 90, 2), kLight) << "and its bevel inside it";
+  ExpectPixels(Grab(), {{90, 21, "#ff0000"}, {90, 22, "#ff0000"}, {90, 23, "#ffff00"},
+                        {61, 30, "#ffff00", "no left border in row 1"},
+                        {61, 50, "#0000ff", "the handler's left border in row 2"},
+                        {61, 42, "#0000ff", "the left border owns the top-left corner"}, {62, 50, "#ffff00"},
+                        {90, 0, "#ff0000", "the title cell has the border too"},
+                        {90, 2, kLight, "and its bevel inside it"}});
   EXPECT_EQ(sawRows, (std::vector<int>{0, 1, 2, 3}));
   grid.OnChangeCellBorders = nullptr;
   EXPECT_EQ(At(Grab(), 61, 50), "#ffff00") << "the scratch border is the column's again";

@@ -59,9 +59,12 @@ TEST_F(CellGridSizeRequests, AColumnGrowsAfterThePaintThatAskedAndIsPaintedAgain
   EXPECT_EQ(grid.RowHeights(1), 20);
 }
 
-TEST_F(CellGridSizeRequests, ARowGrowsForWrappedText) {
-  grid.SetCellAdjustRowHeight(true);
+TEST_F(CellGridSizeRequests, ARowGrowsForWrappedTextWithoutTheAdjustSettingNothingIsAsked) {
   clip = TcgClipStyle::cgclpWrap;
+  grid.viewport()->repaint();
+  QApplication::processEvents();
+  EXPECT_EQ(std::pair(grid.ColWidths(1), grid.RowHeights(1)), std::pair(64, 20));
+  grid.SetCellAdjustRowHeight(true);
   grid.viewport()->repaint();
   EXPECT_EQ(grid.RowHeights(1), 20);
   QApplication::processEvents();
@@ -91,16 +94,7 @@ TEST_F(CellGridSizeRequests, UserSizingTurnsTheRequestsOff) {
   PostMessage(&grid, WM_USER + 1, 3, 5);
   EXPECT_EQ(grid.ColWidths(3), 64);
   QApplication::processEvents();
-  EXPECT_EQ(grid.ColWidths(3), 99);
-  EXPECT_EQ(grid.RowHeights(2), 33);
-}
-
-TEST_F(CellGridSizeRequests, WithoutTheAdjustSettingsNothingIsAsked) {
-  clip = TcgClipStyle::cgclpWrap;
-  grid.viewport()->repaint();
-  QApplication::processEvents();
-  EXPECT_EQ(grid.ColWidths(1), 64);
-  EXPECT_EQ(grid.RowHeights(1), 20);
+  EXPECT_EQ(std::pair(grid.ColWidths(3), grid.RowHeights(2)), std::pair(99, 33));
 }
 
 }  // namespace

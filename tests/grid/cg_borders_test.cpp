@@ -3,6 +3,7 @@
 #include "grid/cg_global.h"
 #include "tests/common/image_canvas.h"
 #include "tests/common/message_of.h"
+#include "tests/common/pixels.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/widgets/font.h"
 
@@ -74,16 +75,11 @@ TEST(CgBorders, EachSideGrowsInwardsAndLaterBordersOwnTheCorners) {
                   Border(TcgBorderStyle::cgbrdSolid, 2, clGreen), Border(TcgBorderStyle::cgbrdSolid, 1, clNavy),
                   Border(TcgBorderStyle::cgbrdSolid, 1, clRed));
   EXPECT_EQ(r, (TRect{2, 2, 9, 8}));
-  EXPECT_EQ(c.At(1, 1), kRed);     // top-left: the left border's colour
-  EXPECT_EQ(c.At(2, 1), kBlue);    // top
-  EXPECT_EQ(c.At(10, 1), kGreen);  // top-right: right over top
-  EXPECT_EQ(c.At(9, 4), kGreen);   // right border, second line
-  EXPECT_EQ(c.At(10, 8), kNavy);   // bottom-right: bottom over right
-  EXPECT_EQ(c.At(1, 8), kRed);     // bottom-left: left over bottom
-  EXPECT_EQ(c.At(5, 8), kNavy);
-  EXPECT_EQ(c.At(5, 5), kWhite);
-  EXPECT_EQ(c.At(0, 0), kWhite);   // nothing outside the cell
-  EXPECT_EQ(c.At(11, 9), kWhite);
+  ExpectPixels(c.End(), {{1, 1, kRed, "top-left: the left border's colour"}, {2, 1, kBlue, "top"},
+                         {10, 1, kGreen, "top-right: right over top"}, {9, 4, kGreen, "right border, second line"},
+                         {10, 8, kNavy, "bottom-right: bottom over right"},
+                         {1, 8, kRed, "bottom-left: left over bottom"},
+                         {5, 8, kNavy}, {5, 5, kWhite}, {0, 0, kWhite, "nothing outside the cell"}, {11, 9, kWhite}});
 }
 
 TEST(CgBorders, StyledBordersFollowThePenPatterns) {
@@ -114,12 +110,9 @@ TEST(CgBorders, NoneOrWidthZeroTakesNoRoomAndLeavesThePenAlone) {
   // A drawn border restores mode, colour and style; the width stays 1.
   c.Resume();
   EXPECT_EQ(DrawBorderLine(c.canvas, {0, 9}, {10, 9}, Border(TcgBorderStyle::cgbrdDot, 2, clRed), 1), 2);
-  EXPECT_EQ(pen.Color(), clLime);
-  EXPECT_EQ(pen.Style(), TPenStyle::psDashDot);
-  EXPECT_EQ(pen.Mode(), TPenMode::pmXor);
-  EXPECT_EQ(pen.Width(), 1);
-  EXPECT_EQ(c.At(0, 9), kRed);  // copied, not xor-ed
-  EXPECT_EQ(c.At(0, 8), kRed);  // second line one step up
+  EXPECT_EQ(std::tuple(pen.Color(), pen.Style(), pen.Mode(), pen.Width()),
+            std::tuple(clLime, TPenStyle::psDashDot, TPenMode::pmXor, 1));
+  ExpectPixels(c.End(), {{0, 9, kRed, "copied, not xor-ed"}, {0, 8, kRed, "second line one step up"}});
 }
 
 TEST(CgBevels, RaisedOutsideLoweredInsideGivesThreeFramesAndShrinksByThree) {
@@ -129,23 +122,11 @@ TEST(CgBevels, RaisedOutsideLoweredInsideGivesThreeFramesAndShrinksByThree) {
   TRect r{0, 0, 20, 20};
   DrawCellBevels(c.canvas, r, TPanelBevel::bvRaised, TPanelBevel::bvLowered);
   EXPECT_EQ(r, (TRect{3, 3, 17, 17}));
-  // From the outside in along the top-left and the bottom-right.
-  EXPECT_EQ(c.At(5, 0), light);
-  EXPECT_EQ(c.At(5, 1), face);
-  EXPECT_EQ(c.At(5, 2), dark);
-  EXPECT_EQ(c.At(19, 5), dark);
-  EXPECT_EQ(c.At(18, 5), face);
-  EXPECT_EQ(c.At(17, 5), light);
-  EXPECT_EQ(c.At(0, 5), light);
-  EXPECT_EQ(c.At(2, 5), dark);
-  EXPECT_EQ(c.At(5, 19), dark);
-  EXPECT_EQ(c.At(5, 17), light);
-  // The bottom-right colour owns the top-right and bottom-left corners.
-  EXPECT_EQ(c.At(19, 0), dark);
-  EXPECT_EQ(c.At(0, 19), dark);
-  EXPECT_EQ(c.At(2, 2), dark);
-  EXPECT_EQ(c.At(17, 2), light);
-  EXPECT_EQ(c.At(10, 10), kWhite);
+  // From the outside in along the top-left and the bottom-right; the
+  // bottom-right colour owns the top-right and bottom-left corners.
+  ExpectPixels(c.End(), {{5, 0, light}, {5, 1, face}, {5, 2, dark}, {19, 5, dark}, {18, 5, face}, {17, 5, light},
+                         {0, 5, light}, {2, 5, dark}, {5, 19, dark}, {5, 17, light}, {19, 0, dark, "corner"},
+                         {0, 19, dark, "corner"}, {2, 2, dark}, {17, 2, light}, {10, 10, kWhite}});
 }
 
 TEST(CgBevels, AnOuterBevelTakesOnePixelAnInnerOneTwoAndNoneNothing) {
@@ -161,15 +142,13 @@ TEST(CgBevels, AnOuterBevelTakesOnePixelAnInnerOneTwoAndNoneNothing) {
   c.Resume();
   DrawCellBevels(c.canvas, r, TPanelBevel::bvNone, TPanelBevel::bvRaised);
   EXPECT_EQ(r, (TRect{3, 3, 17, 17}));
-  EXPECT_EQ(c.At(5, 1), ButtonPalette().color(QPalette::Button));
-  EXPECT_EQ(c.At(5, 2), ButtonPalette().color(QPalette::Light));
+  ExpectPixels(c.End(),
+               {{5, 1, ButtonPalette().color(QPalette::Button)}, {5, 2, ButtonPalette().color(QPalette::Light)}});
 }
 
 TEST(CgBorder, StartsAsNoLineOfWidthOneInBlackAndCopiesOnlyFromABorder) {
   const TcgBorder fresh;
-  EXPECT_EQ(fresh.Style(), TcgBorderStyle::cgbrdNone);
-  EXPECT_EQ(fresh.Width(), 1);
-  EXPECT_EQ(fresh.Color(), clBlack);
+  EXPECT_EQ(std::tuple(fresh.Style(), fresh.Width(), fresh.Color()), std::tuple(TcgBorderStyle::cgbrdNone, 1, clBlack));
   TcgBorder b;
   b.Assign(Border(TcgBorderStyle::cgbrdDashDot, 4, clTeal));
   EXPECT_TRUE(b.Equals(Border(TcgBorderStyle::cgbrdDashDot, 4, clTeal)));
@@ -177,16 +156,13 @@ TEST(CgBorder, StartsAsNoLineOfWidthOneInBlackAndCopiesOnlyFromABorder) {
   EXPECT_EQ(b.Width(), 4);
 }
 
-TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactly) {
-  EXPECT_TRUE(BeginsWith("Fa", "Fax"));
-  EXPECT_FALSE(BeginsWith("fa", "Fax"));
-  EXPECT_FALSE(BeginsWith("Faxes", "Fax"));
-  EXPECT_TRUE(BeginsWith("Fax", "Fax"));
-  EXPECT_TRUE(BeginsWith("", "Fax"));
-  EXPECT_TRUE(BeginsWith("", ""));
-}
-
-TEST(CgGlobal, RectangleMeasuresCountTheEndPixel) {
+TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactlyAndRectangleMeasuresCountTheEndPixel) {
+  const struct {
+    const char *prefix, *text;
+    bool begins;
+  } cases[] = {{"Fa", "Fax", true},  {"fa", "Fax", false}, {"Faxes", "Fax", false},
+               {"Fax", "Fax", true}, {"", "Fax", true},    {"", "", true}};
+  for (const auto& c : cases) EXPECT_EQ(BeginsWith(c.prefix, c.text), c.begins) << c.prefix << " " << c.text;
   EXPECT_EQ(RectWidth(TRect{2, 0, 48, 0}), 47);
   EXPECT_EQ(RectHeight(TRect{0, 5, 0, 5}), 1);
 }

@@ -62,7 +62,7 @@ TEST(CgColumn, ValuesAtCreation) {
   EXPECT_TRUE(c.ColumnFont().Equals(TFont()));
 }
 
-TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGap) {
+TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
   TcgColumns columns;
   columns.Add();
   columns.Add();
@@ -72,14 +72,12 @@ TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGap) {
   EXPECT_EQ(columns.Add()->Name(), "Column 2");
   columns.Delete(0);
   EXPECT_EQ(columns.Add()->Name(), "Column 1");
-}
-
-TEST(CgColumns, NamesAreComparedWithTheirCase) {
-  TcgColumns columns;
-  columns.Add()->SetName("column 1");
-  EXPECT_FALSE(columns.NameExists("Column 1"));
-  EXPECT_TRUE(columns.NameExists("column 1"));
-  EXPECT_EQ(columns.Add()->Name(), "Column 1");
+  // Names are compared with their case.
+  TcgColumns lower;
+  lower.Add()->SetName("column 1");
+  EXPECT_FALSE(lower.NameExists("Column 1"));
+  EXPECT_TRUE(lower.NameExists("column 1"));
+  EXPECT_EQ(lower.Add()->Name(), "Column 1");
 }
 
 TEST(CgColumn, AComparedPropertySetToItsCurrentValueNotifiesNothingAndANewValueOnce) {
@@ -95,7 +93,7 @@ TEST(CgColumn, AComparedPropertySetToItsCurrentValueNotifiesNothingAndANewValueO
   }
 }
 
-TEST(CgColumn, NameItemsAndAutoSuggestStoreWithoutNotifying) {
+TEST(CgColumn, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWithoutNotifying) {
   TWatched w;
   TcgColumn* col = w.columns.Add();
   col->SetName("Receive Time");
@@ -108,11 +106,7 @@ TEST(CgColumn, NameItemsAndAutoSuggestStoreWithoutNotifying) {
   EXPECT_FALSE(col->AutoSuggest());
   items.Add("copied, not shared");
   EXPECT_EQ(col->Items().Count(), 2);
-}
-
-TEST(CgColumn, ChangesInsideOwnedObjectsNotifyNothing) {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
+  // Changes inside owned objects notify nothing either.
   col->TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
   col->Items().Add("Fax");
   col->HiddenCells().Add("kept");
@@ -165,18 +159,17 @@ TEST(CgColumn, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutNotifying)
   EXPECT_TRUE(col->ColumnParentFont());
 }
 
-TEST(CgColumn, VisibleChangesTheLayoutOnlyWhenItChanges) {
+TEST(CgColumn, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNothing) {
   TWatched w;
   TcgColumn* col = w.columns.Add();
   col->SetVisible(true);
   EXPECT_TRUE(w.notices.empty());
   col->SetVisible(false);
   EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, false}}));
-}
-
-TEST(CgColumn, CopyingAColumnWhoseVisibleDiffersCallsNothing) {
-  TWatched w;
+  // Copying a column whose Visible differs calls nothing.
   TcgColumn* target = w.columns.Add();
+  w.notices.clear();
+  w.changes = 0;
   TcgColumn hidden;
   hidden.SetVisible(false);
   target->Assign(hidden);

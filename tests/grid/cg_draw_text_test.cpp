@@ -69,6 +69,12 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
     QImage img(viewport()->size(), QImage::Format_RGB32);
     viewport()->render(&img);
   }
+  // Paints afresh and delivers the size requests it posted.
+  void PaintAndApply() {
+    requests.clear();
+    Paint();
+    QApplication::processEvents();
+  }
 
   bool adjustCols = true;
   bool adjustRows = true;
@@ -119,7 +125,7 @@ int CountOf(const std::vector<TMessageEvent>& requests, unsigned msg) {
 
 }  // namespace
 
-TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFive) {
+TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheUserSizesColumns) {
   TSizingGrid grid;
   ShowGrid(grid);
   TCanvas measuring;
@@ -146,23 +152,16 @@ TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFive) {
   EXPECT_EQ(grid.ColWidths(1), 85);
 
   // At 85 the text fits: painting again asks for nothing more.
-  grid.requests.clear();
-  grid.Paint();
-  QApplication::processEvents();
+  grid.PaintAndApply();
   EXPECT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 0);
   EXPECT_EQ(grid.ColWidths(1), 85);
-}
 
-TEST(CgDrawText, AWidthRequestIsIgnoredWhenTheUserSizesColumns) {
-  TSizingGrid grid;
-  ShowGrid(grid);
+  // Where the user sizes the columns the request is made but not applied.
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goColSizing});
-  grid.SetCells(1, 1, "A text far wider than fifty pixels");
-  grid.requests.clear();
-  grid.Paint();
-  QApplication::processEvents();
-  EXPECT_GE(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 1);  // asked for
-  EXPECT_EQ(grid.ColWidths(1), 50);                         // and not applied
+  grid.SetColWidths(1, 50);
+  grid.PaintAndApply();
+  EXPECT_GE(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 1);
+  EXPECT_EQ(grid.ColWidths(1), 50);
 }
 
 TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
@@ -179,17 +178,14 @@ TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
   const int wrapped = DrawTextEx(measuring, text, area, DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT);
   ASSERT_GT(wrapped, 20);
 
-  grid.requests.clear();
-  grid.Paint();
-  QApplication::processEvents();
+  grid.PaintAndApply();
   ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTROWHEIGHT), 1);
   EXPECT_EQ(grid.RowHeights(2), wrapped + 2);
   EXPECT_EQ(grid.RowHeights(1), 20);
 
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goRowSizing});
   grid.SetRowHeights(2, 20);
-  grid.Paint();
-  QApplication::processEvents();
+  grid.PaintAndApply();
   EXPECT_EQ(grid.RowHeights(2), 20);
 }
 
@@ -198,9 +194,7 @@ TEST(CgDrawText, NoRequestsWhenTheGridDoesNotAdjustOrThereIsNoGrid) {
   ShowGrid(grid);
   grid.adjustCols = grid.adjustRows = false;
   grid.SetCells(1, 1, "A text far wider than fifty pixels\nand two lines high\nthree");
-  grid.requests.clear();
-  grid.Paint();
-  QApplication::processEvents();
+  grid.PaintAndApply();
   EXPECT_TRUE(grid.requests.empty());
   EXPECT_EQ(grid.ColWidths(1), 50);
 
@@ -210,12 +204,13 @@ TEST(CgDrawText, NoRequestsWhenTheGridDoesNotAdjustOrThereIsNoGrid) {
   EXPECT_FALSE(c.Ink().isNull());
 }
 
-TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwo) {
-  auto inkTop = [](TcgVAlignment v, int cellHeight = 18) {
-    TImageCanvas c(60, 30);
+TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwoAFixedCellsStartsOneHigher) {
+  auto inkTop = [](TcgVAlignment v, TRect cell = {0, 0, 60, 18}, bool fixed = false) {
+    TImageCanvas c(60, 40);
     UseTestFont(c.canvas);
-    TCgDrawInfo info = DataCell(c.canvas, "Hg", {0, 0, 60, cellHeight});  // 18: text area rows 0..17
+    TCgDrawInfo info = DataCell(c.canvas, "Hg", cell);  // 18 high: text area rows 0..17
     info.VAlign = v;
+    if (fixed) info.DrawState.Include(TGridDrawStateFlag::gdFixed);
     DrawCellText(info);
     return c.Ink().top();
   };
@@ -223,21 +218,11 @@ TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwo) {
   UseTestFont(c);
   TRect probe{0, 0, 60, 0};
   ASSERT_EQ(DrawTextEx(c, "Hg", probe, DT_NOPREFIX | DT_CALCRECT), 13);
-  EXPECT_EQ(inkTop(TcgVAlignment::cgvaCenter) - inkTop(TcgVAlignment::cgvaTop), 2);
-  EXPECT_EQ(inkTop(TcgVAlignment::cgvaBottom) - inkTop(TcgVAlignment::cgvaTop), 17 - 13);
-  EXPECT_EQ(inkTop(TcgVAlignment::cgvaCenter, 19) - inkTop(TcgVAlignment::cgvaTop, 19), 3);  // (19 - 13) / 2
-}
-
-TEST(CgDrawText, AFixedCellsTextStartsOneMarginHigher) {
-  auto inkTop = [](bool fixed) {
-    TImageCanvas c(60, 40);
-    UseTestFont(c.canvas);
-    TCgDrawInfo info = DataCell(c.canvas, "Hg", {0, 10, 60, 30});
-    if (fixed) info.DrawState.Include(TGridDrawStateFlag::gdFixed);
-    DrawCellText(info);
-    return c.Ink().top();
-  };
-  EXPECT_EQ(inkTop(false) - inkTop(true), 1);
+  using enum TcgVAlignment;
+  EXPECT_EQ(inkTop(cgvaCenter) - inkTop(cgvaTop), 2);
+  EXPECT_EQ(inkTop(cgvaBottom) - inkTop(cgvaTop), 17 - 13);
+  EXPECT_EQ(inkTop(cgvaCenter, {0, 0, 60, 19}) - inkTop(cgvaTop, {0, 0, 60, 19}), 3);  // (19 - 13) / 2
+  EXPECT_EQ(inkTop(cgvaTop, {0, 10, 60, 30}) - inkTop(cgvaTop, {0, 10, 60, 30}, true), 1);
 }
 
 TEST(CgDrawText, AnAmpersandIsDrawnAsItselfAndNoLetterIsUnderlined) {

@@ -1,3 +1,4 @@
+#include "tests/common/pixels.h"
 #include "tests/grid/cg_edit_fixture.h"
 
 #include <QPainter>
@@ -12,10 +13,7 @@ QRgb Sys(TColor c, const QWidget* w) { return Rgb(ResolveColor(c, w->palette()))
 TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
   TProbeEdit* e = Edit(3, 1);
   const int bar = e->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  EXPECT_TRUE(e->HasButton);
-  EXPECT_TRUE(e->HasDropDown);
-  EXPECT_EQ(e->ArrowWidth, bar);
-  EXPECT_EQ(e->ButtonWidth, bar);
+  EXPECT_EQ(std::tuple(e->HasButton, e->HasDropDown, e->ArrowWidth, e->ButtonWidth), std::tuple(true, true, bar, bar));
   EXPECT_EQ(e->TextRect, (TRect{2, 2, e->width() - 2, e->height()}));
   EXPECT_EQ(e->ButtonRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
   EXPECT_EQ(e->ArrowRect, (TRect{e->width() - 2 * bar, 0, e->width() - bar, e->height()}));
@@ -24,8 +22,7 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
 
   // One aid: it takes the right edge.
   e = Edit(2, 1);
-  EXPECT_TRUE(e->HasButton);
-  EXPECT_FALSE(e->HasDropDown);
+  EXPECT_EQ(std::pair(e->HasButton, e->HasDropDown), std::pair(true, false));
   EXPECT_EQ(e->ButtonRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
   e = Edit(1, 1);
   EXPECT_EQ(e->ArrowRect, (TRect{e->width() - bar, 0, e->width(), e->height()}));
@@ -110,12 +107,10 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
     margin = 2;
   };
   TProbeEdit* e = Edit(4, 2);
-  EXPECT_EQ(e->Color(), QColor(250, 240, 200));
-  EXPECT_TRUE(e->font().bold());
-  EXPECT_EQ(e->palette().color(QPalette::Text), QColor(128, 0, 0));
+  EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text)),
+            std::tuple(QColor(250, 240, 200), true, QColor(128, 0, 0)));
   // The image takes 16 + 2 * 2 pixels off the text area's left.
-  EXPECT_EQ(e->TextRect.Left, 2 + 20);
-  EXPECT_EQ(e->FormattingRect().Left, 22);
+  EXPECT_EQ(std::pair(e->TextRect.Left, e->FormattingRect().Left), std::pair(2 + 20, 22));
 
   // Painted: the image near the editor's left, the rest in the cell colour.
   const QImage shot = e->grab().toImage();
@@ -126,14 +121,12 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   // the look the last cell left in the editor's palette.
   const QPalette own = grid->palette();
   e = Edit(4, 3);
-  EXPECT_EQ(e->Color(), own.color(QPalette::Base));
-  EXPECT_EQ(e->palette().color(QPalette::Text), own.color(QPalette::Text));
-  EXPECT_FALSE(e->font().bold());
-  EXPECT_EQ(e->TextRect.Left, 2);
+  EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text), e->TextRect.Left),
+            std::tuple(own.color(QPalette::Base), false, own.color(QPalette::Text), 2));
   e = Edit(1, 3);
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_EQ(e->PickList->palette().color(QPalette::Base), own.color(QPalette::Base));
-  EXPECT_EQ(e->PickList->palette().color(QPalette::Text), own.color(QPalette::Text));
+  EXPECT_EQ(std::pair(e->PickList->palette().color(QPalette::Base), e->PickList->palette().color(QPalette::Text)),
+            std::pair(own.color(QPalette::Base), own.color(QPalette::Text)));
 }
 
 TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
@@ -161,25 +154,17 @@ TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) 
   const int x = b.Left + RectWidth(b) / 2 - 1;
   const int y = b.Top + RectHeight(b) / 2 - 1;
   QImage up = Shot(e);
-  EXPECT_EQ(Rgb(up.pixelColor(b.Left, b.Top)), Sys(cl3DLight, e));
-  EXPECT_EQ(Rgb(up.pixelColor(b.Right - 1, b.Bottom - 1)), Sys(cl3DDkShadow, e));
-  EXPECT_EQ(Rgb(up.pixelColor(b.Left + 1, b.Top + 1)), Sys(clBtnHighlight, e));
-  for (int dx : {-4, 0, 4}) {
-    EXPECT_EQ(Rgb(up.pixelColor(x + dx, y)), Rgb(QColor(Qt::black))) << dx;
-    EXPECT_EQ(Rgb(up.pixelColor(x + dx + 1, y + 1)), Rgb(QColor(Qt::black))) << dx;
-  }
-  EXPECT_EQ(Rgb(up.pixelColor(x + 2, y)), Sys(clBtnFace, e));
+  ExpectPixels(up, {{b.Left, b.Top, Sys(cl3DLight, e)}, {b.Right - 1, b.Bottom - 1, Sys(cl3DDkShadow, e)},
+                    {b.Left + 1, b.Top + 1, Sys(clBtnHighlight, e)}, {x + 2, y, Sys(clBtnFace, e)}});
+  for (int dx : {-4, 0, 4}) ExpectPixels(up, {{x + dx, y, Qt::black, "dot"}, {x + dx + 1, y + 1, Qt::black, "dot"}});
 
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
   ASSERT_TRUE(e->ButtonPressed);
   QImage down = Shot(e);
-  EXPECT_EQ(Rgb(down.pixelColor(b.Left, b.Top)), Sys(clBtnShadow, e));  // flat
-  EXPECT_EQ(Rgb(down.pixelColor(b.Right - 1, b.Bottom - 1)), Sys(clBtnShadow, e));
-  for (int dx : {-4, 0, 4}) {
-    EXPECT_EQ(Rgb(down.pixelColor(x + dx + 1, y + 1)), Rgb(QColor(Qt::black))) << dx;
-    EXPECT_EQ(Rgb(down.pixelColor(x + dx + 2, y + 2)), Rgb(QColor(Qt::black))) << dx;
-  }
-  EXPECT_EQ(Rgb(down.pixelColor(x - 4, y)), Sys(clBtnFace, e));
+  ExpectPixels(down, {{b.Left, b.Top, Sys(clBtnShadow, e), "flat"}, {b.Right - 1, b.Bottom - 1, Sys(clBtnShadow, e)},
+                      {x - 4, y, Sys(clBtnFace, e)}});
+  for (int dx : {-4, 0, 4})
+    ExpectPixels(down, {{x + dx + 1, y + 1, Qt::black, "dot"}, {x + dx + 2, y + 2, Qt::black, "dot"}});
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 
@@ -196,30 +181,24 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
   TRect b = e->ButtonRect;
   QImage shot = Shot(e);
   // No face: the cell's background around the picture at (left + 2, top + 2).
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left, b.Top)), Rgb(e->Color()));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Top + 2)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 1, b.Top + 2)), Rgb(e->Color()));
+  ExpectPixels(shot, {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
+                      {b.Left + 1, b.Top + 2, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaBottom);
   e = Edit(2, 2);
   b = e->ButtonRect;
   shot = Shot(e);
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Bottom - 2 - 6)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, b.Bottom - 2 - 7)), Rgb(e->Color()));
+  ExpectPixels(shot, {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaCenter);
   Column(2)->SetDrawButtonface(true);
   e = Edit(2, 3);
   b = e->ButtonRect;
   const int top = b.Top + 2 + (RectHeight(b) - 6) / 2;
-  shot = Shot(e);
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top - 1)), Sys(clBtnFace, e));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left, b.Top)), Sys(cl3DLight, e));  // a raised face
+  ExpectPixels(Shot(e), {{b.Left + 2, top, QColor(200, 0, 200)}, {b.Left + 2, top - 1, Sys(clBtnFace, e)},
+                         {b.Left, b.Top, Sys(cl3DLight, e), "a raised face"}});
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
-  shot = Shot(e);
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 3, top + 1)), Rgb(QColor(200, 0, 200)));
-  EXPECT_EQ(Rgb(shot.pixelColor(b.Left + 2, top + 1)), Sys(clBtnFace, e));
+  ExpectPixels(Shot(e), {{b.Left + 3, top + 1, QColor(200, 0, 200)}, {b.Left + 2, top + 1, Sys(clBtnFace, e)}});
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 

@@ -155,20 +155,16 @@ TEST_F(CgEditList, PressOnTheArrowDragIntoTheListReleaseSelects) {
   const QPoint arrow = e->Center(e->ArrowRect);
   QTest::mousePress(e, Qt::LeftButton, {}, arrow);
   ASSERT_TRUE(e->ListVisible);
-  EXPECT_TRUE(e->ArrowPressed);
-  EXPECT_TRUE(e->Tracking);
+  EXPECT_EQ(std::pair(e->ArrowPressed, e->Tracking), std::pair(true, true));
   // Off the arrow but not yet over the list: drawn up, still followed.
   QTest::mouseMove(e, QPoint(arrow.x() - e->ArrowWidth, arrow.y()));
-  EXPECT_FALSE(e->ArrowPressed);
-  EXPECT_TRUE(e->Tracking);
+  EXPECT_EQ(std::pair(e->ArrowPressed, e->Tracking), std::pair(false, true));
   QTest::mouseMove(e, e->OverListRow(0));
   EXPECT_FALSE(e->Tracking);  // the list has the press now
   QTest::mouseMove(e, e->OverListRow(2));
   EXPECT_EQ(e->PickList->ItemIndex(), 2);
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->OverListRow(2));
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "Banana");
-  EXPECT_TRUE(e->hasFocus());
+  EXPECT_EQ(std::tuple(e->ListVisible, grid->Cells(1, 1), e->hasFocus()), std::tuple(false, "Banana", true));
 
   // A click in the open list takes the item clicked.
   QTest::mouseClick(e, Qt::LeftButton, {}, arrow);
@@ -176,9 +172,7 @@ TEST_F(CgEditList, PressOnTheArrowDragIntoTheListReleaseSelects) {
   TPopupListbox* list = e->PickList;
   const QRect row = list->visualItemRect(list->item(1));
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "ABC");
-  EXPECT_TRUE(e->hasFocus());
+  EXPECT_EQ(std::tuple(e->ListVisible, grid->Cells(1, 1), e->hasFocus()), std::tuple(false, "ABC", true));
 }
 
 TEST_F(CgEditList, OnGetReadOnlyLetsAListValueThroughButTheColumnDoesNot) {
@@ -211,8 +205,7 @@ TEST_F(CgEditList, ScrollingTheGridClosesTheListAndKeepsTheText) {
   Wheel(grid->viewport(), QPoint(10, 50), 1);
   ASSERT_GT(grid->TopRow(), 1);
   ASSERT_TRUE(e->isVisible());  // the cell is still in view
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_FALSE(e->PickList->isVisible());
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
   EXPECT_EQ(grid->Cells(1, 6), "Apple");
 }
 
@@ -231,25 +224,22 @@ TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {
   };
   type('b', 100000);
   EXPECT_EQ(list->ItemIndex(), 1);
+  auto search = [&] { return std::pair(list->SearchText, list->ItemIndex()); };
   type('R', 101000);  // case does not count
-  EXPECT_EQ(list->SearchText, "bR");
-  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(search(), std::pair(QString("bR"), 2));
   type('o', 103000);  // exactly 2000 ms later: still the same search
-  EXPECT_EQ(list->SearchText, "bRo");
-  EXPECT_EQ(list->ItemIndex(), 3);
+  EXPECT_EQ(search(), std::pair(QString("bRo"), 3));
   type('c', 105001);  // more than 2000 ms: a new search
-  EXPECT_EQ(list->SearchText, "c");
-  EXPECT_EQ(list->ItemIndex(), 4);
+  EXPECT_EQ(search(), std::pair(QString("c"), 4));
   type('q', 105100);  // no item begins with "cq": the selection stays
   EXPECT_EQ(list->ItemIndex(), 4);
 
   QTest::keyClick(e, Qt::Key_Backspace);  // starts over
   EXPECT_EQ(list->SearchText, "");
   for (int i = 0; i < 40; ++i) type('z', 106000 + i * 10);
-  EXPECT_EQ(list->SearchText, QString(32, QLatin1Char('z')));
-  EXPECT_EQ(list->ItemIndex(), 5);
-  EXPECT_EQ(grid->Cells(1, 1), "");  // typing in the list is no typing in the cell
-  EXPECT_EQ(e->EditText(), "");
+  EXPECT_EQ(search(), std::pair(QString(32, QLatin1Char('z')), 5));
+  // Typing in the list is no typing in the cell.
+  EXPECT_EQ(std::pair(grid->Cells(1, 1), e->EditText()), std::pair(QString(), QString()));
 }
 
 TEST_F(CgEditList, LosingTheFocusOrAnotherWidgetTakingOverClosesTheList) {
@@ -258,8 +248,7 @@ TEST_F(CgEditList, LosingTheFocusOrAnotherWidgetTakingOverClosesTheList) {
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
   QTest::keyClick(e, Qt::Key_Down);
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_FALSE(e->PickList->isVisible());
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
 
   // The editor hidden by the grid takes its list along.
@@ -267,8 +256,7 @@ TEST_F(CgEditList, LosingTheFocusOrAnotherWidgetTakingOverClosesTheList) {
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
   ASSERT_TRUE(e->PickList->isVisible());
   grid->HideEditor();
-  EXPECT_FALSE(e->PickList->isVisible());
-  EXPECT_FALSE(e->ListVisible);
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
 }
 
 TEST_F(CgEditList, ACellWithoutADropDownAfterOneKeepsTheListForTheNext) {

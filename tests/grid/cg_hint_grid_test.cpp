@@ -45,6 +45,12 @@ class TProbe : public TBase {
   }
   bool Armed() const { return HintTimer->isActive(); }
   bool PopupShown() const { return HintWindow->isVisible(); }
+  // The popup, the grid's flag for it and the countdown, as one text.
+  std::string State() const {
+    std::string s = std::string(PopupShown() ? " popup" : "") + (this->HintShowing ? " showing" : "") +
+                    (Armed() ? " armed" : "");
+    return s.empty() ? "idle" : s.substr(1);
+  }
 };
 
 // Row heights of 24: the string grid's.
@@ -74,7 +80,12 @@ struct TRequest {
   QObject* sender;
   int col, row;
   QPoint topLeft;
+  bool operator==(const TRequest&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const TRequest& r) {
+    return os << r.col << "," << r.row << " at " << r.topLeft.x() << "," << r.topLeft.y();
+  }
 };
+using Cells = std::vector<std::pair<int, int>>;
 
 template <typename TGrid>
 class HintFixture : public ShownWindowTest {
@@ -97,6 +108,12 @@ class HintFixture : public ShownWindowTest {
       if (placeAt) topLeft = *placeAt;
     };
     grid->FreezeTimer();
+  }
+  // The cells asked for, in order.
+  Cells Asked() const {
+    Cells out;
+    for (const TRequest& r : requests) out.emplace_back(r.col, r.row);
+    return out;
   }
   void TearDown() override {
     qApp->removeEventFilter(&moves);
@@ -134,10 +151,9 @@ class HintFixture : public ShownWindowTest {
   void ExpectHiddenAwayAndRearmedBack() {
     ASSERT_TRUE(grid->PopupShown());
     SwitchAway();
-    EXPECT_FALSE(grid->PopupShown());
-    EXPECT_FALSE(grid->Armed());
+    EXPECT_EQ(grid->State(), "idle");
     SwitchBack();
-    EXPECT_TRUE(grid->Armed());
+    EXPECT_EQ(grid->State(), "armed");
     EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
     grid->Tick(60);
     EXPECT_EQ(requests.size(), 2u);
@@ -160,24 +176,18 @@ using FocusHints = HintFixture<TFocusCellGrid>;
 TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   MoveTo(Inside(2, 3));
   EXPECT_TRUE(grid->MouseInside);
-  EXPECT_TRUE(grid->Armed());
+  EXPECT_EQ(grid->State(), "armed");
   grid->Tick(59);
   EXPECT_TRUE(requests.empty());
-  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_EQ(grid->State(), "armed");
   grid->Tick(1);
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].sender, grid);
-  EXPECT_EQ(requests[0].col, 2);
-  EXPECT_EQ(requests[0].row, 3);
   // Default place: right of the cell, one row height (and a pixel) up, 4 down.
   // Cell (2, 3) spans x 130..193 and y 75..98.
   const QPoint expected = grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4));
-  EXPECT_EQ(requests[0].topLeft, expected);
-  EXPECT_TRUE(grid->PopupShown());
-  EXPECT_TRUE(grid->HintShowing);
+  EXPECT_EQ(requests, (std::vector<TRequest>{{grid, 2, 3, expected}}));
+  EXPECT_EQ(grid->State(), "popup showing");
   EXPECT_EQ(grid->HintWindow->Caption(), "Voice message, 0:12");
   EXPECT_EQ(grid->HintWindow->pos(), expected);
-  EXPECT_FALSE(grid->Armed());
   grid->Tick(200);  // one arming, one request
   EXPECT_EQ(requests.size(), 1u);
   EXPECT_TRUE(window.isActiveWindow());  // the popup took nothing
@@ -207,30 +217,22 @@ TEST_F(MouseHints, MovingWithinTheCellKeepsTheCountdownAnotherCellRestarts) {
   grid->Tick(30);
   ASSERT_EQ(requests.size(), 1u);
   MoveTo(Inside(2, 2, 20, 10));  // shown: moving within keeps it
-  EXPECT_TRUE(grid->PopupShown());
-  EXPECT_FALSE(grid->Armed());
+  EXPECT_EQ(grid->State(), "popup showing");
 
   MoveTo(Inside(3, 2));
-  EXPECT_FALSE(grid->PopupShown());
-  EXPECT_FALSE(grid->HintShowing);
-  EXPECT_TRUE(grid->Armed());
+  EXPECT_EQ(grid->State(), "armed");
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(60);
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[1].col, 3);
-  EXPECT_EQ(requests[1].row, 2);
+  EXPECT_EQ(Asked(), (Cells{{2, 2}, {3, 2}}));
   EXPECT_TRUE(grid->PopupShown());
 }
 
 TEST_F(MouseHints, FixedCellsAreAskedLikeOthersPlacesPastTheCellsAreNot) {
   MoveTo(Inside(0, 0));
   grid->Tick(60);
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].col, 0);
-  EXPECT_EQ(requests[0].row, 0);
+  EXPECT_EQ(Asked(), (Cells{{0, 0}}));
   MoveTo(QPoint(350, 50));  // right of the last column, still in the grid
-  EXPECT_FALSE(grid->PopupShown());
-  EXPECT_FALSE(grid->Armed());
+  EXPECT_EQ(grid->State(), "idle");
   MoveTo(QPoint(10, 24));  // on the line below row 0
   EXPECT_FALSE(grid->Armed());
   // Cells given from outside (the current cell, the editor's) are checked too.
@@ -249,9 +251,7 @@ TEST_F(MouseHints, ABlankHintShowsNothingAPaddedOneKeepsItsBlanks) {
   MoveTo(Inside(1, 1));
   grid->Tick(60);
   EXPECT_EQ(requests.size(), 1u);
-  EXPECT_FALSE(grid->PopupShown());
-  EXPECT_FALSE(grid->HintShowing);
-  EXPECT_FALSE(grid->Armed());
+  EXPECT_EQ(grid->State(), "idle");
 
   text = "  Fax, 2 pages  ";
   MoveTo(Inside(2, 1));
@@ -272,15 +272,12 @@ TEST_F(MouseHints, AScrollEndsTheHintAndRearmsItForTheCellNowUnderThePointer) {
   ASSERT_EQ(grid->TopRow(), 4);
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(60);
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].row, 6);
-  EXPECT_EQ(requests[0].topLeft, grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4)));
+  EXPECT_EQ(requests, (std::vector<TRequest>{{grid, 2, 6, grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4))}}));
   ASSERT_TRUE(grid->PopupShown());
   Wheel(grid->viewport(), at, -1);
   EXPECT_FALSE(grid->PopupShown());
   grid->Tick(60);
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[1].row, 3);
+  EXPECT_EQ(Asked(), (Cells{{2, 6}, {2, 3}}));
 }
 
 TEST_F(MouseHints, WithoutAHandlerNothingIsEverShown) {
@@ -288,9 +285,7 @@ TEST_F(MouseHints, WithoutAHandlerNothingIsEverShown) {
   MoveTo(Inside(1, 1));
   EXPECT_TRUE(grid->Armed());
   grid->Tick(60);
-  EXPECT_FALSE(grid->PopupShown());
-  EXPECT_FALSE(grid->HintShowing);
-  EXPECT_FALSE(grid->Armed());  // the countdown is over: no ticking on
+  EXPECT_EQ(grid->State(), "idle");  // the countdown is over: no ticking on
   MoveTo(Inside(2, 1));
   grid->Tick(1000);
   EXPECT_FALSE(grid->PopupShown());
@@ -320,8 +315,7 @@ TEST_F(MouseHints, LeavingTheGridHidesTheHint) {
   ASSERT_TRUE(grid->PopupShown());
   MoveOver(other, QPoint(5, 5));
   EXPECT_FALSE(grid->MouseInside);
-  EXPECT_FALSE(grid->PopupShown());
-  EXPECT_FALSE(grid->Armed());
+  EXPECT_EQ(grid->State(), "idle");
   // Armed but not yet shown: leaving disarms too.
   MoveTo(Inside(1, 1));
   grid->Tick(10);
@@ -336,13 +330,11 @@ TEST_F(MouseHints, ThePopupIsMovedOntoTheScreen) {
   placeAt = QPoint(s.right() - 3, 200);
   MoveTo(Inside(1, 1));
   grid->Tick(60);
-  EXPECT_EQ(grid->HintWindow->geometry().right(), s.right());
-  EXPECT_EQ(grid->HintWindow->y(), 200);
+  EXPECT_EQ(grid->HintWindow->geometry().topRight(), QPoint(s.right(), 200));
   placeAt = QPoint(200, s.bottom());
   MoveTo(Inside(2, 1));
   grid->Tick(60);
-  EXPECT_EQ(grid->HintWindow->geometry().bottom(), s.bottom());
-  EXPECT_EQ(grid->HintWindow->x(), 200);
+  EXPECT_EQ(grid->HintWindow->geometry().bottomLeft(), QPoint(200, s.bottom()));
   placeAt = QPoint(-30, -12);
   MoveTo(Inside(3, 1));
   grid->Tick(60);
@@ -362,8 +354,7 @@ TEST_F(MouseHints, AnInactiveWindowNeverArms) {
   SwitchAway();
   ASSERT_FALSE(window.isActiveWindow());
   MoveTo(Inside(2, 2));
-  EXPECT_FALSE(grid->Armed());
-  EXPECT_FALSE(grid->CanShowCellHint());
+  EXPECT_FALSE(grid->Armed() || grid->CanShowCellHint());
 }
 
 TEST_F(MouseHints, AGridWithoutParentNeverArms) {
@@ -430,11 +421,8 @@ TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCell) {
   MoveTo(Inside(1, 3));  // the mouse does not matter
   EXPECT_EQ(grid->HintCell, (TGridCoord{3, 2}));
   grid->Tick(60);
-  ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].col, 3);
-  EXPECT_EQ(requests[0].row, 2);
-  EXPECT_TRUE(grid->PopupShown());
-  EXPECT_TRUE(grid->hasFocus());
+  EXPECT_EQ(Asked(), (Cells{{3, 2}}));
+  EXPECT_TRUE(grid->PopupShown() && grid->hasFocus());
 }
 
 TEST_F(FocusHints, MovingTheCurrentCellRestarts) {
@@ -450,9 +438,7 @@ TEST_F(FocusHints, MovingTheCurrentCellRestarts) {
   QTest::keyClick(grid, Qt::Key_Right);
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(60);
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[1].col, 2);
-  EXPECT_EQ(requests[1].row, 2);
+  EXPECT_EQ(Asked(), (Cells{{1, 1}, {2, 2}}));
 }
 
 TEST_F(FocusHints, AScrollRearmsForTheCurrentCellWhichShowsNothingOutOfView) {
@@ -473,8 +459,7 @@ TEST_F(FocusHints, LosingTheFocusHides) {
   ASSERT_TRUE(grid->PopupShown());
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
   ASSERT_TRUE(other->hasFocus());
-  EXPECT_FALSE(grid->PopupShown());
-  EXPECT_FALSE(grid->Armed());
+  EXPECT_EQ(grid->State(), "idle");
 }
 
 TEST_F(FocusHints, APressOnAnotherControlHidesAShownHint) {

@@ -68,11 +68,9 @@ TEST_F(CellHintWindow, TooltipColoursOfTheCurrentPalette) {
 TEST_F(CellHintWindow, KeptOnTheScreen) {
   const QRect s = ScreenArea();
   hint.ActivateHint(TRect{s.right() - 5, 100, 0, 0}, "Receive Time");
-  EXPECT_EQ(hint.geometry().right(), s.right());  // ends at the right edge
-  EXPECT_EQ(hint.y(), 100);
+  EXPECT_EQ(hint.geometry().topRight(), QPoint(s.right(), 100));  // ends at the right edge
   hint.ActivateHint(TRect{100, s.bottom() - 2, 0, 0}, "Receive Time");
-  EXPECT_EQ(hint.geometry().bottom(), s.bottom());
-  EXPECT_EQ(hint.x(), 100);
+  EXPECT_EQ(hint.geometry().bottomLeft(), QPoint(100, s.bottom()));
   hint.ActivateHint(TRect{s.right() + 50, s.bottom() + 50, 0, 0}, "Receive Time");  // off every screen
   EXPECT_EQ(hint.geometry().bottomRight(), s.bottomRight());
   hint.ActivateHint(TRect{-40, -7, 0, 0}, "Receive Time");
@@ -88,7 +86,7 @@ TEST_F(CellHintWindow, ANewTextResizesAShownHint) {
   const int narrow = hint.width();
   hint.SetCaption("Apple and more");
   EXPECT_TRUE(hint.isVisible());
-  EXPECT_EQ(hint.pos(), QPoint(50, 60));
+  EXPECT_EQ(hint.geometry().topLeft(), QPoint(50, 60));
   EXPECT_EQ(hint.width(), fm.horizontalAdvance("Apple and more") + 8);
   EXPECT_GT(hint.width(), narrow);
   hint.HideHint();
@@ -106,9 +104,7 @@ TEST_F(CellHintWindow, ShownWithoutTakingTheFocus) {
   edit->setFocus();
   hint.ActivateHint(TRect{10, 10, 0, 0}, "Fax, 2 pages");
   QApplication::processEvents();
-  EXPECT_TRUE(hint.isVisible());
-  EXPECT_TRUE(window.isActiveWindow());
-  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_TRUE(hint.isVisible() && window.isActiveWindow() && edit->hasFocus());
 }
 
 }  // namespace

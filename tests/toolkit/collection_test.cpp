@@ -48,9 +48,7 @@ TEST(Collection, AddAppendsItemsOfTheItemClassThatKnowTheirPlace) {
   TNamedItem* b = items.AddNamed("b");
   EXPECT_EQ(items.Count(), 2);
   EXPECT_EQ(a->Collection(), &items);
-  EXPECT_EQ(a->Index(), 0);
-  EXPECT_EQ(b->Index(), 1);
-  EXPECT_EQ(TNamedItem().Index(), -1);
+  EXPECT_EQ(std::tuple(a->Index(), b->Index(), TNamedItem().Index()), std::tuple(0, 1, -1));
 }
 
 TEST(Collection, SetIndexMovesTheItemAndShiftsThoseBetween) {
@@ -68,10 +66,10 @@ TEST(Collection, IndexesOutOfRangeRaiseTheListErrorWithTheIndex) {
   TNamedItems items;
   items.AddNamed("a");
   items.AddNamed("b");
-  EXPECT_EQ(MessageOf([&] { items.Items(2); }), "List index out of bounds (2)");
-  EXPECT_EQ(MessageOf([&] { items.Items(-1); }), "List index out of bounds (-1)");
-  EXPECT_EQ(MessageOf([&] { items.Item(0)->SetIndex(5); }), "List index out of bounds (5)");
-  EXPECT_EQ(MessageOf([&] { items.Delete(7); }), "List index out of bounds (7)");
+  EXPECT_EQ((std::vector{MessageOf([&] { items.Items(2); }), MessageOf([&] { items.Items(-1); }),
+                         MessageOf([&] { items.Item(0)->SetIndex(5); }), MessageOf([&] { items.Delete(7); })}),
+            (std::vector<std::string>{"List index out of bounds (2)", "List index out of bounds (-1)",
+                                      "List index out of bounds (5)", "List index out of bounds (7)"}));
   EXPECT_THROW(items.Items(2), EListError);
   EXPECT_EQ(items.Names(), QStringList({"a", "b"}));
 }
@@ -89,14 +87,12 @@ TEST(Collection, DeleteAndClearFreeItems) {
 TEST(Collection, AssignReplacesTheItemsByCopiesInOrder) {
   TNamedItems from, to;
   for (const char* n : {"x", "y"}) from.AddNamed(n);
-  TNamedItem* old = to.AddNamed("old");
-  (void)old;
+  to.AddNamed("old");
   to.Assign(from);
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
   EXPECT_NE(to.Item(0), from.Item(0));
   EXPECT_EQ(to.Item(0)->Collection(), &to);
   EXPECT_EQ(to.Item(1)->Index(), 1);
-
   to.Assign(to);  // copying onto itself loses nothing
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
 }

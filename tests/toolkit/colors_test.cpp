@@ -3,26 +3,21 @@
 #include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
-
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
-TEST(Colors, SystemColoursAreHighBitPlusTheirIndex) {
-  EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0x8000000Fu);
-  EXPECT_EQ(static_cast<std::uint32_t>(clWindow), 0x80000005u);
-  EXPECT_EQ(static_cast<std::uint32_t>(clInfoText), 0x80000017u);
-  EXPECT_EQ(static_cast<std::uint32_t>(clInfoBk), 0x80000018u);
-  EXPECT_TRUE(IsSystemColor(clHighlight));
-  EXPECT_FALSE(IsSystemColor(clWhite));
-  EXPECT_FALSE(IsSystemColor(clNone));
-}
-
-TEST(Colors, PlainColoursKeepRedInTheLowByte) {
+TEST(Colors, SystemColoursAreHighBitPlusTheirIndexPlainOnesKeepRedInTheLowByte) {
+  EXPECT_EQ((std::vector<std::uint32_t>{clBtnFace, clWindow, clInfoText, clInfoBk}),
+            (std::vector<std::uint32_t>{0x8000000Fu, 0x80000005u, 0x80000017u, 0x80000018u}));
+  EXPECT_EQ((std::vector{IsSystemColor(clHighlight), IsSystemColor(clWhite), IsSystemColor(clNone)}),
+            (std::vector{true, false, false}));
   const QPalette any;
-  EXPECT_EQ(ResolveColor(clRed, any), QColor(255, 0, 0));
-  EXPECT_EQ(ResolveColor(clNavy, any), QColor(0, 0, 128));
-  EXPECT_EQ(ResolveColor(ColorFromRgb(1, 2, 3), any), QColor(1, 2, 3));
+  EXPECT_EQ(
+      (std::vector{ResolveColor(clRed, any), ResolveColor(clNavy, any), ResolveColor(ColorFromRgb(1, 2, 3), any)}),
+            (std::vector{QColor(255, 0, 0), QColor(0, 0, 128), QColor(1, 2, 3)}));
   EXPECT_EQ(ColorFromQColor(QColor(10, 20, 30)), ColorFromRgb(10, 20, 30));
   EXPECT_EQ(ResolveColor(clNone, any).alpha(), 0);
 }
@@ -63,11 +58,10 @@ TEST(Colors, EachSystemColourReadsItsPaletteRole) {
 TEST(Colors, FusionGivesTheFamiliarButtonAndWindowColours) {
   const std::unique_ptr<QStyle> style(QStyleFactory::create("Fusion"));
   const QPalette fusion = style->standardPalette();
-  EXPECT_EQ(ResolveColor(clBtnFace, fusion).name(), "#efefef");
-  EXPECT_EQ(ResolveColor(clBtnHighlight, fusion).name(), "#ffffff");
-  EXPECT_EQ(ResolveColor(clBtnShadow, fusion).name(), "#9f9f9f");
-  EXPECT_EQ(ResolveColor(clWindow, fusion).name(), "#ffffff");
-  EXPECT_EQ(ResolveColor(clInfoBk, fusion).name(), "#ffffdc");
+  const std::pair<TColor, const char*> cases[] = {
+      {clBtnFace, "#efefef"}, {clBtnHighlight, "#ffffff"}, {clBtnShadow, "#9f9f9f"}, {clWindow, "#ffffff"},
+      {clInfoBk, "#ffffdc"}};
+  for (const auto& [color, name] : cases) EXPECT_EQ(ResolveColor(color, fusion).name(), name) << name;
 }
 
 TEST(Colors, SavedFormRoundTripsAndRejectsNonsense) {
@@ -76,7 +70,5 @@ TEST(Colors, SavedFormRoundTripsAndRejectsNonsense) {
   EXPECT_EQ(ColorToString(clBtnFace), "clBtnFace");
   EXPECT_EQ(ColorToString(ColorFromRgb(18, 52, 86)), "#123456");
   EXPECT_EQ(StringToColor("#ff0000"), clRed);
-  EXPECT_FALSE(StringToColor("clBtnFacade"));
-  EXPECT_FALSE(StringToColor("#12345"));
-  EXPECT_FALSE(StringToColor(""));
+  for (const char* nonsense : {"clBtnFacade", "#12345", ""}) EXPECT_FALSE(StringToColor(nonsense)) << nonsense;
 }

@@ -12,67 +12,48 @@ std::string EncodeError(auto f) { return MessageOf<EConvertError>(f); }
 
 }  // namespace
 
-TEST(DateTime, DayNumbering) {
-  EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
-  EXPECT_EQ(EncodeDate(1899, 12, 31), 1.0);
-  EXPECT_EQ(EncodeDate(1899, 12, 29), -1.0);
-  EXPECT_EQ(EncodeDate(1900, 3, 1), 61.0);
-  EXPECT_EQ(EncodeDate(2026, 12, 7), 46363.0);
-  EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
-  EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
+TEST(DateTime, DayNumberingAndTimeFraction) {
+  const struct {
+    int y, m, d;
+    double day;
+  } days[] = {{1899, 12, 30, 0},    {1899, 12, 31, 1},    {1899, 12, 29, -1},     {1900, 3, 1, 61},
+              {2026, 12, 7, 46363}, {1, 1, 1, -693593},   {9999, 12, 31, 2958465}};
+  for (const auto& c : days) EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.day) << c.y << "-" << c.m << "-" << c.d;
   EXPECT_EQ(EncodeDate(2024, 2, 29) - EncodeDate(2024, 2, 28), 1.0);
-}
-
-TEST(DateTime, TimeFraction) {
-  EXPECT_EQ(EncodeTime(0, 0, 0, 0), 0.0);
-  EXPECT_EQ(EncodeTime(12, 0, 0, 0), 0.5);
-  EXPECT_EQ(EncodeTime(6, 0, 0, 0), 0.25);
+  EXPECT_EQ((std::vector{EncodeTime(0, 0, 0, 0), EncodeTime(12, 0, 0, 0), EncodeTime(6, 0, 0, 0)}),
+            (std::vector{0.0, 0.5, 0.25}));
   EXPECT_DOUBLE_EQ(EncodeTime(23, 59, 59, 999), (86400000.0 - 1) / 86400000.0);
 }
 
 TEST(DateTime, EncodeErrors) {
-  const std::string date = "Invalid argument to date encode";
-  const std::string time = "Invalid argument to time encode";
-  EXPECT_EQ(EncodeError([] { EncodeDate(2026, 2, 29); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(1900, 2, 29); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(2026, 13, 1); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(2026, 0, 1); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(2026, 4, 31); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(0, 1, 1); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(10000, 1, 1); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeDate(2026, 1, 0); }), date);
-  EXPECT_EQ(EncodeError([] { EncodeTime(24, 0, 0, 0); }), time);
-  EXPECT_EQ(EncodeError([] { EncodeTime(9, 60, 0, 0); }), time);
-  EXPECT_EQ(EncodeError([] { EncodeTime(9, 0, 60, 0); }), time);
-  EXPECT_EQ(EncodeError([] { EncodeTime(9, 0, 0, 1000); }), time);
-  EXPECT_EQ(EncodeError([] { EncodeTime(-1, 0, 0, 0); }), time);
+  const int dates[][3] = {{2026, 2, 29}, {1900, 2, 29}, {2026, 13, 1},  {2026, 0, 1},
+                          {2026, 4, 31}, {0, 1, 1},     {10000, 1, 1}, {2026, 1, 0}};
+  for (const auto& d : dates)
+    EXPECT_EQ(EncodeError([&] { EncodeDate(d[0], d[1], d[2]); }), "Invalid argument to date encode")
+        << d[0] << "-" << d[1] << "-" << d[2];
+  const int times[][4] = {{24, 0, 0, 0}, {9, 60, 0, 0}, {9, 0, 60, 0}, {9, 0, 0, 1000}, {-1, 0, 0, 0}};
+  for (const auto& t : times)
+    EXPECT_EQ(EncodeError([&] { EncodeTime(t[0], t[1], t[2], t[3]); }), "Invalid argument to time encode")
+        << t[0] << ":" << t[1] << ":" << t[2] << "." << t[3];
   EXPECT_EQ(EncodeError([] { EncodeDate(2024, 2, 29); }), "no error");
 }
 
-TEST(DateTime, DecodeRoundTripsAndRoundsToTheMillisecond) {
-  int y, m, d, h, n, s, ms;
-  const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 30, 250);
-  DecodeDate(v, y, m, d);
-  DecodeTime(v, h, n, s, ms);
-  EXPECT_EQ((std::vector<int>{y, m, d, h, n, s, ms}), (std::vector<int>{2026, 12, 7, 9, 5, 30, 250}));
-
-  // A hair below a whole minute is that minute, not the one before.
-  DecodeTime(EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0) - 1e-9, h, n, s, ms);
-  EXPECT_EQ((std::vector<int>{h, n, s, ms}), (std::vector<int>{9, 5, 0, 0}));
-  // ...and a hair below midnight is the next day.
-  DecodeDate(EncodeDate(2026, 12, 7) + 1 - 1e-10, y, m, d);
-  DecodeTime(EncodeDate(2026, 12, 7) + 1 - 1e-10, h, n, s, ms);
-  EXPECT_EQ((std::vector<int>{y, m, d, h, n}), (std::vector<int>{2026, 12, 8, 0, 0}));
-}
-
-TEST(DateTime, NegativeValuesCountTheTimeForward) {
-  int y, m, d, h, n, s, ms;
-  DecodeDate(-1.25, y, m, d);
-  DecodeTime(-1.25, h, n, s, ms);
-  EXPECT_EQ((std::vector<int>{y, m, d, h, n}), (std::vector<int>{1899, 12, 29, 6, 0}));
-  DecodeDate(-0.5, y, m, d);
-  DecodeTime(-0.5, h, n, s, ms);
-  EXPECT_EQ((std::vector<int>{y, m, d, h, n}), (std::vector<int>{1899, 12, 30, 12, 0}));
+TEST(DateTime, DecodeRoundTripsRoundsToTheMillisecondAndCountsTheTimeForwardBeforeDayZero) {
+  auto decoded = [](TDateTime v) {
+    int y, m, d, h, n, s, ms;
+    DecodeDate(v, y, m, d);
+    DecodeTime(v, h, n, s, ms);
+    return std::vector<int>{y, m, d, h, n, s, ms};
+  };
+  EXPECT_EQ(decoded(EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 30, 250)),
+            (std::vector<int>{2026, 12, 7, 9, 5, 30, 250}));
+  // A hair below a whole minute is that minute, not the one before; a hair
+  // below midnight is the next day.
+  EXPECT_EQ(decoded(EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0) - 1e-9),
+            (std::vector<int>{2026, 12, 7, 9, 5, 0, 0}));
+  EXPECT_EQ(decoded(EncodeDate(2026, 12, 7) + 1 - 1e-10), (std::vector<int>{2026, 12, 8, 0, 0, 0, 0}));
+  EXPECT_EQ(decoded(-1.25), (std::vector<int>{1899, 12, 29, 6, 0, 0, 0}));
+  EXPECT_EQ(decoded(-0.5), (std::vector<int>{1899, 12, 30, 12, 0, 0, 0}));
 }
 
 TEST(DateTime, NowIsTheLocalClock) {

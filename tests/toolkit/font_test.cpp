@@ -58,11 +58,8 @@ TEST(Font, AssignNotifiesOnceWhenTheCopyDiffersAndNotAtAllWhenEqual) {
 
 TEST(Font, TheDefaultDescriptionIsTheApplicationsFontInWindowTextColour) {
   const TFont f;
-  EXPECT_EQ(f.Name(), QGuiApplication::font().family());
-  EXPECT_EQ(f.Color(), clWindowText);
-  EXPECT_TRUE(f.Style().Empty());
-  EXPECT_EQ(f.Charset(), DEFAULT_CHARSET);
-  EXPECT_EQ(f.Pitch(), TFontPitch::fpDefault);
+  EXPECT_EQ(std::tuple(f.Name(), f.Color(), f.Style().Empty(), f.Charset(), f.Pitch()),
+            std::tuple(QGuiApplication::font().family(), clWindowText, true, DEFAULT_CHARSET, TFontPitch::fpDefault));
 }
 
 TEST(Font, SizeIsPointsAtNinetySixDpiAndTheQtFontFollowsTheDescription) {
@@ -74,12 +71,8 @@ TEST(Font, SizeIsPointsAtNinetySixDpiAndTheQtFontFollowsTheDescription) {
   f.SetHeight(20);
   f.SetStyle({TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline, TFontStyle::fsStrikeOut});
   const QFont q = f.QtFont();
-  EXPECT_EQ(q.family(), "DejaVu Sans");
-  EXPECT_EQ(q.pixelSize(), 20);
-  EXPECT_TRUE(q.bold());
-  EXPECT_TRUE(q.italic());
-  EXPECT_TRUE(q.underline());
-  EXPECT_TRUE(q.strikeOut());
+  EXPECT_EQ(std::tuple(q.family(), q.pixelSize()), std::tuple(QString("DejaVu Sans"), 20));
+  EXPECT_TRUE(q.bold() && q.italic() && q.underline() && q.strikeOut());
   EXPECT_EQ(f.Size(), 15);
 }
 
@@ -92,10 +85,8 @@ TEST(Font, AQtFontGivesItsDescriptionAndKeepsTheColour) {
   q.setBold(true);
   f.font.AssignQFont(q);
   EXPECT_EQ(f.changes, 1);
-  EXPECT_EQ(f.font.Name(), "DejaVu Serif");
-  EXPECT_EQ(f.font.Height(), 16);
-  EXPECT_TRUE(f.font.Style().Contains(TFontStyle::fsBold));
-  EXPECT_EQ(f.font.Color(), clRed);
+  EXPECT_EQ(std::tuple(f.font.Name(), f.font.Height(), f.font.Style().Contains(TFontStyle::fsBold), f.font.Color()),
+            std::tuple(QString("DejaVu Serif"), 16, true, clRed));
   f.font.AssignQFont(q);
   EXPECT_EQ(f.changes, 1);
 }

@@ -25,6 +25,19 @@ struct LocaleChoice {
   ~LocaleChoice() { SetFormatLocale(std::nullopt); }
 };
 
+struct TShown {
+  const char* pattern;
+  QLocale locale;
+  const char* shown;
+  TDateTime value = Evening;
+};
+
+void ExpectShown(std::initializer_list<TShown> cases) {
+  for (const TShown& c : cases)
+    EXPECT_EQ(FormatDateTime(c.pattern, c.value, c.locale), QString::fromUtf8(c.shown))
+        << c.pattern << " in " << c.locale.name().toStdString();
+}
+
 }  // namespace
 
 TEST(DatePattern, TwoDigitFieldsInTheLocalesOrder) {
@@ -42,85 +55,55 @@ TEST(DatePattern, TwoDigitFieldsInTheLocalesOrder) {
 }
 
 TEST(DatePattern, NamesAndLiterals) {
-  const QLocale en = English();
-  EXPECT_EQ(FormatDateTime("m/d", Evening, en), "12/7");
-  EXPECT_EQ(FormatDateTime("m/d/yy", Evening, en), "12/7/26");
-  EXPECT_EQ(FormatDateTime("d-mmm", Evening, en), "7-Dec");
-  EXPECT_EQ(FormatDateTime("dd-mmm-yy", Evening, en), "07-Dec-26");
-  EXPECT_EQ(FormatDateTime("mmm-yy", Evening, en), "Dec-26");
-  EXPECT_EQ(FormatDateTime("mmmm-yy", Evening, en), "December-26");
-  EXPECT_EQ(FormatDateTime("mmmm d, yyyy", Evening, en), "December 7, 2026");
-  EXPECT_EQ(FormatDateTime("ddd mmmm d, yyyy", Evening, en), "Mon December 7, 2026");
-  EXPECT_EQ(FormatDateTime("dddd mmmm d, yyyy", Evening, en), "Monday December 7, 2026");
-  EXPECT_EQ(FormatDateTime("dddd mmmm d, yyyy", Evening, German()), "Montag Dezember 7, 2026");
-  EXPECT_EQ(FormatDateTime("d-mmm-yy", Evening, German()), "7-Dez.-26");
-  EXPECT_EQ(FormatDateTime("DD/MM/YYYY", Evening, German()), "07.12.2026");
-  EXPECT_EQ(FormatDateTime("ddddd", Evening, German()), "07.12.26");
   // Quoted text is copied, even where it spells elements.
-  EXPECT_EQ(FormatDateTime(R"("day" d 'of' mmmm)", Evening, en), "day 7 of December");
+  const QLocale en = English();
+  ExpectShown({{"m/d", en, "12/7"}, {"m/d/yy", en, "12/7/26"}, {"d-mmm", en, "7-Dec"}, {"dd-mmm-yy", en, "07-Dec-26"},
+               {"mmm-yy", en, "Dec-26"}, {"mmmm-yy", en, "December-26"}, {"mmmm d, yyyy", en, "December 7, 2026"},
+               {"ddd mmmm d, yyyy", en, "Mon December 7, 2026"}, {"dddd mmmm d, yyyy", en, "Monday December 7, 2026"},
+               {"dddd mmmm d, yyyy", German(), "Montag Dezember 7, 2026"}, {"d-mmm-yy", German(), "7-Dez.-26"},
+               {"DD/MM/YYYY", German(), "07.12.2026"}, {"ddddd", German(), "07.12.26"},
+               {R"("day" d 'of' mmmm)", en, "day 7 of December"}});
 }
 
 TEST(DatePattern, YearsAndDaysAroundDayZero) {
   const QLocale en = English();
-  EXPECT_EQ(FormatDateTime("yy yyyy y", EncodeDate(2005, 1, 2), en), "05 2005 05");
-  EXPECT_EQ(FormatDateTime("yyyy-m-d", EncodeDate(1, 1, 1), en), "0001-1-1");
-  EXPECT_EQ(FormatDateTime("yyyy-mm-dd h:nn", -1.25, en), "1899-12-29 6:00");
-  EXPECT_EQ(FormatDateTime("yyyy-mm-dd dddd", 0, en), "1899-12-30 Saturday");
+  ExpectShown({{"yy yyyy y", en, "05 2005 05", EncodeDate(2005, 1, 2)},
+               {"yyyy-m-d", en, "0001-1-1", EncodeDate(1, 1, 1)},
+               {"yyyy-mm-dd h:nn", en, "1899-12-29 6:00", -1.25}, {"yyyy-mm-dd dddd", en, "1899-12-30 Saturday", 0}});
 }
 
-TEST(TimePattern, TwelveHourClockWithTheLocalesTexts) {
+TEST(TimePattern, TwelveHourClockWithTheLocalesTextsAndItsSeparators) {
   const QLocale en = English();
-  EXPECT_EQ(FormatDateTime("h:nn", Evening, en), "21:05");
-  EXPECT_EQ(FormatDateTime("h:nn ampm", Evening, en), "9:05 PM");
-  EXPECT_EQ(FormatDateTime("h:nn:ss", Evening, en), "21:05:09");
-  EXPECT_EQ(FormatDateTime("h:nn:ss ampm", Evening, en), "9:05:09 PM");
-  EXPECT_EQ(FormatDateTime("h:nn:ss ampm", EncodeTime(0, 30, 0, 0), en), "12:30:00 AM");
-  EXPECT_EQ(FormatDateTime("h:nn:ss ampm", EncodeTime(12, 0, 0, 0), en), "12:00:00 PM");
-  EXPECT_EQ(FormatDateTime("h:nn:ss ampm", EncodeTime(11, 59, 59, 0), en), "11:59:59 AM");
-  EXPECT_EQ(FormatDateTime("h:nn ampm", Evening, Dutch()), "9:05 p.m.");
-  EXPECT_EQ(FormatDateTime("h:nn ampm", Evening, Korean()), QString::fromUtf8("9:05 오후"));
-  EXPECT_EQ(FormatDateTime("AMPM h", EncodeTime(7, 0, 0, 0), en), "AM 7");
+  ExpectShown({{"h:nn", en, "21:05"}, {"h:nn ampm", en, "9:05 PM"}, {"h:nn:ss", en, "21:05:09"},
+               {"h:nn:ss ampm", en, "9:05:09 PM"}, {"h:nn:ss ampm", en, "12:30:00 AM", EncodeTime(0, 30, 0, 0)},
+               {"h:nn:ss ampm", en, "12:00:00 PM", EncodeTime(12, 0, 0, 0)},
+               {"h:nn:ss ampm", en, "11:59:59 AM", EncodeTime(11, 59, 59, 0)}, {"h:nn ampm", Dutch(), "9:05 p.m."},
+               {"h:nn ampm", Korean(), "9:05 오후"}, {"AMPM h", en, "AM 7", EncodeTime(7, 0, 0, 0)},
+               {"h:nn", Finnish(), "21.05"}, {"h:nn", CanadianFrench(), "21h05"},
+               {"dd/mm/yy h:nn:ss ampm", German(), "07.12.26 9:05:09 PM"}});
 }
 
-TEST(TimePattern, SeparatorsFollowTheLocale) {
-  EXPECT_EQ(FormatDateTime("h:nn", Evening, Finnish()), "21.05");
-  EXPECT_EQ(FormatDateTime("h:nn", Evening, CanadianFrench()), "21h05");
-  EXPECT_EQ(FormatDateTime("dd/mm/yy h:nn:ss ampm", Evening, German()), "07.12.26 9:05:09 PM");
-}
-
-TEST(TimePattern, ClassicElements) {
+TEST(TimePattern, ClassicElementsAndTheLocalesOwnFormats) {
+  // m right after an hour is the minute, also across a separator. An AM/PM
+  // spelled inside quotes does not make the clock a 12-hour one. Shown
+  // seconds are cut, not rounded; the value is read to the millisecond.
+  // "c" at midnight is the date alone.
   const QLocale en = English();
   const TDateTime morning = EncodeDate(2026, 3, 4) + EncodeTime(7, 8, 9, 12);
-  EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", morning, en), "2026-03-04 07:08:09.012");
-  EXPECT_EQ(FormatDateTime("d/m/yy h:n:s z", morning, en), "4/3/26 7:8:9 12");
-  // m right after an hour is the minute, also across a separator.
-  EXPECT_EQ(FormatDateTime("hh:mm", morning, en), "07:08");
-  EXPECT_EQ(FormatDateTime("h m", morning, en), "7 8");
-  EXPECT_EQ(FormatDateTime("h d m", morning, en), "7 4 3");
-  EXPECT_EQ(FormatDateTime("h:nn am/pm", Evening, Dutch()), "9:05 p.m.");
-  EXPECT_EQ(FormatDateTime("h:nn AM/PM", EncodeTime(9, 5, 0, 0), en), "9:05 AM");
-  // An AM/PM spelled inside quotes does not make the clock a 12-hour one.
-  EXPECT_EQ(FormatDateTime(R"(h "ampm")", Evening, en), "21 ampm");
-  // Shown seconds are cut, not rounded; the value is read to the millisecond.
-  EXPECT_EQ(FormatDateTime("h:nn", EncodeTime(9, 5, 59, 999), en), "9:05");
-  EXPECT_EQ(FormatDateTime("h:nn:ss", EncodeTime(9, 5, 0, 0) - 1e-10, en), "9:05:00");
-}
-
-TEST(TimePattern, TheLocalesOwnFormats) {
-  EXPECT_EQ(FormatDateTime("t", Evening, QLocale::c()), "21:05");
-  EXPECT_EQ(FormatDateTime("t", Evening, English()), "9:05 PM");
-  EXPECT_EQ(FormatDateTime("tt", Evening, English()), "9:05:09 PM");
-  EXPECT_EQ(FormatDateTime("c", Evening, German()), "07.12.26 21:05:09");
-  EXPECT_EQ(FormatDateTime("c", EncodeDate(2026, 12, 7), German()), "07.12.26");  // midnight: the date alone
+  ExpectShown({{"yyyy-mm-dd hh:nn:ss.zzz", en, "2026-03-04 07:08:09.012", morning},
+               {"d/m/yy h:n:s z", en, "4/3/26 7:8:9 12", morning}, {"hh:mm", en, "07:08", morning},
+               {"h m", en, "7 8", morning}, {"h d m", en, "7 4 3", morning}, {"h:nn am/pm", Dutch(), "9:05 p.m."},
+               {"h:nn AM/PM", en, "9:05 AM", EncodeTime(9, 5, 0, 0)}, {R"(h "ampm")", en, "21 ampm"},
+               {"h:nn", en, "9:05", EncodeTime(9, 5, 59, 999)},
+               {"h:nn:ss", en, "9:05:00", EncodeTime(9, 5, 0, 0) - 1e-10},
+               {"t", QLocale::c(), "21:05"}, {"t", en, "9:05 PM"}, {"tt", en, "9:05:09 PM"},
+               {"c", German(), "07.12.26 21:05:09"}, {"c", German(), "07.12.26", EncodeDate(2026, 12, 7)}});
 }
 
 TEST(DatePattern, ValuesOutsideTheCalendarRaise) {
-  EXPECT_EQ(Fails(std::nan("")), "Date-time value out of range");
-  EXPECT_EQ(Fails(HUGE_VAL), "Date-time value out of range");
-  EXPECT_EQ(Fails(1e9), "Date-time value out of range");
-  EXPECT_EQ(Fails(-700000), "Date-time value out of range");
   // The last millisecond of 9999 rounds into the year 10000.
-  EXPECT_EQ(Fails(EncodeDate(9999, 12, 31) + 0.99999999999), "Date-time value out of range");
+  for (TDateTime bad : {std::nan(""), HUGE_VAL, 1e9, -700000.0, EncodeDate(9999, 12, 31) + 0.99999999999})
+    EXPECT_EQ(Fails(bad), "Date-time value out of range") << bad;
   EXPECT_EQ(Fails(EncodeDate(9999, 12, 31) + 0.5), "no error");
   EXPECT_EQ(Fails(EncodeDate(1, 1, 1)), "no error");
 }
@@ -155,18 +138,17 @@ TEST(FormatDateTime, ShortTimeIsHoursAndMinutesInEveryLocale) {
   }
 }
 
-TEST(FormatDateTime, FollowsTheChosenLocale) {
+TEST(FormatDateTime, FollowsTheChosenLocaleAndDefaultsToTheSystemOne) {
   const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(21, 5, 0, 0);
   const QLocale us = English();
-  LocaleChoice choice(us);
-  EXPECT_EQ(FormatDateTime("dddddd t", v),
-            (us.toString(QDate(2026, 12, 7), QLocale::LongFormat) + " " +
-             us.toString(QTime(21, 5), QLocale::ShortFormat))
-                .toStdString());
-  EXPECT_NE(FormatDateTime("dddddd t", v).find("December"), std::string::npos);
-}
-
-TEST(FormatDateTime, DefaultsToTheSystemLocale) {
+  {
+    LocaleChoice choice(us);
+    EXPECT_EQ(FormatDateTime("dddddd t", v),
+              (us.toString(QDate(2026, 12, 7), QLocale::LongFormat) + " " +
+               us.toString(QTime(21, 5), QLocale::ShortFormat))
+                  .toStdString());
+    EXPECT_NE(FormatDateTime("dddddd t", v).find("December"), std::string::npos);
+  }
   SetFormatLocale(std::nullopt);
   EXPECT_EQ(FormatLocale(), QLocale::system());
 }

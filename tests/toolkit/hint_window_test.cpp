@@ -1,3 +1,4 @@
+#include "tests/common/pixels.h"
 #include "tests/common/shown_window.h"
 #include "toolkit/widgets/hint_window.h"
 
@@ -45,17 +46,10 @@ TEST(HintWindow, ThinRaisedBorderAroundTheClientArea) {
   pal.setColor(QPalette::Light, Qt::white);
   pal.setColor(QPalette::Dark, QColor("#808080"));
   hint.setPalette(pal);
-  const QImage plain = hint.grab().toImage();
-  EXPECT_EQ(plain.pixelColor(0, 0), QColor(Qt::white));
-  EXPECT_EQ(plain.pixelColor(39, 19), QColor("#808080"));
-  EXPECT_EQ(plain.pixelColor(20, 10), QColor("#ffffdc"));
+  ExpectPixels(hint.grab().toImage(), {{0, 0, Qt::white}, {39, 19, "#808080"}, {20, 10, "#ffffdc"}});
   // Paint is clipped to the client area: the border stays.
   hint.paintOutside = true;
-  const QImage painted = hint.grab().toImage();
-  EXPECT_EQ(painted.pixelColor(1, 1), QColor(Qt::red));
-  EXPECT_EQ(painted.pixelColor(38, 18), QColor(Qt::red));
-  EXPECT_EQ(painted.pixelColor(0, 0), QColor(Qt::white));
-  EXPECT_EQ(painted.pixelColor(39, 19), QColor("#808080"));
+  ExpectPixels(hint.grab().toImage(), {{1, 1, Qt::red}, {38, 18, Qt::red}, {0, 0, Qt::white}, {39, 19, "#808080"}});
 }
 
 TEST(HintWindow, ShowsWithoutTakingTheFocusAndIsNoMouseTarget) {
@@ -72,9 +66,7 @@ TEST(HintWindow, ShowsWithoutTakingTheFocusAndIsNoMouseTarget) {
   hint->setGeometry(over.x() - 10, over.y() - 10, 60, 30);
   hint->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(hint));
-  EXPECT_TRUE(hint->isWindow());
-  EXPECT_TRUE(window.isActiveWindow());
-  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_TRUE(hint->isWindow() && window.isActiveWindow() && edit->hasFocus());
 
   // The mouse finds what lies below, not the hint.
   EXPECT_NE(QApplication::widgetAt(over), hint);

@@ -45,9 +45,8 @@ TEST(ListBox, TheFontsColourAndTheBackgroundAreTheLists) {
   list.SetFont(font);
   list.SetColor(QColor(1, 2, 3));
   list.SetItems({"text"});
-  EXPECT_EQ(list.palette().color(QPalette::Text), QColor(Qt::red));
-  EXPECT_EQ(list.palette().color(QPalette::Base), QColor(1, 2, 3));
-  EXPECT_EQ(list.Color(), QColor(1, 2, 3));
+  EXPECT_EQ(std::tuple(list.palette().color(QPalette::Text), list.palette().color(QPalette::Base), list.Color()),
+            std::tuple(QColor(Qt::red), QColor(1, 2, 3), QColor(1, 2, 3)));
 }
 
 TEST(ListBox, AReleaseSelectsAndIsReportedInClientCoordinates) {
@@ -69,10 +68,7 @@ TEST(ListBox, AReleaseSelectsAndIsReportedInClientCoordinates) {
   const int y = list.RowHeight() + 2;  // second row
   QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(7, y));
   ASSERT_EQ(ups.size(), 1u);
-  EXPECT_EQ(ups[0].button, Qt::LeftButton);
-  EXPECT_EQ(ups[0].x, 7);
-  EXPECT_EQ(ups[0].y, y);
-  EXPECT_EQ(ups[0].index, 1);
+  EXPECT_EQ(std::tuple(ups[0].button, ups[0].x, ups[0].y, ups[0].index), std::tuple(Qt::LeftButton, 7, y, 1));
   EXPECT_EQ(list.ClientRect(), TRect::FromQRect(list.viewport()->rect()));
   EXPECT_EQ(list.ClientRect().Left, 0);
 }

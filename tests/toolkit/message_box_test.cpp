@@ -60,15 +60,10 @@ TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
   ShowMessageBox(TMsgBoxType::mbtWarning, "Warning", "Modem clock had to be resetted", {"OK"}, 0, 0);
   ASSERT_EQ(boxes.Requests.size(), 2u);
   const auto& e = boxes.Requests[0];
-  EXPECT_EQ(e.Type, TMsgBoxType::mbtError);
-  EXPECT_EQ(e.Title, "Error");
-  EXPECT_EQ(e.Text, "Error on COM Port");
-  EXPECT_EQ(e.Detail, "The modem answered ERROR to AT+MVP=3.");
-  EXPECT_EQ(boxes.Requests[1].Detail, "");
-  EXPECT_EQ(e.Buttons, std::vector<std::string>{"OK"});
-  EXPECT_EQ(e.DefaultButton, 0);
-  EXPECT_EQ(e.EscapeButton, 0);
-  EXPECT_EQ(boxes.Requests[1].Type, TMsgBoxType::mbtWarning);
+  EXPECT_EQ(std::tuple(e.Type, e.Title, e.Text, e.Detail),
+            std::tuple(TMsgBoxType::mbtError, "Error", "Error on COM Port", "The modem answered ERROR to AT+MVP=3."));
+  EXPECT_EQ(std::tuple(e.Buttons, e.DefaultButton, e.EscapeButton), std::tuple(std::vector<std::string>{"OK"}, 0, 0));
+  EXPECT_EQ(std::tuple(boxes.Requests[1].Type, boxes.Requests[1].Detail), std::tuple(TMsgBoxType::mbtWarning, ""));
   EXPECT_EQ(boxes.Texts(),
             (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
 }
@@ -160,28 +155,23 @@ TEST(QtMessageBoxes, TheDetailIsShownUnderTheTextAsWritten) {
   EXPECT_EQ(TQtMessageBoxes::CreateBox(request)->informativeText(), "");
 }
 
-TEST(QtMessageBoxes, EscapeAnswersTheEscapeButton) {
+TEST(QtMessageBoxes, EscapeAClickOrAnAcceleratorAnswersItsButton) {
   TQtMessageBoxes boxes;
-  auto request = CancelIgnore();
-  request.Buttons = {"&Ignore", "Cancel"};
-  request.EscapeButton = 1;
-  WhenBoxIsUp([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-  EXPECT_EQ(boxes.Show(request), 1);
-}
-
-TEST(QtMessageBoxes, AClickAnswersThatButton) {
-  TQtMessageBoxes boxes;
-  WhenBoxIsUp([](QMessageBox* box) {
-    for (QAbstractButton* b : box->buttons())
-      if (b->text() == "&Ignore") b->click();
-  });
-  EXPECT_EQ(boxes.Show(CancelIgnore()), 1);
-}
-
-TEST(QtMessageBoxes, AcceleratorAnswersItsButton) {
-  TQtMessageBoxes boxes;
-  WhenBoxIsUp([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_I, Qt::AltModifier); });
-  EXPECT_EQ(boxes.Show(CancelIgnore()), 1);
+  auto escapeIsIgnore = CancelIgnore();
+  escapeIsIgnore.Buttons = {"&Ignore", "Cancel"};
+  escapeIsIgnore.EscapeButton = 1;
+  const std::pair<TMessageBoxRequest, std::function<void(QMessageBox*)>> cases[] = {
+      {escapeIsIgnore, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }},
+      {CancelIgnore(),
+       [](QMessageBox* box) {
+         for (QAbstractButton* b : box->buttons())
+           if (b->text() == "&Ignore") b->click();
+       }},
+      {CancelIgnore(), [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_I, Qt::AltModifier); }}};
+  for (const auto& [request, act] : cases) {
+    WhenBoxIsUp(act);
+    EXPECT_EQ(boxes.Show(request), 1) << request.Buttons[0];
+  }
 }
 
 TEST(QtMessageBoxes, EnterWithoutADefaultButtonDoesNotAnswer) {

@@ -11,10 +11,7 @@ namespace {
 
 class TReceiver : public QObject {
  public:
-  struct TGot {
-    unsigned msg;
-    qintptr w, l;
-  };
+  using TGot = std::tuple<unsigned, qintptr, qintptr>;
   std::vector<TGot> got;
   bool event(QEvent* e) override {
     if (e->type() == TMessageEvent::EventType()) {
@@ -34,11 +31,7 @@ TEST(PostMessage, ArrivesLaterInOrderNeverDuringThePost) {
   PostMessage(&r, WM_USER + 3000, 4, 20);
   EXPECT_TRUE(r.got.empty());
   QCoreApplication::processEvents();
-  ASSERT_EQ(r.got.size(), 2u);
-  EXPECT_EQ(r.got[0].msg, 4025u);
-  EXPECT_EQ(r.got[0].w, 2);
-  EXPECT_EQ(r.got[0].l, 85);
-  EXPECT_EQ(r.got[1].msg, 4024u);
+  EXPECT_EQ(r.got, (std::vector<TReceiver::TGot>{{4025u, 2, 85}, {4024u, 4, 20}}));
 }
 
 TEST(PostMessage, AMessageForATargetDestroyedFirstIsDropped) {

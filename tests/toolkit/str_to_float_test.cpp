@@ -8,20 +8,13 @@
 #include "tests/toolkit/locales.h"
 #include "toolkit/core/format_float.h"
 
-TEST(TextToFloat, PlainSignedAndExponent) {
-  const QLocale en = English();
-  EXPECT_EQ(StrToFloat("1234.5", en), 1234.5);
-  EXPECT_EQ(StrToFloat("  -1234.5 ", en), -1234.5);
-  EXPECT_EQ(StrToFloat("+0.5", en), 0.5);
-  EXPECT_EQ(StrToFloat(".5", en), 0.5);
-  EXPECT_EQ(StrToFloat("5.", en), 5.0);
-  EXPECT_EQ(StrToFloat("007", en), 7.0);
-  EXPECT_EQ(StrToFloat("0.1", en), 0.1);
-  EXPECT_TRUE(std::signbit(StrToFloat("-0", en)));
-  EXPECT_EQ(StrToFloat("1e3", en), 1000.0);
-  EXPECT_EQ(StrToFloat("1.5E-3", en), 0.0015);
-  EXPECT_EQ(StrToFloat("1.23E+03", en), 1230.0);
-  EXPECT_EQ(StrToFloat("-1e-2", en), -0.01);
+TEST(TextToFloat, PlainSignedAndExponentAndTooSmallIsZero) {
+  const std::pair<const char*, double> cases[] = {
+      {"1234.5", 1234.5}, {"  -1234.5 ", -1234.5}, {"+0.5", 0.5}, {".5", 0.5}, {"5.", 5.0}, {"007", 7.0},
+      {"0.1", 0.1}, {"1e3", 1000.0}, {"1.5E-3", 0.0015}, {"1.23E+03", 1230.0}, {"-1e-2", -0.01}, {"1e-400", 0.0},
+      {"0.000e999", 0.0}, {"4.9406564584124654e-324", 4.9406564584124654e-324}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(StrToFloat(text, English()), value) << text;
+  for (const char* negativeZero : {"-0", "-1e-400"}) EXPECT_TRUE(std::signbit(StrToFloat(negativeZero, English())));
 }
 
 TEST(TextToFloat, GroupSeparatorsAreNoPartOfANumber) {
@@ -43,10 +36,10 @@ TEST(TextToFloat, LocaleSignsAndDigits) {
   EXPECT_EQ(StrToFloat(Arabic().negativeSign() + QString::fromUtf8("\u0663\u066B\u0665"), Arabic()), -3.5);
 }
 
-TEST(TextToFloat, InvalidTextRaisesWithTheText) {
-  for (const char* bad : {"", " ", "abc", "1,23", "1,2345", "12,34,567", "1234,567", "1,00,000", ",123", "123,", "1,,234", "1.2.3", "--1", "+-1",
-                          "- 1", "1e", "1e+", "e5", ".", "1 234", "inf", "nan", "INF", "0x10", "12a",
-                          "1,234.5.6", "1e999", "-1e999", "1.5 2"}) {
+TEST(TextToFloat, InvalidTextRaisesWithTheTextAndEachLocaleHasItsOwnSeparators) {
+  for (const char* bad : {"", " ", "abc", "1,23", "1,2345", "12,34,567", "1234,567", "1,00,000", ",123", "123,",
+                          "1,,234", "1.2.3", "--1", "+-1", "- 1", "1e", "1e+", "e5", ".", "1 234", "inf", "nan", "INF",
+                          "0x10", "12a", "1,234.5.6", "1e999", "-1e999", "1.5 2"}) {
     EXPECT_EQ(MessageOf<EConvertError>([&] { StrToFloat(bad, English()); }),
               std::string("'") + bad + "' is not a valid floating point value");
   }
@@ -56,21 +49,11 @@ TEST(TextToFloat, InvalidTextRaisesWithTheText) {
   EXPECT_FALSE(TryStrToFloat("1,5", v, English()));
   EXPECT_FALSE(TryStrToFloat("1.234,5", v, French()));
   EXPECT_EQ(v, 42);
-}
-
-TEST(TextToFloat, TooSmallIsZero) {
-  EXPECT_EQ(StrToFloat("1e-400", English()), 0.0);
-  EXPECT_TRUE(std::signbit(StrToFloat("-1e-400", English())));
-  EXPECT_EQ(StrToFloat("0.000e999", English()), 0.0);
-  EXPECT_EQ(StrToFloat("4.9406564584124654e-324", English()), 4.9406564584124654e-324);
-}
-
-TEST(TextToFloat, DefaultLocaleIsQtsDefault) {
-  DefaultLocale de(German());
+  DefaultLocale de(German());  // Qt's default locale when none is given
   EXPECT_EQ(StrToFloat("1234,5"), 1234.5);
-  double v = 0;
   EXPECT_FALSE(TryStrToFloat("1,234.5", v));
 }
+
 
 TEST(TextToFloat, FormattedTextReadsBack) {
   const QString pattern = R"("$"#,##0.00;("$"#,##0.00))";

@@ -3,24 +3,15 @@
 
 #include <gtest/gtest.h>
 
-TEST(StrToInt, DecimalWithSignAndLeadingBlanks) {
-  EXPECT_EQ(StrToInt("0"), 0);
-  EXPECT_EQ(StrToInt("005"), 5);
-  EXPECT_EQ(StrToInt("  42"), 42);
-  EXPECT_EQ(StrToInt("+7"), 7);
-  EXPECT_EQ(StrToInt("-12"), -12);
-  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
-  EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
-}
+#include <utility>
 
-TEST(StrToInt, Hexadecimal) {
-  EXPECT_EQ(StrToInt("$10"), 16);
-  EXPECT_EQ(StrToInt("0x4B00"), 19200);
-  EXPECT_EQ(StrToInt("0XfF"), 255);
-  EXPECT_EQ(StrToInt("x1f"), 31);
-  EXPECT_EQ(StrToInt("-$10"), -16);
-  EXPECT_EQ(StrToInt("$7FFFFFFF"), 2147483647);
-  EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);  // a 32-bit pattern
+TEST(StrToInt, DecimalWithSignAndLeadingBlanksAndHexadecimal) {
+  // $FFFFFFFF is a 32-bit pattern.
+  const std::pair<const char*, int> cases[] = {
+      {"0", 0}, {"005", 5}, {"  42", 42}, {"+7", 7}, {"-12", -12}, {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1}, {"$10", 16}, {"0x4B00", 19200}, {"0XfF", 255}, {"x1f", 31},
+      {"-$10", -16}, {"$7FFFFFFF", 2147483647}, {"$FFFFFFFF", -1}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(StrToInt(text), value) << text;
 }
 
 TEST(StrToInt, InvalidTextRaisesWithTheText) {
@@ -30,7 +21,7 @@ TEST(StrToInt, InvalidTextRaisesWithTheText) {
               "'" + std::string(bad) + "' is not a valid integer value");
 }
 
-TEST(StrToInt, DefAndTryDoNotRaise) {
+TEST(StrToInt, DefAndTryDoNotRaiseAndIntToStrWritesDecimal) {
   EXPECT_EQ(StrToIntDef("abc", 9600), 9600);
   EXPECT_EQ(StrToIntDef("0x4B00", 9600), 19200);
   int v = 77;
@@ -38,9 +29,6 @@ TEST(StrToInt, DefAndTryDoNotRaise) {
   EXPECT_EQ(v, 77);
   EXPECT_TRUE(TryStrToInt("-3", v));
   EXPECT_EQ(v, -3);
-}
-
-TEST(IntToStr, Decimal) {
   EXPECT_EQ(IntToStr(0), "0");
   EXPECT_EQ(IntToStr(-45), "-45");
   EXPECT_EQ(IntToStr(1234567890123LL), "1234567890123");

@@ -94,12 +94,9 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsWithTheTitleRowAsHeaders) {
   EXPECT_EQ(iface->role(), QAccessible::Table);
   QAccessibleTableInterface* table = iface->tableInterface();
   ASSERT_NE(table, nullptr);
-  EXPECT_EQ(table->rowCount(), 5);
-  EXPECT_EQ(table->columnCount(), 4);
+  EXPECT_EQ(std::pair(table->rowCount(), table->columnCount()), std::pair(5, 4));
   EXPECT_EQ(table->columnDescription(2), "Head 2");
-  EXPECT_EQ(table->cellAt(5, 0), nullptr);
-  EXPECT_EQ(table->cellAt(0, 4), nullptr);
-  EXPECT_EQ(table->cellAt(-1, 0), nullptr);
+  for (auto [r, c] : {std::pair(5, 0), std::pair(0, 4), std::pair(-1, 0)}) EXPECT_EQ(table->cellAt(r, c), nullptr);
 
   for (int r = 0; r < 5; ++r)
     for (int c = 0; c < 4; ++c) {
@@ -108,9 +105,8 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsWithTheTitleRowAsHeaders) {
       EXPECT_EQ(cell->role(), QAccessible::Cell);
       EXPECT_EQ(Name(cell), QString("%1,%2").arg(c).arg(r + 1));
       ASSERT_NE(CellOf(cell), nullptr);
-      EXPECT_EQ(CellOf(cell)->rowIndex(), r);
-      EXPECT_EQ(CellOf(cell)->columnIndex(), c);
-      EXPECT_EQ(CellOf(cell)->table(), iface);
+      EXPECT_EQ(std::tuple(CellOf(cell)->rowIndex(), CellOf(cell)->columnIndex(), CellOf(cell)->table()),
+                std::tuple(r, c, iface));
       const auto headers = CellOf(cell)->columnHeaderCells();
       ASSERT_EQ(headers.size(), 1);
       EXPECT_EQ(headers[0]->role(), QAccessible::ColumnHeader);
@@ -142,8 +138,7 @@ TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
     EXPECT_EQ(child->role(), role) << i;
     EXPECT_EQ(Name(child), row == 0 ? QString("Head %1").arg(col) : QString("%1,%2").arg(col).arg(row)) << i;
   }
-  EXPECT_EQ(iface->child(24), nullptr);
-  EXPECT_EQ(iface->child(-1), nullptr);
+  EXPECT_EQ(std::pair(iface->child(24), iface->child(-1)), (std::pair<QAccessibleInterface*, QAccessibleInterface*>()));
 
   // The fixed column heads its row; the table counts the other columns.
   QAccessibleTableInterface* table = iface->tableInterface();
@@ -165,17 +160,14 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGrid) {
   QAccessibleTableInterface* table = TableOf(grid);
   grid->SetRow(3);
   EXPECT_EQ(table->selectedRows(), QList<int>{2});
-  EXPECT_TRUE(table->isRowSelected(2));
-  EXPECT_FALSE(table->isRowSelected(0));
-  EXPECT_EQ(table->selectedRowCount(), 1);
-  EXPECT_EQ(table->selectedColumnCount(), 0);
-  EXPECT_EQ(table->selectedCellCount(), 4);
+  EXPECT_EQ(std::pair(table->isRowSelected(2), table->isRowSelected(0)), std::pair(true, false));
+  EXPECT_EQ(std::tuple(table->selectedRowCount(), table->selectedColumnCount(), table->selectedCellCount()),
+            std::tuple(1, 0, 4));
   const auto cells = table->selectedCells();
   ASSERT_EQ(cells.size(), 4);
   for (int c = 0; c < 4; ++c) {
     EXPECT_EQ(Name(cells[c]), QString("%1,3").arg(c));
-    EXPECT_TRUE(cells[c]->state().selected);
-    EXPECT_TRUE(CellOf(cells[c])->isSelected());
+    EXPECT_TRUE(cells[c]->state().selected && CellOf(cells[c])->isSelected());
   }
   EXPECT_FALSE(table->cellAt(0, 0)->state().selected);
   // Selection changes are announced with the current cell.
@@ -185,11 +177,8 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGrid) {
   int clicks = 0;
   grid->OnClick = [&](QObject*) { ++clicks; };
   EXPECT_TRUE(table->selectRow(4));
-  EXPECT_EQ(grid->Row(), 5);
-  EXPECT_EQ(clicks, 1);
-  EXPECT_FALSE(table->selectRow(5));
-  EXPECT_FALSE(table->selectColumn(0));
-  EXPECT_FALSE(table->unselectRow(4));
+  EXPECT_EQ(std::pair(grid->Row(), clicks), std::pair(5, 1));
+  EXPECT_FALSE(table->selectRow(5) || table->selectColumn(0) || table->unselectRow(4));
   EXPECT_EQ(grid->Row(), 5);
 }
 
@@ -250,15 +239,13 @@ TEST_F(AccessibleGrid, RemovedRowsLeaveNoUsableCells) {
   EXPECT_EQ(QAccessible::accessibleInterface(last), nullptr);  // withdrawn, not left dangling
   EXPECT_TRUE(first->isValid());
   EXPECT_EQ(Name(first), "0,1");
-  EXPECT_EQ(TableOf(grid)->rowCount(), 2);
-  EXPECT_EQ(iface->childCount(), 3 * 4);
+  EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(2, 3 * 4));
   EXPECT_EQ(TableOf(grid)->cellAt(2, 0), nullptr);
   EXPECT_NE(LastChildOf(QAccessible::TableModelChanged), -2);
 
   // Without a fixed row there is no header row among the children.
   grid->SetFixedRows(0);
-  EXPECT_EQ(TableOf(grid)->rowCount(), 3);
-  EXPECT_EQ(iface->childCount(), 3 * 4);
+  EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(3, 3 * 4));
   EXPECT_EQ(iface->child(0)->role(), QAccessible::Cell);
   EXPECT_TRUE(CellOf(TableOf(grid)->cellAt(0, 0))->columnHeaderCells().isEmpty());
   EXPECT_EQ(TableOf(grid)->columnDescription(0), "");

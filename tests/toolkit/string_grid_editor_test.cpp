@@ -28,10 +28,8 @@ TEST_F(GridEditor, F2ShowsTheEditorOverTheCurrentCellWithItsText) {
   EXPECT_EQ(grid.InplaceEditor(), Editor());
   EXPECT_EQ(Editor()->parentWidget(), grid.viewport());
   EXPECT_EQ(Editor()->geometry(), grid.CellRect(1, 1).ToQRect());
-  EXPECT_EQ(Editor()->EditText(), "one");
-  EXPECT_EQ(Editor()->loads, 1);
-  EXPECT_EQ(Editor()->layouts, 1);
-  EXPECT_EQ(Editor()->lastLayoutGeometry, grid.CellRect(1, 1).ToQRect());
+  EXPECT_EQ(std::tuple(Editor()->EditText(), Editor()->loads, Editor()->layouts, Editor()->lastLayoutGeometry),
+            std::tuple(QString("one"), 1, 1, grid.CellRect(1, 1).ToQRect()));
 }
 
 TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCell) {
@@ -42,8 +40,7 @@ TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCell) {
   QTest::keyClicks(Editor(), "yz");
   EXPECT_EQ(grid.Cells(1, 1), "xyz");
   QTest::keyClick(Editor(), Qt::Key_Return);  // Enter keeps the text
-  EXPECT_FALSE(Shown());
-  EXPECT_FALSE(grid.EditorMode());
+  EXPECT_FALSE(Shown() || grid.EditorMode());
   EXPECT_EQ(grid.Cells(1, 1), "xyz");
 }
 
@@ -66,9 +63,7 @@ TEST_F(GridEditor, MovingAwayHidesTheEditorAndKeepsTheText) {
   EXPECT_FALSE(Shown());
   EXPECT_EQ(grid.Cells(1, 1), "one!");
   QTest::keyClick(&grid, Qt::Key_F2);  // the same editor comes back on the new cell
-  EXPECT_EQ(grid.editorsCreated, 1);
-  EXPECT_EQ(Editor()->EditText(), "two");
-  EXPECT_EQ(Editor()->loads, 2);
+  EXPECT_EQ(std::tuple(grid.editorsCreated, Editor()->EditText(), Editor()->loads), std::tuple(1, QString("two"), 2));
 }
 
 TEST_F(GridEditor, HorizontalKeysPassToTheGridOnlyAtTheEndsOfTheText) {
@@ -97,9 +92,8 @@ TEST_F(GridEditor, AlwaysShowEditorFollowsTheCurrentCell) {
   EXPECT_EQ(Editor()->EditText(), "one");
   grid.SetRow(2);
   EXPECT_TRUE(Shown());
-  EXPECT_EQ(Editor()->EditText(), "two");
-  EXPECT_EQ(Editor()->geometry(), grid.CellRect(1, 2).ToQRect());
-  EXPECT_EQ(Editor()->loads, 2);
+  EXPECT_EQ(std::tuple(Editor()->EditText(), Editor()->geometry(), Editor()->loads),
+            std::tuple(QString("two"), grid.CellRect(1, 2).ToQRect(), 2));
   EXPECT_GE(Editor()->layouts, 2);
   QTest::keyClick(Editor(), Qt::Key_Escape);  // restores but stays
   EXPECT_TRUE(Shown());
@@ -124,19 +118,15 @@ TEST_F(GridEditor, ScrollingMovesTheEditorAndCallsTheLayoutHook) {
   EXPECT_EQ(Editor()->lastLayoutGeometry, grid.CellRect(1, 1).ToQRect());
 }
 
-TEST_F(GridEditor, WritesFromOutsideShowInTheEditor) {
-  QTest::keyClick(&grid, Qt::Key_F2);
-  grid.SetCells(1, 1, "new");
-  EXPECT_EQ(Editor()->EditText(), "new");
-  QTest::keyClick(Editor(), Qt::Key_Escape);  // restores what the cell held when loaded
-  EXPECT_EQ(grid.Cells(1, 1), "one");
-}
-
-TEST_F(GridEditor, TextChangesReachTheHook) {
+TEST_F(GridEditor, TextChangesReachTheHookAndWritesFromOutsideShowInTheEditor) {
   QTest::keyClick(&grid, Qt::Key_F2);
   grid.log.clear();
   QTest::keyClicks(Editor(), "ab");
   EXPECT_EQ(Without(grid.log, "move"), (std::vector<std::string>{"editor changed", "editor changed"}));
+  grid.SetCells(1, 1, "new");
+  EXPECT_EQ(Editor()->EditText(), "new");
+  QTest::keyClick(Editor(), Qt::Key_Escape);  // restores what the cell held when loaded
+  EXPECT_EQ(grid.Cells(1, 1), "one");
 }
 
 TEST_F(GridEditor, NoEditorWithoutEditingOrWithRowSelect) {
@@ -148,8 +138,7 @@ TEST_F(GridEditor, NoEditorWithoutEditingOrWithRowSelect) {
   grid.SetOptions(grid.Options() + TGridOptions{goEditing, goRowSelect});
   QTest::keyClick(&grid, Qt::Key_F2);
   grid.ShowEditor();
-  EXPECT_FALSE(Shown());
-  EXPECT_FALSE(grid.EditorMode());
+  EXPECT_FALSE(Shown() || grid.EditorMode());
 }
 
 TEST_F(GridEditor, HideEditorAndStructureChanges) {
@@ -159,8 +148,7 @@ TEST_F(GridEditor, HideEditorAndStructureChanges) {
   grid.SetEditorMode(true);
   EXPECT_TRUE(Shown());
   grid.SetRowCount(3);  // the grid changes under the editor: editing ends
-  EXPECT_FALSE(Shown());
-  EXPECT_FALSE(grid.EditorMode());
+  EXPECT_FALSE(Shown() || grid.EditorMode());
 }
 
 }  // namespace

@@ -10,6 +10,11 @@ namespace {
 class GridGeometry : public ::testing::Test {
  protected:
   void SetUp() override { grid.ShowClient(300, 200); }
+  // The cell under each point: {x, y, col, row}; {-1, -1} for none.
+  void ExpectCellsAt(std::initializer_list<std::array<int, 4>> cases) {
+    for (const auto& c : cases)
+      EXPECT_EQ(grid.MouseToCell(c[0], c[1]), (TGridCoord{c[2], c[3]})) << c[0] << "," << c[1];
+  }
   TProbeGrid grid;
 };
 
@@ -33,10 +38,8 @@ TEST_F(GridGeometry, WideLinesAreBetweenCells) {
   EXPECT_EQ(grid.CellRect(1, 1), (TRect{67, 27, 131, 51}));
   EXPECT_EQ(grid.CellRect(2, 2), (TRect{134, 54, 198, 78}));
   // The three line pixels after a cell belong to no cell.
-  for (int x = 64; x < 67; ++x) EXPECT_EQ(grid.MouseToCell(x, 30), TGridCoord{}) << x;
-  EXPECT_EQ(grid.MouseToCell(67, 30), (TGridCoord{1, 1}));
-  EXPECT_EQ(grid.MouseToCell(130, 50), (TGridCoord{1, 1}));
-  EXPECT_EQ(grid.MouseToCell(131, 50), TGridCoord{});
+  ExpectCellsAt({{64, 30, -1, -1}, {65, 30, -1, -1}, {66, 30, -1, -1}, {67, 30, 1, 1}, {130, 50, 1, 1},
+                 {131, 50, -1, -1}});
 }
 
 TEST_F(GridGeometry, LineSpaceIsReservedWhenEitherOptionOfTheDirectionIsSet) {
@@ -50,23 +53,16 @@ TEST_F(GridGeometry, LineSpaceIsReservedWhenEitherOptionOfTheDirectionIsSet) {
 }
 
 TEST_F(GridGeometry, MouseToCellOutsideTheCells) {
-  EXPECT_EQ(grid.MouseToCell(0, 0), (TGridCoord{0, 0}));
-  EXPECT_EQ(grid.MouseToCell(63, 23), (TGridCoord{0, 0}));
-  EXPECT_EQ(grid.MouseToCell(64, 10), TGridCoord{});   // vertical line
-  EXPECT_EQ(grid.MouseToCell(10, 24), TGridCoord{});   // horizontal line
-  EXPECT_EQ(grid.MouseToCell(-1, 5), TGridCoord{});
-  EXPECT_EQ(grid.MouseToCell(5, -1), TGridCoord{});
-  EXPECT_EQ(grid.MouseToCell(299, 10), (TGridCoord{4, 0}));  // last column, partly in view
-  EXPECT_EQ(grid.MouseToCell(300, 10), TGridCoord{});        // past the client area
-  EXPECT_EQ(grid.MouseToCell(10, 130), TGridCoord{});        // below the last row (5 rows end at 125)
+  // A vertical and a horizontal line; the last column partly in view; past
+  // the client area; below the last row (5 rows end at 125).
+  ExpectCellsAt({{0, 0, 0, 0}, {63, 23, 0, 0}, {64, 10, -1, -1}, {10, 24, -1, -1}, {-1, 5, -1, -1}, {5, -1, -1, -1},
+                 {299, 10, 4, 0}, {300, 10, -1, -1}, {10, 130, -1, -1}});
   grid.SetColCount(2);
-  EXPECT_EQ(grid.MouseToCell(200, 10), TGridCoord{});  // right of the last column
+  ExpectCellsAt({{200, 10, -1, -1}});  // right of the last column
 }
 
 TEST_F(GridGeometry, CellsOutOfViewHaveEmptyRectangles) {
-  EXPECT_EQ(grid.CellRect(-1, 0), TRect{});
-  EXPECT_EQ(grid.CellRect(0, 5), TRect{});
-  EXPECT_EQ(grid.CellRect(5, 0), TRect{});
+  for (auto [c, r] : {std::pair(-1, 0), std::pair(0, 5), std::pair(5, 0)}) EXPECT_EQ(grid.CellRect(c, r), TRect{});
   // Column 4 starts at 260, inside the 300 px client area: full, unclipped rect.
   EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));
   grid.SetColCount(8);
@@ -80,16 +76,14 @@ TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCells) {
   grid.SetColCount(20);
   grid.SetTopRow(10);
   grid.SetLeftCol(3);
-  EXPECT_EQ(grid.TopRow(), 10);
-  EXPECT_EQ(grid.LeftCol(), 3);
+  EXPECT_EQ(std::pair(grid.TopRow(), grid.LeftCol()), std::pair(10, 3));
   EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));      // fixed corner stays
   EXPECT_EQ(grid.CellRect(0, 10), (TRect{0, 25, 64, 49}));    // fixed column, first row in view
   EXPECT_EQ(grid.CellRect(3, 0), (TRect{65, 0, 129, 24}));    // fixed row, first column in view
   EXPECT_EQ(grid.CellRect(4, 11), (TRect{130, 50, 194, 74}));
   EXPECT_EQ(grid.CellRect(1, 10), TRect{});                   // scrolled out to the left
   EXPECT_EQ(grid.CellRect(3, 9), TRect{});                    // scrolled out above
-  EXPECT_EQ(grid.MouseToCell(70, 30), (TGridCoord{3, 10}));
-  EXPECT_EQ(grid.MouseToCell(10, 30), (TGridCoord{0, 10}));
+  ExpectCellsAt({{70, 30, 3, 10}, {10, 30, 0, 10}});
 }
 
 TEST_F(GridGeometry, VisibleCountsAndScrollLimits) {
@@ -120,9 +114,7 @@ TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
   QScrollBar* bar = grid.verticalScrollBar();
   EXPECT_TRUE(bar->isVisible());
   EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
-  EXPECT_EQ(bar->minimum(), 0);
-  EXPECT_EQ(bar->maximum(), 92);  // TopRow 1..93
-  EXPECT_EQ(bar->pageStep(), 7);
+  EXPECT_EQ(std::tuple(bar->minimum(), bar->maximum(), bar->pageStep()), std::tuple(0, 92, 7));  // TopRow 1..93
   grid.SetTopRow(40);
   EXPECT_EQ(bar->value(), 39);
   bar->setValue(10);
@@ -134,7 +126,7 @@ TEST_F(GridGeometry, EmptyClientAreaShowsNothing) {
   grid.resize(0, 0);
   QApplication::processEvents();
   EXPECT_EQ(grid.CellRect(0, 0), TRect{});
-  EXPECT_EQ(grid.MouseToCell(0, 0), TGridCoord{});
+  ExpectCellsAt({{0, 0, -1, -1}});
   EXPECT_EQ(grid.VisibleRowCount(), 0);
 }
 

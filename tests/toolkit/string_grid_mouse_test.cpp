@@ -36,21 +36,18 @@ class GridMouse : public ::testing::Test {
   TProbeGrid grid;
 };
 
-TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizes) {
+TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizesOnlyWithTheOption) {
   grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
   // Column 1 spans 65..128, its line is at 129. Grab 2 px left of it.
   Drag(grid.viewport(), {127, 10}, {157, 12});
   EXPECT_EQ(grid.ColWidths(1), 94);
   EXPECT_EQ(grid.CellRect(2, 1).Left, 65 + 94 + 1);
-  EXPECT_EQ(grid.Row(), 1);  // not a selection
-  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_EQ(std::pair(grid.Col(), grid.Row()), std::pair(1, 1));  // not a selection
   // Narrowing below zero stops at zero.
   Drag(grid.viewport(), {159, 10}, {20, 10});
   EXPECT_EQ(grid.ColWidths(1), 0);
-}
-
-TEST_F(GridMouse, ColumnLinesOutsideTheFixedRowsDoNotResize) {
-  grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
+  // Column lines outside the fixed rows do not resize.
+  grid.SetColWidths(1, 64);
   Drag(grid.viewport(), {129, 60}, {160, 60});
   EXPECT_EQ(grid.ColWidths(1), 64);
   grid.SetOptions(grid.Options() - TGridOptions{goColSizing});
@@ -62,8 +59,7 @@ TEST_F(GridMouse, DraggingARowLineInTheFixedColumnResizes) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSizing});
   // Row 2 spans 50..73, its line is at 74.
   Drag(grid.viewport(), {20, 74}, {20, 90});
-  EXPECT_EQ(grid.RowHeights(2), 40);
-  EXPECT_EQ(grid.RowHeights(1), 24);
+  EXPECT_EQ(std::pair(grid.RowHeights(2), grid.RowHeights(1)), std::pair(40, 24));
   EXPECT_EQ(grid.CellRect(1, 3).Top, 50 + 40 + 1);
 }
 
@@ -73,8 +69,7 @@ TEST_F(GridMouse, DraggingATitleCellMovesTheColumn) {
   grid.SetColWidths(2, 70);
   Drag(grid.viewport(), {from.Left + 20, 10}, {to.Left + 30, 10});
   EXPECT_EQ(grid.columnMoves, (std::vector<std::pair<int, int>>{{2, 4}}));
-  EXPECT_EQ(grid.Cells(4, 1), "2:1");
-  EXPECT_EQ(grid.Cells(2, 1), "3:1");
+  EXPECT_EQ(std::pair(grid.Cells(4, 1), grid.Cells(2, 1)), std::pair(QString("2:1"), QString("3:1")));
   EXPECT_EQ(grid.ColWidths(4), 70);
 }
 
@@ -88,24 +83,20 @@ TEST_F(GridMouse, DraggingAFixedColumnCellMovesTheRow) {
 TEST_F(GridMouse, NoMovingWithoutTheOption) {
   Drag(grid.viewport(), {grid.CellRect(2, 0).Left + 20, 10}, {grid.CellRect(4, 0).Left + 20, 10});
   Drag(grid.viewport(), {20, grid.CellRect(0, 4).Top + 5}, {20, grid.CellRect(0, 1).Top + 5});
-  EXPECT_TRUE(grid.columnMoves.empty());
-  EXPECT_TRUE(grid.rowMoves.empty());
+  EXPECT_TRUE(grid.columnMoves.empty() && grid.rowMoves.empty());
   EXPECT_EQ(grid.Cells(2, 1), "2:1");
 }
 
-TEST_F(GridMouse, HooksSeeButtonModifiersAndClientPosition) {
+TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndLeaving) {
   QTest::mousePress(grid.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(150, 60));
   QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, QPoint(150, 60));
   EXPECT_EQ(grid.log, (Log{"down 2 150,60 shift", "up 2 150,60"}));
-  EXPECT_EQ(grid.Row(), 1);  // only the left button selects
-  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_EQ(std::pair(grid.Col(), grid.Row()), std::pair(1, 1));  // only the left button selects
   grid.log.clear();
   QTest::mouseMove(grid.viewport(), QPoint(33, 44));
   ASSERT_FALSE(grid.log.empty());
   EXPECT_EQ(grid.log.back(), "move 33,44");
-}
-
-TEST_F(GridMouse, EnterAndLeaveOfThePointer) {
+  grid.log.clear();
   QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
   QApplication::sendEvent(grid.viewport(), &enter);
   QEvent leave(QEvent::Leave);
@@ -116,11 +107,9 @@ TEST_F(GridMouse, EnterAndLeaveOfThePointer) {
 TEST_F(GridMouse, CaptureAndRelease) {
   EXPECT_FALSE(grid.MouseCapture());
   grid.SetMouseCapture(true);
-  EXPECT_TRUE(grid.MouseCapture());
-  EXPECT_EQ(QWidget::mouseGrabber(), grid.viewport());
+  EXPECT_EQ(std::pair(grid.MouseCapture(), QWidget::mouseGrabber()), std::pair(true, grid.viewport()));
   grid.SetMouseCapture(false);
-  EXPECT_FALSE(grid.MouseCapture());
-  EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+  EXPECT_EQ(std::pair(grid.MouseCapture(), QWidget::mouseGrabber()), (std::pair<bool, QWidget*>(false, nullptr)));
 }
 
 TEST(GridQueuedCall, RunsAfterTheCurrentEventAndNotAfterDestruction) {

@@ -1,3 +1,4 @@
+#include "tests/common/pixels.h"
 #include "tests/common/shown_window.h"
 #include "tests/toolkit/string_grid_probe.h"
 
@@ -47,7 +48,7 @@ void SetUpMessageGrid(TProbeGrid& grid) {
   grid.SetColor(kBlue);
 }
 
-TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCell) {
+TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAndState) {
   TProbeGrid grid;
   SetUpMessageGrid(grid);
   grid.ShowClient(400, 150);
@@ -62,21 +63,13 @@ TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCell) {
       EXPECT_EQ(At(img, rect.Right - 1, rect.Bottom - 1), kUnpainted) << c << "," << r;
     }
   EXPECT_EQ(grid.draws.size(), 24u);
-  // Lines: black under and beside the title row, silver between normal cells.
-  EXPECT_EQ(At(img, 10, 20), kBlack);   // below title cell (0,0)
-  EXPECT_EQ(At(img, 45, 5), kBlack);    // right of title cell (0,0)
-  EXPECT_EQ(At(img, 45, 30), kSilver);  // right of (0,1)
-  EXPECT_EQ(At(img, 10, 41), kSilver);  // below (0,1): rows of 20 + 1
-  // Outside the cells: the grid colour. Columns end at 45+80+80+159+4 = 368.
-  EXPECT_EQ(At(img, 368, 10), kBlue);
-  EXPECT_EQ(At(img, 399, 149), kBlue);
-  EXPECT_EQ(At(img, 10, 126), kBlue);  // six rows of 21 end at 126
-}
+  // Lines: black under and beside the title row, silver between normal cells
+  // (rows of 20 + 1). Outside the cells: the grid colour; columns end at
+  // 45+80+80+159+4 = 368, six rows of 21 at 126.
+  ExpectPixels(img, {{10, 20, kBlack, "below title cell (0,0)"}, {45, 5, kBlack, "right of title cell (0,0)"},
+                     {45, 30, kSilver, "right of (0,1)"}, {10, 41, kSilver, "below (0,1)"}, {368, 10, kBlue},
+                     {399, 149, kBlue}, {10, 126, kBlue}});
 
-TEST(GridPaint, DrawCellGetsTheCellRectangleAndTheDrawState) {
-  TProbeGrid grid;
-  SetUpMessageGrid(grid);
-  grid.ShowClient(400, 150);
   grid.SetRow(2);
   grid.clearFocus();
   grid.draws.clear();
@@ -106,11 +99,13 @@ TEST(GridPaint, FocusedStateOnlyForTheCurrentCellWhileFocused) {
   EXPECT_EQ(focused, (std::set<std::pair<int, int>>{{0, 1}}));
 }
 
-TEST(GridPaint, OnDrawCellFollowsDrawCell) {
+TEST(GridPaint, OnDrawCellFollowsDrawCellOnACanvasThatExistsOnlyDuringThePaint) {
   TProbeGrid grid;
   grid.ShowClient(200, 100);
+  EXPECT_EQ(grid.Canvas(), nullptr);
   std::vector<std::string> order;
-  grid.paintCell = [&](QPainter&, int c, int r, const TRect&, TGridDrawState) {
+  grid.paintCell = [&](QPainter& p, int c, int r, const TRect&, TGridDrawState) {
+    EXPECT_EQ(&p, grid.Canvas());
     if (c == 1 && r == 1) order.push_back("DrawCell");
   };
   grid.OnDrawCell = [&](QObject* sender, int c, int r, const TRect& rect, TGridDrawState state) {
@@ -123,6 +118,7 @@ TEST(GridPaint, OnDrawCellFollowsDrawCell) {
   };
   Render(grid);
   EXPECT_EQ(order, (std::vector<std::string>{"DrawCell", "OnDrawCell"}));
+  EXPECT_EQ(grid.Canvas(), nullptr);
 }
 
 TEST(GridPaint, DefaultDrawingPaintsBackgrounds) {
@@ -133,13 +129,10 @@ TEST(GridPaint, DefaultDrawingPaintsBackgrounds) {
   grid.ShowClient(400, 200);
   grid.SetRow(2);
   const QImage img = Render(grid);
-  const QColor highlight = grid.palette().color(QPalette::Highlight);
-  EXPECT_EQ(At(img, 3, 3), QColor(200, 200, 0));          // fixed corner
-  EXPECT_EQ(At(img, 100, 40), QColor(255, 255, 255));     // (1,1)
-  EXPECT_EQ(At(img, 200, grid.CellRect(2, 2).Bottom - 2), highlight);  // selected row
-  EXPECT_EQ(At(img, 129, 40), kSilver);  // between normal cells
-  EXPECT_EQ(At(img, 64, 40), kBlack);    // right of the fixed column
-  EXPECT_EQ(At(img, 129, 10), kBlack);   // right of a title cell
+  ExpectPixels(img, {{3, 3, QColor(200, 200, 0), "fixed corner"}, {100, 40, QColor(255, 255, 255), "(1,1)"},
+                     {200, grid.CellRect(2, 2).Bottom - 2, grid.palette().color(QPalette::Highlight), "selected row"},
+                     {129, 40, kSilver, "between normal cells"}, {64, 40, kBlack, "right of the fixed column"},
+                     {129, 10, kBlack, "right of a title cell"}});
 }
 
 TEST(GridPaint, WideLinesAndLinesSwitchedOff) {
@@ -150,14 +143,12 @@ TEST(GridPaint, WideLinesAndLinesSwitchedOff) {
   grid.SetOptions({goFixedVertLine, goFixedHorzLine, goHorzLine});  // no vertical lines between normal cells
   grid.ShowClient(400, 200);
   const QImage img = Render(grid);
-  // Fixed column line: x 64..66, black.
-  for (int x = 64; x < 67; ++x) EXPECT_EQ(At(img, x, 40), kBlack) << x;
-  EXPECT_EQ(At(img, 67, 40), kUnpainted);  // cell (1,1) starts at 67
   // Between normal columns the space stays reserved but shows the grid colour.
   const int right = grid.CellRect(1, 1).Right;
-  for (int x = right; x < right + 3; ++x) EXPECT_EQ(At(img, x, 40), kBlue) << x;
-  // Horizontal normal line below row 1: y 51..53 silver.
-  for (int y = 51; y < 54; ++y) EXPECT_EQ(At(img, 100, y), kSilver) << y;
+  ExpectPixels(img, {{64, 40, kBlack, "fixed column line: x 64..66"}, {65, 40, kBlack}, {66, 40, kBlack},
+                     {67, 40, kUnpainted, "cell (1,1) starts at 67"}, {right, 40, kBlue}, {right + 1, 40, kBlue},
+                     {right + 2, 40, kBlue}, {100, 51, kSilver, "normal line below row 1: y 51..53"},
+                     {100, 52, kSilver}, {100, 53, kSilver}});
 }
 
 TEST(GridPaint, OnlyTheCellsInViewArePainted) {
@@ -190,20 +181,6 @@ TEST(GridPaint, AFailingCellDoesNotStopThePaint) {
   EXPECT_EQ(grid.paintFailures, (std::vector<std::string>{"1,1 bad cell"}));
 }
 
-TEST(GridPaint, CanvasExistsOnlyDuringThePaint) {
-  TProbeGrid grid;
-  grid.ShowClient(200, 100);
-  EXPECT_EQ(grid.Canvas(), nullptr);
-  int seen = 0;
-  grid.paintCell = [&](QPainter& p, int, int, const TRect&, TGridDrawState) {
-    EXPECT_EQ(&p, grid.Canvas());
-    ++seen;
-  };
-  Render(grid);
-  EXPECT_GT(seen, 0);
-  EXPECT_EQ(grid.Canvas(), nullptr);
-}
-
 TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
   TProbeGrid grid;
   grid.ShowClient(300, 200);
@@ -212,10 +189,7 @@ TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
   grid.InvalidateCell(2, 2);
   grid.viewport()->repaint(grid.viewport()->visibleRegion().boundingRect().intersected(grid.CellRect(2, 2).ToQRect()));
   ASSERT_FALSE(grid.draws.empty());
-  for (const TDrawCall& d : grid.draws) {
-    EXPECT_EQ(d.col, 2);
-    EXPECT_EQ(d.row, 2);
-  }
+  for (const TDrawCall& d : grid.draws) EXPECT_EQ(std::pair(d.col, d.row), std::pair(2, 2));
 }
 
 }  // namespace
@@ -284,9 +258,7 @@ TEST(GridPaint, LinesAreEvenlyThickAtEveryScale) {
     img.fill(kUnpainted);
     grid.viewport()->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     const int thickness = std::max(1, qRound(scale));
-    const std::vector<int> down = LineRuns(img, qRound(100 * scale), true);
-    EXPECT_EQ(down, std::vector<int>(9, thickness));
-    const std::vector<int> across = LineRuns(img, qRound(50 * scale), false);
-    EXPECT_EQ(across, std::vector<int>(4, thickness));
+    EXPECT_EQ(LineRuns(img, qRound(100 * scale), true), std::vector<int>(9, thickness)) << "down";
+    EXPECT_EQ(LineRuns(img, qRound(50 * scale), false), std::vector<int>(4, thickness)) << "across";
   }
 }

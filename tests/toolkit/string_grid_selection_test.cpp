@@ -21,23 +21,21 @@ class GridSelection : public ::testing::Test {
     grid.log.clear();
   }
   Log Calls() { return Without(Without(grid.log, "move"), "down"); }
+  std::pair<int, int> Cell() const { return {grid.Col(), grid.Row()}; }
   TProbeGrid grid;
   int clicks = 0;
 };
 
-TEST_F(GridSelection, SettingRowAsksFirstThenClicks) {
+TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenTheMoveIsRefused) {
   grid.SetRow(3);
   EXPECT_EQ(grid.Row(), 3);
   EXPECT_EQ(grid.log, (Log{"select 1,3", "click"}));
   EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(GridSelection, RefusedMoveStillClicks) {
   grid.allowSelect = [](int, int r) { return r != 4; };
   grid.SetRow(4);
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(grid.log, (Log{"select 1,4", "click"}));
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(grid.log, (Log{"select 1,3", "click", "select 1,4", "click"}));
+  EXPECT_EQ(clicks, 2);
   grid.SetCol(2);
   EXPECT_EQ(grid.Col(), 2);
 }
@@ -66,9 +64,8 @@ TEST_F(GridSelection, SameOrInvalidValueDoesNothing) {
 TEST_F(GridSelection, CurrentCellIsScrolledIntoView) {
   grid.SetRow(40);
   EXPECT_EQ(grid.TopRow(), 34);  // 40 is the last fully visible row
-  const TRect r = grid.CellRect(1, 40);
-  EXPECT_FALSE(r.IsEmpty());
-  EXPECT_LE(r.Bottom, 200);
+  EXPECT_FALSE(grid.CellRect(1, 40).IsEmpty());
+  EXPECT_LE(grid.CellRect(1, 40).Bottom, 200);
   grid.SetRow(20);
   EXPECT_EQ(grid.TopRow(), 20);
 }
@@ -81,11 +78,14 @@ TEST_F(GridSelection, RowSelectSelectsTheWholeRow) {
   EXPECT_EQ(grid.Selection().Left, 0);
 }
 
-TEST_F(GridSelection, ArrowKeysMoveThroughTheQuery) {
+TEST_F(GridSelection, ArrowKeysStopAtTheEdgesAndMoveThroughTheQuery) {
+  QTest::keyClick(&grid, Qt::Key_Up);    // row 1 is the first normal row
+  QTest::keyClick(&grid, Qt::Key_Left);  // column 1 the first normal column
+  EXPECT_EQ(Cell(), std::pair(1, 1));
+  EXPECT_TRUE(grid.log.empty());
   QTest::keyClick(&grid, Qt::Key_Down);
   QTest::keyClick(&grid, Qt::Key_Right);
-  EXPECT_EQ(grid.Row(), 2);
-  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_EQ(Cell(), std::pair(2, 2));
   EXPECT_EQ(grid.log, (Log{"select 1,2", "click", "select 2,2", "click"}));
   grid.log.clear();
   grid.allowSelect = [](int, int) { return false; };
@@ -94,35 +94,22 @@ TEST_F(GridSelection, ArrowKeysMoveThroughTheQuery) {
   EXPECT_EQ(grid.log, (Log{"select 2,3", "click"}));
 }
 
-TEST_F(GridSelection, KeysStopAtTheEdges) {
-  QTest::keyClick(&grid, Qt::Key_Up);    // row 1 is the first normal row
-  QTest::keyClick(&grid, Qt::Key_Left);  // column 1 the first normal column
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(grid.Col(), 1);
-  EXPECT_TRUE(grid.log.empty());
-}
-
-TEST_F(GridSelection, PagingAndHomeEnd) {
+TEST_F(GridSelection, PagingAndHomeEndAlsoSelectingRows) {
   QTest::keyClick(&grid, Qt::Key_PageDown);
   EXPECT_EQ(grid.Row(), 8);  // one page = 7 rows
   QTest::keyClick(&grid, Qt::Key_PageUp);
   EXPECT_EQ(grid.Row(), 1);
   QTest::keyClick(&grid, Qt::Key_End);
-  EXPECT_EQ(grid.Col(), 3);
-  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(Cell(), std::pair(3, 1));
   QTest::keyClick(&grid, Qt::Key_Home);
   EXPECT_EQ(grid.Col(), 1);
   QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(grid.Col(), 3);
-  EXPECT_EQ(grid.Row(), 49);
+  EXPECT_EQ(Cell(), std::pair(3, 49));
   EXPECT_FALSE(grid.CellRect(3, 49).IsEmpty());
   QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
-  EXPECT_EQ(grid.Col(), 1);
-  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(Cell(), std::pair(1, 1));
   EXPECT_EQ(grid.TopRow(), 1);
-}
-
-TEST_F(GridSelection, RowSelectHomeEndGoToFirstAndLastRow) {
+  // Selecting rows, Home and End go to the first and last row.
   grid.SetOptions({goRowSelect});
   QTest::keyClick(&grid, Qt::Key_End);
   EXPECT_EQ(grid.Row(), 49);
@@ -140,16 +127,13 @@ TEST_F(GridSelection, TabMovesBetweenCellsOnlyWithGoTabs) {
   grid.SetCol(3);
   grid.log.clear();
   QTest::keyClick(&grid, Qt::Key_Tab);  // wraps to the first column of the next row
-  EXPECT_EQ(grid.Col(), 1);
-  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(Cell(), std::pair(1, 2));
   QTest::keyClick(&grid, Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(grid.Col(), 3);
-  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(Cell(), std::pair(3, 1));
   EXPECT_EQ(grid.log, (Log{"select 1,2", "click", "select 3,1", "click"}));
   grid.SetOptions(grid.Options() - TGridOptions{goTabs});
   QTest::keyClick(&grid, Qt::Key_Tab);
-  EXPECT_EQ(grid.Col(), 3);
-  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(Cell(), std::pair(3, 1));
   grid.setParent(nullptr);
 }
 
@@ -164,11 +148,16 @@ TEST_F(GridSelection, ShiftArrowsExtendARange) {
   EXPECT_EQ(grid.Selection(), (TGridRect{2, 4, 2, 4}));
 }
 
-TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnRelease) {
+TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFixedCellsOrLines) {
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(100, 10));  // title row
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(64, 60));   // a line
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(10, 60));   // fixed column
+  EXPECT_EQ(Cell(), std::pair(1, 1));
+  EXPECT_EQ(clicks, 0);
+  grid.log.clear();
   const TRect r = grid.CellRect(2, 3);
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
-  EXPECT_EQ(grid.Col(), 2);
-  EXPECT_EQ(grid.Row(), 3);
+  EXPECT_EQ(Cell(), std::pair(2, 3));
   EXPECT_EQ(Calls(), (Log{"select 2,3"}));
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
   EXPECT_EQ(Calls(), (Log{"select 2,3", "up 1 135,80", "click"}));
@@ -182,20 +171,12 @@ TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnRelease) {
   EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(GridSelection, ClicksOnFixedCellsOrLinesDoNotSelect) {
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(100, 10));  // title row
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(64, 60));   // a line
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(10, 60));   // fixed column
-  EXPECT_EQ(grid.Row(), 1);
-  EXPECT_EQ(grid.Col(), 1);
-  EXPECT_EQ(clicks, 0);
-}
-
 TEST_F(GridSelection, MouseDragWithRangeSelectExtends) {
   const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
-  QMouseEvent move(QEvent::MouseMove, QPointF(b.Left + 3, b.Top + 3), grid.viewport()->mapToGlobal(QPointF(b.Left + 3, b.Top + 3)),
-                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(b.Left + 3, b.Top + 3),
+                   grid.viewport()->mapToGlobal(QPointF(b.Left + 3, b.Top + 3)), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(grid.viewport(), &move);
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));

@@ -13,6 +13,11 @@ void FillTexts(TStringGrid& grid) {
   for (int c = 0; c < grid.ColCount(); ++c)
     for (int r = 0; r < grid.RowCount(); ++r) grid.SetCells(c, r, QString("%1:%2").arg(c).arg(r));
 }
+QStringList RowTexts(const TStringGrid& grid, int r) {
+  QStringList out;
+  for (int c = 0; c < grid.ColCount(); ++c) out << grid.Cells(c, r);
+  return out;
+}
 
 TEST(GridStructure, SizeChangedReportsTheOldCounts) {
   TProbeGrid grid;
@@ -44,16 +49,12 @@ TEST(GridStructure, MovingAColumnTakesTextsAndWidthAlong) {
   grid.SetCol(1);
   grid.MoveColumn(1, 3);
   EXPECT_EQ(grid.columnMoves, (Pairs{{1, 3}}));
-  EXPECT_EQ(grid.Cells(3, 2), "1:2");
-  EXPECT_EQ(grid.Cells(1, 2), "2:2");
-  EXPECT_EQ(grid.Cells(2, 0), "3:0");
-  EXPECT_EQ(grid.ColWidths(3), 11);
-  EXPECT_EQ(grid.ColWidths(1), 64);
+  EXPECT_EQ(RowTexts(grid, 2), (QStringList{"0:2", "2:2", "3:2", "1:2", "4:2"}));
+  EXPECT_EQ(std::tuple(grid.ColWidths(3), grid.ColWidths(1)), std::tuple(11, 64));
   EXPECT_EQ(grid.Col(), 3);  // the current cell follows its column
 
   grid.MoveColumn(4, 0);
-  EXPECT_EQ(grid.Cells(0, 1), "4:1");
-  EXPECT_EQ(grid.Cells(1, 1), "0:1");
+  EXPECT_EQ(RowTexts(grid, 1), (QStringList{"4:1", "0:1", "2:1", "3:1", "1:1"}));
   EXPECT_EQ(grid.columnMoves, (Pairs{{1, 3}, {4, 0}}));
 }
 
@@ -70,9 +71,7 @@ TEST(GridStructure, MovingARowTakesTextsAndHeightAlong) {
   grid.MoveRow(4, 1);
   EXPECT_EQ(raised, 1);
   EXPECT_EQ(grid.rowMoves, (Pairs{{4, 1}}));
-  EXPECT_EQ(grid.Cells(2, 1), "2:4");
-  EXPECT_EQ(grid.Cells(2, 2), "2:1");
-  EXPECT_EQ(grid.Cells(2, 4), "2:3");
+  EXPECT_EQ(grid.Cols(2), (QStringList{"2:0", "2:4", "2:1", "2:2", "2:3"}));
   EXPECT_EQ(grid.RowHeights(1), 40);
   EXPECT_EQ(grid.Row(), 2);  // row 1 moved down by one
 }
@@ -92,14 +91,11 @@ TEST(GridStructure, DeletingAColumn) {
   TProbeGrid grid;
   FillTexts(grid);
   grid.DeleteColumn(1);
-  EXPECT_EQ(grid.ColCount(), 4);
-  EXPECT_EQ(grid.Cells(1, 1), "2:1");
-  EXPECT_EQ(grid.Cells(3, 1), "4:1");
+  EXPECT_EQ(RowTexts(grid, 1), (QStringList{"0:1", "2:1", "3:1", "4:1"}));
   EXPECT_EQ(grid.columnMoves, (Pairs{{1, 4}}));
   EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}}));
   grid.DeleteRow(2);
-  EXPECT_EQ(grid.RowCount(), 4);
-  EXPECT_EQ(grid.Cells(1, 2), "2:3");
+  EXPECT_EQ(grid.Cols(1), (QStringList{"2:0", "2:1", "2:3", "2:4"}));
 }
 
 TEST(GridStructure, ColsIsAnAssignableListPerColumn) {
@@ -112,17 +108,14 @@ TEST(GridStructure, ColsIsAnAssignableListPerColumn) {
   EXPECT_EQ(grid.Cols(2), (QStringList{"z", "", "", ""}));
 }
 
-TEST(GridStructure, OutOfRangeIndexesAreHarmless) {
+TEST(GridStructure, OutOfRangeIndexesAreHarmlessAndDefaultSizesApplyToAllColumnsAndNewOnes) {
   TProbeGrid grid;
-  EXPECT_EQ(grid.Cells(-1, 0), "");
-  EXPECT_EQ(grid.Cells(0, 5), "");
-  EXPECT_EQ(grid.Cells(INT_MAX, INT_MIN), "");
+  for (auto [c, r] : Pairs{{-1, 0}, {0, 5}, {INT_MAX, INT_MIN}}) EXPECT_EQ(grid.Cells(c, r), "") << c << "," << r;
   grid.SetCells(5, 0, "x");
   grid.SetCells(0, -1, "x");
   grid.SetColCount(6);
   EXPECT_EQ(grid.Cells(5, 0), "");  // the ignored write did not linger
-  EXPECT_EQ(grid.ColWidths(-1), 0);
-  EXPECT_EQ(grid.RowHeights(99), 0);
+  EXPECT_EQ(std::pair(grid.ColWidths(-1), grid.RowHeights(99)), std::pair(0, 0));
   grid.SetColWidths(99, 5);
   grid.SetRowHeights(-2, 5);
   EXPECT_TRUE(grid.Cols(-1).isEmpty());
@@ -132,20 +125,15 @@ TEST(GridStructure, OutOfRangeIndexesAreHarmless) {
   grid.MoveRow(0, 5);
   grid.DeleteColumn(6);
   grid.DeleteRow(-1);
-  EXPECT_TRUE(grid.columnMoves.empty());
-  EXPECT_TRUE(grid.rowMoves.empty());
+  EXPECT_TRUE(grid.columnMoves.empty() && grid.rowMoves.empty());
   EXPECT_EQ(grid.ColCount(), 6);
   grid.SetFixedRows(10);  // clamped below RowCount
-  EXPECT_EQ(grid.FixedRows(), 4);
-  EXPECT_EQ(grid.Row(), 4);
+  EXPECT_EQ(std::pair(grid.FixedRows(), grid.Row()), std::pair(4, 4));
   grid.SetGridLineWidth(-4);
   grid.SetDefaultRowHeight(-1);
-  EXPECT_EQ(grid.GridLineWidth(), 0);
-  EXPECT_EQ(grid.RowHeights(0), 0);
-}
+  EXPECT_EQ(std::pair(grid.GridLineWidth(), grid.RowHeights(0)), std::pair(0, 0));
 
-TEST(GridStructure, DefaultSizesApplyToAllColumnsAndNewOnes) {
-  TProbeGrid grid;
+  // Default sizes apply to all columns and new ones.
   grid.SetColWidths(2, 5);
   grid.SetDefaultColWidth(30);
   EXPECT_EQ(grid.ColWidths(2), 30);
@@ -195,13 +183,9 @@ TEST(GridDefinition, RoundTripOfTheMessageGridSettings) {
   const QByteArray text = grid.SaveDefinitionText();
   TStringGrid copy;
   copy.LoadDefinitionText(text);
-  EXPECT_EQ(copy.ColCount(), 4);
-  EXPECT_EQ(copy.RowCount(), 6);
-  EXPECT_EQ(copy.FixedCols(), 0);
-  EXPECT_EQ(copy.FixedRows(), 1);
-  EXPECT_EQ(copy.DefaultRowHeight(), 20);
-  EXPECT_EQ(copy.RowHeights(5), 20);
-  EXPECT_FALSE(copy.DefaultDrawing());
+  EXPECT_EQ(std::tuple(copy.ColCount(), copy.RowCount(), copy.FixedCols(), copy.FixedRows(), copy.DefaultRowHeight(),
+                       copy.RowHeights(5), copy.DefaultDrawing()),
+            std::tuple(4, 6, 0, 1, 20, 20, false));
   EXPECT_EQ(copy.Options(), grid.Options());
   EXPECT_EQ(copy.ScrollBars(), TScrollStyle::ssVertical);
   for (int c = 0; c < 4; ++c) EXPECT_EQ(copy.ColWidths(c), widths[c]);
@@ -229,19 +213,16 @@ TEST(GridDefinition, SubclassValuesComeBeforeTheBaseOnesAndLoadedLast) {
 
 TEST(GridDefinition, BadDefinitionsRaise) {
   TStringGrid grid;
-  EXPECT_THROW(grid.LoadDefinitionText("{not json"), EInvalidGridDefinition);
-  EXPECT_THROW(grid.LoadDefinitionText("[1, 2]"), EInvalidGridDefinition);
-  EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"Options": ["goNoSuch"]}})"), EInvalidGridDefinition);
-  EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"ColCount": "four"}})"), EInvalidGridDefinition);
-  EXPECT_THROW(grid.LoadDefinitionText(R"({"Defined": {"ColWidths": [1, "x"]}})"), EInvalidGridDefinition);
+  for (const char* bad : {"{not json", "[1, 2]", R"({"Properties": {"Options": ["goNoSuch"]}})",
+                          R"({"Properties": {"ColCount": "four"}})", R"({"Defined": {"ColWidths": [1, "x"]}})"})
+    EXPECT_THROW(grid.LoadDefinitionText(bad), EInvalidGridDefinition) << bad;
   EXPECT_NE(MessageOf<Exception>([&] { grid.LoadDefinitionText(R"({"Properties": {"ScrollBars": "ssDiagonal"}})"); })
                 .find("ssDiagonal"),
             std::string::npos);
   EXPECT_FALSE(grid.Loading());
   // Missing keys keep the current values.
   grid.LoadDefinitionText(R"({"Properties": {"RowCount": 9}})");
-  EXPECT_EQ(grid.RowCount(), 9);
-  EXPECT_EQ(grid.ColCount(), 5);
+  EXPECT_EQ(std::pair(grid.RowCount(), grid.ColCount()), std::pair(9, 5));
 }
 
 TEST(GridDefinition, CountsNoRealGridComesNearAreRefused) {
@@ -253,12 +234,10 @@ TEST(GridDefinition, CountsNoRealGridComesNearAreRefused) {
   grid.SetRowCount(6);
   EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"ColCount": 2000000}})"), EInvalidGridDefinition);
   EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"RowCount": 1000001}})"), EInvalidGridDefinition);
-  EXPECT_EQ(grid.ColCount(), 4);
-  EXPECT_EQ(grid.RowCount(), 6);
+  EXPECT_EQ(std::pair(grid.ColCount(), grid.RowCount()), std::pair(4, 6));
   EXPECT_FALSE(grid.Loading());
   grid.LoadDefinitionText(R"({"Properties": {"RowCount": 1000000, "ColCount": 1000}})");
-  EXPECT_EQ(grid.RowCount(), 1000000);
-  EXPECT_EQ(grid.ColCount(), 1000);
+  EXPECT_EQ(std::pair(grid.RowCount(), grid.ColCount()), std::pair(1000000, 1000));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "tests/common/image_canvas.h"
+#include "tests/common/pixels.h"
 #include "toolkit/widgets/text_layout.h"
 
 #include <QFontMetrics>
@@ -69,9 +70,7 @@ TEST(DrawTextEx, CalcRectGivesHeightAndWidthAndDrawsNothing) {
   ASSERT_EQ(lh, 13);
   TRect r{5, 7, 100, 8};
   EXPECT_EQ(DrawTextEx(img.canvas, "Fax", r, kPlain | DT_CALCRECT), lh);
-  EXPECT_EQ(r.Left, 5);
-  EXPECT_EQ(r.Top, 7);
-  EXPECT_EQ(r.Bottom, 7 + lh);
+  EXPECT_EQ(std::tuple(r.Left, r.Top, r.Bottom), std::tuple(5, 7, 7 + lh));
   EXPECT_GT(r.Right, 5 + 10);
   EXPECT_LT(r.Right, 5 + 40);
   EXPECT_TRUE(img.Ink().isNull());
@@ -81,9 +80,8 @@ TEST(DrawTextEx, CalcRectGivesHeightAndWidthAndDrawsNothing) {
   EXPECT_EQ(h, 2 * lh);
   EXPECT_EQ(Measure("a\r\nb\rc\n", {0, 0, 100, 0}, kPlain).Bottom, 3 * lh);  // a final break adds no line
   EXPECT_EQ(Measure("a\n\nb", {0, 0, 100, 0}, kPlain).Bottom, 3 * lh);
-  const TRect empty = Measure("", {3, 4, 100, 50}, kPlain, &h);
+  EXPECT_EQ(Measure("", {3, 4, 100, 50}, kPlain, &h), (TRect{3, 4, 3, 4}));
   EXPECT_EQ(h, 0);
-  EXPECT_EQ(empty, (TRect{3, 4, 3, 4}));
 }
 
 TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
@@ -198,7 +196,7 @@ TEST(DrawTextEx, TabsExpandToStopsOfEightAverageCharactersOnlyWhenAsked) {
   EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain).Right, Measure("a b", {0, 0, 500, 0}, kPlain).Right);
 }
 
-TEST(DrawTextEx, AlignmentPlacesEachLine) {
+TEST(DrawTextEx, AlignmentPlacesEachLineAndDrawingStaysInsideTheRectangle) {
   const TRect area{0, 0, 200, 40};
   const int w = Measure("Fax", area, kPlain).Right;
   const QRect left = InkOf(Drawn("Fax", area, kPlain));
@@ -206,11 +204,7 @@ TEST(DrawTextEx, AlignmentPlacesEachLine) {
   const QRect right = InkOf(Drawn("Fax", area, kPlain | DT_RIGHT));
   EXPECT_EQ(centre.left() - left.left(), (200 - w) / 2);
   EXPECT_EQ(right.left() - left.left(), 200 - w);
-}
-
-TEST(DrawTextEx, DrawingStaysInsideTheRectangle) {
-  const TRect area{30, 20, 60, 30};  // smaller than the text both ways
-  const QRect ink = InkOf(Drawn("Welcome message\nsecond", area, kPlain));
+  const QRect ink = InkOf(Drawn("Welcome message\nsecond", {30, 20, 60, 30}, kPlain));  // smaller both ways
   ASSERT_FALSE(ink.isNull());
   EXPECT_TRUE(QRect(30, 20, 30, 10).contains(ink)) << ink.x() << "," << ink.y() << " " << ink.width() << "x"
                                                    << ink.height();
@@ -225,10 +219,10 @@ TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackground) {
   DrawTextEx(opaque.canvas, "ab\nabc", r, kPlain);
   const int lh = LineHeight(opaque.canvas);
   const int wAbc = Measure("abc", r, kPlain).Right - r.Left;
-  EXPECT_EQ(opaque.At(10, 10), QColor(Qt::yellow));                // top-left of line 1
-  EXPECT_EQ(opaque.At(10 + wAbc - 1, 10 + 2 * lh - 1), QColor(Qt::yellow));  // bottom-right of line 2
-  EXPECT_EQ(opaque.At(10 + wAbc, 10 + lh), QColor(Qt::white));     // past line 2
-  EXPECT_EQ(opaque.At(10, 10 + 2 * lh), QColor(Qt::white));        // below the text
+  ExpectPixels(opaque.End(), {{10, 10, Qt::yellow, "top-left of line 1"},
+                              {10 + wAbc - 1, 10 + 2 * lh - 1, Qt::yellow, "bottom-right of line 2"},
+                              {10 + wAbc, 10 + lh, Qt::white, "past line 2"},
+                              {10, 10 + 2 * lh, Qt::white, "below the text"}});
 
   TImageCanvas clear(200, 80);
   UseTestFont(clear.canvas);

@@ -39,22 +39,28 @@ class TTestThread : public TThread {
 
 }  // namespace
 
-TEST(Thread, StartsOnlyWhenStarted) {
+TEST(Thread, StartsOnlyWhenStartedAndKeepsItsPriority) {
   std::atomic<bool> ran{false};
   TTestThread t([&](TTestThread&) { ran = true; });
   std::this_thread::sleep_for(50ms);  // time to run, had it started: nothing to wait for
   EXPECT_FALSE(ran);
   EXPECT_FALSE(t.Finished());
+  EXPECT_EQ(t.Priority(), TThreadPriority::tpNormal);
+  t.SetPriority(TThreadPriority::tpHighest);
+  EXPECT_EQ(t.Priority(), TThreadPriority::tpHighest);
   t.Start();
   t.WaitFor();
   EXPECT_TRUE(ran);
   EXPECT_TRUE(t.Finished());
 }
 
-TEST(Thread, NeverStartedThreadIsDestroyedWithoutWaiting) {
+TEST(Thread, NeverStartedThreadIsDestroyedWithoutWaitingAndHandsOverAtOnceOnTheWindowThread) {
   TTestThread t([](TTestThread&) { FAIL() << "must not run"; });
   t.WaitFor();  // nothing to wait for
   EXPECT_FALSE(t.Finished());
+  int ran = 0;
+  t.Synchronize([&] { ++ran; });
+  EXPECT_EQ(ran, 1);
 }
 
 TEST(Thread, TerminateIsSeenByExecute) {
@@ -71,15 +77,6 @@ TEST(Thread, TerminateIsSeenByExecute) {
   EXPECT_TRUE(t.Terminated());
   t.WaitFor();
   EXPECT_TRUE(t.Finished());
-}
-
-TEST(Thread, PriorityIsKept) {
-  TTestThread t([](TTestThread&) {});
-  EXPECT_EQ(t.Priority(), TThreadPriority::tpNormal);
-  t.SetPriority(TThreadPriority::tpHighest);
-  EXPECT_EQ(t.Priority(), TThreadPriority::tpHighest);
-  t.Start();
-  t.WaitFor();
 }
 
 TEST(Thread, ExceptionEscapingExecuteIsKept) {
@@ -153,13 +150,6 @@ TEST(Synchronize, ExceptionIsRaisedInTheCallingThread) {
   t.Start();
   t.WaitFor();
   EXPECT_TRUE(caught);
-}
-
-TEST(Synchronize, OnTheWindowThreadRunsAtOnce) {
-  TTestThread t([](TTestThread&) {});
-  int ran = 0;
-  t.Synchronize([&] { ++ran; });
-  EXPECT_EQ(ran, 1);
 }
 
 // The window thread, inside a hand-over, ends the thread that handed over:

@@ -30,8 +30,7 @@ TEST_F(UserStore, KeysAreMadeOnlyWhenAskedAndBothSeparatorsWork) {
   TUserStore store;
   EXPECT_FALSE(store.OpenKey("Software\\Orvix", false));
   EXPECT_FALSE(QFile::exists(TUserStore::FileName()));
-  EXPECT_FALSE(store.OpenKey("", true));
-  EXPECT_FALSE(store.OpenKey("\\\\", true));
+  for (const char* blank : {"", "\\\\"}) EXPECT_FALSE(store.OpenKey(blank, true)) << blank;
   EXPECT_THROW(store.WriteInteger("x", 1), EUserStoreError);
 
   ASSERT_TRUE(store.OpenKey("Software\\Orvix\\", true));
@@ -72,10 +71,9 @@ TEST_F(UserStore, OnlyIntegersOfThirtyTwoBitsAreRead) {
   }
   TUserStore store;
   ASSERT_TRUE(store.OpenKey("K", false));
-  EXPECT_EQ(store.ReadInteger("v12"), 12);
-  EXPECT_EQ(store.ReadInteger("v-7"), -7);
-  EXPECT_EQ(store.ReadInteger("v 8 "), 8);
-  EXPECT_EQ(store.ReadInteger("v2147483647"), 2147483647);
+  EXPECT_EQ((std::vector{store.ReadInteger("v12"), store.ReadInteger("v-7"), store.ReadInteger("v 8 "),
+                         store.ReadInteger("v2147483647")}),
+            (std::vector{12, -7, 8, 2147483647}));
   for (const char* bad : {"v2147483648", "v12abc", "v1.5", "v", "v0x10", "list", "missing"})
     EXPECT_THROW(store.ReadInteger(bad), EUserStoreError) << bad;
   EXPECT_EQ(MessageOf([&] { store.ReadInteger("v1.5"); }),

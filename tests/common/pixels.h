@@ -1,0 +1,23 @@
+#pragma once
+
+// Colours expected at points of a painted image, checked as a table: each
+// failure names the point and, where given, why the colour is expected.
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+
+#include <initializer_list>
+
+struct TPixel {
+  int x, y;
+  QColor color;
+  const char* why = "";
+};
+
+inline void ExpectPixels(const QImage& img, std::initializer_list<TPixel> pixels) {
+  for (const TPixel& p : pixels)
+    EXPECT_EQ(img.pixelColor(p.x, p.y).name().toStdString(), p.color.name().toStdString())
+        << "at " << p.x << "," << p.y << " " << p.why;
+}

@@ -1,0 +1,85 @@
+// A network port's connection made on a thread of its own: the next open of
+// that port takes it (the server sees one client), and a host that does not
+// answer holds only that thread.
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+
+#include "serial/rfc2217/connect_ahead.h"
+#include "serial/rfc2217/rfc2217_device.h"
+#include "tests/common/modem_sim.h"
+#include "tests/common/wait.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct TAnswer {
+  std::atomic<bool> Done{false};
+  std::atomic<int> Error{-1};
+};
+
+std::shared_ptr<TAnswer> StartConnecting(const std::string& url) {
+  auto answer = std::make_shared<TAnswer>();
+  ConnectAhead(url, [answer](int osError) {
+    answer->Error = osError;
+    answer->Done = true;
+  });
+  return answer;
+}
+
+TEST(ConnectAhead, TheNextOpenOfThePortTakesTheConnection) {
+  orvix::test::ModemSim sim({"--listen", "127.0.0.1:0"});
+  auto answer = StartConnecting(sim.Device());
+  ASSERT_TRUE(orvix::test::WaitUntil([&] { return answer->Done.load(); }, 5s, orvix::test::TEvents::Left));
+  ASSERT_EQ(answer->Error, 0);
+  ASSERT_TRUE(sim.WaitForLog(" CONNECT "));
+
+  int osError = 0;
+  auto device = OpenRfc2217Device(sim.Device(), osError);
+  ASSERT_TRUE(device) << osError;
+  EXPECT_EQ(sim.LogEvents("CONNECT").size(), 1u);
+  EXPECT_TRUE(sim.LogEvents("REJECT").empty());
+  const int port = sim.Port();
+  EXPECT_EQ(TakeConnectionMadeAhead("127.0.0.1", static_cast<uint16_t>(port)), -1) << "taken twice";
+}
+
+TEST(ConnectAhead, AConnectionNotTakenIsClosedWhenDropped) {
+  orvix::test::ModemSim sim({"--listen", "127.0.0.1:0"});
+  auto answer = StartConnecting(sim.Device());
+  ASSERT_TRUE(orvix::test::WaitUntil([&] { return answer->Done.load(); }, 5s, orvix::test::TEvents::Left));
+  ASSERT_TRUE(sim.WaitForLog(" CONNECT "));
+  DropConnectionMadeAhead(sim.Device());
+  EXPECT_TRUE(sim.WaitForLog(" DISCONNECT ")) << "the server's one client place stays taken";
+}
+
+TEST(ConnectAhead, AHostThatDoesNotAnswerHoldsOnlyTheConnectingThread) {
+  // A listener whose queue is full drops every further SYN: a connect to it
+  // waits as for a host that is down.
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(listener, 0), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+  const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+
+  auto answer = StartConnecting("rfc2217://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)));
+  EXPECT_FALSE(answer->Done) << "the caller waited for the connection";
+  // Nothing more can come before the connect deadline; a look a moment later
+  // shows the caller free while the connection is still being made.
+  orvix::test::HandleEventsFor(200ms);
+  EXPECT_FALSE(answer->Done);
+  close(filler);
+  close(listener);
+}
+
+}  // namespace
