@@ -10,12 +10,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <chrono>
-#include <functional>
-#include <string>
-#include <thread>
 #include <utility>
-#include <vector>
 
 #include "app/comm_port.h"
 #include "tests/common/cpu_sampler.h"

@@ -1,11 +1,6 @@
 // The command channel against the modem emulator over a real pty: whole
 // commands, the failure box, and the pace between command lines.
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/scripted_message_boxes.h"
@@ -33,42 +28,23 @@ void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
 
 }  // namespace
 
-TEST(CommPortModem, CommandCollectsTheReplyText) {
-  ModemSim sim({}, "selfmode on\nmemory 100\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n");
+// An ERROR, and no answer within the time-out: one box each, and the command
+// returns; an unknown command is answered with ERROR too.
+TEST(CommPortModem, CommandShowsOneBoxOnErrorOrTimeOutAndReturns) {
+  ModemSim sim({}, "fault AT+MCD=1 error\nfault AT+MCC? noanswer\n");
   TCommPort port;
   OpenOn(port, sim);
-  ScriptedMessageBoxes boxes;
-
-  port.Command("AT+MCS?", 1000);
-  EXPECT_EQ(port.Response(), "1");
-  port.Command("AT+MSR=0", 1000);
-  EXPECT_EQ(port.Response().find_first_of("\r\n"), std::string::npos);
-  EXPECT_EQ(port.Response().substr(0, 4), "100,") << port.Response();
-  EXPECT_TRUE(boxes.Requests.empty());
-  EXPECT_EQ(port.RespState(), TRespState::rsIdle);
-}
-
-TEST(CommPortModem, CommandShowsOneBoxOnErrorAndReturns) {
-  ModemSim sim({}, "fault AT+MCD=1 error\n");
-  TCommPort port;
-  OpenOn(port, sim);
-  ScriptedMessageBoxes boxes;
-  EXPECT_NO_THROW(port.Command("AT+MCD=1", 1000));
-  ExpectOneErrorBox(boxes);
-  EXPECT_EQ(port.Response(), "");
-  EXPECT_EQ(port.RespState(), TRespState::rsIdle);
-
-  // An unknown command is answered with ERROR too; the next good one works.
-  port.Command("AT+NOSUCH", 1000);
-  EXPECT_EQ(boxes.Requests.size(), 2u);
-  port.Command("AT+MCW", 1000);
-  EXPECT_EQ(boxes.Requests.size(), 2u);
-}
-
-TEST(CommPortModem, CommandShowsOneBoxOnTimeOutAndReturns) {
-  ModemSim sim({}, "fault AT+MCC? noanswer\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  {
+    ScriptedMessageBoxes boxes;
+    EXPECT_NO_THROW(port.Command("AT+MCD=1", 1000));
+    ExpectOneErrorBox(boxes);
+    EXPECT_EQ(port.Response(), "");
+    EXPECT_EQ(port.RespState(), TRespState::rsIdle);
+    port.Command("AT+NOSUCH", 1000);
+    EXPECT_EQ(boxes.Requests.size(), 2u);
+    port.Command("AT+MCW", 1000);
+    EXPECT_EQ(boxes.Requests.size(), 2u);
+  }
   ScriptedMessageBoxes boxes;
   const auto start = Clock::now();
   EXPECT_NO_THROW(port.Command("AT+MCC?", 300));
@@ -77,8 +53,10 @@ TEST(CommPortModem, CommandShowsOneBoxOnTimeOutAndReturns) {
   EXPECT_EQ(port.RespState(), TRespState::rsIdle);
 }
 
-TEST(CommPortModem, LineFaultsOfTheModem) {
-  ModemSim sim({}, "selfmode on\n"
+// The reply text collected, also one byte per receive event; line faults of
+// the modem.
+TEST(CommPortModem, CommandCollectsTheReplyTextAndMeetsLineFaults) {
+  ModemSim sim({}, "selfmode on\nmemory 100\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n"
                    "fault AT+MCS? split 1 20\n"
                    "fault AT+MCM=1 lowercase\n"
                    "fault AT+MCR=3 nolinebreaks\n"
@@ -89,12 +67,15 @@ TEST(CommPortModem, LineFaultsOfTheModem) {
 
   port.Command("AT+MCS?", 1000);  // one byte per receive event
   EXPECT_EQ(port.Response(), "1");
+  port.Command("AT+MSR=0", 1000);
+  EXPECT_EQ(port.Response().find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(port.Response().substr(0, 4), "100,") << port.Response();
   EXPECT_TRUE(boxes.Requests.empty());
+  EXPECT_EQ(port.RespState(), TRespState::rsIdle);
 
   port.Command("AT+MCM=1", 300);  // "ok" is no result code: time-out
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error on COM Port"});
   EXPECT_EQ(port.Response(), "ok");
-
   port.Command("AT+MCR=3", 1000);
   EXPECT_EQ(port.Response(), "");
   port.Command("AT+MCW", 1000);

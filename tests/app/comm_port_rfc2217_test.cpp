@@ -1,13 +1,8 @@
 // The command channel over a network serial port: the modem emulator as an
 // RFC 2217 server, with real DTR, RTS and DSR lines.
 
-#include <gtest/gtest.h>
 #include <signal.h>
 
-#include <string>
-#include <vector>
-
-#include "app/comm_port.h"
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/scripted_message_boxes.h"

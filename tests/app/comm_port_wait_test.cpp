@@ -2,12 +2,7 @@
 // it costs while it waits, and how it ends when the line dies or when an event
 // handled during the wait tries to start another command.
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
-
 #include <optional>
-#include <string>
 
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/scripted_message_boxes.h"
@@ -16,7 +11,7 @@ using namespace commport_test;
 
 // ---- Set-up ----------------------------------------------------------------------------
 
-TEST(CommPortSetup, ConstructorConfiguresTheChannel) {
+TEST(CommPortSetup, ConstructorConfiguresTheChannelAndPortOpensAndCloses) {
   TCommPort port;
   EXPECT_EQ(port.ReadBufSize(), 512);
   EXPECT_EQ(port.FlowControl(), TFlowControl::fcSoftware);
@@ -31,14 +26,10 @@ TEST(CommPortSetup, ConstructorConfiguresTheChannel) {
   EXPECT_EQ(port.DeviceName(), "Com2");
   EXPECT_EQ(port.BaudRate(), TBaudRate::cbr9600);
   EXPECT_EQ(port.WriteBufSize(), 2048);
-}
 
-TEST(CommPortSetup, OpenAndClosePort) {
-  TCommPort port;
   port.SetDeviceName("/dev/orvix-no-such-device");
   EXPECT_THROW(port.OpenPort(), ECommError);
   EXPECT_FALSE(port.PortOpen());
-
   // Closing a port that is not open only clears the flag.
   EXPECT_NO_THROW(port.ClosePort());
   EXPECT_FALSE(port.PortOpen());
@@ -54,17 +45,17 @@ TEST(CommPortSetup, OpenAndClosePort) {
   EXPECT_TRUE(port.Enabled());
   port.OpenPort();
   EXPECT_TRUE(port.PortOpen());
-}
-
-TEST(CommPortSetup, SendCommandWritesOneLineWithCrLf) {
-  PtyChannel ch(PtyChannel::Manual);
-  ch.port.SendCommand("AT+MSR=001");
-  EXPECT_EQ(ch.pty.ReadMaster(12), "AT+MSR=001\r\n");
+  // A command is one line with CR LF.
+  port.SendCommand("AT+MSR=001");
+  EXPECT_EQ(pty.ReadMaster(12), "AT+MSR=001\r\n");
 }
 
 // ---- Time-out arithmetic -----------------------------------------------------------------
 
-TEST(CommPortWait, BelowOneStepFailsBeforeAnyWait) {
+// Below one 100 ms step a wait fails before it begins; above, the time-out
+// is counted in whole steps (100 is one, 250 two: never less, and not far
+// more); one step still takes a reply.
+TEST(CommPortWait, TimeOutArithmetic) {
   PtyChannel ch(PtyChannel::Manual);
   for (int timeOut : {0, 50, 99}) {
     SCOPED_TRACE(timeOut);
@@ -75,11 +66,6 @@ TEST(CommPortWait, BelowOneStepFailsBeforeAnyWait) {
     EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
     EXPECT_EQ(ch.port.Response(), "");
   }
-}
-
-TEST(CommPortWait, TimeOutIsCountedInWholeSteps) {
-  PtyChannel ch(PtyChannel::Manual);
-  // 100 is one step, 250 two: never less, and not far more.
   for (auto [timeOut, budget] : {std::pair{100, 100}, std::pair{250, 200}}) {
     SCOPED_TRACE(timeOut);
     const auto start = Clock::now();
@@ -89,10 +75,6 @@ TEST(CommPortWait, TimeOutIsCountedInWholeSteps) {
     EXPECT_LT(took, budget + 2000);
     EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
   }
-}
-
-TEST(CommPortWait, OneStepStillTakesAReply) {
-  PtyChannel ch(PtyChannel::Manual);
   Feeds steps(ch, {"\r\n3\r\n\r\nOK\r\n"});
   EXPECT_NO_THROW(ch.port.WaitResponse(100));
   EXPECT_EQ(ch.port.Response(), "3");

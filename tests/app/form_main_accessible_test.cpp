@@ -3,19 +3,11 @@
 // selected and the focus follows it, and the picture buttons are named by
 // their hints and can be pressed.
 
-#include <QAccessible>
-
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/accessibility_bridge.h"
 
 namespace formmain_test {
 namespace {
-
-const char* const kThreeMessages =
-    "clock running 5 0 0\n"
-    "message voice 14 0 9 12\n"
-    "message fax 2 0 14 3\n"
-    "message voice 7 1 8 45\n";
 
 struct TFocusSeen {
   QObject* Object;
@@ -40,7 +32,7 @@ class FormMainAccessible : public FormMainTest {
     FormMainTest::TearDown();
   }
   void Start() {
-    CreateFormWithFastModem(kThreeMessages);
+    CreateFormWithModem(kThreeMessages);
     ASSERT_TRUE(form_->isVisible());
     form_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));

@@ -1,23 +1,21 @@
-// The buttons: connect and disconnect, play, the Enter key, erase, and the
-// enabled state of the controls after each.
+// The buttons: connect and disconnect, play, the Enter key, erase, the
+// enabled state of the controls after each, a failed command's box and the
+// cause under it, and the busy cursor.
+
+#include <QPushButton>
+#include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/shown_window.h"
+#include "toolkit/widgets/qt_message_boxes.h"
 
 namespace formmain_test {
 namespace {
 
-const char* const kFiveMessages =
-    "clock running 5 0 0\n"
-    "welcome 4\n"
-    "message voice 14 0 9 12\n"
-    "message fax 2 0 14 3\n"
-    "message voice 7 1 8 45\n"
-    "message voice 31 1 17 20\n"
-    "message voice 3 2 0 0\n";
+const std::string kWithWelcome = kFiveMessages + "welcome 4\n";
 
 class FormMainActions : public FormMainTest {
  protected:
-  void Click(TSpeedButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   // Enter released where the keyboard focus is, as a user would press it.
   void PressEnter() {
     QWidget* focus = QApplication::focusWidget();
@@ -25,8 +23,8 @@ class FormMainActions : public FormMainTest {
   }
 };
 
-TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
-  CreateFormWithFastModem(kFiveMessages);
+TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconnectSendsNothing) {
+  CreateFormWithModem(kWithWelcome);
   ASSERT_TRUE(boxes_.Requests.empty());
   ASSERT_EQ(form_->GridMsgStore->Row(), 1);
   ASSERT_TRUE(form_->BtnPlay->Enabled());
@@ -59,20 +57,50 @@ TEST_F(FormMainActions, PlayMovesTheSelectionAndEnterPlaysTheNextVoiceRow) {
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=0"});
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
+
+  // Disconnect: all but connect disabled, nothing sent, the device closed.
+  mark = DialogueSize();
+  Click(form_->BtnSelfControl);
+  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  EXPECT_FALSE(form_->CommPort->PortOpen());
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
+  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the device is closed";
+  EXPECT_EQ(DialogueSize(), mark);
+  EXPECT_EQ(Label(), "5 received messages");
 }
 
-TEST_F(FormMainActions, AFailedPlayIsReportedAndTheSelectionStillMoves) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MVP=* error\n");
-  const std::size_t mark = DialogueSize();
+// Each failed command is reported, with its cause under the box.
+TEST_F(FormMainActions, AFailedPlayEraseOrSetUpIsReportedWithItsCause) {
+  CreateFormWithModem(kWithWelcome + "fault AT+MVP=* error\nfault AT+MEM error\nfault AT+MCD=1 @2 noanswer\n");
+  std::size_t mark = DialogueSize();
   Click(form_->BtnPlay);
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
-  EXPECT_EQ(form_->GridMsgStore->Row(), 2);
+  EXPECT_EQ(form_->GridMsgStore->Row(), 2) << "the selection still moves";
   EXPECT_TRUE(form_->BtnSelfControl->Enabled());
+
+  form_->GridMsgStore->SetRow(1);
+  const auto rows = Column(0);
+  mark = DialogueSize();
+  Click(form_->BtnErase);
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Error on COM Port during Erase operation"}));
+  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_EQ(Column(0), rows);
+  EXPECT_EQ(Label(), "5 received messages");
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
+
+  // Disconnect, connect: the second AT+MCD=1 is not answered.
+  Click(form_->BtnSelfControl);
+  Click(form_->BtnSelfControl);
+  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Error on COM Port during Erase operation",
+                                                      "Error on COM Port"}));
+  EXPECT_EQ(Details(), (std::vector<std::string>{"The modem answered ERROR to AT+MVP=1.",
+                                                 "The modem answered ERROR to AT+MEM.",
+                                                 "No answer from the modem to AT+MCD=1 within 1 s."}));
 }
 
 TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
+  CreateFormWithModem(kWithWelcome + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
   ASSERT_EQ(form_->GridMsgStore->RowCount(), 8);
   form_->GridMsgStore->SetRow(4);
   std::size_t mark = DialogueSize();
@@ -98,20 +126,8 @@ TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
   EXPECT_FALSE(form_->ClockValid);
 }
 
-TEST_F(FormMainActions, AFailedEraseIsReportedAndTheStoreReadAgain) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MEM error\n");
-  const auto rows = Column(0);
-  const std::size_t mark = DialogueSize();
-  Click(form_->BtnErase);
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port during Erase operation"});
-  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
-  EXPECT_EQ(Column(0), rows);
-  EXPECT_EQ(Label(), "5 received messages");
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
-}
-
 TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheControlsUsable) {
-  CreateFormWithFastModem(std::string(kFiveMessages) + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
+  CreateFormWithModem(kWithWelcome + "fault AT+MEM error\nfault AT+MSR=0 @2 noanswer\n");
   Click(form_->BtnErase);
   EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port during Erase operation",
                                                       "Error on COM Port", "'' is not a valid integer value"}));
@@ -120,20 +136,8 @@ TEST_F(FormMainActions, AFailedReadingAfterAFailedEraseIsShownAndLeavesTheContro
   EXPECT_FALSE(form_->InExchange());
 }
 
-TEST_F(FormMainActions, DisconnectDisablesAllButConnectAndSendsNothing) {
-  CreateFormWithFastModem(kFiveMessages);
-  const std::size_t mark = DialogueSize();
-  Click(form_->BtnSelfControl);
-  EXPECT_FALSE(form_->BtnSelfControl->Down());
-  EXPECT_FALSE(form_->CommPort->PortOpen());
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
-  EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the device is closed";
-  EXPECT_EQ(DialogueSize(), mark);
-  EXPECT_EQ(Label(), "5 received messages");
-}
-
 TEST_F(FormMainActions, ConnectWithTheModemOff) {
-  CreateFormWithFastModem("powered off\nmessage voice 3 0 0 0\n");
+  CreateFormWithModem("powered off\nmessage voice 3 0 0 0\n");
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
   EXPECT_FALSE(form_->BtnSelfControl->Down());
@@ -172,6 +176,34 @@ TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
   EXPECT_TRUE(boxes_.Mismatches.empty());
   EXPECT_TRUE(modem.Commands().empty()) << "no set-up is sent to a modem that reads as off";
   form_.reset();
+}
+
+// A play clicked with the mouse fails: the window is busy until it has
+// ended, the box that says so keeps the normal cursor.
+TEST_F(FormMainActions, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
+  CreateFormWithModem(kThreeMessages + "fault AT+MVP=1 error\n");
+  TQtMessageBoxes real;
+  SetMessageBoxes(&real);
+  Qt::CursorShape windowAtBox = Qt::BlankCursor, box = Qt::BlankCursor;
+  bool overridden = true;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!shown) return;
+    windowAtBox = form_->cursor().shape();
+    box = shown->cursor().shape();
+    overridden = QApplication::overrideCursor() != nullptr;
+    shown->buttons().front()->click();
+  });
+  poll.start(10);
+  ASSERT_TRUE(orvix::test::ShowActive(*form_));
+  Click(form_->BtnPlay);
+  SetMessageBoxes(&boxes_);
+  EXPECT_EQ(Dialogue().back(), "AT+MVP=1");
+  EXPECT_EQ(windowAtBox, Qt::BusyCursor);
+  EXPECT_EQ(box, Qt::ArrowCursor);
+  EXPECT_FALSE(overridden);
+  EXPECT_EQ(form_->cursor().shape(), Qt::ArrowCursor);
 }
 
 }  // namespace

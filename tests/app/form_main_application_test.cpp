@@ -12,22 +12,16 @@
 namespace formmain_test {
 namespace {
 
-TFormMain* MainWindow() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* form = dynamic_cast<TFormMain*>(w)) return form;
-  return nullptr;
-}
-
 class FormMainApplication : public FormMainTest {};
 
 // Minimised by the user while the start-up reads the store: the port is
 // released once the reading has ended.
 TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
-  StartModem("clock running 3 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\n");
+  StartModem(kThreeMessages);
   WriteSettings(sim_->Device());
   QTimer::singleShot(0, [] { MainWindow()->setWindowState(Qt::WindowMinimized); });
   CreateForm();
-  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002"}}));
+  EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003"}}));
   EXPECT_TRUE(WaitUntil([&] { return !form_->CommPort->PortOpen(); }, 3s));
   EXPECT_TRUE(sim_->WaitForLog("DISCONNECT"));
   EXPECT_TRUE(form_->BtnSelfControl->Down()) << "minimising keeps the connect button";
@@ -36,7 +30,7 @@ TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
 // Raised before the platform has activated the window just shown, a box still
 // shows over it.
 TEST_F(FormMainApplication, ABoxDuringTheStartUpShowsOverTheWindow) {
-  WriteSettings("/nonexistent/orvix-tty");
+  WriteSettings(kNoDevice);
   TQtMessageBoxes real;
   SetMessageBoxes(&real);
   QWidget* parent = nullptr;

@@ -19,20 +19,17 @@
 #include <QWindow>
 
 #include <atomic>
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "app/comm_port.h"
 #include "app/form_main.h"
 #include "grid/cell_grid.h"
+#include "tests/common/files.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/pty_pair.h"
 #include "tests/common/scripted_message_boxes.h"
@@ -48,6 +45,12 @@ using orvix::test::WaitUntil;
 
 // The set-up commands, in the order the modem must see them.
 inline const std::vector<std::string> kSetup = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
+inline const std::string kNoDevice = "/nonexistent/orvix-tty";
+
+// Rows 1 and 3 are voice messages, row 2 a fax; then two more voice messages.
+inline const std::string kThreeMessages =
+    "clock running 5 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\nmessage voice 7 1 8 45\n";
+inline const std::string kFiveMessages = kThreeMessages + "message voice 31 1 17 20\nmessage voice 3 2 0 0\n";
 
 inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -55,17 +58,37 @@ inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::st
   return all;
 }
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+// The main window, also while its constructor still runs.
+inline TFormMain* MainWindow() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* form = dynamic_cast<TFormMain*>(w)) return form;
+  return nullptr;
 }
 
-inline void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+// Counts the times the main window is shown, running onShow at each.
+class ShowWatch : public QObject {
+ public:
+  explicit ShowWatch(std::function<void(TFormMain&)> onShow = {}) : onShow_(std::move(onShow)) {
+    qApp->installEventFilter(this);
+  }
+  ~ShowWatch() override { qApp->removeEventFilter(this); }
+  int Shows = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (auto* form = dynamic_cast<TFormMain*>(watched); form && event->type() == QEvent::Show) {
+      ++Shows;
+      if (onShow_) onShow_(*form);
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(TFormMain&)> onShow_;
+};
+
+using orvix::test::ReadFile;
+using orvix::test::WriteFile;
 
 // The receive time text of a message stamped days/hours/minutes after the
 // reference 14 March 2025 09:05 that WriteSettings stores.
@@ -177,7 +200,11 @@ class FormMainTest : public ::testing::Test {
     WriteSettings(sim_->Device());
     CreateForm();
   }
-  void CreateFormWithFastModem(const std::string& scenario) { CreateFormWithModem(scenario); }
+  void CreateFormWithoutDevice() {
+    WriteSettings(kNoDevice);
+    CreateForm();
+  }
+  void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   // Command lines the emulator received, in order, from the n-th on.
   std::vector<std::string> Dialogue(std::size_t from = 0) const {
@@ -198,12 +225,19 @@ class FormMainTest : public ::testing::Test {
     return out;
   }
   QString Label() const { return form_->LabelMsgStoreCnt->text(); }
+  // The details of the boxes shown so far, in order.
+  std::vector<std::string> Details() const {
+    std::vector<std::string> details;
+    for (const auto& r : boxes_.Requests) details.push_back(r.Detail);
+    return details;
+  }
 
   // Enabled state of connect, play, welcome, full welcome, erase, grid.
-  std::vector<bool> Enabled() const {
-    return {form_->BtnSelfControl->Enabled(), form_->BtnPlay->Enabled(),  form_->BtnPlayWelcome->Enabled(),
-            form_->BtnPlayFull->Enabled(),    form_->BtnErase->Enabled(), form_->GridMsgStore->Enabled()};
+  static std::vector<bool> EnabledOf(const TFormMain& f) {
+    return {f.BtnSelfControl->Enabled(), f.BtnPlay->Enabled(),  f.BtnPlayWelcome->Enabled(),
+            f.BtnPlayFull->Enabled(),    f.BtnErase->Enabled(), f.GridMsgStore->Enabled()};
   }
+  std::vector<bool> Enabled() const { return EnabledOf(*form_); }
 
   QTemporaryDir dir_;
   std::string ini_;

@@ -1,7 +1,7 @@
 // The message list as the window's definition sets it up, and what a user
-// meets in it: the captions, and title cells that press but select nothing.
+// meets in it: the captions, title cells that press but select nothing, cut
+// texts, and the demo modem's list as a person sees it.
 
-#include <QImage>
 #include <QPixmap>
 #include <QToolTip>
 
@@ -14,15 +14,6 @@
 namespace formmain_test {
 namespace {
 
-const std::string kNoDevice = "/nonexistent/orvix-tty";
-
-// Rows 1 and 3 are voice messages.
-const char* const kThreeMessages =
-    "clock running 5 0 0\n"
-    "message voice 14 0 9 12\n"
-    "message fax 2 0 14 3\n"
-    "message voice 7 1 8 45\n";
-
 class FormMainGrid : public FormMainTest {
  protected:
   // The three messages received on a Wednesday in September: a receive time
@@ -34,9 +25,8 @@ class FormMainGrid : public FormMainTest {
   }
 };
 
-TEST_F(FormMainGrid, TheGridIsSetUpByItsDefinition) {
-  WriteSettings(kNoDevice);
-  CreateForm();
+TEST_F(FormMainGrid, TheGridIsSetUpByItsDefinitionAndItsTitleRowShowsTheCaptions) {
+  CreateFormWithoutDevice();
   TCellGrid& g = *form_->GridMsgStore;
   ASSERT_EQ(g.Columns().Count(), 4);
   const char* captions[] = {"#", "Type", "Duration", "Receive Time"};
@@ -78,13 +68,8 @@ TEST_F(FormMainGrid, TheGridIsSetUpByItsDefinition) {
   EXPECT_EQ(g.ColumnByName("receive time"), g.Columns().Items(3));
   EXPECT_THROW(g.ColumnAt(4), EcgColumnIndexOutOfRange);
   EXPECT_EQ(MessageOf([&] { g.ColumnAt(4); }), "TCellGrid: Column index out of range");
-}
 
-TEST_F(FormMainGrid, TheTitleRowShowsTheCaptions) {
-  WriteSettings(kNoDevice);
-  CreateForm();
   HandleEventsFor(50ms);  // the layout's pending updates land first
-  TCellGrid& g = *form_->GridMsgStore;
   const QImage image = g.viewport()->grab().toImage();
   // Each title cell holds dark text pixels on the button face.
   for (int c = 0; c < 4; ++c) {
@@ -106,13 +91,22 @@ QPoint Middle(const TCellGrid& g, int c, int r) {
   return QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
 }
 
-TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSays) {
+// What a user meets in the list: its look, and title cells that press but
+// select nothing.
+TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothing) {
   CreateFormWithLongReceiveTimes();
+  ASSERT_TRUE(boxes_.Requests.empty());
   ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   TCellGrid& g = *form_->GridMsgStore;
   ASSERT_EQ(g.Row(), 1);
+  int clicks = 0;
+  g.OnClick = [&, windowHandler = g.OnClick](QObject* sender) {
+    ++clicks;
+    windowHandler(sender);
+  };
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, Middle(g, 1, 2));
   ASSERT_EQ(g.Row(), 2);
+  ASSERT_EQ(clicks, 1);
   ASSERT_TRUE(g.hasFocus());
   const QImage img = g.viewport()->grab().toImage();
 
@@ -171,6 +165,17 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSays) {
   if (const char* file = std::getenv("ORVIX_GRID_CLOSEUP")) {
     EXPECT_TRUE(img.save(file));
   }
+
+  const std::size_t said = DialogueSize();
+  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, Middle(g, 1, 0));
+  QTest::mouseClick(g.viewport(), Qt::RightButton, {}, Middle(g, 3, 0));
+  EXPECT_EQ(g.Row(), 2);
+  EXPECT_EQ(clicks, 1);
+  QTest::keyClick(&g, Qt::Key_Up);  // the keys still work
+  EXPECT_EQ(g.Row(), 1);
+  EXPECT_TRUE(form_->BtnPlay->Enabled()) << "row 1 is a voice message";
+  HandleEventsFor(200ms);  // a command would go out meanwhile
+  EXPECT_EQ(DialogueSize(), said) << "nothing was said to the modem";
 }
 
 // What shows over the grid at a moment: the cell hint, the tooltip, or both.
@@ -229,34 +234,28 @@ TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere
   EXPECT_FALSE(both) << "the cell hint and the tooltip showed at once";
 }
 
-TEST_F(FormMainGrid, ClickingATitleCellSelectsNothing) {
-  CreateFormWithFastModem(kThreeMessages);
-  ASSERT_TRUE(boxes_.Requests.empty());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-  TCellGrid& g = *form_->GridMsgStore;
-  int clicks = 0;
-  g.OnClick = [&, windowHandler = g.OnClick](QObject* sender) {
-    ++clicks;
-    windowHandler(sender);
-  };
-  const auto middle = [&](int c, int r) {
-    const TRect cell = g.CellRect(c, r);
-    return QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
-  };
-  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, middle(1, 2));
-  ASSERT_EQ(g.Row(), 2);
-  ASSERT_EQ(clicks, 1);
-  const std::size_t said = DialogueSize();
+// The window on the emulator's demo modem; ORVIX_SCREENSHOT names a file to keep the picture in.
+TEST_F(FormMainGrid, TheDemoModemRendersItsList) {
+  StartModem(ReadFile(ORVIX_SOURCE_DIR "/tools/modem-sim/scenarios/demo.scn"));
+  WriteSettings(sim_->Device(), "[ClockReset]\nDate=2025,3,14\nTime=8,0\n");
+  CreateForm();
+  ASSERT_TRUE(boxes_.Requests.empty()) << boxes_.Texts()[0];
+  EXPECT_EQ(Label(), "6 received messages") << "the fax and the voice message of one minute share a row";
+  EXPECT_EQ(Column(0).at(5), "7");
+  HandleEventsFor(100ms);  // the layout's pending updates land first
 
-  QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, middle(1, 0));
-  QTest::mouseClick(g.viewport(), Qt::RightButton, {}, middle(3, 0));
-  EXPECT_EQ(g.Row(), 2);
-  EXPECT_EQ(clicks, 1);
-  QTest::keyClick(&g, Qt::Key_Up);  // the keys still work
-  EXPECT_EQ(g.Row(), 1);
-  EXPECT_TRUE(form_->BtnPlay->Enabled()) << "row 1 is a voice message";
-  HandleEventsFor(200ms);  // a command would go out meanwhile
-  EXPECT_EQ(DialogueSize(), said) << "nothing was said to the modem";
+  const QImage image = form_->grab().toImage();
+  ASSERT_EQ(image.size(), QSize(390, 172) * image.devicePixelRatio());
+  // The list's text is drawn: the message rows are not one flat colour.
+  const QRect rows(0, 44 + 21, 390, 20);
+  QColor first = image.pixelColor(rows.topLeft());
+  bool varied = false;
+  for (int x = rows.left(); x <= rows.right() && !varied; ++x)
+    for (int y = rows.top(); y <= rows.bottom() && !varied; ++y) varied = image.pixelColor(x, y) != first;
+  EXPECT_TRUE(varied);
+  if (const char* file = std::getenv("ORVIX_SCREENSHOT")) {
+    EXPECT_TRUE(image.save(file)) << file;
+  }
 }
 
 }  // namespace

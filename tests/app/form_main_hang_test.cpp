@@ -6,7 +6,6 @@
 
 #include "tests/app/comm_port_fixture.h"
 #include "tests/app/form_main_fixture.h"
-#include "tests/common/cpu_sampler.h"
 
 namespace formmain_test {
 namespace {

@@ -24,7 +24,7 @@ class FormMainLifecycle : public FormMainTest {
   }
 };
 
-TEST_F(FormMainLifecycle, MinimiseReleasesThePortAndRestoreAsksTheModem) {
+TEST_F(FormMainLifecycle, MinimiseReleasesThePortAndRestoreFollowsTheModemsAnswer) {
   CreateFormWithModem(kMessages, {});
   ASSERT_TRUE(boxes_.Requests.empty());
   std::size_t mark = DialogueSize();
@@ -45,17 +45,13 @@ TEST_F(FormMainLifecycle, MinimiseReleasesThePortAndRestoreAsksTheModem) {
   mark = DialogueSize();
   form_->AppRestore(nullptr);
   EXPECT_EQ(DialogueSize(), mark);
-  EXPECT_TRUE(boxes_.Requests.empty());
-}
 
-TEST_F(FormMainLifecycle, RestoreFollowsTheModemsSelfModeAnswer) {
-  CreateFormWithModem(kMessages, {});
+  // Someone took the modem out of self mode while it was minimised.
   form_->AppMinimize(nullptr);
-  // Someone took the modem out of self mode meanwhile.
   form_->CommPort->OpenPort();
   form_->CommPort->Command("AT+MCS=0", 1000);
   form_->CommPort->ClosePort();
-  const std::size_t mark = DialogueSize();
+  mark = DialogueSize();
   form_->AppRestore(nullptr);
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MCS?"});
   EXPECT_FALSE(form_->BtnSelfControl->Down());
@@ -99,6 +95,7 @@ TEST_F(FormMainLifecycle, ClosingWhenThePortCannotBeReopened) {
   EXPECT_EQ(ask.Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
   EXPECT_EQ(ask.DefaultButton, -1);
   EXPECT_EQ(ask.EscapeButton, 0);
+  EXPECT_EQ(ask.Detail, "The serial device could not be opened.\n" + sim_->Device() + ": Connection refused.");
   EXPECT_FALSE(form_->Closed());
   EXPECT_TRUE(form_->BtnSelfControl->Down()) << "the connect button keeps its state on this path";
   EXPECT_FALSE(form_->CommPort->PortOpen());
@@ -153,9 +150,7 @@ TEST_F(FormMainLifecycle, ACloseDuringAPlayWaitsForThePlayToEnd) {
 }
 
 TEST_F(FormMainLifecycle, ACloseDuringAnEndlessPlayEndsWhenTheModemIsGone) {
-  StartModem("clock running 5 0 0\nmessage voice 900 0 9 12\n");
-  WriteSettings(sim_->Device());
-  CreateForm();
+  CreateFormWithModem("clock running 5 0 0\nmessage voice 900 0 9 12\n", {});
   boxes_.Answer("OK");
   boxes_.Answer("&Ignore");
   QTimer::singleShot(300, form_.get(), [&] { form_->close(); });

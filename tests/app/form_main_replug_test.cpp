@@ -4,9 +4,6 @@
 // is x11_replug_flow.sh's.) This program has the pty shim linked in: its
 // pty reads DSR on.
 
-#include <QEventLoop>
-#include <QTimer>
-
 #include "app/reconnect_watch.h"
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/shown_window.h"
@@ -14,23 +11,13 @@
 namespace formmain_test {
 namespace {
 
-const char* const kTwoMessages =
-    "clock running 3 0 0\n"
-    "message voice 14 0 9 12\n"
-    "message fax 2 0 14 3\n";
+const std::string kTwoMessages = "clock running 3 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\n";
 
 const std::vector<std::string> kConnect =
     Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002"}});
 // A connect after the first: the messages are read again only when the
 // summary has changed.
 const std::vector<std::string> kReconnect = Concat({kSetup, {"AT+MSR=0", "AT+MCC?"}});
-
-// Handles events for a while.
-void IdleFor(std::chrono::milliseconds span) {
-  QEventLoop loop;
-  QTimer::singleShot(span, &loop, &QEventLoop::quit);
-  loop.exec();
-}
 
 class FormMainReplug : public FormMainTest {
  protected:
@@ -73,12 +60,12 @@ TEST_F(FormMainReplug, AClickOrAMinimiseEndsTheAttempts) {
   sim_->Stop();
   ExpectLost();
   // The user's own click: a connect of its own, which fails as any would.
-  QTest::mouseClick(form_->BtnSelfControl, Qt::LeftButton);
+  Click(form_->BtnSelfControl);
   EXPECT_FALSE(form_->AwaitingDevice());
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
 
   StartNetwork(kTwoMessages, port);
-  QTest::mouseClick(form_->BtnSelfControl, Qt::LeftButton);
+  Click(form_->BtnSelfControl);
   ASSERT_EQ(Dialogue(), kReconnect);
   sim_->Stop();
   ASSERT_TRUE(WaitUntil([&] { return form_->AwaitingDevice(); }, 5s));
@@ -86,7 +73,7 @@ TEST_F(FormMainReplug, AClickOrAMinimiseEndsTheAttempts) {
   EXPECT_FALSE(form_->AwaitingDevice());
 
   StartNetwork(kTwoMessages, port);
-  IdleFor(1500ms);
+  HandleEventsFor(1500ms);
   EXPECT_FALSE(sim_->WaitForLog("CONNECT", 0ms)) << "an attempt after the minimise";
 }
 
@@ -101,7 +88,7 @@ TEST_F(FormMainReplug, APtyLinkBackWhileMinimised) {
   form_->AppMinimize(nullptr);
   EXPECT_TRUE(form_->AwaitingDevice());
   StartPty(kTwoMessages);
-  IdleFor(500ms);
+  HandleEventsFor(500ms);
   EXPECT_TRUE(Dialogue().empty());
   form_->AppRestore(nullptr);
   EXPECT_EQ(Dialogue(), std::vector<std::string>{"AT+MCS?"});
@@ -112,13 +99,11 @@ TEST_F(FormMainReplug, APtyLinkBackWhileMinimised) {
 // During an operation the failed command is reported as it always was; the
 // plug is dealt with after it.
 TEST_F(FormMainReplug, LostDuringAPlay) {
-  std::string scenario = kTwoMessages;
-  scenario += "fault AT+MVP=1 drop\n";
-  StartNetwork(scenario);
+  StartNetwork(kTwoMessages + "fault AT+MVP=1 drop\n");
   WriteSettings(sim_->Device());
   CreateForm();
   ASSERT_TRUE(orvix::test::ShowActive(*form_));
-  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+  Click(form_->BtnPlay);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   // The server stays: the first attempt reconnects.
   const std::size_t mark = DialogueSize();

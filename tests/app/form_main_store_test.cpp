@@ -1,5 +1,5 @@
 // Reading the message store: summary, clock reference, change test, rows,
-// merging, grid growth, and malformed replies.
+// merging, grid growth, malformed replies, and a settings file not written.
 
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,6 +14,8 @@
 
 namespace formmain_test {
 namespace {
+
+const char* const kPortUsed = "COM Port is used by another application";
 
 std::string VoiceReply(int n, int seconds, int days, int hours, int minutes) {
   char buf[64];
@@ -270,6 +272,21 @@ TEST_F(FormMainStore, AFailedSettingsWriteKeepsTheFileIntact) {
   EXPECT_EQ(ReadFile(ini_), ini);
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"OrvixManager.ini"}) << "no temporary file left";
   EXPECT_FALSE(form_->BtnSelfControl->Down());
+}
+
+TEST_F(FormMainStore, AnAnswerThatCannotBeReadNamesTheCommandAndTheAnswer) {
+  CreateFormWithModem("message voice 3 0 1 2\nfault AT+MSR=0 garbage z\n");
+  ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{kPortUsed});
+  EXPECT_EQ(boxes_.Requests[0].Detail, "The modem's answer to AT+MSR=0 could not be read: \"z0,0,1,0,0,0,0,0\" "
+                                       "('z0' is not a valid integer value).");
+}
+
+TEST_F(FormMainStore, ASettingsFileThatCannotBeWrittenIsNamed) {
+  // Too long a name for the temporary file the new contents go to first.
+  ini_ = dir_.filePath(QString(247, 'o') + ".ini").toStdString();
+  CreateFormWithModem("clock off\nmessage voice 3 0 1 2\n");
+  ASSERT_EQ(boxes_.Texts(), (std::vector<std::string>{"Modem clock had to be resetted", kPortUsed}));
+  EXPECT_EQ(Details(), (std::vector<std::string>{"", "Unable to write to " + ini_}));
 }
 
 }  // namespace

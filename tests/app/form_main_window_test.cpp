@@ -1,24 +1,25 @@
-// The window as defined (controls, sizes, texts) and the serial settings it
-// takes from section General of the settings file.
+// The window as defined (controls, sizes, texts, font) as it shows when no
+// device can be opened, and the serial settings it takes from section
+// General of the settings file.
 
 #include <QFontInfo>
-#include <QLabel>
-#include <QToolTip>
+#include <QFontMetrics>
 
+#include "app/serial_devices.h"
 #include "tests/app/form_main_fixture.h"
 #include "toolkit/widgets/panel.h"
 
 namespace formmain_test {
 namespace {
 
-const std::string kNoDevice = "/nonexistent/orvix-tty";
-
 class FormMainWindow : public FormMainTest {};
 
-TEST_F(FormMainWindow, ControlsSizesAndTexts) {
-  WriteSettings(kNoDevice);
-  CreateForm();
+TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
+  std::vector<bool> visibleAtBox;
+  boxes_.OnShow = [&](const TMessageBoxRequest&) { visibleAtBox.push_back(MainWindow()->isVisible()); };
+  CreateFormWithoutDevice();
   TFormMain& f = *form_;
+  EXPECT_TRUE(f.isVisible());
   EXPECT_EQ(f.windowTitle(), "Tarvelle Memnova Self-mode Manager");
   EXPECT_EQ(f.size(), QSize(390, 172));
   EXPECT_EQ(f.minimumSize(), f.maximumSize()) << "the border must not be sizeable";
@@ -54,29 +55,49 @@ TEST_F(FormMainWindow, ControlsSizesAndTexts) {
   EXPECT_EQ(f.BtnSelfControl->GroupIndex(), 1);
   EXPECT_TRUE(f.BtnSelfControl->AllowAllUp());
   EXPECT_EQ(f.BtnPlay->GroupIndex(), 0);
-
   EXPECT_EQ(f.LabelMsgStoreCnt->geometry(), QRect(246, 15, 135, 13));
   EXPECT_EQ(f.LabelMsgStoreCnt->text(), "No message");
+  EXPECT_EQ(f.GridMsgStore->toolTip(), "Click the message to select");
 
-  TCellGrid& g = *f.GridMsgStore;
-  EXPECT_EQ(g.toolTip(), "Click the message to select");
-}
+  // The definition asks for MS Sans Serif, which Linux lacks: its metric
+  // twin keeps the longest count texts inside the label's 135 x 13 pixels.
+  const QFont font = f.LabelMsgStoreCnt->font();
+  EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
+  EXPECT_TRUE(QFontInfo(font).bold());
+  EXPECT_EQ(QFontInfo(font).pixelSize(), 11);
+  for (const char* text : {"No received message", "888 received messages"})
+    EXPECT_LE(QFontMetrics(font).horizontalAdvance(text), f.LabelMsgStoreCnt->width()) << text;
+  // Popups of their own (the cell hint) keep the system's hint font.
+  for (QWidget* w : f.findChildren<QWidget*>())
+    if (!w->isWindow()) {
+      EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
+    }
 
-TEST_F(FormMainWindow, FailedStartWithoutArgumentsStillShowsTheWindow) {
-  WriteSettings(kNoDevice);
-  CreateForm();
-  EXPECT_TRUE(form_->isVisible());
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
-  ASSERT_EQ(boxes_.Requests.size(), 1u);
-  EXPECT_EQ(boxes_.Requests[0].Type, TMsgBoxType::mbtError);
-  EXPECT_EQ(boxes_.Requests[0].Title, "Error");
-  EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
-  EXPECT_FALSE(form_->BtnSelfControl->Down());
+  // The failed start: one box, over the window, the cause under it naming
+  // the path, the setting and the devices that exist; only the connect
+  // button enabled.
+  ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
+  EXPECT_EQ(visibleAtBox, std::vector<bool>{true});
+  const TMessageBoxRequest& box = boxes_.Requests[0];
+  EXPECT_EQ(box.Type, TMsgBoxType::mbtError);
+  EXPECT_EQ(box.Title, "Error");
+  EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
+  EXPECT_EQ(box.Detail.rfind("The serial device could not be opened.\n" + kNoDevice + ": No such file or directory.\n", 0),
+            0u)
+      << box.Detail;
+  const std::vector<std::string> present = ListSerialDevices();
+  if (present.empty()) {
+    EXPECT_NE(box.Detail.find("\nNo serial device was found.\n"), std::string::npos) << box.Detail;
+  }
+  for (const auto& device : present) EXPECT_NE(box.Detail.find("\n" + device + "\n"), std::string::npos) << box.Detail;
+  EXPECT_NE(box.Detail.find("DeviceName in section [General] of " + ini_), std::string::npos) << box.Detail;
+  EXPECT_FALSE(f.BtnSelfControl->Down());
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
-  EXPECT_EQ(form_->GridMsgStore->Row(), 1);
+  EXPECT_EQ(f.GridMsgStore->Row(), 1);
 }
 
-// Section General: every key, its fall-backs and the hexadecimal rule.
+// Section General: every key, its fall-backs, the hexadecimal rule, and a
+// device name taken without quotes and blanks.
 TEST_F(FormMainWindow, SerialSettingsFromTheGeneralSection) {
   struct Case {
     std::string lines;
@@ -89,23 +110,25 @@ TEST_F(FormMainWindow, SerialSettingsFromTheGeneralSection) {
   using D = TDatabits;
   using S = TStopbits;
   using P = TParity;
+  const std::string device = "DeviceName=" + kNoDevice + "\n";
   const Case cases[] = {
-      {"", B::cbr9600, D::da8, S::sb10, P::paNone},
-      {"BaudRate=2400\nDataBits=5\nStopBits=2\nParity=mark\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-      {"BaudRate=0x4B00\nDataBits=7\nStopBits=15\nParity=EVEN\n", B::cbr19200, D::da7, S::sb15, P::paEven},
-      {"BaudRate=0X1C200\nStopBits=20\nParity=Odd\n", B::cbr115200, D::da8, S::sb20, P::paOdd},
-      {"baudrate = 14400\nDATABITS=0x7\nparity= \"even\" \n", B::cbr14400, D::da7, S::sb10, P::paEven},
-      {"BaudRate=38400\n", B::cbr38400, D::da8, S::sb10, P::paNone},
-      {"BaudRate=56000\n", B::cbr56000, D::da8, S::sb10, P::paNone},
-      {"BaudRate=57600\n", B::cbr57600, D::da8, S::sb10, P::paNone},
-      {"BaudRate=128000\n", B::cbr128000, D::da8, S::sb10, P::paNone},
-      {"BaudRate=256000\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-      {"BaudRate=fast\nDataBits=\nStopBits=0x\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-      {"BaudRate=19200x\nParity=space\n", B::cbr9600, D::da8, S::sb10, P::paNone},
+      {device, B::cbr9600, D::da8, S::sb10, P::paNone},
+      {"  DeviceName =  '" + kNoDevice + "'  \n", B::cbr9600, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=2400\nDataBits=5\nStopBits=2\nParity=mark\n", B::cbr9600, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=0x4B00\nDataBits=7\nStopBits=15\nParity=EVEN\n", B::cbr19200, D::da7, S::sb15, P::paEven},
+      {device + "BaudRate=0X1C200\nStopBits=20\nParity=Odd\n", B::cbr115200, D::da8, S::sb20, P::paOdd},
+      {device + "baudrate = 14400\nDATABITS=0x7\nparity= \"even\" \n", B::cbr14400, D::da7, S::sb10, P::paEven},
+      {device + "BaudRate=38400\n", B::cbr38400, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=56000\n", B::cbr56000, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=57600\n", B::cbr57600, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=128000\n", B::cbr128000, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=256000\n", B::cbr9600, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=fast\nDataBits=\nStopBits=0x\n", B::cbr9600, D::da8, S::sb10, P::paNone},
+      {device + "BaudRate=19200x\nParity=space\n", B::cbr9600, D::da8, S::sb10, P::paNone},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines);
-    WriteFile(ini_, "[ClockReset]\nDate=1\n[general]\nDeviceName=" + kNoDevice + "\n" + c.lines);
+    WriteFile(ini_, "[ClockReset]\nDate=1\n[general]\n" + c.lines);
     const std::string before = ReadFile(ini_);
     CreateForm();
     const TCommPort& port = *form_->CommPort;
@@ -117,12 +140,6 @@ TEST_F(FormMainWindow, SerialSettingsFromTheGeneralSection) {
     EXPECT_EQ(ReadFile(ini_), before) << "section General is never written";
     form_.reset();
   }
-}
-
-TEST_F(FormMainWindow, DeviceNameIsTakenWithoutQuotesAndBlanks) {
-  WriteFile(ini_, "[General]\n  DeviceName =  '" + kNoDevice + "'  \n");
-  CreateForm();
-  EXPECT_EQ(form_->CommPort->DeviceName(), kNoDevice);
 }
 
 }  // namespace

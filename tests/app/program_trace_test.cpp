@@ -1,6 +1,7 @@
-// The diagnostic trace of the real program: off unless QT_LOGGING_RULES
-// switches it on, and then the whole start-up dialogue on standard error, in
-// the order it happened.
+// The real program started with an argument, as a script would: it sets the
+// modem up, finds nothing, sets it up again and ends by itself. Its
+// diagnostic trace is off unless QT_LOGGING_RULES switches it on, and then
+// the whole start-up dialogue on standard error, in the order it happened.
 
 #include <QProcess>
 
@@ -31,6 +32,7 @@ class ProgramTrace : public FormMainTest {
     process.setProcessEnvironment(env);
     process.start(QString::fromStdString(program.string()), {"auto"});
     EXPECT_TRUE(process.waitForFinished(60000)) << "the program did not end";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     return QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
   }

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "app/reconnect_watch.h"
 #include "tests/app/form_main_fixture.h"

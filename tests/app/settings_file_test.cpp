@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 
+#include "tests/common/files.h"
 #include "tests/common/message_of.h"
 #include "toolkit/core/ini_profile.h"
 
@@ -108,10 +109,7 @@ class InstalledSettings : public SettingsFile {
   EnvVar Xdg{"XDG_CONFIG_HOME", (Root / "xdg").string()};
 };
 
-std::string Contents(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string Contents(const fs::path& p) { return orvix::test::ReadFile(p.string()); }
 
 }  // namespace
 

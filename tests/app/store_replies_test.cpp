@@ -5,12 +5,12 @@
 #include <QTemporaryDir>
 
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "app/clock_reference.h"
 #include "app/store_replies.h"
+#include "tests/common/files.h"
 #include "tests/common/message_of.h"
 #include "toolkit/core/convert_error.h"
 
@@ -69,9 +69,7 @@ TEST(ClockReference, AReferenceSplitOverTwoSectionsReadsAsWrittenAndIsMended) {
   std::ofstream(file) << "[General]\nDeviceName=com1\n\n[ClockReset]\nDate=2026,12,8\n\n[ClockReset]\nTime=9,5\n";
   EXPECT_EQ(ReadClockReference(file), EncodeDate(2026, 12, 8) + EncodeTime(9, 5, 0, 0));
   WriteClockReference(EncodeDate(2026, 12, 9) + EncodeTime(10, 0, 0, 0), file);
-  std::stringstream after;
-  after << std::ifstream(file).rdbuf();
-  EXPECT_EQ(after.str(), "[General]\nDeviceName=com1\n\n[ClockReset]\nDate=2026,12,9\nTime=10,0\n");
+  EXPECT_EQ(orvix::test::ReadFile(file), "[General]\nDeviceName=com1\n\n[ClockReset]\nDate=2026,12,9\nTime=10,0\n");
 }
 
 }  // namespace

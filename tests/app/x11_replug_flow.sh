@@ -14,10 +14,8 @@ SIM=$2
 SHIM=$3
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool import compare
-
 source "$(dirname "$0")/../common/program_flow.sh"
 
-TITLE="Tarvelle Memnova Self-mode Manager"
 SCENARIO='clock running 3 0 0
 message voice 14 0 9 12
 message fax 2 0 14 3'
@@ -44,12 +42,12 @@ cpu_over_two_seconds() {
   after=$(awk '{print $14 + $15}' "/proc/$APP_PID/stat")
   echo $(((after - before) * 1000 / $(getconf CLK_TCK)))
 }
+# Runs the command line given (the program, with an environment of its own).
 start_program() {
-  "$@" 2>"$WORK/app.err" &
+  "$@" 2>>"$WORK/app.err" &
   APP_PID=$!
   PIDS+=("$APP_PID")
-  wait_for xdotool search --onlyvisible --name "^$TITLE" >/dev/null || fail "no main window"
-  WIN=$(xdotool search --onlyvisible --name "^$TITLE" | head -n1)
+  WIN=$(wait_for shown_window "$TITLE") || fail "no main window"
 }
 
 # ---- A network port ------------------------------------------------------------------
@@ -61,8 +59,7 @@ start_program env ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP"
 wait_for received "$WORK/modem.log" AT+MSR=002 && wait_for answered "$WORK/modem.log" || fail "the list was not read"
 bar connected
 
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null || true
+stop_pid "$SIM_PID"
 # No connection to the server's port is left (the program's side would stay
 # half-closed while it holds the port).
 released() { ! awk -v r="$(printf ':%04X' "$PORT")" '$3 ~ r"$"' /proc/net/tcp | grep -q .; }
@@ -94,8 +91,7 @@ xdotool mousemove --window "$WIN" 24 22 click 1
 wait_for connected_again || fail "the user's connect: $(dialogue "$WORK/modem2.log")"
 bar user-connected
 same reconnected user-connected || fail "the reconnect does not look like a connect"
-kill "$APP_PID"
-wait "$APP_PID" 2>/dev/null || true
+stop_pid "$APP_PID"
 
 # ---- A pty behind a link (the shim gives it DSR) --------------------------------------
 
@@ -117,8 +113,7 @@ bar pty-connected
 same pty-connected connected || fail "over the pty the window is not connected"
 SLAVE=$(readlink "$LINK")
 
-kill "$PTY_PID"
-wait "$PTY_PID" 2>/dev/null || true
+stop_pid "$PTY_PID"
 pty_released() { ! ls -l "/proc/$APP_PID/fd" | grep -q "$SLAVE\$"; }
 wait_for pty_released || fail "$SLAVE is still held"
 bar pty-lost

@@ -11,24 +11,15 @@ APP=$1
 SIM=$2
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool xprop
-
 source "$(dirname "$0")/../common/program_flow.sh"
 
-TITLE="Tarvelle Memnova Self-mode Manager"
-visible() { xdotool search --onlyvisible --name "^$TITLE" >/dev/null; }
+visible() { shown_window "$TITLE" >/dev/null; }
 received() { grep -q " RX $1\$" "$WORK/modem.log"; }
-stop_program() {
-  kill "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
 
 # A fresh emulator whose first set-up command and clock question are
-# answered late.
-fresh_modem() {
-  if [ -n "${SIM_PID:-}" ]; then
-    kill "$SIM_PID"
-    wait "$SIM_PID" 2>/dev/null || true
-  fi
+# answered late; the program started with the arguments given.
+fresh_start() {
+  [ -z "${SIM_PID:-}" ] || stop_pid "$SIM_PID"
   start_modem <<'EOF'
 clock running 3 0 0
 message voice 14 0 9 12
@@ -37,43 +28,35 @@ fault AT+MCS=1 @1 delay 900
 fault AT+MCC? @1 delay 900
 EOF
   SIM_PID=${PIDS[-1]}
+  ORVIX_SETTINGS="$WORK/OrvixManager.ini" start_app "$@"
 }
 
 # Without an argument: in sight before the modem has answered anything.
-fresh_modem
-ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
-APP_PID=$!
-PIDS+=("$APP_PID")
+fresh_start
 wait_for received AT+MCS=1 || fail "the set-up did not begin"
 visible || fail "no window while the modem is set up"
 received AT+MSR=002 && fail "the check came too late to tell"
 wait_for received AT+MSR=002 || fail "the list was not read"
-stop_program "$APP_PID"
+stop_pid "$APP_PID"
 
 # With an argument: hidden while the modem is set up, in sight once the
 # summary has come, while the rest is read.
-fresh_modem
-ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" auto 2>"$WORK/app.err" &
-APP_PID=$!
-PIDS+=("$APP_PID")
+fresh_start auto
 wait_for received AT+MCS=1 || fail "the set-up did not begin"
 visible && fail "the window showed before the summary"
 wait_for received 'AT+MCC?' || fail "no summary read"
 wait_for visible || fail "no window once the summary counted messages"
 received AT+MSR=002 && fail "the check came too late to tell"
 wait_for received AT+MSR=002 || fail "the list was not read"
-stop_program "$APP_PID"
+stop_pid "$APP_PID"
 
 # A box raised at once (no such device) belongs to the window.
 printf '[General]\nDeviceName=%s\n' "$WORK/no-such-device" >"$WORK/OrvixManager.ini"
-ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
-APP_PID=$!
-PIDS+=("$APP_PID")
-wait_for xdotool search --onlyvisible --name "^Error$" >/dev/null || fail "no box"
-WIN=$(xdotool search --onlyvisible --name "^$TITLE" | head -n1)
-BOX=$(xdotool search --onlyvisible --name "^Error$" | head -n1)
+ORVIX_SETTINGS="$WORK/OrvixManager.ini" start_app
+BOX=$(wait_for shown_window Error) || fail "no box"
+WIN=$(shown_window "$TITLE") || true
 owner=$(xprop -id "$BOX" WM_TRANSIENT_FOR | sed -n 's/.*window id # //p')
 [ -n "$owner" ] && [ $((owner)) -eq "$WIN" ] || fail "the box belongs to $owner, not to the window $WIN"
-stop_program "$APP_PID"
+stop_pid "$APP_PID"
 
 echo "PASS"

@@ -11,14 +11,13 @@ APP=$1
 SIM=$2
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool
-
 source "$(dirname "$0")/../common/program_flow.sh"
 
-plays() { grep ' RX AT+MVP' "$WORK/modem.log" | sed 's/.* RX //' || true; }
+plays() { rx | grep '^AT+MVP' || true; }
 plays_since() { plays | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
 play_count() { plays | wc -l; }
-answered() { [ "$(grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log")" -gt "$1" ]; }
 result_codes() { grep -c ' TX .*\(OK\|ERROR\)' "$WORK/modem.log" || true; }
+answered() { [ "$(result_codes)" -gt "$1" ]; }
 
 # Rows 3, 4 and 5 are voice messages; playing row 5 fails.
 start_modem <<'EOF'
@@ -31,11 +30,8 @@ message voice 3 2 0 0
 fault AT+MVP=5 error
 EOF
 
-ORVIX_SETTINGS="$WORK/OrvixManager.ini" "$APP" 2>"$WORK/app.err" &
-PIDS+=($!)
-TITLE="Tarvelle Memnova Self-mode Manager"
-wait_for xdotool search --onlyvisible --name "^$TITLE" >/dev/null || fail "no main window"
-WIN=$(xdotool search --onlyvisible --name "^$TITLE" | head -n1)
+ORVIX_SETTINGS="$WORK/OrvixManager.ini" start_app
+WIN=$(wait_for shown_window "$TITLE.*") || fail "no main window"
 [ "$(xdotool getwindowname "$WIN")" = "$TITLE" ] || fail "main window title: $(xdotool getwindowname "$WIN")"
 wait_for grep -q 'RX AT+MSR=005' "$WORK/modem.log" || fail "the list was not read"
 sleep 0.5
@@ -61,8 +57,7 @@ mark=$(play_count)
 xdotool key Down
 sleep 0.3
 xdotool key Return
-wait_for xdotool search --onlyvisible --name "^Error" >/dev/null || fail "no error box after a failed play: $(plays_since "$mark")"
-BOX=$(xdotool search --onlyvisible --name "^Error" | head -n1)
+BOX=$(wait_for shown_window "Error.*") || fail "no error box after a failed play: $(plays_since "$mark")"
 [ "$(xdotool getwindowname "$BOX")" = "Error" ] || fail "box title: $(xdotool getwindowname "$BOX")"
 [ "$(xdotool getwindowname "$WIN")" = "$TITLE" ] || fail "main window title changed: $(xdotool getwindowname "$WIN")"
 sleep 0.3

@@ -3,10 +3,10 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
+
+#include "tests/common/files.h"
 
 namespace orvix::test {
 
@@ -17,8 +17,7 @@ double ProcessCpuSeconds() {
 }
 
 double ProcessCpuSeconds(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string all = ReadFile("/proc/" + std::to_string(pid) + "/stat");
   // Fields after the command name, which is in parentheses and may hold blanks;
   // the 14th and 15th are user and system time in clock ticks.
   const auto close = all.rfind(')');

@@ -8,14 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
+#include "tests/common/files.h"
 #include "tests/common/wait.h"
 
 extern char** environ;
@@ -62,7 +60,7 @@ ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioTex
   std::vector<std::string> argv{ORVIX_MODEM_SIM, "--log", logPath_};
   if (!scenarioText.empty()) {
     scenarioPath_ = dir_ + "/scenario.scn";
-    std::ofstream(scenarioPath_) << scenarioText;
+    WriteFile(scenarioPath_, scenarioText);
     argv.push_back("--scenario");
     argv.push_back(scenarioPath_);
   }
@@ -137,10 +135,7 @@ int ModemSim::Port() const {
 }
 
 std::vector<std::string> ModemSim::LogLines() const {
-  std::ifstream in(logPath_, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  std::string all = ss.str();
+  const std::string all = ReadFile(logPath_);
   std::vector<std::string> lines;
   size_t start = 0;
   for (size_t nl; (nl = all.find('\n', start)) != std::string::npos; start = nl + 1)

@@ -1,7 +1,7 @@
 # Shared by the scripts that drive the whole program against the modem
-# emulator; source it after setting SIM (the emulator). It gives WORK (a
-# folder removed at exit), PIDS (processes ended at exit), fail, wait_for,
-# start_modem and the dialogue helpers rx, rx_count and rx_since.
+# emulator; source it after setting APP (the program) and SIM (the
+# emulator). It gives WORK (a folder removed at exit), PIDS (processes ended
+# at exit), fail, wait_for, start_modem, start_app and the helpers below.
 
 WORK=$(mktemp -d)
 PIDS=()
@@ -54,3 +54,53 @@ start_modem() {
 rx() { grep ' RX ' "$WORK/modem.log" | sed 's/.* RX //' || true; }
 rx_count() { rx | wc -l; }
 rx_since() { rx | tail -n +"$(($1 + 1))" | paste -sd' ' -; }
+
+TITLE="Tarvelle Memnova Self-mode Manager"
+
+# Starts the program with the given arguments; sets APP_PID.
+start_app() {
+  "$APP" "$@" 2>>"$WORK/app.err" &
+  APP_PID=$!
+  PIDS+=("$APP_PID")
+}
+
+# Ends a process of the test's and waits for it.
+stop_pid() {
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
+# The id of the shown window whose name matches $1 as a whole.
+shown_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 | grep .; }
+
+# What a window manager sends when the user clicks a window's close button
+# (these X servers have no window manager to do it).
+close_window() {
+  python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 19)]
+d = x.XOpenDisplay(None)
+e = ClientMessage(type=33, window=int(sys.argv[1]), format=32)  # ClientMessage
+e.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
+e.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(d, int(sys.argv[1]), 0, 0, ctypes.byref(e))
+x.XCloseDisplay(d)
+PY
+}
+
+# Waits for the program to end, which it must do cleanly; $1 says after what.
+expect_clean_end() {
+  wait_for sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end $1"
+  local status=0
+  wait "$APP_PID" || status=$?
+  [ "$status" = 0 ] || fail "the program ended with status $status"
+}

@@ -10,9 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
-#include <functional>
 #include <string>
 
 #include "tests/common/wait.h"

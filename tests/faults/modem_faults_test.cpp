@@ -1,12 +1,8 @@
-// The modem misbehaving at every command of the start-up dialogue, of a
-// refresh, of each play and of the erase, in every way the suite knows: for
-// each case the program shows the boxes it is meant to show, never waits past
-// the command's time-out plus 2 s (a play or an erase that would wait for
-// ever: past the close's grace period plus 2 s), does not spin while it
-// waits, closes, and leaves the settings file as it was (or with a new clock
-// reference, Date and Time together).
-//
-// Each case prints one "[ fault ]" line with its figures.
+// The modem misbehaving at every command of the start-up, each play and the
+// erase, in every way the suite knows: the program shows the boxes meant,
+// never waits past a time-out plus 2 s, does not spin, closes, and keeps the
+// settings (or a new clock reference, Date and Time together). Each case
+// prints one "[ fault ]" line with its figures.
 
 #include <signal.h>
 
@@ -14,12 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iomanip>
-#include <sstream>
 
 #include "app/clock_reference.h"
 #include "tests/app/comm_port_fixture.h"
 #include "tests/app/form_main_fixture.h"
-#include "tests/common/cpu_sampler.h"
 
 namespace faults_test {
 namespace {
@@ -28,8 +22,6 @@ using namespace formmain_test;
 using Clock = std::chrono::steady_clock;
 using commport_test::After;
 using orvix::test::CpuSampler;
-
-// ---- The faults --------------------------------------------------------------------
 
 enum class Kind { Error, NoAnswer, Garbage, Split, Lowercase, Ook, DsrOff, Drop, Killed, Frozen };
 
@@ -59,8 +51,6 @@ bool Gone(Kind k) { return k == Kind::DsrOff || k == Kind::Drop || k == Kind::Ki
 // Its reply ends the command all the same.
 bool Answered(Kind k) { return k == Kind::Garbage || k == Kind::Split; }
 
-// ---- The commands ------------------------------------------------------------------
-
 enum class Step { StartUp, Play, PlayWelcome, PlayFull, Erase };
 
 struct TCommand {
@@ -80,17 +70,13 @@ const TCommand kCommands[] = {
     {"AT+MEM", "MEM", Step::Erase, -1},
 };
 
-// Frozen for good at the first command, the modem lets every later command
-// of the start-up and of the close run out its time-out. At any other
-// command of the start-up it hangs only while that command waits and loses
-// it: what follows would be the same waits again, which the first command's
-// case already goes through.
+// Frozen for good, only at the first command: at a later one of the start-up
+// the waits that followed would be the first command's case again.
 bool FrozenForAWhile(const TCommand& c, Kind k) {
   return k == Kind::Frozen && c.When == Step::StartUp && c.SetUpIndex != 0;
 }
 
-// One voice message, both welcome messages, the clock running; AT+MCC is only
-// sent when the clock is off.
+// AT+MCC is only sent when the clock is off.
 std::string Scenario(const TCommand& c, const TKind& k) {
   const bool clockOff = std::string(c.Line) == "AT+MCC";
   // Half the command's time-out: over before the next command line comes.
@@ -99,8 +85,6 @@ std::string Scenario(const TCommand& c, const TKind& k) {
          "welcome 2\nfull-welcome 2\nmessage voice 3 0 9 12\n"
          "fault " + c.Line + " @1 " + k.Fault + length + "\n";
 }
-
-// ---- What the user is told ------------------------------------------------------------
 
 const std::string E = "Error on COM Port";
 const std::string U = "COM Port is used by another application";
@@ -116,18 +100,13 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
   return a;
 }
 
-// The boxes, in order, from the faulty command to the end of the close (every
-// Cancel/Ignore answered Ignore). A failed command shows E; a reading that
-// cannot use the reply ends the connect with U; a gone modem makes the close
-// ask with M; a frozen one leaves the close's first set-up command unanswered
-// (E), which ends the set-up. Giving up on a play or an erase shows nothing.
+// The boxes from the faulty command to the end of the close (Cancel/Ignore
+// answered Ignore): a failed command shows E, an unusable reply ends the
+// connect with U, a gone modem makes the close ask with M; giving up on a play
+// or an erase shows nothing.
 std::vector<std::string> ExpectedBoxes(const TCommand& c, Kind k) {
-  // A modem that hung at one command is, to the program, one that did not
-  // answer it.
-  if (FrozenForAWhile(c, k)) k = Kind::NoAnswer;
-  // What the close adds when the modem no longer answers. A line that broke
-  // while the modem stayed (its server still listens) was released: the close
-  // opens it again and sets the modem up without a word.
+  if (FrozenForAWhile(c, k)) k = Kind::NoAnswer;  // hung at one command: no answer to it
+  // A broken line whose server still listens is opened again by the close.
   const std::vector<std::string> closing = k == Kind::Drop ? std::vector<std::string>{}
                                            : Gone(k)       ? std::vector<std::string>{M}
                                            : k == Kind::Frozen ? std::vector<std::string>{E}
@@ -136,8 +115,7 @@ std::vector<std::string> ExpectedBoxes(const TCommand& c, Kind k) {
   if (c.When == Step::StartUp) {
     if (c.SetUpIndex >= 0) {
       if (Answered(k)) return {};
-      // Every set-up command that follows fails as well, then the summary
-      // (E), which leaves nothing to read (U).
+      // Every set-up command that follows fails, then the summary (E): nothing to read (U).
       if (Gone(k) || k == Kind::Frozen) return Times(6 - c.SetUpIndex, E) + std::vector<std::string>{U} + closing;
       return {E};
     }
@@ -148,30 +126,23 @@ std::vector<std::string> ExpectedBoxes(const TCommand& c, Kind k) {
       return {E, R};
     }
     if (k == Kind::Split) return {};
-    // Garbage glued to the first field breaks the number; the message reply's
-    // first field is not read.
+    // Garbage glued to the first field breaks it; a message reply's first field is not read.
     if (k == Kind::Garbage) return line == "AT+MSR=001" ? std::vector<std::string>{} : std::vector<std::string>{U};
-    // After the time-out the reply is read as it came: an unrecognised "ok"
-    // or "OOK" glued to the last field breaks it only where that field is
-    // read; the clock answer's first field alone is.
+    // An unrecognised "ok" or "OOK" glued to the last field breaks only the clock answer.
     if ((k == Kind::Lowercase || k == Kind::Ook) && line == "AT+MCC?") return {E};
     return std::vector<std::string>{E, U} + closing;
   }
   if (c.When == Step::Erase) {
     if (Answered(k)) return {};
     if (k == Kind::Error) return {X};  // then the store is read again, fine
-    // Read again after the failure, the summary fails too and its empty reply
-    // reaches the default error handler.
+    // Read again, the summary fails too; its empty reply reaches the default handler.
     if (Gone(k)) return std::vector<std::string>{X, E, C} + closing;
     return closing;  // given up by the close
   }
-  // A play.
   if (Answered(k)) return {};
   if (k == Kind::Error || Gone(k)) return std::vector<std::string>{E} + closing;
   return closing;  // given up by the close
 }
-
-// ---- The run ------------------------------------------------------------------------
 
 struct TEvent {
   Clock::time_point At;
@@ -252,13 +223,11 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   Mark("closed");
   EXPECT_FALSE(rescued);
 
-  // The boxes, from the faulty command on.
   std::vector<std::string> shown = boxes_.Texts();
   EXPECT_EQ(shown, ExpectedBoxes(command, kind.Id));
   EXPECT_TRUE(boxes_.Mismatches.empty());
 
-  // The command lines as the modem got them, on the test's clock (a frozen
-  // modem logs nothing more).
+  // The command lines as the modem got them, on the test's clock.
   const auto start = sim_->LogEvents("START");
   ASSERT_FALSE(start.empty());
   for (const auto& line : sim_->LogEvents("RX")) {
@@ -267,15 +236,12 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   }
   std::stable_sort(events_.begin(), events_.end(), [](const TEvent& a, const TEvent& b) { return a.At < b.At; });
 
-  // Never stuck: from a command line sent, a box shown, a click or a close
-  // request to the next, no more than a command's time-out (1 s) plus 2 s;
-  // after a close that had to give up on a wait, the grace period plus 2 s.
+  // Never stuck: between two events a command's time-out (1 s) plus 2 s, after
+  // a close that had to give up on a wait the grace period plus 2 s.
   double worstGap = 0, worstLoad = 0;
   std::string worstAt;
   for (std::size_t i = 1; i < events_.size(); ++i) {
     const Clock::duration gap = events_[i].At - events_[i - 1].At;
-    // A play or an erase that never ends: from the close request to whatever
-    // comes next once it has been given up.
     const bool givingUp = events_[i - 1].What == "close asked" && command.When != Step::StartUp && Silent(kind.Id);
     const Clock::duration bound = (givingUp ? TFormMain::CloseGrace : Clock::duration(1s)) + 2s;
     EXPECT_LE(gap, bound) << events_[i - 1].What << " -> " << events_[i].What << ": " << Ms(gap) << " ms";
@@ -291,7 +257,6 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
     }
   }
 
-  // The settings: the same file, or the same with a new clock reference.
   const std::string settingsAfter = ReadFile(ini_);
   auto withoutClock = [](const std::string& text) {
     std::string kept;
@@ -317,8 +282,7 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
 INSTANTIATE_TEST_SUITE_P(Matrix, ModemFault, ::testing::Combine(::testing::ValuesIn(kCommands), ::testing::ValuesIn(kKinds)),
                          Name);
 
-// ---- Waits that are long by design (ORVIX_FAULTS_LONG=1) ------------------------------
-
+// Waits that are long by design (ORVIX_FAULTS_LONG=1).
 bool LongRuns() {
   const char* text = std::getenv("ORVIX_FAULTS_LONG");
   return text && std::string(text) == "1";
@@ -328,9 +292,7 @@ class LongWait : public FormMainTest {};
 
 TEST_F(LongWait, AnEraseWithoutReplyRunsOutItsTimeOut) {
   if (!LongRuns()) GTEST_SKIP() << "takes 100 s; set ORVIX_FAULTS_LONG=1";
-  StartModem("clock running 5 0 0\nmessage voice 3 0 9 12\nfault AT+MEM noanswer\n");
-  WriteSettings(sim_->Device());
-  CreateForm();
+  CreateFormWithModem("clock running 5 0 0\nmessage voice 3 0 9 12\nfault AT+MEM noanswer\n", {});
   ASSERT_TRUE(boxes_.Requests.empty());
   Clock::time_point boxAt;
   boxes_.OnShow = [&](const TMessageBoxRequest&) {

@@ -4,18 +4,15 @@
 // with a deadline, so a hang or a fatal signal fails the test instead of
 // stopping it.
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <unistd.h>
 
 #include <QTemporaryDir>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/clock_reference.h"
+#include "tests/common/files.h"
 #include "tests/faults/bounded_child.h"
 #include "toolkit/core/ini_profile.h"
 
@@ -26,12 +23,7 @@ namespace fs = std::filesystem;
 
 const TDateTime kReference = EncodeDate(2024, 6, 30) + EncodeTime(23, 59, 0, 0);
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using orvix::test::ReadFile;
 
 // Empty when `write` raises exactly "Unable to write to <file>".
 std::string RefusedWith(const std::string& file, const std::function<void()>& write) {
@@ -78,26 +70,30 @@ class SettingsAttack : public ::testing::Test {
 const char* const kSettings =
     "[General]\nDeviceName=rfc2217://127.0.0.1:1\n\n[ClockReset]\nDate=2020,2,29\nTime=7,30\n";
 
-TEST_F(SettingsAttack, AFifoReadsAsMissingAtOnce) {
+// A fifo (at once), devices (an endless one read without limit would fill the
+// memory: it gets 512 MB), a folder and a file over the limit (sparse: it
+// costs no disk) all read as missing, and stay as they were.
+TEST_F(SettingsAttack, WhatIsNoSettingsFileReadsAsMissing) {
   ASSERT_EQ(mkfifo(file_.c_str(), 0644), 0);
   EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 3s)));
   struct stat st {};
   ASSERT_EQ(stat(file_.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
-}
+  ASSERT_TRUE(fs::remove(file_));
 
-TEST_F(SettingsAttack, DevicesReadAsMissing) {
-  for (const char* device : {"/dev/zero", "/dev/null", "/dev/urandom"}) {
-    SCOPED_TRACE(device);
-    // An endless device read without limit would fill the memory: it gets 512 MB.
-    EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(device); }, 3s, 512u << 20)));
-  }
-}
+  for (const char* device : {"/dev/zero", "/dev/null", "/dev/urandom"})
+    EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(device); }, 3s, 512u << 20)))
+        << device;
 
-TEST_F(SettingsAttack, AFolderReadsAsMissing) {
   ASSERT_TRUE(fs::create_directory(file_));
   EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 3s)));
   EXPECT_TRUE(fs::is_directory(file_));
+  ASSERT_TRUE(fs::remove(file_));
+
+  Put("[General]\nDeviceName=rfc2217://127.0.0.1:7\n");
+  ASSERT_EQ(truncate(file_.c_str(), MaxProfileFileSize + 1), 0);
+  EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 10s)));
+  EXPECT_EQ(fs::file_size(file_), static_cast<std::uintmax_t>(MaxProfileFileSize + 1));
 }
 
 TEST_F(SettingsAttack, AReadOnlyFileIsNotReplaced) {
@@ -116,7 +112,7 @@ TEST_F(SettingsAttack, AReadOnlyFileIsNotReplaced) {
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mode & 07777, 0444u);
-  EXPECT_EQ(Read(file_), kSettings);
+  EXPECT_EQ(ReadFile(file_), kSettings);
   EXPECT_EQ(Entries(), std::vector<std::string>{"OrvixManager.ini"});
 }
 
@@ -136,7 +132,7 @@ TEST_F(SettingsAttack, AnotherUsersFileIsNotTakenOver) {
   struct stat after {};
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
   EXPECT_EQ(after.st_uid, 0u);
-  EXPECT_EQ(Read(file_), kSettings);
+  EXPECT_EQ(ReadFile(file_), kSettings);
   EXPECT_EQ(Entries(), std::vector<std::string>{"OrvixManager.ini"});
 }
 
@@ -167,7 +163,7 @@ TEST_F(SettingsAttack, AFileSizeLimitFailsTheWriteCleanly) {
         return RefusedWith(file_, [&] { WriteClockReference(kReference, file_); });
       },
       3s)));
-  EXPECT_EQ(Read(file_), old);
+  EXPECT_EQ(ReadFile(file_), old);
   EXPECT_EQ(Entries(), std::vector<std::string>{"OrvixManager.ini"}) << "the failed write leaves no temporary";
 }
 
@@ -188,7 +184,7 @@ TEST_F(SettingsAttack, ATenMegabyteFileStillWorks) {
       },
       60s)));
   // Compared as a whole: a line diff of two 10 MB texts would not end.
-  EXPECT_TRUE(Read(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
+  EXPECT_TRUE(ReadFile(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
 }
 
 // A file just under the size limit, of blank lines or of comments: what the
@@ -216,15 +212,8 @@ TEST_F(SettingsAttack, SixteenMegabytesOfBlankOrCommentLinesCostAboutTheirSize) 
           return std::string();
         },
         60s, 64u << 20)));
-    EXPECT_TRUE(Read(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
+    EXPECT_TRUE(ReadFile(file_) == head + "Date=2024,6,30\nTime=23,59\n") << "every other line kept";
   }
-}
-
-TEST_F(SettingsAttack, AFileOverTheLimitReadsAsMissing) {
-  Put("[General]\nDeviceName=rfc2217://127.0.0.1:7\n");
-  ASSERT_EQ(truncate(file_.c_str(), MaxProfileFileSize + 1), 0);  // sparse: costs no disk
-  EXPECT_TRUE(EndedWell(RunBounded([&] { return ReadsAsMissingAndRefusesWrites(file_); }, 10s)));
-  EXPECT_EQ(fs::file_size(file_), static_cast<std::uintmax_t>(MaxProfileFileSize + 1));
 }
 
 TEST_F(SettingsAttack, TemporariesOfDeadWritersAreRemovedBeforeTheNextWrite) {

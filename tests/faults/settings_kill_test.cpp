@@ -5,19 +5,14 @@
 //
 // ORVIX_FAULT_KILLS sets the number of kills (100 by default).
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QTemporaryDir>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "app/clock_reference.h"
+#include "tests/common/files.h"
 #include "tests/faults/bounded_child.h"
 
 namespace faults_test {
@@ -42,12 +37,7 @@ std::string Settings(const std::string& date, const std::string& time) {
          "Time=" + time + "\n";
 }
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using orvix::test::ReadFile;
 
 std::vector<std::string> Temporaries(const fs::path& dir) {
   std::vector<std::string> names;
@@ -98,7 +88,7 @@ TEST(SettingsKill, AKilledWriteLeavesTheOldOrTheNewFileWhole) {
     waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own: " << status;
 
-    const std::string now = Read(file);
+    const std::string now = ReadFile(file);
     if (now == textA || now == textB) {
     } else if (now == mixedAB || now == mixedBA) {
       ++mixed;
@@ -114,7 +104,7 @@ TEST(SettingsKill, AKilledWriteLeavesTheOldOrTheNewFileWhole) {
 
   // Stale temporaries of dead writers go with the next write.
   WriteClockReference(a, file);
-  EXPECT_EQ(Read(file), textA);
+  EXPECT_EQ(ReadFile(file), textA);
   EXPECT_EQ(Temporaries(dir.path().toStdString()), std::vector<std::string>{});
 }
 

@@ -34,7 +34,6 @@ source "$(dirname "$0")/../common/program_flow.sh"
 unset ORVIX_SETTINGS XDG_CONFIG_HOME
 export HOME="$WORK/home"
 mkdir -p "$HOME"
-TITLE="Tarvelle Memnova Self-mode Manager"
 
 # The emulator on the scenario $1 (printf escapes); sets DEVICE and MODEM_PID.
 modem() {
@@ -44,57 +43,13 @@ modem() {
   DEVICE=$(head -n1 "$WORK/sim.out")
 }
 
-stop_modem() {
-  kill "$MODEM_PID" 2>/dev/null || true
-  wait "$MODEM_PID" 2>/dev/null || true
-}
-
-# The id of the shown window whose name is exactly $1.
-shown_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 | grep .; }
+stop_modem() { stop_pid "$MODEM_PID"; }
 window_gone() { ! xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -qx "$2"; }
-
-# What the window manager sends when the user clicks a window's close button
-# (the X server here has no window manager to do it).
-close_window() {
-  /usr/bin/python3 - "$1" <<'PY'
-import ctypes, sys
-x = ctypes.cdll.LoadLibrary("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 19)]
-d = x.XOpenDisplay(None)
-e = ClientMessage(type=33, window=int(sys.argv[1]), format=32)  # ClientMessage
-e.message_type = x.XInternAtom(d, b"WM_PROTOCOLS", 0)
-e.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
-x.XSendEvent(d, int(sys.argv[1]), 0, 0, ctypes.byref(e))
-x.XCloseDisplay(d)
-PY
-}
-
-# Waits for the program to end, which it must do cleanly; $1 says after what.
-expect_clean_end() {
-  wait_for sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end $1"
-  local status=0
-  wait "$APP_PID" || status=$?
-  [ "$status" = 0 ] || fail "the program ended with status $status"
-}
 
 # The settings file of README.md ("Using a real modem"), for the device $1.
 readme_settings() {
   awk '/^   ```ini$/ { inside = 1; next } inside && /^   ```$/ { exit } inside { sub(/^   /, ""); print }' "$README" |
     sed "s|^DeviceName=.*|DeviceName=$1|"
-}
-
-# The program, started with the given arguments; sets APP_PID.
-start_app() {
-  "$APP" "$@" 2>>"$WORK/app.err" &
-  APP_PID=$!
-  PIDS+=("$APP_PID")
 }
 
 # What a screen reader reads: "cells" (the message list, one row a line,
@@ -147,7 +102,6 @@ answer_box() {
   wait_for window_gone Error "$box" || fail "the box \"$1\" did not close on $2"
 }
 
-
 # Closes the main window as its close button does and waits for the end.
 close_and_end() {
   close_window "$1"
@@ -199,7 +153,7 @@ journey_damaged() {
   ORVIX_SETTINGS="$ini" start_app
   local win
   win=$(main_window) || fail "no main window"
-  window_shown Error && fail "a box at start-up: $(read_screen box)"
+  shown_window Error >/dev/null && fail "a box at start-up: $(read_screen box)"
   local times
   times=$(receive_times)
   [ "$(grep -c 2026 <<<"$times")" = 2 ] || fail "receive times from the split reference: $times"

@@ -8,14 +8,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <future>
 #include <stdexcept>
 
-#include <gtest/gtest.h>
-
 #include "serial/device_path.h"
-#include "serial/os_serial.h"
 #include "serial/posix/posix_device.h"
 #include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
@@ -155,6 +151,12 @@ class Device : public ::testing::Test {
       return std::make_pair(r, events);
     });
   }
+  // The wait is still blocked a while later; the stop ends it.
+  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>>& wait) {
+    EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    stop.Set();
+    EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+  }
   PtyPair pty;
   TStopSignal stop;
   std::unique_ptr<TSerialDevice> dev;
@@ -211,9 +213,7 @@ TEST_F(Device, UnmonitoredInputIsNoEvent) {
   dev->SetCommMask(EV_ERR);
   ASSERT_TRUE(pty.WriteMaster("abc"));
   auto wait = StartWait();
-  EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-  stop.Set();
-  EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+  ExpectBlockedUntilStopped(wait);
 }
 
 TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
@@ -247,12 +247,10 @@ TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
   EXPECT_EQ(pty.ReadMaster(4), "ATZ\r");
   // Reported once per write.
   wait = StartWait();
-  EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-  stop.Set();
-  EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+  ExpectBlockedUntilStopped(wait);
 }
 
-TEST_F(Device, PurgeClearsInput) {
+TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {
   ASSERT_TRUE(pty.WriteMaster("stale"));
   ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 5; }, TEvents::Left));
   EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
@@ -260,9 +258,6 @@ TEST_F(Device, PurgeClearsInput) {
   TComStat stat;
   dev->ClearCommError(errors, stat);
   EXPECT_EQ(stat.cbInQue, 0u);
-}
-
-TEST_F(Device, EscapeFunctionsWithoutModemLines) {
   // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
   for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
   EXPECT_FALSE(dev->EscapeCommFunction(77));

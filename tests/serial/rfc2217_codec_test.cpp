@@ -50,16 +50,12 @@ TRecorder Decode(const std::string& stream) {
 const std::string kMixed = "AT" + B({255, 255}) + "x" + B({255, 251, 44}) + B({255, 250, 44, 107, 255, 255, 0, 255, 240}) +
                            B({255, 241}) + "\r\n" + B({255, 240}) + "OK" + B({255, 253, 0});
 
-TEST(TelnetDecoder, SeparatesDataNegotiationAndSubnegotiation) {
-  const TRecorder r = Decode(kMixed);
-  EXPECT_EQ(r.data, "AT" + B({255}) + "x\r\nOK");
-  const std::vector<std::string> expected{"NEG 251 44", "SB 44 107 255 0", "CMD 241", "NEG 253 0"};
-  EXPECT_EQ(r.log, expected);
-}
-
-TEST(TelnetDecoder, SameResultWhateverTheSegmentBoundaries) {
+// The same result whatever the segment boundaries: every split into two
+// pieces, then one byte at a time.
+TEST(TelnetDecoder, SeparatesDataNegotiationAndSubnegotiationWhateverTheSegments) {
   const TRecorder whole = Decode(kMixed);
-  // Every split into two pieces, then one byte at a time.
+  EXPECT_EQ(whole.data, "AT" + B({255}) + "x\r\nOK");
+  EXPECT_EQ(whole.log, (std::vector<std::string>{"NEG 251 44", "SB 44 107 255 0", "CMD 241", "NEG 253 0"}));
   for (size_t cut = 0; cut <= kMixed.size(); ++cut) {
     TTelnetDecoder d;
     TRecorder r;
@@ -96,8 +92,7 @@ TEST(TelnetDecoder, CommandInsideSubnegotiationAbandonsIt) {
   // and the half subnegotiation is not reported.
   TRecorder r = Decode(B({255, 250, 44, 107, 0x20, 255, 251, 3}) + "z" + B({255, 250, 255, 250, 44, 1, 255, 240}));
   EXPECT_EQ(r.data, "z");
-  const std::vector<std::string> expected{"NEG 251 3", "SB 44 1"};
-  EXPECT_EQ(r.log, expected);
+  EXPECT_EQ(r.log, (std::vector<std::string>{"NEG 251 3", "SB 44 1"}));
 }
 
 TEST(TelnetDecoder, RandomGarbageNeverGrowsTheBuffer) {
@@ -173,18 +168,16 @@ TEST(TelnetOptions, AnswersRequestsButNotAnswers) {
   EXPECT_FALSE(o.RemoteEnabled(OPT_COM_PORT));
 }
 
-TEST(Rfc2217Url, ParsesHostAndPort) {
+TEST(Rfc2217Url, ParsesHostAndPortAndAMalformedNameFailsToOpen) {
+  for (auto [url, host, port] : {std::tuple{"rfc2217://127.0.0.1:7000", "127.0.0.1", 7000},
+                                 std::tuple{"RFC2217://modem-server.lan:65535/", "modem-server.lan", 65535},
+                                 std::tuple{"rfc2217://[::1]:2217", "::1", 2217}}) {
+    TRfc2217Address a;
+    ASSERT_TRUE(ParseRfc2217Url(url, a)) << url;
+    EXPECT_EQ(a.host, host);
+    EXPECT_EQ(a.port, port);
+  }
   TRfc2217Address a;
-  ASSERT_TRUE(ParseRfc2217Url("rfc2217://127.0.0.1:7000", a));
-  EXPECT_EQ(a.host, "127.0.0.1");
-  EXPECT_EQ(a.port, 7000);
-  ASSERT_TRUE(ParseRfc2217Url("RFC2217://modem-server.lan:65535/", a));
-  EXPECT_EQ(a.host, "modem-server.lan");
-  EXPECT_EQ(a.port, 65535);
-  ASSERT_TRUE(ParseRfc2217Url("rfc2217://[::1]:2217", a));
-  EXPECT_EQ(a.host, "::1");
-  EXPECT_EQ(a.port, 2217);
-
   for (const char* bad : {"rfc2217://", "rfc2217://host", "rfc2217://host:", "rfc2217://:7000", "rfc2217://host:0",
                           "rfc2217://host:65536", "rfc2217://host:70a", "rfc2217://host:7000?logging=debug",
                           "rfc2217://host:7000/path", "rfc2217://[::1]", "rfc2217://[::1:7000", "tcp://host:7000",
@@ -195,9 +188,6 @@ TEST(Rfc2217Url, ParsesHostAndPort) {
   EXPECT_TRUE(IsRfc2217Name("Rfc2217://x:1"));
   EXPECT_FALSE(IsRfc2217Name("/dev/ttyS0"));
   EXPECT_FALSE(IsRfc2217Name("rfc2217:"));
-}
-
-TEST(Rfc2217Url, MalformedNameFailsToOpenWithInvalidArgument) {
   int error = 0;
   EXPECT_EQ(OpenRfc2217Device("rfc2217://127.0.0.1", error), nullptr);
   EXPECT_EQ(error, EINVAL);
@@ -279,39 +269,37 @@ TEST(Rfc2217Values, EncodedSettingsAreBigEndianSubnegotiations) {
   EXPECT_EQ(EncodeLineSettings(s).substr(0, 11), B({255, 250, 44, 1, 0, 1, 255, 255, 0, 255, 240}));
 }
 
+// A report against the state before it: the lines it sets, and the changes
+// as events (ring on its rising edge and on a trailing-edge report).
 TEST(Rfc2217Values, ModemStateBitsAndChanges) {
-  // First report: DSR and CTS on, both changes against "all off".
-  TRfc2217Signals s = DecodeModemState(0, 0x30);
-  EXPECT_EQ(s.status, MS_DSR_ON | MS_CTS_ON);
-  EXPECT_EQ(s.events, EV_DSR | EV_CTS);
-  // Same state again: nothing happened.
-  s = DecodeModemState(s.status, 0x30);
-  EXPECT_EQ(s.events, 0u);
-  // The server saw DSR drop and come back between two reports.
-  s = DecodeModemState(MS_DSR_ON, 0x20 | 0x02);
-  EXPECT_EQ(s.status, MS_DSR_ON);
-  EXPECT_EQ(s.events, EV_DSR);
-  // Carrier and ring: ring on its rising edge and on a trailing-edge report.
-  s = DecodeModemState(0, 0xC0);
-  EXPECT_EQ(s.status, MS_RLSD_ON | MS_RING_ON);
-  EXPECT_EQ(s.events, EV_RLSD | EV_RING);
-  s = DecodeModemState(MS_RING_ON, 0x00);
-  EXPECT_EQ(s.events, 0u);
-  s = DecodeModemState(0, 0x04);
-  EXPECT_EQ(s.status, 0u);
-  EXPECT_EQ(s.events, EV_RING);
+  const struct {
+    const char* what;
+    uint32_t before;
+    int bits;
+    uint32_t status, events;
+  } cases[] = {
+      {"first report: DSR and CTS on", 0, 0x30, MS_DSR_ON | MS_CTS_ON, EV_DSR | EV_CTS},
+      {"the same again", MS_DSR_ON | MS_CTS_ON, 0x30, MS_DSR_ON | MS_CTS_ON, 0},
+      {"DSR dropped and back between reports", MS_DSR_ON, 0x20 | 0x02, MS_DSR_ON, EV_DSR},
+      {"carrier and ring", 0, 0xC0, MS_RLSD_ON | MS_RING_ON, EV_RLSD | EV_RING},
+      {"ring ends", MS_RING_ON, 0x00, 0, 0},
+      {"ring's trailing edge", 0, 0x04, 0, EV_RING},
+  };
+  for (const auto& c : cases) {
+    const TRfc2217Signals s = DecodeModemState(c.before, static_cast<uint8_t>(c.bits));
+    EXPECT_EQ(s.status, c.status) << c.what;
+    EXPECT_EQ(s.events, c.events) << c.what;
+  }
 }
 
 TEST(Rfc2217Values, LineStateErrors) {
-  TRfc2217Signals s = DecodeLineState(0x02 | 0x04 | 0x08);
-  EXPECT_EQ(s.errors, CE_OVERRUN | CE_RXPARITY | CE_FRAME);
-  EXPECT_EQ(s.events, EV_ERR);
-  s = DecodeLineState(0x10);
-  EXPECT_EQ(s.errors, CE_BREAK);
-  EXPECT_EQ(s.events, EV_BREAK);
-  s = DecodeLineState(0x60);  // shift-register states are no errors
-  EXPECT_EQ(s.errors, 0u);
-  EXPECT_EQ(s.events, 0u);
+  // Shift-register states (0x60) are no errors.
+  for (auto [bits, errors, events] : {std::tuple{0x02 | 0x04 | 0x08, CE_OVERRUN | CE_RXPARITY | CE_FRAME, EV_ERR},
+                                      std::tuple{0x10, CE_BREAK, EV_BREAK}, std::tuple{0x60, 0u, 0u}}) {
+    const TRfc2217Signals s = DecodeLineState(static_cast<uint8_t>(bits));
+    EXPECT_EQ(s.errors, errors) << bits;
+    EXPECT_EQ(s.events, events) << bits;
+  }
 }
 
 }  // namespace

@@ -1,24 +1,9 @@
 // The network serial port as the serial component sees it, against scripted
 // loopback peers: opening, settings, lines, data, events and failures.
 
-#include <gtest/gtest.h>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <arpa/inet.h>
-
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <random>
-#include <thread>
-#include <vector>
 
-#include "serial/rfc2217/rfc2217_device.h"
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"
 
@@ -28,82 +13,14 @@ using namespace rfc2217_test;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Runs WaitCommEvent on its own thread, as the component's event thread does.
-class TWaiter {
- public:
-  explicit TWaiter(TSerialDevice& device) : device_(device), thread_([this] { Run(); }) {}
-  ~TWaiter() {
-    stop_.Set();
-    thread_.join();
-  }
-
-  // Waits (generously) until pred(events so far) holds.
-  template <class Pred>
-  bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
-    std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] { return pred(events_); });
-  }
-  bool WaitForEvent(uint32_t bit) {
-    return WaitUntil([bit](const std::vector<uint32_t>& e) {
-      for (uint32_t m : e)
-        if (m & bit) return true;
-      return false;
-    });
-  }
-  bool WaitForEnd(std::chrono::milliseconds timeout = 10s) {
-    std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] { return ended_; });
-  }
-  std::vector<uint32_t> Events() {
-    std::lock_guard lock(mu_);
-    return events_;
-  }
-  TWaitResult EndResult() {
-    std::lock_guard lock(mu_);
-    return result_;
-  }
-
- private:
-  void Run() {
-    for (;;) {
-      uint32_t ev = 0;
-      const TWaitResult r = device_.WaitCommEvent(ev, stop_);
-      std::lock_guard lock(mu_);
-      if (r == TWaitResult::Event) {
-        events_.push_back(ev);
-      } else {
-        result_ = r;
-        ended_ = true;
-      }
-      cv_.notify_all();
-      if (ended_) return;
-    }
-  }
-
-  TSerialDevice& device_;
-  TStopSignal stop_;
-  std::mutex mu_;
-  std::condition_variable cv_;
-  std::vector<uint32_t> events_;
-  bool ended_ = false;
-  TWaitResult result_ = TWaitResult::Event;
-  std::thread thread_;
-};
-
 uint32_t AllEvents() {
   return EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
 }
 
-// A cooperative server whose modem reports the given lines on connect.
-std::function<void(TPeer&)> Cooperative(int modemState) {
-  return [modemState](TPeer& p) { p.Send(Agreement() + ModemState(modemState)); };
-}
-
-std::unique_ptr<TSerialDevice> Open(const TPeer& peer) {
-  int error = -1;
-  auto device = OpenRfc2217Device(peer.Url(), error);
-  EXPECT_EQ(error, 0);
-  return device;
+uint32_t StatusOf(TSerialDevice& device) {
+  uint32_t status = 0xFFFF;
+  EXPECT_TRUE(device.GetCommModemStatus(status));
+  return status;
 }
 
 // Reads until count bytes arrived (the waiter keeps the socket pumped).
@@ -125,7 +42,7 @@ class CooperativePeer : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(device, nullptr); }
   TPeer peer{Cooperative(0x30)};
-  std::unique_ptr<TSerialDevice> device = Open(peer);
+  std::unique_ptr<TSerialDevice> device = OpenOn(peer);
 };
 using Rfc2217Data = CooperativePeer;
 using Rfc2217Events = CooperativePeer;
@@ -136,7 +53,7 @@ using Rfc2217Settings = CooperativePeer;
 
 TEST(Rfc2217Open, NegotiatesTheComPortOptionAndReportsTheModemLines) {
   TPeer peer(Cooperative(0x30));
-  auto device = Open(peer);
+  auto device = OpenOn(peer);
   ASSERT_NE(device, nullptr);
   EXPECT_EQ(device->GetFileType(), FILE_TYPE_CHAR);
 
@@ -151,109 +68,97 @@ TEST(Rfc2217Open, NegotiatesTheComPortOptionAndReportsTheModemLines) {
   // The agreement was an answer: nothing is sent back for it.
   EXPECT_EQ(got.find(Bytes({255, 254})), std::string::npos);
   EXPECT_EQ(got.find(Bytes({255, 252})), std::string::npos);
-
   // Right after opening, the lines are what the server reported.
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status, MS_DSR_ON | MS_CTS_ON);
+  EXPECT_EQ(StatusOf(*device), MS_DSR_ON | MS_CTS_ON);
 }
 
-TEST(Rfc2217Open, NegotiationSplitIntoSingleBytesStillWorks) {
-  TPeer peer([](TPeer& p) { p.SendSplit(Agreement() + ModemState(0x20)); });
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status, MS_DSR_ON);
+// Servers that open all the same: the lines they report, and the other
+// options they offer or ask for, refused politely.
+TEST(Rfc2217Open, ServersThatSpeakOtherwise) {
+  const struct {
+    const char* what;
+    std::function<void(TPeer&)> connect;
+    uint32_t status;
+    std::vector<std::string> answers;
+  } cases[] = {
+      {"negotiation in single bytes", [](TPeer& p) { p.SendSplit(Agreement() + ModemState(0x20)); }, MS_DSR_ON, {}},
+      {"no modem report", [](TPeer& p) { p.Send(Agreement()); }, 0, {}},
+      {"ECHO and terminal type",
+       [](TPeer& p) { p.Send(Bytes({255, 251, 1, 255, 253, 24}) + Agreement() + ModemState(0x20)); }, MS_DSR_ON,
+       {Bytes({255, 254, 1}), Bytes({255, 252, 24})}},  // DONT ECHO, WONT TERMINAL-TYPE
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TPeer peer(c.connect);
+    auto device = OpenOn(peer);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(StatusOf(*device), c.status);
+    for (const std::string& answer : c.answers) EXPECT_TRUE(peer.WaitFor(answer));
+  }
 }
 
-TEST(Rfc2217Open, ServerWithoutModemReportLeavesTheLinesOff) {
-  TPeer peer([](TPeer& p) { p.Send(Agreement()); });
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  uint32_t status = 0xFFFF;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status, 0u);
-}
-
-TEST(Rfc2217Open, OtherOptionsAreRefusedPolitely) {
-  // ECHO and terminal type offered/asked by the server.
-  TPeer peer([](TPeer& p) { p.Send(Bytes({255, 251, 1, 255, 253, 24}) + Agreement() + ModemState(0x20)); });
-  auto device = Open(peer);
-  ASSERT_NE(device, nullptr);
-  EXPECT_TRUE(peer.WaitFor(Bytes({255, 254, 1})));  // DONT ECHO
-  EXPECT_TRUE(peer.WaitFor(Bytes({255, 252, 24})));  // WONT TERMINAL-TYPE
-}
-
-TEST(Rfc2217Open, PortNobodyListensOnIsRefused) {
-  // A bound socket that never listens: connections to it are reset.
-  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ASSERT_EQ(getsockname(s, reinterpret_cast<sockaddr*>(&a), &len), 0);
+// Nobody listening (a bound socket that never listens resets connections),
+// and a listener whose one-place accept queue is taken (the kernel drops
+// further requests, as a dead host would).
+TEST(Rfc2217Open, PortNobodyListensOnIsRefusedAndAHostThatNeverAnswersTimesOut) {
+  int port = 0;
+  const int s = LoopbackSocket(-1, port);
+  ASSERT_GE(s, 0);
   int error = 0;
-  EXPECT_EQ(OpenRfc2217Device(UrlFor(ntohs(a.sin_port)), error), nullptr);
+  EXPECT_EQ(OpenRfc2217Device(UrlFor(port), error), nullptr);
   EXPECT_EQ(error, ECONNREFUSED);
   close(s);
-}
 
-TEST(Rfc2217Open, HostThatNeverAnswersTimesOut) {
-  // A listener whose one-place accept queue is already taken: the kernel
-  // drops further connection requests, as a dead host would.
-  const int l = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int l = LoopbackSocket(0, port);
+  ASSERT_GE(l, 0);
+  const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  ASSERT_EQ(bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ASSERT_EQ(listen(l, 0), 0);
-  ASSERT_EQ(getsockname(l, reinterpret_cast<sockaddr*>(&a), &len), 0);
-  const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-
   const auto start = Clock::now();
-  int error = 0;
-  EXPECT_EQ(OpenRfc2217Device(UrlFor(ntohs(a.sin_port)), error), nullptr);
+  EXPECT_EQ(OpenRfc2217Device(UrlFor(port), error), nullptr);
   EXPECT_EQ(error, ETIMEDOUT);
   EXPECT_LT(Clock::now() - start, 20s);  // bounded, not endless
   close(filler);
   close(l);
 }
 
-TEST(Rfc2217Open, ServerThatNeverSpeaksTelnetTimesOut) {
-  TPeer peer;  // accepts, then says nothing
-  const auto start = Clock::now();
-  int error = 0;
-  EXPECT_EQ(OpenRfc2217Device(peer.Url(), error), nullptr);
-  EXPECT_EQ(error, ETIMEDOUT);
-  EXPECT_LT(Clock::now() - start, 20s);
-}
-
-TEST(Rfc2217Open, ServerRefusingTheComPortOptionFails) {
-  TPeer peer([](TPeer& p) { p.Send(Bytes({255, 254, 44, 255, 252, 44})); });
-  int error = 0;
-  EXPECT_EQ(OpenRfc2217Device(peer.Url(), error), nullptr);
-  EXPECT_EQ(error, EPROTONOSUPPORT);
-}
-
-TEST(Rfc2217Open, ServerHangingUpDuringNegotiationFails) {
-  TPeer peer([](TPeer& p) {
-    p.Send(Bytes({255, 251, 44}));
-    p.CloseConnection();
-  });
-  int error = 0;
-  EXPECT_EQ(OpenRfc2217Device(peer.Url(), error), nullptr);
-  EXPECT_NE(error, 0);
-  EXPECT_NE(error, ETIMEDOUT);
+TEST(Rfc2217Open, ServersThatFailTheNegotiation) {
+  const struct {
+    const char* what;
+    std::function<void(TPeer&)> connect;  // empty: accepts, then says nothing
+    int error;                            // 0: any but ETIMEDOUT
+  } cases[] = {
+      {"never speaks telnet", {}, ETIMEDOUT},
+      {"refuses the option", [](TPeer& p) { p.Send(Bytes({255, 254, 44, 255, 252, 44})); }, EPROTONOSUPPORT},
+      {"hangs up",
+       [](TPeer& p) {
+         p.Send(Bytes({255, 251, 44}));
+         p.CloseConnection();
+       },
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TPeer peer(c.connect);
+    const auto start = Clock::now();
+    int error = 0;
+    EXPECT_EQ(OpenRfc2217Device(peer.Url(), error), nullptr);
+    EXPECT_LT(Clock::now() - start, 20s);
+    if (c.error) {
+      EXPECT_EQ(error, c.error);
+    } else {
+      EXPECT_NE(error, 0);
+      EXPECT_NE(error, ETIMEDOUT);
+    }
+  }
 }
 
 // ---- Settings and lines ----------------------------------------------------------------------
 
-TEST_F(Rfc2217Settings, ControlBlockBecomesLineSettingCommands) {
-
+TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   TDCB dcb;
   ASSERT_TRUE(device->GetCommState(dcb));
   EXPECT_EQ(dcb.BaudRate, 9600u);
@@ -286,13 +191,9 @@ TEST_F(Rfc2217Settings, ControlBlockBecomesLineSettingCommands) {
   EXPECT_EQ(device->LastError(), EINVAL);
   ASSERT_TRUE(device->GetCommState(back));
   EXPECT_EQ(back, dcb);
-}
 
-TEST_F(Rfc2217Settings, EscapeFunctionsSwitchDtrAndRts) {
-  ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
-  ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
-  ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
-  ASSERT_TRUE(device->EscapeCommFunction(CLRRTS));
+  // DTR and RTS switched by the escape functions.
+  for (uint32_t f : {SETRTS, SETDTR, CLRDTR, CLRRTS}) ASSERT_TRUE(device->EscapeCommFunction(f)) << f;
   EXPECT_TRUE(peer.WaitFor(ComPort(5, Bytes({11})) + ComPort(5, Bytes({8})) + ComPort(5, Bytes({9})) +
                            ComPort(5, Bytes({12}))));
   EXPECT_FALSE(device->EscapeCommFunction(77));
@@ -301,33 +202,25 @@ TEST_F(Rfc2217Settings, EscapeFunctionsSwitchDtrAndRts) {
 
 TEST_F(Rfc2217Settings, PurgeDropsBufferedInputAndTellsTheServer) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
-  {
-    TWaiter waiter(*device);
-    peer.Send("stale");
-    ASSERT_TRUE(waiter.WaitUntil([&](auto&) {
-      uint32_t e;
-      TComStat st;
-      device->ClearCommError(e, st);
-      return st.cbInQue == 5;
-    }));
-    ASSERT_TRUE(device->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-    uint32_t errors;
-    TComStat st;
-    ASSERT_TRUE(device->ClearCommError(errors, st));
-    EXPECT_EQ(st.cbInQue, 0u);
-    char c;
-    EXPECT_EQ(device->Read(&c, 1), 0);
-    EXPECT_TRUE(peer.WaitFor(ComPort(12, Bytes({1}))));
-    peer.Send("fresh");
-    EXPECT_EQ(ReadExactly(*device, 5), "fresh");
-  }
+  TWaiter waiter(*device);
+  uint32_t errors;
+  TComStat st;
+  peer.Send("stale");
+  ASSERT_TRUE(waiter.WaitUntil([&](auto&) { return device->ClearCommError(errors, st), st.cbInQue == 5; }));
+  ASSERT_TRUE(device->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
+  ASSERT_TRUE(device->ClearCommError(errors, st));
+  EXPECT_EQ(st.cbInQue, 0u);
+  char c;
+  EXPECT_EQ(device->Read(&c, 1), 0);
+  EXPECT_TRUE(peer.WaitFor(ComPort(12, Bytes({1}))));
+  peer.Send("fresh");
+  EXPECT_EQ(ReadExactly(*device, 5), "fresh");
 }
 
 // ---- Data ---------------------------------------------------------------------------------
 
 TEST_F(Rfc2217Data, IacSurvivesBothWays) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_DSR));
-
   const std::string out = Bytes({'A', 255, 'B', 255, 255, 0});
   EXPECT_EQ(device->Write(out.data(), static_cast<int>(out.size())), 6);
   EXPECT_TRUE(peer.WaitFor("A" + Bytes({255, 255}) + "B" + Bytes({255, 255, 255, 255, 0})));
@@ -337,9 +230,7 @@ TEST_F(Rfc2217Data, IacSurvivesBothWays) {
   peer.SendSplit("x" + Bytes({255, 255}) + "y" + ModemState(0x10) + Bytes({255, 255}));
   EXPECT_EQ(ReadExactly(*device, 4), "x" + Bytes({255}) + "y" + Bytes({255}));
   ASSERT_TRUE(waiter.WaitForEvent(EV_DSR));
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status, MS_CTS_ON);
+  EXPECT_EQ(StatusOf(*device), MS_CTS_ON);
 }
 
 TEST_F(Rfc2217Data, SlowReaderHoldsTheServerBackWithoutLosingData) {
@@ -375,7 +266,7 @@ TEST_F(Rfc2217Data, SlowReaderHoldsTheServerBackWithoutLosingData) {
 TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
   TPeer peer(Cooperative(0x30));
   peer.UseSmallWindow();
-  auto device = Open(peer);
+  auto device = OpenOn(peer);
   ASSERT_NE(device, nullptr);
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_TXEMPTY));
   peer.PauseReading(true);
@@ -413,10 +304,7 @@ TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
 
   peer.Send(ModemState(0x10 | 0x02));  // DSR dropped
   ASSERT_TRUE(waiter.WaitForEvent(EV_DSR));
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status, MS_CTS_ON);
-
+  EXPECT_EQ(StatusOf(*device), MS_CTS_ON);
   peer.Send(ModemState(0x90));  // carrier
   ASSERT_TRUE(waiter.WaitForEvent(EV_RLSD));
   peer.Send(ModemState(0xD0));  // ring
@@ -446,9 +334,7 @@ TEST_F(Rfc2217Events, OnlyMonitoredEventsEndAWait) {
   peer.Send(ModemState(0x10) + LineState(0x08) + "z");
   ASSERT_TRUE(waiter.WaitForEvent(EV_RXCHAR));
   for (uint32_t e : waiter.Events()) EXPECT_EQ(e, EV_RXCHAR);
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status, MS_CTS_ON);  // the state is still followed
+  EXPECT_EQ(StatusOf(*device), MS_CTS_ON);  // the state is still followed
 }
 
 TEST_F(Rfc2217Events, StopWinsOverPendingEvents) {

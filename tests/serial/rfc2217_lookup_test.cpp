@@ -1,23 +1,17 @@
 // Host names of network ports: the lookup is bounded by the connect deadline
 // (opening runs on the window thread) and its failure has a code of its own.
 
-#include <gtest/gtest.h>
-
 #include <netdb.h>
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 
-#include "serial/async_comm.h"
-#include "serial/rfc2217/rfc2217_device.h"
 #include "serial/rfc2217/tcp_connect.h"
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"
 
 namespace {
 
+using namespace rfc2217_test;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
@@ -83,7 +77,7 @@ TEST_F(Rfc2217Lookup, ResolverThatNeverAnswersIsBoundedByTheConnectDeadline) {
 
 TEST_F(Rfc2217Lookup, AddressesNeedNoResolver) {
   UseStuckResolver();
-  rfc2217_test::TPeer peer([](rfc2217_test::TPeer& p) { p.Send(rfc2217_test::Agreement()); });
+  TPeer peer([](TPeer& p) { p.Send(Agreement()); });
   int error = -1;
   EXPECT_NE(OpenRfc2217Device(peer.Url(), error), nullptr);
   EXPECT_EQ(error, 0);
@@ -105,7 +99,7 @@ TEST_F(Rfc2217Lookup, UnknownHostFailsWithTheLookupCode) {
 }
 
 TEST_F(Rfc2217Lookup, NameThatResolvesConnects) {
-  rfc2217_test::TPeer peer([](rfc2217_test::TPeer& p) { p.Send(rfc2217_test::Agreement()); });
+  TPeer peer([](TPeer& p) { p.Send(Agreement()); });
   int error = -1;
   EXPECT_NE(OpenRfc2217Device("rfc2217://localhost:" + std::to_string(peer.Port()), error), nullptr);
   EXPECT_EQ(error, 0);

@@ -3,23 +3,13 @@
 // follows RTS, written data comes back), first through the device interface,
 // then through the serial component.
 
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
+#include <QProcess>
+
 #include <cstdlib>
-#include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "serial/async_comm.h"
-#include "serial/os_serial.h"
 #include "tests/serial/serial_test_support.h"
 
 namespace {
@@ -46,84 +36,40 @@ class TPyServer {
  public:
   TPyServer() {
     signal(SIGPIPE, SIG_IGN);
-    int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) < 0 || pipe2(out, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      execl(kPython, kPython, "-I", kServerScript.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    toServer_ = in[1];
-    fromServer_ = out[0];
-    reader_ = std::thread([this] { ReadLines(); });
+    process_.start(kPython, {"-I", QString::fromStdString(kServerScript)});
     if (!WaitForLine("rfc2217://", 0, 20s)) throw std::runtime_error("test server did not start");
-    url_ = Lines().front();
+    url_ = lines_.front();
   }
-
   ~TPyServer() {
-    close(toServer_);  // end of input stops the server
-    int status;
-    if (!WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) != 0; }, TEvents::Left)) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-    }
-    reader_.join();
-    close(fromServer_);
+    process_.closeWriteChannel();  // end of input stops the server
+    if (!process_.waitForFinished(10000)) process_.kill();
   }
-
   const std::string& Url() const { return url_; }
-
-  std::vector<std::string> Lines() {
-    std::lock_guard lock(mu_);
-    return lines_;
-  }
-
+  size_t LineCount() { return Read().size(); }
   // Waits for a report line containing needle, among the lines from index `from` on.
   bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
-    std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] {
-      for (size_t i = from; i < lines_.size(); ++i)
-        if (lines_[i].find(needle) != std::string::npos) return true;
-      return false;
-    });
+    return WaitUntil(
+        [&] {
+          for (size_t i = from; i < Read().size(); ++i)
+            if (lines_[i].find(needle) != std::string::npos) return true;
+          return false;
+        },
+        timeout, TEvents::Left);
   }
-
-  size_t LineCount() {
-    std::lock_guard lock(mu_);
-    return lines_.size();
+  void HangUp() {
+    process_.write("hangup\n");
+    process_.waitForBytesWritten();
   }
-
-  void HangUp() { [[maybe_unused]] ssize_t n = write(toServer_, "hangup\n", 7); }
 
  private:
-  void ReadLines() {
-    std::string partial;
-    char buf[512];
-    ssize_t n;
-    while ((n = read(fromServer_, buf, sizeof buf)) > 0) {
-      partial.append(buf, static_cast<size_t>(n));
-      size_t eol;
-      std::lock_guard lock(mu_);
-      while ((eol = partial.find('\n')) != std::string::npos) {
-        lines_.push_back(partial.substr(0, eol));
-        partial.erase(0, eol + 1);
-      }
-      cv_.notify_all();
-    }
+  const std::vector<std::string>& Read() {
+    process_.waitForReadyRead(0);
+    while (process_.canReadLine()) lines_.push_back(process_.readLine().chopped(1).toStdString());
+    return lines_;
   }
-
-  pid_t pid_ = -1;
-  int toServer_ = -1;
-  int fromServer_ = -1;
+  QProcess process_;
   std::string url_;
-  std::mutex mu_;
-  std::condition_variable cv_;
   std::vector<std::string> lines_;
-  std::thread reader_;
 };
 
 std::string AllBytes() {
@@ -135,40 +81,30 @@ std::string AllBytes() {
 
 // ---- Through the device interface -------------------------------------------------------
 
-// Keeps the socket pumped, as the component's event thread does.
-class TPump {
- public:
-  explicit TPump(TSerialDevice& d) : device_(d), thread_([this] {
-    uint32_t ev;
-    while (device_.WaitCommEvent(ev, stop_) == TWaitResult::Event) {
-      std::lock_guard lock(mu_);
-      seen_ |= ev;
-    }
-  }) {}
-  ~TPump() {
-    stop_.Set();
-    thread_.join();
+class Rfc2217Pyserial : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_PYSERIAL();
+    server = std::make_unique<TPyServer>();
+    int error = -1;
+    device = OpenSerialDevice(server->Url(), error);
+    ASSERT_NE(device, nullptr) << "error " << error;
   }
-  uint32_t Seen() {
-    std::lock_guard lock(mu_);
-    return seen_;
+  bool StatusHolds(uint32_t bits, uint32_t expected) {
+    uint32_t status = 0;
+    return WaitUntil([&] { return device->GetCommModemStatus(status) && (status & bits) == expected; }, TEvents::Left);
   }
-
- private:
-  TSerialDevice& device_;
-  TStopSignal stop_;
-  std::mutex mu_;
-  uint32_t seen_ = 0;
-  std::thread thread_;
+  std::unique_ptr<TPyServer> server;
+  std::unique_ptr<TSerialDevice> device;
 };
 
-TEST(Rfc2217Pyserial, LineSettingsArriveAtTheServer) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  ASSERT_TRUE(server.WaitForLine("CONNECT"));
+TEST_F(Rfc2217Pyserial, LineSettingsAndLinesArriveAndDsrComesBack) {
+  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
+  // known when the open returns.
+  uint32_t status = 0;
+  ASSERT_TRUE(device->GetCommModemStatus(status));
+  EXPECT_EQ(status & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
+  ASSERT_TRUE(server->WaitForLine("CONNECT"));
 
   TDCB dcb;
   ASSERT_TRUE(device->GetCommState(dcb));
@@ -178,85 +114,56 @@ TEST(Rfc2217Pyserial, LineSettingsArriveAtTheServer) {
   dcb.StopBits = TWOSTOPBITS;
   dcb.Flags |= dcb::fOutX | dcb::fInX;
   ASSERT_TRUE(device->SetCommState(dcb));
-  TPump pump(*device);
-  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
-
+  ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
+  TWaiter waiter(*device);
+  EXPECT_TRUE(server->WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
   dcb.BaudRate = 115200;
   dcb.ByteSize = 8;
   dcb.Parity = ODDPARITY;
   dcb.StopBits = ONESTOPBIT;
   dcb.Flags &= ~(dcb::fOutX | dcb::fInX);
   ASSERT_TRUE(device->SetCommState(dcb));
-  EXPECT_TRUE(server.WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
-}
+  EXPECT_TRUE(server->WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
 
-TEST(Rfc2217Pyserial, DtrAndRtsArriveAndDsrComesBack) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
-  // known when the open returns.
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
-
-  ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
-  TPump pump(*device);
-  const size_t mark = server.LineCount();
+  const size_t mark = server->LineCount();
   ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
-  EXPECT_TRUE(server.WaitForLine("LINES dtr=0 rts=1", mark));
-  EXPECT_TRUE(WaitUntil([&] { return device->GetCommModemStatus(status) && !(status & MS_DSR_ON); }, TEvents::Left));
-  // The status changes before the wait that reports it returns to the pump.
-  EXPECT_TRUE(WaitUntil([&] { return (pump.Seen() & EV_DSR) != 0; }, TEvents::Left));
-
+  EXPECT_TRUE(server->WaitForLine("LINES dtr=0 rts=1", mark));
+  EXPECT_TRUE(StatusHolds(MS_DSR_ON, 0));
+  // The status changes before the wait that reports it returns to the waiter.
+  EXPECT_TRUE(waiter.WaitForEvent(EV_DSR));
   ASSERT_TRUE(device->EscapeCommFunction(CLRRTS));
-  EXPECT_TRUE(server.WaitForLine("LINES dtr=0 rts=0", mark));
-  EXPECT_TRUE(WaitUntil([&] { return device->GetCommModemStatus(status) && !(status & MS_CTS_ON); }, TEvents::Left));
-
+  EXPECT_TRUE(server->WaitForLine("LINES dtr=0 rts=0", mark));
+  EXPECT_TRUE(StatusHolds(MS_CTS_ON, 0));
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
   ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
-  EXPECT_TRUE(server.WaitForLine("LINES dtr=1 rts=1", mark));
-  EXPECT_TRUE(WaitUntil([&] { return device->GetCommModemStatus(status) && (status & MS_DSR_ON); }, TEvents::Left));
+  EXPECT_TRUE(server->WaitForLine("LINES dtr=1 rts=1", mark));
+  EXPECT_TRUE(StatusHolds(MS_DSR_ON, MS_DSR_ON));
 }
 
-TEST(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTrip) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
-  TPump pump(*device);
+TEST_F(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTripAndAHangUpIsSeen) {
+  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
+  TWaiter waiter(*device);
   const std::string sent = AllBytes();
   ASSERT_EQ(device->Write(sent.data(), static_cast<int>(sent.size())), static_cast<int>(sent.size()));
   std::string got;
   char buf[256];
-  WaitUntil([&] {
-    const int n = device->Read(buf, sizeof buf);
-    if (n > 0) got.append(buf, static_cast<size_t>(n));
-    return got.size() >= sent.size();
-  }, TEvents::Left);
+  WaitUntil(
+      [&] {
+        const int n = device->Read(buf, sizeof buf);
+        if (n > 0) got.append(buf, static_cast<size_t>(n));
+        return got.size() >= sent.size();
+      },
+      TEvents::Left);
   EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes came back";
-}
 
-TEST(Rfc2217Pyserial, ServerHangingUpIsSeen) {
-  REQUIRE_PYSERIAL();
-  TPyServer server;
-  int error = -1;
-  auto device = OpenSerialDevice(server.Url(), error);
-  ASSERT_NE(device, nullptr) << "error " << error;
-  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
-  TPump pump(*device);
-  server.HangUp();
-  EXPECT_TRUE(WaitUntil([&] { return (pump.Seen() & EV_ERR) != 0; }, TEvents::Left));
+  server->HangUp();
+  EXPECT_TRUE(waiter.WaitForEvent(EV_ERR));
   uint32_t errors = 0;
   TComStat st;
   ASSERT_TRUE(device->ClearCommError(errors, st));
   EXPECT_TRUE(errors & CE_DEVICEGONE);
   EXPECT_EQ(device->Write("x", 1), -1);
-  EXPECT_TRUE(server.WaitForLine("DISCONNECT"));
+  EXPECT_TRUE(server->WaitForLine("DISCONNECT"));
 }
 
 // ---- Through the serial component ----------------------------------------------------------
@@ -272,11 +179,7 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   comm.SetStopbits(TStopbits::sb20);
   comm.SetMonitorEvents(TCommEventType{TCommEventState::evError, TCommEventState::evRxChar});
   std::string received;
-  comm.OnRxChar = [&](TCustomComm* sender, int count) {
-    std::string buf(static_cast<size_t>(count), '\0');
-    const int n = sender->Read(buf.data(), count);
-    if (n > 0) received.append(buf.data(), static_cast<size_t>(n));
-  };
+  comm.OnRxChar = ReadInto(received);
 
   comm.Open();
   ASSERT_TRUE(comm.Enabled());
@@ -315,12 +218,8 @@ TEST(Rfc2217PyserialComm, ServerHangingUpReachesOnErrorOnce) {
   TPyServer server;
   TComm comm;
   comm.SetDeviceName(server.Url());
-  int errorCalls = 0;
-  int lastErrors = 0;
-  comm.OnError = [&](TCustomComm*, int errors) {
-    ++errorCalls;
-    lastErrors = errors;
-  };
+  int errorCalls = 0, lastErrors = 0;
+  comm.OnError = [&](TCustomComm*, int errors) { ++errorCalls, lastErrors = errors; };
   comm.Open();
   server.HangUp();
   EXPECT_TRUE(WaitUntil([&] { return errorCalls > 0; }));

@@ -2,15 +2,6 @@
 // as a device path refuses it, and the server's answers are held against
 // what was asked for.
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "serial/async_comm.h"
-#include "serial/rfc2217/rfc2217_device.h"
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"
 
@@ -19,17 +10,6 @@ namespace {
 using namespace rfc2217_test;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::function<void(TPeer&)> Cooperative() {
-  return [](TPeer& p) { p.Send(Agreement() + ModemState(0x30)); };
-}
-
-std::unique_ptr<TSerialDevice> Open(const TPeer& peer) {
-  int error = -1;
-  auto device = OpenRfc2217Device(peer.Url(), error);
-  EXPECT_EQ(error, 0);
-  return device;
-}
 
 int SettingCommands(const TPeer& peer) {
   int n = 0;
@@ -61,11 +41,11 @@ class Rfc2217Settings : public ::testing::Test {
   // holds the settings in force.
   void OpenWith(TAnswer answer) {
     peer.SetAnswer(std::move(answer));
-    device = Open(peer);
+    device = OpenOn(peer);
     ASSERT_NE(device, nullptr);
     ASSERT_TRUE(device->GetCommState(line));
   }
-  TPeer peer{Cooperative()};
+  TPeer peer{Cooperative(0x30)};
   std::unique_ptr<TSerialDevice> device;
   TDCB line;
 };
@@ -117,13 +97,11 @@ TEST_F(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
   EXPECT_TRUE(WaitUntil([&] { return SettingCommands(peer) == sentBefore + 10; }, TEvents::Left));
   HandleEventsFor(100ms);  // nothing more follows
   EXPECT_EQ(SettingCommands(peer), sentBefore + 10);
-}
 
-// RTS handshake is hardware flow control on a device path too.
-TEST_F(Rfc2217Settings, RtsHandshakeIsHardwareFlowControl) {
-  OpenWith(EchoSetting);
-  line.Flags = (line.Flags & ~dcb::fRtsControlMask) | (dcb::RTS_CONTROL_HANDSHAKE << dcb::fRtsControlShift);
-  ASSERT_TRUE(device->SetCommState(line));
+  // RTS handshake is hardware flow control on a device path too.
+  d = good;
+  d.Flags = (d.Flags & ~dcb::fRtsControlMask) | (dcb::RTS_CONTROL_HANDSHAKE << dcb::fRtsControlShift);
+  ASSERT_TRUE(device->SetCommState(d));
   EXPECT_TRUE(peer.WaitFor(ComPort(5, Bytes({3}))));
 }
 
@@ -200,7 +178,7 @@ TEST_F(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
 // ---- Through the component ----------------------------------------------------------
 
 TEST(Rfc2217CommSettings, RefusedLikeOnADevicePath) {
-  TPeer peer{Cooperative()};
+  TPeer peer{Cooperative(0x30)};
   peer.SetAnswer(Only9600);
   TRecordingComm comm;
   comm.SetDeviceName(peer.Url());

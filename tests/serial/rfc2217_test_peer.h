@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +22,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "serial/rfc2217/rfc2217_device.h"
 
 namespace rfc2217_test {
 
@@ -53,6 +56,23 @@ inline std::string Escaped(const std::string& value) {
     if (static_cast<unsigned char>(c) == 255) out.push_back(c);
   }
   return out;
+}
+
+// A TCP socket bound to an ephemeral loopback port, listening with the given
+// backlog (none when negative); -1 on failure.
+inline int LoopbackSocket(int backlog, int& port) {
+  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0 || (backlog >= 0 && listen(s, backlog) < 0) ||
+      getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) < 0) {
+    if (s >= 0) close(s);
+    return -1;
+  }
+  port = ntohs(a.sin_port);
+  return s;
 }
 
 struct TComPortCommand {
@@ -121,15 +141,8 @@ class TPeer {
  public:
   // onConnect runs on the peer's thread right after accept (e.g. to send the agreement).
   explicit TPeer(std::function<void(TPeer&)> onConnect = {}) : onConnect_(std::move(onConnect)) {
-    listen_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (listen_ < 0 || bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0 || ::listen(listen_, 4) < 0 ||
-        getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len) < 0)
-      throw std::runtime_error("test peer: cannot listen");
-    port_ = ntohs(a.sin_port);
+    listen_ = LoopbackSocket(4, port_);
+    if (listen_ < 0) throw std::runtime_error("test peer: cannot listen");
     if (pipe(stopPipe_) < 0) throw std::runtime_error("test peer: pipe");
     thread_ = std::thread([this] { Run(); });
   }
@@ -283,5 +296,18 @@ class TPeer {
   TAnswer answer_;
   std::thread thread_;
 };
+
+// A cooperative server: it agrees to everything and reports its modem's lines.
+inline std::function<void(TPeer&)> Cooperative(int modemState = 0x30) {
+  return [modemState](TPeer& p) { p.Send(Agreement() + ModemState(modemState)); };
+}
+
+// The device open on the peer; the test fails when it cannot be opened.
+inline std::unique_ptr<TSerialDevice> OpenOn(const TPeer& peer) {
+  int error = -1;
+  auto device = OpenRfc2217Device(peer.Url(), error);
+  EXPECT_EQ(error, 0);
+  return device;
+}
 
 }  // namespace rfc2217_test

@@ -4,7 +4,7 @@
 #include <sys/resource.h>
 #include <dirent.h>
 
-#include <chrono>
+#include <condition_variable>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +23,15 @@ inline int QueuedOn(int fd) {
   int n = -1;
   ioctl(fd, FIONREAD, &n);
   return n;
+}
+
+// An OnRxChar handler that reads what is announced and appends it to `to`.
+inline auto ReadInto(std::string& to) {
+  return [&to](TCustomComm* s, int count) {
+    std::string buf(static_cast<size_t>(count), '\0');
+    const int n = s->Read(buf.data(), count);
+    if (n > 0) to.append(buf.data(), static_cast<size_t>(n));
+  };
 }
 
 inline int OpenDescriptorCount() {
@@ -116,4 +125,65 @@ class TRecordingComm : public TComm {
     if (!device) RaiseCommError("Error accessing specified device", error);
     SetHandle(std::make_unique<TRecordingDevice>(std::move(device), Record));
   }
+};
+
+// Runs WaitCommEvent on its own thread, as the component's event thread does,
+// and keeps the events and how the waiting ended.
+class TWaiter {
+ public:
+  explicit TWaiter(TSerialDevice& device) : device_(device), thread_([this] { Run(); }) {}
+  ~TWaiter() {
+    stop_.Set();
+    thread_.join();
+  }
+
+  // Waits until pred(events so far) holds.
+  template <class Pred>
+  bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
+    std::unique_lock lock(mu_);
+    return cv_.wait_for(lock, timeout, [&] { return pred(events_); });
+  }
+  bool WaitForEvent(uint32_t bit) {
+    return WaitUntil([bit](const std::vector<uint32_t>& e) {
+      for (uint32_t m : e)
+        if (m & bit) return true;
+      return false;
+    });
+  }
+  bool WaitForEnd(std::chrono::milliseconds timeout = 10s) {
+    std::unique_lock lock(mu_);
+    return cv_.wait_for(lock, timeout, [&] { return ended_; });
+  }
+  std::vector<uint32_t> Events() {
+    std::lock_guard lock(mu_);
+    return events_;
+  }
+  TWaitResult EndResult() {
+    std::lock_guard lock(mu_);
+    return result_;
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      uint32_t ev = 0;
+      const TWaitResult r = device_.WaitCommEvent(ev, stop_);
+      std::lock_guard lock(mu_);
+      if (r == TWaitResult::Event)
+        events_.push_back(ev);
+      else
+        result_ = r, ended_ = true;
+      cv_.notify_all();
+      if (ended_) return;
+    }
+  }
+
+  TSerialDevice& device_;
+  TStopSignal stop_;
+  std::mutex mu_;
+  std::condition_variable cv_;
+  std::vector<uint32_t> events_;
+  bool ended_ = false;
+  TWaitResult result_ = TWaitResult::Event;
+  std::thread thread_;
 };

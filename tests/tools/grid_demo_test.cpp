@@ -11,9 +11,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
