@@ -39,7 +39,8 @@ class OpenComm : public ::testing::Test {
 
 }  // namespace
 
-TEST(CommDefaults, NewComponent) {
+// A new component: its defaults, and a closed port refuses the lines and transfers.
+TEST(CommDefaults, NewComponentIsClosed) {
   TComm c;
   EXPECT_EQ(c.DeviceName(), "Com2");
   EXPECT_EQ(c.BaudRate(), TBaudRate::cbr9600);
@@ -58,6 +59,16 @@ TEST(CommDefaults, NewComponent) {
   EXPECT_FALSE(c.Enabled());
   EXPECT_EQ(c.EventThread(), nullptr);
   EXPECT_FALSE(c.OnRxChar || c.OnError || c.OnBreak || c.OnTxEmpty);
+
+  EXPECT_FALSE(c.ModemSignal(2));
+  ECommError e = CatchCommError([&] { c.SetDTR(true); });
+  EXPECT_EQ(e.Message, "Port not open, unable to complete operation (Error: -1) ");
+  EXPECT_EQ(e.ErrorCode, -1);
+  EXPECT_EQ(CatchCommError([&] { c.SetRTS(false); }).ErrorCode, -1);
+  char buf[4];
+  EXPECT_EQ(c.Read(buf, 4), -1);
+  EXPECT_EQ(c.Write("x", 1), -1);
+  c.PurgeIn();  // nothing, no exception
 }
 
 TEST(CommTables, DeviceControlBlockValues) {
@@ -444,21 +455,6 @@ TEST_F(OpenComm, OptionsSetAndClearTheirBits) {
   EXPECT_EQ(f & (dcb::fParity | dcb::fDsrSensitivity | dcb::fTXContinueOnXoff | dcb::fErrorChar | dcb::fNull), 0u);
   EXPECT_TRUE(f & dcb::fBinary);
   EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);
-}
-
-// ---- Lines, transfers -----------------------------------------------------------------
-
-TEST(CommLines, ClosedPort) {
-  TComm c;
-  EXPECT_FALSE(c.ModemSignal(2));
-  ECommError e = CatchCommError([&] { c.SetDTR(true); });
-  EXPECT_EQ(e.Message, "Port not open, unable to complete operation (Error: -1) ");
-  EXPECT_EQ(e.ErrorCode, -1);
-  EXPECT_EQ(CatchCommError([&] { c.SetRTS(false); }).ErrorCode, -1);
-  char buf[4];
-  EXPECT_EQ(c.Read(buf, 4), -1);
-  EXPECT_EQ(c.Write("x", 1), -1);
-  c.PurgeIn();  // nothing, no exception
 }
 
 TEST_F(OpenComm, PseudoTerminalHasNoModemLines) {

@@ -179,11 +179,9 @@ TEST_F(Device, InputIsAnnouncedOnce) {
   auto [result, events] = wait.get();
   EXPECT_EQ(result, TWaitResult::Event);
   EXPECT_EQ(events, EV_RXCHAR);
-  uint32_t errors = 1;
-  TComStat stat;
-  EXPECT_TRUE(dev->ClearCommError(errors, stat));
-  EXPECT_EQ(errors, 0u);
-  EXPECT_EQ(stat.cbInQue, 3u);
+  const TCleared counted = Cleared(*dev);
+  EXPECT_EQ(counted.errors, 0u);
+  EXPECT_EQ(counted.stat.cbInQue, 3u);
   // Announced and left unread: the next wait blocks until something new arrives.
   wait = StartWait();
   EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
@@ -198,10 +196,7 @@ TEST_F(Device, InputIsAnnouncedOnce) {
 TEST_F(Device, CountedInputIsStillAnnounced) {
   ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
   ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
-  uint32_t errors = 0;
-  TComStat stat;
-  ASSERT_TRUE(dev->ClearCommError(errors, stat));
-  EXPECT_EQ(stat.cbInQue, 4u);
+  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 4u);
   auto wait = StartWait();
   const bool announced = wait.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
   if (!announced) stop.Set();  // lets the wait end
@@ -220,10 +215,7 @@ TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
   auto wait = StartWait();
   pty.CloseMaster();
   EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
-  uint32_t errors = 0;
-  TComStat stat;
-  dev->ClearCommError(errors, stat);
-  EXPECT_TRUE(errors & CE_DEVICEGONE);
+  EXPECT_TRUE(Cleared(*dev).errors & CE_DEVICEGONE);
   uint32_t events = 0;
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
   EXPECT_EQ(events, 0u);
@@ -254,10 +246,7 @@ TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {
   ASSERT_TRUE(pty.WriteMaster("stale"));
   ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 5; }, TEvents::Left));
   EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-  uint32_t errors = 0;
-  TComStat stat;
-  dev->ClearCommError(errors, stat);
-  EXPECT_EQ(stat.cbInQue, 0u);
+  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
   // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
   for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
   EXPECT_FALSE(dev->EscapeCommFunction(77));
