@@ -102,7 +102,6 @@ TEST(CommPortWait, TheWaitEndsAsSoonAsTheResultCodeArrives) {
     Steps steps({[&] {
       Feed(ch.pty, ch.port, "OK\r\n");
       fed = Clock::now();
-      return true;
     }});
     ASSERT_NO_THROW(ch.port.WaitResponse(10000));
     ASSERT_TRUE(fed);
@@ -124,10 +123,7 @@ TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
   PtyChannel ch(PtyChannel::Events);
   Steps steps({[&] { return ch.pty.WriteMaster("\r\n1,2"); },
                [&] { return ch.port.Response() == "1,2"; },
-               [&] {
-                 ch.pty.CloseMaster();
-                 return true;
-               }});
+               [&] { ch.pty.CloseMaster(); }});
   // Should the loss go unnoticed, reopening the port is what ends the wait.
   bool watchdogFired = false;
   QTimer watchdog;
@@ -184,10 +180,7 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
   ScriptedMessageBoxes boxes;
   int refused = 0;
   Steps steps({
-      [&] {
-        Feed(ch.pty, ch.port, "\r\n12,O");
-        return true;
-      },
+      [&] { Feed(ch.pty, ch.port, "\r\n12,O"); },
       [&] {
         EXPECT_TRUE(ch.port.Busy());
         try {
@@ -210,12 +203,8 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
         // The running wait's reply and state are untouched.
         EXPECT_EQ(ch.port.Response(), "12,O");
         EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
-        return true;
       },
-      [&] {
-        Feed(ch.pty, ch.port, "K");
-        return true;
-      },
+      [&] { Feed(ch.pty, ch.port, "K"); },
   });
   EXPECT_NO_THROW(ch.port.WaitResponse(10000));
   EXPECT_EQ(refused, 3);

@@ -44,7 +44,6 @@ class FormMainStartup : public FormMainTest {};
 // for the clock reference, however many keys each needs; then the list.
 TEST_F(FormMainStartup, WithMessagesTheWindowShowsFirstThenTheList) {
   StartModem(kWithWelcome);
-  WriteSettings(sim_->Device());
   const std::string ini = ReadFile(ini_);
   bool connectedAtShow = true;
   std::vector<bool> enabledAtShow;
@@ -89,7 +88,6 @@ TEST_F(FormMainStartup, WithMessagesTheWindowShowsFirstThenTheList) {
 
 TEST_F(FormMainStartup, WithAnArgumentAndMessagesTheWindowShowsAsUsual) {
   StartModem(kWithWelcome);
-  WriteSettings(sim_->Device());
   CreateForm({"/auto"});
   HandleEventsFor(300ms);  // an /auto close would come meanwhile
   EXPECT_TRUE(form_->isVisible());
@@ -124,7 +122,6 @@ TEST_F(FormMainStartup, WithoutMessagesTheClockIsResetSilentlyAndTheWindowShows)
 
 TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDownOnce) {
   StartModem("clock running\n");
-  WriteSettings(sim_->Device());
   ShowWatch shows;
   CreateForm({"x"});
   EXPECT_FALSE(form_->isVisible());
@@ -142,7 +139,6 @@ TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDow
 // be used and closed like any other start.
 TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
   StartModem("powered off\n");
-  WriteSettings(sim_->Device());
   ShowWatch shows;
   boxes_.Answer("OK");
   boxes_.Answer("Cancel");
@@ -198,7 +194,6 @@ TEST_F(FormMainStartup, WithAnArgumentBoxesOfTheStartUpShowWithoutTheWindow) {
 // in the middle of it: it waits for the reading, then shuts down as usual.
 TEST_F(FormMainStartup, ACloseDuringTheStartUpRunsAfterTheReading) {
   StartModem(kThreeMessages);
-  WriteSettings(sim_->Device());
   QTimer::singleShot(0, [] { MainWindow()->close(); });
   CreateForm();
   EXPECT_FALSE(form_->Closed());

@@ -29,10 +29,7 @@ TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {
   const QString path = dir.filePath("serial/by-id/usb-modem");
   int attempts = 0;
   bool back = false;
-  TReconnectWatch watch([&] {
-    ++attempts;
-    return back;
-  });
+  TReconnectWatch watch([&] { return ++attempts, back; });
   watch.Start(path.toStdString());
   HandleEventsFor(100ms);
   EXPECT_EQ(attempts, 0);
@@ -91,12 +88,7 @@ class TListener {
 TEST(ReconnectWatch, ANetworkPortsWaitsDoubleUpToTheBound) {
   TListener server(true);
   int attempts = 0;
-  TReconnectWatch watch(
-      [&] {
-        ++attempts;
-        return false;
-      },
-      10ms, 50ms);
+  TReconnectWatch watch([&] { return ++attempts, false; }, 10ms, 50ms);
   watch.Start(server.Url());
   EXPECT_TRUE(watch.Network());
   std::vector<long> intervals{static_cast<long>(watch.Interval().count())};
@@ -117,12 +109,7 @@ TEST(ReconnectWatch, ANetworkPortIsOpenedOnlyOnceItAnswers) {
   // down it would hold the window for the whole connect deadline.
   int attempts = 0;
   TListener down(false);
-  TReconnectWatch watch(
-      [&] {
-        ++attempts;
-        return true;
-      },
-      10ms, 10ms);
+  TReconnectWatch watch([&] { return ++attempts, true; }, 10ms, 10ms);
   watch.Start(down.Url());
   ASSERT_TRUE(WaitUntil([&] { return watch.Connecting(); }, 5s));
   HandleEventsFor(200ms);
