@@ -89,20 +89,12 @@ TEST(Rfc2217Open, PortNobodyListensOnIsRefusedAndAHostThatNeverAnswersTimesOut) 
   EXPECT_EQ(error, ECONNREFUSED);
   close(s);
 
-  const int l = LoopbackSocket(0, port);
-  ASSERT_GE(l, 0);
-  const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const orvix::test::TLoopbackListener down(false);
+  ASSERT_TRUE(down.Ok());
   const auto start = Clock::now();
-  EXPECT_EQ(OpenRfc2217Device(UrlFor(port), error), nullptr);
+  EXPECT_EQ(OpenRfc2217Device(down.Url(), error), nullptr);
   EXPECT_EQ(error, ETIMEDOUT);
   EXPECT_LT(Clock::now() - start, 20s);  // bounded, not endless
-  close(filler);
-  close(l);
 }
 
 TEST(Rfc2217Open, ServersThatFailTheNegotiation) {

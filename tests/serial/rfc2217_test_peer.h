@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "serial/rfc2217/rfc2217_device.h"
+#include "tests/common/loopback.h"
 
 namespace rfc2217_test {
 
@@ -46,7 +47,8 @@ inline std::string Agreement() {
 inline std::string ModemState(int bits) { return ComPort(107, Bytes({bits})); }
 inline std::string LineState(int bits) { return ComPort(106, Bytes({bits})); }
 
-inline std::string UrlFor(int port) { return "rfc2217://127.0.0.1:" + std::to_string(port); }
+using orvix::test::LoopbackSocket;
+inline std::string UrlFor(int port) { return orvix::test::Rfc2217Url(port); }
 
 // A value with every 255 doubled, as it travels inside a subnegotiation.
 inline std::string Escaped(const std::string& value) {
@@ -56,23 +58,6 @@ inline std::string Escaped(const std::string& value) {
     if (static_cast<unsigned char>(c) == 255) out.push_back(c);
   }
   return out;
-}
-
-// A TCP socket bound to an ephemeral loopback port, listening with the given
-// backlog (none when negative); -1 on failure.
-inline int LoopbackSocket(int backlog, int& port) {
-  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0 || (backlog >= 0 && listen(s, backlog) < 0) ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) < 0) {
-    if (s >= 0) close(s);
-    return -1;
-  }
-  port = ntohs(a.sin_port);
-  return s;
 }
 
 struct TComPortCommand {
