@@ -30,6 +30,18 @@ inline int LoopbackSocket(int backlog, int& port) {
   return s;
 }
 
+// A TCP connection to a loopback port; -1 on failure.
+inline int ConnectLoopback(int port) {
+  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (s >= 0 && connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return s;
+  if (s >= 0) close(s);
+  return -1;
+}
+
 // A listener the kernel answers for; one that does not answer has its
 // one-place accept queue taken, so that the kernel drops further SYNs as a
 // host that is down would.
@@ -37,12 +49,8 @@ class TLoopbackListener {
  public:
   explicit TLoopbackListener(bool answers) : fd_(LoopbackSocket(answers ? 64 : 0, port_)) {
     if (answers || fd_ < 0) return;
-    filler_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port_));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (filler_ < 0 || connect(filler_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    filler_ = ConnectLoopback(port_);
+    if (filler_ < 0) {
       close(fd_);
       fd_ = -1;
     }

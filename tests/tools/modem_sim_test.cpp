@@ -19,7 +19,9 @@
 #include <random>
 
 #include "tests/common/cpu_sampler.h"
+#include "tests/common/fd_io.h"
 #include "tests/common/files.h"
+#include "tests/common/loopback.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/wait.h"
 
@@ -41,41 +43,16 @@ bool EndsWith(const std::string& s, const std::string& end) {
 }
 
 // Reads from fd until the data ends with `end`, the peer is gone or the time is up.
-// `reads` counts the reads that returned data.
 std::string ReadUntil(int fd, const std::string& end, std::chrono::milliseconds timeout = kReplyTimeout,
                       int* reads = nullptr, bool* gone = nullptr) {
-  std::string got;
-  auto deadline = Clock::now() + timeout;
-  while (end.empty() || !EndsWith(got, end)) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) break;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-    char buf[512];
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    if (n <= 0) {
-      if (gone) *gone = true;
-      break;
-    }
-    got.append(buf, static_cast<size_t>(n));
-    if (reads) ++*reads;
-  }
-  return got;
+  auto ended = [&](const std::string& s) { return !end.empty() && EndsWith(s, end); };
+  const orvix::test::TFdRead got = orvix::test::ReadFor(fd, timeout, ended);
+  if (reads) *reads = got.reads;
+  if (gone) *gone = got.ended;
+  return got.data;
 }
 
-void WriteAll(int fd, const std::string& bytes) {
-  size_t off = 0;
-  while (off < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + off, bytes.size() - off);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-      std::this_thread::sleep_for(1ms);
-      continue;
-    }
-    ASSERT_GT(n, 0) << strerror(errno);
-    off += static_cast<size_t>(n);
-  }
-}
+void WriteAll(int fd, const std::string& bytes) { ASSERT_TRUE(orvix::test::WriteAll(fd, bytes)) << strerror(errno); }
 
 // The program's side of the pty, opened the way the serial component does.
 class PtyPort {
@@ -110,13 +87,8 @@ class PtyPort {
 class TelnetPeer {
  public:
   explicit TelnetPeer(int port, bool offerComPort = true) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
-      throw std::runtime_error(std::string("connect: ") + strerror(errno));
+    fd_ = orvix::test::ConnectLoopback(port);
+    if (fd_ < 0) throw std::runtime_error(std::string("connect: ") + strerror(errno));
     int one = 1;
     setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     if (offerComPort) Raw({255, 251, 44});  // IAC WILL COM-PORT-OPTION
