@@ -25,8 +25,6 @@ Ending Wait(TCommPort& port, int timeOut) {
 
 }  // namespace
 
-// ---- Chunks as the test cuts them ------------------------------------------------
-
 TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
   PtyChannel ch(PtyChannel::Manual);
   Steps steps({
@@ -129,8 +127,6 @@ TEST(CommPortRecogniser, AFailedReadDropsTheEvent) {
   EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
 }
 
-// ---- Bounded Response ---------------------------------------------------------------
-
 TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   PtyChannel ch(PtyChannel::Manual);
   std::string sent;
@@ -173,8 +169,6 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
   EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2096, 'y'));
 }
-
-// ---- Chunks as the event thread delivers them ----------------------------------------
 
 TEST(CommPortRecogniser, DeliveredEventsDriveTheRecogniserAndBetweenWaitsAreDropped) {
   PtyChannel ch(PtyChannel::Events);
@@ -221,8 +215,6 @@ TEST(CommPortRecogniser, DeliveredBabbleIsBounded) {
   EXPECT_EQ(Wait(ch.port, 20000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'b'));
 }
-
-// ---- Echo of the command line ------------------------------------------------------
 
 TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
   struct Case {

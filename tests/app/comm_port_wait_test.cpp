@@ -9,8 +9,6 @@
 
 using namespace commport_test;
 
-// ---- Set-up ----------------------------------------------------------------------------
-
 TEST(CommPortSetup, ConstructorConfiguresTheChannelAndPortOpensAndCloses) {
   TCommPort port;
   EXPECT_EQ(port.ReadBufSize(), 512);
@@ -49,8 +47,6 @@ TEST(CommPortSetup, ConstructorConfiguresTheChannelAndPortOpensAndCloses) {
   port.SendCommand("AT+MSR=001");
   EXPECT_EQ(pty.ReadMaster(12), "AT+MSR=001\r\n");
 }
-
-// ---- Time-out arithmetic -----------------------------------------------------------------
 
 // Below one 100 ms step a wait fails before it begins; above, the time-out
 // is counted in whole steps (100 is one, 250 two: never less, and not far
@@ -117,8 +113,6 @@ TEST(CommPortWait, DoesNotSpin) {
   EXPECT_LT(load, 0.1) << "CPU seconds per second while the wait ran";
 }
 
-// ---- A line that dies -------------------------------------------------------------------
-
 TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
   PtyChannel ch(PtyChannel::Events);
   Steps steps({[&] { return ch.pty.WriteMaster("\r\n1,2"); },
@@ -172,8 +166,6 @@ TEST(CommPortLostDevice, ACommandOnAClosedPortFailsAtOnce) {
   EXPECT_LT(Ms(Clock::now() - start), 5000);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error on COM Port"});
 }
-
-// ---- No re-entry ---------------------------------------------------------------------------
 
 TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
   PtyChannel ch(PtyChannel::Manual);

@@ -304,8 +304,6 @@ TEST_F(CommEvents, DeliveriesReachANestedEventLoop) {
   EXPECT_EQ(received, "OK\r\n");
 }
 
-// ---- A device that vanishes -----------------------------------------------------------
-
 TEST_F(CommEvents, VanishedDeviceReportedOnceWithoutSpinning) {
   comm.SetMonitorEvents(AllCommEvents);
   std::vector<int> errors;

@@ -95,8 +95,6 @@ TEST(CommErrors, MessageCarriesTheCode) {
   EXPECT_EQ(std::string(e.what()), "Negative (Error: -1) ");
 }
 
-// ---- Opening -------------------------------------------------------------------
-
 // A device that is not there, a file that is no device, and character
 // devices that open fine but are no terminal: no line to set (and /dev/zero
 // would flood the window thread with received bytes).
@@ -188,8 +186,6 @@ TEST_F(OpenComm, ADeviceHeldByAnotherIsRefusedUntilClosedOrDestroyed) {
   EXPECT_TRUE(comm.Enabled());
 }
 
-// ---- Setters -----------------------------------------------------------------------
-
 TEST_F(OpenComm, SettersRefusedWhileOpen) {
   comm.SetReadBufSize(1000);
   EXPECT_EQ(comm.ReadBufSize(), 1000);  // closed: stored
@@ -238,8 +234,6 @@ TEST_F(OpenComm, ReadBufSizeGivesTheXonXoffLimitsAndCharsTimeOutTheTimeouts) {
   EXPECT_EQ(comm.Record.Dcb.XonLim, 128);
   EXPECT_EQ(comm.Record.Dcb.XoffLim, 128);
 }
-
-// ---- Line settings on the device --------------------------------------------------
 
 TEST_F(OpenComm, OpenLeavesARawLineAndEveryRateAndStopBitsReachIt) {
   comm.Open();

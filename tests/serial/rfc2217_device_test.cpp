@@ -29,8 +29,6 @@ using Rfc2217Events = CooperativePeer;
 using Rfc2217Gone = CooperativePeer;
 using Rfc2217Settings = CooperativePeer;
 
-// ---- Opening ----------------------------------------------------------------------------
-
 TEST(Rfc2217Open, NegotiatesTheComPortOptionAndReportsTheModemLines) {
   TPeer peer(Cooperative(0x30));
   auto device = OpenOn(peer);
@@ -128,8 +126,6 @@ TEST(Rfc2217Open, ServersThatFailTheNegotiation) {
   }
 }
 
-// ---- Settings and lines ----------------------------------------------------------------------
-
 TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   TDCB dcb = StateOf(*device);
   EXPECT_EQ(dcb.BaudRate, 9600u);
@@ -181,8 +177,6 @@ TEST_F(Rfc2217Settings, PurgeDropsBufferedInputAndTellsTheServer) {
   peer.Send("fresh");
   EXPECT_EQ(ReadExactly(*device, 5), "fresh");
 }
-
-// ---- Data ---------------------------------------------------------------------------------
 
 TEST_F(Rfc2217Data, IacSurvivesBothWays) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_DSR));
@@ -258,8 +252,6 @@ TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
   EXPECT_TRUE(waiter.WaitForEvent(EV_TXEMPTY));
 }
 
-// ---- Events ------------------------------------------------------------------------------
-
 TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
   ASSERT_TRUE(device->SetCommMask(AllEvents()));
   TWaiter waiter(*device);
@@ -328,8 +320,6 @@ TEST_F(Rfc2217Events, IdleWaitDoesNotSpin) {
   });
   EXPECT_LT(load, 0.1);
 }
-
-// ---- Failures ----------------------------------------------------------------------------
 
 TEST_F(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));

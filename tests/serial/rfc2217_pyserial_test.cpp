@@ -79,8 +79,6 @@ std::string AllBytes() {
   return s + std::string(8, '\xFF');
 }
 
-// ---- Through the device interface -------------------------------------------------------
-
 class Rfc2217Pyserial : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -151,8 +149,6 @@ TEST_F(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTripAndAHangUpIsSeen) {
   EXPECT_EQ(device->Write("x", 1), -1);
   EXPECT_TRUE(server->WaitForLine("DISCONNECT"));
 }
-
-// ---- Through the serial component ----------------------------------------------------------
 
 TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   REQUIRE_PYSERIAL();

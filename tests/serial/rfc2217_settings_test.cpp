@@ -168,8 +168,6 @@ TEST_F(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
   EXPECT_EQ(StateOf(*device).BaudRate, 38400u);
 }
 
-// ---- Through the component ----------------------------------------------------------
-
 TEST(Rfc2217CommSettings, RefusedLikeOnADevicePath) {
   TPeer peer{Cooperative(0x30)};
   peer.SetAnswer(Only9600);
