@@ -1,7 +1,4 @@
-// Keys and focus as a user meets them: the grid focused by a click on a row,
-// Enter pressed and released there, Enter held down, Enter closing a box, the
-// keyboard focus after an operation, and the whole window worked with the
-// keyboard alone.
+// Keys and focus as a user meets them, the keyboard alone included.
 
 #include <QKeyEvent>
 #include <QMessageBox>

@@ -1,7 +1,5 @@
-// Start-up: the window shown at once or never, the first connection, boxes
-// and a close during it, and the auto-close rule with the shutdown it runs.
-// (The program itself started with an argument is program_trace_test's; when
-// the window shows with one is x11_startup_flow.sh's.)
+// Start-up and the auto-close rule. (The program itself started with an
+// argument: program_trace_test; when its window shows: x11_startup_flow.sh.)
 
 #include <sys/inotify.h>
 
