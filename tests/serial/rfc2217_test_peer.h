@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -25,6 +26,7 @@
 
 #include "serial/rfc2217/rfc2217_device.h"
 #include "tests/common/loopback.h"
+#include "tests/common/telnet_wire.h"
 
 namespace rfc2217_test {
 
@@ -51,65 +53,17 @@ using orvix::test::LoopbackSocket;
 inline std::string UrlFor(int port) { return orvix::test::Rfc2217Url(port); }
 
 // A value with every 255 doubled, as it travels inside a subnegotiation.
-inline std::string Escaped(const std::string& value) {
-  std::string out;
-  for (char c : value) {
-    out.push_back(c);
-    if (static_cast<unsigned char>(c) == 255) out.push_back(c);
-  }
-  return out;
-}
+inline std::string Escaped(const std::string& value) { return orvix::test::IacDoubled(value); }
 
 struct TComPortCommand {
   int code = 0;
   std::string value;  // unescaped
 };
 
-// The complete Com Port Control commands in a raw client stream, read from
-// `from` on; `from` is moved past the last complete item.
-inline std::vector<TComPortCommand> ComPortCommands(const std::string& raw, size_t& from) {
-  constexpr unsigned char kIac = 255, kSb = 250, kSe = 240, kWill = 251, kDont = 254;
-  auto at = [&raw](size_t i) { return static_cast<unsigned char>(raw[i]); };
-  std::vector<TComPortCommand> found;
-  size_t i = from;
-  while (i < raw.size()) {
-    if (at(i) != kIac) {
-      ++i;
-      continue;
-    }
-    if (i + 1 >= raw.size()) break;
-    const unsigned char command = at(i + 1);
-    if (command >= kWill && command <= kDont) {
-      if (i + 2 >= raw.size()) break;
-      i += 3;
-    } else if (command == kSb) {
-      std::string body;
-      size_t j = i + 2;
-      bool complete = false;
-      while (j < raw.size() && !complete) {
-        if (at(j) != kIac) {
-          body.push_back(raw[j++]);
-        } else if (j + 1 >= raw.size()) {
-          break;
-        } else if (at(j + 1) == kIac) {
-          body.push_back(raw[j]);
-          j += 2;
-        } else {
-          complete = at(j + 1) == kSe;
-          j += 2;
-          if (!complete) break;  // malformed: dropped
-        }
-      }
-      if (!complete && j >= raw.size()) break;  // wait for the rest
-      if (complete && body.size() >= 2 && static_cast<unsigned char>(body[0]) == 44)
-        found.push_back({static_cast<unsigned char>(body[1]), body.substr(2)});
-      i = j;
-    } else {
-      i += 2;
-    }
-  }
-  from = i;
-  return found;
+// A subnegotiation's body as a Com Port Control command, if it is one.
+inline std::optional<TComPortCommand> ComPortCommand(const std::string& body) {
+  if (body.size() < 2 || body[0] != 44) return std::nullopt;
+  return TComPortCommand{static_cast<unsigned char>(body[1]), body.substr(2)};
 }
 
 // A server's answer to one command: the bytes to send back, or none.
@@ -205,8 +159,10 @@ class TPeer {
   // The client's Com Port Control commands so far.
   std::vector<TComPortCommand> Commands() const {
     std::lock_guard lock(mu_);
-    size_t from = 0;
-    return ComPortCommands(received_, from);
+    std::vector<TComPortCommand> commands;
+    for (const std::string& body : wire_.Subnegotiations)
+      if (const auto c = ComPortCommand(body)) commands.push_back(*c);
+    return commands;
   }
 
  private:
@@ -242,7 +198,7 @@ class TPeer {
             if (conn_ >= 0) close(conn_);
             conn_ = c;
             closeRequested_ = false;
-            answered_ = received_.size();
+            wire_.Restart();
             ++accepted_;
           }
           if (onConnect_) onConnect_(*this);
@@ -254,8 +210,9 @@ class TPeer {
         const ssize_t n = recv(conn, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
           received_.append(buf, static_cast<size_t>(n));
-          for (const TComPortCommand& c : ComPortCommands(received_, answered_))
-            if (answer_) SendLocked(answer_(c));
+          for (ssize_t i = 0; i < n; ++i)
+            if (wire_.Feed(buf[i]) && answer_)
+              if (const auto c = ComPortCommand(wire_.Subnegotiations.back())) SendLocked(answer_(*c));
           cv_.notify_all();
         } else if (n == 0) {
           close(conn_);
@@ -277,7 +234,7 @@ class TPeer {
   int accepted_ = 0;
   bool closeRequested_ = false;
   std::string received_;
-  size_t answered_ = 0;  // received_ is answered up to here
+  orvix::test::TTelnetWire wire_;  // received_ taken apart
   TAnswer answer_;
   std::thread thread_;
 };

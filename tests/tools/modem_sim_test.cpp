@@ -23,6 +23,7 @@
 #include "tests/common/files.h"
 #include "tests/common/loopback.h"
 #include "tests/common/modem_sim.h"
+#include "tests/common/telnet_wire.h"
 #include "tests/common/wait.h"
 
 using orvix::test::LoadWhile;
@@ -107,30 +108,32 @@ class TelnetPeer {
       throw std::runtime_error("send failed");
   }
   void ComPort(std::initializer_list<int> payload) {
-    RawBytes("\xff\xfa\x2c" + Doubled(std::string(payload.begin(), payload.end())) + "\xff\xf0");
+    const std::string value(payload.begin(), payload.end());
+    RawBytes("\xff\xfa\x2c" + orvix::test::IacDoubled(value) + "\xff\xf0");
   }
   // Data with IAC doubled, as a client sends it.
-  void Data(const std::string& d) { RawBytes(Doubled(d)); }
+  void Data(const std::string& d) { RawBytes(orvix::test::IacDoubled(d)); }
   std::string Command(const std::string& cmd, const std::string& end = "OK\r\n") {
-    size_t from = data_.size();
+    size_t from = wire_.Data.size();
     Data(cmd + "\r\n");
     ReadUntilData(end, from);
-    return data_.substr(from);
+    return wire_.Data.substr(from);
   }
 
   // Receives and decodes until the data received since `from` ends with `end`.
   bool ReadUntilData(const std::string& end, size_t from, std::chrono::milliseconds timeout = kReplyTimeout) {
-    return Pump([&] { return EndsWith(data_.substr(std::min(from, data_.size())), end); }, timeout);
+    return Pump([&] { return EndsWith(wire_.Data.substr(std::min(from, wire_.Data.size())), end); }, timeout);
   }
   // Receives until a Com Port subnegotiation with the given server code arrives; returns its value bytes.
   std::optional<std::string> WaitComPort(int code, std::chrono::milliseconds timeout = kReplyTimeout) {
     std::optional<std::string> found;
     Pump(
         [&] {
-          for (size_t i = 0; i < subneg_.size(); ++i)
-            if (subneg_[i].size() >= 2 && subneg_[i][0] == 44 && static_cast<uint8_t>(subneg_[i][1]) == code) {
-              found = subneg_[i].substr(2);
-              subneg_.erase(subneg_.begin() + static_cast<long>(i));
+          auto& all = wire_.Subnegotiations;
+          for (auto it = all.begin(); it != all.end(); ++it)
+            if (it->size() >= 2 && (*it)[0] == 44 && static_cast<uint8_t>((*it)[1]) == code) {
+              found = it->substr(2);
+              all.erase(it);
               return true;
             }
           return false;
@@ -142,8 +145,8 @@ class TelnetPeer {
     return Pump([&] { return closed_; }, timeout);
   }
 
-  const std::string& DataSoFar() const { return data_; }
-  const std::vector<std::string>& Options() const { return options_; }
+  const std::string& DataSoFar() const { return wire_.Data; }
+  const std::vector<std::string>& Options() const { return wire_.Options; }
 
  private:
   template <class Done>
@@ -161,51 +164,13 @@ class TelnetPeer {
         closed_ = true;
         continue;
       }
-      for (ssize_t i = 0; i < n; ++i) Decode(static_cast<uint8_t>(buf[i]));
+      for (ssize_t i = 0; i < n; ++i) wire_.Feed(buf[i]);
     }
     return true;
   }
-  // Telnet decoding: 0 data, 1 after IAC, 2 option verb, 3 in a subnegotiation, 4 IAC in one.
-  void Decode(uint8_t c) {
-    const char ch = static_cast<char>(c);
-    switch (state_) {
-      case 0:
-        if (c == 255) state_ = 1; else data_ += ch;
-        break;
-      case 1:
-        if (c == 255) data_ += ch;
-        if (c == 250) sb_.clear();
-        verb_ = c;
-        state_ = c >= 251 && c != 255 ? 2 : c == 250 ? 3 : 0;
-        break;
-      case 2:
-        options_.push_back({static_cast<char>(verb_), ch});
-        state_ = 0;
-        break;
-      case 3:
-        if (c == 255) state_ = 4; else sb_ += ch;
-        break;
-      case 4:
-        if (c == 240) subneg_.push_back(sb_);
-        else sb_ += ch;
-        state_ = c == 240 ? 0 : 3;
-        break;
-    }
-  }
-
-  static std::string Doubled(const std::string& d) {
-    std::string s;
-    for (char c : d) s.append(c == '\xff' ? 2 : 1, c);
-    return s;
-  }
-
   int fd_ = -1;
-  int state_ = 0;
-  uint8_t verb_ = 0;
   bool closed_ = false;
-  std::string data_, sb_;
-  std::vector<std::string> subneg_;
-  std::vector<std::string> options_;
+  orvix::test::TTelnetWire wire_;
 };
 
 // The emulator without a guard time: the tests send each command as soon as
