@@ -17,14 +17,11 @@
 #include "tests/serial/serial_test_support.h"
 
 TEST(DevicePath, ComNamesMapToTtyS) {
-  EXPECT_EQ(SerialDevicePath("com1"), "/dev/ttyS0");
-  EXPECT_EQ(SerialDevicePath("Com2"), "/dev/ttyS1");
-  EXPECT_EQ(SerialDevicePath("COM12"), "/dev/ttyS11");
-  EXPECT_EQ(SerialDevicePath("com0"), "com0");
-  EXPECT_EQ(SerialDevicePath("com"), "com");
-  EXPECT_EQ(SerialDevicePath("com1x"), "com1x");
-  EXPECT_EQ(SerialDevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
-  EXPECT_EQ(SerialDevicePath("/dev/serial/by-id/usb-X-if00"), "/dev/serial/by-id/usb-X-if00");
+  for (auto [name, path] : {std::pair{"com1", "/dev/ttyS0"}, std::pair{"Com2", "/dev/ttyS1"},
+                             std::pair{"COM12", "/dev/ttyS11"}})
+    EXPECT_EQ(SerialDevicePath(name), path) << name;
+  for (const char* kept : {"com0", "com", "com1x", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X-if00"})
+    EXPECT_EQ(SerialDevicePath(kept), kept);
 }
 
 TEST(PosixDevice, OpenFailures) {
