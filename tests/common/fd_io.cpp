@@ -32,7 +32,7 @@ TFdRead ReadFor(int fd, std::chrono::milliseconds timeout, const std::function<b
     if (left <= 0) break;
     pollfd p{fd, POLLIN, 0};
     const int r = poll(&p, 1, static_cast<int>(left));
-    if (r <= 0) continue;  // interrupted, or the time is up: the deadline says which
+    if (r <= 0) continue;  // interrupted or timed out: the deadline decides
     char buf[512];
     const ssize_t n = read(fd, buf, sizeof buf);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
