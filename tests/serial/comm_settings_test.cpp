@@ -362,8 +362,8 @@ TEST_F(OpenComm, OpenWithARefusedSettingStaysOpen) {
 }
 
 // Each flow control in turn, as a user's settings change it on an open port;
-// fcDefault keeps whatever the device has.
-TEST_F(OpenComm, FlowControlReachesTheBlockAndTheLine) {
+// fcDefault keeps whatever the device has. Then the options.
+TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
   comm.Open();
   using enum TFlowControl;
   const struct {
@@ -395,6 +395,19 @@ TEST_F(OpenComm, FlowControlReachesTheBlockAndTheLine) {
   EXPECT_EQ(LineOf(pty).c_cc[VSTART], 0x05);
   EXPECT_EQ(LineOf(pty).c_cc[VSTOP], 0x06);
   EXPECT_EQ(comm.Record.Dcb.XonChar, 0x05);
+
+  // The options set and clear their bits alike.
+  comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
+  uint32_t f = comm.Record.Dcb.Flags;
+  EXPECT_TRUE(f & dcb::fParity);
+  EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
+  EXPECT_TRUE(f & dcb::fErrorChar);
+  EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
+  comm.SetOptions({});
+  f = comm.Record.Dcb.Flags;
+  EXPECT_EQ(f & (dcb::fParity | dcb::fDsrSensitivity | dcb::fTXContinueOnXoff | dcb::fErrorChar | dcb::fNull), 0u);
+  EXPECT_TRUE(f & dcb::fBinary);
+  EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);
 }
 
 // The device's own flow control, as another program or stty left it, is
@@ -434,21 +447,6 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   comm.SetStopbits(TStopbits::sb20);
   EXPECT_TRUE(comm.Record.Dcb.Flags & dcb::fOutX);
   EXPECT_NE(LineOf(pty).c_iflag & IXON, 0u);
-}
-
-TEST_F(OpenComm, OptionsSetAndClearTheirBits) {
-  comm.Open();
-  comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
-  uint32_t f = comm.Record.Dcb.Flags;
-  EXPECT_TRUE(f & dcb::fParity);
-  EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
-  EXPECT_TRUE(f & dcb::fErrorChar);
-  EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
-  comm.SetOptions({});
-  f = comm.Record.Dcb.Flags;
-  EXPECT_EQ(f & (dcb::fParity | dcb::fDsrSensitivity | dcb::fTXContinueOnXoff | dcb::fErrorChar | dcb::fNull), 0u);
-  EXPECT_TRUE(f & dcb::fBinary);
-  EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);
 }
 
 TEST_F(OpenComm, PseudoTerminalHasNoModemLines) {
