@@ -2,6 +2,7 @@
 // its text: what the cell painting and the in-place editor both rely on.
 
 #include "tests/common/image_canvas.h"
+#include "tests/common/pixels.h"
 #include "tests/grid/cell_grid_probe.h"
 #include "toolkit/widgets/image_list.h"
 #include "toolkit/widgets/picture.h"
@@ -208,12 +209,6 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
 
 // --- the image step ------------------------------------------------------------------
 
-QImage Filled(int w, int h, QColor c) {
-  QImage img(w, h, QImage::Format_RGB32);
-  img.fill(c);
-  return img;
-}
-
 class CellGridImage : public CellGridAttributes {
  protected:
   struct TAsked {
@@ -289,7 +284,7 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "side " << static_cast<int>(c.side) << " drawn at " << c.drawn.x() << ","
                                     << c.drawn.y());
-    picture.SetBitmap(Filled(16, c.height, Qt::red));
+    picture.SetBitmap(Solid(16, c.height, Qt::red));
     Answer(&picture, c.side, c.h, c.v, c.margin);
     TRect r;
     EXPECT_EQ(PlaceAndDraw(r), c.drawn);
@@ -302,7 +297,7 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
 }
 
 TEST_F(CellGridImage, WithoutTheDrawFlagOnlyTheRectangleChanges) {
-  picture.SetBitmap(Filled(16, 16, Qt::red));
+  picture.SetBitmap(Solid(16, 16, Qt::red));
   Answer(&picture, TcgImagePosition::cgipRight, taCenter, cgvaCenter, 1);
   TImageCanvas ic(120, 40);
   TRect r{10, 5, 110, 35};
@@ -313,8 +308,8 @@ TEST_F(CellGridImage, WithoutTheDrawFlagOnlyTheRectangleChanges) {
 
 TEST_F(CellGridImage, AnImageListGivesItsImageSizeAndDrawsTheImageAsked) {
   TImageList list(10, 8);
-  list.Add(Filled(10, 8, Qt::red));
-  list.Add(Filled(10, 8, Qt::blue));
+  list.Add(Solid(10, 8, Qt::red));
+  list.Add(Solid(10, 8, Qt::blue));
   Answer(&list, TcgImagePosition::cgipLeft, taCenter, cgvaCenter, 2, 1);
   TImageCanvas ic(120, 40);
   TRect r{10, 5, 110, 35};

@@ -248,9 +248,7 @@ TEST_F(CellGridHeadings, APressedBandIsSunkenAcrossTheSpanAndItsClickCarriesTheH
 
 TEST_F(CellGridPaint, AnImageOnTheLeftMovesTheTextByItsWidthAndTwoMargins) {
   TPicture picture;
-  QImage red(16, 16, QImage::Format_RGB32);
-  red.fill(Qt::red);
-  picture.SetBitmap(red);
+  picture.SetBitmap(Solid(16, 16, Qt::red));
   const QRect area(123, 43, 58, 18);  // cell (2, 2) inside its edges
   const QRect before = InkIn(Grab(), area, QColor(kWindow));
   ASSERT_FALSE(before.isEmpty());

@@ -6,6 +6,7 @@
 // flags work together and are each test's own.
 
 #include "grid/cg_column.h"
+#include "tests/common/pixels.h"
 
 #include <QImage>
 
@@ -54,12 +55,6 @@ struct TBorderLook {
     b.SetColor(color);
   }
 };
-
-inline QImage Solid(int w, int h, QColor c) {
-  QImage img(w, h, QImage::Format_ARGB32);
-  img.fill(c);
-  return img;
-}
 
 inline const std::vector<TColumnProperty>& ColumnProperties() {
   using enum TAlignment;

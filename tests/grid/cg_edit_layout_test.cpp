@@ -37,10 +37,8 @@ TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFour) {
   TProbeEdit* e = Edit(2, 1);
   EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
 
-  QImage image(16, 10, QImage::Format_ARGB32);
-  image.fill(Qt::darkGreen);
   TPicture picture;
-  picture.SetBitmap(image);
+  picture.SetBitmap(Solid(16, 10, Qt::darkGreen));
   Column(2)->SetButtonPicture(picture);
   e = Edit(2, 2);
   EXPECT_EQ(e->ButtonWidth, 20);
@@ -96,9 +94,7 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
     font.SetColor(clMaroon);
   };
   TPicture image;
-  QImage pixels(16, 16, QImage::Format_ARGB32);
-  pixels.fill(QColor(0, 128, 255));
-  image.SetBitmap(pixels);
+  image.SetBitmap(Solid(16, 16, QColor(0, 128, 255)));
   grid->OnGetCellImage = [&](QObject*, int c, int r, int headingIndex, TPersistent*& object, int&,
                              TcgImagePosition& position, TAlignment&, TcgVAlignment&, int& margin) {
     if (c != 4 || r != 2 || headingIndex != -1) return;
@@ -169,10 +165,8 @@ TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) 
 }
 
 TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) {
-  QImage image(12, 6, QImage::Format_ARGB32);
-  image.fill(QColor(200, 0, 200));
   TPicture picture;
-  picture.SetBitmap(image);
+  picture.SetBitmap(Solid(12, 6, QColor(200, 0, 200)));
   Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
   Column(2)->SetButtonPicture(picture);
   Column(2)->SetDrawButtonface(false);
