@@ -99,7 +99,8 @@ TEST_F(ApplicationObject, ExceptionInAnEventHandlerIsShownAsIsTheOneBeingHandled
                                                      "Invalid argument to time encode", "disk gone", "disk gone"}));
 }
 
-TEST_F(ApplicationObject, MinimiseAndRestoreOfTheMainFormAreNotified) {
+TEST_F(ApplicationObject, MinimiseAndRestoreOfTheMainFormAreNotifiedAFailureThereIsShown) {
+  ScriptedMessageBoxes boxes;
   Form form, other;
   App().SetMainForm(&form);
   std::vector<std::string> seen;
@@ -117,14 +118,9 @@ TEST_F(ApplicationObject, MinimiseAndRestoreOfTheMainFormAreNotified) {
   form.setWindowState(Qt::WindowNoState);
   form.setWindowState(Qt::WindowMaximized);
   EXPECT_EQ(seen, (std::vector<std::string>{"minimize", "restore"}));
-}
+  EXPECT_TRUE(boxes.Requests.empty());
 
-TEST_F(ApplicationObject, ExceptionInANotificationIsShown) {
-  ScriptedMessageBoxes boxes;
-  Form form;
-  App().SetMainForm(&form);
   App().OnMinimize = [](QObject*) { throw std::runtime_error("COM Port is used by another application"); };
-  form.show();
   form.setWindowState(Qt::WindowMinimized);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"COM Port is used by another application"});
 }
