@@ -193,14 +193,10 @@ TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
 
 TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   QSettings store = Store();
-  store.beginGroup("Grid");
-  store.setValue("Number", "33");
-  store.setValue("Nope", "99");
-  store.setValue("Type", "77");  // hidden in the grid below
-  store.setValue("Duration", "wide");
-  store.setValue("Receive Time", "55");
-  store.setValue("receive time", "1e3");
-  store.endGroup();
+  // Type is hidden in the grid below.
+  const std::pair<const char*, const char*> values[] = {{"Number", "33"},   {"Nope", "99"},         {"Type", "77"},
+                                                        {"Duration", "wide"}, {"Receive Time", "55"}, {"receive time", "1e3"}};
+  for (auto [name, value] : values) store.setValue(QString("Grid/") + name, value);
   store.sync();
   auto grid = Loaded(Definition("Grid", true));
   EXPECT_EQ(grid->Widths(), (Widths{33, 80, 55}));
