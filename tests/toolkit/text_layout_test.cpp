@@ -27,13 +27,7 @@ QImage Drawn(const QString& text, TRect rect, unsigned format) {
   return c.End().copy();
 }
 
-QRect InkOf(const QImage& img) {
-  QRect box;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      if (img.pixelColor(x, y) != QColor(Qt::white)) box |= QRect(x, y, 1, 1);
-  return box;
-}
+QRect InkOf(const QImage& img) { return InkIn(img, img.rect(), Qt::white); }
 
 TRect Measure(const QString& text, TRect rect, unsigned format, int* height = nullptr) {
   TCanvas c;  // measuring needs no painter
