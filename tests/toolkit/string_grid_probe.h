@@ -51,6 +51,12 @@ class TProbeGrid : public TStringGrid {
     QApplication::processEvents();
   }
 
+  // Cell (c, r) reads "c:r" in every cell.
+  void FillTexts() {
+    for (int c = 0; c < ColCount(); ++c)
+      for (int r = 0; r < RowCount(); ++r) SetCells(c, r, QString("%1:%2").arg(c).arg(r));
+  }
+
   std::vector<std::string> log;  // hook calls in order
   std::function<bool(int, int)> allowSelect = [](int, int) { return true; };
   std::vector<TDrawCall> draws;

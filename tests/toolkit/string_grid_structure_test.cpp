@@ -9,10 +9,6 @@ using Pairs = std::vector<std::pair<int, int>>;
 
 namespace {
 
-void FillTexts(TStringGrid& grid) {
-  for (int c = 0; c < grid.ColCount(); ++c)
-    for (int r = 0; r < grid.RowCount(); ++r) grid.SetCells(c, r, QString("%1:%2").arg(c).arg(r));
-}
 QStringList RowTexts(const TStringGrid& grid, int r) {
   QStringList out;
   for (int c = 0; c < grid.ColCount(); ++c) out << grid.Cells(c, r);
@@ -44,7 +40,7 @@ TEST(GridStructure, ShrinkingDropsTextsAndMovesTheCurrentCell) {
 
 TEST(GridStructure, MovingAColumnTakesTextsAndWidthAlong) {
   TProbeGrid grid;
-  FillTexts(grid);
+  grid.FillTexts();
   grid.SetColWidths(1, 11);
   grid.SetCol(1);
   grid.MoveColumn(1, 3);
@@ -60,7 +56,7 @@ TEST(GridStructure, MovingAColumnTakesTextsAndWidthAlong) {
 
 TEST(GridStructure, MovingARowTakesTextsAndHeightAlong) {
   TProbeGrid grid;
-  FillTexts(grid);
+  grid.FillTexts();
   grid.SetRowHeights(4, 40);
   int raised = 0;
   grid.OnRowMoved = [&](QObject*, int from, int to) {
@@ -89,7 +85,7 @@ TEST(GridStructure, MovingRowsOfASparseColumn) {
 
 TEST(GridStructure, DeletingAColumn) {
   TProbeGrid grid;
-  FillTexts(grid);
+  grid.FillTexts();
   grid.DeleteColumn(1);
   EXPECT_EQ(RowTexts(grid, 1), (QStringList{"0:1", "2:1", "3:1", "4:1"}));
   EXPECT_EQ(grid.columnMoves, (Pairs{{1, 4}}));
