@@ -144,8 +144,7 @@ class CellGridPaintObjects : public ::testing::Test {
     grid.ColumnAt(3)->SetColumnClipStyle(TcgClipStyle::cgclpEllipsis);
     grid.SetCells(3, 2, "a receive time far too long for its column");
     images.Add(QImage(16, 16, QImage::Format_RGB32));
-    grid.OnGetCellImage = [this](QObject*, int c, int, int, TPersistent*& object, int& index, TcgImagePosition&,
-                                 TAlignment&, TcgVAlignment&, int&) {
+    grid.OnGetCellImage = [this](QObject*, int c, int, int, TPersistent*& object, int& index, auto&&...) {
       if (c == 0) {
         object = &images;
         index = 0;

@@ -183,8 +183,7 @@ class CellGridHeadings : public CellGridPaint {
     grid.ColumnAt(4)->SetHeadingIndex(1);
     grid.ColumnAt(2)->SetCaption("Mid");
     grid.SetRowHeights(0, 40);
-    grid.OnFixedCellClick = [this](QObject*, int c, int r, int heading, Qt::MouseButton, Qt::KeyboardModifiers, int,
-                                   int) { clicks.push_back({c, r, heading}); };
+    grid.OnFixedCellClick = [this](QObject*, int c, int r, int heading, auto&&...) { clicks.push_back({c, r, heading}); };
   }
   struct TClick {
     int c, r, heading;
@@ -252,8 +251,7 @@ TEST_F(CellGridPaint, AnImageOnTheLeftMovesTheTextByItsWidthAndTwoMargins) {
   const QRect area(123, 43, 58, 18);  // cell (2, 2) inside its edges
   const QRect before = InkIn(Grab(), area, QColor(kWindow));
   ASSERT_FALSE(before.isEmpty());
-  grid.OnGetCellImage = [&](QObject*, int c, int r, int, TPersistent*& object, int&, TcgImagePosition&, TAlignment&,
-                            TcgVAlignment&, int&) {
+  grid.OnGetCellImage = [&](QObject*, int c, int r, int, TPersistent*& object, auto&&...) {
     if (c == 2 && r == 2) object = &picture;
   };
   const QImage img = Grab();
@@ -272,15 +270,12 @@ TEST_F(CellGridPaint, TheEventsComeInTheirOrderAndTheBandsFirst) {
   auto note = [&](const char* what, int c, int r) {
     if (want(c, r) || c < 0) events.push_back(std::string(what) + " " + std::to_string(c) + "," + std::to_string(r));
   };
-  grid.OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading* h, TcgCellStates, TColor&, TFont&,
-                                    TAlignment&, TcgVAlignment&, TPanelBevel&, TPanelBevel&) {
+  grid.OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading* h, auto&&...) {
     if (want(c, r)) events.push_back(std::string(dynamic_cast<TcgColumn*>(h) ? "attributes " : "band attributes ") +
                                      std::to_string(c) + "," + std::to_string(r));
   };
-  grid.OnChangeCellBorders = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates, TcgBorder&, TcgBorder&,
-                                 TcgBorder&, TcgBorder&) { note("borders", c, r); };
-  grid.OnGetCellImage = [&](QObject*, int c, int r, int heading, TPersistent*&, int&, TcgImagePosition&,
-                            TAlignment&, TcgVAlignment&, int&) {
+  grid.OnChangeCellBorders = [&](QObject*, int c, int r, auto&&...) { note("borders", c, r); };
+  grid.OnGetCellImage = [&](QObject*, int c, int r, int heading, auto&&...) {
     note(heading >= 0 ? "band image" : "image", c, r);
   };
   grid.OnDisplayText = [&](QObject*, int c, int r, TcgColumn*, QString&, bool&) { note("display", c, r); };
@@ -330,8 +325,7 @@ TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
 TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint) {
   ScriptedMessageBoxes boxes;
   std::vector<std::size_t> boxesWhilePainting;
-  grid.OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates, TColor& color, TFont&,
-                                    TAlignment&, TcgVAlignment&, TPanelBevel&, TPanelBevel&) {
+  grid.OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates, TColor& color, auto&&...) {
     boxesWhilePainting.push_back(boxes.Requests.size());
     if (c == 2 && r == 2) throw std::runtime_error("attributes failed");
     if (c == 3 && r == 2) color = clLime;
@@ -348,8 +342,7 @@ TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint
   for (std::size_t n : boxesWhilePainting) EXPECT_EQ(n, 0u);
 
   // Every cell failing: one box per cell painted.
-  grid.OnChangeCellAttributes = [](QObject*, int, int, TcgHeading*, TcgCellStates, TColor&, TFont&, TAlignment&,
-                                   TcgVAlignment&, TPanelBevel&, TPanelBevel&) { throw EcgException("no"); };
+  grid.OnChangeCellAttributes = [](auto&&...) { throw EcgException("no"); };
   boxes.Requests.clear();
   Grab();
   QApplication::processEvents();
@@ -365,8 +358,7 @@ TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint
   // Once a cell has painted, a new failure of it is reported again.
   grid.OnChangeCellAttributes = nullptr;
   Grab();
-  grid.OnChangeCellAttributes = [](QObject*, int, int, TcgHeading*, TcgCellStates, TColor&, TFont&, TAlignment&,
-                                   TcgVAlignment&, TPanelBevel&, TPanelBevel&) { throw EcgException("no"); };
+  grid.OnChangeCellAttributes = [](auto&&...) { throw EcgException("no"); };
   Grab();
   QApplication::processEvents();
   EXPECT_EQ(boxes.Requests.size(), 20u);
@@ -402,8 +394,7 @@ TEST_F(CellGridPaint, AGridGoneWhileAFailureBoxIsUpGetsNoMoreBoxes) {
   auto* doomed = new TProbeCellGrid;
   doomed->ShowClient(200, 100);
   QApplication::processEvents();
-  doomed->OnChangeCellAttributes = [](QObject*, int, int, TcgHeading*, TcgCellStates, TColor&, TFont&, TAlignment&,
-                                      TcgVAlignment&, TPanelBevel&, TPanelBevel&) { throw EcgException("no"); };
+  doomed->OnChangeCellAttributes = [](auto&&...) { throw EcgException("no"); };
   QPointer<TProbeCellGrid> alive(doomed);
   boxes.OnShow = [&](const TMessageBoxRequest&) { delete alive.data(); };
   doomed->viewport()->grab();

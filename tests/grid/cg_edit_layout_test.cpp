@@ -84,7 +84,7 @@ TEST_F(CgEditLayout, ReadOnlyFromTheColumnOrTheHandlerAndTheLengthLimit) {
 
 TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   grid->OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates state, TColor& color,
-                                     TFont& font, TAlignment&, TcgVAlignment&, TPanelBevel&, TPanelBevel&) {
+                                     TFont& font, auto&&...) {
     if (c != 4 || r != 2) return;
     // The editor asks with an empty draw state.
     EXPECT_FALSE(state.Contains(TcgCellState::cgcsSelected) || state.Contains(TcgCellState::cgcsFocused) ||
