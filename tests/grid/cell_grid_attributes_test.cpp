@@ -131,12 +131,7 @@ TEST_F(CellGridAttributes, SelectedCellsTakeTheHighlightColours) {
   grid.SetCellHighlightColor(clNavy);
   grid.SetCellHighlightFontColor(clLime);
   using enum TGridOption;
-  const struct {
-    TGridOptions options;
-    TcgOptions cellOptions;
-    TGridDrawState state;
-    bool highlighted;
-  } cases[] = {
+  const struct { TGridOptions options; TcgOptions cellOptions; TGridDrawState state; bool highlighted; } cases[] = {
       {{}, {TcgOption::cgoptHighlightSelection}, {gdSelected}, true},
       {{}, {TcgOption::cgoptHighlightSelection}, {gdSelected, gdFocused}, false},
       {{goDrawFocusSelected}, {TcgOption::cgoptHighlightSelection}, {gdSelected, gdFocused}, true},
@@ -173,13 +168,7 @@ TEST_F(CellGridAttributes, AHeadingIsDrawnWithItsTitleLookAndMarked) {
 }
 
 TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping) {
-  struct TSeen {
-    QObject* sender;
-    int c, r;
-    TcgHeading* column;
-    TcgCellStates state;
-    TColor color;
-  };
+  struct TSeen { QObject* sender; int c, r; TcgHeading* column; TcgCellStates state; TColor color; };
   std::vector<TSeen> seen;
   grid.SetCellHighlightColor(clNavy);
   grid.OnChangeCellAttributes = [&](QObject* sender, int c, int r, TcgHeading* column, TcgCellStates state,
@@ -211,9 +200,7 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
 
 class CellGridImage : public CellGridAttributes {
  protected:
-  struct TAsked {
-    int c, r, heading;
-  };
+  struct TAsked { int c, r, heading; };
   // Answers every cell with `object` placed as given.
   void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = taCenter,
               TcgVAlignment v = cgvaCenter, int margin = 2, int index = -1) {

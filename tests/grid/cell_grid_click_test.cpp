@@ -71,10 +71,7 @@ class CellGridClick : public ::testing::Test {
 TEST_F(CellGridClick, ALeftPressIsTrackedOnlyInsideTheEdgesOfAFixedCell) {
   // Column 1's title: 1 + 4 pixels off the left and right, 1 + 6 off the
   // top and bottom stay with the base grid.
-  const struct {
-    QPoint at;
-    bool tracked;
-  } cases[] = {
+  const struct { QPoint at; bool tracked; } cases[] = {
       {{70, 7}, true},   {{123, 32}, true}, {{69, 20}, false}, {{124, 20}, false},
       {{90, 6}, false},  {{90, 33}, false}, {{30, 72}, true},  // fixed column 0, row 2 (y 62..81)
       {{90, 72}, false},                                        // a normal cell

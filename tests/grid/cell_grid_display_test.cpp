@@ -63,13 +63,7 @@ TEST_F(CellGridDisplay, WithoutAFormatTheStoredTextShows) {
 
 TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
   column->SetFormatType(cgfmtNumeric);
-  struct TSeen {
-    QObject* sender;
-    int c, r;
-    TcgColumn* column;
-    QString s;
-    bool convert;
-  };
+  struct TSeen { QObject* sender; int c, r; TcgColumn* column; QString s; bool convert; };
   std::vector<TSeen> seen;
   bool convert = true;
   grid.OnDisplayText = [&](QObject* sender, int c, int r, TcgColumn* col, QString& s, bool& conv) {

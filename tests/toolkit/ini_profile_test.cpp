@@ -180,21 +180,11 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
   // Each of these, written as given, would turn its line into another kind of
   // line or into several, and another key would read differently afterwards.
   const std::string before = "[General]\nDeviceName=com1\nParity=none\n\n[ClockReset]\nDate=2026,12,7\n";
-  struct Case {
-    const char* section;
-    const char* key;
-    const char* value;
-  } cases[] = {
-      {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"},
-      {"ClockReset", "Time", "9,5\r"},
-      {"General", "Parity", "even\nBaudRate=1"},
-      {"Clock\nReset", "Time", "9,5"},
-      {"General]\nx", "k", "v"},
-      {"Clock]Reset", "Time", "9,5"},
-      {"General", "Stop=Bits", "1"},
-      {"General", " [ClockReset]", "x"},
-      {"General", "[Gen", "x]"},
-      {"ClockReset", "Ti\rme", "9,5"},
+  struct Case { const char *section, *key, *value; } cases[] = {
+      {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"}, {"ClockReset", "Time", "9,5\r"},
+      {"General", "Parity", "even\nBaudRate=1"}, {"Clock\nReset", "Time", "9,5"}, {"General]\nx", "k", "v"},
+      {"Clock]Reset", "Time", "9,5"}, {"General", "Stop=Bits", "1"}, {"General", " [ClockReset]", "x"},
+      {"General", "[Gen", "x]"}, {"ClockReset", "Ti\rme", "9,5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key + "/" + c.value);

@@ -55,11 +55,7 @@ TEST(ListBox, AReleaseSelectsAndIsReportedInClientCoordinates) {
   list.resize(120, 100);
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
-  struct TUp {
-    Qt::MouseButton button;
-    int x, y;
-    int index;
-  };
+  struct TUp { Qt::MouseButton button; int x, y; int index; };
   std::vector<TUp> ups;
   list.OnMouseUp = [&](QObject* sender, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
     EXPECT_EQ(sender, &list);

@@ -120,9 +120,7 @@ TEST(TextToDateTime, ShownTextReadsBack) {
   const char* twoDigits[] = {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"};
   const char* fourDigits[] = {"m/d/yyyy", "d/m/yyyy", "yyyy/m/d"};
   const char* names[] = {"mmm/dd/yy", "dd/mmm/yy", "yy/mmm/dd"};
-  struct Moment {
-    TDateTime date, time;
-  };
+  struct Moment { TDateTime date, time; };
   const Moment moments[] = {{EncodeDate(2026, 12, 7), EncodeTime(21, 5, 9, 0)},
                             {EncodeDate(1999, 5, 2), EncodeTime(0, 30, 0, 0)}};
   for (const QLocale& locale : {English(), German(), Japanese(), Dutch(), French(), Finnish(), Korean(),

@@ -79,11 +79,7 @@ TEST(DrawTextEx, CalcRectGivesHeightAndWidthAndDrawsNothing) {
 }
 
 TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
-  struct TCase {
-    QString text;
-    unsigned format;
-    int width;
-  };
+  struct TCase { QString text; unsigned format; int width; };
   const TCase cases[] = {
       {"Receive Time", kPlain, 150},
       {"Receive Time", kPlain | DT_CENTER, 150},
