@@ -48,9 +48,7 @@ std::size_t recorded = 0;
 #if ORVIX_COUNT_ALLOCATIONS
 namespace {
 
-void Note(void* caller) {
-  if (recording && recorded < callers.size()) callers[recorded++] = caller;
-}
+void Note(void* caller) { if (recording && recorded < callers.size()) callers[recorded++] = caller; }
 
 void* Allocate(std::size_t n) {
   if (void* p = std::malloc(n ? n : 1)) return p;

@@ -143,8 +143,6 @@ inline std::vector<TColumnProperty> Taking(TTakesPart part) {
 }
 
 // A column with every property that takes part in `part` at its other value.
-inline void SetOthers(TcgColumn& c, TTakesPart part) {
-  for (const TColumnProperty& p : Taking(part)) p.setOther(c);
-}
+inline void SetOthers(TcgColumn& c, TTakesPart part) { for (const TColumnProperty& p : Taking(part)) p.setOther(c); }
 
 }  // namespace cg_column_test

@@ -30,19 +30,13 @@ class TProbe : public TBase {
     this->setFrameShape(QFrame::NoFrame);
     this->SetScrollBars(TScrollStyle::ssNone);
   }
-  using TBase::HintCell;
-  using TBase::HintCountdown;
-  using TBase::HintShowing;
-  using TBase::HintTimer;
-  using TBase::HintWindow;
+  using TBase::HintCell, TBase::HintCountdown, TBase::HintShowing, TBase::HintTimer, TBase::HintWindow;
   using TBase::MouseInside;
 
   // The test drives the ticks itself, delivering them only while the
   // (frozen) timer runs, as the timer would.
   void FreezeTimer() { HintTimer->setInterval(24 * 3600 * 1000); }
-  void Tick(int n) {
-    for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick();
-  }
+  void Tick(int n) { for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick(); }
   bool Armed() const { return HintTimer->isActive(); }
   bool PopupShown() const { return HintWindow->isVisible(); }
   // The popup, the grid's flag for it and the countdown, as one text.

@@ -22,9 +22,7 @@ class TProbeHint : public THintWindow {
     ++textChanges;
     THintWindow::TextChanged();
   }
-  void Paint() override {
-    if (paintOutside) Canvas()->fillRect(-5, -5, 1000, 1000, Qt::red);
-  }
+  void Paint() override { if (paintOutside) Canvas()->fillRect(-5, -5, 1000, 1000, Qt::red); }
 };
 
 TEST(HintWindow, OnlyADifferentCaptionRunsTheTextChange) {

@@ -20,9 +20,7 @@ struct TEventSeen {
   int Child;
 };
 std::vector<TEventSeen>* g_seen = nullptr;
-void Record(QAccessibleEvent* e) {
-  if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()});
-}
+void Record(QAccessibleEvent* e) { if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()}); }
 
 // A grid whose screen-reader texts come from elsewhere than its cells, as a
 // grid with column objects does.
