@@ -39,8 +39,7 @@ TEST_F(CellGridColumns, AFreshGridHasAColumnObjectPerGridColumnAndAFixedVersionA
   EXPECT_EQ(std::tuple(fresh.DefaultDrawing(), fresh.DefaultRowHeight(), fresh.RowHeights(3)),
             std::tuple(false, 20, 20));
   EXPECT_EQ(fresh.CurrentCell(), (TGridCoord{1, 1}));
-  EXPECT_EQ(fresh.CellOptions(),
-            (TcgOptions{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection}));
+  EXPECT_EQ(fresh.CellOptions(), (TcgOptions{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection}));
   EXPECT_EQ(std::tuple(fresh.CellHighlightColor(), fresh.CellHighlightFontColor()),
             std::tuple(clHighlight, clHighlightText));
   EXPECT_EQ(std::tuple(fresh.CellAdjustColWidth(), fresh.CellAdjustRowHeight(), fresh.CellColumnClick(),

@@ -194,8 +194,9 @@ TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
 TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   QSettings store = Store();
   // Type is hidden in the grid below.
-  const std::pair<const char*, const char*> values[] = {{"Number", "33"},   {"Nope", "99"},         {"Type", "77"},
-                                                        {"Duration", "wide"}, {"Receive Time", "55"}, {"receive time", "1e3"}};
+  const std::pair<const char*, const char*> values[] = {{"Number", "33"},       {"Nope", "99"},
+                                                        {"Type", "77"},         {"Duration", "wide"},
+                                                        {"Receive Time", "55"}, {"receive time", "1e3"}};
   for (auto [name, value] : values) store.setValue(QString("Grid/") + name, value);
   store.sync();
   auto grid = Loaded(Definition("Grid", true));

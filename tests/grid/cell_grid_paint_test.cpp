@@ -183,7 +183,9 @@ class CellGridHeadings : public CellGridPaint {
     grid.ColumnAt(4)->SetHeadingIndex(1);
     grid.ColumnAt(2)->SetCaption("Mid");
     grid.SetRowHeights(0, 40);
-    grid.OnFixedCellClick = [this](QObject*, int c, int r, int heading, auto&&...) { clicks.push_back({c, r, heading}); };
+    grid.OnFixedCellClick = [this](QObject*, int c, int r, int heading, auto&&...) {
+      clicks.push_back({c, r, heading});
+    };
   }
   struct TClick {
     int c, r, heading;

@@ -132,11 +132,9 @@ TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
 TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
   Put("[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\n\n\n[Last]\nk=v");
   WritePrivateProfileString("ClockReset", "Time", "9,5", File);
-  EXPECT_EQ(Content(),
-            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
+  EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
   WritePrivateProfileString("Last", "j", "w", File);
-  EXPECT_EQ(Content(),
-            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
+  EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
   WritePrivateProfileString("New", "a", "b", File);
   EXPECT_EQ(Content(),
             "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n"
@@ -238,8 +236,7 @@ TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
   // The folder is a file: nothing can be created there.
   Put("[S]\nk=1\n");
   const std::string inFile = File + "/OrvixManager.ini";
-  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }),
-            "Unable to write to " + inFile);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
   // A folder where the file should be.
   const std::string dirAsFile = (Dir / "sub").string();
   fs::create_directory(dirAsFile);
@@ -259,8 +256,7 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   struct rlimit small = old;
   small.rlim_cur = 4096;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string error =
-      WriteError([&] { WritePrivateProfileString("S", "big", std::string(10000, 'b'), File); });
+  const std::string error = WriteError([&] { WritePrivateProfileString("S", "big", std::string(10000, 'b'), File); });
   ::setrlimit(RLIMIT_FSIZE, &old);
   ::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(error, "Unable to write to " + File);

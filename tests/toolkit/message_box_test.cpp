@@ -62,8 +62,7 @@ TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
             std::tuple(TMsgBoxType::mbtError, "Error", "Error on COM Port", "The modem answered ERROR to AT+MVP=3."));
   EXPECT_EQ(std::tuple(e.Buttons, e.DefaultButton, e.EscapeButton), std::tuple(std::vector<std::string>{"OK"}, 0, 0));
   EXPECT_EQ(std::tuple(boxes.Requests[1].Type, boxes.Requests[1].Detail), std::tuple(TMsgBoxType::mbtWarning, ""));
-  EXPECT_EQ(boxes.Texts(),
-            (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
 }
 
 TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {
