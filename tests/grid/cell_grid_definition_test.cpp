@@ -141,8 +141,13 @@ TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {
 
 // --- widths per user -----------------------------------------------------------------
 
-TEST_F(CellGridDefinition, ABlankKeyNeverTouchesTheStore) {
+TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheStore) {
   const QString file = TUserStore::FileName();
+  auto nobody = Loaded(Definition("Software\\Nobody"));
+  nobody->LoadColumnWidths("Software\\Nobody\\Else");
+  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_EQ(nobody->Widths(), (Widths{45, 80, 80, 159}));
+
   for (const char* key : {"", "   ", " \t "}) {
     auto grid = Loaded(Definition(key));
     grid->SetColWidths(0, 99);
@@ -202,13 +207,6 @@ TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   auto grid = Loaded(Definition("Grid", true));
   EXPECT_EQ(grid->Widths(), (Widths{33, 80, 55}));
   EXPECT_EQ(grid->ColumnByName("Type")->HiddenWidth(), 64);
-}
-
-TEST_F(CellGridDefinition, AKeyThatIsNotThereIsNotMadeByReading) {
-  auto grid = Loaded(Definition("Software\\Nobody"));
-  grid->LoadColumnWidths("Software\\Nobody\\Else");
-  EXPECT_FALSE(QFile::exists(TUserStore::FileName()));
-  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 80, 159}));
 }
 
 TEST_F(CellGridDefinition, NamesWithSlashesKeepTheirWidths) {
