@@ -54,12 +54,21 @@ std::string WriteError(const std::function<void()>& f) { return MessageOf<EIniFi
 
 }  // namespace
 
-TEST_F(IniProfile, NamesWithoutCaseAndBlanksIgnored) {
+TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBytesAsTheyAre) {
   Put("[General]\n  deviceNAME =  /dev/ttyS1  \n[ clockreset ]\r\nDate=2026,12,7\r\n");
   EXPECT_EQ((std::vector{Get("General", "DeviceName"), Get("GENERAL", " devicename ")}),
             (std::vector<std::string>{"/dev/ttyS1", "/dev/ttyS1"}));
   EXPECT_EQ((std::vector{Get("ClockReset", "Date"), Get("clockRESET", "DATE")}),
             (std::vector<std::string>{"2026,12,7", "2026,12,7"}));
+  // Only the first section of a name counts.
+  Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
+  EXPECT_EQ(Get("A", "k"), "1");
+  EXPECT_EQ(Get("A", "j"), "dflt");
+  // Eight-bit bytes are taken as they are.
+  Put("[S]\nk=caf\xe9 \xff\n");
+  EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
+  WritePrivateProfileString("S", "j", "\xe4\xf6", File);
+  EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
 }
 
 TEST_F(IniProfile, MatchingSurroundingQuotesRemoved) {
@@ -82,12 +91,6 @@ TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "");
 }
 
-TEST_F(IniProfile, OnlyTheFirstSectionOfANameCounts) {
-  Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
-  EXPECT_EQ(Get("A", "k"), "1");
-  EXPECT_EQ(Get("A", "j"), "dflt");
-}
-
 TEST_F(IniProfile, ValuesCutToTheBuffer) {
   const std::string longValue(2000, 'v');
   Put("[S]\nk=" + longValue + "\n");
@@ -96,13 +99,6 @@ TEST_F(IniProfile, ValuesCutToTheBuffer) {
             (std::vector<std::string>{"vvvv", "def", ""}));
   Put("[S]\nk=" + std::string(1023, 'w') + "\n");
   EXPECT_EQ(Get("S", "k"), std::string(1023, 'w'));
-}
-
-TEST_F(IniProfile, EightBitBytesAsTheyAre) {
-  Put("[S]\nk=caf\xe9 \xff\n");
-  EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
-  WritePrivateProfileString("S", "j", "\xe4\xf6", File);
-  EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
 }
 
 TEST_F(IniProfile, IntegerHexRuleAndFallbacks) {
@@ -201,14 +197,12 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
   EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
 }
 
-TEST_F(IniProfile, WriteCreatesAMissingFile) {
+TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode) {
   WritePrivateProfileString("ClockReset", "Date", "2026,12,7", File);
   WritePrivateProfileString("ClockReset", "Time", "9,5", File);
   EXPECT_EQ(Content(), "[ClockReset]\nDate=2026,12,7\nTime=9,5\n");
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
-}
 
-TEST_F(IniProfile, WriteReplacesTheFileAndKeepsItsMode) {
   Put("[S]\nk=1\n");
   ::chmod(File.c_str(), 0640);
   struct stat before {};
@@ -221,15 +215,6 @@ TEST_F(IniProfile, WriteReplacesTheFileAndKeepsItsMode) {
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   EXPECT_EQ(Content(), "[S]\nk=2\n");
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
-}
-
-TEST_F(IniProfile, WriteThroughALinkReplacesItsTarget) {
-  Put("[S]\nk=1\n");
-  const std::string link = (Dir / "link.ini").string();
-  fs::create_symlink(File, link);
-  WritePrivateProfileString("S", "k", "2", link);
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Content(), "[S]\nk=2\n");
 }
 
 TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
@@ -264,7 +249,14 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
 }
 
-TEST_F(IniProfile, ALinkToAFileNotYetMadeIsWrittenThroughNeverReplaced) {
+TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTheLink) {
+  Put("[S]\nk=1\n");
+  const std::string toFile = (Dir / "to-file.ini").string();
+  fs::create_symlink(File, toFile);
+  WritePrivateProfileString("S", "k", "2", toFile);
+  EXPECT_TRUE(fs::is_symlink(toFile));
+  EXPECT_EQ(Content(), "[S]\nk=2\n");
+
   fs::create_directory(Dir / "real");
   const std::string link = (Dir / "link.ini").string();
   fs::create_symlink("real/OrvixManager.ini", link);  // relative, dangling
