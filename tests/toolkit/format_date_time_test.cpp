@@ -25,12 +25,7 @@ struct LocaleChoice {
   ~LocaleChoice() { SetFormatLocale(std::nullopt); }
 };
 
-struct TShown {
-  const char* pattern;
-  QLocale locale;
-  const char* shown;
-  TDateTime value = Evening;
-};
+struct TShown { const char* pattern; QLocale locale; const char* shown; TDateTime value = Evening; };
 
 void ExpectShown(std::initializer_list<TShown> cases) {
   for (const TShown& c : cases)

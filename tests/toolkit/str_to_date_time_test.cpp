@@ -22,11 +22,7 @@ std::string Outcome(F convert, const char* text, const QLocale& locale) {
   }
 }
 
-struct TRead {
-  const char* text;
-  QLocale locale;
-  TDateTime value;
-};
+struct TRead { const char* text; QLocale locale; TDateTime value; };
 
 void ExpectReads(TDateTime (*convert)(const QString&, const QLocale&), std::initializer_list<TRead> cases) {
   for (const TRead& c : cases)

@@ -14,11 +14,7 @@ using enum TGridOption;
 
 namespace {
 
-struct TEventSeen {
-  QAccessible::Event Type;
-  QObject* Object;
-  int Child;
-};
+struct TEventSeen { QAccessible::Event Type; QObject* Object; int Child; };
 std::vector<TEventSeen>* g_seen = nullptr;
 void Record(QAccessibleEvent* e) { if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()}); }
 

@@ -31,11 +31,7 @@ class TProbeEdit : public TInplaceEdit {
   QRect lastLayoutGeometry;
 };
 
-struct TDrawCall {
-  int col, row;
-  TRect rect;
-  TGridDrawState state;
-};
+struct TDrawCall { int col, row; TRect rect; TGridDrawState state; };
 
 class TProbeGrid : public TStringGrid {
  public:
