@@ -72,8 +72,7 @@ TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
       {TPenStyle::psDash, {18, 6, 18, 6, 12}},
       {TPenStyle::psDot, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
       {TPenStyle::psDashDot, {9, 6, 3, 6, 9, 6, 3, 6, 9, 3}},
-      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}},
-      {TPenStyle::psSolid, {60}},
+      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}}, {TPenStyle::psSolid, {60}},
   };
   for (const TCase& k : cases) {
     TImageCanvas c(70, 3);

@@ -144,8 +144,7 @@ TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
     const char* before;  // nullptr: no file
     std::string after;
   } cases[] = {
-      {"no file", nullptr, "[ClockReset]\n" + keys},
-      {"empty file", "", "[ClockReset]\n" + keys},
+      {"no file", nullptr, "[ClockReset]\n" + keys}, {"empty file", "", "[ClockReset]\n" + keys},
       {"no section", "[General]\nDeviceName=com1\n", "[General]\nDeviceName=com1\n\n[ClockReset]\n" + keys},
       {"section without the keys", "[ClockReset]\n; kept\n\n[General]\nk=v\n",
        "[ClockReset]\n; kept\n" + keys + "\n[General]\nk=v\n"},

@@ -81,13 +81,10 @@ TEST(DrawTextEx, CalcRectGivesHeightAndWidthAndDrawsNothing) {
 TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
   struct TCase { QString text; unsigned format; int width; };
   const TCase cases[] = {
-      {"Receive Time", kPlain, 150},
-      {"Receive Time", kPlain | DT_CENTER, 150},
-      {"Receive Time", kPlain | DT_RIGHT, 150},
-      {"one two three four five", kPlain | DT_WORDBREAK, 60},
+      {"Receive Time", kPlain, 150}, {"Receive Time", kPlain | DT_CENTER, 150},
+      {"Receive Time", kPlain | DT_RIGHT, 150}, {"one two three four five", kPlain | DT_WORDBREAK, 60},
       {"one two three four five", kPlain | DT_WORDBREAK | DT_CENTER, 60},
-      {"first\nsecond line", kPlain | DT_RIGHT, 150},
-      {"a\tb\tc", kPlain | DT_EXPANDTABS, 150},
+      {"first\nsecond line", kPlain | DT_RIGHT, 150}, {"a\tb\tc", kPlain | DT_EXPANDTABS, 150},
   };
   for (const TCase& k : cases) {
     const TRect area{20, 5, 20 + k.width, 75};
