@@ -155,8 +155,7 @@ TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheU
 
   // At 85 the text fits: painting again asks for nothing more.
   grid.PaintAndApply();
-  EXPECT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 0);
-  EXPECT_EQ(grid.ColWidths(1), 85);
+  EXPECT_EQ(std::pair(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), grid.ColWidths(1)), std::pair(0, 85));
 
   // Where the user sizes the columns the request is made but not applied.
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goColSizing});

@@ -67,8 +67,7 @@ TEST(Font, TheDefaultIsTheApplicationsFontSizeIsPointsAtNinetySixDpiTheQtFontFol
             std::tuple(QGuiApplication::font().family(), clWindowText, true, DEFAULT_CHARSET, TFontPitch::fpDefault));
 
   f.SetSize(8);
-  EXPECT_EQ(f.Height(), 11);
-  EXPECT_EQ(f.Size(), 8);
+  EXPECT_EQ(std::pair(f.Height(), f.Size()), std::pair(11, 8));
   f.SetName("DejaVu Sans");
   f.SetHeight(20);
   f.SetStyle({TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline, TFontStyle::fsStrikeOut});

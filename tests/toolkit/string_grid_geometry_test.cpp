@@ -113,8 +113,7 @@ TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
   grid.SetTopRow(40);
   EXPECT_EQ(bar->value(), 39);
   bar->setValue(10);
-  EXPECT_EQ(grid.TopRow(), 11);
-  EXPECT_EQ(grid.CellRect(1, 11).Top, 25);
+  EXPECT_EQ(std::pair(grid.TopRow(), grid.CellRect(1, 11).Top), std::pair(11, 25));
 }
 
 TEST_F(GridGeometry, EmptyClientAreaShowsNothing) {

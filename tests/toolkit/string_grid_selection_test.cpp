@@ -34,8 +34,7 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   grid.SetRow(-3);
   grid.SetCol(4);
   EXPECT_TRUE(grid.log.empty());
-  EXPECT_EQ(clicks, 0);
-  EXPECT_EQ(grid.Row(), 1);
+  EXPECT_EQ(std::pair(clicks, grid.Row()), std::pair(0, 1));
 
   grid.SetRow(3);
   EXPECT_EQ(grid.Row(), 3);
@@ -54,8 +53,7 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   grid.SetRow(12);
   EXPECT_EQ(grid.Row(), 3);
   grid.SetRow(9);
-  EXPECT_EQ(grid.Row(), 9);
-  EXPECT_EQ(clicks, 5);
+  EXPECT_EQ(std::pair(grid.Row(), clicks), std::pair(9, 5));
 }
 
 TEST_F(GridSelection, CurrentCellIsScrolledIntoView) {
@@ -164,8 +162,7 @@ TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFix
   grid.allowSelect = [](int, int) { return false; };
   const TRect r2 = grid.CellRect(3, 5);
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(r2.Left + 1, r2.Top + 1));
-  EXPECT_EQ(grid.Row(), 3);
-  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(std::pair(grid.Row(), clicks), std::pair(3, 2));
 }
 
 TEST_F(GridSelection, MouseDragWithRangeSelectExtends) {

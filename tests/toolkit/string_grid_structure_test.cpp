@@ -60,8 +60,7 @@ TEST(GridStructure, MovingARowTakesTextsAndHeightAlong) {
   grid.SetRowHeights(4, 40);
   int raised = 0;
   grid.OnRowMoved = [&](QObject*, int from, int to) {
-    EXPECT_EQ(from, 4);
-    EXPECT_EQ(to, 1);
+    EXPECT_EQ(std::pair(from, to), std::pair(4, 1));
     ++raised;
   };
   grid.MoveRow(4, 1);
