@@ -94,23 +94,6 @@ TEST_F(CgEditList, AValueNotAmongTheItemsSelectsNothingAndEnterWritesEmptyText) 
   EXPECT_TRUE(e->isVisible());   // Enter closed the list, not the editor
 }
 
-TEST_F(CgEditList, KeysActOnTheOpenListAndAltUpAccepts) {
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
-  ASSERT_TRUE(e->ListVisible);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Down);
-  EXPECT_EQ(e->PickList->ItemIndex(), 1);
-  EXPECT_EQ(grid->Row(), 1);  // the grid did not move
-  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "ABC");
-  EXPECT_EQ(e->EditText(), "ABC");
-  // Closed, the arrows are the grid's again.
-  QTest::keyClick(e, Qt::Key_Down);
-  EXPECT_EQ(grid->Row(), 2);
-}
-
 TEST_F(CgEditList, NearTheScreensBottomTheListOpensAboveTheCell) {
   const QRect screen = window.screen()->geometry();
   // The grid's last row a few pixels above the screen's bottom edge.
@@ -150,8 +133,23 @@ TEST_F(CgEditList, PressingTheArrowWhileTheListIsOpenClosesItWithoutWriting) {
   EXPECT_FALSE(e->ListVisible);
 }
 
-TEST_F(CgEditList, PressOnTheArrowDragIntoTheListReleaseSelects) {
+TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSelects) {
   TProbeEdit* e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
+  ASSERT_TRUE(e->ListVisible);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(e->PickList->ItemIndex(), 1);
+  EXPECT_EQ(grid->Row(), 1);  // the grid did not move
+  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 1), "ABC");
+  EXPECT_EQ(e->EditText(), "ABC");
+  // Closed, the arrows are the grid's again.
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(grid->Row(), 2);
+
+  e = Edit(1, 1);
   const QPoint arrow = e->Center(e->ArrowRect);
   QTest::mousePress(e, Qt::LeftButton, {}, arrow);
   ASSERT_TRUE(e->ListVisible);
