@@ -141,17 +141,14 @@ class HintFixture : public ShownWindowTest {
     ASSERT_TRUE(ShowActive(elsewhere));
     SetAppState(Qt::ApplicationInactive);
   }
-  void SwitchBack() {
-    ASSERT_TRUE(ShowActive(window));
-    SetAppState(Qt::ApplicationActive);
-  }
   // A shown hint: gone while another program is active, asked for again
   // once this one is back.
   void ExpectHiddenAwayAndRearmedBack() {
     ASSERT_TRUE(grid->PopupShown());
     SwitchAway();
     EXPECT_EQ(grid->State(), "idle");
-    SwitchBack();
+    ASSERT_TRUE(ShowActive(window));
+    SetAppState(Qt::ApplicationActive);
     EXPECT_EQ(grid->State(), "armed");
     EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
     grid->Tick(60);
