@@ -59,7 +59,7 @@ class CellGridPaint : public ::testing::Test {
   TProbeCellGrid grid;
 };
 
-TEST_F(CellGridPaint, TitleCellsAreRaisedButtonFacesWithTheirCaption) {
+TEST_F(CellGridPaint, TitleCellsAreRaisedButtonFacesWithTheirCaptionSunkenWhilePressed) {
   grid.ColumnAt(1)->SetCaption("Name");
   const QImage img = Grab();
   const int l = 61, r = 120;  // column 1
@@ -72,6 +72,35 @@ TEST_F(CellGridPaint, TitleCellsAreRaisedButtonFacesWithTheirCaption) {
   ASSERT_FALSE(ink.isEmpty());
   EXPECT_NEAR(ink.center().x(), 90, 1.5);
   EXPECT_NEAR(ink.center().y(), 9, 2.5);
+
+  // Top left, so the text moves as its rectangle does (centring would
+  // halve the move).
+  grid.ColumnAt(1)->SetTitleHAlignment(TAlignment::taLeftJustify);
+  grid.ColumnAt(1)->SetTitleVAlignment(TcgVAlignment::cgvaTop);
+  const QImage normal = Title(Grab());
+  const QRect area(62, 1, 57, 18);
+  const QRect normalInk = InkIn(normal, area, QColor(kFace));
+
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, Middle(1, 0));
+  ASSERT_TRUE(grid.PressedLook);
+  const QImage pressed = Title(Grab());
+  ExpectPixels(pressed, {{61, 0, kShadow}, {61, 10, kShadow}, {120, 10, kLight}, {90, 19, kLight},
+                         {62, 1, kFace, "no inner bevel"}});
+  EXPECT_EQ(InkIn(pressed, area, QColor(kFace)), normalInk.translated(2, 2));
+  EXPECT_EQ(pressed.copy(0, 0, 61, 21), normal.copy(0, 0, 61, 21)) << "only the pressed cell";
+
+  QTest::mouseMove(grid.viewport(), Middle(1, 2));  // dragged off
+  EXPECT_EQ(Title(Grab()), normal);
+  QTest::mouseMove(grid.viewport(), Middle(1, 0));
+  EXPECT_EQ(Title(Grab()), pressed);
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, Middle(1, 0));
+  EXPECT_EQ(Title(Grab()), normal);
+
+  // A right press is tracked but never drawn sunken.
+  QTest::mousePress(grid.viewport(), Qt::RightButton, {}, Middle(1, 0));
+  EXPECT_TRUE(grid.Tracking);
+  EXPECT_EQ(Title(Grab()), normal);
+  QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, Middle(1, 0));
 }
 
 TEST_F(CellGridPaint, ARowZeroCellWithoutCaptionAndFixedCellsBelowShowTheirOwnTextUnformatted) {
@@ -137,38 +166,6 @@ TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
   grid.SetOptions(grid.Options() - TGridOptions{goDrawFocusSelected});
   ExpectPixels(Grab(), {{100, 45, kWindow}, {30, 45, kHighlight}, {233, 45, kHighlight},
                         {f.Left, f.Top + 1, kWindow, "no focus rectangle without its option"}});
-}
-
-TEST_F(CellGridPaint, APressedTitleCellIsSunkenWithItsTextMovedUntilReleasedOrLeft) {
-  grid.ColumnAt(1)->SetCaption("Name");
-  // Top left, so the text moves as its rectangle does (centring would
-  // halve the move).
-  grid.ColumnAt(1)->SetTitleHAlignment(TAlignment::taLeftJustify);
-  grid.ColumnAt(1)->SetTitleVAlignment(TcgVAlignment::cgvaTop);
-  const QImage normal = Title(Grab());
-  const QRect area(62, 1, 57, 18);
-  const QRect ink = InkIn(normal, area, QColor(kFace));
-
-  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, Middle(1, 0));
-  ASSERT_TRUE(grid.PressedLook);
-  const QImage pressed = Title(Grab());
-  ExpectPixels(pressed, {{61, 0, kShadow}, {61, 10, kShadow}, {120, 10, kLight}, {90, 19, kLight},
-                         {62, 1, kFace, "no inner bevel"}});
-  EXPECT_EQ(InkIn(pressed, area, QColor(kFace)), ink.translated(2, 2));
-  EXPECT_EQ(pressed.copy(0, 0, 61, 21), normal.copy(0, 0, 61, 21)) << "only the pressed cell";
-
-  QTest::mouseMove(grid.viewport(), Middle(1, 2));  // dragged off
-  EXPECT_EQ(Title(Grab()), normal);
-  QTest::mouseMove(grid.viewport(), Middle(1, 0));
-  EXPECT_EQ(Title(Grab()), pressed);
-  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, Middle(1, 0));
-  EXPECT_EQ(Title(Grab()), normal);
-
-  // A right press is tracked but never drawn sunken.
-  QTest::mousePress(grid.viewport(), Qt::RightButton, {}, Middle(1, 0));
-  EXPECT_TRUE(grid.Tracking);
-  EXPECT_EQ(Title(Grab()), normal);
-  QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, Middle(1, 0));
 }
 
 // Columns 1-3 under heading 0, column 4 under heading 1; a title row of 40
