@@ -14,7 +14,7 @@ QStringList Numbered(int n, const QString& longOne = {}) {
   return items;
 }
 
-TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaAndTheArrowNotTheButton) {
+TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaMadeOnceAndKeptThroughCellsWithoutOne) {
   TProbeEdit* e = Edit(3, 1);
   e->ShowList();
   ASSERT_TRUE(e->ListVisible);
@@ -30,6 +30,21 @@ TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaAndTheArrowNotTheButton) {
   e = Edit(1, 1);
   e->ShowList();
   EXPECT_EQ(e->PickList->width(), RectWidth(e->TextRect));
+
+  // A cell without a drop-down after one keeps the list for the next.
+  e = Edit(1, 1);
+  TPopupListbox* first = e->PickList;
+  ASSERT_NE(first, nullptr);
+  e = Edit(4, 1);
+  EXPECT_EQ(e->ActiveList, nullptr);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_FALSE(e->ListVisible);
+  e = Edit(3, 1);
+  EXPECT_EQ(e->PickList, first);  // made once, kept
+  EXPECT_EQ(e->ActiveList, first);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_TRUE(e->ListVisible);
+  EXPECT_EQ(e->PickList->Items(), (QStringList{"Red", "Green", "Blue"}));
 }
 
 TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
@@ -117,7 +132,7 @@ TEST_F(CgEditList, NearTheScreensBottomTheListOpensAboveTheCell) {
   EXPECT_EQ(list->pos(), QPoint(q.x(), q.y() + RectHeight(e->TextRect)));
 }
 
-TEST_F(CgEditList, PressingTheArrowWhileTheListIsOpenClosesItWithoutWriting) {
+TEST_F(CgEditList, PressingTheArrowLosingTheFocusOrHidingTheEditorClosesTheListWithoutWriting) {
   grid->SetCells(1, 1, "Apple");
   TProbeEdit* e = Edit(1, 1);
   QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
@@ -131,6 +146,21 @@ TEST_F(CgEditList, PressingTheArrowWhileTheListIsOpenClosesItWithoutWriting) {
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
   EXPECT_FALSE(e->ListVisible);
+
+  // Losing the focus or another widget taking over closes the list.
+  e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
+  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+
+  // The editor hidden by the grid takes its list along.
+  e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(e->PickList->isVisible());
+  grid->HideEditor();
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
 }
 
 TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSelects) {
@@ -238,39 +268,6 @@ TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {
   EXPECT_EQ(search(), std::pair(QString(32, QLatin1Char('z')), 5));
   // Typing in the list is no typing in the cell.
   EXPECT_EQ(std::pair(grid->Cells(1, 1), e->EditText()), std::pair(QString(), QString()));
-}
-
-TEST_F(CgEditList, LosingTheFocusOrAnotherWidgetTakingOverClosesTheList) {
-  grid->SetCells(1, 1, "Apple");
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
-  EXPECT_EQ(grid->Cells(1, 1), "Apple");
-
-  // The editor hidden by the grid takes its list along.
-  e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  ASSERT_TRUE(e->PickList->isVisible());
-  grid->HideEditor();
-  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
-}
-
-TEST_F(CgEditList, ACellWithoutADropDownAfterOneKeepsTheListForTheNext) {
-  TProbeEdit* e = Edit(1, 1);
-  TPopupListbox* first = e->PickList;
-  ASSERT_NE(first, nullptr);
-  e = Edit(4, 1);
-  EXPECT_EQ(e->ActiveList, nullptr);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_FALSE(e->ListVisible);
-  e = Edit(3, 1);
-  EXPECT_EQ(e->PickList, first);  // made once, kept
-  EXPECT_EQ(e->ActiveList, first);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_TRUE(e->ListVisible);
-  EXPECT_EQ(e->PickList->Items(), (QStringList{"Red", "Green", "Blue"}));
 }
 
 }  // namespace
