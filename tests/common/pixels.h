@@ -10,6 +10,13 @@
 
 #include <initializer_list>
 
+// An image of one colour.
+inline QImage Solid(int w, int h, QColor c) {
+  QImage img(w, h, QImage::Format_ARGB32);
+  img.fill(c);
+  return img;
+}
+
 struct TPixel {
   int x, y;
   QColor color;

@@ -2,6 +2,7 @@
 // its text: what the cell painting and the in-place editor both rely on.
 
 #include "tests/common/image_canvas.h"
+#include "tests/common/pixels.h"
 #include "tests/grid/cell_grid_probe.h"
 #include "toolkit/widgets/image_list.h"
 #include "toolkit/widgets/picture.h"
@@ -130,12 +131,7 @@ TEST_F(CellGridAttributes, SelectedCellsTakeTheHighlightColours) {
   grid.SetCellHighlightColor(clNavy);
   grid.SetCellHighlightFontColor(clLime);
   using enum TGridOption;
-  const struct {
-    TGridOptions options;
-    TcgOptions cellOptions;
-    TGridDrawState state;
-    bool highlighted;
-  } cases[] = {
+  const struct { TGridOptions options; TcgOptions cellOptions; TGridDrawState state; bool highlighted; } cases[] = {
       {{}, {TcgOption::cgoptHighlightSelection}, {gdSelected}, true},
       {{}, {TcgOption::cgoptHighlightSelection}, {gdSelected, gdFocused}, false},
       {{goDrawFocusSelected}, {TcgOption::cgoptHighlightSelection}, {gdSelected, gdFocused}, true},
@@ -172,13 +168,7 @@ TEST_F(CellGridAttributes, AHeadingIsDrawnWithItsTitleLookAndMarked) {
 }
 
 TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping) {
-  struct TSeen {
-    QObject* sender;
-    int c, r;
-    TcgHeading* column;
-    TcgCellStates state;
-    TColor color;
-  };
+  struct TSeen { QObject* sender; int c, r; TcgHeading* column; TcgCellStates state; TColor color; };
   std::vector<TSeen> seen;
   grid.SetCellHighlightColor(clNavy);
   grid.OnChangeCellAttributes = [&](QObject* sender, int c, int r, TcgHeading* column, TcgCellStates state,
@@ -208,17 +198,9 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
 
 // --- the image step ------------------------------------------------------------------
 
-QImage Filled(int w, int h, QColor c) {
-  QImage img(w, h, QImage::Format_RGB32);
-  img.fill(c);
-  return img;
-}
-
 class CellGridImage : public CellGridAttributes {
  protected:
-  struct TAsked {
-    int c, r, heading;
-  };
+  struct TAsked { int c, r, heading; };
   // Answers every cell with `object` placed as given.
   void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = taCenter,
               TcgVAlignment v = cgvaCenter, int margin = 2, int index = -1) {
@@ -235,12 +217,22 @@ class CellGridImage : public CellGridAttributes {
       m = margin;
     };
   }
-  // Places the image on R = {10, 5, 110, 35} and returns where it was drawn.
-  QRect PlaceAndDraw(TRect& r) {
+  // What is left for the text of {10, 5, 110, 35} once the image of cell (c, r)
+  // is placed, and the ink drawn.
+  struct TPlaced {
+    TRect text;
+    QRect ink;
+    bool operator==(const TPlaced&) const = default;
+    friend std::ostream& operator<<(std::ostream& os, const TPlaced& p) {
+      return os << p.text << " ink " << p.ink.x() << "," << p.ink.y() << " " << p.ink.width() << "x" << p.ink.height();
+    }
+  };
+  TPlaced Place(int c, int r, int heading = -1, bool draw = true) {
     TImageCanvas ic(120, 40);
-    r = {10, 5, 110, 35};
-    grid.PlaceCellImage(2, 3, -1, r, true, ic.canvas);
-    return ic.Ink();
+    TPlaced placed{{10, 5, 110, 35}, {}};
+    grid.PlaceCellImage(c, r, heading, placed.text, draw, ic.canvas);
+    placed.ink = ic.Ink();
+    return placed;
   }
   TPicture picture;
   std::vector<TAsked> asked;
@@ -248,20 +240,13 @@ class CellGridImage : public CellGridAttributes {
 };
 
 TEST_F(CellGridImage, WithoutAnImageTheRectangleStays) {
-  TImageCanvas ic(120, 40);
-  TRect r{10, 5, 110, 35};
-  grid.PlaceCellImage(1, 1, -1, r, true, ic.canvas);  // no handler
-  EXPECT_EQ(r, (TRect{10, 5, 110, 35}));
-
+  const TPlaced nothing{{10, 5, 110, 35}, {}};
+  EXPECT_EQ(Place(1, 1), nothing) << "no handler";
   Answer(nullptr, TcgImagePosition::cgipLeft);
-  grid.PlaceCellImage(1, 1, -1, r, true, ic.canvas);
-  EXPECT_EQ(r, (TRect{10, 5, 110, 35}));
-
+  EXPECT_EQ(Place(1, 1), nothing);
   TcgBorder notAnImage;
   Answer(&notAnImage, TcgImagePosition::cgipLeft);
-  grid.PlaceCellImage(1, 1, -1, r, true, ic.canvas);
-  EXPECT_EQ(r, (TRect{10, 5, 110, 35}));
-  EXPECT_EQ(ic.InkCount(), 0);
+  EXPECT_EQ(Place(1, 1), nothing);
   EXPECT_EQ(asked.size(), 2u);
   EXPECT_EQ(starts, (std::vector<bool>{true, true})) << "the handler starts from the defaults";
 }
@@ -289,12 +274,12 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "side " << static_cast<int>(c.side) << " drawn at " << c.drawn.x() << ","
                                     << c.drawn.y());
-    picture.SetBitmap(Filled(16, c.height, Qt::red));
+    picture.SetBitmap(Solid(16, c.height, Qt::red));
     Answer(&picture, c.side, c.h, c.v, c.margin);
-    TRect r;
-    EXPECT_EQ(PlaceAndDraw(r), c.drawn);
+    const TPlaced placed = Place(2, 3);
+    EXPECT_EQ(placed.ink, c.drawn);
     if (!(c.text == TRect{})) {
-      EXPECT_EQ(r, c.text);
+      EXPECT_EQ(placed.text, c.text);
     }
   }
   ASSERT_EQ(asked.size(), 8u);
@@ -302,19 +287,15 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
 }
 
 TEST_F(CellGridImage, WithoutTheDrawFlagOnlyTheRectangleChanges) {
-  picture.SetBitmap(Filled(16, 16, Qt::red));
+  picture.SetBitmap(Solid(16, 16, Qt::red));
   Answer(&picture, TcgImagePosition::cgipRight, taCenter, cgvaCenter, 1);
-  TImageCanvas ic(120, 40);
-  TRect r{10, 5, 110, 35};
-  grid.PlaceCellImage(2, 3, -1, r, false, ic.canvas);
-  EXPECT_EQ(r, (TRect{10, 5, 92, 35}));
-  EXPECT_EQ(ic.InkCount(), 0);
+  EXPECT_EQ(Place(2, 3, -1, false), (TPlaced{{10, 5, 92, 35}, {}}));
 }
 
 TEST_F(CellGridImage, AnImageListGivesItsImageSizeAndDrawsTheImageAsked) {
   TImageList list(10, 8);
-  list.Add(Filled(10, 8, Qt::red));
-  list.Add(Filled(10, 8, Qt::blue));
+  list.Add(Solid(10, 8, Qt::red));
+  list.Add(Solid(10, 8, Qt::blue));
   Answer(&list, TcgImagePosition::cgipLeft, taCenter, cgvaCenter, 2, 1);
   TImageCanvas ic(120, 40);
   TRect r{10, 5, 110, 35};
@@ -326,11 +307,7 @@ TEST_F(CellGridImage, AnImageListGivesItsImageSizeAndDrawsTheImageAsked) {
 
   // An index outside the list takes the room but draws nothing.
   Answer(&list, TcgImagePosition::cgipLeft, taCenter, cgvaCenter, 2, 7);
-  TImageCanvas empty(120, 40);
-  r = {10, 5, 110, 35};
-  grid.PlaceCellImage(0, 0, -1, r, true, empty.canvas);
-  EXPECT_EQ(r.Left, 24);
-  EXPECT_EQ(empty.InkCount(), 0);
+  EXPECT_EQ(Place(0, 0), (TPlaced{{24, 5, 110, 35}, {}}));
 }
 
 }  // namespace

@@ -71,10 +71,7 @@ class CellGridClick : public ::testing::Test {
 TEST_F(CellGridClick, ALeftPressIsTrackedOnlyInsideTheEdgesOfAFixedCell) {
   // Column 1's title: 1 + 4 pixels off the left and right, 1 + 6 off the
   // top and bottom stay with the base grid.
-  const struct {
-    QPoint at;
-    bool tracked;
-  } cases[] = {
+  const struct { QPoint at; bool tracked; } cases[] = {
       {{70, 7}, true},   {{123, 32}, true}, {{69, 20}, false}, {{124, 20}, false},
       {{90, 6}, false},  {{90, 33}, false}, {{30, 72}, true},  // fixed column 0, row 2 (y 62..81)
       {{90, 72}, false},                                        // a normal cell
@@ -149,20 +146,7 @@ TEST_F(CellGridClick, TheRightButtonIsTrackedAnywhereInTheCellButNeverSunken) {
   EXPECT_TRUE(grid.invalidated.empty());
 }
 
-TEST_F(CellGridClick, HeadingBandsAreFoundInTheUpperHalfOfTheTitleRow) {
-  SpanColumnsOneToThree();
-  // The band ends at 40 / 2 - 2; column 0 has no heading; x 129 is the line
-  // between two columns.
-  const struct {
-    int x, y, heading;
-  } cases[] = {{90, 10, 0},   {258, 0, 0},   {90, 17, 0},  {90, 18, -1}, {30, 10, -1},
-               {300, 10, -1}, {129, 10, -1}, {90, 50, -1}, {-1, 5, -1},  {500, 5, -1}};
-  for (const auto& c : cases) EXPECT_EQ(grid.HeadingAt(c.x, c.y), c.heading) << c.x << "," << c.y;
-  grid.ColumnAt(4)->SetHeadingIndex(7);  // not checked against Headings
-  EXPECT_EQ(grid.HeadingAt(300, 10), 7);
-}
-
-TEST_F(CellGridClick, APressedHeadingStaysSunkenAlongItsBandAndClicksInAnyOfItsColumns) {
+TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfTheirColumns) {
   SpanColumnsOneToThree();
   const TRect band{65, 0, 259, 18};
   Press({90, 10});
@@ -193,6 +177,16 @@ TEST_F(CellGridClick, APressedHeadingStaysSunkenAlongItsBandAndClicksInAnyOfItsC
   EXPECT_FALSE(grid.OverPressed);
   Release({150, 12});
   EXPECT_EQ(clicks.size(), 1u);
+
+  // The band ends at 40 / 2 - 2; column 0 has no heading; x 129 is the line
+  // between two columns.
+  const struct {
+    int x, y, heading;
+  } cases[] = {{90, 10, 0},   {258, 0, 0},   {90, 17, 0},  {90, 18, -1}, {30, 10, -1},
+               {300, 10, -1}, {129, 10, -1}, {90, 50, -1}, {-1, 5, -1},  {500, 5, -1}};
+  for (const auto& c : cases) EXPECT_EQ(grid.HeadingAt(c.x, c.y), c.heading) << c.x << "," << c.y;
+  grid.ColumnAt(4)->SetHeadingIndex(7);  // not checked against Headings
+  EXPECT_EQ(grid.HeadingAt(300, 10), 7);
 }
 
 TEST_F(CellGridClick, TheBandRepaintedIsTheVisiblePartOfTheSpan) {

@@ -39,8 +39,7 @@ TEST_F(CellGridColumns, AFreshGridHasAColumnObjectPerGridColumnAndAFixedVersionA
   EXPECT_EQ(std::tuple(fresh.DefaultDrawing(), fresh.DefaultRowHeight(), fresh.RowHeights(3)),
             std::tuple(false, 20, 20));
   EXPECT_EQ(fresh.CurrentCell(), (TGridCoord{1, 1}));
-  EXPECT_EQ(fresh.CellOptions(),
-            (TcgOptions{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection}));
+  EXPECT_EQ(fresh.CellOptions(), (TcgOptions{TcgOption::cgoptDrawFocusRectangle, TcgOption::cgoptHighlightSelection}));
   EXPECT_EQ(std::tuple(fresh.CellHighlightColor(), fresh.CellHighlightFontColor()),
             std::tuple(clHighlight, clHighlightText));
   EXPECT_EQ(std::tuple(fresh.CellAdjustColWidth(), fresh.CellAdjustRowHeight(), fresh.CellColumnClick(),
@@ -155,7 +154,12 @@ TEST_F(CellGridColumns, MovingARowMovesTheHiddenTextToo) {
   EXPECT_EQ(Texts(0), (QStringList{"0:0", "0:2", "0:4", "0:3", "0:1"}));
 }
 
-TEST_F(CellGridColumns, ColumnCountFourToSixToThree) {
+TEST_F(CellGridColumns, ColumnCountFourToSixToThreeAnInternalChangeLeavesTheColumnsAlone) {
+  grid.SetColCountInternal(6);
+  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Columns().Count(), grid.InternalColChange), std::tuple(6, 4, false));
+  grid.SetColCountInternal(4);
+  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"}));
+
   grid.SetColCount(6);
   EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D", "Column 1", "Column 2"}));
   EXPECT_TRUE(grid.Columns().Items(5)->Visible());
@@ -177,13 +181,6 @@ TEST_F(CellGridColumns, ColumnCountFourToSixToThree) {
   EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B"}));
   EXPECT_FALSE(Col("B")->Visible());
   EXPECT_EQ(grid.VisibleColumnCount(), grid.ColCount());
-}
-
-TEST_F(CellGridColumns, AnInternalCountChangeLeavesTheColumnsAlone) {
-  grid.SetColCountInternal(6);
-  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Columns().Count(), grid.InternalColChange), std::tuple(6, 4, false));
-  grid.SetColCountInternal(4);
-  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"}));
 }
 
 TEST_F(CellGridColumns, CopiedColumnsAreLaidOut) {

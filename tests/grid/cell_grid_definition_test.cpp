@@ -141,8 +141,13 @@ TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {
 
 // --- widths per user -----------------------------------------------------------------
 
-TEST_F(CellGridDefinition, ABlankKeyNeverTouchesTheStore) {
+TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheStore) {
   const QString file = TUserStore::FileName();
+  auto nobody = Loaded(Definition("Software\\Nobody"));
+  nobody->LoadColumnWidths("Software\\Nobody\\Else");
+  EXPECT_FALSE(QFile::exists(file));
+  EXPECT_EQ(nobody->Widths(), (Widths{45, 80, 80, 159}));
+
   for (const char* key : {"", "   ", " \t "}) {
     auto grid = Loaded(Definition(key));
     grid->SetColWidths(0, 99);
@@ -193,25 +198,15 @@ TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
 
 TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   QSettings store = Store();
-  store.beginGroup("Grid");
-  store.setValue("Number", "33");
-  store.setValue("Nope", "99");
-  store.setValue("Type", "77");  // hidden in the grid below
-  store.setValue("Duration", "wide");
-  store.setValue("Receive Time", "55");
-  store.setValue("receive time", "1e3");
-  store.endGroup();
+  // Type is hidden in the grid below.
+  const std::pair<const char*, const char*> values[] = {{"Number", "33"},       {"Nope", "99"},
+                                                        {"Type", "77"},         {"Duration", "wide"},
+                                                        {"Receive Time", "55"}, {"receive time", "1e3"}};
+  for (auto [name, value] : values) store.setValue(QString("Grid/") + name, value);
   store.sync();
   auto grid = Loaded(Definition("Grid", true));
   EXPECT_EQ(grid->Widths(), (Widths{33, 80, 55}));
   EXPECT_EQ(grid->ColumnByName("Type")->HiddenWidth(), 64);
-}
-
-TEST_F(CellGridDefinition, AKeyThatIsNotThereIsNotMadeByReading) {
-  auto grid = Loaded(Definition("Software\\Nobody"));
-  grid->LoadColumnWidths("Software\\Nobody\\Else");
-  EXPECT_FALSE(QFile::exists(TUserStore::FileName()));
-  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 80, 159}));
 }
 
 TEST_F(CellGridDefinition, NamesWithSlashesKeepTheirWidths) {

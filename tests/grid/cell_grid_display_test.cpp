@@ -1,6 +1,6 @@
 // Display text of data cells: the column's numeric, scientific and date-time
-// formats, the two events and which failures they see. Each test sets the
-// locale it means.
+// formats, the two events and which failures they see. English unless a
+// test sets another locale.
 
 #include "tests/grid/cell_grid_probe.h"
 #include "tests/toolkit/locales.h"
@@ -22,28 +22,30 @@ class CellGridDisplay : public ::testing::Test {
     grid.SetColCount(3);
     grid.SetRowCount(4);
     column = grid.ColumnAt(1);
-  }
-  // The display text of cell (1, 1) holding `text`.
-  QString Shown(const QString& text) {
-    grid.SetCells(1, 1, text);
-    return grid.GetDisplayText(1, 1);
-  }
-  void CountConversionErrors() {
     grid.OnConversionError = [this](QObject* sender, int c, int r, TcgColumn* col, QString& s) {
       EXPECT_EQ(sender, &grid);
       EXPECT_EQ(col, column);
       errors.push_back(QString("%1,%2 %3").arg(c).arg(r).arg(s));
     };
   }
+  // The display text of cell (1, 1) holding `text`.
+  QString Shown(const QString& text) {
+    grid.SetCells(1, 1, text);
+    return grid.GetDisplayText(1, 1);
+  }
 
+  DefaultLocale english{English()};
   TProbeCellGrid grid;
   TcgColumn* column = nullptr;
   std::vector<QString> errors;
 };
 
-TEST_F(CellGridDisplay, AnEmptyCellIsNeverConverted) {
-  DefaultLocale english(English());
-  CountConversionErrors();
+TEST_F(CellGridDisplay, WithoutAFormatTheStoredTextShowsAnEmptyCellIsNeverConverted) {
+  EXPECT_EQ(Shown("12/03/24 10:41"), "12/03/24 10:41");
+  EXPECT_EQ(Shown("abc"), "abc");
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(grid.Cells(1, 1), "abc");
+
   for (TcgFormatType f : {cgfmtNone, cgfmtNumeric, cgfmtDateTime, cgfmtScientific}) {
     SCOPED_TRACE(static_cast<int>(f));
     column->SetFormatType(f);
@@ -57,25 +59,9 @@ TEST_F(CellGridDisplay, AnEmptyCellIsNeverConverted) {
   EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(CellGridDisplay, WithoutAFormatTheStoredTextShows) {
-  DefaultLocale english(English());
-  CountConversionErrors();
-  EXPECT_EQ(Shown("12/03/24 10:41"), "12/03/24 10:41");
-  EXPECT_EQ(Shown("abc"), "abc");
-  EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(grid.Cells(1, 1), "abc");
-}
-
 TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
-  DefaultLocale english(English());
   column->SetFormatType(cgfmtNumeric);
-  struct TSeen {
-    QObject* sender;
-    int c, r;
-    TcgColumn* column;
-    QString s;
-    bool convert;
-  };
+  struct TSeen { QObject* sender; int c, r; TcgColumn* column; QString s; bool convert; };
   std::vector<TSeen> seen;
   bool convert = true;
   grid.OnDisplayText = [&](QObject* sender, int c, int r, TcgColumn* col, QString& s, bool& conv) {
@@ -94,7 +80,6 @@ TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
 }
 
 TEST_F(CellGridDisplay, NumbersFollowTheColumnsPattern) {
-  DefaultLocale english(English());
   column->SetFormatType(cgfmtNumeric);
   EXPECT_EQ(Shown("1234.5"), "1,234.50");
   EXPECT_EQ(Shown("-1234.5"), "-1,234.50");
@@ -113,7 +98,6 @@ TEST_F(CellGridDisplay, NumbersFollowTheColumnsPattern) {
 }
 
 TEST_F(CellGridDisplay, APrefixIsShownAsItIsBeforeTheNumberAlsoInParentheses) {
-  DefaultLocale english(English());
   column->SetFormatType(cgfmtNumeric);
   column->SetPrefix("$");
   EXPECT_EQ(Shown("1234.5"), "$1,234.50");
@@ -136,14 +120,12 @@ TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goEditing});
   grid.ShowClient(300, 120);
   column->SetFormatType(cgfmtNumeric);
-  CountConversionErrors();
   auto type = [&](int row, const char* text) {
     grid.SetRow(row);
     grid.setFocus();
     for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   };
-  DefaultLocale english(English());
   type(1, "1,234.5");
   EXPECT_EQ(grid.GetDisplayText(1, 1), "1,234.5");
   EXPECT_EQ(errors, (std::vector<QString>{"1,1 1,234.5"}));
@@ -156,7 +138,6 @@ TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
 }
 
 TEST_F(CellGridDisplay, ScientificNotationShowsTheDecimalsAsked) {
-  DefaultLocale english(English());
   column->SetFormatType(cgfmtScientific);
   EXPECT_EQ(Shown("1234.5"), "1.23E+03");
   EXPECT_EQ(Shown("-0.000123"), "-1.23E-04");
@@ -187,7 +168,6 @@ TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
 }
 
 TEST_F(CellGridDisplay, DateAndTimePatternsComeFromTheTables) {
-  DefaultLocale english(English());
   column->SetFormatType(cgfmtDateTime);
   column->SetDateFormat(10);
   EXPECT_EQ(Shown("3/7/2024"), "Thursday March 7, 2024");
@@ -211,8 +191,6 @@ TEST_F(CellGridDisplay, DateAndTimePatternsComeFromTheTables) {
 }
 
 TEST_F(CellGridDisplay, ATextThatIsNoNumberRaisesTheConversionErrorAndShowsAsItIs) {
-  DefaultLocale english(English());
-  CountConversionErrors();
   column->SetFormatType(cgfmtNumeric);
   EXPECT_EQ(Shown("abc"), "abc");
   column->SetFormatType(cgfmtScientific);
@@ -233,8 +211,6 @@ TEST_F(CellGridDisplay, ATextThatIsNoNumberRaisesTheConversionErrorAndShowsAsItI
 }
 
 TEST_F(CellGridDisplay, OnlyConversionErrorsAreCaught) {
-  DefaultLocale english(English());
-  CountConversionErrors();
   column->SetFormatType(cgfmtNumeric);
   grid.OnDisplayText = [](QObject*, int, int, TcgColumn*, QString& s, bool&) {
     if (s == "convert") throw EConvertError("not now");

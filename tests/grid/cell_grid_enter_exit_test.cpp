@@ -57,7 +57,7 @@ TEST_F(CellGridEnterExit, AUsersClickAndKeysLeaveOneCellAndEnterTheNext) {
   EXPECT_EQ(log, (Log{"click"}));
 }
 
-TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothing) {
+TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothingARefusedSelectionAsksNoExit) {
   Click(2, 2);
   log.clear();
   allowExit = false;
@@ -80,15 +80,13 @@ TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothing) {
   grid->SetRow(4);
   EXPECT_EQ(log, (Log{"exit 2,2", "enter 2,4", "click"}));
   EXPECT_EQ(grid->Row(), 4);
-}
 
-TEST_F(CellGridEnterExit, OnSelectCellRefusingAsksNoExit) {
-  Click(1, 1);
+  // OnSelectCell refusing asks no exit.
   log.clear();
   grid->OnSelectCell = [](QObject*, int, int, bool& canSelect) { canSelect = false; };
   Click(3, 3);
   EXPECT_EQ(log, (Log{"click"}));
-  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{1, 1}));
+  EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 4}));
 }
 
 TEST_F(CellGridEnterExit, TheFocusLeavingExitsEvenWhenRefusedComingBackEnters) {

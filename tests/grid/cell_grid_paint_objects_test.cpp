@@ -48,9 +48,7 @@ std::size_t recorded = 0;
 #if ORVIX_COUNT_ALLOCATIONS
 namespace {
 
-void Note(void* caller) {
-  if (recording && recorded < callers.size()) callers[recorded++] = caller;
-}
+void Note(void* caller) { if (recording && recorded < callers.size()) callers[recorded++] = caller; }
 
 void* Allocate(std::size_t n) {
   if (void* p = std::malloc(n ? n : 1)) return p;
@@ -144,8 +142,7 @@ class CellGridPaintObjects : public ::testing::Test {
     grid.ColumnAt(3)->SetColumnClipStyle(TcgClipStyle::cgclpEllipsis);
     grid.SetCells(3, 2, "a receive time far too long for its column");
     images.Add(QImage(16, 16, QImage::Format_RGB32));
-    grid.OnGetCellImage = [this](QObject*, int c, int, int, TPersistent*& object, int& index, TcgImagePosition&,
-                                 TAlignment&, TcgVAlignment&, int&) {
+    grid.OnGetCellImage = [this](QObject*, int c, int, int, TPersistent*& object, int& index, auto&&...) {
       if (c == 0) {
         object = &images;
         index = 0;

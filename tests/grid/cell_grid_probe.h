@@ -48,14 +48,8 @@ class TProbeCellGrid : public TCellGrid {
     return out;
   }
 
-  using TCellGrid::HeadingBitmap;
-  using TCellGrid::InternalColChange;
-  using TCellGrid::OverPressed;
-  using TCellGrid::PressedButton;
-  using TCellGrid::PressedCol;
-  using TCellGrid::PressedHeading;
-  using TCellGrid::PressedLook;
-  using TCellGrid::PressedRow;
+  using TCellGrid::HeadingBitmap, TCellGrid::InternalColChange, TCellGrid::OverPressed, TCellGrid::PressedButton;
+  using TCellGrid::PressedCol, TCellGrid::PressedHeading, TCellGrid::PressedLook, TCellGrid::PressedRow;
   using TCellGrid::Tracking;
 
   std::vector<TRect> invalidated;

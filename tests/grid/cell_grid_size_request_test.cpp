@@ -23,16 +23,8 @@ class CellGridSizeRequests : public ::testing::Test {
       widthWhileDrawing = grid.ColWidths(1);
       TCanvas canvas(grid.Canvas(), grid.palette());
       canvas.Font().AssignQFont(grid.font());
-      DrawCellText(TCgDrawInfo{.Canvas = &canvas,
-                               .Text = text,
-                               .Rect = rect,
-                               .HMargin = 2,
-                               .VMargin = 1,
-                               .ClipStyle = clip,
-                               .Col = c,
-                               .Row = r,
-                               .Grid = &grid,
-                               .DrawState = state});
+      DrawCellText(TCgDrawInfo{.Canvas = &canvas, .Text = text, .Rect = rect, .HMargin = 2, .VMargin = 1,
+                               .ClipStyle = clip, .Col = c, .Row = r, .Grid = &grid, .DrawState = state});
     };
   }
   TProbeCellGrid grid;

@@ -163,8 +163,7 @@ TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactlyAndRectangleMeasuresCo
   } cases[] = {{"Fa", "Fax", true},  {"fa", "Fax", false}, {"Faxes", "Fax", false},
                {"Fax", "Fax", true}, {"", "Fax", true},    {"", "", true}};
   for (const auto& c : cases) EXPECT_EQ(BeginsWith(c.prefix, c.text), c.begins) << c.prefix << " " << c.text;
-  EXPECT_EQ(RectWidth(TRect{2, 0, 48, 0}), 47);
-  EXPECT_EQ(RectHeight(TRect{0, 5, 0, 5}), 1);
+  EXPECT_EQ(std::pair(RectWidth(TRect{2, 0, 48, 0}), RectHeight(TRect{0, 5, 0, 5})), std::pair(47, 1));
 }
 
 TEST(CgGlobal, DatePatternsDifferOnlyInTheirFirstThreeEntries) {

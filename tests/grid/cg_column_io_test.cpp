@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -26,9 +27,10 @@ std::set<QString> KeysOf(const QJsonObject& o) {
 }
 
 // Saves the column, and loads what was saved into a new column.
-void RoundTrip(const TcgColumn& from, TcgColumn& to) {
-  const QByteArray text = QJsonDocument(WriteColumn(from)).toJson();
-  ReadColumn(to, QJsonDocument::fromJson(text).object());
+std::unique_ptr<TcgColumn> RoundTrip(const TcgColumn& from) {
+  auto to = std::make_unique<TcgColumn>();
+  ReadColumn(*to, QJsonDocument::fromJson(QJsonDocument(WriteColumn(from)).toJson()).object());
+  return to;
 }
 
 struct FontOfHeight : TFont {
@@ -54,14 +56,13 @@ TEST(CgColumnIo, EveryPropertyOfAFullyUsedColumnComesBack) {
   c.ColumnFont().SetPitch(TFontPitch::fpFixed);
   c.ColumnFont().SetColor(clRed);
 
-  TcgColumn back;
-  RoundTrip(c, back);
-  for (const TColumnProperty& p : Taking(kSaved)) EXPECT_TRUE(p.isOther(back)) << p.name;
-  EXPECT_TRUE(back.TitleFont().Equals(c.TitleFont()));
-  EXPECT_FALSE(back.TitleParentFont());
-  EXPECT_TRUE(back.ColumnFont().Equals(c.ColumnFont()));
-  EXPECT_FALSE(back.ColumnParentFont());
-  EXPECT_TRUE(back.RightBorder().Equals(TcgBorder()));
+  const auto back = RoundTrip(c);
+  for (const TColumnProperty& p : Taking(kSaved)) EXPECT_TRUE(p.isOther(*back)) << p.name;
+  EXPECT_TRUE(back->TitleFont().Equals(c.TitleFont()));
+  EXPECT_FALSE(back->TitleParentFont());
+  EXPECT_TRUE(back->ColumnFont().Equals(c.ColumnFont()));
+  EXPECT_FALSE(back->ColumnParentFont());
+  EXPECT_TRUE(back->RightBorder().Equals(TcgBorder()));
 }
 
 TEST(CgColumnIo, ItemsAreLostWithoutAComboBox) {
@@ -70,9 +71,8 @@ TEST(CgColumnIo, ItemsAreLostWithoutAComboBox) {
   c.SetAutoSuggest(false);
   c.SetDropDownCount(2);
   c.SetControlType({cgctlButton});
-  TcgColumn back;
-  RoundTrip(c, back);
-  EXPECT_EQ(std::tuple(back.Items().Count(), back.AutoSuggest(), back.DropDownCount()), std::tuple(0, true, 8));
+  const auto back = RoundTrip(c);
+  EXPECT_EQ(std::tuple(back->Items().Count(), back->AutoSuggest(), back->DropDownCount()), std::tuple(0, true, 8));
 }
 
 TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
@@ -82,17 +82,15 @@ TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
   c.SetDrawButtonface(false);
   c.SetButtonVAlignment(TcgVAlignment::cgvaTop);
   c.SetControlType({cgctlComboBox});  // no button
-  TcgColumn back;
-  RoundTrip(c, back);
+  const auto back = RoundTrip(c);
   EXPECT_EQ(
-      std::tuple(back.ButtonStyle(), back.ButtonPicture().Empty(), back.DrawButtonface(), back.ButtonVAlignment()),
+      std::tuple(back->ButtonStyle(), back->ButtonPicture().Empty(), back->DrawButtonface(), back->ButtonVAlignment()),
       std::tuple(TcgButtonStyle::cgbstEllipsis, true, true, TcgVAlignment::cgvaCenter));
 
   c.SetControlType({cgctlButton});
   c.SetButtonStyle(TcgButtonStyle::cgbstDropDown);  // a button, but not a custom one
-  TcgColumn dropDown;
-  RoundTrip(c, dropDown);
-  EXPECT_EQ(std::tuple(dropDown.ButtonStyle(), dropDown.ButtonPicture().Empty(), dropDown.DrawButtonface()),
+  const auto dropDown = RoundTrip(c);
+  EXPECT_EQ(std::tuple(dropDown->ButtonStyle(), dropDown->ButtonPicture().Empty(), dropDown->DrawButtonface()),
             std::tuple(TcgButtonStyle::cgbstDropDown, true, true));
 
   // A custom button saves its picture even when it is empty, and all of its settings.
@@ -107,17 +105,15 @@ TEST(CgColumnIo, FormatDetailsTravelOnlyWithTheirFormat) {
   c.SetDecimals(5);
   c.SetPrefix("$");
   c.SetDateFormat(7);
-  TcgColumn none;
-  RoundTrip(c, none);
-  EXPECT_EQ(std::tuple(none.Decimals(), none.Prefix(), none.DateFormat()), std::tuple(2, QString(""), 2));
+  const auto none = RoundTrip(c);
+  EXPECT_EQ(std::tuple(none->Decimals(), none->Prefix(), none->DateFormat()), std::tuple(2, QString(""), 2));
 
   c.SetFormatType(TcgFormatType::cgfmtNumeric);
-  TcgColumn numeric;
-  RoundTrip(c, numeric);
+  const auto numeric = RoundTrip(c);
   // The date format travels only with cgfmtDateTime.
-  EXPECT_EQ(std::tuple(numeric.Decimals(), numeric.Prefix(), numeric.DateFormat()), std::tuple(5, QString("$"), 2));
+  EXPECT_EQ(std::tuple(numeric->Decimals(), numeric->Prefix(), numeric->DateFormat()), std::tuple(5, QString("$"), 2));
   // Saved whatever their values once the format asks for them.
-  EXPECT_TRUE(WriteColumn(numeric).contains("ThousandsSeparator"));
+  EXPECT_TRUE(WriteColumn(*numeric).contains("ThousandsSeparator"));
 }
 
 TEST(CgColumnIo, AFontIsSavedOnlyWhileItsParentFlagIsOff) {
@@ -125,19 +121,17 @@ TEST(CgColumnIo, AFontIsSavedOnlyWhileItsParentFlagIsOff) {
   c.ColumnFont().SetHeight(30);
   c.SetColumnParentFont(true);  // the changed font is ignored, and not saved
   EXPECT_FALSE(WriteColumn(c).contains("ColumnFont"));
-  TcgColumn back;
-  RoundTrip(c, back);
-  EXPECT_TRUE(back.ColumnParentFont());
-  EXPECT_TRUE(back.ColumnFont().Equals(TFont()));
+  const auto back = RoundTrip(c);
+  EXPECT_TRUE(back->ColumnParentFont());
+  EXPECT_TRUE(back->ColumnFont().Equals(TFont()));
 }
 
 TEST(CgColumnIo, TheSavedFlagFollowsTheFontSoAnOffFlagSurvivesAnUnchangedFont) {
   TcgColumn c;
   c.SetTitleParentFont(false);  // font still the default one
   c.SetColumnParentFont(false);
-  TcgColumn back;
-  RoundTrip(c, back);
-  EXPECT_FALSE(back.TitleParentFont() || back.ColumnParentFont());
+  const auto back = RoundTrip(c);
+  EXPECT_FALSE(back->TitleParentFont() || back->ColumnParentFont());
 }
 
 TEST(CgColumnIo, TheFontIsReadBeforeItsFlag) {
@@ -169,10 +163,9 @@ TEST(CgColumnIo, AnIconPictureComesBackAsAnIconOfItsSize) {
   QPixmap pm(16, 16);
   pm.fill(Qt::blue);
   c.ButtonPicture().SetIcon(QIcon(pm), QSize(16, 16));
-  TcgColumn back;
-  RoundTrip(c, back);
-  EXPECT_EQ(back.ButtonPicture().Kind(), TGraphicKind::gkIcon);
-  EXPECT_TRUE(back.ButtonPicture().Equals(c.ButtonPicture()));
+  const auto back = RoundTrip(c);
+  EXPECT_EQ(back->ButtonPicture().Kind(), TGraphicKind::gkIcon);
+  EXPECT_TRUE(back->ButtonPicture().Equals(c.ButtonPicture()));
 }
 
 TEST(CgColumnIo, CollectionsComeBackWithTheirClassesAndSavedNames) {

@@ -6,6 +6,7 @@
 // flags work together and are each test's own.
 
 #include "grid/cg_column.h"
+#include "tests/common/pixels.h"
 
 #include <QImage>
 
@@ -55,12 +56,6 @@ struct TBorderLook {
   }
 };
 
-inline QImage Solid(int w, int h, QColor c) {
-  QImage img(w, h, QImage::Format_ARGB32);
-  img.fill(c);
-  return img;
-}
-
 inline const std::vector<TColumnProperty>& ColumnProperties() {
   using enum TAlignment;
   using enum TcgVAlignment;
@@ -85,12 +80,9 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
   static const std::vector<TColumnProperty> properties = {
       CG_PROPERTY(Caption, QString(""), QString("Receive Time")),
       CG_PROPERTY(Name, QString(""), QString("Receive Time"), copiedAndSaved),
-      CG_PROPERTY(TitleHAlignment, taCenter, taRightJustify),
-      CG_PROPERTY(TitleVAlignment, cgvaCenter, cgvaBottom),
-      CG_PROPERTY(TitleColor, clBtnFace, ColorFromRgb(1, 2, 3)),
-      CG_PROPERTY(TitleParentFont, true, false, kNotifies),
-      CG_PROPERTY(TitleClipStyle, cgclpWrap, cgclpEllipsis),
-      CG_PROPERTY(TitleInnerBevel, bvNone, bvLowered),
+      CG_PROPERTY(TitleHAlignment, taCenter, taRightJustify), CG_PROPERTY(TitleVAlignment, cgvaCenter, cgvaBottom),
+      CG_PROPERTY(TitleColor, clBtnFace, ColorFromRgb(1, 2, 3)), CG_PROPERTY(TitleParentFont, true, false, kNotifies),
+      CG_PROPERTY(TitleClipStyle, cgclpWrap, cgclpEllipsis), CG_PROPERTY(TitleInnerBevel, bvNone, bvLowered),
       CG_PROPERTY(TitleOuterBevel, bvRaised, bvNone),
       border("TopBorder", copiedAndSaved, &TcgHeading::TopBorder, &TcgHeading::TopBorder, {cgbrdDouble, 3, clBlack}),
       border("LeftBorder", copiedAndSaved, &TcgHeading::LeftBorder, &TcgHeading::LeftBorder,
@@ -100,19 +92,13 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
              {cgbrdSolid, 2, clRed}),
       CG_PROPERTY(ControlType, TcgControlTypes{},
                   TcgControlTypes{TcgControlType::cgctlComboBox, TcgControlType::cgctlButton}),
-      CG_PROPERTY(Visible, true, false, copiedAndSaved),
-      CG_PROPERTY(ReadOnly, false, true),
-      CG_PROPERTY(MaxTextLength, 0, 20),
-      CG_PROPERTY(ColumnHAlignment, taLeftJustify, taCenter),
-      CG_PROPERTY(ColumnVAlignment, cgvaTop, cgvaCenter),
-      CG_PROPERTY(ColumnColor, clWindow, clHighlight),
-      CG_PROPERTY(ColumnParentFont, true, false, kNotifies),
-      CG_PROPERTY(ColumnClipStyle, cgclpEllipsis, cgclpWrap),
-      CG_PROPERTY(ColumnInnerBevel, bvNone, bvRaised),
-      CG_PROPERTY(ColumnOuterBevel, bvNone, bvLowered),
+      CG_PROPERTY(Visible, true, false, copiedAndSaved), CG_PROPERTY(ReadOnly, false, true),
+      CG_PROPERTY(MaxTextLength, 0, 20), CG_PROPERTY(ColumnHAlignment, taLeftJustify, taCenter),
+      CG_PROPERTY(ColumnVAlignment, cgvaTop, cgvaCenter), CG_PROPERTY(ColumnColor, clWindow, clHighlight),
+      CG_PROPERTY(ColumnParentFont, true, false, kNotifies), CG_PROPERTY(ColumnClipStyle, cgclpEllipsis, cgclpWrap),
+      CG_PROPERTY(ColumnInnerBevel, bvNone, bvRaised), CG_PROPERTY(ColumnOuterBevel, bvNone, bvLowered),
       list("Items", copiedAndSaved, &TcgColumn::Items, &TcgColumn::Items, {"Voice", "Fax", "Data"}),
-      CG_PROPERTY(AutoSuggest, true, false, copiedAndSaved),
-      CG_PROPERTY(ComboMaxWidth, false, true),
+      CG_PROPERTY(AutoSuggest, true, false, copiedAndSaved), CG_PROPERTY(ComboMaxWidth, false, true),
       CG_PROPERTY(DropDownCount, 8, 3),
       CG_PROPERTY(ButtonStyle, TcgButtonStyle::cgbstEllipsis, TcgButtonStyle::cgbstCustom),
       Owned(
@@ -123,17 +109,11 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
             green.SetBitmap(Solid(16, 8, Qt::green));
             return c.ButtonPicture().Equals(green);
           }),
-      CG_PROPERTY(DrawButtonface, true, false),
-      CG_PROPERTY(ButtonVAlignment, cgvaCenter, cgvaBottom),
-      CG_PROPERTY(HeadingIndex, -1, 2),
-      CG_PROPERTY(FormatType, TcgFormatType::cgfmtNone, TcgFormatType::cgfmtDateTime),
-      CG_PROPERTY(Decimals, 2, 0),
-      CG_PROPERTY(Prefix, QString(""), QString("at ")),
-      CG_PROPERTY(ThousandsSeparator, true, false),
-      CG_PROPERTY(NegativeParenthesis, false, true),
-      CG_PROPERTY(DateFormat, 2, 9),
-      CG_PROPERTY(TimeFormat, -1, 3),
-      CG_PROPERTY(HiddenWidth, 64, 99, kCopied),
+      CG_PROPERTY(DrawButtonface, true, false), CG_PROPERTY(ButtonVAlignment, cgvaCenter, cgvaBottom),
+      CG_PROPERTY(HeadingIndex, -1, 2), CG_PROPERTY(FormatType, TcgFormatType::cgfmtNone, TcgFormatType::cgfmtDateTime),
+      CG_PROPERTY(Decimals, 2, 0), CG_PROPERTY(Prefix, QString(""), QString("at ")),
+      CG_PROPERTY(ThousandsSeparator, true, false), CG_PROPERTY(NegativeParenthesis, false, true),
+      CG_PROPERTY(DateFormat, 2, 9), CG_PROPERTY(TimeFormat, -1, 3), CG_PROPERTY(HiddenWidth, 64, 99, kCopied),
       list("HiddenCells", kCopied, &TcgColumn::HiddenCells, &TcgColumn::HiddenCells, {"#", "1"}),
   };
   return properties;
@@ -148,8 +128,6 @@ inline std::vector<TColumnProperty> Taking(TTakesPart part) {
 }
 
 // A column with every property that takes part in `part` at its other value.
-inline void SetOthers(TcgColumn& c, TTakesPart part) {
-  for (const TColumnProperty& p : Taking(part)) p.setOther(c);
-}
+inline void SetOthers(TcgColumn& c, TTakesPart part) { for (const TColumnProperty& p : Taking(part)) p.setOther(c); }
 
 }  // namespace cg_column_test

@@ -43,6 +43,13 @@ struct TWatched {
   }
 };
 
+// A column of a watched collection.
+class CgColumnWatched : public ::testing::Test {
+ protected:
+  TWatched w;
+  TcgColumn* col = w.columns.Add();
+};
+
 QStringList NamesOf(const TcgHeadings& h) {
   QStringList out;
   for (int i = 0; i < h.Count(); ++i) out << h.Items(i)->Name();
@@ -93,9 +100,7 @@ TEST(CgColumn, AComparedPropertySetToItsCurrentValueNotifiesNothingAndANewValueO
   }
 }
 
-TEST(CgColumn, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWithoutNotifying) {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
+TEST_F(CgColumnWatched, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWithoutNotifying) {
   col->SetName("Receive Time");
   TStringList items({"Apple", "ABC"});
   col->SetItems(items);
@@ -110,15 +115,11 @@ TEST(CgColumn, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWithoutNotif
   col->TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
   col->Items().Add("Fax");
   col->HiddenCells().Add("kept");
-  QImage img(4, 4, QImage::Format_RGB32);
-  img.fill(Qt::red);
-  col->ButtonPicture().SetBitmap(img);
+  col->ButtonPicture().SetBitmap(Solid(4, 4, Qt::red));
   EXPECT_TRUE(w.notices.empty());
 }
 
-TEST(CgColumn, OwnedObjectsAreCopiedInAndNotifyWithoutComparing) {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
+TEST_F(CgColumnWatched, OwnedObjectsAreCopiedInAndNotifyWithoutComparing) {
   TcgBorder border;
   col->SetTopBorder(border);  // equal to the current one: notifies all the same
   border.SetWidth(3);
@@ -129,9 +130,7 @@ TEST(CgColumn, OwnedObjectsAreCopiedInAndNotifyWithoutComparing) {
   EXPECT_EQ(w.notices.size(), 3u);
 }
 
-TEST(CgColumn, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
+TEST_F(CgColumnWatched, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
   col->SetTitleFont(TFont());
   EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, true}}));
   EXPECT_TRUE(col->TitleParentFont());
@@ -143,9 +142,7 @@ TEST(CgColumn, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
   EXPECT_TRUE(col->ColumnParentFont());  // the other font is not touched
 }
 
-TEST(CgColumn, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutNotifying) {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
+TEST_F(CgColumnWatched, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutNotifying) {
   col->ColumnFont().SetSize(col->ColumnFont().Size() + 4);
   EXPECT_FALSE(col->ColumnParentFont());
   EXPECT_TRUE(col->TitleParentFont());
@@ -159,9 +156,7 @@ TEST(CgColumn, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutNotifying)
   EXPECT_TRUE(col->ColumnParentFont());
 }
 
-TEST(CgColumn, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNothing) {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
+TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNothing) {
   col->SetVisible(true);
   EXPECT_TRUE(w.notices.empty());
   col->SetVisible(false);

@@ -21,6 +21,11 @@ void UseTestFont(TCanvas& c) {
   c.Font().SetColor(clBlack);
 }
 
+// An image canvas in that font.
+struct TTextCanvas : TImageCanvas {
+  TTextCanvas(int w, int h) : TImageCanvas(w, h) { UseTestFont(canvas); }
+};
+
 TCgDrawInfo DataCell(TCanvas& canvas, const QString& text, TRect rect) {
   TCgDrawInfo info;
   info.Canvas = &canvas;
@@ -60,6 +65,16 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
     QFont f("DejaVu Sans");
     f.setPixelSize(11);
     setFont(f);
+    // Three by three, none fixed, rows of 20, column 1 of 50 pixels.
+    SetColCount(3);
+    SetRowCount(3);
+    SetFixedCols(0);
+    SetFixedRows(0);
+    SetDefaultRowHeight(20);
+    SetColWidths(1, 50);
+    resize(400, 200);
+    show();
+    QApplication::processEvents();
   }
   bool CellAdjustColWidth() const override { return adjustCols; }
   bool CellAdjustRowHeight() const override { return adjustRows; }
@@ -105,18 +120,6 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
   }
 };
 
-void ShowGrid(TSizingGrid& g) {
-  g.SetColCount(3);
-  g.SetRowCount(3);
-  g.SetFixedCols(0);
-  g.SetFixedRows(0);
-  g.SetDefaultRowHeight(20);
-  g.SetColWidths(1, 50);
-  g.resize(400, 200);
-  g.show();
-  QApplication::processEvents();
-}
-
 int CountOf(const std::vector<TMessageEvent>& requests, unsigned msg) {
   int n = 0;
   for (const auto& r : requests) n += r.Msg == msg;
@@ -127,7 +130,6 @@ int CountOf(const std::vector<TMessageEvent>& requests, unsigned msg) {
 
 TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheUserSizesColumns) {
   TSizingGrid grid;
-  ShowGrid(grid);
   TCanvas measuring;
   measuring.Font().AssignQFont(grid.font());
   const QString text = TextOfWidth(measuring, 80);
@@ -153,8 +155,7 @@ TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheU
 
   // At 85 the text fits: painting again asks for nothing more.
   grid.PaintAndApply();
-  EXPECT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 0);
-  EXPECT_EQ(grid.ColWidths(1), 85);
+  EXPECT_EQ(std::pair(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), grid.ColWidths(1)), std::pair(0, 85));
 
   // Where the user sizes the columns the request is made but not applied.
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goColSizing});
@@ -166,7 +167,6 @@ TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheU
 
 TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
   TSizingGrid grid;
-  ShowGrid(grid);
   grid.SetColWidths(1, 60);
   const QString text = "one two three four five six";
   grid.SetCells(1, 2, text);
@@ -191,23 +191,20 @@ TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
 
 TEST(CgDrawText, NoRequestsWhenTheGridDoesNotAdjustOrThereIsNoGrid) {
   TSizingGrid grid;
-  ShowGrid(grid);
   grid.adjustCols = grid.adjustRows = false;
   grid.SetCells(1, 1, "A text far wider than fifty pixels\nand two lines high\nthree");
   grid.PaintAndApply();
   EXPECT_TRUE(grid.requests.empty());
   EXPECT_EQ(grid.ColWidths(1), 50);
 
-  TImageCanvas c(100, 30);
-  UseTestFont(c.canvas);
+  TTextCanvas c(100, 30);
   DrawCellText(DataCell(c.canvas, "A text far wider than the cell", {0, 0, 40, 20}));  // Grid unset
   EXPECT_FALSE(c.Ink().isNull());
 }
 
 TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwoAFixedCellsStartsOneHigher) {
   auto inkTop = [](TcgVAlignment v, TRect cell = {0, 0, 60, 18}, bool fixed = false) {
-    TImageCanvas c(60, 40);
-    UseTestFont(c.canvas);
+    TTextCanvas c(60, 40);
     TCgDrawInfo info = DataCell(c.canvas, "Hg", cell);  // 18 high: text area rows 0..17
     info.VAlign = v;
     if (fixed) info.DrawState.Include(TGridDrawStateFlag::gdFixed);
@@ -226,20 +223,17 @@ TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwoAFixe
 }
 
 TEST(CgDrawText, AnAmpersandIsDrawnAsItselfAndNoLetterIsUnderlined) {
-  TImageCanvas cell(120, 24);
-  UseTestFont(cell.canvas);
+  TTextCanvas cell(120, 24);
   DrawCellText(DataCell(cell.canvas, "Fax&Data", {0, 0, 120, 20}));
 
   // The same rectangle as the cell's text area, "&&" being one plain '&'.
-  TImageCanvas expected(120, 24);
-  UseTestFont(expected.canvas);
+  TTextCanvas expected(120, 24);
   expected.canvas.Brush().SetStyle(TBrushStyle::bsClear);
   TRect area{2, 0, 118, 19};
   DrawTextEx(expected.canvas, "Fax&&Data", area, DT_EXPANDTABS);
   EXPECT_EQ(cell.End(), expected.End());
 
-  TImageCanvas without(120, 24);
-  UseTestFont(without.canvas);
+  TTextCanvas without(120, 24);
   DrawCellText(DataCell(without.canvas, "FaxData", {0, 0, 120, 20}));
   EXPECT_NE(cell.End(), without.End());
 }
@@ -248,8 +242,7 @@ TEST(CgDrawText, ClipStylesAndAlignmentKeepTheTextInsideTheMargins) {
   const QString text = "Receive Time 12/03/2024 10:15:00";
   const TRect cell{10, 5, 90, 25};  // text area x 12..87
   auto drawn = [&](TcgClipStyle clip, TAlignment align) {
-    auto c = std::make_unique<TImageCanvas>(120, 60);
-    UseTestFont(c->canvas);
+    auto c = std::make_unique<TTextCanvas>(120, 60);
     TCgDrawInfo info = DataCell(c->canvas, text, cell);
     info.ClipStyle = clip;
     info.HAlign = align;
@@ -270,8 +263,7 @@ TEST(CgDrawText, ClipStylesAndAlignmentKeepTheTextInsideTheMargins) {
   EXPECT_GT(wrapped->Ink().height(), clipped->Ink().height());
 
   EXPECT_NE(right->End(), clipped->End());
-  auto shortRight = std::make_unique<TImageCanvas>(120, 60);
-  UseTestFont(shortRight->canvas);
+  auto shortRight = std::make_unique<TTextCanvas>(120, 60);
   TCgDrawInfo info = DataCell(shortRight->canvas, "Fax", cell);
   info.HAlign = TAlignment::taRightJustify;
   DrawCellText(info);

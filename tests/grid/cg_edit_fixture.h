@@ -19,22 +19,11 @@
 class TProbeEdit : public TCgInplaceEdit {
  public:
   using TCgInplaceEdit::TCgInplaceEdit;
-  using TCgInplaceEdit::ActiveList;
-  using TCgInplaceEdit::ArrowPressed;
-  using TCgInplaceEdit::ArrowRect;
-  using TCgInplaceEdit::ArrowWidth;
-  using TCgInplaceEdit::ButtonPressed;
-  using TCgInplaceEdit::ButtonRect;
-  using TCgInplaceEdit::ButtonWidth;
-  using TCgInplaceEdit::ClientArea;
-  using TCgInplaceEdit::EditorFont;
-  using TCgInplaceEdit::HasButton;
-  using TCgInplaceEdit::HasDropDown;
-  using TCgInplaceEdit::ListVisible;
-  using TCgInplaceEdit::PickList;
-  using TCgInplaceEdit::SuggestionHint;
-  using TCgInplaceEdit::TextRect;
-  using TCgInplaceEdit::Tracking;
+  using TCgInplaceEdit::ActiveList, TCgInplaceEdit::ArrowPressed, TCgInplaceEdit::ArrowRect;
+  using TCgInplaceEdit::ArrowWidth, TCgInplaceEdit::ButtonPressed, TCgInplaceEdit::ButtonRect;
+  using TCgInplaceEdit::ButtonWidth, TCgInplaceEdit::ClientArea, TCgInplaceEdit::EditorFont;
+  using TCgInplaceEdit::HasButton, TCgInplaceEdit::HasDropDown, TCgInplaceEdit::ListVisible, TCgInplaceEdit::PickList;
+  using TCgInplaceEdit::SuggestionHint, TCgInplaceEdit::TextRect, TCgInplaceEdit::Tracking;
 
   QPoint Center(const TRect& r) const { return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
   // A point of the open list's row, in editor coordinates.

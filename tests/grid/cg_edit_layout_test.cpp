@@ -10,7 +10,7 @@ using CgEditLayout = CgEditTest;
 
 QRgb Sys(TColor c, const QWidget* w) { return Rgb(ResolveColor(c, w->palette())); }
 
-TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
+TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermostWithTheirCursorAndDoubleClicks) {
   TProbeEdit* e = Edit(3, 1);
   const int bar = e->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   EXPECT_EQ(std::tuple(e->HasButton, e->HasDropDown, e->ArrowWidth, e->ButtonWidth), std::tuple(true, true, bar, bar));
@@ -30,6 +30,26 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermost) {
   e = Edit(4, 1);
   EXPECT_FALSE(e->HasButton || e->HasDropDown);
   EXPECT_EQ(e->FormattingRect(), (TRect{2, 2, e->width() - 2, e->height()}));
+
+  int clicks = 0;
+  grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
+  e = Edit(3, 1);
+  // The arrow over the aids, the text cursor over the text.
+  EXPECT_EQ(e->childAt(e->Center(e->ButtonRect)), nullptr);
+  EXPECT_EQ(e->childAt(e->Center(e->ArrowRect)), nullptr);
+  EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
+  QWidget* text = e->childAt(e->TextRect.Left + 3, e->height() / 2);
+  ASSERT_EQ(text, e->viewport());
+  EXPECT_EQ(text->cursor().shape(), Qt::IBeamCursor);
+
+  // A double click on the button is one click; on the arrow it opens the list
+  // once and leaves it open.
+  DoubleClick(e, e->Center(e->ButtonRect));
+  EXPECT_EQ(clicks, 1);
+  DoubleClick(e, e->Center(e->ArrowRect));
+  EXPECT_TRUE(e->ListVisible);
+  QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
+  EXPECT_FALSE(e->ListVisible);
 }
 
 TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFour) {
@@ -37,10 +57,8 @@ TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFour) {
   TProbeEdit* e = Edit(2, 1);
   EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
 
-  QImage image(16, 10, QImage::Format_ARGB32);
-  image.fill(Qt::darkGreen);
   TPicture picture;
-  picture.SetBitmap(image);
+  picture.SetBitmap(Solid(16, 10, Qt::darkGreen));
   Column(2)->SetButtonPicture(picture);
   e = Edit(2, 2);
   EXPECT_EQ(e->ButtonWidth, 20);
@@ -86,7 +104,7 @@ TEST_F(CgEditLayout, ReadOnlyFromTheColumnOrTheHandlerAndTheLengthLimit) {
 
 TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   grid->OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates state, TColor& color,
-                                     TFont& font, TAlignment&, TcgVAlignment&, TPanelBevel&, TPanelBevel&) {
+                                     TFont& font, auto&&...) {
     if (c != 4 || r != 2) return;
     // The editor asks with an empty draw state.
     EXPECT_FALSE(state.Contains(TcgCellState::cgcsSelected) || state.Contains(TcgCellState::cgcsFocused) ||
@@ -96,9 +114,7 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
     font.SetColor(clMaroon);
   };
   TPicture image;
-  QImage pixels(16, 16, QImage::Format_ARGB32);
-  pixels.fill(QColor(0, 128, 255));
-  image.SetBitmap(pixels);
+  image.SetBitmap(Solid(16, 16, QColor(0, 128, 255)));
   grid->OnGetCellImage = [&](QObject*, int c, int r, int headingIndex, TPersistent*& object, int&,
                              TcgImagePosition& position, TAlignment&, TcgVAlignment&, int& margin) {
     if (c != 4 || r != 2 || headingIndex != -1) return;
@@ -169,10 +185,8 @@ TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) 
 }
 
 TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) {
-  QImage image(12, 6, QImage::Format_ARGB32);
-  image.fill(QColor(200, 0, 200));
   TPicture picture;
-  picture.SetBitmap(image);
+  picture.SetBitmap(Solid(12, 6, QColor(200, 0, 200)));
   Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
   Column(2)->SetButtonPicture(picture);
   Column(2)->SetDrawButtonface(false);
@@ -202,8 +216,21 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 
-TEST_F(CgEditLayout, TheArrowIsGreyedWithoutAListAndTheAidsStayOutOfTheText) {
-  TProbeEdit* e = Edit(1, 1);
+TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheHintOnItsCellTheArrowIsGreyedWithoutAList) {
+  TProbeEdit* e = Edit(2, 3);
+  const TRect other = grid->CellRect(4, 1);
+  QTest::mouseMove(grid->viewport(), QPoint(other.Left + 3, other.Top + 3));
+  ASSERT_EQ(grid->HintCell, (TGridCoord{4, 1}));
+  QTest::mouseMove(e, QPoint(e->TextRect.Left + 5, 5));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{2, 3}));
+
+  // Following the focused cell instead, the editor leaves the hint alone.
+  grid->SetHintFollowsMouse(false);
+  grid->SetHintCell(TGridCoord{4, 1});
+  QTest::mouseMove(e, e->Center(e->ButtonRect));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{4, 1}));
+
+  e = Edit(1, 1);
   e->SetEditText(QString(40, QLatin1Char('M')));  // text that would run under the arrow
   QApplication::processEvents();
   const TRect a = e->ArrowRect;
@@ -225,43 +252,6 @@ TEST_F(CgEditLayout, TheArrowIsGreyedWithoutAListAndTheAidsStayOutOfTheText) {
   EXPECT_EQ(Rgb(arrowInk(shot)), Sys(clBtnShadow, e));
   QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(a));
   EXPECT_FALSE(e->ListVisible);
-}
-
-TEST_F(CgEditLayout, CursorShapesAndDoubleClicksOnTheAids) {
-  int clicks = 0;
-  grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
-  TProbeEdit* e = Edit(3, 1);
-  // The arrow over the aids, the text cursor over the text.
-  EXPECT_EQ(e->childAt(e->Center(e->ButtonRect)), nullptr);
-  EXPECT_EQ(e->childAt(e->Center(e->ArrowRect)), nullptr);
-  EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
-  QWidget* text = e->childAt(e->TextRect.Left + 3, e->height() / 2);
-  ASSERT_EQ(text, e->viewport());
-  EXPECT_EQ(text->cursor().shape(), Qt::IBeamCursor);
-
-  // A double click on the button is one click; on the arrow it opens the list
-  // once and leaves it open.
-  DoubleClick(e, e->Center(e->ButtonRect));
-  EXPECT_EQ(clicks, 1);
-  DoubleClick(e, e->Center(e->ArrowRect));
-  EXPECT_TRUE(e->ListVisible);
-  QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
-  EXPECT_FALSE(e->ListVisible);
-}
-
-TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheCellHintOnTheCurrentCell) {
-  TProbeEdit* e = Edit(2, 3);
-  const TRect other = grid->CellRect(4, 1);
-  QTest::mouseMove(grid->viewport(), QPoint(other.Left + 3, other.Top + 3));
-  ASSERT_EQ(grid->HintCell, (TGridCoord{4, 1}));
-  QTest::mouseMove(e, QPoint(e->TextRect.Left + 5, 5));
-  EXPECT_EQ(grid->HintCell, (TGridCoord{2, 3}));
-
-  // Following the focused cell instead, the editor leaves the hint alone.
-  grid->SetHintFollowsMouse(false);
-  grid->SetHintCell(TGridCoord{4, 1});
-  QTest::mouseMove(e, e->Center(e->ButtonRect));
-  EXPECT_EQ(grid->HintCell, (TGridCoord{4, 1}));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ QStringList Numbered(int n, const QString& longOne = {}) {
   return items;
 }
 
-TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaAndTheArrowNotTheButton) {
+TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaMadeOnceAndKeptThroughCellsWithoutOne) {
   TProbeEdit* e = Edit(3, 1);
   e->ShowList();
   ASSERT_TRUE(e->ListVisible);
@@ -30,6 +30,21 @@ TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaAndTheArrowNotTheButton) {
   e = Edit(1, 1);
   e->ShowList();
   EXPECT_EQ(e->PickList->width(), RectWidth(e->TextRect));
+
+  // A cell without a drop-down after one keeps the list for the next.
+  e = Edit(1, 1);
+  TPopupListbox* first = e->PickList;
+  ASSERT_NE(first, nullptr);
+  e = Edit(4, 1);
+  EXPECT_EQ(e->ActiveList, nullptr);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_FALSE(e->ListVisible);
+  e = Edit(3, 1);
+  EXPECT_EQ(e->PickList, first);  // made once, kept
+  EXPECT_EQ(e->ActiveList, first);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_TRUE(e->ListVisible);
+  EXPECT_EQ(e->PickList->Items(), (QStringList{"Red", "Green", "Blue"}));
 }
 
 TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
@@ -94,23 +109,6 @@ TEST_F(CgEditList, AValueNotAmongTheItemsSelectsNothingAndEnterWritesEmptyText) 
   EXPECT_TRUE(e->isVisible());   // Enter closed the list, not the editor
 }
 
-TEST_F(CgEditList, KeysActOnTheOpenListAndAltUpAccepts) {
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
-  ASSERT_TRUE(e->ListVisible);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Down);
-  EXPECT_EQ(e->PickList->ItemIndex(), 1);
-  EXPECT_EQ(grid->Row(), 1);  // the grid did not move
-  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "ABC");
-  EXPECT_EQ(e->EditText(), "ABC");
-  // Closed, the arrows are the grid's again.
-  QTest::keyClick(e, Qt::Key_Down);
-  EXPECT_EQ(grid->Row(), 2);
-}
-
 TEST_F(CgEditList, NearTheScreensBottomTheListOpensAboveTheCell) {
   const QRect screen = window.screen()->geometry();
   // The grid's last row a few pixels above the screen's bottom edge.
@@ -134,7 +132,7 @@ TEST_F(CgEditList, NearTheScreensBottomTheListOpensAboveTheCell) {
   EXPECT_EQ(list->pos(), QPoint(q.x(), q.y() + RectHeight(e->TextRect)));
 }
 
-TEST_F(CgEditList, PressingTheArrowWhileTheListIsOpenClosesItWithoutWriting) {
+TEST_F(CgEditList, PressingTheArrowLosingTheFocusOrHidingTheEditorClosesTheListWithoutWriting) {
   grid->SetCells(1, 1, "Apple");
   TProbeEdit* e = Edit(1, 1);
   QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
@@ -148,10 +146,40 @@ TEST_F(CgEditList, PressingTheArrowWhileTheListIsOpenClosesItWithoutWriting) {
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
   EXPECT_FALSE(e->ListVisible);
+
+  // Losing the focus or another widget taking over closes the list.
+  e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
+  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+
+  // The editor hidden by the grid takes its list along.
+  e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
+  ASSERT_TRUE(e->PickList->isVisible());
+  grid->HideEditor();
+  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
 }
 
-TEST_F(CgEditList, PressOnTheArrowDragIntoTheListReleaseSelects) {
+TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSelects) {
   TProbeEdit* e = Edit(1, 1);
+  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
+  ASSERT_TRUE(e->ListVisible);
+  QTest::keyClick(e, Qt::Key_Down);
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(e->PickList->ItemIndex(), 1);
+  EXPECT_EQ(grid->Row(), 1);  // the grid did not move
+  QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
+  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(grid->Cells(1, 1), "ABC");
+  EXPECT_EQ(e->EditText(), "ABC");
+  // Closed, the arrows are the grid's again.
+  QTest::keyClick(e, Qt::Key_Down);
+  EXPECT_EQ(grid->Row(), 2);
+
+  e = Edit(1, 1);
   const QPoint arrow = e->Center(e->ArrowRect);
   QTest::mousePress(e, Qt::LeftButton, {}, arrow);
   ASSERT_TRUE(e->ListVisible);
@@ -240,39 +268,6 @@ TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {
   EXPECT_EQ(search(), std::pair(QString(32, QLatin1Char('z')), 5));
   // Typing in the list is no typing in the cell.
   EXPECT_EQ(std::pair(grid->Cells(1, 1), e->EditText()), std::pair(QString(), QString()));
-}
-
-TEST_F(CgEditList, LosingTheFocusOrAnotherWidgetTakingOverClosesTheList) {
-  grid->SetCells(1, 1, "Apple");
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
-  EXPECT_EQ(grid->Cells(1, 1), "Apple");
-
-  // The editor hidden by the grid takes its list along.
-  e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  ASSERT_TRUE(e->PickList->isVisible());
-  grid->HideEditor();
-  EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
-}
-
-TEST_F(CgEditList, ACellWithoutADropDownAfterOneKeepsTheListForTheNext) {
-  TProbeEdit* e = Edit(1, 1);
-  TPopupListbox* first = e->PickList;
-  ASSERT_NE(first, nullptr);
-  e = Edit(4, 1);
-  EXPECT_EQ(e->ActiveList, nullptr);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_FALSE(e->ListVisible);
-  e = Edit(3, 1);
-  EXPECT_EQ(e->PickList, first);  // made once, kept
-  EXPECT_EQ(e->ActiveList, first);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_TRUE(e->ListVisible);
-  EXPECT_EQ(e->PickList->Items(), (QStringList{"Red", "Green", "Blue"}));
 }
 
 }  // namespace

@@ -23,18 +23,13 @@ TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
   const int t = QFontMetrics(e->SuggestionHint->font()).height();
   EXPECT_EQ(e->SuggestionHint->pos(), e->mapToGlobal(QPoint(e->TextRect.Left + 4, e->TextRect.Top - (t + 8))));
 
-  e->SetEditText("  ab  ");
-  EXPECT_EQ(Shown(e), "ABC");
-  e->SetEditText("ABC");  // the suggestion is the text: nothing to offer
-  EXPECT_EQ(Shown(e), "");
-  e->SetEditText("abc");
-  EXPECT_EQ(Shown(e), "ABC");
-  e->SetEditText("a");  // the first item in order
-  EXPECT_EQ(Shown(e), "Apple");
-  e->SetEditText("ax");
-  EXPECT_EQ(Shown(e), "");
-  e->SetEditText("   ");
-  EXPECT_EQ(Shown(e), "");
+  // Nothing to offer where the suggestion is the text; "a" takes the first item in order.
+  const std::pair<const char*, const char*> cases[] = {{"  ab  ", "ABC"}, {"ABC", ""}, {"abc", "ABC"},
+                                                       {"a", "Apple"},    {"ax", ""},   {"   ", ""}};
+  for (auto [text, shown] : cases) {
+    e->SetEditText(text);
+    EXPECT_EQ(Shown(e), shown) << text;
+  }
 }
 
 TEST_F(CgEditSuggestion, ASuggestionRaisedWhileACellLoadsSitsAboveThatCell) {
@@ -110,7 +105,7 @@ TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
   EXPECT_EQ(grid->Cells(1, 2), "north");
 }
 
-TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptSuggestion) {
+TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWidgetTakingOverAlways) {
   ASSERT_TRUE(grid->AutoAcceptSuggestion());
   TProbeEdit* e = Edit(1, 1);
   QTest::keyClicks(e, "ba");
@@ -125,15 +120,13 @@ TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptSuggestio
   QTest::keyClicks(e, "ba");
   QTest::keyClick(e, Qt::Key_Down);
   EXPECT_EQ(grid->Cells(1, 2), "ba");
-}
 
-TEST_F(CgEditSuggestion, AnotherWidgetTakingOverTakesTheSuggestion) {
-  grid->SetAutoAcceptSuggestion(false);
-  TProbeEdit* e = Edit(1, 1);
+  // Another widget taking over takes the suggestion all the same.
+  e = Edit(1, 3);
   QTest::keyClicks(e, "ap");
   ASSERT_EQ(Shown(e), "Apple");
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(4, 4));
-  EXPECT_EQ(grid->Cells(1, 1), "Apple");
+  EXPECT_EQ(grid->Cells(1, 3), "Apple");
   EXPECT_FALSE(e->SuggestionVisible());
   EXPECT_TRUE(other->hasFocus());
 }

@@ -30,19 +30,13 @@ class TProbe : public TBase {
     this->setFrameShape(QFrame::NoFrame);
     this->SetScrollBars(TScrollStyle::ssNone);
   }
-  using TBase::HintCell;
-  using TBase::HintCountdown;
-  using TBase::HintShowing;
-  using TBase::HintTimer;
-  using TBase::HintWindow;
+  using TBase::HintCell, TBase::HintCountdown, TBase::HintShowing, TBase::HintTimer, TBase::HintWindow;
   using TBase::MouseInside;
 
   // The test drives the ticks itself, delivering them only while the
   // (frozen) timer runs, as the timer would.
   void FreezeTimer() { HintTimer->setInterval(24 * 3600 * 1000); }
-  void Tick(int n) {
-    for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick();
-  }
+  void Tick(int n) { for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick(); }
   bool Armed() const { return HintTimer->isActive(); }
   bool PopupShown() const { return HintWindow->isVisible(); }
   // The popup, the grid's flag for it and the countdown, as one text.
@@ -127,6 +121,11 @@ class HintFixture : public ShownWindowTest {
     (void)WaitUntil([&] { return moves.receiver == w && moves.pos == p; }, 2s);
   }
   void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
+  // Rests the mouse on cell (c, r) for the whole countdown.
+  void RestOn(int c, int r) {
+    MoveTo(Inside(c, r));
+    grid->Tick(TCgHintGrid::HintTicks);
+  }
   QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
     const TRect rc = grid->CellRect(c, r);
     return {rc.Left + dx, rc.Top + dy};
@@ -142,17 +141,14 @@ class HintFixture : public ShownWindowTest {
     ASSERT_TRUE(ShowActive(elsewhere));
     SetAppState(Qt::ApplicationInactive);
   }
-  void SwitchBack() {
-    ASSERT_TRUE(ShowActive(window));
-    SetAppState(Qt::ApplicationActive);
-  }
   // A shown hint: gone while another program is active, asked for again
   // once this one is back.
   void ExpectHiddenAwayAndRearmedBack() {
     ASSERT_TRUE(grid->PopupShown());
     SwitchAway();
     EXPECT_EQ(grid->State(), "idle");
-    SwitchBack();
+    ASSERT_TRUE(ShowActive(window));
+    SetAppState(Qt::ApplicationActive);
     EXPECT_EQ(grid->State(), "armed");
     EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
     grid->Tick(60);
@@ -228,8 +224,7 @@ TEST_F(MouseHints, MovingWithinTheCellKeepsTheCountdownAnotherCellRestarts) {
 }
 
 TEST_F(MouseHints, FixedCellsAreAskedLikeOthersPlacesPastTheCellsAreNot) {
-  MoveTo(Inside(0, 0));
-  grid->Tick(60);
+  RestOn(0, 0);
   EXPECT_EQ(Asked(), (Cells{{0, 0}}));
   MoveTo(QPoint(350, 50));  // right of the last column, still in the grid
   EXPECT_EQ(grid->State(), "idle");
@@ -248,14 +243,12 @@ TEST_F(MouseHints, FixedCellsAreAskedLikeOthersPlacesPastTheCellsAreNot) {
 
 TEST_F(MouseHints, ABlankHintShowsNothingAPaddedOneKeepsItsBlanks) {
   text = " \t\x01 \n ";
-  MoveTo(Inside(1, 1));
-  grid->Tick(60);
+  RestOn(1, 1);
   EXPECT_EQ(requests.size(), 1u);
   EXPECT_EQ(grid->State(), "idle");
 
   text = "  Fax, 2 pages  ";
-  MoveTo(Inside(2, 1));
-  grid->Tick(60);
+  RestOn(2, 1);
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_TRUE(grid->PopupShown());
   EXPECT_EQ(grid->HintWindow->Caption(), "  Fax, 2 pages  ");
@@ -291,11 +284,9 @@ TEST_F(MouseHints, WithoutAHandlerNothingIsEverShown) {
   EXPECT_FALSE(grid->PopupShown());
 }
 
-TEST_F(MouseHints, MovingOverTheShownPopupKeepsIt) {
-  // The handler puts the popup over the cell itself.
-  placeAt = grid->viewport()->mapToGlobal(Inside(3, 3, 20, 2));
-  MoveTo(Inside(3, 3));
-  grid->Tick(60);
+TEST_F(MouseHints, MovingOverTheShownPopupKeepsItLeavingTheGridHidesIt) {
+  placeAt = grid->viewport()->mapToGlobal(Inside(3, 3, 20, 2));  // over the cell itself
+  RestOn(3, 3);
   ASSERT_TRUE(grid->PopupShown());
   const QPoint overPopup = grid->viewport()->mapFromGlobal(grid->HintWindow->pos() + QPoint(5, 5));
   ASSERT_EQ(grid->MouseCell(overPopup.x(), overPopup.y()), (TGridCoord{3, 3}));
@@ -307,12 +298,7 @@ TEST_F(MouseHints, MovingOverTheShownPopupKeepsIt) {
   EXPECT_TRUE(grid->MouseInside);
   EXPECT_TRUE(grid->PopupShown());
   EXPECT_EQ(requests.size(), 1u);
-}
 
-TEST_F(MouseHints, LeavingTheGridHidesTheHint) {
-  MoveTo(Inside(2, 2));
-  grid->Tick(60);
-  ASSERT_TRUE(grid->PopupShown());
   MoveOver(other, QPoint(5, 5));
   EXPECT_FALSE(grid->MouseInside);
   EXPECT_EQ(grid->State(), "idle");
@@ -327,37 +313,28 @@ TEST_F(MouseHints, LeavingTheGridHidesTheHint) {
 
 TEST_F(MouseHints, ThePopupIsMovedOntoTheScreen) {
   const QRect s = QGuiApplication::primaryScreen()->geometry();
-  placeAt = QPoint(s.right() - 3, 200);
-  MoveTo(Inside(1, 1));
-  grid->Tick(60);
-  EXPECT_EQ(grid->HintWindow->geometry().topRight(), QPoint(s.right(), 200));
-  placeAt = QPoint(200, s.bottom());
-  MoveTo(Inside(2, 1));
-  grid->Tick(60);
-  EXPECT_EQ(grid->HintWindow->geometry().bottomLeft(), QPoint(200, s.bottom()));
-  placeAt = QPoint(-30, -12);
-  MoveTo(Inside(3, 1));
-  grid->Tick(60);
-  EXPECT_EQ(grid->HintWindow->pos(), s.topLeft());
+  const struct {
+    QPoint placeAt, corner;
+    QPoint (QRect::*at)() const;  // the corner that meets the screen's edge
+  } cases[] = {{{s.right() - 3, 200}, {s.right(), 200}, &QRect::topRight},
+               {{200, s.bottom()}, {200, s.bottom()}, &QRect::bottomLeft},
+               {{-30, -12}, s.topLeft(), &QRect::topLeft}};
+  for (int col = 1; const auto& c : cases) {
+    placeAt = c.placeAt;
+    RestOn(col++, 1);
+    EXPECT_EQ((grid->HintWindow->geometry().*c.at)(), c.corner) << c.placeAt.x() << "," << c.placeAt.y();
+  }
 }
 
 TEST_F(MouseHints, SwitchingToAnotherProgramHidesComingBackRearms) {
   SetAppState(Qt::ApplicationActive);
-  MoveTo(Inside(2, 2));
-  grid->Tick(60);
+  RestOn(2, 2);
   ExpectHiddenAwayAndRearmedBack();
   EXPECT_EQ(requests.back().col, 2);
   EXPECT_TRUE(grid->PopupShown());
 }
 
-TEST_F(MouseHints, AnInactiveWindowNeverArms) {
-  SwitchAway();
-  ASSERT_FALSE(window.isActiveWindow());
-  MoveTo(Inside(2, 2));
-  EXPECT_FALSE(grid->Armed() || grid->CanShowCellHint());
-}
-
-TEST_F(MouseHints, AGridWithoutParentNeverArms) {
+TEST_F(MouseHints, AGridWithoutParentOrInAnInactiveWindowNeverArms) {
   TProbeHintGrid alone;
   alone.resize(300, 150);
   ASSERT_TRUE(ShowActive(alone));
@@ -365,11 +342,15 @@ TEST_F(MouseHints, AGridWithoutParentNeverArms) {
   MoveOver(alone.viewport(), QPoint(100, 40));
   EXPECT_TRUE(alone.MouseInside);
   EXPECT_FALSE(alone.Armed());
+
+  SwitchAway();
+  ASSERT_FALSE(window.isActiveWindow());
+  MoveTo(Inside(2, 2));
+  EXPECT_FALSE(grid->Armed() || grid->CanShowCellHint());
 }
 
 TEST_F(MouseHints, DestroyingTheGridTakesItsPopupAndItsHookAlong) {
-  MoveTo(Inside(2, 2));
-  grid->Tick(60);
+  RestOn(2, 2);
   const QPointer<QWidget> popup(grid->HintWindow);
   ASSERT_TRUE(popup && popup->isVisible());
   delete grid;
@@ -413,7 +394,7 @@ TEST_F(MouseHints, NothingChangesWhileLoading) {
 
 // --- following the focused cell ------------------------------------------------------
 
-TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCell) {
+TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCellMovingItRestarts) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(3, 2));
   ASSERT_TRUE(grid->hasFocus());
   EXPECT_EQ(grid->HintCell, (TGridCoord{3, 2}));
@@ -423,22 +404,16 @@ TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCell) {
   grid->Tick(60);
   EXPECT_EQ(Asked(), (Cells{{3, 2}}));
   EXPECT_TRUE(grid->PopupShown() && grid->hasFocus());
-}
 
-TEST_F(FocusHints, MovingTheCurrentCellRestarts) {
-  grid->setFocus(Qt::TabFocusReason);
-  ASSERT_EQ(grid->HintCell, (TGridCoord{1, 1}));
-  grid->Tick(60);
-  ASSERT_TRUE(grid->PopupShown());
   QTest::keyClick(grid, Qt::Key_Down);
-  EXPECT_EQ(grid->HintCell, (TGridCoord{1, 2}));
+  EXPECT_EQ(grid->HintCell, (TGridCoord{3, 3}));
   EXPECT_FALSE(grid->PopupShown());
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(30);
   QTest::keyClick(grid, Qt::Key_Right);
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(60);
-  EXPECT_EQ(Asked(), (Cells{{1, 1}, {2, 2}}));
+  EXPECT_EQ(Asked(), (Cells{{3, 2}, {4, 3}}));
 }
 
 TEST_F(FocusHints, AScrollRearmsForTheCurrentCellWhichShowsNothingOutOfView) {
@@ -453,16 +428,7 @@ TEST_F(FocusHints, AScrollRearmsForTheCurrentCellWhichShowsNothingOutOfView) {
   EXPECT_FALSE(grid->PopupShown());
 }
 
-TEST_F(FocusHints, LosingTheFocusHides) {
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(1, 1));
-  grid->Tick(60);
-  ASSERT_TRUE(grid->PopupShown());
-  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
-  ASSERT_TRUE(other->hasFocus());
-  EXPECT_EQ(grid->State(), "idle");
-}
-
-TEST_F(FocusHints, APressOnAnotherControlHidesAShownHint) {
+TEST_F(FocusHints, APressOnAnotherControlOrLosingTheFocusHidesAShownHint) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(2, 1));
   grid->Tick(60);
   ASSERT_TRUE(grid->PopupShown());
@@ -471,6 +437,13 @@ TEST_F(FocusHints, APressOnAnotherControlHidesAShownHint) {
   QTest::mouseClick(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_TRUE(grid->hasFocus());  // no focus change, yet the hint goes
   EXPECT_FALSE(grid->PopupShown());
+
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(1, 1));
+  grid->Tick(60);
+  ASSERT_TRUE(grid->PopupShown());
+  QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
+  ASSERT_TRUE(other->hasFocus());
+  EXPECT_EQ(grid->State(), "idle");
 }
 
 TEST_F(FocusHints, MouseEnteringArmsOnlyWithTheFocusOnTheGridOrItsEditor) {
@@ -501,6 +474,7 @@ TEST_F(FocusHints, MouseEnteringArmsOnlyWithTheFocusOnTheGridOrItsEditor) {
 TEST_F(FocusHints, SwitchingToAnotherProgramHidesComingBackRearms) {
   SetAppState(Qt::ApplicationActive);
   grid->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(grid->HintCell, (TGridCoord{1, 1}));
   grid->Tick(60);
   ExpectHiddenAwayAndRearmedBack();
   EXPECT_TRUE(grid->hasFocus());

@@ -27,7 +27,7 @@ class CellHintWindow : public ::testing::Test {
   QFontMetrics fm{hint.font()};
 };
 
-TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPoint) {
+TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPointAndToEachNewText) {
   hint.ActivateHint(TRect{100, 120, 0, 0}, "Voice, 12 s");
   EXPECT_TRUE(hint.isVisible());
   EXPECT_EQ(hint.Caption(), "Voice, 12 s");
@@ -36,6 +36,19 @@ TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPoint) {
   hint.ActivateHint(TRect{30, 40, 500, 500}, "Voice\n12 s");
   EXPECT_EQ(hint.pos(), QPoint(30, 40));
   EXPECT_EQ(hint.height(), 2 * fm.lineSpacing() + 6);
+
+  // A new text resizes a shown hint.
+  hint.ActivateHint(TRect{50, 60, 0, 0}, "ABC");
+  const int narrow = hint.width();
+  hint.SetCaption("Apple and more");
+  EXPECT_TRUE(hint.isVisible());
+  EXPECT_EQ(hint.geometry().topLeft(), QPoint(50, 60));
+  EXPECT_EQ(hint.width(), fm.horizontalAdvance("Apple and more") + 8);
+  EXPECT_GT(hint.width(), narrow);
+  hint.HideHint();
+  EXPECT_FALSE(hint.isVisible());
+  hint.HideHint();  // hiding a hidden hint is nothing
+  EXPECT_FALSE(hint.isVisible());
 }
 
 TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAre) {
@@ -79,20 +92,6 @@ TEST_F(CellHintWindow, KeptOnTheScreen) {
   const int w = hint.width(), h = hint.height();
   hint.ActivateHint(TRect{s.right() + 1 - w, s.bottom() + 1 - h, 0, 0}, "Receive Time");
   EXPECT_EQ(hint.pos(), QPoint(s.right() + 1 - w, s.bottom() + 1 - h));
-}
-
-TEST_F(CellHintWindow, ANewTextResizesAShownHint) {
-  hint.ActivateHint(TRect{50, 60, 0, 0}, "ABC");
-  const int narrow = hint.width();
-  hint.SetCaption("Apple and more");
-  EXPECT_TRUE(hint.isVisible());
-  EXPECT_EQ(hint.geometry().topLeft(), QPoint(50, 60));
-  EXPECT_EQ(hint.width(), fm.horizontalAdvance("Apple and more") + 8);
-  EXPECT_GT(hint.width(), narrow);
-  hint.HideHint();
-  EXPECT_FALSE(hint.isVisible());
-  hint.HideHint();  // hiding a hidden hint is nothing
-  EXPECT_FALSE(hint.isVisible());
 }
 
 TEST_F(CellHintWindow, ShownWithoutTakingTheFocus) {

@@ -5,7 +5,8 @@
 # reads it. Each journey starts from what README.md tells a user to write.
 #
 #   first-run    README's settings file ([General] only), an empty modem;
-#                then a second start with messages: receive times are dates
+#                then a second start with messages: receive times are dates,
+#                to the minute in the C locale
 #   damaged      a settings file whose clock reference an earlier version
 #                split over two sections: dates, no lockout; then the next
 #                write leaves one section
@@ -140,12 +141,14 @@ journey_first_run() {
   expect_readme_with_clock "$ini" "$DEVICE"
   stop_modem
 
-  # The second start: messages stamped since that reference carry its year.
+  # The second start, in a bare system's C locale: messages stamped since
+  # that reference carry its year, and their times hours and minutes alone.
   modem 'clock running 0 1 0\nmessage voice 14 0 0 30\nmessage fax 2 0 0 50\n'
   follow_modem "$ini"
-  open_app "$ini"
+  LC_ALL=C open_app "$ini"
   times=$(receive_times)
   [ "$(grep -c "${DATE%%,*}" <<<"$times")" = 2 ] || fail "receive times are no dates of ${DATE%%,*}: $times"
+  [ "$(grep -cE ' [0-9]{1,2}:[0-9]{2}$' <<<"$times")" = 2 ] || fail "receive times are not to the minute: $times"
   rx | grep -qx 'AT+MCC' && fail "the modem's clock was reset on the second start"
   close_and_end "$WIN"
   stop_modem

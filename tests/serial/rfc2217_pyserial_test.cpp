@@ -3,9 +3,10 @@
 // follows RTS, written data comes back), first through the device interface,
 // then through the serial component.
 
+#include <fcntl.h>
 #include <signal.h>
-
-#include <QProcess>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -36,40 +37,84 @@ class TPyServer {
  public:
   TPyServer() {
     signal(SIGPIPE, SIG_IGN);
-    process_.start(kPython, {"-I", QString::fromStdString(kServerScript)});
+    int in[2], out[2];
+    if (pipe2(in, O_CLOEXEC) < 0 || pipe2(out, O_CLOEXEC) < 0) throw std::runtime_error("pipe");
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      execl(kPython, kPython, "-I", kServerScript.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    toServer_ = in[1];
+    fromServer_ = out[0];
+    reader_ = std::thread([this] { ReadLines(); });
     if (!WaitForLine("rfc2217://", 0, 20s)) throw std::runtime_error("test server did not start");
-    url_ = lines_.front();
-  }
-  ~TPyServer() {
-    process_.closeWriteChannel();  // end of input stops the server
-    if (!process_.waitForFinished(10000)) process_.kill();
-  }
-  const std::string& Url() const { return url_; }
-  size_t LineCount() { return Read().size(); }
-  // Waits for a report line containing needle, among the lines from index `from` on.
-  bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
-    return WaitUntil(
-        [&] {
-          for (size_t i = from; i < Read().size(); ++i)
-            if (lines_[i].find(needle) != std::string::npos) return true;
-          return false;
-        },
-        timeout, TEvents::Left);
-  }
-  void HangUp() {
-    process_.write("hangup\n");
-    process_.waitForBytesWritten();
+    url_ = Lines().front();
   }
 
- private:
-  const std::vector<std::string>& Read() {
-    process_.waitForReadyRead(0);
-    while (process_.canReadLine()) lines_.push_back(process_.readLine().chopped(1).toStdString());
+  ~TPyServer() {
+    close(toServer_);  // end of input stops the server
+    int status;
+    if (!WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) != 0; }, TEvents::Left)) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+    }
+    reader_.join();
+    close(fromServer_);
+  }
+
+  const std::string& Url() const { return url_; }
+
+  std::vector<std::string> Lines() {
+    std::lock_guard lock(mu_);
     return lines_;
   }
-  QProcess process_;
+
+  // Waits for a report line containing needle, among the lines from index `from` on.
+  bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
+    std::unique_lock lock(mu_);
+    return cv_.wait_for(lock, timeout, [&] {
+      for (size_t i = from; i < lines_.size(); ++i)
+        if (lines_[i].find(needle) != std::string::npos) return true;
+      return false;
+    });
+  }
+
+  size_t LineCount() {
+    std::lock_guard lock(mu_);
+    return lines_.size();
+  }
+
+  void HangUp() { [[maybe_unused]] ssize_t n = write(toServer_, "hangup\n", 7); }
+
+ private:
+  void ReadLines() {
+    std::string partial;
+    char buf[512];
+    ssize_t n;
+    while ((n = read(fromServer_, buf, sizeof buf)) > 0) {
+      partial.append(buf, static_cast<size_t>(n));
+      size_t eol;
+      std::lock_guard lock(mu_);
+      while ((eol = partial.find('\n')) != std::string::npos) {
+        lines_.push_back(partial.substr(0, eol));
+        partial.erase(0, eol + 1);
+      }
+      cv_.notify_all();
+    }
+  }
+
+  pid_t pid_ = -1;
+  int toServer_ = -1;
+  int fromServer_ = -1;
   std::string url_;
+  std::mutex mu_;
+  std::condition_variable cv_;
   std::vector<std::string> lines_;
+  std::thread reader_;
 };
 
 std::string AllBytes() {

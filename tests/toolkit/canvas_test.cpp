@@ -34,18 +34,27 @@ std::vector<int> Runs(TImageCanvas& c, int y, int x0, int n, QColor on) {
   return runs;
 }
 
+// A red pen of the style, over a clear brush or the canvas's own.
+void RedPen(TImageCanvas& c, TPenStyle style, bool clearBrush) {
+  c.canvas.Pen().SetColor(clRed);
+  c.canvas.Pen().SetStyle(style);
+  if (clearBrush) c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
+}
+
+void Line(TImageCanvas& c, int x0, int y0, int x1, int y1) {
+  c.canvas.MoveTo(x0, y0);
+  c.canvas.LineTo(x1, y1);
+}
+
 }  // namespace
 
 TEST(CanvasLine, LineToLeavesOutTheEndPointInEveryDirection) {
   TImageCanvas c(20, 20);
   c.canvas.Pen().SetColor(clRed);
-  c.canvas.MoveTo(0, 2);
-  c.canvas.LineTo(10, 2);  // right
+  Line(c, 0, 2, 10, 2);  // right
   EXPECT_EQ(c.canvas.PenPos(), QPoint(10, 2));
-  c.canvas.MoveTo(3, 19);
-  c.canvas.LineTo(3, 10);  // up
-  c.canvas.MoveTo(15, 10);
-  c.canvas.LineTo(10, 15);  // down-left diagonal
+  Line(c, 3, 19, 3, 10);  // up
+  Line(c, 15, 10, 10, 15);  // down-left diagonal
 
   for (int x = 0; x < 10; ++x) EXPECT_EQ(c.At(x, 2), kRed) << x;
   for (int y = 19; y > 10; --y) EXPECT_EQ(c.At(3, y), kRed) << y;
@@ -63,16 +72,12 @@ TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
       {TPenStyle::psDash, {18, 6, 18, 6, 12}},
       {TPenStyle::psDot, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
       {TPenStyle::psDashDot, {9, 6, 3, 6, 9, 6, 3, 6, 9, 3}},
-      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}},
-      {TPenStyle::psSolid, {60}},
+      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}}, {TPenStyle::psSolid, {60}},
   };
   for (const TCase& k : cases) {
     TImageCanvas c(70, 3);
-    c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
-    c.canvas.Pen().SetColor(clRed);
-    c.canvas.Pen().SetStyle(k.style);
-    c.canvas.MoveTo(0, 1);
-    c.canvas.LineTo(60, 1);
+    RedPen(c, k.style, true);
+    Line(c, 0, 1, 60, 1);
     EXPECT_EQ(Runs(c, 1, 0, 60, kRed), k.runs) << static_cast<int>(k.style);
     EXPECT_EQ(c.At(60, 1), kWhite);
   }
@@ -80,31 +85,23 @@ TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
 
 TEST(CanvasLine, VerticalDashesAndGapsFollowTheBrush) {
   TImageCanvas opaque(3, 30);
-  opaque.canvas.Pen().SetStyle(TPenStyle::psDot);
-  opaque.canvas.Pen().SetColor(clRed);
+  RedPen(opaque, TPenStyle::psDot, false);
   opaque.canvas.Brush().SetColor(clBlue);
-  opaque.canvas.MoveTo(1, 29);
-  opaque.canvas.LineTo(1, 0);
+  Line(opaque, 1, 29, 1, 0);
   // Upwards from y = 29: 3 red, 3 blue, ...; y = 0 is the end point.
   ExpectPixels(opaque.End(),
                {{1, 29, kRed}, {1, 27, kRed}, {1, 26, kBlue}, {1, 24, kBlue}, {1, 23, kRed}, {1, 0, kWhite}});
 
   TImageCanvas clear(3, 30);
-  clear.canvas.Pen().SetStyle(TPenStyle::psDot);
-  clear.canvas.Pen().SetColor(clRed);
-  clear.canvas.Brush().SetStyle(TBrushStyle::bsClear);
-  clear.canvas.MoveTo(1, 29);
-  clear.canvas.LineTo(1, 0);
+  RedPen(clear, TPenStyle::psDot, true);
+  Line(clear, 1, 29, 1, 0);
   ExpectPixels(clear.End(), {{1, 27, kRed}, {1, 26, kWhite}});
 }
 
 TEST(CanvasLine, ThePatternStartsAfreshAtEveryLineTo) {
   TImageCanvas c(30, 3);
-  c.canvas.Pen().SetStyle(TPenStyle::psDash);
-  c.canvas.Pen().SetColor(clRed);
-  c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
-  c.canvas.MoveTo(0, 1);
-  c.canvas.LineTo(10, 1);
+  RedPen(c, TPenStyle::psDash, true);
+  Line(c, 0, 1, 10, 1);
   c.canvas.LineTo(20, 1);  // a continued pattern would leave 18..19 empty
   EXPECT_EQ(Runs(c, 1, 0, 20, kRed), std::vector<int>{20});
 }
@@ -113,14 +110,11 @@ TEST(CanvasLine, PenModesXorAndNot) {
   TImageCanvas c(12, 4);
   c.canvas.Pen().SetColor(clRed);
   c.canvas.Pen().SetMode(TPenMode::pmXor);
-  c.canvas.MoveTo(0, 1);
-  c.canvas.LineTo(10, 1);
-  c.canvas.MoveTo(0, 2);
-  c.canvas.LineTo(10, 2);
+  Line(c, 0, 1, 10, 1);
+  Line(c, 0, 2, 10, 2);
   c.canvas.LineTo(0, 2);  // back over the same pixels but (0, 2)
   c.canvas.Pen().SetMode(TPenMode::pmNot);
-  c.canvas.MoveTo(0, 3);
-  c.canvas.LineTo(10, 3);
+  Line(c, 0, 3, 10, 3);
   ExpectPixels(c.End(), {{5, 1, QColor(0, 255, 255), "white xor red"},
                          {5, 2, kWhite, "twice restores"},
                          {0, 2, QColor(0, 255, 255), "drawn once: the second line left out its end point"},
@@ -132,26 +126,22 @@ TEST(CanvasLine, SystemColoursComeFromThePaletteGiven) {
   palette.setColor(QPalette::Active, QPalette::Dark, QColor(0x12, 0x34, 0x56));
   TImageCanvas c(10, 3, Qt::white, palette);
   c.canvas.Pen().SetColor(clBtnShadow);
-  c.canvas.MoveTo(0, 1);
-  c.canvas.LineTo(5, 1);
+  Line(c, 0, 1, 5, 1);
   EXPECT_EQ(Hex(c.At(2, 1)), "#123456");
 }
 
 TEST(CanvasLine, AWidePenDrawsASolidBand) {
   TImageCanvas c(50, 10);
-  c.canvas.Pen().SetColor(clRed);
+  RedPen(c, TPenStyle::psDash, false);
   c.canvas.Pen().SetWidth(3);
-  c.canvas.Pen().SetStyle(TPenStyle::psDash);
-  c.canvas.MoveTo(2, 5);
-  c.canvas.LineTo(45, 5);
+  Line(c, 2, 5, 45, 5);
   EXPECT_EQ(std::pair(c.Ink().height(), c.Ink().left()), std::pair(3, 2));
   EXPECT_EQ(c.At(22, 5), kRed);  // a dash's gap in a one-pixel line
 }
 
 TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndClearPensAndBrushesAndEmptyLinesDrawNothing) {
   TImageCanvas line(10, 10);
-  line.canvas.MoveTo(4, 4);
-  line.canvas.LineTo(4, 4);
+  Line(line, 4, 4, 4, 4);
   line.canvas.Pen().SetStyle(TPenStyle::psClear);
   line.canvas.LineTo(9, 4);  // a clear pen only moves
   EXPECT_EQ(line.canvas.PenPos(), QPoint(9, 4));

@@ -42,30 +42,14 @@ class TNamedItems : public TCollection {
 
 }  // namespace
 
-TEST(Collection, AddAppendsItemsOfTheItemClassThatKnowTheirPlace) {
+TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseTheListError) {
   TNamedItems items;
   TNamedItem* a = items.AddNamed("a");
   TNamedItem* b = items.AddNamed("b");
   EXPECT_EQ(items.Count(), 2);
   EXPECT_EQ(a->Collection(), &items);
   EXPECT_EQ(std::tuple(a->Index(), b->Index(), TNamedItem().Index()), std::tuple(0, 1, -1));
-}
 
-TEST(Collection, SetIndexMovesTheItemAndShiftsThoseBetween) {
-  TNamedItems items;
-  for (const char* n : {"a", "b", "c", "d"}) items.AddNamed(n);
-  items.Item(0)->SetIndex(2);
-  EXPECT_EQ(items.Names(), QStringList({"b", "c", "a", "d"}));
-  items.Item(3)->SetIndex(0);
-  EXPECT_EQ(items.Names(), QStringList({"d", "b", "c", "a"}));
-  items.Item(1)->SetIndex(1);
-  EXPECT_EQ(items.Names(), QStringList({"d", "b", "c", "a"}));
-}
-
-TEST(Collection, IndexesOutOfRangeRaiseTheListErrorWithTheIndex) {
-  TNamedItems items;
-  items.AddNamed("a");
-  items.AddNamed("b");
   EXPECT_EQ((std::vector{MessageOf([&] { items.Items(2); }), MessageOf([&] { items.Items(-1); }),
                          MessageOf([&] { items.Item(0)->SetIndex(5); }), MessageOf([&] { items.Delete(7); })}),
             (std::vector<std::string>{"List index out of bounds (2)", "List index out of bounds (-1)",
@@ -74,17 +58,24 @@ TEST(Collection, IndexesOutOfRangeRaiseTheListErrorWithTheIndex) {
   EXPECT_EQ(items.Names(), QStringList({"a", "b"}));
 }
 
-TEST(Collection, DeleteAndClearFreeItems) {
+TEST(Collection, SetIndexMovesTheItemAndShiftsThoseBetweenDeleteAndClearFreeItems) {
   TNamedItems items;
-  for (const char* n : {"a", "b", "c"}) items.AddNamed(n);
+  for (const char* n : {"a", "b", "c", "d"}) items.AddNamed(n);
+  items.Item(0)->SetIndex(2);
+  EXPECT_EQ(items.Names(), QStringList({"b", "c", "a", "d"}));
+  items.Item(3)->SetIndex(0);
+  EXPECT_EQ(items.Names(), QStringList({"d", "b", "c", "a"}));
+  items.Item(1)->SetIndex(1);
+  EXPECT_EQ(items.Names(), QStringList({"d", "b", "c", "a"}));
   items.Delete(1);
-  EXPECT_EQ(items.Names(), QStringList({"a", "c"}));
+  EXPECT_EQ(items.Names(), QStringList({"d", "c", "a"}));
   EXPECT_EQ(items.Item(1)->Index(), 1);
   items.Clear();
   EXPECT_EQ(items.Count(), 0);
 }
 
-TEST(Collection, AssignReplacesTheItemsByCopiesInOrder) {
+
+TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothing) {
   TNamedItems from, to;
   for (const char* n : {"x", "y"}) from.AddNamed(n);
   to.AddNamed("old");
@@ -95,15 +86,10 @@ TEST(Collection, AssignReplacesTheItemsByCopiesInOrder) {
   EXPECT_EQ(to.Item(1)->Index(), 1);
   to.Assign(to);  // copying onto itself loses nothing
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
-}
-
-TEST(Collection, AFailedCopyLeavesTheItemsAsTheyWere) {
-  TNamedItems from, to;
-  from.AddNamed("x");
+  // A failed copy leaves the items as they were.
   from.AddNamed("poison");
-  to.AddNamed("kept");
   EXPECT_THROW(to.Assign(from), std::runtime_error);
-  EXPECT_EQ(to.Names(), QStringList({"kept"}));
+  EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
 }
 
 TEST(Persistent, AssigningAnUnknownClassFailsWithBothClassNames) {

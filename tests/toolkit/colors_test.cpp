@@ -29,26 +29,16 @@ TEST(Colors, EachSystemColourReadsItsPaletteRole) {
   for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
     for (int role = 0; role < QPalette::NColorRoles; ++role)
       p.setColor(group, static_cast<QPalette::ColorRole>(role), QColor(n % 256, (n * 7) % 256, n / 256 + 1)), ++n;
-  struct TCase {
-    TColor color;
-    QPalette::ColorGroup group;
-    QPalette::ColorRole role;
-  };
+  struct TCase { TColor color; QPalette::ColorGroup group; QPalette::ColorRole role; };
   const TCase cases[] = {
-      {clBtnFace, QPalette::Active, QPalette::Button},
-      {clBtnHighlight, QPalette::Active, QPalette::Light},
-      {clBtnShadow, QPalette::Active, QPalette::Dark},
-      {clWindow, QPalette::Active, QPalette::Base},
-      {clWindowText, QPalette::Active, QPalette::Text},
-      {clHighlight, QPalette::Active, QPalette::Highlight},
+      {clBtnFace, QPalette::Active, QPalette::Button}, {clBtnHighlight, QPalette::Active, QPalette::Light},
+      {clBtnShadow, QPalette::Active, QPalette::Dark}, {clWindow, QPalette::Active, QPalette::Base},
+      {clWindowText, QPalette::Active, QPalette::Text}, {clHighlight, QPalette::Active, QPalette::Highlight},
       {clHighlightText, QPalette::Active, QPalette::HighlightedText},
       {clInfoBk, QPalette::Active, QPalette::ToolTipBase},
-      {clInfoText, QPalette::Active, QPalette::ToolTipText},
-      {clBtnText, QPalette::Active, QPalette::ButtonText},
-      {clGrayText, QPalette::Disabled, QPalette::Text},
-      {cl3DDkShadow, QPalette::Active, QPalette::Shadow},
-      {cl3DLight, QPalette::Active, QPalette::Midlight},
-      {clMenuText, QPalette::Active, QPalette::WindowText},
+      {clInfoText, QPalette::Active, QPalette::ToolTipText}, {clBtnText, QPalette::Active, QPalette::ButtonText},
+      {clGrayText, QPalette::Disabled, QPalette::Text}, {cl3DDkShadow, QPalette::Active, QPalette::Shadow},
+      {cl3DLight, QPalette::Active, QPalette::Midlight}, {clMenuText, QPalette::Active, QPalette::WindowText},
   };
   for (const TCase& k : cases)
     EXPECT_EQ(ResolveColor(k.color, p), p.color(k.group, k.role)) << ColorToString(k.color).toStdString();

@@ -41,8 +41,13 @@ TEST(Font, EachRealChangeNotifiesOnceAndEqualValuesNotifyNothing) {
   EXPECT_EQ(f.changes, 6);
 }
 
-TEST(Font, AssignNotifiesOnceWhenTheCopyDiffersAndNotAtAllWhenEqual) {
+TEST(Font, AssignNotifiesOnceWhenTheCopyDiffersNotAtAllWhenEqualAndFailsForSomethingElse) {
   TCounted f;
+  const QString before = f.font.Name();
+  EXPECT_EQ(MessageOf<EConvertError>([&] { f.font.Assign(TStringList{}); }), "Cannot assign a TStringList to a TFont");
+  EXPECT_EQ(f.font.Name(), before);
+  EXPECT_EQ(f.changes, 0);
+
   TFont other;
   f.font.Assign(other);  // both have the default description
   EXPECT_EQ(f.changes, 0);
@@ -56,17 +61,13 @@ TEST(Font, AssignNotifiesOnceWhenTheCopyDiffersAndNotAtAllWhenEqual) {
   EXPECT_EQ(f.changes, 1);
 }
 
-TEST(Font, TheDefaultDescriptionIsTheApplicationsFontInWindowTextColour) {
-  const TFont f;
+TEST(Font, TheDefaultIsTheApplicationsFontSizeIsPointsAtNinetySixDpiTheQtFontFollows) {
+  TFont f;
   EXPECT_EQ(std::tuple(f.Name(), f.Color(), f.Style().Empty(), f.Charset(), f.Pitch()),
             std::tuple(QGuiApplication::font().family(), clWindowText, true, DEFAULT_CHARSET, TFontPitch::fpDefault));
-}
 
-TEST(Font, SizeIsPointsAtNinetySixDpiAndTheQtFontFollowsTheDescription) {
-  TFont f;
   f.SetSize(8);
-  EXPECT_EQ(f.Height(), 11);
-  EXPECT_EQ(f.Size(), 8);
+  EXPECT_EQ(std::pair(f.Height(), f.Size()), std::pair(11, 8));
   f.SetName("DejaVu Sans");
   f.SetHeight(20);
   f.SetStyle({TFontStyle::fsBold, TFontStyle::fsItalic, TFontStyle::fsUnderline, TFontStyle::fsStrikeOut});
@@ -91,10 +92,3 @@ TEST(Font, AQtFontGivesItsDescriptionAndKeepsTheColour) {
   EXPECT_EQ(f.changes, 1);
 }
 
-TEST(Font, AssigningSomethingElseFailsAndChangesNothing) {
-  TCounted f;
-  const QString before = f.font.Name();
-  EXPECT_EQ(MessageOf<EConvertError>([&] { f.font.Assign(TStringList{}); }), "Cannot assign a TStringList to a TFont");
-  EXPECT_EQ(f.font.Name(), before);
-  EXPECT_EQ(f.changes, 0);
-}

@@ -25,12 +25,7 @@ struct LocaleChoice {
   ~LocaleChoice() { SetFormatLocale(std::nullopt); }
 };
 
-struct TShown {
-  const char* pattern;
-  QLocale locale;
-  const char* shown;
-  TDateTime value = Evening;
-};
+struct TShown { const char* pattern; QLocale locale; const char* shown; TDateTime value = Evening; };
 
 void ExpectShown(std::initializer_list<TShown> cases) {
   for (const TShown& c : cases)
@@ -42,11 +37,7 @@ void ExpectShown(std::initializer_list<TShown> cases) {
 
 TEST(DatePattern, TwoDigitFieldsInTheLocalesOrder) {
   const char* byOrder[] = {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"};
-  struct Case {
-    QLocale locale;
-    int order;
-    const char* shown;
-  };
+  struct Case { QLocale locale; int order; const char* shown; };
   for (const Case& c : {Case{English(), 0, "12/07/26"}, Case{German(), 1, "07.12.26"},
                         Case{Japanese(), 2, "26/12/07"}, Case{Dutch(), 1, "07-12-26"}}) {
     ASSERT_EQ(DateOrder(c.locale), c.order) << c.locale.name().toStdString();
@@ -125,10 +116,7 @@ TEST(FormatDateTime, LongDateBlankShortTime) {
 // time format carries seconds, as C and POSIX (a bare system's) do.
 TEST(FormatDateTime, ShortTimeIsHoursAndMinutesInEveryLocale) {
   const TDateTime v = EncodeDate(2026, 12, 6) + EncodeTime(18, 11, 42, 0);
-  struct Case {
-    const char* locale;
-    const char* shown;
-  };
+  struct Case { const char* locale; const char* shown; };
   for (const Case& c : {Case{"C", "Sunday, 6 December 2026 18:11"}, Case{"C.UTF-8", "Sunday, 6 December 2026 18:11"},
                         Case{"en_US", "Sunday, December 6, 2026 6:11 PM"},
                         Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"},

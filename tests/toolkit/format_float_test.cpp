@@ -17,11 +17,7 @@ const QString Grouped2Parens = R"(""#,##0.00;(""#,##0.00))";
 const QString Plain0 = R"(""###0)";
 const QString Dollar2Parens = R"("$"#,##0.00;("$"#,##0.00))";
 
-struct TFormatted {
-  QString pattern;
-  double value;
-  QString shown;
-};
+struct TFormatted { QString pattern; double value; QString shown; };
 
 void ExpectFormats(std::initializer_list<TFormatted> cases, const QLocale& locale = English()) {
   for (const TFormatted& c : cases)

@@ -54,12 +54,21 @@ std::string WriteError(const std::function<void()>& f) { return MessageOf<EIniFi
 
 }  // namespace
 
-TEST_F(IniProfile, NamesWithoutCaseAndBlanksIgnored) {
+TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBytesAsTheyAre) {
   Put("[General]\n  deviceNAME =  /dev/ttyS1  \n[ clockreset ]\r\nDate=2026,12,7\r\n");
   EXPECT_EQ((std::vector{Get("General", "DeviceName"), Get("GENERAL", " devicename ")}),
             (std::vector<std::string>{"/dev/ttyS1", "/dev/ttyS1"}));
   EXPECT_EQ((std::vector{Get("ClockReset", "Date"), Get("clockRESET", "DATE")}),
             (std::vector<std::string>{"2026,12,7", "2026,12,7"}));
+  // Only the first section of a name counts.
+  Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
+  EXPECT_EQ(Get("A", "k"), "1");
+  EXPECT_EQ(Get("A", "j"), "dflt");
+  // Eight-bit bytes are taken as they are.
+  Put("[S]\nk=caf\xe9 \xff\n");
+  EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
+  WritePrivateProfileString("S", "j", "\xe4\xf6", File);
+  EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
 }
 
 TEST_F(IniProfile, MatchingSurroundingQuotesRemoved) {
@@ -82,12 +91,6 @@ TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "");
 }
 
-TEST_F(IniProfile, OnlyTheFirstSectionOfANameCounts) {
-  Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
-  EXPECT_EQ(Get("A", "k"), "1");
-  EXPECT_EQ(Get("A", "j"), "dflt");
-}
-
 TEST_F(IniProfile, ValuesCutToTheBuffer) {
   const std::string longValue(2000, 'v');
   Put("[S]\nk=" + longValue + "\n");
@@ -96,13 +99,6 @@ TEST_F(IniProfile, ValuesCutToTheBuffer) {
             (std::vector<std::string>{"vvvv", "def", ""}));
   Put("[S]\nk=" + std::string(1023, 'w') + "\n");
   EXPECT_EQ(Get("S", "k"), std::string(1023, 'w'));
-}
-
-TEST_F(IniProfile, EightBitBytesAsTheyAre) {
-  Put("[S]\nk=caf\xe9 \xff\n");
-  EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
-  WritePrivateProfileString("S", "j", "\xe4\xf6", File);
-  EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
 }
 
 TEST_F(IniProfile, IntegerHexRuleAndFallbacks) {
@@ -132,11 +128,9 @@ TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
 TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
   Put("[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\n\n\n[Last]\nk=v");
   WritePrivateProfileString("ClockReset", "Time", "9,5", File);
-  EXPECT_EQ(Content(),
-            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
+  EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
   WritePrivateProfileString("Last", "j", "w", File);
-  EXPECT_EQ(Content(),
-            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
+  EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
   WritePrivateProfileString("New", "a", "b", File);
   EXPECT_EQ(Content(),
             "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n"
@@ -150,8 +144,7 @@ TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
     const char* before;  // nullptr: no file
     std::string after;
   } cases[] = {
-      {"no file", nullptr, "[ClockReset]\n" + keys},
-      {"empty file", "", "[ClockReset]\n" + keys},
+      {"no file", nullptr, "[ClockReset]\n" + keys}, {"empty file", "", "[ClockReset]\n" + keys},
       {"no section", "[General]\nDeviceName=com1\n", "[General]\nDeviceName=com1\n\n[ClockReset]\n" + keys},
       {"section without the keys", "[ClockReset]\n; kept\n\n[General]\nk=v\n",
        "[ClockReset]\n; kept\n" + keys + "\n[General]\nk=v\n"},
@@ -180,21 +173,11 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
   // Each of these, written as given, would turn its line into another kind of
   // line or into several, and another key would read differently afterwards.
   const std::string before = "[General]\nDeviceName=com1\nParity=none\n\n[ClockReset]\nDate=2026,12,7\n";
-  struct Case {
-    const char* section;
-    const char* key;
-    const char* value;
-  } cases[] = {
-      {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"},
-      {"ClockReset", "Time", "9,5\r"},
-      {"General", "Parity", "even\nBaudRate=1"},
-      {"Clock\nReset", "Time", "9,5"},
-      {"General]\nx", "k", "v"},
-      {"Clock]Reset", "Time", "9,5"},
-      {"General", "Stop=Bits", "1"},
-      {"General", " [ClockReset]", "x"},
-      {"General", "[Gen", "x]"},
-      {"ClockReset", "Ti\rme", "9,5"},
+  struct Case { const char *section, *key, *value; } cases[] = {
+      {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"}, {"ClockReset", "Time", "9,5\r"},
+      {"General", "Parity", "even\nBaudRate=1"}, {"Clock\nReset", "Time", "9,5"}, {"General]\nx", "k", "v"},
+      {"Clock]Reset", "Time", "9,5"}, {"General", "Stop=Bits", "1"}, {"General", " [ClockReset]", "x"},
+      {"General", "[Gen", "x]"}, {"ClockReset", "Ti\rme", "9,5"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key + "/" + c.value);
@@ -213,14 +196,12 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
   EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
 }
 
-TEST_F(IniProfile, WriteCreatesAMissingFile) {
+TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode) {
   WritePrivateProfileString("ClockReset", "Date", "2026,12,7", File);
   WritePrivateProfileString("ClockReset", "Time", "9,5", File);
   EXPECT_EQ(Content(), "[ClockReset]\nDate=2026,12,7\nTime=9,5\n");
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
-}
 
-TEST_F(IniProfile, WriteReplacesTheFileAndKeepsItsMode) {
   Put("[S]\nk=1\n");
   ::chmod(File.c_str(), 0640);
   struct stat before {};
@@ -235,21 +216,11 @@ TEST_F(IniProfile, WriteReplacesTheFileAndKeepsItsMode) {
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
 }
 
-TEST_F(IniProfile, WriteThroughALinkReplacesItsTarget) {
-  Put("[S]\nk=1\n");
-  const std::string link = (Dir / "link.ini").string();
-  fs::create_symlink(File, link);
-  WritePrivateProfileString("S", "k", "2", link);
-  EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(Content(), "[S]\nk=2\n");
-}
-
 TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
   // The folder is a file: nothing can be created there.
   Put("[S]\nk=1\n");
   const std::string inFile = File + "/OrvixManager.ini";
-  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }),
-            "Unable to write to " + inFile);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
   // A folder where the file should be.
   const std::string dirAsFile = (Dir / "sub").string();
   fs::create_directory(dirAsFile);
@@ -269,8 +240,7 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   struct rlimit small = old;
   small.rlim_cur = 4096;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const std::string error =
-      WriteError([&] { WritePrivateProfileString("S", "big", std::string(10000, 'b'), File); });
+  const std::string error = WriteError([&] { WritePrivateProfileString("S", "big", std::string(10000, 'b'), File); });
   ::setrlimit(RLIMIT_FSIZE, &old);
   ::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(error, "Unable to write to " + File);
@@ -278,7 +248,14 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
 }
 
-TEST_F(IniProfile, ALinkToAFileNotYetMadeIsWrittenThroughNeverReplaced) {
+TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTheLink) {
+  Put("[S]\nk=1\n");
+  const std::string toFile = (Dir / "to-file.ini").string();
+  fs::create_symlink(File, toFile);
+  WritePrivateProfileString("S", "k", "2", toFile);
+  EXPECT_TRUE(fs::is_symlink(toFile));
+  EXPECT_EQ(Content(), "[S]\nk=2\n");
+
   fs::create_directory(Dir / "real");
   const std::string link = (Dir / "link.ini").string();
   fs::create_symlink("real/OrvixManager.ini", link);  // relative, dangling

@@ -236,38 +236,16 @@ TEST_F(InplaceEdit, ReadOnlyKeepsTheTextButMovesTheCaret) {
   EXPECT_EQ(e->EditText(), "on+e");
 }
 
-TEST_F(InplaceEdit, TheFormattingRectangleIsWhereTextIsShownAndTheIBeamApplies) {
+TEST_F(InplaceEdit, TheFormattingRectangleShowsTheTextMouseEventsComeInEditorCoordinates) {
   TRecordingEdit* e = Edit();
   EXPECT_EQ(e->FormattingRect(), (TRect{0, 0, e->width(), e->height()}));
+  e->SetEditText("alpha beta");
   const TRect f{2, 2, e->width() - 18, e->height()};
   e->SetFormattingRect(f);
   EXPECT_EQ(e->FormattingRect(), f);
   EXPECT_EQ(TRect::FromQRect(e->viewport()->geometry()), f);
 
-  // Painted: the text area in the editor's colour, the rest by PaintEditor.
-  e->SetColor(QColor(0, 0, 255));
-  e->SetEditText("");
-  const QImage shot = e->grab().toImage();
-  EXPECT_EQ(shot.pixelColor(f.Left + 4, e->height() / 2), QColor(0, 0, 255));
-  EXPECT_EQ(shot.pixelColor(e->width() - 3, e->height() / 2), QColor(Qt::red));
-  EXPECT_EQ(shot.pixelColor(0, 0), QColor(0, 0, 255));
-
-  // Cursor shapes: the I-beam over the text, the arrow elsewhere.
-  QWidget* overText = e->childAt(f.Left + 3, 5);
-  ASSERT_EQ(overText, e->viewport());
-  EXPECT_EQ(overText->cursor().shape(), Qt::IBeamCursor);
-  EXPECT_EQ(e->childAt(e->width() - 5, 5), nullptr);
-  EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
-
-  // Resizing keeps the rectangle inside the editor.
-  e->resize(e->width() - 30, e->height());
-  EXPECT_TRUE(e->rect().contains(e->viewport()->geometry()));
-}
-
-TEST_F(InplaceEdit, MouseEventsArriveInEditorCoordinatesFromTextAndSurroundings) {
-  TRecordingEdit* e = Edit();
-  e->SetEditText("alpha beta");
-  e->SetFormattingRect(TRect{2, 2, e->width() - 18, e->height()});
+  // Mouse events from the text's surroundings.
   e->log.clear();
   const QPoint aid(e->width() - 6, 6);
   QTest::mouseClick(e, Qt::LeftButton, {}, aid);
@@ -289,6 +267,25 @@ TEST_F(InplaceEdit, MouseEventsArriveInEditorCoordinatesFromTextAndSurroundings)
   ASSERT_FALSE(e->log.empty());
   EXPECT_NE(std::find(e->log.begin(), e->log.end(), "dblclick " + std::to_string(x + 2) + ",7"), e->log.end());
   EXPECT_EQ(e->textCursor().selectedText(), "beta");
+
+  // Painted: the text area in the editor's colour, the rest by PaintEditor.
+  e->SetColor(QColor(0, 0, 255));
+  e->SetEditText("");
+  const QImage shot = e->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(f.Left + 4, e->height() / 2), QColor(0, 0, 255));
+  EXPECT_EQ(shot.pixelColor(e->width() - 3, e->height() / 2), QColor(Qt::red));
+  EXPECT_EQ(shot.pixelColor(0, 0), QColor(0, 0, 255));
+
+  // Cursor shapes: the I-beam over the text, the arrow elsewhere.
+  QWidget* overText = e->childAt(f.Left + 3, 5);
+  ASSERT_EQ(overText, e->viewport());
+  EXPECT_EQ(overText->cursor().shape(), Qt::IBeamCursor);
+  EXPECT_EQ(e->childAt(e->width() - 5, 5), nullptr);
+  EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
+
+  // Resizing keeps the rectangle inside the editor.
+  e->resize(e->width() - 30, e->height());
+  EXPECT_TRUE(e->rect().contains(e->viewport()->geometry()));
 }
 
 TEST_F(InplaceEdit, TabWithGoTabsMovesToTheNextCellFromTheEditor) {

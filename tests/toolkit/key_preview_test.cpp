@@ -30,9 +30,7 @@ class KeyPreview : public ::testing::Test {
     control->setGeometry(10, 10, 80, 30);
     preview = new TKeyPreview(&form);
     preview->OnKeyUp = [this](int key, Qt::KeyboardModifiers shift) {
-      std::string entry = QKeySequence(key).toString().toStdString();
-      if (shift & Qt::ShiftModifier) entry = "Shift+" + entry;
-      seen.push_back(entry);
+      seen.push_back(QKeySequence(key | shift).toString().toStdString());
     };
     ASSERT_TRUE(ShowActive(form));
     control->setFocus();
@@ -47,6 +45,14 @@ class KeyPreview : public ::testing::Test {
     QKeyEvent event(type, key, shift, QString(), autoRepeat);
     event.setTimestamp(time);
     QApplication::sendEvent(target, &event);
+  }
+
+  // Unflagged repeats of Return: a release and a press of one time stamp, every 40 ms.
+  void RepeatsUntil(quint64 from, quint64 to) {
+    for (quint64 t = from; t < to; t += 40) {
+      Send(QEvent::KeyRelease, Qt::Key_Return, t);
+      Send(QEvent::KeyPress, Qt::Key_Return, t);
+    }
   }
 
   // Long enough for a release to be taken as the end of the key press.
@@ -112,10 +118,7 @@ TEST_F(KeyPreview, AutoRepeatIsNotReported) {
   // Pairs of one time stamp that Qt left unflagged: only the last release,
   // once nothing pairs with it, is the end of the press.
   Send(QEvent::KeyPress, Qt::Key_Return, 1000);
-  for (quint64 t = 1660; t < 1900; t += 40) {
-    Send(QEvent::KeyRelease, Qt::Key_Return, t);
-    Send(QEvent::KeyPress, Qt::Key_Return, t);
-  }
+  RepeatsUntil(1660, 1900);
   PastTheGrace();
   EXPECT_TRUE(seen.empty());
   Send(QEvent::KeyRelease, Qt::Key_Return, 1925);
@@ -136,10 +139,7 @@ TEST_F(KeyPreview, AutoRepeatIsNotReported) {
 TEST_F(KeyPreview, AKeyHeldSinceAnotherWindowHadItIsNotReported) {
   // Enter pressed on a box that closed on the press and is still held: the
   // window gets only the repeats and the final release.
-  for (quint64 t = 2000; t < 2200; t += 40) {
-    Send(QEvent::KeyRelease, Qt::Key_Return, t);
-    Send(QEvent::KeyPress, Qt::Key_Return, t);
-  }
+  RepeatsUntil(2000, 2200);
   Send(QEvent::KeyRelease, Qt::Key_Return, 2230);
   PastTheGrace();
   EXPECT_TRUE(seen.empty());

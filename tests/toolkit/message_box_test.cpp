@@ -47,10 +47,8 @@ TEST(MessageBoxes, DefaultAnswersEscapeAndWritesTheBoxToStderr) {
                                     {"Cancel", "&Ignore"}, -1, 0, "DSR is off");
   const std::string out = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(answer, 0);
-  EXPECT_NE(out.find("Modem if OFF or not connected"), std::string::npos) << out;
-  EXPECT_NE(out.find("DSR is off"), std::string::npos) << out;
-  EXPECT_NE(out.find("\"Error\""), std::string::npos) << out;
-  EXPECT_NE(out.find("&Ignore"), std::string::npos) << out;
+  for (const char* part : {"Modem if OFF or not connected", "DSR is off", "\"Error\"", "&Ignore"})
+    EXPECT_NE(out.find(part), std::string::npos) << part << " in " << out;
   EXPECT_EQ(ShowMessageBox(TMsgBoxType::mbtWarning, "W", "t", {"A", "B", "C"}, 0, 2), 2);
 }
 
@@ -64,8 +62,7 @@ TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
             std::tuple(TMsgBoxType::mbtError, "Error", "Error on COM Port", "The modem answered ERROR to AT+MVP=3."));
   EXPECT_EQ(std::tuple(e.Buttons, e.DefaultButton, e.EscapeButton), std::tuple(std::vector<std::string>{"OK"}, 0, 0));
   EXPECT_EQ(std::tuple(boxes.Requests[1].Type, boxes.Requests[1].Detail), std::tuple(TMsgBoxType::mbtWarning, ""));
-  EXPECT_EQ(boxes.Texts(),
-            (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
 }
 
 TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {

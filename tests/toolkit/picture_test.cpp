@@ -1,5 +1,6 @@
 #include "tests/common/image_canvas.h"
 #include "tests/common/message_of.h"
+#include "tests/common/pixels.h"
 #include "toolkit/core/list_error.h"
 #include "toolkit/widgets/image_list.h"
 #include "toolkit/widgets/picture.h"
@@ -8,15 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QImage Solid(int w, int h, QColor c) {
-  QImage img(w, h, QImage::Format_ARGB32);
-  img.fill(c);
-  return img;
-}
-
-}  // namespace
 
 TEST(Picture, EmptyUntilItHoldsAGraphicWithPixels) {
   TPicture p;

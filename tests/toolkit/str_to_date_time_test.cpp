@@ -22,11 +22,7 @@ std::string Outcome(F convert, const char* text, const QLocale& locale) {
   }
 }
 
-struct TRead {
-  const char* text;
-  QLocale locale;
-  TDateTime value;
-};
+struct TRead { const char* text; QLocale locale; TDateTime value; };
 
 void ExpectReads(TDateTime (*convert)(const QString&, const QLocale&), std::initializer_list<TRead> cases) {
   for (const TRead& c : cases)
@@ -120,9 +116,7 @@ TEST(TextToDateTime, ShownTextReadsBack) {
   const char* twoDigits[] = {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"};
   const char* fourDigits[] = {"m/d/yyyy", "d/m/yyyy", "yyyy/m/d"};
   const char* names[] = {"mmm/dd/yy", "dd/mmm/yy", "yy/mmm/dd"};
-  struct Moment {
-    TDateTime date, time;
-  };
+  struct Moment { TDateTime date, time; };
   const Moment moments[] = {{EncodeDate(2026, 12, 7), EncodeTime(21, 5, 9, 0)},
                             {EncodeDate(1999, 5, 2), EncodeTime(0, 30, 0, 0)}};
   for (const QLocale& locale : {English(), German(), Japanese(), Dutch(), French(), Finnish(), Korean(),

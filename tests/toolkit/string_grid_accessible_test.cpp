@@ -14,15 +14,9 @@ using enum TGridOption;
 
 namespace {
 
-struct TEventSeen {
-  QAccessible::Event Type;
-  QObject* Object;
-  int Child;
-};
+struct TEventSeen { QAccessible::Event Type; QObject* Object; int Child; };
 std::vector<TEventSeen>* g_seen = nullptr;
-void Record(QAccessibleEvent* e) {
-  if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()});
-}
+void Record(QAccessibleEvent* e) { if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()}); }
 
 // A grid whose screen-reader texts come from elsewhere than its cells, as a
 // grid with column objects does.
@@ -87,7 +81,7 @@ class AccessibleGrid : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsWithTheTitleRowAsHeaders) {
+TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsSelectingTheCurrentCellWithoutTheRowsRemoved) {
   TStringGrid* grid = Make(0);
   QAccessibleInterface* iface = Of(grid);
   ASSERT_NE(iface, nullptr);
@@ -121,6 +115,34 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsWithTheTitleRowAsHeaders) {
   // Where the cell is on the screen.
   const TRect r = grid->CellRect(3, 2);
   EXPECT_EQ(cell->rect(), QRect(grid->viewport()->mapToGlobal(QPoint(r.Left, r.Top)), QSize(r.Width(), r.Height())));
+
+  // A cell grid selects the current cell only.
+  grid->SetCol(2);
+  grid->SetRow(2);
+  EXPECT_TRUE(table->selectedRows().isEmpty());
+  EXPECT_EQ(table->selectedCellCount(), 1);
+  EXPECT_EQ(Name(table->selectedCells().value(0)), "2,2");
+  EXPECT_FALSE(table->selectRow(0));  // a cell grid cannot select a whole row
+  EXPECT_EQ(grid->Row(), 2);
+
+  // Removed rows leave no usable cells.
+  const QAccessible::Id last = QAccessible::uniqueId(TableOf(grid)->cellAt(4, 0));
+  QAccessibleInterface* first = TableOf(grid)->cellAt(0, 0);
+  seen.clear();
+  grid->SetRowCount(3);
+  EXPECT_EQ(QAccessible::accessibleInterface(last), nullptr);  // withdrawn, not left dangling
+  EXPECT_TRUE(first->isValid());
+  EXPECT_EQ(Name(first), "0,1");
+  EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(2, 3 * 4));
+  EXPECT_EQ(TableOf(grid)->cellAt(2, 0), nullptr);
+  EXPECT_NE(LastChildOf(QAccessible::TableModelChanged), -2);
+
+  // Without a fixed row there is no header row among the children.
+  grid->SetFixedRows(0);
+  EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(3, 3 * 4));
+  EXPECT_EQ(iface->child(0)->role(), QAccessible::Cell);
+  EXPECT_TRUE(CellOf(TableOf(grid)->cellAt(0, 0))->columnHeaderCells().isEmpty());
+  EXPECT_EQ(TableOf(grid)->columnDescription(0), "");
 }
 
 TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
@@ -155,7 +177,7 @@ TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
   EXPECT_EQ(Name(iface->childAt(centre.x(), centre.y())), "2,4");
 }
 
-TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGrid) {
+TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheCurrentCell) {
   TStringGrid* grid = Make(0, {goRowSelect});
   QAccessibleTableInterface* table = TableOf(grid);
   grid->SetRow(3);
@@ -180,22 +202,7 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGrid) {
   EXPECT_EQ(std::pair(grid->Row(), clicks), std::pair(5, 1));
   EXPECT_FALSE(table->selectRow(5) || table->selectColumn(0) || table->unselectRow(4));
   EXPECT_EQ(grid->Row(), 5);
-}
 
-TEST_F(AccessibleGrid, ACellGridSelectsTheCurrentCellOnly) {
-  TStringGrid* grid = Make(0);
-  QAccessibleTableInterface* table = TableOf(grid);
-  grid->SetCol(2);
-  grid->SetRow(2);
-  EXPECT_TRUE(table->selectedRows().isEmpty());
-  EXPECT_EQ(table->selectedCellCount(), 1);
-  EXPECT_EQ(Name(table->selectedCells().value(0)), "2,2");
-  EXPECT_FALSE(table->selectRow(0));  // a cell grid cannot select a whole row
-  EXPECT_EQ(grid->Row(), 2);
-}
-
-TEST_F(AccessibleGrid, FocusFollowsTheCurrentCellUnderMouseAndKeys) {
-  TStringGrid* grid = Make(0, {goRowSelect});
   ASSERT_TRUE(orvix::test::ShowActive(window));
   QAccessibleInterface* iface = Of(grid);
   seen.clear();
@@ -227,28 +234,6 @@ TEST_F(AccessibleGrid, FocusFollowsTheCurrentCellUnderMouseAndKeys) {
   EXPECT_EQ(LastChildOf(QAccessible::Focus), -2);
   EXPECT_EQ(LastChildOf(QAccessible::Selection), iface->indexOfChild(TableOf(grid)->cellAt(0, 1)));
   EXPECT_EQ(iface->focusChild(), nullptr);
-}
-
-TEST_F(AccessibleGrid, RemovedRowsLeaveNoUsableCells) {
-  TStringGrid* grid = Make(0);
-  QAccessibleInterface* iface = Of(grid);
-  const QAccessible::Id last = QAccessible::uniqueId(TableOf(grid)->cellAt(4, 0));
-  QAccessibleInterface* first = TableOf(grid)->cellAt(0, 0);
-  seen.clear();
-  grid->SetRowCount(3);
-  EXPECT_EQ(QAccessible::accessibleInterface(last), nullptr);  // withdrawn, not left dangling
-  EXPECT_TRUE(first->isValid());
-  EXPECT_EQ(Name(first), "0,1");
-  EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(2, 3 * 4));
-  EXPECT_EQ(TableOf(grid)->cellAt(2, 0), nullptr);
-  EXPECT_NE(LastChildOf(QAccessible::TableModelChanged), -2);
-
-  // Without a fixed row there is no header row among the children.
-  grid->SetFixedRows(0);
-  EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(3, 3 * 4));
-  EXPECT_EQ(iface->child(0)->role(), QAccessible::Cell);
-  EXPECT_TRUE(CellOf(TableOf(grid)->cellAt(0, 0))->columnHeaderCells().isEmpty());
-  EXPECT_EQ(TableOf(grid)->columnDescription(0), "");
 }
 
 TEST_F(AccessibleGrid, SubclassesChooseWhatIsRead) {

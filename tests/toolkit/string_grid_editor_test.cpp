@@ -20,7 +20,7 @@ class GridEditor : public ::testing::Test {
   TProbeGrid grid;
 };
 
-TEST_F(GridEditor, F2ShowsTheEditorOverTheCurrentCellWithItsText) {
+TEST_F(GridEditor, F2ShowsTheEditorOverTheCurrentCellWithItsTextArrowsLeaveItAtTheEnds) {
   EXPECT_EQ(grid.InplaceEditor(), nullptr);  // created on first use
   QTest::keyClick(&grid, Qt::Key_F2);
   ASSERT_TRUE(Shown());
@@ -30,9 +30,18 @@ TEST_F(GridEditor, F2ShowsTheEditorOverTheCurrentCellWithItsText) {
   EXPECT_EQ(Editor()->geometry(), grid.CellRect(1, 1).ToQRect());
   EXPECT_EQ(std::tuple(Editor()->EditText(), Editor()->loads, Editor()->layouts, Editor()->lastLayoutGeometry),
             std::tuple(QString("one"), 1, 1, grid.CellRect(1, 1).ToQRect()));
+
+  // Left and Right pass to the grid only at the ends of the text.
+  Editor()->setCursorPosition(3);
+  QTest::keyClick(Editor(), Qt::Key_Left);  // moves the caret
+  EXPECT_EQ(grid.Col(), 1);
+  EXPECT_EQ(Editor()->cursorPosition(), 2);
+  QTest::keyClick(Editor(), Qt::Key_End);
+  QTest::keyClick(Editor(), Qt::Key_Right);  // at the end: next cell
+  EXPECT_EQ(grid.Col(), 2);
 }
 
-TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCell) {
+TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCellEnterShowsAndEscapeRestores) {
   QTest::keyClick(&grid, Qt::Key_X);
   ASSERT_TRUE(Shown());
   EXPECT_EQ(Editor()->EditText(), "x");
@@ -42,9 +51,8 @@ TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCell) {
   QTest::keyClick(Editor(), Qt::Key_Return);  // Enter keeps the text
   EXPECT_FALSE(Shown() || grid.EditorMode());
   EXPECT_EQ(grid.Cells(1, 1), "xyz");
-}
 
-TEST_F(GridEditor, EnterShowsAndEscapeRestores) {
+  // Enter shows it again; Escape restores the text it was shown with.
   QTest::keyClick(&grid, Qt::Key_Return);
   ASSERT_TRUE(Shown());
   Editor()->selectAll();
@@ -52,7 +60,7 @@ TEST_F(GridEditor, EnterShowsAndEscapeRestores) {
   EXPECT_EQ(grid.Cells(1, 1), "changed");
   QTest::keyClick(Editor(), Qt::Key_Escape);
   EXPECT_FALSE(Shown());
-  EXPECT_EQ(grid.Cells(1, 1), "one");
+  EXPECT_EQ(grid.Cells(1, 1), "xyz");
 }
 
 TEST_F(GridEditor, MovingAwayHidesTheEditorAndKeepsTheText) {
@@ -64,17 +72,6 @@ TEST_F(GridEditor, MovingAwayHidesTheEditorAndKeepsTheText) {
   EXPECT_EQ(grid.Cells(1, 1), "one!");
   QTest::keyClick(&grid, Qt::Key_F2);  // the same editor comes back on the new cell
   EXPECT_EQ(std::tuple(grid.editorsCreated, Editor()->EditText(), Editor()->loads), std::tuple(1, QString("two"), 2));
-}
-
-TEST_F(GridEditor, HorizontalKeysPassToTheGridOnlyAtTheEndsOfTheText) {
-  QTest::keyClick(&grid, Qt::Key_F2);
-  Editor()->setCursorPosition(3);
-  QTest::keyClick(Editor(), Qt::Key_Left);  // moves the caret
-  EXPECT_EQ(grid.Col(), 1);
-  EXPECT_EQ(Editor()->cursorPosition(), 2);
-  QTest::keyClick(Editor(), Qt::Key_End);
-  QTest::keyClick(Editor(), Qt::Key_Right);  // at the end: next cell
-  EXPECT_EQ(grid.Col(), 2);
 }
 
 TEST_F(GridEditor, ClickOnTheCurrentCellShowsTheEditor) {

@@ -52,7 +52,15 @@ TEST_F(GridGeometry, LineSpaceIsReservedWhenEitherOptionOfTheDirectionIsSet) {
   EXPECT_EQ(grid.CellRect(1, 1), (TRect{64, 24, 128, 48}));
 }
 
-TEST_F(GridGeometry, MouseToCellOutsideTheCells) {
+TEST_F(GridGeometry, CellsOutOfViewHaveEmptyRectanglesPointsOutsideTheCellsNoCell) {
+  for (auto [c, r] : {std::pair(-1, 0), std::pair(0, 5), std::pair(5, 0)}) EXPECT_EQ(grid.CellRect(c, r), TRect{});
+  // Column 4 starts at 260, inside the 300 px client area: full, unclipped rect.
+  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));
+  grid.SetColCount(8);
+  // Column 5 would start at 325: out of view.
+  EXPECT_EQ(grid.CellRect(5, 1), TRect{});
+  EXPECT_TRUE(grid.CellRect(5, 1).IsEmpty());
+
   // A vertical and a horizontal line; the last column partly in view; past
   // the client area; below the last row (5 rows end at 125).
   ExpectCellsAt({{0, 0, 0, 0}, {63, 23, 0, 0}, {64, 10, -1, -1}, {10, 24, -1, -1}, {-1, 5, -1, -1}, {5, -1, -1, -1},
@@ -61,17 +69,7 @@ TEST_F(GridGeometry, MouseToCellOutsideTheCells) {
   ExpectCellsAt({{200, 10, -1, -1}});  // right of the last column
 }
 
-TEST_F(GridGeometry, CellsOutOfViewHaveEmptyRectangles) {
-  for (auto [c, r] : {std::pair(-1, 0), std::pair(0, 5), std::pair(5, 0)}) EXPECT_EQ(grid.CellRect(c, r), TRect{});
-  // Column 4 starts at 260, inside the 300 px client area: full, unclipped rect.
-  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));
-  grid.SetColCount(8);
-  // Column 5 would start at 325: out of view.
-  EXPECT_EQ(grid.CellRect(5, 1), TRect{});
-  EXPECT_TRUE(grid.CellRect(5, 1).IsEmpty());
-}
-
-TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCells) {
+TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCellsWithinTheLimits) {
   grid.SetRowCount(100);
   grid.SetColCount(20);
   grid.SetTopRow(10);
@@ -84,11 +82,8 @@ TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCells) {
   EXPECT_EQ(grid.CellRect(1, 10), TRect{});                   // scrolled out to the left
   EXPECT_EQ(grid.CellRect(3, 9), TRect{});                    // scrolled out above
   ExpectCellsAt({{70, 30, 3, 10}, {10, 30, 0, 10}});
-}
 
-TEST_F(GridGeometry, VisibleCountsAndScrollLimits) {
-  grid.SetRowCount(100);
-  grid.SetColCount(20);
+  grid.SetLeftCol(1);
   // Rows start at 25 and take 25 px each; a row counts when its 24 px fit in 200.
   EXPECT_EQ(grid.VisibleRowCount(), 7);  // 25 + 6*25 + 24 = 199
   EXPECT_EQ(grid.VisibleColCount(), 3);  // 65 + 2*65 + 64 = 259; the 4th would end at 324
@@ -118,8 +113,7 @@ TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
   grid.SetTopRow(40);
   EXPECT_EQ(bar->value(), 39);
   bar->setValue(10);
-  EXPECT_EQ(grid.TopRow(), 11);
-  EXPECT_EQ(grid.CellRect(1, 11).Top, 25);
+  EXPECT_EQ(std::pair(grid.TopRow(), grid.CellRect(1, 11).Top), std::pair(11, 25));
 }
 
 TEST_F(GridGeometry, EmptyClientAreaShowsNothing) {

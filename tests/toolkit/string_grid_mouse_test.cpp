@@ -28,8 +28,7 @@ void Drag(QWidget* w, QPoint from, QPoint to) {
 class GridMouse : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (int c = 0; c < grid.ColCount(); ++c)
-      for (int r = 0; r < grid.RowCount(); ++r) grid.SetCells(c, r, QString("%1:%2").arg(c).arg(r));
+    grid.FillTexts();
     grid.ShowClient(400, 200);
     grid.log.clear();
   }
@@ -139,13 +138,12 @@ class GridFocus : public orvix::test::ShownWindowTest {
   TProbeGrid* grid = nullptr;
 };
 
-TEST_F(GridFocus, EnterAndExitOfTheFocus) {
+TEST_F(GridFocus, EnterAndExitOfTheFocusMovingIntoTheEditorIsNoExit) {
   grid->setFocus();
   other->setFocus();
   EXPECT_EQ(grid->log, (Log{"focus in", "focus out"}));
-}
 
-TEST_F(GridFocus, MovingIntoTheEditorIsNoExit) {
+  grid->log.clear();
   grid->SetOptions(grid->Options() + TGridOptions{goEditing});
   grid->setFocus();
   QTest::keyClick(grid, Qt::Key_F2);

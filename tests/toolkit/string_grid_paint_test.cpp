@@ -49,20 +49,29 @@ void SetUpMessageGrid(TProbeGrid& grid) {
 }
 
 TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAndState) {
-  TProbeGrid grid;
-  SetUpMessageGrid(grid);
-  grid.ShowClient(400, 150);
-  grid.draws.clear();
-  const QImage img = Render(grid);
+  QWidget window;
+  auto* grid = new TProbeGrid;
+  grid->setParent(&window);
+  SetUpMessageGrid(*grid);
+  grid->SetScrollBars(TScrollStyle::ssNone);
+  grid->setGeometry(0, 0, 400, 150);
+  ASSERT_TRUE(orvix::test::ShowActive(window));
+  grid->setFocus();
+  grid->draws.clear();
+  const QImage img = Render(*grid);
 
   // Every cell was handed to DrawCell and left untouched by the base.
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 6; ++r) {
-      const TRect rect = grid.CellRect(c, r);
+      const TRect rect = grid->CellRect(c, r);
       EXPECT_EQ(At(img, rect.Left, rect.Top), kUnpainted) << c << "," << r;
       EXPECT_EQ(At(img, rect.Right - 1, rect.Bottom - 1), kUnpainted) << c << "," << r;
     }
-  EXPECT_EQ(grid.draws.size(), 24u);
+  EXPECT_EQ(grid->draws.size(), 24u);
+  std::set<std::pair<int, int>> focused;
+  for (const TDrawCall& d : grid->draws)
+    if (d.state.Contains(gdFocused)) focused.insert({d.col, d.row});
+  EXPECT_EQ(focused, (std::set<std::pair<int, int>>{{0, 1}})) << "only the current cell, while focused";
   // Lines: black under and beside the title row, silver between normal cells
   // (rows of 20 + 1). Outside the cells: the grid colour; columns end at
   // 45+80+80+159+4 = 368, six rows of 21 at 126.
@@ -70,33 +79,17 @@ TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAnd
                      {45, 30, kSilver, "right of (0,1)"}, {10, 41, kSilver, "below (0,1)"}, {368, 10, kBlue},
                      {399, 149, kBlue}, {10, 126, kBlue}});
 
-  grid.SetRow(2);
-  grid.clearFocus();
-  grid.draws.clear();
-  Render(grid);
-  ASSERT_EQ(grid.draws.size(), 24u);
-  for (const TDrawCall& d : grid.draws) {
-    EXPECT_EQ(d.rect, grid.CellRect(d.col, d.row));
+  grid->SetRow(2);
+  grid->clearFocus();
+  grid->draws.clear();
+  Render(*grid);
+  ASSERT_EQ(grid->draws.size(), 24u);
+  for (const TDrawCall& d : grid->draws) {
+    EXPECT_EQ(d.rect, grid->CellRect(d.col, d.row));
     EXPECT_EQ(d.state.Contains(gdFixed), d.row == 0);
     EXPECT_EQ(d.state.Contains(gdSelected), d.row == 2) << d.col << "," << d.row;  // the whole row
     EXPECT_FALSE(d.state.Contains(gdFocused));  // the grid has no focus
   }
-}
-
-TEST(GridPaint, FocusedStateOnlyForTheCurrentCellWhileFocused) {
-  QWidget window;
-  auto* grid = new TProbeGrid;
-  grid->setParent(&window);
-  SetUpMessageGrid(*grid);
-  grid->setGeometry(0, 0, 400, 150);
-  ASSERT_TRUE(orvix::test::ShowActive(window));
-  grid->setFocus();
-  grid->draws.clear();
-  Render(*grid);
-  std::set<std::pair<int, int>> focused;
-  for (const TDrawCall& d : grid->draws)
-    if (d.state.Contains(gdFocused)) focused.insert({d.col, d.row});
-  EXPECT_EQ(focused, (std::set<std::pair<int, int>>{{0, 1}}));
 }
 
 TEST(GridPaint, OnDrawCellFollowsDrawCellOnACanvasThatExistsOnlyDuringThePaint) {

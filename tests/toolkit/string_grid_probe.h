@@ -31,11 +31,7 @@ class TProbeEdit : public TInplaceEdit {
   QRect lastLayoutGeometry;
 };
 
-struct TDrawCall {
-  int col, row;
-  TRect rect;
-  TGridDrawState state;
-};
+struct TDrawCall { int col, row; TRect rect; TGridDrawState state; };
 
 class TProbeGrid : public TStringGrid {
  public:
@@ -49,6 +45,12 @@ class TProbeGrid : public TStringGrid {
     resize(w, h);
     show();
     QApplication::processEvents();
+  }
+
+  // Cell (c, r) reads "c:r" in every cell.
+  void FillTexts() {
+    for (int c = 0; c < ColCount(); ++c)
+      for (int r = 0; r < RowCount(); ++r) SetCells(c, r, QString("%1:%2").arg(c).arg(r));
   }
 
   std::vector<std::string> log;  // hook calls in order

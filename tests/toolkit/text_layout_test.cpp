@@ -27,13 +27,7 @@ QImage Drawn(const QString& text, TRect rect, unsigned format) {
   return c.End().copy();
 }
 
-QRect InkOf(const QImage& img) {
-  QRect box;
-  for (int y = 0; y < img.height(); ++y)
-    for (int x = 0; x < img.width(); ++x)
-      if (img.pixelColor(x, y) != QColor(Qt::white)) box |= QRect(x, y, 1, 1);
-  return box;
-}
+QRect InkOf(const QImage& img) { return InkIn(img, img.rect(), Qt::white); }
 
 TRect Measure(const QString& text, TRect rect, unsigned format, int* height = nullptr) {
   TCanvas c;  // measuring needs no painter
@@ -85,19 +79,12 @@ TEST(DrawTextEx, CalcRectGivesHeightAndWidthAndDrawsNothing) {
 }
 
 TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
-  struct TCase {
-    QString text;
-    unsigned format;
-    int width;
-  };
+  struct TCase { QString text; unsigned format; int width; };
   const TCase cases[] = {
-      {"Receive Time", kPlain, 150},
-      {"Receive Time", kPlain | DT_CENTER, 150},
-      {"Receive Time", kPlain | DT_RIGHT, 150},
-      {"one two three four five", kPlain | DT_WORDBREAK, 60},
+      {"Receive Time", kPlain, 150}, {"Receive Time", kPlain | DT_CENTER, 150},
+      {"Receive Time", kPlain | DT_RIGHT, 150}, {"one two three four five", kPlain | DT_WORDBREAK, 60},
       {"one two three four five", kPlain | DT_WORDBREAK | DT_CENTER, 60},
-      {"first\nsecond line", kPlain | DT_RIGHT, 150},
-      {"a\tb\tc", kPlain | DT_EXPANDTABS, 150},
+      {"first\nsecond line", kPlain | DT_RIGHT, 150}, {"a\tb\tc", kPlain | DT_EXPANDTABS, 150},
   };
   for (const TCase& k : cases) {
     const TRect area{20, 5, 20 + k.width, 75};

@@ -110,9 +110,7 @@ TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
 
 TEST(Synchronize, ServedByANestedWaitForMoreEvents) {
   std::atomic<int> served{0};
-  TTestThread t([&](TTestThread& self) {
-    for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++served; });
-  });
+  TTestThread t([&](TTestThread& self) { for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++served; }); });
   // The window thread sleeps in processEvents with no timer: only the
   // hand-over's own wake-up can get it going.
   QTimer::singleShot(0, [&] {
