@@ -2,6 +2,8 @@
 // that port takes it (the server sees one client), and a host that does not
 // answer holds only that thread.
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <memory>
 
