@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <type_traits>
 #include <utility>
 
 #include "app/comm_port.h"
@@ -29,12 +30,24 @@ using orvix::test::TEvents;
 using orvix::test::WaitUntil;
 
 // Runs steps from the event loop of whatever wait is running, one step per
-// turn of a 1 ms timer; a step that returns false is tried again next turn.
+// turn of a 1 ms timer. A step is an action, or a condition (returning bool)
+// that is tried again next turn until it holds.
 class Steps {
  public:
-  explicit Steps(std::vector<std::function<bool()>> steps) : steps_(std::move(steps)) {
+  struct TStep {
+    template <class F>
+    TStep(F f) {  // NOLINT: a lambda is a step
+      if constexpr (std::is_void_v<std::invoke_result_t<F&>>)
+        run = [f]() mutable { return f(), true; };
+      else
+        run = std::move(f);
+    }
+    std::function<bool()> run;
+  };
+
+  explicit Steps(std::vector<TStep> steps) : steps_(std::move(steps)) {
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
-      if (next_ < steps_.size() && steps_[next_]()) ++next_;
+      if (next_ < steps_.size() && steps_[next_].run()) ++next_;
       if (Done()) timer_.stop();
     });
     timer_.start(1);
@@ -43,7 +56,7 @@ class Steps {
   std::size_t Next() const { return next_; }
 
  private:
-  std::vector<std::function<bool()>> steps_;
+  std::vector<TStep> steps_;
   std::size_t next_ = 0;
   QTimer timer_;
 };
@@ -104,13 +117,9 @@ class Feeds : public Steps {
   Feeds(PtyChannel& ch, const std::vector<std::string>& chunks) : Steps(Each(ch, chunks)) {}
 
  private:
-  static std::vector<std::function<bool()>> Each(PtyChannel& ch, const std::vector<std::string>& chunks) {
-    std::vector<std::function<bool()>> steps;
-    for (const std::string& chunk : chunks)
-      steps.push_back([&ch, chunk] {
-        Feed(ch.pty, ch.port, chunk);
-        return true;
-      });
+  static std::vector<TStep> Each(PtyChannel& ch, const std::vector<std::string>& chunks) {
+    std::vector<TStep> steps;
+    for (const std::string& chunk : chunks) steps.emplace_back([&ch, chunk] { Feed(ch.pty, ch.port, chunk); });
     return steps;
   }
 };

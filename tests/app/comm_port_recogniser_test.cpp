@@ -25,20 +25,14 @@ Ending Wait(TCommPort& port, int timeOut) {
 
 }  // namespace
 
-// ---- Chunks as the test cuts them ------------------------------------------------
-
 TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
   PtyChannel ch(PtyChannel::Manual);
   Steps steps({
       [&] {
         Feed(ch.pty, ch.port, "\r\n1\r\n\r\nO");
         EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
-        return true;
       },
-      [&] {
-        Feed(ch.pty, ch.port, "K\r\n");
-        return true;
-      },
+      [&] { Feed(ch.pty, ch.port, "K\r\n"); },
   });
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_TRUE(steps.Done());
@@ -103,7 +97,6 @@ TEST(CommPortRecogniser, ALaterByteBeforeTheNextCheckUndoesTheResultCode) {
     EXPECT_EQ(ch.port.RespState(), TRespState::rsOK);
     Feed(ch.pty, ch.port, "X");
     EXPECT_EQ(ch.port.RespState(), TRespState::rsScan);
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
   EXPECT_EQ(ch.port.Response(), "X");
@@ -114,7 +107,6 @@ TEST(CommPortRecogniser, LaterLineBreaksBeforeTheNextCheckKeepTheResultCode) {
   Steps steps({[&] {
     Feed(ch.pty, ch.port, "1\r\nOK");
     Feed(ch.pty, ch.port, "\r\n");
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), "1");
@@ -127,7 +119,6 @@ TEST(CommPortRecogniser, AFailedReadDropsTheEvent) {
     ch.pty.WriteMaster("OK");
     EXPECT_TRUE(WaitQueued(ch.pty, 2));
     ch.port.HandleRxChar(&ch.port, 100);
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   ch.port.Close();
@@ -135,8 +126,6 @@ TEST(CommPortRecogniser, AFailedReadDropsTheEvent) {
   ch.port.HandleRxChar(&ch.port, 10);
   EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
 }
-
-// ---- Bounded Response ---------------------------------------------------------------
 
 TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   PtyChannel ch(PtyChannel::Manual);
@@ -148,7 +137,6 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
       Feed(ch.pty, ch.port, piece);
       sent += piece.substr(0, 499);
     }
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
   ASSERT_EQ(ch.port.Response().size(), TCommPort::MaxResponseLength);
@@ -158,7 +146,6 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   Steps more({[&] {
     for (int i = 0; i < 10; ++i) Feed(ch.pty, ch.port, std::string(500, 'z'));
     Feed(ch.pty, ch.port, "\r\nOK\r\n");
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'z'));
@@ -170,7 +157,6 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
     Feed(ch.pty, ch.port, std::string(2000, 'x'));
     Feed(ch.pty, ch.port, std::string(2095, 'y'));
     Feed(ch.pty, ch.port, "OK");
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2095, 'y'));
@@ -179,13 +165,10 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
     Feed(ch.pty, ch.port, std::string(2000, 'x'));
     Feed(ch.pty, ch.port, std::string(2200, 'y'));
     Feed(ch.pty, ch.port, "ERROR");
-    return true;
   }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
   EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2096, 'y'));
 }
-
-// ---- Chunks as the event thread delivers them ----------------------------------------
 
 TEST(CommPortRecogniser, DeliveredEventsDriveTheRecogniserAndBetweenWaitsAreDropped) {
   PtyChannel ch(PtyChannel::Events);
@@ -232,8 +215,6 @@ TEST(CommPortRecogniser, DeliveredBabbleIsBounded) {
   EXPECT_EQ(Wait(ch.port, 20000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'b'));
 }
-
-// ---- Echo of the command line ------------------------------------------------------
 
 TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
   struct Case {

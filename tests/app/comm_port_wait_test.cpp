@@ -9,8 +9,6 @@
 
 using namespace commport_test;
 
-// ---- Set-up ----------------------------------------------------------------------------
-
 TEST(CommPortSetup, ConstructorConfiguresTheChannelAndPortOpensAndCloses) {
   TCommPort port;
   EXPECT_EQ(port.ReadBufSize(), 512);
@@ -49,8 +47,6 @@ TEST(CommPortSetup, ConstructorConfiguresTheChannelAndPortOpensAndCloses) {
   port.SendCommand("AT+MSR=001");
   EXPECT_EQ(pty.ReadMaster(12), "AT+MSR=001\r\n");
 }
-
-// ---- Time-out arithmetic -----------------------------------------------------------------
 
 // Below one 100 ms step a wait fails before it begins; above, the time-out
 // is counted in whole steps (100 is one, 250 two: never less, and not far
@@ -102,7 +98,6 @@ TEST(CommPortWait, TheWaitEndsAsSoonAsTheResultCodeArrives) {
     Steps steps({[&] {
       Feed(ch.pty, ch.port, "OK\r\n");
       fed = Clock::now();
-      return true;
     }});
     ASSERT_NO_THROW(ch.port.WaitResponse(10000));
     ASSERT_TRUE(fed);
@@ -118,16 +113,11 @@ TEST(CommPortWait, DoesNotSpin) {
   EXPECT_LT(load, 0.1) << "CPU seconds per second while the wait ran";
 }
 
-// ---- A line that dies -------------------------------------------------------------------
-
 TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
   PtyChannel ch(PtyChannel::Events);
   Steps steps({[&] { return ch.pty.WriteMaster("\r\n1,2"); },
                [&] { return ch.port.Response() == "1,2"; },
-               [&] {
-                 ch.pty.CloseMaster();
-                 return true;
-               }});
+               [&] { ch.pty.CloseMaster(); }});
   // Should the loss go unnoticed, reopening the port is what ends the wait.
   bool watchdogFired = false;
   QTimer watchdog;
@@ -177,17 +167,12 @@ TEST(CommPortLostDevice, ACommandOnAClosedPortFailsAtOnce) {
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Error on COM Port"});
 }
 
-// ---- No re-entry ---------------------------------------------------------------------------
-
 TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
   PtyChannel ch(PtyChannel::Manual);
   ScriptedMessageBoxes boxes;
   int refused = 0;
   Steps steps({
-      [&] {
-        Feed(ch.pty, ch.port, "\r\n12,O");
-        return true;
-      },
+      [&] { Feed(ch.pty, ch.port, "\r\n12,O"); },
       [&] {
         EXPECT_TRUE(ch.port.Busy());
         try {
@@ -210,12 +195,8 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
         // The running wait's reply and state are untouched.
         EXPECT_EQ(ch.port.Response(), "12,O");
         EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
-        return true;
       },
-      [&] {
-        Feed(ch.pty, ch.port, "K");
-        return true;
-      },
+      [&] { Feed(ch.pty, ch.port, "K"); },
   });
   EXPECT_NO_THROW(ch.port.WaitResponse(10000));
   EXPECT_EQ(refused, 3);

@@ -1,7 +1,5 @@
-// The main window as a screen reader presents it: the message list is a
-// table whose cells read as the grid shows them, the current message row is
-// selected and the focus follows it, and the picture buttons are named by
-// their hints and can be pressed.
+// The main window as a screen reader presents it: the list a table, the
+// buttons named by their hints.
 
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/accessibility_bridge.h"

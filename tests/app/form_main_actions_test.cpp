@@ -28,17 +28,14 @@ TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconn
   ASSERT_TRUE(boxes_.Requests.empty());
   ASSERT_EQ(form_->GridMsgStore->Row(), 1);
   ASSERT_TRUE(form_->BtnPlay->Enabled());
-  std::size_t mark = DialogueSize();
 
-  Click(form_->BtnPlay);
-  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnPlay); }), std::vector<std::string>{"AT+MVP=1"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 2);
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, false, true, true})) << "row 2 is a fax";
 
-  mark = DialogueSize();
-  PressEnter();
-  EXPECT_EQ(DialogueSize(), mark) << "Enter does nothing while Play is disabled";
+  EXPECT_TRUE(SaidDuring([&] { PressEnter(); }).empty()) << "Enter does nothing while Play is disabled";
 
+  const std::size_t mark = DialogueSize();
   form_->GridMsgStore->SetRow(3);
   EXPECT_TRUE(form_->BtnPlay->Enabled());
   PressEnter();
@@ -51,40 +48,33 @@ TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconn
   EXPECT_TRUE(form_->BtnPlay->Enabled());
   EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MVP=3", "AT+MVP=4", "AT+MVP=5"}));
 
-  mark = DialogueSize();
-  Click(form_->BtnPlayWelcome);
-  Click(form_->BtnPlayFull);  // disabled: no full-memory welcome
-  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=0"});
+  // The full-memory welcome button is disabled: there is none.
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnPlayWelcome), Click(form_->BtnPlayFull); }),
+            std::vector<std::string>{"AT+MVP=0"});
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
 
   // Disconnect: all but connect disabled, nothing sent, the device closed.
-  mark = DialogueSize();
-  Click(form_->BtnSelfControl);
+  EXPECT_TRUE(SaidDuring([&] { Click(form_->BtnSelfControl); }).empty());
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_FALSE(form_->CommPort->PortOpen());
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
   EXPECT_TRUE(sim_->WaitForLog("DISCONNECT")) << "the device is closed";
-  EXPECT_EQ(DialogueSize(), mark);
   EXPECT_EQ(Label(), "5 received messages");
 }
 
 // Each failed command is reported, with its cause under the box.
 TEST_F(FormMainActions, AFailedPlayEraseOrSetUpIsReportedWithItsCause) {
   CreateFormWithModem(kWithWelcome + "fault AT+MVP=* error\nfault AT+MEM error\nfault AT+MCD=1 @2 noanswer\n");
-  std::size_t mark = DialogueSize();
-  Click(form_->BtnPlay);
-  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnPlay); }), std::vector<std::string>{"AT+MVP=1"});
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 2) << "the selection still moves";
   EXPECT_TRUE(form_->BtnSelfControl->Enabled());
 
   form_->GridMsgStore->SetRow(1);
   const auto rows = Column(0);
-  mark = DialogueSize();
-  Click(form_->BtnErase);
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnErase); }), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
   EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Error on COM Port", "Error on COM Port during Erase operation"}));
-  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MEM", "AT+MSR=0", "AT+MCC?"}));
   EXPECT_EQ(Column(0), rows);
   EXPECT_EQ(Label(), "5 received messages");
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, false, true, true}));
@@ -103,9 +93,7 @@ TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
   CreateFormWithModem(kWithWelcome + "full-welcome 3\nmessage fax 1 3 0 0\nmessage voice 9 3 1 0\n");
   ASSERT_EQ(form_->GridMsgStore->RowCount(), 8);
   form_->GridMsgStore->SetRow(4);
-  std::size_t mark = DialogueSize();
-  Click(form_->BtnErase);
-  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MEM"});
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnErase); }), std::vector<std::string>{"AT+MEM"});
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_EQ(Label(), "No messages");
   EXPECT_EQ(form_->GridMsgStore->RowCount(), 6);
@@ -117,11 +105,9 @@ TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
 
   // Disconnect, connect: the store is still empty, so grid and label stay,
   // but the modem clock is reset.
-  mark = DialogueSize();
-  Click(form_->BtnSelfControl);
-  Click(form_->BtnSelfControl);
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnSelfControl), Click(form_->BtnSelfControl); }),
+            Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}}));
   EXPECT_TRUE(form_->BtnSelfControl->Down());
-  EXPECT_EQ(Dialogue(mark), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}}));
   EXPECT_EQ(Label(), "No messages");
   EXPECT_FALSE(form_->ClockValid);
 }

@@ -18,7 +18,6 @@ class FormMainApplication : public FormMainTest {};
 // released once the reading has ended.
 TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
   StartModem(kThreeMessages);
-  WriteSettings(sim_->Device());
   QTimer::singleShot(0, [] { MainWindow()->setWindowState(Qt::WindowMinimized); });
   CreateForm();
   EXPECT_EQ(Dialogue(), Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003"}}));

@@ -27,28 +27,19 @@ TEST_F(FormMainEcho, EveryCommandOfTheDialogueReadsAsWithoutEcho) {
   EXPECT_EQ(Label(), "2 received messages");
   EXPECT_EQ(form_->Summary, (TStoreSummary{2, false, true, true}));
 
-  std::size_t mark = DialogueSize();
-  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
-  QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
-  QTest::mouseClick(form_->BtnPlayFull, Qt::LeftButton);
-  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MVP=1", "AT+MVP=0", "AT+MVP=255"}));
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnPlay), Click(form_->BtnPlayWelcome), Click(form_->BtnPlayFull); }),
+            (std::vector<std::string>{"AT+MVP=1", "AT+MVP=0", "AT+MVP=255"}));
 
   // Minimise and restore: AT+MCS? must read the self-mode answer, not the echo.
   form_->AppMinimize(nullptr);
-  mark = DialogueSize();
-  form_->AppRestore(nullptr);
-  EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?"}));
+  EXPECT_EQ(SaidDuring([&] { form_->AppRestore(nullptr); }), (std::vector<std::string>{"AT+MCS?", "AT+MSR=0", "AT+MCC?"}));
   EXPECT_TRUE(form_->BtnSelfControl->Down());
 
-  mark = DialogueSize();
-  QTest::mouseClick(form_->BtnErase, Qt::LeftButton);
-  EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MEM"});
+  EXPECT_EQ(SaidDuring([&] { Click(form_->BtnErase); }), std::vector<std::string>{"AT+MEM"});
   EXPECT_EQ(Label(), "No messages");
 
-  mark = DialogueSize();
-  form_->close();
+  EXPECT_EQ(SaidDuring([&] { form_->close(); }), kSetup);
   EXPECT_TRUE(form_->Closed());
-  EXPECT_EQ(Dialogue(mark), kSetup);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem clock had to be resetted"});
 
   // The emulator did echo: every reply it sent starts with its command line.

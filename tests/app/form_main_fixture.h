@@ -173,10 +173,12 @@ class FormMainTest : public ::testing::Test {
     sim_.reset();
   }
 
-  // The emulator as a network serial port, so the modem has its lines.
+  // The emulator as a network serial port, so the modem has its lines, and
+  // the settings file pointed at it.
   void StartModem(const std::string& scenario, std::vector<std::string> args = {}) {
     args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
     sim_ = std::make_unique<orvix::test::ModemSim>(args, scenario);
+    WriteSettings(sim_->Device());
   }
 
   // General section for the device, and a clock reference of 14 March 2025
@@ -197,7 +199,6 @@ class FormMainTest : public ::testing::Test {
   // their time unless args say otherwise.
   void CreateFormWithModem(const std::string& scenario, std::vector<std::string> args = {"--speed", "0.01"}) {
     StartModem(scenario, std::move(args));
-    WriteSettings(sim_->Device());
     CreateForm();
   }
   void CreateFormWithoutDevice() {
@@ -217,6 +218,12 @@ class FormMainTest : public ::testing::Test {
     return {out.begin() + static_cast<std::ptrdiff_t>(from), out.end()};
   }
   std::size_t DialogueSize() const { return Dialogue().size(); }
+  // The command lines the emulator received while `act` ran.
+  std::vector<std::string> SaidDuring(const std::function<void()>& act) {
+    const std::size_t mark = DialogueSize();
+    act();
+    return Dialogue(mark);
+  }
 
   // The texts of one grid column, message rows only.
   std::vector<QString> Column(int c) const {

@@ -10,6 +10,7 @@
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/image_canvas.h"
 #include "tests/common/message_of.h"
+#include "tests/common/pixels.h"
 
 namespace formmain_test {
 namespace {
@@ -114,13 +115,10 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
   for (int c = 0; c < 4; ++c) {
     SCOPED_TRACE(c);
     const TRect t = g.CellRect(c, 0);
-    EXPECT_EQ(Hex(img, t.Left, t.Top), "#ffffff");
-    EXPECT_EQ(Hex(img, t.Left, t.Top + 10), "#ffffff");
-    EXPECT_EQ(Hex(img, t.Right - 1, t.Top + 10), "#9f9f9f");
-    EXPECT_EQ(Hex(img, t.Left + 5, t.Bottom - 1), "#9f9f9f");
-    EXPECT_EQ(Hex(img, t.Left + 1, t.Top + 1), "#efefef");
-    EXPECT_EQ(Hex(img, t.Right, t.Top + 10), "#000000");
-    EXPECT_EQ(Hex(img, t.Left + 2, t.Bottom), "#000000");
+    ExpectPixels(img, {{t.Left, t.Top, "#ffffff"}, {t.Left, t.Top + 10, "#ffffff"},
+                       {t.Right - 1, t.Top + 10, "#9f9f9f"}, {t.Left + 5, t.Bottom - 1, "#9f9f9f"},
+                       {t.Left + 1, t.Top + 1, "#efefef"}, {t.Right, t.Top + 10, "#000000"},
+                       {t.Left + 2, t.Bottom, "#000000"}});
     const QRect ink = InkIn(img, QRect(t.Left + 1, t.Top + 1, t.Width() - 2, t.Height() - 2), QColor("#efefef"));
     ASSERT_FALSE(ink.isEmpty());
     EXPECT_NEAR(ink.center().x(), (t.Left + t.Right - 1) / 2.0, 1.5);
@@ -182,7 +180,9 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
 struct TShown {
   bool cellHint;
   bool tooltip;
+  bool operator==(const TShown&) const = default;
 };
+void PrintTo(const TShown& s, std::ostream* out) { *out << "cell hint " << s.cellHint << ", tooltip " << s.tooltip; }
 
 TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere) {
   CreateFormWithLongReceiveTimes();
@@ -205,31 +205,21 @@ TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere
   };
   auto restOn = [&](int c, int r) { return restAt(Middle(g, c, r)); };
 
-  TShown shown = restOn(3, 1);
-  EXPECT_TRUE(shown.cellHint);
-  EXPECT_FALSE(shown.tooltip) << "no tooltip over a cut cell";
+  EXPECT_EQ(restOn(3, 1), (TShown{true, false})) << "no tooltip over a cut cell";
   EXPECT_EQ(hint->Caption(), whole);
   const TRect cell = g.CellRect(3, 1);
   EXPECT_EQ(hint->pos(), g.viewport()->mapToGlobal(QPoint(cell.Left, cell.Top))) << "over the cell";
-  shown = restAt(Middle(g, 3, 1) + QPoint(3, 2));  // moving within the cell
-  EXPECT_TRUE(shown.cellHint);
-  EXPECT_FALSE(shown.tooltip);
+  EXPECT_EQ(restAt(Middle(g, 3, 1) + QPoint(3, 2)), (TShown{true, false})) << "moving within the cell";
 
-  shown = restOn(1, 1);
-  EXPECT_FALSE(shown.cellHint) << "the type fits: no cell hint";
-  EXPECT_TRUE(shown.tooltip);
+  EXPECT_EQ(restOn(1, 1), (TShown{false, true})) << "the type fits: no cell hint";
   EXPECT_EQ(QToolTip::text(), "Click the message to select");
 
   // Along the row: the tooltip hangs below the pointer, and a move onto it
   // would be a move off the grid.
-  shown = restOn(2, 1);
-  EXPECT_FALSE(shown.cellHint);
-  EXPECT_TRUE(shown.tooltip);
+  EXPECT_EQ(restOn(2, 1), (TShown{false, true}));
 
   ASSERT_TRUE(g.CellTextCut(3, 3, whole));
-  shown = restOn(3, 3);  // from a shown tooltip into a cut cell
-  EXPECT_TRUE(shown.cellHint);
-  EXPECT_FALSE(shown.tooltip);
+  EXPECT_EQ(restOn(3, 3), (TShown{true, false})) << "from a shown tooltip into a cut cell";
   EXPECT_EQ(hint->Caption(), g.Cells(3, 3));
   EXPECT_FALSE(both) << "the cell hint and the tooltip showed at once";
 }

@@ -1,7 +1,4 @@
-// Keys and focus as a user meets them: the grid focused by a click on a row,
-// Enter pressed and released there, Enter held down, Enter closing a box, the
-// keyboard focus after an operation, and the whole window worked with the
-// keyboard alone.
+// Keys and focus as a user meets them, the keyboard alone included.
 
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -58,17 +55,27 @@ class FormMainKeys : public FormMainTest {
     QTest::keyClick(KeyTarget(), key, modifiers);
   }
   QWidget* Focus() const { return QApplication::focusWidget(); }
-  // Commands sent from the n-th dialogue line on, once the exchange has ended.
-  std::vector<std::string> SettledDialogue(std::size_t from) {
-    EXPECT_TRUE(WaitUntil([&] { return !form_->InExchange(); }));
-    HandleEventsFor(100ms);  // anything that follows comes meanwhile
-    return Dialogue(from);
+  // Commands sent from `act` on, once the exchange it started has ended.
+  std::vector<std::string> SaidUntilSettled(const std::function<void()>& act) {
+    return SaidDuring([&] {
+      act();
+      EXPECT_TRUE(WaitUntil([&] { return !form_->InExchange(); }));
+      HandleEventsFor(100ms);  // anything that follows comes meanwhile
+    });
   }
 
   // Waits for a play to be answered and for anything that would follow it.
   void SettleAfterPlays(std::size_t from, std::size_t expected) {
     EXPECT_TRUE(WaitUntil([&] { return Plays(from).size() >= expected && !form_->InExchange(); }));
     HandleEventsFor(400ms);  // anything that follows comes meanwhile
+  }
+  // The plays `act` started, once one is answered and anything that would
+  // follow it has had time to come.
+  std::vector<std::string> PlaysAfter(const std::function<void()>& act) {
+    const std::size_t mark = DialogueSize();
+    act();
+    SettleAfterPlays(mark, 1);
+    return Plays(mark);
   }
 };
 
@@ -83,23 +90,17 @@ TEST_F(FormMainKeys, OneEnterOnAFocusedRowPlaysThatRowOnceAlsoWhenHeld) {
   ASSERT_EQ(form_->GridMsgStore->Row(), 3);
   ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore) << "a click on a row focuses the grid";
   ASSERT_TRUE(form_->BtnPlay->Enabled());
-  std::size_t mark = DialogueSize();
-  QTest::keyClick(KeyTarget(), Qt::Key_Return);
-  SettleAfterPlays(mark, 1);
-  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(PlaysAfter([&] { Key(Qt::Key_Return); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 4);
 
   // On the last row the selection stays, so a second play would repeat it.
   ClickRow(5);
-  mark = DialogueSize();
-  QTest::keyClick(KeyTarget(), Qt::Key_Return);
-  SettleAfterPlays(mark, 1);
-  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=5"});
+  EXPECT_EQ(PlaysAfter([&] { Key(Qt::Key_Return); }), std::vector<std::string>{"AT+MVP=5"});
   EXPECT_TRUE(boxes_.Requests.empty());
 
   ClickRow(3);
   ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
-  mark = DialogueSize();
+  const std::size_t mark = DialogueSize();
   quint64 time = 500000;
   SendKey(QEvent::KeyPress, Qt::Key_Return, time);
   time += 660;
@@ -173,10 +174,7 @@ TEST_F(FormMainKeys, TheGridGetsTheFocusBackAfterAPlayAndAFailedErase) {
   Start(kFiveMessages + "fault AT+MEM error\n");
   ClickRow(3);
   ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
-  std::size_t mark = DialogueSize();
-  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
-  SettleAfterPlays(mark, 1);
-  EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(PlaysAfter([&] { Click(form_->BtnPlay); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 4);
   EXPECT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
   QTest::keyClick(KeyTarget(), Qt::Key_Down);
@@ -221,17 +219,11 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   Key(Qt::Key_Tab);
   Key(Qt::Key_Tab);
   ASSERT_EQ(Focus(), f.BtnPlayWelcome);
-  std::size_t mark = DialogueSize();
-  Key(Qt::Key_Space);
-  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=0"});
+  EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Space); }), std::vector<std::string>{"AT+MVP=0"});
   EXPECT_EQ(Focus(), f.BtnPlayWelcome) << "the focus comes back after the play";
   Key(Qt::Key_Tab);
-  mark = DialogueSize();
-  Key(Qt::Key_Space);
-  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=255"});
-  mark = DialogueSize();
-  Key(Qt::Key_Return);
-  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=3"});
+  EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Space); }), std::vector<std::string>{"AT+MVP=255"});
+  EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Return); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(Focus(), f.BtnPlayFull);
 
   // Space on the connect button toggles it: up releases the port, down
@@ -245,10 +237,11 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   EXPECT_FALSE(f.BtnSelfControl->Down());
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
   EXPECT_EQ(Focus(), f.BtnSelfControl);
-  mark = DialogueSize();
-  Key(Qt::Key_Space);
-  EXPECT_TRUE(f.BtnSelfControl->Down());
-  EXPECT_EQ(SettledDialogue(mark).front(), "AT+MCS=1");
+  EXPECT_EQ(SaidUntilSettled([&] {
+              Key(Qt::Key_Space);
+              EXPECT_TRUE(f.BtnSelfControl->Down());
+            }).front(),
+            "AT+MCS=1");
   EXPECT_EQ(Label(), "3 received messages");
 
   // Erase from the keyboard: the erase button goes off with the messages,
@@ -256,9 +249,7 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   // (Play is still off: the empty row stays selected.)
   for (int i = 0; i < 3; ++i) Key(Qt::Key_Tab);
   ASSERT_EQ(Focus(), f.BtnErase);
-  mark = DialogueSize();
-  Key(Qt::Key_Space);
-  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MEM"});
+  EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Space); }), std::vector<std::string>{"AT+MEM"});
   EXPECT_EQ(Label(), "No messages");
   EXPECT_EQ(Focus(), f.BtnSelfControl);
   EXPECT_TRUE(boxes_.Requests.empty());
@@ -270,9 +261,7 @@ TEST_F(FormMainKeys, AClickLeavesTheFocusAndTheFocusedButtonShowsAFrame) {
   Start(kWithWelcomes);
   TFormMain& f = *form_;
   const QImage unfocused = f.BtnPlayWelcome->grab().toImage();
-  const std::size_t mark = DialogueSize();
-  QTest::mouseClick(f.BtnPlayWelcome, Qt::LeftButton);
-  EXPECT_EQ(SettledDialogue(mark), std::vector<std::string>{"AT+MVP=0"});
+  EXPECT_EQ(SaidUntilSettled([&] { Click(f.BtnPlayWelcome); }), std::vector<std::string>{"AT+MVP=0"});
   EXPECT_EQ(Focus(), f.GridMsgStore);
   EXPECT_EQ(f.BtnPlayWelcome->grab().toImage(), unfocused);
 

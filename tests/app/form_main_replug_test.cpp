@@ -21,13 +21,16 @@ const std::vector<std::string> kReconnect = Concat({kSetup, {"AT+MSR=0", "AT+MCC
 
 class FormMainReplug : public FormMainTest {
  protected:
+  // The emulator, and the settings file pointed at it.
   void StartNetwork(const std::string& scenario, int port = 0) {
     sim_ = std::make_unique<orvix::test::ModemSim>(
         std::vector<std::string>{"--listen", "127.0.0.1:" + std::to_string(port), "--speed", "0.01"}, scenario);
+    WriteSettings(sim_->Device());
   }
   void StartPty(const std::string& scenario) {
     sim_ = std::make_unique<orvix::test::ModemSim>(std::vector<std::string>{"--link", Link(), "--speed", "0.01"},
                                                    scenario);
+    WriteSettings(Link());
   }
   std::string Link() const { return dir_.filePath("modem").toStdString(); }
 
@@ -53,7 +56,6 @@ class FormMainReplug : public FormMainTest {
 
 TEST_F(FormMainReplug, AClickOrAMinimiseEndsTheAttempts) {
   StartNetwork(kTwoMessages);
-  WriteSettings(sim_->Device());
   CreateForm();
   const int port = sim_->Port();
   ASSERT_TRUE(orvix::test::ShowActive(*form_));
@@ -81,7 +83,6 @@ TEST_F(FormMainReplug, AClickOrAMinimiseEndsTheAttempts) {
 // opens it as any restore does.
 TEST_F(FormMainReplug, APtyLinkBackWhileMinimised) {
   StartPty(kTwoMessages);
-  WriteSettings(Link());
   CreateForm();
   sim_->Stop();
   ExpectLost();
@@ -100,7 +101,6 @@ TEST_F(FormMainReplug, APtyLinkBackWhileMinimised) {
 // plug is dealt with after it.
 TEST_F(FormMainReplug, LostDuringAPlay) {
   StartNetwork(kTwoMessages + "fault AT+MVP=1 drop\n");
-  WriteSettings(sim_->Device());
   CreateForm();
   ASSERT_TRUE(orvix::test::ShowActive(*form_));
   Click(form_->BtnPlay);

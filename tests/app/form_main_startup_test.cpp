@@ -1,7 +1,5 @@
-// Start-up: the window shown at once or never, the first connection, boxes
-// and a close during it, and the auto-close rule with the shutdown it runs.
-// (The program itself started with an argument is program_trace_test's; when
-// the window shows with one is x11_startup_flow.sh's.)
+// Start-up and the auto-close rule. (The program itself started with an
+// argument: program_trace_test; when its window shows: x11_startup_flow.sh.)
 
 #include <sys/inotify.h>
 
@@ -44,7 +42,6 @@ class FormMainStartup : public FormMainTest {};
 // for the clock reference, however many keys each needs; then the list.
 TEST_F(FormMainStartup, WithMessagesTheWindowShowsFirstThenTheList) {
   StartModem(kWithWelcome);
-  WriteSettings(sim_->Device());
   const std::string ini = ReadFile(ini_);
   bool connectedAtShow = true;
   std::vector<bool> enabledAtShow;
@@ -89,7 +86,6 @@ TEST_F(FormMainStartup, WithMessagesTheWindowShowsFirstThenTheList) {
 
 TEST_F(FormMainStartup, WithAnArgumentAndMessagesTheWindowShowsAsUsual) {
   StartModem(kWithWelcome);
-  WriteSettings(sim_->Device());
   CreateForm({"/auto"});
   HandleEventsFor(300ms);  // an /auto close would come meanwhile
   EXPECT_TRUE(form_->isVisible());
@@ -124,7 +120,6 @@ TEST_F(FormMainStartup, WithoutMessagesTheClockIsResetSilentlyAndTheWindowShows)
 
 TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDownOnce) {
   StartModem("clock running\n");
-  WriteSettings(sim_->Device());
   ShowWatch shows;
   CreateForm({"x"});
   EXPECT_FALSE(form_->isVisible());
@@ -142,7 +137,6 @@ TEST_F(FormMainStartup, WithAnArgumentAndNoMessageTheWindowNeverShowsAndShutsDow
 // be used and closed like any other start.
 TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
   StartModem("powered off\n");
-  WriteSettings(sim_->Device());
   ShowWatch shows;
   boxes_.Answer("OK");
   boxes_.Answer("Cancel");
@@ -198,7 +192,6 @@ TEST_F(FormMainStartup, WithAnArgumentBoxesOfTheStartUpShowWithoutTheWindow) {
 // in the middle of it: it waits for the reading, then shuts down as usual.
 TEST_F(FormMainStartup, ACloseDuringTheStartUpRunsAfterTheReading) {
   StartModem(kThreeMessages);
-  WriteSettings(sim_->Device());
   QTimer::singleShot(0, [] { MainWindow()->close(); });
   CreateForm();
   EXPECT_FALSE(form_->Closed());

@@ -74,7 +74,7 @@ class FormMainStore : public FormMainTest {
 };
 
 TEST_F(FormMainStore, RowsOfTheSameMinuteAreMergedIntoTheLaterMessage) {
-  StartModem(
+  CreateFormWithModem(
       "clock running 5 0 0\n"
       "message fax 5 3 10 5\n"
       "message voice 22 3 10 5\n"  // same minute: replaces the fax
@@ -83,9 +83,8 @@ TEST_F(FormMainStore, RowsOfTheSameMinuteAreMergedIntoTheLaterMessage) {
       "message voice 3 4 1 1\n"    // three in one minute: one row
       "message voice 4 255 0 0\n"
       "message voice 5 255 0 0\n"  // clock off: never merged
-      "message data 0 4 1 1\n");   // same text as an earlier, not the previous row
-  WriteSettings(sim_->Device());
-  CreateForm();
+      "message data 0 4 1 1\n",  // same text as an earlier, not the previous row
+      {});
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_EQ(Dialogue(), Concat({kSetup,
                                 {"AT+MSR=0", "AT+MCC?", "AT+MSR=001", "AT+MSR=002", "AT+MSR=003", "AT+MSR=004",
@@ -189,7 +188,6 @@ TEST_F(FormMainStore, UnknownTypeCodesAndImpossibleStamps) {
 
 TEST_F(FormMainStore, AResetClockWarnsAndStoresANewReference) {
   StartModem("clock off\nmessage voice 3 0 1 2\nmessage fax 1 255 0 0\n");
-  WriteSettings(sim_->Device());
   int y = 0, m = 0, d = 0;
   DecodeDate(Now(), y, m, d);
   CreateForm();
@@ -260,7 +258,6 @@ class FileSizeLimit {
 
 TEST_F(FormMainStore, AFailedSettingsWriteKeepsTheFileIntact) {
   StartModem("clock off\nmessage voice 3 0 1 2\n");
-  WriteSettings(sim_->Device());
   const std::string ini = ReadFile(ini_);
   {
     FileSizeLimit limit(16);

@@ -2,15 +2,12 @@
 // the folder itself is gone), a network port's attempts at doubling
 // intervals up to a bound.
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 
 #include "app/reconnect_watch.h"
 #include "tests/app/form_main_fixture.h"
+#include "tests/common/loopback.h"
 
 namespace formmain_test {
 namespace {
@@ -29,10 +26,7 @@ TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {
   const QString path = dir.filePath("serial/by-id/usb-modem");
   int attempts = 0;
   bool back = false;
-  TReconnectWatch watch([&] {
-    ++attempts;
-    return back;
-  });
+  TReconnectWatch watch([&] { return ++attempts, back; });
   watch.Start(path.toStdString());
   HandleEventsFor(100ms);
   EXPECT_EQ(attempts, 0);
@@ -57,46 +51,12 @@ TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {
   EXPECT_EQ(attempts, 2) << "an attempt after the wait was over";
 }
 
-// A loopback listener that the kernel answers for; with a full queue it
-// drops every further SYN, as a host that is down does.
-class TListener {
- public:
-  explicit TListener(bool answers) {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    listen(fd_, answers ? 64 : 0);
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    url_ = "rfc2217://127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
-    if (!answers) {
-      filler_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      connect(filler_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    }
-  }
-  ~TListener() {
-    if (filler_ >= 0) close(filler_);
-    close(fd_);
-  }
-  const std::string& Url() const { return url_; }
-
- private:
-  int fd_ = -1;
-  int filler_ = -1;
-  std::string url_;
-};
+using TListener = orvix::test::TLoopbackListener;
 
 TEST(ReconnectWatch, ANetworkPortsWaitsDoubleUpToTheBound) {
   TListener server(true);
   int attempts = 0;
-  TReconnectWatch watch(
-      [&] {
-        ++attempts;
-        return false;
-      },
-      10ms, 50ms);
+  TReconnectWatch watch([&] { return ++attempts, false; }, 10ms, 50ms);
   watch.Start(server.Url());
   EXPECT_TRUE(watch.Network());
   std::vector<long> intervals{static_cast<long>(watch.Interval().count())};
@@ -117,12 +77,7 @@ TEST(ReconnectWatch, ANetworkPortIsOpenedOnlyOnceItAnswers) {
   // down it would hold the window for the whole connect deadline.
   int attempts = 0;
   TListener down(false);
-  TReconnectWatch watch(
-      [&] {
-        ++attempts;
-        return true;
-      },
-      10ms, 10ms);
+  TReconnectWatch watch([&] { return ++attempts, true; }, 10ms, 10ms);
   watch.Start(down.Url());
   ASSERT_TRUE(WaitUntil([&] { return watch.Connecting(); }, 5s));
   HandleEventsFor(200ms);

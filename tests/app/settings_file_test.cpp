@@ -21,19 +21,14 @@ class EnvVar {
  public:
   EnvVar(const char* name, std::optional<std::string> value) : Name(name) {
     if (const char* old = std::getenv(name)) Old = old;
-    if (value)
-      ::setenv(name, value->c_str(), 1);
-    else
-      ::unsetenv(name);
+    Set(name, value);
   }
-  ~EnvVar() {
-    if (Old)
-      ::setenv(Name, Old->c_str(), 1);
-    else
-      ::unsetenv(Name);
-  }
+  ~EnvVar() { Set(Name, Old); }
 
  private:
+  static void Set(const char* name, const std::optional<std::string>& value) {
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+  }
   const char* Name;
   std::optional<std::string> Old;
 };

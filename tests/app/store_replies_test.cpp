@@ -16,7 +16,7 @@
 
 namespace {
 
-TEST(StoreSummary, FieldsOfTheSummaryReply) {
+TEST(StoreSummary, FieldsOfTheSummaryReplyAndCountsTheModemCannotNumber) {
   EXPECT_EQ(ParseStoreSummary("100,0,3,0,2,0,1,0"), (TStoreSummary{5, true, true, false}));
   EXPECT_EQ(ParseStoreSummary("99,7,0,7,1,7,0,3,extra,fields"), (TStoreSummary{1, false, false, true}));
   EXPECT_EQ(ParseStoreSummary("0,0,999,0,0,0,0,0").MsgCount, 999);
@@ -24,15 +24,11 @@ TEST(StoreSummary, FieldsOfTheSummaryReply) {
   EXPECT_THROW(ParseStoreSummary("0,0,3,0,2,0,1"), EConvertError) << "field 8 missing";
   EXPECT_EQ(MessageOf<EConvertError>([] { ParseStoreSummary("0,0,3,0,2a,0,1,0"); }),
             "'2a' is not a valid integer value");
-}
 
-TEST(StoreSummary, CountsOutsideWhatTheModemCanNumberAreMalformed) {
-  EXPECT_THROW(ParseStoreSummary("0,0,1000,0,0,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,0,0,1000,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,600,0,400,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,-1,0,0,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,5,0,-5,0,0,0"), EConvertError);
-  EXPECT_THROW(ParseStoreSummary("0,0,2147483647,0,2147483647,0,0,0"), EConvertError);
+  // Counts outside what the modem can number are malformed.
+  for (const char* reply : {"0,0,1000,0,0,0,0,0", "0,0,0,0,1000,0,0,0", "0,0,600,0,400,0,0,0", "0,0,-1,0,0,0,0,0",
+                            "0,0,5,0,-5,0,0,0", "0,0,2147483647,0,2147483647,0,0,0"})
+    EXPECT_THROW(ParseStoreSummary(reply), EConvertError) << reply;
   EXPECT_EQ(ParseStoreSummary("0,0,500,0,499,0,0,0").MsgCount, 999);
 }
 

@@ -6,11 +6,8 @@
 # Usage: x11_keyboard_flow.sh OrvixManager orvix-modem-sim
 # Exit status 77 (skipped) when xvfb-run, xdotool or python3 is missing.
 set -euo pipefail
-APP=$1
-SIM=$2
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool python3
-source "$(dirname "$0")/../common/program_flow.sh"
 
 # Waits until the commands sent since mark $1 end with $2; $3 says what failed.
 ends_with_since() { [[ "$(rx_since "$1")" == *"$2" ]]; }

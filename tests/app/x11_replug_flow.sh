@@ -9,12 +9,9 @@
 # Usage: x11_replug_flow.sh OrvixManager orvix-modem-sim pty-modem-lines-shim.so
 # Exit status 77 (skipped) when xvfb-run, xdotool or ImageMagick is missing.
 set -euo pipefail
-APP=$1
-SIM=$2
 SHIM=$3
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool import compare
-source "$(dirname "$0")/../common/program_flow.sh"
 
 SCENARIO='clock running 3 0 0
 message voice 14 0 9 12

@@ -3,7 +3,8 @@
 #   source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool
 # Skips the script (exit status 77) when a tool is missing, runs it again
 # under an Xvfb of its own (800 x 600) unless it already runs under one, and
-# puts Qt on X.
+# puts Qt on X. APP and SIM are the first two arguments; then it sources
+# program_flow.sh.
 x11_script=$1
 shift
 x11_args=()
@@ -19,3 +20,6 @@ if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
   ORVIX_X11_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 800x600x24" bash "$x11_script" "${x11_args[@]}"
 fi
 export QT_QPA_PLATFORM=xcb
+APP=${x11_args[0]}
+SIM=${x11_args[1]}
+source "$(dirname "${BASH_SOURCE[0]}")/../common/program_flow.sh"

@@ -7,11 +7,8 @@
 # Usage: x11_startup_flow.sh OrvixManager orvix-modem-sim
 # Exit status 77 (skipped) when xvfb-run, xdotool or xprop is missing.
 set -euo pipefail
-APP=$1
-SIM=$2
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool xprop
-source "$(dirname "$0")/../common/program_flow.sh"
 
 visible() { shown_window "$TITLE" >/dev/null; }
 received() { grep -q " RX $1\$" "$WORK/modem.log"; }

@@ -7,11 +7,8 @@
 # Usage: x11_window_flow.sh OrvixManager orvix-modem-sim
 # Exit status 77 (skipped) when xvfb-run or xdotool is missing.
 set -euo pipefail
-APP=$1
-SIM=$2
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool
-source "$(dirname "$0")/../common/program_flow.sh"
 
 plays() { rx | grep '^AT+MVP' || true; }
 plays_since() { plays | tail -n +"$(($1 + 1))" | paste -sd' ' -; }

@@ -40,9 +40,7 @@ std::string ReadFirstLine(int fd, Clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) throw std::runtime_error("modem emulator printed no device line in time");
     pollfd p{fd, POLLIN, 0};
-    int r = poll(&p, 1, static_cast<int>(left));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) continue;
+    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;  // interrupted or timed out: the deadline decides
     char c;
     ssize_t n = read(fd, &c, 1);
     if (n < 0 && errno == EINTR) continue;
@@ -79,9 +77,7 @@ ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioTex
   sigset_t none, defaults;
   sigemptyset(&none);
   sigemptyset(&defaults);
-  sigaddset(&defaults, SIGTERM);
-  sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGPIPE);
+  for (int signal : {SIGTERM, SIGINT, SIGPIPE}) sigaddset(&defaults, signal);
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setsigdefault(&attr, &defaults);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);

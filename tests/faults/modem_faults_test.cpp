@@ -185,7 +185,6 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   const TKind& kind = std::get<1>(GetParam());
   StartModem(Scenario(command, kind), {"--speed", "0.01"});
   const Clock::time_point simStarted = Clock::now();  // about when it logged START
-  WriteSettings(sim_->Device());
   const std::string settingsBefore = ReadFile(ini_);
 
   boxes_.OnShow = [this](const TMessageBoxRequest& box) {

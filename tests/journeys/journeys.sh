@@ -122,65 +122,65 @@ expect_readme_with_clock() {
   DATE=$date
 }
 
+# Starts the program on the settings file $1 with the arguments that follow
+# and waits for its main window: WIN.
+open_app() {
+  ORVIX_SETTINGS="$1" start_app "${@:2}"
+  WIN=$(main_window) || fail "no main window"
+}
+# The settings file $1 pointed at the emulator started last.
+follow_modem() { sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$1"; }
+
 journey_first_run() {
-  local ini="$WORK/first-run.ini"
+  local ini="$WORK/first-run.ini" times
   modem 'clock running 2 3 4\nwelcome 5\n'
   readme_settings "$DEVICE" >"$ini"
-  ORVIX_SETTINGS="$ini" start_app
-  local win
-  win=$(main_window) || fail "no main window"
+  open_app "$ini"
   [ "$(receive_times)" = "" ] || fail "an empty modem lists: $(receive_times)"
-  close_and_end "$win"
+  close_and_end "$WIN"
   expect_readme_with_clock "$ini" "$DEVICE"
   stop_modem
 
   # The second start, in a bare system's C locale: messages stamped since
   # that reference carry its year, and their times hours and minutes alone.
   modem 'clock running 0 1 0\nmessage voice 14 0 0 30\nmessage fax 2 0 0 50\n'
-  sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
-  LC_ALL=C ORVIX_SETTINGS="$ini" start_app
-  win=$(main_window) || fail "no main window"
-  local times
+  follow_modem "$ini"
+  LC_ALL=C open_app "$ini"
   times=$(receive_times)
   [ "$(grep -c "${DATE%%,*}" <<<"$times")" = 2 ] || fail "receive times are no dates of ${DATE%%,*}: $times"
   [ "$(grep -cE ' [0-9]{1,2}:[0-9]{2}$' <<<"$times")" = 2 ] || fail "receive times are not to the minute: $times"
   rx | grep -qx 'AT+MCC' && fail "the modem's clock was reset on the second start"
-  close_and_end "$win"
+  close_and_end "$WIN"
   stop_modem
 }
 
 journey_damaged() {
-  local ini="$WORK/damaged.ini"
+  local ini="$WORK/damaged.ini" times
   modem 'clock running 1 0 0\nmessage voice 14 0 9 12\nmessage voice 7 1 8 45\n'
   { readme_settings "$DEVICE"; printf '\n[ClockReset]\nDate=2026,12,8\n\n[ClockReset]\nTime=9,5\n'; } >"$ini"
-  ORVIX_SETTINGS="$ini" start_app
-  local win
-  win=$(main_window) || fail "no main window"
+  open_app "$ini"
   shown_window Error >/dev/null && fail "a box at start-up: $(read_screen box)"
-  local times
   times=$(receive_times)
   [ "$(grep -c 2026 <<<"$times")" = 2 ] || fail "receive times from the split reference: $times"
-  close_and_end "$win"
+  close_and_end "$WIN"
   stop_modem
 
   # An empty modem: the clock is reset and the reference written in one section.
   modem 'clock running 1 0 0\n'
-  sed -i "s|^DeviceName=.*|DeviceName=$DEVICE|" "$ini"
-  ORVIX_SETTINGS="$ini" start_app
-  win=$(main_window) || fail "no main window"
-  close_and_end "$win"
+  follow_modem "$ini"
+  open_app "$ini"
+  close_and_end "$WIN"
   expect_readme_with_clock "$ini" "$DEVICE"
   stop_modem
 }
 
 journey_modem_off() {
-  local ini="$WORK/modem-off.ini"
+  local ini="$WORK/modem-off.ini" win
   modem 'powered off\n'
   readme_settings "$DEVICE" >"$ini"
   ORVIX_SETTINGS="$ini" start_app auto
   answer_box "Modem if OFF or not connected" Return
   answer_box "Modem if OFF or not connected" Escape
-  local win
   win=$(WAIT_TENTHS=20 wait_for shown_window "$TITLE") || fail "no window within 2 s of Cancel"
   close_window "$win"
   answer_box "Modem if OFF or not connected" alt+i
@@ -199,13 +199,9 @@ journey_installed() {
   local ini="$HOME/.config/OrvixManager/OrvixManager.ini"
   mkdir -p "$(dirname "$ini")"
   readme_settings "$DEVICE" >"$ini"
-  local app=$APP
-  APP="$prefix/bin/OrvixManager"
-  start_app
-  APP=$app
-  local win
-  win=$(main_window) || fail "no main window"
-  close_and_end "$win"
+  APP="$prefix/bin/OrvixManager" start_app
+  WIN=$(main_window) || fail "no main window"
+  close_and_end "$WIN"
   expect_readme_with_clock "$ini" "$DEVICE"
   [ "$(ls "$prefix/bin")" = OrvixManager ] || fail "written beside the program: $(ls "$prefix/bin")"
   stop_modem
@@ -217,18 +213,16 @@ journey_terminal() {
 m, s = pty.openpty(); print(os.ttyname(s), flush=True); time.sleep(600)' >"$WORK/tty" &
   PIDS+=($!)
   wait_for test -s "$WORK/tty" || fail "no pty"
-  local tty
+  local tty before
   tty=$(cat "$WORK/tty")
-  local before
   before=$(stty -F "$tty" -g)
   printf '[General]\nDeviceName=%s\nBaudRate=9600\n' "$tty" >"$WORK/terminal.ini"
   ORVIX_SETTINGS="$WORK/terminal.ini" start_app
   # A pty has no modem lines: the modem reads as off.
   answer_box "Modem if OFF or not connected" Return
-  local win
-  win=$(main_window) || fail "no main window"
+  WIN=$(main_window) || fail "no main window"
   [ "$(stty -F "$tty" -g)" != "$before" ] || fail "the terminal was not set up for the modem"
-  close_window "$win"
+  close_window "$WIN"
   answer_box "Modem if OFF or not connected" alt+i
   expect_clean_end "on Ignore"
   [ "$(stty -F "$tty" -g)" = "$before" ] || fail "the terminal was left as $(stty -F "$tty" -a)"

@@ -39,7 +39,8 @@ class OpenComm : public ::testing::Test {
 
 }  // namespace
 
-TEST(CommDefaults, NewComponent) {
+// A new component: its defaults, and a closed port refuses the lines and transfers.
+TEST(CommDefaults, NewComponentIsClosed) {
   TComm c;
   EXPECT_EQ(c.DeviceName(), "Com2");
   EXPECT_EQ(c.BaudRate(), TBaudRate::cbr9600);
@@ -58,6 +59,16 @@ TEST(CommDefaults, NewComponent) {
   EXPECT_FALSE(c.Enabled());
   EXPECT_EQ(c.EventThread(), nullptr);
   EXPECT_FALSE(c.OnRxChar || c.OnError || c.OnBreak || c.OnTxEmpty);
+
+  EXPECT_FALSE(c.ModemSignal(2));
+  ECommError e = CatchCommError([&] { c.SetDTR(true); });
+  EXPECT_EQ(e.Message, "Port not open, unable to complete operation (Error: -1) ");
+  EXPECT_EQ(e.ErrorCode, -1);
+  EXPECT_EQ(CatchCommError([&] { c.SetRTS(false); }).ErrorCode, -1);
+  char buf[4];
+  EXPECT_EQ(c.Read(buf, 4), -1);
+  EXPECT_EQ(c.Write("x", 1), -1);
+  c.PurgeIn();  // nothing, no exception
 }
 
 TEST(CommTables, DeviceControlBlockValues) {
@@ -83,8 +94,6 @@ TEST(CommErrors, MessageCarriesTheCode) {
   e = CatchCommError([] { RaiseCommError("Negative", -1); });
   EXPECT_EQ(std::string(e.what()), "Negative (Error: -1) ");
 }
-
-// ---- Opening -------------------------------------------------------------------
 
 // A device that is not there, a file that is no device, and character
 // devices that open fine but are no terminal: no line to set (and /dev/zero
@@ -177,8 +186,6 @@ TEST_F(OpenComm, ADeviceHeldByAnotherIsRefusedUntilClosedOrDestroyed) {
   EXPECT_TRUE(comm.Enabled());
 }
 
-// ---- Setters -----------------------------------------------------------------------
-
 TEST_F(OpenComm, SettersRefusedWhileOpen) {
   comm.SetReadBufSize(1000);
   EXPECT_EQ(comm.ReadBufSize(), 1000);  // closed: stored
@@ -227,8 +234,6 @@ TEST_F(OpenComm, ReadBufSizeGivesTheXonXoffLimitsAndCharsTimeOutTheTimeouts) {
   EXPECT_EQ(comm.Record.Dcb.XonLim, 128);
   EXPECT_EQ(comm.Record.Dcb.XoffLim, 128);
 }
-
-// ---- Line settings on the device --------------------------------------------------
 
 TEST_F(OpenComm, OpenLeavesARawLineAndEveryRateAndStopBitsReachIt) {
   comm.Open();
@@ -357,8 +362,8 @@ TEST_F(OpenComm, OpenWithARefusedSettingStaysOpen) {
 }
 
 // Each flow control in turn, as a user's settings change it on an open port;
-// fcDefault keeps whatever the device has.
-TEST_F(OpenComm, FlowControlReachesTheBlockAndTheLine) {
+// fcDefault keeps whatever the device has. Then the options.
+TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
   comm.Open();
   using enum TFlowControl;
   const struct {
@@ -390,6 +395,19 @@ TEST_F(OpenComm, FlowControlReachesTheBlockAndTheLine) {
   EXPECT_EQ(LineOf(pty).c_cc[VSTART], 0x05);
   EXPECT_EQ(LineOf(pty).c_cc[VSTOP], 0x06);
   EXPECT_EQ(comm.Record.Dcb.XonChar, 0x05);
+
+  // The options set and clear their bits alike.
+  comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
+  uint32_t f = comm.Record.Dcb.Flags;
+  EXPECT_TRUE(f & dcb::fParity);
+  EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
+  EXPECT_TRUE(f & dcb::fErrorChar);
+  EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
+  comm.SetOptions({});
+  f = comm.Record.Dcb.Flags;
+  EXPECT_EQ(f & (dcb::fParity | dcb::fDsrSensitivity | dcb::fTXContinueOnXoff | dcb::fErrorChar | dcb::fNull), 0u);
+  EXPECT_TRUE(f & dcb::fBinary);
+  EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);
 }
 
 // The device's own flow control, as another program or stty left it, is
@@ -429,36 +447,6 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   comm.SetStopbits(TStopbits::sb20);
   EXPECT_TRUE(comm.Record.Dcb.Flags & dcb::fOutX);
   EXPECT_NE(LineOf(pty).c_iflag & IXON, 0u);
-}
-
-TEST_F(OpenComm, OptionsSetAndClearTheirBits) {
-  comm.Open();
-  comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
-  uint32_t f = comm.Record.Dcb.Flags;
-  EXPECT_TRUE(f & dcb::fParity);
-  EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
-  EXPECT_TRUE(f & dcb::fErrorChar);
-  EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
-  comm.SetOptions({});
-  f = comm.Record.Dcb.Flags;
-  EXPECT_EQ(f & (dcb::fParity | dcb::fDsrSensitivity | dcb::fTXContinueOnXoff | dcb::fErrorChar | dcb::fNull), 0u);
-  EXPECT_TRUE(f & dcb::fBinary);
-  EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);
-}
-
-// ---- Lines, transfers -----------------------------------------------------------------
-
-TEST(CommLines, ClosedPort) {
-  TComm c;
-  EXPECT_FALSE(c.ModemSignal(2));
-  ECommError e = CatchCommError([&] { c.SetDTR(true); });
-  EXPECT_EQ(e.Message, "Port not open, unable to complete operation (Error: -1) ");
-  EXPECT_EQ(e.ErrorCode, -1);
-  EXPECT_EQ(CatchCommError([&] { c.SetRTS(false); }).ErrorCode, -1);
-  char buf[4];
-  EXPECT_EQ(c.Read(buf, 4), -1);
-  EXPECT_EQ(c.Write("x", 1), -1);
-  c.PurgeIn();  // nothing, no exception
 }
 
 TEST_F(OpenComm, PseudoTerminalHasNoModemLines) {

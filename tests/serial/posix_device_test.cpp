@@ -17,14 +17,11 @@
 #include "tests/serial/serial_test_support.h"
 
 TEST(DevicePath, ComNamesMapToTtyS) {
-  EXPECT_EQ(SerialDevicePath("com1"), "/dev/ttyS0");
-  EXPECT_EQ(SerialDevicePath("Com2"), "/dev/ttyS1");
-  EXPECT_EQ(SerialDevicePath("COM12"), "/dev/ttyS11");
-  EXPECT_EQ(SerialDevicePath("com0"), "com0");
-  EXPECT_EQ(SerialDevicePath("com"), "com");
-  EXPECT_EQ(SerialDevicePath("com1x"), "com1x");
-  EXPECT_EQ(SerialDevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
-  EXPECT_EQ(SerialDevicePath("/dev/serial/by-id/usb-X-if00"), "/dev/serial/by-id/usb-X-if00");
+  for (auto [name, path] : {std::pair{"com1", "/dev/ttyS0"}, std::pair{"Com2", "/dev/ttyS1"},
+                             std::pair{"COM12", "/dev/ttyS11"}})
+    EXPECT_EQ(SerialDevicePath(name), path) << name;
+  for (const char* kept : {"com0", "com", "com1x", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X-if00"})
+    EXPECT_EQ(SerialDevicePath(kept), kept);
 }
 
 TEST(PosixDevice, OpenFailures) {
@@ -179,11 +176,9 @@ TEST_F(Device, InputIsAnnouncedOnce) {
   auto [result, events] = wait.get();
   EXPECT_EQ(result, TWaitResult::Event);
   EXPECT_EQ(events, EV_RXCHAR);
-  uint32_t errors = 1;
-  TComStat stat;
-  EXPECT_TRUE(dev->ClearCommError(errors, stat));
-  EXPECT_EQ(errors, 0u);
-  EXPECT_EQ(stat.cbInQue, 3u);
+  const TCleared counted = Cleared(*dev);
+  EXPECT_EQ(counted.errors, 0u);
+  EXPECT_EQ(counted.stat.cbInQue, 3u);
   // Announced and left unread: the next wait blocks until something new arrives.
   wait = StartWait();
   EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
@@ -198,10 +193,7 @@ TEST_F(Device, InputIsAnnouncedOnce) {
 TEST_F(Device, CountedInputIsStillAnnounced) {
   ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
   ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
-  uint32_t errors = 0;
-  TComStat stat;
-  ASSERT_TRUE(dev->ClearCommError(errors, stat));
-  EXPECT_EQ(stat.cbInQue, 4u);
+  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 4u);
   auto wait = StartWait();
   const bool announced = wait.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
   if (!announced) stop.Set();  // lets the wait end
@@ -220,10 +212,7 @@ TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
   auto wait = StartWait();
   pty.CloseMaster();
   EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
-  uint32_t errors = 0;
-  TComStat stat;
-  dev->ClearCommError(errors, stat);
-  EXPECT_TRUE(errors & CE_DEVICEGONE);
+  EXPECT_TRUE(Cleared(*dev).errors & CE_DEVICEGONE);
   uint32_t events = 0;
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
   EXPECT_EQ(events, 0u);
@@ -254,10 +243,7 @@ TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {
   ASSERT_TRUE(pty.WriteMaster("stale"));
   ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 5; }, TEvents::Left));
   EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-  uint32_t errors = 0;
-  TComStat stat;
-  dev->ClearCommError(errors, stat);
-  EXPECT_EQ(stat.cbInQue, 0u);
+  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
   // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
   for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
   EXPECT_FALSE(dev->EscapeCommFunction(77));

@@ -243,18 +243,15 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_XONXOFF);
 
-  TDCB bad = dcb;
-  bad.ByteSize = 4;
-  EXPECT_FALSE(DcbToRfc2217(bad, s));
-  bad = dcb;
-  bad.Parity = 5;
-  EXPECT_FALSE(DcbToRfc2217(bad, s));
-  bad = dcb;
-  bad.StopBits = 3;
-  EXPECT_FALSE(DcbToRfc2217(bad, s));
-  bad = dcb;
-  bad.BaudRate = 0;
-  EXPECT_FALSE(DcbToRfc2217(bad, s));
+  auto refused = [&](auto change) {
+    TDCB bad = dcb;
+    change(bad);
+    return !DcbToRfc2217(bad, s);
+  };
+  EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 4; }));
+  EXPECT_TRUE(refused([](TDCB& d) { d.Parity = 5; }));
+  EXPECT_TRUE(refused([](TDCB& d) { d.StopBits = 3; }));
+  EXPECT_TRUE(refused([](TDCB& d) { d.BaudRate = 0; }));
 }
 
 TEST(Rfc2217Values, EncodedSettingsAreBigEndianSubnegotiations) {

@@ -2,15 +2,14 @@
 // that port takes it (the server sees one client), and a host that does not
 // answer holds only that thread.
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <memory>
 
 #include "serial/rfc2217/connect_ahead.h"
 #include "serial/rfc2217/rfc2217_device.h"
+#include "tests/common/loopback.h"
 #include "tests/common/modem_sim.h"
 #include "tests/common/wait.h"
 
@@ -58,28 +57,14 @@ TEST(ConnectAhead, AConnectionNotTakenIsClosedWhenDropped) {
 }
 
 TEST(ConnectAhead, AHostThatDoesNotAnswerHoldsOnlyTheConnectingThread) {
-  // A listener whose queue is full drops every further SYN: a connect to it
-  // waits as for a host that is down.
-  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ASSERT_GE(listener, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(listen(listener, 0), 0);
-  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len), 0);
-  const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-
-  auto answer = StartConnecting("rfc2217://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)));
+  const orvix::test::TLoopbackListener down(false);
+  ASSERT_TRUE(down.Ok());
+  auto answer = StartConnecting(down.Url());
   EXPECT_FALSE(answer->Done) << "the caller waited for the connection";
   // Nothing more can come before the connect deadline; a look a moment later
   // shows the caller free while the connection is still being made.
   orvix::test::HandleEventsFor(200ms);
   EXPECT_FALSE(answer->Done);
-  close(filler);
-  close(listener);
 }
 
 }  // namespace

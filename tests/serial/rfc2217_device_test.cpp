@@ -17,26 +17,6 @@ uint32_t AllEvents() {
   return EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
 }
 
-uint32_t StatusOf(TSerialDevice& device) {
-  uint32_t status = 0xFFFF;
-  EXPECT_TRUE(device.GetCommModemStatus(status));
-  return status;
-}
-
-// Reads until count bytes arrived (the waiter keeps the socket pumped).
-std::string ReadExactly(TSerialDevice& device, size_t count) {
-  std::string got;
-  char buf[4096];
-  WaitUntil(
-      [&] {
-        const int n = device.Read(buf, static_cast<int>(std::min(sizeof buf, count - got.size())));
-        if (n > 0) got.append(buf, static_cast<size_t>(n));
-        return got.size() >= count;
-      },
-      TEvents::Left);
-  return got;
-}
-
 // A device open on a cooperative server whose modem has DSR and CTS on.
 class CooperativePeer : public ::testing::Test {
  protected:
@@ -48,8 +28,6 @@ using Rfc2217Data = CooperativePeer;
 using Rfc2217Events = CooperativePeer;
 using Rfc2217Gone = CooperativePeer;
 using Rfc2217Settings = CooperativePeer;
-
-// ---- Opening ----------------------------------------------------------------------------
 
 TEST(Rfc2217Open, NegotiatesTheComPortOptionAndReportsTheModemLines) {
   TPeer peer(Cooperative(0x30));
@@ -109,20 +87,12 @@ TEST(Rfc2217Open, PortNobodyListensOnIsRefusedAndAHostThatNeverAnswersTimesOut) 
   EXPECT_EQ(error, ECONNREFUSED);
   close(s);
 
-  const int l = LoopbackSocket(0, port);
-  ASSERT_GE(l, 0);
-  const int filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const orvix::test::TLoopbackListener down(false);
+  ASSERT_TRUE(down.Ok());
   const auto start = Clock::now();
-  EXPECT_EQ(OpenRfc2217Device(UrlFor(port), error), nullptr);
+  EXPECT_EQ(OpenRfc2217Device(down.Url(), error), nullptr);
   EXPECT_EQ(error, ETIMEDOUT);
   EXPECT_LT(Clock::now() - start, 20s);  // bounded, not endless
-  close(filler);
-  close(l);
 }
 
 TEST(Rfc2217Open, ServersThatFailTheNegotiation) {
@@ -156,11 +126,8 @@ TEST(Rfc2217Open, ServersThatFailTheNegotiation) {
   }
 }
 
-// ---- Settings and lines ----------------------------------------------------------------------
-
 TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
-  TDCB dcb;
-  ASSERT_TRUE(device->GetCommState(dcb));
+  TDCB dcb = StateOf(*device);
   EXPECT_EQ(dcb.BaudRate, 9600u);
   EXPECT_EQ(dcb.ByteSize, 8);
   EXPECT_EQ(dcb.Parity, NOPARITY);
@@ -175,9 +142,7 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(peer.WaitFor(ComPort(1, Bytes({0, 0, 0x4B, 0})) + ComPort(2, Bytes({7})) + ComPort(3, Bytes({3})) +
                            ComPort(4, Bytes({2})) + ComPort(5, Bytes({2}))));
-  TDCB back;
-  ASSERT_TRUE(device->GetCommState(back));
-  EXPECT_EQ(back, dcb);
+  EXPECT_EQ(StateOf(*device), dcb);
 
   dcb.Flags &= ~(dcb::fOutX | dcb::fInX);
   dcb.Flags |= dcb::fOutxCtsFlow;
@@ -189,8 +154,7 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   bad.ByteSize = 4;
   EXPECT_FALSE(device->SetCommState(bad));
   EXPECT_EQ(device->LastError(), EINVAL);
-  ASSERT_TRUE(device->GetCommState(back));
-  EXPECT_EQ(back, dcb);
+  EXPECT_EQ(StateOf(*device), dcb);
 
   // DTR and RTS switched by the escape functions.
   for (uint32_t f : {SETRTS, SETDTR, CLRDTR, CLRRTS}) ASSERT_TRUE(device->EscapeCommFunction(f)) << f;
@@ -203,21 +167,16 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
 TEST_F(Rfc2217Settings, PurgeDropsBufferedInputAndTellsTheServer) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
   TWaiter waiter(*device);
-  uint32_t errors;
-  TComStat st;
   peer.Send("stale");
-  ASSERT_TRUE(waiter.WaitUntil([&](auto&) { return device->ClearCommError(errors, st), st.cbInQue == 5; }));
+  ASSERT_TRUE(waiter.WaitUntil([&](auto&) { return Cleared(*device).stat.cbInQue == 5; }));
   ASSERT_TRUE(device->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(st.cbInQue, 0u);
+  EXPECT_EQ(Cleared(*device).stat.cbInQue, 0u);
   char c;
   EXPECT_EQ(device->Read(&c, 1), 0);
   EXPECT_TRUE(peer.WaitFor(ComPort(12, Bytes({1}))));
   peer.Send("fresh");
   EXPECT_EQ(ReadExactly(*device, 5), "fresh");
 }
-
-// ---- Data ---------------------------------------------------------------------------------
 
 TEST_F(Rfc2217Data, IacSurvivesBothWays) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_DSR));
@@ -246,10 +205,7 @@ TEST_F(Rfc2217Data, SlowReaderHoldsTheServerBackWithoutLosingData) {
   char buf[1000];
   WaitUntil(
       [&] {
-        uint32_t errors;
-        TComStat st;
-        device->ClearCommError(errors, st);
-        maxQueued = std::max(maxQueued, st.cbInQue);
+        maxQueued = std::max(maxQueued, Cleared(*device).stat.cbInQue);
         const int n = device->Read(buf, sizeof buf);
         if (n > 0) got.append(buf, static_cast<size_t>(n));
         return got.size() >= sent.size();
@@ -296,8 +252,6 @@ TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
   EXPECT_TRUE(waiter.WaitForEvent(EV_TXEMPTY));
 }
 
-// ---- Events ------------------------------------------------------------------------------
-
 TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
   ASSERT_TRUE(device->SetCommMask(AllEvents()));
   TWaiter waiter(*device);
@@ -312,17 +266,12 @@ TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
 
   peer.Send(LineState(0x02 | 0x04 | 0x08));
   ASSERT_TRUE(waiter.WaitForEvent(EV_ERR));
-  uint32_t errors = 0;
-  TComStat st;
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(errors, CE_OVERRUN | CE_RXPARITY | CE_FRAME);
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(errors, 0u);  // cleared by reading
+  EXPECT_EQ(Cleared(*device).errors, CE_OVERRUN | CE_RXPARITY | CE_FRAME);
+  EXPECT_EQ(Cleared(*device).errors, 0u);  // cleared by reading
 
   peer.Send(LineState(0x10));
   ASSERT_TRUE(waiter.WaitForEvent(EV_BREAK));
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(errors, CE_BREAK);
+  EXPECT_EQ(Cleared(*device).errors, CE_BREAK);
 
   for (uint32_t e : waiter.Events()) EXPECT_EQ(e & ~AllEvents(), 0u);
   EXPECT_EQ(waiter.Events().front(), EV_DSR);  // nothing from the opening report
@@ -372,8 +321,6 @@ TEST_F(Rfc2217Events, IdleWaitDoesNotSpin) {
   EXPECT_LT(load, 0.1);
 }
 
-// ---- Failures ----------------------------------------------------------------------------
-
 TEST_F(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
   TWaiter waiter(*device);
@@ -387,13 +334,10 @@ TEST_F(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   for (uint32_t e : waiter.Events()) errWaits += (e & EV_ERR) ? 1 : 0;
   EXPECT_EQ(errWaits, 1);
 
-  uint32_t errors = 0;
-  TComStat st;
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_TRUE(errors & CE_DEVICEGONE);
-  EXPECT_EQ(st.cbInQue, 5u);
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(errors, CE_DEVICEGONE);  // lasting, as on a device path
+  const TCleared gone = Cleared(*device);
+  EXPECT_TRUE(gone.errors & CE_DEVICEGONE);
+  EXPECT_EQ(gone.stat.cbInQue, 5u);
+  EXPECT_EQ(Cleared(*device).errors, CE_DEVICEGONE);  // lasting, as on a device path
 
   // What arrived before the hang-up is still read; then reads fail.
   EXPECT_EQ(ReadExactly(*device, 5), "\r\nOK\r");
@@ -422,10 +366,7 @@ TEST_F(Rfc2217Gone, HangUpIsReportedToWaitsThatDoNotMonitorErrors) {
   ASSERT_TRUE(waiter.WaitForEnd());
   EXPECT_EQ(waiter.EndResult(), TWaitResult::Failed);
   EXPECT_EQ(waiter.Events(), std::vector<uint32_t>{EV_ERR});
-  uint32_t errors = 0;
-  TComStat st;
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_EQ(errors, CE_DEVICEGONE);
+  EXPECT_EQ(Cleared(*device).errors, CE_DEVICEGONE);
 }
 
 TEST_F(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {
@@ -454,10 +395,7 @@ TEST_F(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {
       [&] {
         while (device->Read(buf, sizeof buf) > 0) {
         }
-        uint32_t errors;
-        TComStat st;
-        device->ClearCommError(errors, st);
-        EXPECT_LE(st.cbInQue, 4096u);
+        EXPECT_LE(Cleared(*device).stat.cbInQue, 4096u);
         uint32_t status = 0;
         return sentAll && device->GetCommModemStatus(status) && status == MS_CTS_ON;
       },

@@ -124,8 +124,6 @@ std::string AllBytes() {
   return s + std::string(8, '\xFF');
 }
 
-// ---- Through the device interface -------------------------------------------------------
-
 class Rfc2217Pyserial : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -146,13 +144,10 @@ class Rfc2217Pyserial : public ::testing::Test {
 TEST_F(Rfc2217Pyserial, LineSettingsAndLinesArriveAndDsrComesBack) {
   // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
   // known when the open returns.
-  uint32_t status = 0;
-  ASSERT_TRUE(device->GetCommModemStatus(status));
-  EXPECT_EQ(status & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
+  EXPECT_EQ(StatusOf(*device) & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
   ASSERT_TRUE(server->WaitForLine("CONNECT"));
 
-  TDCB dcb;
-  ASSERT_TRUE(device->GetCommState(dcb));
+  TDCB dcb = StateOf(*device);
   dcb.BaudRate = 19200;
   dcb.ByteSize = 7;
   dcb.Parity = EVENPARITY;
@@ -190,28 +185,15 @@ TEST_F(Rfc2217Pyserial, EveryByteValueSurvivesTheRoundTripAndAHangUpIsSeen) {
   TWaiter waiter(*device);
   const std::string sent = AllBytes();
   ASSERT_EQ(device->Write(sent.data(), static_cast<int>(sent.size())), static_cast<int>(sent.size()));
-  std::string got;
-  char buf[256];
-  WaitUntil(
-      [&] {
-        const int n = device->Read(buf, sizeof buf);
-        if (n > 0) got.append(buf, static_cast<size_t>(n));
-        return got.size() >= sent.size();
-      },
-      TEvents::Left);
+  const std::string got = ReadExactly(*device, sent.size());
   EXPECT_TRUE(got == sent) << got.size() << " of " << sent.size() << " bytes came back";
 
   server->HangUp();
   EXPECT_TRUE(waiter.WaitForEvent(EV_ERR));
-  uint32_t errors = 0;
-  TComStat st;
-  ASSERT_TRUE(device->ClearCommError(errors, st));
-  EXPECT_TRUE(errors & CE_DEVICEGONE);
+  EXPECT_TRUE(Cleared(*device).errors & CE_DEVICEGONE);
   EXPECT_EQ(device->Write("x", 1), -1);
   EXPECT_TRUE(server->WaitForLine("DISCONNECT"));
 }
-
-// ---- Through the serial component ----------------------------------------------------------
 
 TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   REQUIRE_PYSERIAL();

@@ -18,12 +18,15 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "serial/rfc2217/rfc2217_device.h"
+#include "tests/common/loopback.h"
+#include "tests/common/telnet_wire.h"
 
 namespace rfc2217_test {
 
@@ -46,85 +49,21 @@ inline std::string Agreement() {
 inline std::string ModemState(int bits) { return ComPort(107, Bytes({bits})); }
 inline std::string LineState(int bits) { return ComPort(106, Bytes({bits})); }
 
-inline std::string UrlFor(int port) { return "rfc2217://127.0.0.1:" + std::to_string(port); }
+using orvix::test::LoopbackSocket;
+inline std::string UrlFor(int port) { return orvix::test::Rfc2217Url(port); }
 
 // A value with every 255 doubled, as it travels inside a subnegotiation.
-inline std::string Escaped(const std::string& value) {
-  std::string out;
-  for (char c : value) {
-    out.push_back(c);
-    if (static_cast<unsigned char>(c) == 255) out.push_back(c);
-  }
-  return out;
-}
-
-// A TCP socket bound to an ephemeral loopback port, listening with the given
-// backlog (none when negative); -1 on failure.
-inline int LoopbackSocket(int backlog, int& port) {
-  const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0 || (backlog >= 0 && listen(s, backlog) < 0) ||
-      getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) < 0) {
-    if (s >= 0) close(s);
-    return -1;
-  }
-  port = ntohs(a.sin_port);
-  return s;
-}
+inline std::string Escaped(const std::string& value) { return orvix::test::IacDoubled(value); }
 
 struct TComPortCommand {
   int code = 0;
   std::string value;  // unescaped
 };
 
-// The complete Com Port Control commands in a raw client stream, read from
-// `from` on; `from` is moved past the last complete item.
-inline std::vector<TComPortCommand> ComPortCommands(const std::string& raw, size_t& from) {
-  constexpr unsigned char kIac = 255, kSb = 250, kSe = 240, kWill = 251, kDont = 254;
-  auto at = [&raw](size_t i) { return static_cast<unsigned char>(raw[i]); };
-  std::vector<TComPortCommand> found;
-  size_t i = from;
-  while (i < raw.size()) {
-    if (at(i) != kIac) {
-      ++i;
-      continue;
-    }
-    if (i + 1 >= raw.size()) break;
-    const unsigned char command = at(i + 1);
-    if (command >= kWill && command <= kDont) {
-      if (i + 2 >= raw.size()) break;
-      i += 3;
-    } else if (command == kSb) {
-      std::string body;
-      size_t j = i + 2;
-      bool complete = false;
-      while (j < raw.size() && !complete) {
-        if (at(j) != kIac) {
-          body.push_back(raw[j++]);
-        } else if (j + 1 >= raw.size()) {
-          break;
-        } else if (at(j + 1) == kIac) {
-          body.push_back(raw[j]);
-          j += 2;
-        } else {
-          complete = at(j + 1) == kSe;
-          j += 2;
-          if (!complete) break;  // malformed: dropped
-        }
-      }
-      if (!complete && j >= raw.size()) break;  // wait for the rest
-      if (complete && body.size() >= 2 && static_cast<unsigned char>(body[0]) == 44)
-        found.push_back({static_cast<unsigned char>(body[1]), body.substr(2)});
-      i = j;
-    } else {
-      i += 2;
-    }
-  }
-  from = i;
-  return found;
+// A subnegotiation's body as a Com Port Control command, if it is one.
+inline std::optional<TComPortCommand> ComPortCommand(const std::string& body) {
+  if (body.size() < 2 || body[0] != 44) return std::nullopt;
+  return TComPortCommand{static_cast<unsigned char>(body[1]), body.substr(2)};
 }
 
 // A server's answer to one command: the bytes to send back, or none.
@@ -220,8 +159,10 @@ class TPeer {
   // The client's Com Port Control commands so far.
   std::vector<TComPortCommand> Commands() const {
     std::lock_guard lock(mu_);
-    size_t from = 0;
-    return ComPortCommands(received_, from);
+    std::vector<TComPortCommand> commands;
+    for (const std::string& body : wire_.Subnegotiations)
+      if (const auto c = ComPortCommand(body)) commands.push_back(*c);
+    return commands;
   }
 
  private:
@@ -257,7 +198,7 @@ class TPeer {
             if (conn_ >= 0) close(conn_);
             conn_ = c;
             closeRequested_ = false;
-            answered_ = received_.size();
+            wire_.Restart();
             ++accepted_;
           }
           if (onConnect_) onConnect_(*this);
@@ -269,8 +210,9 @@ class TPeer {
         const ssize_t n = recv(conn, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
           received_.append(buf, static_cast<size_t>(n));
-          for (const TComPortCommand& c : ComPortCommands(received_, answered_))
-            if (answer_) SendLocked(answer_(c));
+          for (ssize_t i = 0; i < n; ++i)
+            if (wire_.Feed(buf[i]) && answer_)
+              if (const auto c = ComPortCommand(wire_.Subnegotiations.back())) SendLocked(answer_(*c));
           cv_.notify_all();
         } else if (n == 0) {
           close(conn_);
@@ -292,7 +234,7 @@ class TPeer {
   int accepted_ = 0;
   bool closeRequested_ = false;
   std::string received_;
-  size_t answered_ = 0;  // received_ is answered up to here
+  orvix::test::TTelnetWire wire_;  // received_ taken apart
   TAnswer answer_;
   std::thread thread_;
 };

@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 #include <dirent.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,44 @@ inline int OpenDescriptorCount() {
     closedir(d);
   }
   return n;
+}
+
+// Reads until count bytes arrived (a network device needs a waiter to keep its socket pumped).
+inline std::string ReadExactly(TSerialDevice& device, size_t count) {
+  std::string got;
+  char buf[4096];
+  WaitUntil(
+      [&] {
+        const int n = device.Read(buf, static_cast<int>(std::min(sizeof buf, count - got.size())));
+        if (n > 0) got.append(buf, static_cast<size_t>(n));
+        return got.size() >= count;
+      },
+      TEvents::Left);
+  return got;
+}
+
+// The control block the device holds now; the test fails when it cannot be read.
+inline TDCB StateOf(TSerialDevice& device) {
+  TDCB dcb;
+  EXPECT_TRUE(device.GetCommState(dcb)) << device.LastError();
+  return dcb;
+}
+
+inline uint32_t StatusOf(TSerialDevice& device) {
+  uint32_t status = 0xFFFF;
+  EXPECT_TRUE(device.GetCommModemStatus(status));
+  return status;
+}
+
+// What ClearCommError reports; the test fails when the call does.
+struct TCleared {
+  uint32_t errors = 0xFFFF;
+  TComStat stat;
+};
+inline TCleared Cleared(TSerialDevice& device) {
+  TCleared c;
+  EXPECT_TRUE(device.ClearCommError(c.errors, c.stat)) << device.LastError();
+  return c;
 }
 
 // Runs f and returns the ECommError it raised; fails the test if none.

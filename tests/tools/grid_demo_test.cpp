@@ -92,8 +92,6 @@ TEST(GridDemo, AnUnknownSceneIsRefusedWithTheKnownOnes) {
   EXPECT_TRUE(run.image.isNull());
 }
 
-// --- what the window says, tried as a user tries it ----------------------------------
-
 class GridDemoWindow : public ::testing::Test {
  protected:
   void SetUp() override {

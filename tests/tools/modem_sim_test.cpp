@@ -19,8 +19,11 @@
 #include <random>
 
 #include "tests/common/cpu_sampler.h"
+#include "tests/common/fd_io.h"
 #include "tests/common/files.h"
+#include "tests/common/loopback.h"
 #include "tests/common/modem_sim.h"
+#include "tests/common/telnet_wire.h"
 #include "tests/common/wait.h"
 
 using orvix::test::LoadWhile;
@@ -41,41 +44,16 @@ bool EndsWith(const std::string& s, const std::string& end) {
 }
 
 // Reads from fd until the data ends with `end`, the peer is gone or the time is up.
-// `reads` counts the reads that returned data.
 std::string ReadUntil(int fd, const std::string& end, std::chrono::milliseconds timeout = kReplyTimeout,
                       int* reads = nullptr, bool* gone = nullptr) {
-  std::string got;
-  auto deadline = Clock::now() + timeout;
-  while (end.empty() || !EndsWith(got, end)) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) break;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-    char buf[512];
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-    if (n <= 0) {
-      if (gone) *gone = true;
-      break;
-    }
-    got.append(buf, static_cast<size_t>(n));
-    if (reads) ++*reads;
-  }
-  return got;
+  auto ended = [&](const std::string& s) { return !end.empty() && EndsWith(s, end); };
+  const orvix::test::TFdRead got = orvix::test::ReadFor(fd, timeout, ended);
+  if (reads) *reads = got.reads;
+  if (gone) *gone = got.ended;
+  return got.data;
 }
 
-void WriteAll(int fd, const std::string& bytes) {
-  size_t off = 0;
-  while (off < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + off, bytes.size() - off);
-    if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-      std::this_thread::sleep_for(1ms);
-      continue;
-    }
-    ASSERT_GT(n, 0) << strerror(errno);
-    off += static_cast<size_t>(n);
-  }
-}
+void WriteAll(int fd, const std::string& bytes) { ASSERT_TRUE(orvix::test::WriteAll(fd, bytes)) << strerror(errno); }
 
 // The program's side of the pty, opened the way the serial component does.
 class PtyPort {
@@ -110,13 +88,8 @@ class PtyPort {
 class TelnetPeer {
  public:
   explicit TelnetPeer(int port, bool offerComPort = true) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
-      throw std::runtime_error(std::string("connect: ") + strerror(errno));
+    fd_ = orvix::test::ConnectLoopback(port);
+    if (fd_ < 0) throw std::runtime_error(std::string("connect: ") + strerror(errno));
     int one = 1;
     setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     if (offerComPort) Raw({255, 251, 44});  // IAC WILL COM-PORT-OPTION
@@ -129,53 +102,38 @@ class TelnetPeer {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
   }
-  void Raw(std::initializer_list<int> bytes) {
-    std::string s;
-    for (int b : bytes) s += static_cast<char>(b);
-    RawBytes(s);
-  }
+  void Raw(std::initializer_list<int> bytes) { RawBytes(std::string(bytes.begin(), bytes.end())); }
   void RawBytes(const std::string& s) {
     if (send(fd_, s.data(), s.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(s.size()))
       throw std::runtime_error("send failed");
   }
   void ComPort(std::initializer_list<int> payload) {
-    std::string s{'\xff', '\xfa', 44};
-    for (int b : payload) {
-      s += static_cast<char>(b);
-      if (b == 255) s += static_cast<char>(b);
-    }
-    s += "\xff\xf0";
-    RawBytes(s);
+    const std::string value(payload.begin(), payload.end());
+    RawBytes("\xff\xfa\x2c" + orvix::test::IacDoubled(value) + "\xff\xf0");
   }
   // Data with IAC doubled, as a client sends it.
-  void Data(const std::string& d) {
-    std::string s;
-    for (char c : d) {
-      s += c;
-      if (c == '\xff') s += c;
-    }
-    RawBytes(s);
-  }
+  void Data(const std::string& d) { RawBytes(orvix::test::IacDoubled(d)); }
   std::string Command(const std::string& cmd, const std::string& end = "OK\r\n") {
-    size_t from = data_.size();
+    size_t from = wire_.Data.size();
     Data(cmd + "\r\n");
     ReadUntilData(end, from);
-    return data_.substr(from);
+    return wire_.Data.substr(from);
   }
 
   // Receives and decodes until the data received since `from` ends with `end`.
   bool ReadUntilData(const std::string& end, size_t from, std::chrono::milliseconds timeout = kReplyTimeout) {
-    return Pump([&] { return EndsWith(data_.substr(std::min(from, data_.size())), end); }, timeout);
+    return Pump([&] { return EndsWith(wire_.Data.substr(std::min(from, wire_.Data.size())), end); }, timeout);
   }
   // Receives until a Com Port subnegotiation with the given server code arrives; returns its value bytes.
   std::optional<std::string> WaitComPort(int code, std::chrono::milliseconds timeout = kReplyTimeout) {
     std::optional<std::string> found;
     Pump(
         [&] {
-          for (size_t i = 0; i < subneg_.size(); ++i)
-            if (subneg_[i].size() >= 2 && subneg_[i][0] == 44 && static_cast<uint8_t>(subneg_[i][1]) == code) {
-              found = subneg_[i].substr(2);
-              subneg_.erase(subneg_.begin() + static_cast<long>(i));
+          auto& all = wire_.Subnegotiations;
+          for (auto it = all.begin(); it != all.end(); ++it)
+            if (it->size() >= 2 && (*it)[0] == 44 && static_cast<uint8_t>((*it)[1]) == code) {
+              found = it->substr(2);
+              all.erase(it);
               return true;
             }
           return false;
@@ -187,8 +145,8 @@ class TelnetPeer {
     return Pump([&] { return closed_; }, timeout);
   }
 
-  const std::string& DataSoFar() const { return data_; }
-  const std::vector<std::string>& Options() const { return options_; }
+  const std::string& DataSoFar() const { return wire_.Data; }
+  const std::vector<std::string>& Options() const { return wire_.Options; }
 
  private:
   template <class Done>
@@ -206,55 +164,13 @@ class TelnetPeer {
         closed_ = true;
         continue;
       }
-      for (ssize_t i = 0; i < n; ++i) Decode(static_cast<uint8_t>(buf[i]));
+      for (ssize_t i = 0; i < n; ++i) wire_.Feed(buf[i]);
     }
     return true;
   }
-  void Decode(uint8_t c) {
-    switch (state_) {
-      case 0:
-        if (c == 255) state_ = 1;
-        else data_ += static_cast<char>(c);
-        break;
-      case 1:
-        if (c == 255) {
-          data_ += static_cast<char>(c);
-          state_ = 0;
-        } else if (c >= 251) {
-          verb_ = c;
-          state_ = 2;
-        } else if (c == 250) {
-          sb_.clear();
-          state_ = 3;
-        } else state_ = 0;
-        break;
-      case 2:
-        options_.push_back(std::string{static_cast<char>(verb_), static_cast<char>(c)});
-        state_ = 0;
-        break;
-      case 3:
-        if (c == 255) state_ = 4;
-        else sb_ += static_cast<char>(c);
-        break;
-      case 4:
-        if (c == 240) {
-          subneg_.push_back(sb_);
-          state_ = 0;
-        } else {
-          sb_ += static_cast<char>(c);
-          state_ = 3;
-        }
-        break;
-    }
-  }
-
   int fd_ = -1;
-  int state_ = 0;
-  uint8_t verb_ = 0;
   bool closed_ = false;
-  std::string data_, sb_;
-  std::vector<std::string> subneg_;
-  std::vector<std::string> options_;
+  orvix::test::TTelnetWire wire_;
 };
 
 // The emulator without a guard time: the tests send each command as soon as
@@ -278,9 +194,8 @@ double IdleLoad(const ModemSim& sim) {
 }
 
 std::vector<std::string> NetArgs(std::vector<std::string> more = {}) {
-  std::vector<std::string> a{"--listen", "127.0.0.1:0"};
-  a.insert(a.end(), more.begin(), more.end());
-  return a;
+  more.insert(more.begin(), {"--listen", "127.0.0.1:0"});
+  return more;
 }
 
 const char kStore[] =
@@ -663,16 +578,8 @@ TEST(ModemSimNetwork, NegotiatesAndAnswersComPortCommands) {
     EXPECT_TRUE(sim.WaitForLog(ev)) << ev;
 
   // The server offered binary and SGA both ways and asked for the option.
-  auto has = [&](int verb, int opt) {
-    for (auto& o : peer.Options())
-      if (static_cast<uint8_t>(o[0]) == verb && static_cast<uint8_t>(o[1]) == opt) return true;
-    return false;
-  };
-  EXPECT_TRUE(has(251, 0));
-  EXPECT_TRUE(has(253, 0));
-  EXPECT_TRUE(has(251, 3));
-  EXPECT_TRUE(has(253, 3));
-  EXPECT_TRUE(has(253, 44));
+  for (auto [verb, opt] : std::initializer_list<std::pair<int, int>>{{251, 0}, {253, 0}, {251, 3}, {253, 3}, {253, 44}})
+    EXPECT_NE(std::ranges::count(peer.Options(), std::string{char(verb), char(opt)}), 0) << verb << " " << opt;
 
   EXPECT_EQ(peer.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
 }
@@ -682,16 +589,9 @@ TEST(ModemSimNetwork, RefusesUnknownOptionsWithoutLooping) {
   TelnetPeer peer(sim.Port(), false);
   peer.Raw({255, 251, 24, 255, 253, 1, 255, 253, 44});  // WILL TTYPE, DO ECHO, DO COM-PORT
   EXPECT_EQ(peer.Command("AT+MCW"), "\r\nOK\r\n");
-  int dont24 = 0, wont1 = 0, will44 = 0;
-  for (auto& o : peer.Options()) {
-    auto v = static_cast<uint8_t>(o[0]), opt = static_cast<uint8_t>(o[1]);
-    dont24 += v == 254 && opt == 24;
-    wont1 += v == 252 && opt == 1;
-    will44 += v == 251 && opt == 44;
-  }
-  EXPECT_EQ(dont24, 1);
-  EXPECT_EQ(wont1, 1);
-  EXPECT_EQ(will44, 1);
+  // Each refused or agreed once: DONT TTYPE, WONT ECHO, WILL COM-PORT.
+  for (const std::string& o : {"\xfe\x18"s, "\xfc\x01"s, "\xfb\x2c"s})
+    EXPECT_EQ(std::ranges::count(peer.Options(), o), 1) << testing::PrintToString(o);
 }
 
 TEST(ModemSimNetwork, IacIsDoubledBothWays) {
