@@ -20,16 +20,7 @@ key() {
   sleep 0.2
 }
 
-# Rows 3 and 4 are voice messages, row 2 a fax; both welcome messages.
-start_modem <<'EOF'
-clock running 5 0 0
-welcome 4
-full-welcome 6
-message voice 14 0 9 12
-message fax 2 0 14 3
-message voice 7 1 8 45
-message voice 31 1 17 20
-EOF
+start_modem <<<"$DESKTOP_MODEM"
 
 ORVIX_SETTINGS="$WORK/OrvixManager.ini" start_app
 WIN=$(wait_for shown_window "$TITLE") || fail "no main window"

@@ -37,6 +37,16 @@ wait_for() {
   return 1
 }
 
+# The modem of the desktop flows: a fax in row 2, voice messages in rows 1, 3
+# and 4, both welcome messages.
+DESKTOP_MODEM='clock running 5 0 0
+welcome 4
+full-welcome 6
+message voice 14 0 9 12
+message fax 2 0 14 3
+message voice 7 1 8 45
+message voice 31 1 17 20'
+
 # Starts the emulator as a network serial port with the scenario read from
 # stdin, plays at a fiftieth of their time, and writes the settings file
 # $WORK/OrvixManager.ini that reaches it.

@@ -50,15 +50,7 @@ export WAYLAND_DISPLAY
 SWAYSOCK=$(find "$RUN" -maxdepth 1 -name 'sway-ipc.*' -print -quit)
 export SWAYSOCK
 
-# Three messages, the first a voice message; both welcome messages.
-start_modem <<'EOF'
-clock running 5 0 0
-welcome 4
-full-welcome 6
-message voice 14 0 9 12
-message fax 2 0 14 3
-message voice 7 1 8 45
-EOF
+start_modem <<<"$DESKTOP_MODEM"
 
 logged() { grep -q "$1" "$WORK/modem.log"; }
 
@@ -68,7 +60,7 @@ APP_PID=$!
 PIDS+=("$APP_PID")
 shown() { swaymsg -t get_tree | grep -q '"app_id": "OrvixManager"'; }
 wait_for shown || fail "no window"
-wait_for logged 'RX AT+MSR=003' || fail "the list was not read"
+wait_for logged 'RX AT+MSR=004' || fail "the list was not read"
 sleep 1
 # The fixed size reaches the compositor, so that its own title bars (KDE's,
 # wlroots') offer no maximise. (Qt 6.4's title bar draws one regardless.)
