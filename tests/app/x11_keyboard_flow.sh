@@ -4,7 +4,7 @@
 # row 3 with the arrow keys and play it with Enter, play both welcome
 # messages, erase, and close as a window manager's Alt+F4 does.
 # Usage: x11_keyboard_flow.sh OrvixManager orvix-modem-sim
-# Exit status 77 (skipped) when xvfb-run, xdotool or python3 is missing.
+# Exit status 77 (skipped) when Xvfb, xdotool or python3 is missing.
 set -euo pipefail
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool python3

@@ -7,7 +7,7 @@
 # controls as after the user's own disconnect, no box, no CPU while waiting,
 # then the connect of a click (set-up, store read) and the controls back.
 # Usage: x11_replug_flow.sh OrvixManager orvix-modem-sim pty-modem-lines-shim.so
-# Exit status 77 (skipped) when xvfb-run, xdotool or ImageMagick is missing.
+# Exit status 77 (skipped) when Xvfb, xdotool or ImageMagick is missing.
 set -euo pipefail
 SHIM=$3
 

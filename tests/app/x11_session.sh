@@ -1,5 +1,5 @@
 # Sourced first by the X11 flow scripts, with the script's own path and
-# arguments and the tools it needs besides xvfb-run:
+# arguments and the tools it needs besides Xvfb:
 #   source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool
 # Skips the script (exit status 77) when a tool is missing, runs it again
 # under an Xvfb of its own (800 x 600) unless it already runs under one, and
@@ -13,11 +13,12 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do
   shift
 done
 [ $# -gt 0 ] && shift
-for tool in xvfb-run "$@"; do
+for tool in Xvfb "$@"; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 if [ -z "${ORVIX_X11_DISPLAY_UP:-}" ]; then
-  ORVIX_X11_DISPLAY_UP=1 exec xvfb-run -a -s "-screen 0 800x600x24" bash "$x11_script" "${x11_args[@]}"
+  ORVIX_X11_DISPLAY_UP=1 exec "$(dirname "${BASH_SOURCE[0]}")/../common/own_display.sh" 800x600x24 \
+    bash "$x11_script" "${x11_args[@]}"
 fi
 export QT_QPA_PLATFORM=xcb
 APP=${x11_args[0]}

@@ -5,7 +5,7 @@
 # shows while the list is read; a box raised during the start-up belongs to
 # the window (transient for it, so it shows over it).
 # Usage: x11_startup_flow.sh OrvixManager orvix-modem-sim
-# Exit status 77 (skipped) when xvfb-run, xdotool or xprop is missing.
+# Exit status 77 (skipped) when Xvfb, xdotool or xprop is missing.
 set -euo pipefail
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool xprop

@@ -5,7 +5,7 @@
 # play, the Enter that closes an error box plays nothing, and holding Enter
 # plays once, when it is released.
 # Usage: x11_window_flow.sh OrvixManager orvix-modem-sim
-# Exit status 77 (skipped) when xvfb-run or xdotool is missing.
+# Exit status 77 (skipped) when Xvfb or xdotool is missing.
 set -euo pipefail
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool

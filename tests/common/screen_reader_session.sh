@@ -21,19 +21,5 @@ fi
 # Started on demand only; Qt waits for it to appear.
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null
 
-# Xvfb chooses a free display itself, so parallel runs never collide. It
-# must not reset when its last client leaves: a program started during the
-# reset finds no display.
-displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; rm -f "$displayfile"' EXIT
-for _ in $(seq 100); do
-  [ -s "$displayfile" ] && break
-  sleep 0.05
-done
-[ -s "$displayfile" ] || { echo "screen_reader_session: Xvfb did not start" >&2; exit 1; }
-
-status=0
-DISPLAY=":$(cat "$displayfile")" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$@" || status=$?
-exit "$status"
+exec "$(dirname "$0")/own_display.sh" 1280x1024x24 \
+  env QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$@"
