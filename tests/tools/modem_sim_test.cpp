@@ -1,10 +1,8 @@
 // The modem emulator driven with raw bytes over a real pty and over TCP.
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -26,6 +24,7 @@
 #include "tests/common/telnet_wire.h"
 #include "tests/common/wait.h"
 
+using orvix::test::IacDoubled;
 using orvix::test::LoadWhile;
 using orvix::test::LogTime;
 using orvix::test::ModemSim;
@@ -38,6 +37,8 @@ using namespace std::string_literals;
 namespace {
 
 constexpr auto kReplyTimeout = 5000ms;
+using TArgs = std::vector<std::string>;
+using TBytes = std::initializer_list<int>;
 
 bool EndsWith(const std::string& s, const std::string& end) {
   return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
@@ -67,9 +68,7 @@ class PtyPort {
     tio.c_cflag |= CLOCAL | CREAD;
     tcsetattr(fd_, TCSANOW, &tio);
   }
-  ~PtyPort() {
-    if (fd_ >= 0) close(fd_);
-  }
+  ~PtyPort() { close(fd_); }
   PtyPort(const PtyPort&) = delete;
   PtyPort& operator=(const PtyPort&) = delete;
   int Fd() const { return fd_; }
@@ -88,8 +87,7 @@ class PtyPort {
 class TelnetPeer {
  public:
   explicit TelnetPeer(int port, bool offerComPort = true) {
-    fd_ = orvix::test::ConnectLoopback(port);
-    if (fd_ < 0) throw std::runtime_error(std::string("connect: ") + strerror(errno));
+    if ((fd_ = orvix::test::ConnectLoopback(port)) < 0) throw std::runtime_error("connect: "s + strerror(errno));
     int one = 1;
     setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     if (offerComPort) Raw({255, 251, 44});  // IAC WILL COM-PORT-OPTION
@@ -98,23 +96,16 @@ class TelnetPeer {
   TelnetPeer(const TelnetPeer&) = delete;
   TelnetPeer& operator=(const TelnetPeer&) = delete;
 
-  void Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-  void Raw(std::initializer_list<int> bytes) { RawBytes(std::string(bytes.begin(), bytes.end())); }
+  void Close() { close(std::exchange(fd_, -1)); }
+  void Raw(TBytes bytes) { RawBytes(std::string(bytes.begin(), bytes.end())); }
   void RawBytes(const std::string& s) {
     if (send(fd_, s.data(), s.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(s.size()))
       throw std::runtime_error("send failed");
   }
-  void ComPort(std::initializer_list<int> payload) {
-    const std::string value(payload.begin(), payload.end());
-    RawBytes("\xff\xfa\x2c" + orvix::test::IacDoubled(value) + "\xff\xf0");
-  }
-  // Data with IAC doubled, as a client sends it.
-  void Data(const std::string& d) { RawBytes(orvix::test::IacDoubled(d)); }
+  void ComPort(TBytes v) { RawBytes("\xff\xfa\x2c" + IacDoubled({v.begin(), v.end()}) + "\xff\xf0"); }
+  void Data(const std::string& d) { RawBytes(IacDoubled(d)); }
   std::string Command(const std::string& cmd, const std::string& end = "OK\r\n") {
-    size_t from = wire_.Data.size();
+    const size_t from = wire_.Data.size();
     Data(cmd + "\r\n");
     ReadUntilData(end, from);
     return wire_.Data.substr(from);
@@ -127,23 +118,15 @@ class TelnetPeer {
   // Receives until a Com Port subnegotiation with the given server code arrives; returns its value bytes.
   std::optional<std::string> WaitComPort(int code, std::chrono::milliseconds timeout = kReplyTimeout) {
     std::optional<std::string> found;
-    Pump(
-        [&] {
-          auto& all = wire_.Subnegotiations;
-          for (auto it = all.begin(); it != all.end(); ++it)
-            if (it->size() >= 2 && (*it)[0] == 44 && static_cast<uint8_t>((*it)[1]) == code) {
-              found = it->substr(2);
-              all.erase(it);
-              return true;
-            }
-          return false;
-        },
-        timeout);
+    auto& all = wire_.Subnegotiations;
+    Pump([&] {
+      auto it = std::ranges::find_if(all, [&](auto& s) { return s.starts_with(std::string{44, char(code)}); });
+      if (it != all.end()) { found = it->substr(2); all.erase(it); }
+      return found.has_value();
+    }, timeout);
     return found;
   }
-  bool WaitClosed(std::chrono::milliseconds timeout = kReplyTimeout) {
-    return Pump([&] { return closed_; }, timeout);
-  }
+  bool WaitClosed(std::chrono::milliseconds timeout = kReplyTimeout) { return Pump([&] { return closed_; }, timeout); }
 
   const std::string& DataSoFar() const { return wire_.Data; }
   const std::vector<std::string>& Options() const { return wire_.Options; }
@@ -151,63 +134,39 @@ class TelnetPeer {
  private:
   template <class Done>
   bool Pump(Done done, std::chrono::milliseconds timeout) {
-    auto deadline = Clock::now() + timeout;
-    while (!done()) {
-      if (closed_) return false;
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return false;
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-      char buf[1024];
-      ssize_t n = recv(fd_, buf, sizeof buf, 0);
-      if (n <= 0) {
-        closed_ = true;
-        continue;
-      }
-      for (ssize_t i = 0; i < n; ++i) wire_.Feed(buf[i]);
-    }
-    return true;
+    size_t fed = 0;
+    auto feed = [&](const std::string& in) {
+      for (; fed < in.size(); ++fed) wire_.Feed(in[fed]);
+      return done();
+    };
+    if (!closed_) closed_ = orvix::test::ReadFor(fd_, timeout, feed).ended;
+    return done();
   }
   int fd_ = -1;
   bool closed_ = false;
   orvix::test::TTelnetWire wire_;
 };
 
-// The emulator without a guard time: the tests send each command as soon as
-// the previous reply is in, and only the guard's own tests wait it out.
-class Sim : public ModemSim {
- public:
-  explicit Sim(std::vector<std::string> args = {}, const std::string& scenario = {})
-      : ModemSim(NoGuard(std::move(args)), scenario) {}
+TArgs Plus(TArgs a, const TArgs& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
+TArgs NetArgs(const TArgs& more = {}) { return Plus({"--listen", "127.0.0.1:0"}, more); }
 
- private:
-  static std::vector<std::string> NoGuard(std::vector<std::string> args) {
-    args.insert(args.end(), {"--guard", "0"});
-    return args;
-  }
+// No guard time: each command goes as soon as the previous reply is in; only the guard's tests wait it out.
+struct Sim : ModemSim {
+  explicit Sim(TArgs args = {}, const std::string& scenario = {}) : ModemSim(Plus(args, {"--guard", "0"}), scenario) {}
 };
 
-// The emulator's load while nothing is asked of it: there is nothing to wait
-// for, only long enough a look to tell an idle process from a spinning one.
-double IdleLoad(const ModemSim& sim) {
-  return LoadWhile([] { std::this_thread::sleep_for(300ms); }, sim.Pid());
+// The modem-state byte of the next NOTIFY-MODEMSTATE; nothing when none comes.
+std::optional<int> ModemState(TelnetPeer& peer) {
+  const auto v = peer.WaitComPort(107);
+  return v && !v->empty() ? std::optional<int>(uint8_t((*v)[0])) : std::nullopt;
 }
 
-std::vector<std::string> NetArgs(std::vector<std::string> more = {}) {
-  more.insert(more.begin(), {"--listen", "127.0.0.1:0"});
-  return more;
-}
+// There is nothing to wait for: only long enough a look to tell an idle process from a spinning one.
+double IdleLoad(const ModemSim& sim) { return LoadWhile([] { std::this_thread::sleep_for(300ms); }, sim.Pid()); }
 
-const char kStore[] =
-    "memory 40\n"
-    "clock running 4 6 30\n"
-    "welcome 20\n"
-    "full-welcome 0\n"
-    "message voice 15 0 3 14   # first\n"
-    "message fax 2 1 10 5\n"
-    "message data 0 2 11 59\n"
-    "message voice 30 255 0 0\n"
-    "message undef 0 3 0 1\n";
+const char kStore[] = "memory 40\nclock running 4 6 30\nwelcome 20\nfull-welcome 0\n"
+                      "message voice 15 0 3 14   # first\nmessage fax 2 1 10 5\nmessage data 0 2 11 59\n"
+                      "message voice 30 255 0 0\nmessage undef 0 3 0 1\n";
 
 TEST(ModemSimDialect, SetUpCommandsSelfModeQueryAndTheDefaultModem) {
   Sim sim;
@@ -226,19 +185,16 @@ TEST(ModemSimDialect, SetUpCommandsSelfModeQueryAndTheDefaultModem) {
   // The default modem has voice and fax messages, a welcome, a running clock.
   std::string r = port.Command("AT+MSR=0");
   int f[8] = {};
-  ASSERT_EQ(std::sscanf(r.c_str(), "\r\n%d,%d,%d,%d,%d,%d,%d,%d", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6],
-                        &f[7]),
-            8)
-      << r;
+  ASSERT_EQ(std::sscanf(r.c_str(), "\r\n%d,%d,%d,%d,%d,%d,%d,%d", f, f + 1, f + 2, f + 3, f + 4, f + 5, f + 6, f + 7),
+            8) << r;
   EXPECT_GT(f[2], 0) << "voice messages";
   EXPECT_GT(f[4], 0) << "fax messages";
   EXPECT_GT(f[6], 0) << "welcome";
   EXPECT_NE(port.Command("AT+MCC?").substr(0, 5), "\r\n255");
 }
 
-// The store listed, its clock asked, its messages played for their scaled
-// duration (15 s voice -> 300 ms, 20 s welcome -> 400 ms), then erased but
-// for the welcomes.
+// Listed, clock asked, played for the scaled duration (15 s voice -> 300 ms, 20 s welcome -> 400 ms),
+// then erased but for the welcomes.
 TEST(ModemSimDialect, AStoreIsListedPlayedAndErased) {
   Sim sim({"--speed", "0.02"}, kStore);
   PtyPort port(sim.Device());
@@ -254,8 +210,7 @@ TEST(ModemSimDialect, AStoreIsListedPlayedAndErased) {
 
   for (auto [line, ms] : {std::pair{"AT+MVP=1", 290ms}, std::pair{"AT+MVP=0", 390ms}}) {
     const auto t0 = Clock::now();
-    WriteAll(port.Fd(), std::string(line) + "\r\n");
-    EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+    EXPECT_EQ(port.Command(line), "\r\nOK\r\n");
     EXPECT_GE(Clock::now() - t0, ms) << line;
   }
   EXPECT_EQ(port.Command("AT+MVP=2", "ERROR\r\n"), "\r\nERROR\r\n") << "a fax cannot be played";
@@ -280,8 +235,7 @@ TEST(ModemSimDialect, AClockThatIsOffIsReset) {
 
 TEST(ModemSimScenario, ShippedScenariosLoad) {
   for (const char* name : {"demo", "clock-off", "flaky-line"}) {
-    std::string path = std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/" + name + ".scn";
-    Sim sim({"--scenario", path});
+    Sim sim({"--scenario", std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/" + name + ".scn"});
     PtyPort port(sim.Device());
     EXPECT_NE(port.Command("AT+MSR=0").find("OK\r\n"), std::string::npos) << name;
   }
@@ -289,9 +243,8 @@ TEST(ModemSimScenario, ShippedScenariosLoad) {
 
 TEST(ModemSimScenario, MistakesAreRejectedWithTheLine) {
   for (const char* bad : {"message voice\n", "message tape 1 0 0 0\n", "clock maybe\n", "fault AT+MCW explode\n",
-                          "fault AT+MCW @0 error\n", "welcome -3\n", "colour blue\n"}) {
+                          "fault AT+MCW @0 error\n", "welcome -3\n", "colour blue\n"})
     EXPECT_THROW(Sim({}, std::string("memory 5\n") + bad), std::runtime_error) << bad;
-  }
 }
 
 TEST(ModemSimFaults, ErrorNoAnswerAndOccurrence) {
@@ -305,15 +258,11 @@ TEST(ModemSimFaults, ErrorNoAnswerAndOccurrence) {
 }
 
 TEST(ModemSimFaults, DelayGarbageLowercaseNoLineBreaksEcho) {
-  Sim sim({}, "fault AT+MCW delay 300\n"
-                   "fault AT+MCM=1 garbage \\x01AB\\xFF\n"
-                   "fault AT+MCR=3 lowercase\n"
-                   "fault AT+MCS? nolinebreaks\n"
-                   "fault AT+MCD=1 @1 echo\n");
+  Sim sim({}, "fault AT+MCW delay 300\nfault AT+MCM=1 garbage \\x01AB\\xFF\nfault AT+MCR=3 lowercase\n"
+              "fault AT+MCS? nolinebreaks\nfault AT+MCD=1 @1 echo\n");
   PtyPort port(sim.Device());
-  auto t0 = Clock::now();
-  WriteAll(port.Fd(), "AT+MCW\r\n");
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+  const auto t0 = Clock::now();
+  EXPECT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n");
   EXPECT_GE(Clock::now() - t0, 290ms);
   EXPECT_EQ(port.Command("AT+MCM=1"), std::string("\x01" "AB\xff\r\nOK\r\n"));
   EXPECT_EQ(port.Command("AT+MCR=3", "ok\r\n"), "\r\nok\r\n");
@@ -328,15 +277,10 @@ TEST(ModemSimFaults, EchoForEveryLine) {
   EXPECT_EQ(port.Command("AT+MCW"), "AT+MCW\r\r\nOK\r\n");
 }
 
-// A reply split in pieces (11 pieces, 40 ms apart: at least 400 ms), or paced
-// at 300 baud (a byte takes 33.3 ms; the reply is 11 bytes), for the whole
-// line or by a fault: never all in one read.
+// Split in 11 pieces 40 ms apart (at least 400 ms), or paced at 300 baud (33.3 ms a byte, 11 bytes), for
+// the whole line or by a fault: never all in one read.
 TEST(ModemSimFaults, SplitOrPacedRepliesComeInSeveralWrites) {
-  const struct {
-    std::vector<std::string> args;
-    const char* scenario;
-    std::chrono::milliseconds least;
-  } cases[] = {
+  const struct { TArgs args; const char* scenario; std::chrono::milliseconds least; } cases[] = {
       {{}, "fault AT+MCS? split 1 40\n", 380ms},
       {{"--baud", "300"}, "", 300ms},
       {{}, "fault AT+MCS? pace 300\n", 300ms},
@@ -355,8 +299,7 @@ TEST(ModemSimFaults, SplitOrPacedRepliesComeInSeveralWrites) {
 }
 
 TEST(ModemSimFaults, DropClosesThePtyAndANewOneTakesItsPlace) {
-  std::string dir = testing::TempDir();
-  std::string link = dir + "/orvix-sim-drop-link";
+  const std::string link = testing::TempDir() + "/orvix-sim-drop-link";
   unlink(link.c_str());
   Sim sim({"--link", link}, "fault AT+MCW drop 3\n");
   PtyPort port(sim.Device());
@@ -370,11 +313,8 @@ TEST(ModemSimFaults, DropClosesThePtyAndANewOneTakesItsPlace) {
   auto close = sim.WaitForLog(" CLOSE ");
   ASSERT_TRUE(close);
   // The replacement pty is announced after the old one is closed.
-  size_t afterClose = 0;
-  for (auto& l : sim.LogLines()) {
-    ++afterClose;
-    if (l == *close) break;
-  }
+  const auto lines = sim.LogLines();
+  const size_t afterClose = std::ranges::find(lines, *close) - lines.begin() + 1;
   ASSERT_TRUE(sim.WaitForLog(" PTY /dev/", 5000ms, afterClose));
   // The link follows the new pty, which works.
   PtyPort again(link);
@@ -391,7 +331,7 @@ TEST(ModemSimFaults, WildcardPatterns) {
 
 TEST(ModemSimFaults, DoubledResultCode) {
   Sim sim({}, "fault AT+MCW ook\nfault AT+MCR=3 error\nfault AT+MCR=3 ook\nfault AT+MCM=1 ook\n"
-                   "fault AT+MCM=1 lowercase\n");
+              "fault AT+MCM=1 lowercase\n");
   PtyPort port(sim.Device());
   EXPECT_EQ(port.Command("AT+MCW", "OOK\r\n"), "\r\nOOK\r\n");
   EXPECT_EQ(port.Command("AT+MCR=3", "EERROR\r\n"), "\r\nEERROR\r\n");
@@ -416,8 +356,7 @@ TEST(ModemSimFaults, FreezeStopsTheEmulatorUntilContinued) {
   EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line is answered once it runs again";
 }
 
-// With a length the emulator hangs that long instead of stopping, then goes
-// on without the line that hung it.
+// With a length it hangs that long instead of stopping, then goes on without the line that hung it.
 TEST(ModemSimFaults, AFreezeWithALengthLosesItsLineAndGoesOn) {
   Sim sim({}, "fault AT+MCW freeze 1000\n");
   PtyPort port(sim.Device());
@@ -455,10 +394,8 @@ TEST(ModemSimFaults, FrozenEmulatorKeepsItsConnectionAndStopsAtOnce) {
 TEST(ModemSimLog, GuardViolationIsReported) {
   ModemSim sim({"--guard", "5000"});  // any quick follow-up is too early
   PtyPort port(sim.Device());
-  WriteAll(port.Fd(), "AT+MCW\r\n");
-  ReadUntil(port.Fd(), "OK\r\n");
-  WriteAll(port.Fd(), "AT+MCD=1\r\n");
-  ReadUntil(port.Fd(), "OK\r\n");
+  port.Command("AT+MCW");
+  port.Command("AT+MCD=1");
   auto v = sim.WaitForLog("GUARD-VIOLATION");
   ASSERT_TRUE(v);
   EXPECT_NE(v->find(" AT+MCD=1"), std::string::npos) << *v;
@@ -484,9 +421,8 @@ TEST(ModemSimLog, AFloodOfLinesIsBoundedAndTheModemStaysUsable) {
   ASSERT_TRUE(sim.WaitForLog("OVERFLOW"));
   // At most 64 lines wait their turn; each of them is answered.
   size_t answered = 0;
-  EXPECT_TRUE(WaitUntil(
-      [&] { return (answered = sim.LogEvents("TX").size()) + sim.LogEvents("OVERFLOW").size() == 101; },
-      TEvents::Left));
+  auto settled = [&] { return (answered = sim.LogEvents("TX").size()) + sim.LogEvents("OVERFLOW").size() == 101; };
+  EXPECT_TRUE(WaitUntil(settled, TEvents::Left));
   EXPECT_LE(answered, 65u);
   std::string all;
   for (size_t i = 0; i < answered; ++i) all += "\r\nOK\r\n";
@@ -494,8 +430,7 @@ TEST(ModemSimLog, AFloodOfLinesIsBoundedAndTheModemStaysUsable) {
   EXPECT_EQ(port.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
 }
 
-// With the guard waited out (what this test is about) between the lines, no
-// violation; every line and reply stamped in order.
+// The guard waited out (what this test is about) between the lines: no violation; all stamped in order.
 TEST(ModemSimLog, EveryLineAndReplyIsStampedInOrderAndARespectedGuardIsNotReported) {
   ModemSim sim;
   PtyPort port(sim.Device());
@@ -526,9 +461,7 @@ TEST(ModemSimPty, SurvivesManyOpensAndClosesAndIdlesOpenOrClosed) {
     for (int i = 0; i < 15; ++i) {
       PtyPort port(link);
       ASSERT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n") << "round " << i;
-      if (i == 14) {
-        EXPECT_LT(IdleLoad(sim), 0.1) << "idle while the program holds the port open";
-      }
+      if (i == 14) { EXPECT_LT(IdleLoad(sim), 0.1) << "idle while the program holds the port open"; }
     }
     EXPECT_LT(IdleLoad(sim), 0.1) << "idle with the slave closed";
     int status = sim.Stop();
@@ -543,29 +476,18 @@ TEST(ModemSimNetwork, NegotiatesAndAnswersComPortCommands) {
   ASSERT_EQ(sim.Device().rfind("rfc2217://127.0.0.1:", 0), 0u) << sim.Device();
   ASSERT_GT(sim.Port(), 0);
   TelnetPeer peer(sim.Port());
-  // DSR and CTS on: the modem is powered.
-  auto state = peer.WaitComPort(107);
-  ASSERT_TRUE(state);
-  EXPECT_EQ(static_cast<uint8_t>((*state)[0]) & 0x30, 0x30);
+  EXPECT_EQ(ModemState(peer).value_or(0) & 0x30, 0x30) << "DSR and CTS on: the modem is powered";
 
   // Each command, the code of the server's answer and the value it reports.
-  const struct {
-    std::initializer_list<int> command;
-    int answer;
-    std::string value;
-  } exchanges[] = {
+  const struct { TBytes command; int answer; std::string value; } exchanges[] = {
       {{1, 0, 0, 0x4b, 0}, 101, std::string("\0\0\x4b\0", 4)},  // 19200
-      {{2, 7}, 102, "\x07"},
-      {{3, 3}, 103, "\x03"},
-      {{4, 2}, 104, "\x02"},
+      {{2, 7}, 102, "\x07"}, {{3, 3}, 103, "\x03"}, {{4, 2}, 104, "\x02"},
       {{5, 8}, 105, "\x08"},   // DTR on
       {{5, 11}, 105, "\x0b"},  // RTS on
       {{5, 7}, 105, "\x08"},   // DTR?
       {{5, 12}, 105, "\x0c"},  // RTS off
       {{5, 2}, 105, "\x02"},   // XON/XOFF out
-      {{12, 1}, 112, "\x01"},
-      {{10, 0}, 110, std::string("\x00", 1)},
-      {{11, 0x20}, 111, "\x20"},
+      {{12, 1}, 112, "\x01"}, {{10, 0}, 110, std::string("\x00", 1)}, {{11, 0x20}, 111, "\x20"},
       {{1, 0, 0, 0, 0}, 101, std::string("\0\0\x4b\0", 4)},  // query the rate
   };
   for (const auto& e : exchanges) {
@@ -597,8 +519,7 @@ TEST(ModemSimNetwork, RefusesUnknownOptionsWithoutLooping) {
 TEST(ModemSimNetwork, IacIsDoubledBothWays) {
   Sim sim(NetArgs(), "fault AT+MCW garbage \\xFF\\xFF\n");
   TelnetPeer peer(sim.Port());
-  std::string r = peer.Command("AT+MCW");
-  EXPECT_EQ(r, std::string("\xff\xff\r\nOK\r\n")) << "two data bytes 255, each sent as IAC IAC";
+  EXPECT_EQ(peer.Command("AT+MCW"), std::string("\xff\xff\r\nOK\r\n")) << "two data bytes 255, each sent as IAC IAC";
   peer.Command("AT\xff+MCW", "ERROR\r\n");
   EXPECT_TRUE(sim.WaitForLog("RX AT\\xFF+MCW"));
 }
@@ -606,8 +527,7 @@ TEST(ModemSimNetwork, IacIsDoubledBothWays) {
 TEST(ModemSimNetwork, CommandsSplitAcrossSegmentsAreJoined) {
   Sim sim(NetArgs());
   TelnetPeer peer(sim.Port());
-  const std::string line = "\xff\xfa\x2c\x05\x08\xff\xf0"
-                           "AT+MCW\r\n\xff\xfa\x2c\x01\x00\x00\x25\x80\xff\xf0"s;
+  const std::string line = "\xff\xfa\x2c\x05\x08\xff\xf0" "AT+MCW\r\n\xff\xfa\x2c\x01\x00\x00\x25\x80\xff\xf0"s;
   for (char c : line) {
     peer.RawBytes(std::string(1, c));
     std::this_thread::sleep_for(2ms);  // each byte a segment of its own
@@ -627,7 +547,7 @@ TEST(ModemSimNetwork, GarbageTelnetInputDoesNotBreakTheServer) {
     for (int i = 0; i < 2000; ++i) {
       // Mostly telnet command bytes, to hit every state of the decoder.
       int r = static_cast<int>(rng() % 10);
-      junk += static_cast<char>(r < 4 ? 0xff : r < 7 ? 240 + static_cast<int>(rng() % 16) : static_cast<int>(rng() % 256));
+      junk += char(r < 4 ? 0xff : r < 7 ? 240 + int(rng() % 16) : int(rng() % 256));
     }
     peer.RawBytes(junk);
     peer.RawBytes(std::string("\xff\xfa\x2c\x01\x00", 5));  // a subnegotiation never ended
@@ -667,14 +587,10 @@ TEST(ModemSimNetwork, ReconnectsManyTimesOneClientAtATimeAndIdles) {
 TEST(ModemSimNetwork, DsrOffAtACommand) {
   Sim sim(NetArgs(), "fault AT+MCD=1 dsr-off\n");
   TelnetPeer peer(sim.Port());
-  auto on = peer.WaitComPort(107);
-  ASSERT_TRUE(on);
-  EXPECT_EQ(static_cast<uint8_t>((*on)[0]), 0x30);
+  EXPECT_EQ(ModemState(peer), 0x30);
   EXPECT_EQ(peer.Command("AT+MCS=1"), "\r\nOK\r\n");
   peer.Data("AT+MCD=1\r\n");
-  auto off = peer.WaitComPort(107);
-  ASSERT_TRUE(off);
-  EXPECT_EQ(static_cast<uint8_t>((*off)[0]), 0x03) << "DSR and CTS off, both changed";
+  EXPECT_EQ(ModemState(peer), 0x03) << "DSR and CTS off, both changed";
   EXPECT_TRUE(sim.WaitForLog("DSR off"));
   // A switched-off modem answers nothing.
   peer.Data("AT+MCW\r\n");
@@ -684,9 +600,7 @@ TEST(ModemSimNetwork, DsrOffAtACommand) {
 TEST(ModemSimNetwork, PoweredOffModemReportsDsrOff) {
   Sim sim(NetArgs(), "powered off\n");
   TelnetPeer peer(sim.Port());
-  auto state = peer.WaitComPort(107);
-  ASSERT_TRUE(state);
-  EXPECT_EQ(static_cast<uint8_t>((*state)[0]) & 0x20, 0);
+  EXPECT_EQ(ModemState(peer).value_or(0x20) & 0x20, 0);
 }
 
 TEST(ModemSimNetwork, DropClosesTheConnectionMidReplyAndTheNextOneWorks) {
