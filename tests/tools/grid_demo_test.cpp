@@ -1,3 +1,5 @@
+// The grid showcase: its scenes painted by the program, its window driven by keys and clicks.
+
 #include "grid/cell_grid.h"
 #include "grid/cg_edit.h"
 #include "tests/common/shown_window.h"
@@ -20,11 +22,7 @@
 namespace {
 
 // The showcase run offscreen for one scene; its picture, or a null image.
-struct TDemoRun {
-  int exitCode = -1;
-  QString errors;
-  QImage image;
-};
+struct TDemoRun { int exitCode = -1; QString errors; QImage image; };
 
 TDemoRun RunDemo(const QTemporaryDir& dir, const QString& scene) {
   QProcess demo;
@@ -34,13 +32,8 @@ TDemoRun RunDemo(const QTemporaryDir& dir, const QString& scene) {
   demo.setProcessEnvironment(env);
   const QString file = dir.filePath(scene + ".png");
   demo.start(ORVIX_GRID_DEMO, {"--screenshot", file, "--scene", scene});
+  if (!demo.waitForFinished(60000)) { demo.kill(); demo.waitForFinished(); return {-1, "did not finish", {}}; }
   TDemoRun run;
-  if (!demo.waitForFinished(60000)) {
-    demo.kill();
-    demo.waitForFinished();
-    run.errors = "did not finish";
-    return run;
-  }
   run.exitCode = demo.exitStatus() == QProcess::NormalExit ? demo.exitCode() : -1;
   run.errors = QString::fromLocal8Bit(demo.readAllStandardError());
   run.image.load(file);
@@ -55,7 +48,7 @@ int Count(const QImage& image, QRgb color) {
   return n;
 }
 
-TEST(GridDemo, EveryScenePaintsWithoutAnError) {
+TEST(GridDemo, EveryScenePaintsWithoutAnErrorAndAnUnknownOneIsRefusedWithTheKnownOnes) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   std::map<QString, QImage> shots;
@@ -80,11 +73,7 @@ TEST(GridDemo, EveryScenePaintsWithoutAnError) {
   EXPECT_EQ(Count(shots["window"], tooltip), 0);
   EXPECT_GT(Count(shots["suggestion"], tooltip), 100);
   EXPECT_NE(shots["title"], shots["window"]);
-}
 
-TEST(GridDemo, AnUnknownSceneIsRefusedWithTheKnownOnes) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
   const TDemoRun run = RunDemo(dir, "nonsense");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_TRUE(run.errors.contains("unknown scene \"nonsense\"")) << run.errors.toStdString();
@@ -115,6 +104,14 @@ class GridDemoWindow : public ::testing::Test {
     return grid->InplaceEditor();
   }
   TPopupListbox* List() const { return grid->InplaceEditor()->findChild<TPopupListbox*>(); }
+  // Picks from the cell's list the entry `key` moves to from the current one.
+  void Pick(const char* column, int row, Qt::Key key) {
+    QWidget* editor = Edit(column, row);
+    QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(List() && List()->isVisible());
+    QTest::keyClick(editor, key);
+    QTest::keyClick(editor, Qt::Key_Return);
+  }
 
   QTemporaryDir store;
   std::unique_ptr<TGridDemoWindow> window;
@@ -123,27 +120,17 @@ class GridDemoWindow : public ::testing::Test {
 
 TEST_F(GridDemoWindow, AShippedOrderChangesOnlyItsStatus) {
   ASSERT_EQ(Cell("Status", 1), "Shipped");
-  QWidget* editor = Edit("Fruit", 1);
-  QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
-  ASSERT_TRUE(List()->isVisible());
-  QTest::keyClick(editor, Qt::Key_Down);
-  QTest::keyClick(editor, Qt::Key_Return);
+  Pick("Fruit", 1, Qt::Key_Down);
   EXPECT_EQ(Cell("Fruit", 1), "Apple");
   Click("Quantity", 1);
   QTest::keyClick(grid, '9');
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   EXPECT_EQ(Cell("Quantity", 1), "120");
 
-  editor = Edit("Status", 1);
-  QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(editor, Qt::Key_Up);
-  QTest::keyClick(editor, Qt::Key_Return);
+  Pick("Status", 1, Qt::Key_Up);
   EXPECT_EQ(Cell("Status", 1), "Packed");
   // No longer shipped: its fruit may change again.
-  editor = Edit("Fruit", 1);
-  QTest::keyClick(editor, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(editor, Qt::Key_Down);
-  QTest::keyClick(editor, Qt::Key_Return);
+  Pick("Fruit", 1, Qt::Key_Down);
   EXPECT_EQ(Cell("Fruit", 1), "Apricot");
 }
 
