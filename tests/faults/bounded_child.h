@@ -1,8 +1,6 @@
 #pragma once
 
-// Runs an attack in a child process of its own, so that a hang, a runaway
-// read or a fatal signal shows up as a failed test instead of a stuck or
-// killed test program.
+// An attack in a child process: a hang, runaway read or fatal signal fails the test, not the test program.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -42,18 +40,14 @@ inline rlim_t AddressSpaceNow() {
   return 0;
 }
 
-// Forks; the child runs `body`, sends back the text it returns and ends. A
-// child that has not ended after `deadline` is killed. `extraMemory` bounds
-// what the child may allocate beyond what it inherits (0: no bound; the
-// address sanitizer reserves too much address space for such a bound).
+// The child runs `body`, sends back the text it returns and ends; it is killed after `deadline`.
+// `extraMemory` bounds what it may allocate beyond what it inherits (0: none; the address sanitizer
+// reserves too much address space for such a bound).
 inline TChildEnd RunBounded(const std::function<std::string()>& body, Clock::duration deadline,
                             rlim_t extraMemory = 0) {
   TChildEnd end;
   int fds[2];
-  if (pipe(fds) != 0) {
-    end.Report = "pipe failed";
-    return end;
-  }
+  if (pipe(fds) != 0) return {.Report = "pipe failed"};
   const auto start = Clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
@@ -76,11 +70,7 @@ inline TChildEnd RunBounded(const std::function<std::string()>& body, Clock::dur
     _exit(0);
   }
   close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    end.Report = "fork failed";
-    return end;
-  }
+  if (pid < 0) { close(fds[0]); return {.Report = "fork failed"}; }
   end.Finished = orvix::test::WaitUntil([&] { return waitpid(pid, &end.Status, WNOHANG) == pid; },
                                        std::chrono::duration_cast<std::chrono::milliseconds>(deadline),
                                        orvix::test::TEvents::Left);
@@ -96,8 +86,7 @@ inline TChildEnd RunBounded(const std::function<std::string()>& body, Clock::dur
   return end;
 }
 
-// Passes when the child ended by itself, normally, within the deadline, and
-// its body reported nothing.
+// Passes when the child ended by itself, normally, within the deadline, and its body reported nothing.
 inline ::testing::AssertionResult EndedWell(const TChildEnd& end) {
   const double ms = std::chrono::duration<double, std::milli>(end.Took).count();
   if (!end.Finished) return ::testing::AssertionFailure() << "still running after " << ms << " ms: killed";
@@ -107,6 +96,11 @@ inline ::testing::AssertionResult EndedWell(const TChildEnd& end) {
     return ::testing::AssertionFailure() << "exit status " << end.Status;
   if (!end.Report.empty()) return ::testing::AssertionFailure() << end.Report;
   return ::testing::AssertionSuccess() << ms << " ms";
+}
+
+inline ::testing::AssertionResult RunsWell(const std::function<std::string()>& body, Clock::duration deadline = 3s,
+                                           rlim_t extraMemory = 0) {
+  return EndedWell(RunBounded(body, deadline, extraMemory));
 }
 
 }  // namespace faults_test

@@ -1,8 +1,4 @@
-// The modem misbehaving at every command of the start-up, each play and the
-// erase, in every way the suite knows: the program shows the boxes meant,
-// never waits past a time-out plus 2 s, does not spin, closes, and keeps the
-// settings (or a new clock reference, Date and Time together). Each case
-// prints one "[ fault ]" line with its figures.
+// Each fault at each command: the boxes meant, no stall, no spin, a clean close, the settings kept.
 
 #include <signal.h>
 
@@ -25,23 +21,13 @@ using orvix::test::CpuSampler;
 
 enum class Kind { Error, NoAnswer, Garbage, Split, Lowercase, Ook, DsrOff, Drop, Killed, Frozen };
 
-struct TKind {
-  Kind Id;
-  const char* Name;
-  const char* Fault;  // the emulator's fault rule
-};
+struct TKind { Kind Id; const char* Name; const char* Fault; };  // Fault: the emulator's fault rule
 
 const TKind kKinds[] = {
-    {Kind::Error, "error", "error"},
-    {Kind::NoAnswer, "noreply", "noanswer"},
-    {Kind::Garbage, "garbage", "garbage"},
+    {Kind::Error, "error", "error"}, {Kind::NoAnswer, "noreply", "noanswer"}, {Kind::Garbage, "garbage", "garbage"},
     {Kind::Split, "split", "split 1 10"},  // byte by byte, 10 ms apart
-    {Kind::Lowercase, "lowercase", "lowercase"},
-    {Kind::Ook, "ook", "ook"},
-    {Kind::DsrOff, "dsroff", "dsr-off"},
-    {Kind::Drop, "drop", "drop"},
-    {Kind::Killed, "killed", "die"},
-    {Kind::Frozen, "frozen", "freeze"},
+    {Kind::Lowercase, "lowercase", "lowercase"}, {Kind::Ook, "ook", "ook"}, {Kind::DsrOff, "dsroff", "dsr-off"},
+    {Kind::Drop, "drop", "drop"}, {Kind::Killed, "killed", "die"}, {Kind::Frozen, "frozen", "freeze"},
 };
 
 // The result code never comes (or is never recognised) and the line stays up.
@@ -53,12 +39,8 @@ bool Answered(Kind k) { return k == Kind::Garbage || k == Kind::Split; }
 
 enum class Step { StartUp, Play, PlayWelcome, PlayFull, Erase };
 
-struct TCommand {
-  const char* Line;
-  const char* Name;
-  Step When;
-  int SetUpIndex;  // 0..4 for the set-up commands, -1 otherwise
-};
+// SetUpIndex: 0..4 for the set-up commands, -1 otherwise.
+struct TCommand { const char* Line; const char* Name; Step When; int SetUpIndex; };
 
 const TCommand kCommands[] = {
     {"AT+MCS=1", "MCS1", Step::StartUp, 0},   {"AT+MCD=1", "MCD1", Step::StartUp, 1},
@@ -70,8 +52,7 @@ const TCommand kCommands[] = {
     {"AT+MEM", "MEM", Step::Erase, -1},
 };
 
-// Frozen for good, only at the first command: at a later one of the start-up
-// the waits that followed would be the first command's case again.
+// Frozen for good only at the first command: later in the start-up the waits would repeat that case.
 bool FrozenForAWhile(const TCommand& c, Kind k) {
   return k == Kind::Frozen && c.When == Step::StartUp && c.SetUpIndex != 0;
 }
@@ -93,61 +74,51 @@ const std::string R = "Modem clock had to be resetted";
 const std::string X = "Error on COM Port during Erase operation";
 const std::string C = "'' is not a valid integer value";
 
-std::vector<std::string> Times(int n, const std::string& text) { return std::vector<std::string>(n, text); }
+using TTexts = std::vector<std::string>;
+TTexts Times(int n, const std::string& text) { return TTexts(n, text); }
+TTexts operator+(TTexts a, const TTexts& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
 
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-// The boxes from the faulty command to the end of the close (Cancel/Ignore
-// answered Ignore): a failed command shows E, an unusable reply ends the
-// connect with U, a gone modem makes the close ask with M; giving up on a play
-// or an erase shows nothing.
-std::vector<std::string> ExpectedBoxes(const TCommand& c, Kind k) {
+// The boxes from the faulty command to the end of the close (Cancel/Ignore answered Ignore): a failed command
+// shows E, an unusable reply ends the connect with U, a gone modem makes the close ask with M; giving up on a
+// play or an erase shows nothing.
+TTexts ExpectedBoxes(const TCommand& c, Kind k) {
   if (FrozenForAWhile(c, k)) k = Kind::NoAnswer;  // hung at one command: no answer to it
   // A broken line whose server still listens is opened again by the close.
-  const std::vector<std::string> closing = k == Kind::Drop ? std::vector<std::string>{}
-                                           : Gone(k)       ? std::vector<std::string>{M}
-                                           : k == Kind::Frozen ? std::vector<std::string>{E}
-                                                               : std::vector<std::string>{};
+  const TTexts closing = k == Kind::Drop ? TTexts{} : Gone(k) ? TTexts{M} : k == Kind::Frozen ? TTexts{E} : TTexts{};
   const std::string line = c.Line;
   if (c.When == Step::StartUp) {
     if (c.SetUpIndex >= 0) {
       if (Answered(k)) return {};
       // Every set-up command that follows fails, then the summary (E): nothing to read (U).
-      if (Gone(k) || k == Kind::Frozen) return Times(6 - c.SetUpIndex, E) + std::vector<std::string>{U} + closing;
+      if (Gone(k) || k == Kind::Frozen) return Times(6 - c.SetUpIndex, E) + TTexts{U} + closing;
       return {E};
     }
     if (line == "AT+MCC") {
       // The clock is reset either way; the next reading needs the modem.
       if (Answered(k)) return {R};
-      if (Gone(k) || k == Kind::Frozen) return std::vector<std::string>{E, R, E, U} + closing;
+      if (Gone(k) || k == Kind::Frozen) return TTexts{E, R, E, U} + closing;
       return {E, R};
     }
     if (k == Kind::Split) return {};
     // Garbage glued to the first field breaks it; a message reply's first field is not read.
-    if (k == Kind::Garbage) return line == "AT+MSR=001" ? std::vector<std::string>{} : std::vector<std::string>{U};
+    if (k == Kind::Garbage) return line == "AT+MSR=001" ? TTexts{} : TTexts{U};
     // An unrecognised "ok" or "OOK" glued to the last field breaks only the clock answer.
     if ((k == Kind::Lowercase || k == Kind::Ook) && line == "AT+MCC?") return {E};
-    return std::vector<std::string>{E, U} + closing;
+    return TTexts{E, U} + closing;
   }
   if (c.When == Step::Erase) {
     if (Answered(k)) return {};
     if (k == Kind::Error) return {X};  // then the store is read again, fine
     // Read again, the summary fails too; its empty reply reaches the default handler.
-    if (Gone(k)) return std::vector<std::string>{X, E, C} + closing;
+    if (Gone(k)) return TTexts{X, E, C} + closing;
     return closing;  // given up by the close
   }
   if (Answered(k)) return {};
-  if (k == Kind::Error || Gone(k)) return std::vector<std::string>{E} + closing;
+  if (k == Kind::Error || Gone(k)) return TTexts{E} + closing;
   return closing;  // given up by the close
 }
 
-struct TEvent {
-  Clock::time_point At;
-  std::string What;
-};
+struct TEvent { Clock::time_point At; std::string What; };
 
 void PrintTo(const TCommand& c, std::ostream* out) { *out << c.Line; }
 void PrintTo(const TKind& k, std::ostream* out) { *out << k.Name; }
@@ -159,20 +130,10 @@ std::string Name(const ::testing::TestParamInfo<std::tuple<TCommand, TKind>>& in
 class ModemFault : public FormMainTest, public ::testing::WithParamInterface<std::tuple<TCommand, TKind>> {
  protected:
   void Mark(const std::string& what) { events_.push_back({Clock::now(), what}); }
-  void RequestClose() {
-    closeAsked_ = true;
-    Mark("close asked");
-    PostClose();
-  }
+  void RequestClose() { closeAsked_ = true; Mark("close asked"); PostClose(); }
   TSpeedButton* Button(Step step) const {
-    switch (step) {
-      case Step::Play: return form_->BtnPlay;
-      case Step::PlayWelcome: return form_->BtnPlayWelcome;
-      case Step::PlayFull: return form_->BtnPlayFull;
-      case Step::Erase: return form_->BtnErase;
-      case Step::StartUp: break;
-    }
-    return nullptr;
+    return step == Step::Play ? form_->BtnPlay : step == Step::PlayWelcome ? form_->BtnPlayWelcome
+         : step == Step::PlayFull ? form_->BtnPlayFull : form_->BtnErase;
   }
   static double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -193,10 +154,7 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   };
   // Only there so that a program that never lets go cannot hang the suite.
   bool rescued = false;
-  After rescue(60000, [&] {
-    rescued = true;
-    kill(sim_->Pid(), SIGKILL);
-  });
+  After rescue(60000, [&] { rescued = true; kill(sim_->Pid(), SIGKILL); });
   CpuSampler cpu;
 
   Mark("start");
@@ -222,7 +180,7 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   Mark("closed");
   EXPECT_FALSE(rescued);
 
-  std::vector<std::string> shown = boxes_.Texts();
+  const TTexts shown = boxes_.Texts();
   EXPECT_EQ(shown, ExpectedBoxes(command, kind.Id));
   EXPECT_TRUE(boxes_.Mismatches.empty());
 
@@ -266,10 +224,10 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
   };
   EXPECT_EQ(withoutClock(settingsAfter), withoutClock(settingsBefore));
   EXPECT_NO_THROW(ReadClockReference(ini_));
-  std::vector<std::string> entries;
+  TTexts entries;
   for (const auto& e : std::filesystem::directory_iterator(dir_.path().toStdString()))
     entries.push_back(e.path().filename().string());
-  EXPECT_EQ(entries, std::vector<std::string>{"OrvixManager.ini"});
+  EXPECT_EQ(entries, TTexts{"OrvixManager.ini"});
 
   std::cout << "[ fault ] " << std::left << std::setw(11) << command.Line << std::setw(10) << kind.Name
             << " boxes " << shown.size() << ", worst gap " << std::fixed << std::setprecision(0) << worstGap
@@ -278,14 +236,11 @@ TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
             << (settingsAfter == settingsBefore ? "" : ", clock reference rewritten") << "\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(Matrix, ModemFault, ::testing::Combine(::testing::ValuesIn(kCommands), ::testing::ValuesIn(kKinds)),
-                         Name);
+INSTANTIATE_TEST_SUITE_P(Matrix, ModemFault,
+                         ::testing::Combine(::testing::ValuesIn(kCommands), ::testing::ValuesIn(kKinds)), Name);
 
 // Waits that are long by design (ORVIX_FAULTS_LONG=1).
-bool LongRuns() {
-  const char* text = std::getenv("ORVIX_FAULTS_LONG");
-  return text && std::string(text) == "1";
-}
+bool LongRuns() { const char* text = std::getenv("ORVIX_FAULTS_LONG"); return text && std::string(text) == "1"; }
 
 class LongWait : public FormMainTest {};
 
@@ -294,9 +249,7 @@ TEST_F(LongWait, AnEraseWithoutReplyRunsOutItsTimeOut) {
   CreateFormWithModem("clock running 5 0 0\nmessage voice 3 0 9 12\nfault AT+MEM noanswer\n", {});
   ASSERT_TRUE(boxes_.Requests.empty());
   Clock::time_point boxAt;
-  boxes_.OnShow = [&](const TMessageBoxRequest&) {
-    if (boxAt == Clock::time_point()) boxAt = Clock::now();
-  };
+  boxes_.OnShow = [&](const TMessageBoxRequest&) { if (boxAt == Clock::time_point()) boxAt = Clock::now(); };
   CpuSampler cpu;
   const auto start = Clock::now();
   QTest::mouseClick(form_->BtnErase, Qt::LeftButton);
@@ -304,7 +257,7 @@ TEST_F(LongWait, AnEraseWithoutReplyRunsOutItsTimeOut) {
   EXPECT_LE(boxAt - start, 102s);
   EXPECT_LT(cpu.Load(start + 1s, boxAt - 1s), 0.05);
   // Reported, then the store is read again and still holds its message.
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{X});
+  EXPECT_EQ(boxes_.Texts(), TTexts{X});
   EXPECT_EQ(form_->Summary.MsgCount, 1);
   EXPECT_TRUE(form_->BtnErase->Enabled());
 }

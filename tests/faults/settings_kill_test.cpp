@@ -1,9 +1,4 @@
-// kill -9 in the middle of writing the settings file: whatever moment the
-// kill hits, the file is the old one or the new one, complete, with Date and
-// Time of the clock reference belonging together; temporary files that a
-// killed writer leaves are gone after the next write.
-//
-// ORVIX_FAULT_KILLS sets the number of kills (100 by default).
+// kill -9 while the settings are written: the file is old or new, whole; ORVIX_FAULT_KILLS kills (100).
 
 #include <QTemporaryDir>
 
@@ -27,14 +22,8 @@ int KillCount() {
 }
 
 std::string Settings(const std::string& date, const std::string& time) {
-  return "; written by hand\n"
-         "[General]\n"
-         "DeviceName=rfc2217://127.0.0.1:1\n"
-         "BaudRate=9600\n"
-         "\n"
-         "[ClockReset]\n"
-         "Date=" + date + "\n"
-         "Time=" + time + "\n";
+  return "; written by hand\n[General]\nDeviceName=rfc2217://127.0.0.1:1\nBaudRate=9600\n\n[ClockReset]\nDate=" + date +
+         "\nTime=" + time + "\n";
 }
 
 using orvix::test::ReadFile;
@@ -58,9 +47,7 @@ TEST(SettingsKill, AKilledWriteLeavesTheOldOrTheNewFileWhole) {
   const std::string mixedBA = Settings("2002,2,2", "1,1");
   const TDateTime a = EncodeDate(2001, 1, 1) + EncodeTime(1, 1, 0, 0);
   const TDateTime b = EncodeDate(2002, 2, 2) + EncodeTime(2, 2, 0, 0);
-  {
-    std::ofstream(file, std::ios::binary) << textA;
-  }
+  orvix::test::WriteFile(file, textA);
 
   const int kills = KillCount();
   const unsigned seed = std::random_device{}();
@@ -74,12 +61,10 @@ TEST(SettingsKill, AKilledWriteLeavesTheOldOrTheNewFileWhole) {
     ASSERT_GE(pid, 0);
     if (pid == 0) {
       // The writer: the two references in turn, until it is killed.
-      for (unsigned n = 0;; ++n) {
-        try {
-          WriteClockReference(n % 2 == 0 ? b : a, file);
-        } catch (...) {
-          _exit(2);
-        }
+      try {
+        for (unsigned n = 0;; ++n) WriteClockReference(n % 2 == 0 ? b : a, file);
+      } catch (...) {
+        _exit(2);
       }
     }
     std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
@@ -89,12 +74,8 @@ TEST(SettingsKill, AKilledWriteLeavesTheOldOrTheNewFileWhole) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed on its own: " << status;
 
     const std::string now = ReadFile(file);
-    if (now == textA || now == textB) {
-    } else if (now == mixedAB || now == mixedBA) {
-      ++mixed;
-    } else {
-      if (broken++ == 0) firstBroken = now;
-    }
+    if (now == mixedAB || now == mixedBA) ++mixed;
+    else if (now != textA && now != textB && broken++ == 0) firstBroken = now;
   }
   const std::size_t stale = Temporaries(dir.path().toStdString()).size();
   std::cout << "[ kills ] " << kills << " kills (seed " << seed << "): " << mixed << " mixed Date/Time, " << broken
