@@ -1,8 +1,6 @@
 #pragma once
 
-// For tests run inside screen_reader_session.sh: Qt's AT-SPI bridge comes up
-// a moment after the application object, and only then are accessibility
-// events passed on.
+// Under screen_reader_session.sh Qt's AT-SPI bridge comes up after the application: only then do events pass.
 
 #include <QAccessible>
 #include <gtest/gtest.h>

@@ -18,8 +18,7 @@ double ProcessCpuSeconds() {
 
 double ProcessCpuSeconds(pid_t pid) {
   const std::string all = ReadFile("/proc/" + std::to_string(pid) + "/stat");
-  // Fields after the command name, which is in parentheses and may hold blanks;
-  // the 14th and 15th are user and system time in clock ticks.
+  // After the command name (in parentheses, may hold blanks): the 14th and 15th are user and system ticks.
   const auto close = all.rfind(')');
   if (close == std::string::npos) return -1;
   std::istringstream fields(all.substr(close + 2));
@@ -60,8 +59,7 @@ void CpuSampler::Run() {
 
 double CpuSampler::Load(Clock::time_point from, Clock::time_point to) const {
   std::lock_guard lock(mutex_);
-  const Sample* first = nullptr;
-  const Sample* last = nullptr;
+  const Sample *first = nullptr, *last = nullptr;
   for (const Sample& s : samples_) {
     if (s.wall < from || s.wall > to) continue;
     if (!first) first = &s;

@@ -1,9 +1,6 @@
 #pragma once
 
-// What a process costs in CPU time: the whole test process (every thread:
-// the window thread, the serial event thread, Qt's own) or a child such as
-// the emulator. A test asks how busy it was while it waited, e.g. for a
-// modem that did not answer; a benchmark reports it.
+// CPU time of the whole test process (every thread) or of a child such as the emulator: how busy it was.
 
 #include <sys/types.h>
 
@@ -18,15 +15,13 @@ namespace orvix::test {
 
 // CPU time of this process (every thread), in seconds.
 double ProcessCpuSeconds();
-// CPU time (user and system) of another process, in seconds; negative when
-// it is gone.
+// CPU time (user and system) of another process, in seconds; negative when it is gone.
 double ProcessCpuSeconds(pid_t pid);
 
 // CPU seconds per wall second that this process (or pid) used while work ran.
 double LoadWhile(const std::function<void()>& work, pid_t pid = 0);
 
-// Samples this process's CPU time against wall time, so a test can ask how
-// busy it was over any stretch of time afterwards.
+// Samples this process's CPU time against wall time, to ask afterwards how busy any stretch of it was.
 class CpuSampler {
  public:
   using Clock = std::chrono::steady_clock;
@@ -36,15 +31,11 @@ class CpuSampler {
   CpuSampler(const CpuSampler&) = delete;
   CpuSampler& operator=(const CpuSampler&) = delete;
 
-  // CPU seconds per wall second between two moments, from the samples that
-  // lie inside [from, to]; negative when fewer than two samples lie there.
+  // CPU seconds per wall second from the samples in [from, to]; negative when fewer than two lie there.
   double Load(Clock::time_point from, Clock::time_point to) const;
 
  private:
-  struct Sample {
-    Clock::time_point wall;
-    double cpu;
-  };
+  struct Sample { Clock::time_point wall; double cpu; };
   void Run();
 
   const std::chrono::milliseconds period_;

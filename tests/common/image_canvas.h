@@ -11,6 +11,15 @@
 
 #include <string>
 
+// The bounding box of the pixels in `area` that are not `background`.
+inline QRect InkIn(const QImage& img, const QRect& area, const QColor& background) {
+  QRect box;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (img.pixelColor(x, y) != background) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
 struct TImageCanvas {
   TImageCanvas(int w, int h, QColor background = Qt::white, const QPalette& palette = QApplication::palette())
       : image(w, h, QImage::Format_RGB32) {
@@ -28,14 +37,7 @@ struct TImageCanvas {
   QColor At(int x, int y) { return End().pixelColor(x, y); }
 
   // The smallest rectangle holding every pixel that is not `background`.
-  QRect Ink(QColor background = Qt::white) {
-    const QImage& img = End();
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-      for (int x = 0; x < img.width(); ++x)
-        if (img.pixelColor(x, y) != background) box |= QRect(x, y, 1, 1);
-    return box;
-  }
+  QRect Ink(QColor background = Qt::white) { return InkIn(End(), image.rect(), background); }
 
   int InkCount(QColor background = Qt::white) {
     const QImage& img = End();
@@ -53,15 +55,6 @@ struct TImageCanvas {
   QPainter painter;
   TCanvas canvas;
 };
-
-// The bounding box of the pixels in `area` that are not `background`.
-inline QRect InkIn(const QImage& img, const QRect& area, const QColor& background) {
-  QRect box;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      if (img.pixelColor(x, y) != background) box |= QRect(x, y, 1, 1);
-  return box;
-}
 
 // "#rrggbb" of a pixel, for readable failures.
 inline std::string Hex(const QColor& c) { return c.name().toStdString(); }

@@ -13,8 +13,7 @@ namespace orvix::test {
 
 inline std::string Rfc2217Url(int port) { return "rfc2217://127.0.0.1:" + std::to_string(port); }
 
-// A TCP socket bound to an ephemeral loopback port, listening with the given
-// backlog (none when negative); -1 on failure.
+// A TCP socket on an ephemeral loopback port, listening with `backlog` (not when negative); -1 on failure.
 inline int LoopbackSocket(int backlog, int& port) {
   const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in a{};
@@ -42,9 +41,8 @@ inline int ConnectLoopback(int port) {
   return -1;
 }
 
-// A listener the kernel answers for; one that does not answer has its
-// one-place accept queue taken, so that the kernel drops further SYNs as a
-// host that is down would.
+// A listener the kernel answers for; one that does not answer has its one-place accept queue taken, so the
+// kernel drops further SYNs as a host that is down would.
 class TLoopbackListener {
  public:
   explicit TLoopbackListener(bool answers) : fd_(LoopbackSocket(answers ? 64 : 0, port_)) {
@@ -55,10 +53,7 @@ class TLoopbackListener {
       fd_ = -1;
     }
   }
-  ~TLoopbackListener() {
-    if (filler_ >= 0) close(filler_);
-    if (fd_ >= 0) close(fd_);
-  }
+  ~TLoopbackListener() { close(filler_); close(fd_); }
   TLoopbackListener(const TLoopbackListener&) = delete;
   TLoopbackListener& operator=(const TLoopbackListener&) = delete;
 

@@ -3,8 +3,7 @@
 #include <exception>
 #include <string>
 
-// The message of the E that f throws, or "no error". An exception of another
-// type goes on to the test, which fails with it.
+// The message of the E that f throws, or "no error"; another exception goes on and fails the test.
 template <class E = std::exception, class F>
 std::string MessageOf(F&& f) {
   try {

@@ -1,7 +1,6 @@
 #include "tests/common/modem_sim.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,6 +12,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "tests/common/fd_io.h"
 #include "tests/common/files.h"
 #include "tests/common/wait.h"
 
@@ -21,8 +21,6 @@ extern char** environ;
 namespace orvix::test {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 std::string MakeTempDir() {
   const char* base = std::getenv("TMPDIR");
@@ -33,21 +31,13 @@ std::string MakeTempDir() {
   return buf.data();
 }
 
-// Reads one line from the pipe within the deadline; the emulator's first output line.
-std::string ReadFirstLine(int fd, Clock::time_point deadline) {
-  std::string line;
-  for (;;) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) throw std::runtime_error("modem emulator printed no device line in time");
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;  // interrupted or timed out: the deadline decides
-    char c;
-    ssize_t n = read(fd, &c, 1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw std::runtime_error("modem emulator ended before printing its device line");
-    if (c == '\n') return line;
-    line += c;
-  }
+// The emulator's first output line.
+std::string ReadFirstLine(int fd) {
+  const TFdRead got = ReadFor(fd, 15s, [](const std::string& s) { return s.find('\n') != std::string::npos; });
+  const auto end = got.data.find('\n');
+  if (end != std::string::npos) return got.data.substr(0, end);
+  throw std::runtime_error(got.ended ? "modem emulator ended before printing its device line"
+                                     : "modem emulator printed no device line in time");
 }
 
 }  // namespace
@@ -63,7 +53,6 @@ ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioTex
     argv.push_back(scenarioPath_);
   }
   argv.insert(argv.end(), args.begin(), args.end());
-
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
 
@@ -85,10 +74,8 @@ ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioTex
   std::vector<char*> cargv;
   for (auto& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
-  // In the sanitizer build the emulator, a test tool, ends without the leak
-  // checker: its exit scan has stalled for over 20 s there, which reads as an
-  // emulator that does not stop. The program's own leaks are checked in the
-  // test processes.
+  // No leak checker in the emulator, a test tool: its exit scan has stalled for over 20 s in the sanitizer
+  // build, which reads as an emulator that does not stop. The program's leaks are checked in the tests.
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e)
     if (std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0) env.emplace_back(*e);
@@ -108,7 +95,7 @@ ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioTex
     throw std::runtime_error("cannot start " + argv[0] + ": " + strerror(rc));
   }
   try {
-    device_ = ReadFirstLine(pipeFds[0], Clock::now() + std::chrono::seconds(15));
+    device_ = ReadFirstLine(pipeFds[0]);
   } catch (...) {
     close(pipeFds[0]);
     Stop();
@@ -158,14 +145,13 @@ std::optional<std::string> ModemSim::WaitForLog(const std::string& needle, std::
 std::optional<std::string> ModemSim::WaitForLog(const std::function<bool(const std::string&)>& match,
                                                 std::chrono::milliseconds timeout, size_t from) const {
   std::optional<std::string> found;
-  WaitUntil(
-      [&] {
-        const auto lines = LogLines();
-        for (size_t i = from; i < lines.size() && !found; ++i)
-          if (match(lines[i])) found = lines[i];
-        return found.has_value();
-      },
-      timeout, TEvents::Left);
+  auto seen = [&] {
+    const auto lines = LogLines();
+    for (size_t i = from; i < lines.size() && !found; ++i)
+      if (match(lines[i])) found = lines[i];
+    return found.has_value();
+  };
+  WaitUntil(seen, timeout, TEvents::Left);
   return found;
 }
 
@@ -175,16 +161,13 @@ int ModemSim::Stop() {
   kill(pid_, SIGTERM);
   kill(pid_, SIGCONT);  // a stopped emulator takes SIGTERM only once it runs
   // The emulator ends within milliseconds; the margin is for a busy machine.
-  const bool ended = WaitUntil(
-      [&] {
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
-        return r == pid_ || (r < 0 && errno != EINTR);
-      },
-      20s, TEvents::Left);
-  if (!ended) {
+  auto ended = [&] {
+    const pid_t r = waitpid(pid_, &status, WNOHANG);
+    return r == pid_ || (r < 0 && errno != EINTR);
+  };
+  if (!WaitUntil(ended, 20s, TEvents::Left)) {
     kill(pid_, SIGKILL);
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) continue;
   }
   pid_ = -1;
   return status;

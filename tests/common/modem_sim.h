@@ -1,16 +1,7 @@
 #pragma once
 
-// Runs the modem emulator (orvix-modem-sim) as a child process for a test.
-//
-//   ModemSim sim({"--speed", "0.01"}, "message voice 12 0 3 14\n");
-//   open(sim.Device().c_str(), ...);                // the pty slave path
-//   ASSERT_TRUE(sim.WaitForLog("RX AT+MCW"));
-//
-//   ModemSim net({"--listen", "127.0.0.1:0"});      // Device() is "rfc2217://127.0.0.1:PORT"
-//
-// The log goes to a file of its own (LogPath()); the scenario text, when given,
-// is written to a temporary file and passed with --scenario. The destructor
-// stops the emulator (SIGTERM, then SIGKILL) and removes the temporary files.
+// The modem emulator (orvix-modem-sim) as a test's child process, on a pty or (--listen) on TCP; its scenario
+// text and log in temporary files, which go with the emulator when the object does.
 
 #include <sys/types.h>
 
@@ -24,8 +15,7 @@ namespace orvix::test {
 
 class ModemSim {
  public:
-  // Throws std::runtime_error when the emulator cannot be started or does not
-  // print its device line within a generous time.
+  // Throws std::runtime_error when the emulator cannot start or prints no device line in a generous time.
   explicit ModemSim(std::vector<std::string> args = {}, const std::string& scenarioText = {});
   ~ModemSim();
   ModemSim(const ModemSim&) = delete;
@@ -36,7 +26,6 @@ class ModemSim {
   // TCP port of a network emulator (0 for a pty one).
   int Port() const;
   pid_t Pid() const { return pid_; }
-  const std::string& LogPath() const { return logPath_; }
 
   // Complete lines of the log so far (a line still being written is left out).
   std::vector<std::string> LogLines() const;
@@ -52,15 +41,11 @@ class ModemSim {
                                         std::chrono::milliseconds timeout = std::chrono::seconds(10),
                                         size_t from = 0) const;
 
-  // Stops the emulator now; returns its wait status (as from waitpid), or -1 if
-  // it was already stopped. Called by the destructor.
+  // Stops the emulator now (SIGTERM, then SIGKILL); its wait status, or -1 if it was already stopped.
   int Stop();
 
  private:
-  std::string dir_;
-  std::string logPath_;
-  std::string scenarioPath_;
-  std::string device_;
+  std::string dir_, logPath_, scenarioPath_, device_;
   pid_t pid_ = -1;
 };
 

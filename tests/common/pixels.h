@@ -1,7 +1,6 @@
 #pragma once
 
-// Colours expected at points of a painted image, checked as a table: each
-// failure names the point and, where given, why the colour is expected.
+// Colours expected at points of a painted image, as a table: a failure names the point and why.
 
 #include <gtest/gtest.h>
 

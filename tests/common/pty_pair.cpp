@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 #include "tests/common/fd_io.h"
 
@@ -29,23 +30,12 @@ PtyPair::~PtyPair() {
   CloseSlave();
 }
 
-void PtyPair::CloseMaster() {
-  if (master_ >= 0) close(master_);
-  master_ = -1;
-}
+void PtyPair::CloseMaster() { close(std::exchange(master_, -1)); }
 
-void PtyPair::CloseSlave() {
-  if (slave_ >= 0) close(slave_);
-  slave_ = -1;
-}
+void PtyPair::CloseSlave() { close(std::exchange(slave_, -1)); }
 
 bool PtyPair::WriteMaster(const std::string& data) { return orvix::test::WriteAll(master_, data); }
 
 std::string PtyPair::ReadMaster(size_t count, std::chrono::milliseconds timeout) {
   return orvix::test::ReadFor(master_, timeout, [count](const std::string& s) { return s.size() >= count; }).data;
-}
-
-std::string PtyPair::ReadMasterUntil(const std::string& pattern, std::chrono::milliseconds timeout) {
-  auto seen = [&](const std::string& s) { return s.find(pattern) != std::string::npos; };
-  return orvix::test::ReadFor(master_, timeout, seen).data;
 }

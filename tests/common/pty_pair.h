@@ -1,8 +1,7 @@
 #pragma once
 
-// A pseudo-terminal pair for tests: the slave path stands for the serial
-// device, the master end for whatever sits on the other side of the line.
-// Both ends are raw (no echo, no line editing) and close-on-exec.
+// A pty pair, both ends raw and close-on-exec: the slave stands for the serial device, the master for the
+// other side of the line.
 
 #include <chrono>
 #include <string>
@@ -26,9 +25,6 @@ class PtyPair {
   bool WriteMaster(const std::string& data);
   // Reads from the master end until `count` bytes arrived or `timeout` passed.
   std::string ReadMaster(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
-  // Reads from the master end until `pattern` is seen or `timeout` passed.
-  std::string ReadMasterUntil(const std::string& pattern,
-                              std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
  private:
   int master_ = -1;

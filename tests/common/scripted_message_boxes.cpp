@@ -23,17 +23,13 @@ int ScriptedMessageBoxes::Show(const TMessageBoxRequest& request) {
     auto next = std::move(Queue.front());
     Queue.pop_front();
     if (const int* index = std::get_if<int>(&next)) {
-      if (*index >= 0 && *index < static_cast<int>(request.Buttons.size()))
-        answer = *index;
-      else
-        Mismatches.push_back("#" + std::to_string(*index) + " for \"" + request.Text + "\"");
+      if (*index >= 0 && *index < static_cast<int>(request.Buttons.size())) answer = *index;
+      else Mismatches.push_back("#" + std::to_string(*index) + " for \"" + request.Text + "\"");
     } else {
       const auto& caption = std::get<std::string>(next);
       auto it = std::find(request.Buttons.begin(), request.Buttons.end(), caption);
-      if (it != request.Buttons.end())
-        answer = static_cast<int>(it - request.Buttons.begin());
-      else
-        Mismatches.push_back(caption + " for \"" + request.Text + "\"");
+      if (it != request.Buttons.end()) answer = static_cast<int>(it - request.Buttons.begin());
+      else Mismatches.push_back(caption + " for \"" + request.Text + "\"");
     }
   }
   Answers.push_back(answer);

@@ -9,10 +9,8 @@
 
 #include "toolkit/core/message_box.h"
 
-// A message box provider for tests: installs itself for its lifetime (the
-// previous provider comes back on destruction), records every box shown and
-// answers from a queue of scripted answers; with the queue empty it answers
-// the box's escape button, as a user pressing Escape would.
+// Message boxes for a test, installed for the object's lifetime: records every box and answers from a queue;
+// with the queue empty it answers the escape button, as a user pressing Escape would.
 class ScriptedMessageBoxes : public IMessageBoxes {
  public:
   ScriptedMessageBoxes();
@@ -20,8 +18,7 @@ class ScriptedMessageBoxes : public IMessageBoxes {
   ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
   ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
 
-  // Queues the answer to a later box: the button with this caption, exactly
-  // as given in the request (e.g. "&Ignore"), or the button index.
+  // Queues the answer to a later box: the button's caption as in the request (e.g. "&Ignore"), or its index.
   void Answer(const std::string& caption);
   void Answer(int index);
   std::size_t PendingAnswers() const { return Queue.size(); }
@@ -33,8 +30,7 @@ class ScriptedMessageBoxes : public IMessageBoxes {
 
   std::vector<TMessageBoxRequest> Requests;  // every box, in order
   std::vector<int> Answers;                  // the index answered to each
-  // Scripted captions that were not a button of the box they were used on
-  // (that box got its escape button instead). Tests should expect this empty.
+  // Scripted answers that were no button of their box (which got its escape button): expect it empty.
   std::vector<std::string> Mismatches;
   // Runs while a box is "up", before it is answered (e.g. to act as the user).
   std::function<void(const TMessageBoxRequest&)> OnShow;

@@ -1,8 +1,6 @@
 #pragma once
 
-// Widgets as a user meets them: in a shown, active top-level window, the
-// focus where a click puts it. Keys and clicks sent with QTest then travel as
-// a user's do (to the focused widget, through the active window).
+// Widgets in a shown, active window, the focus where a click puts it: QTest input then travels as a user's.
 
 #include <gtest/gtest.h>
 
@@ -12,20 +10,17 @@
 
 namespace orvix::test {
 
-// Shows a top-level window and makes it the active one; false when the
-// platform does not activate it.
+// Shows a top-level window and activates it; false when the platform does not.
 [[nodiscard]] inline bool ShowActive(QWidget& window) {
   window.show();
   window.activateWindow();
   return QTest::qWaitForWindowActive(&window);
 }
 
-// A window of the test's widgets and an edit box to take the focus away to.
-// The test makes its widgets children of `window`, then calls ShowWindow.
+// A window for the test's widgets (children of `window`) and an edit box to take the focus away to.
 class ShownWindowTest : public ::testing::Test {
  protected:
-  // Sizes the window, puts the edit box at `otherAt`, shows and activates
-  // the window and, when given, clicks the focus into `focus`.
+  // Sizes, shows and activates the window, the edit box at `otherAt`; puts the focus in `focus` if given.
   void ShowWindow(QSize size, QRect otherAt, QWidget* focus = nullptr) {
     window.resize(size);
     other = new QLineEdit(&window);

@@ -1,7 +1,6 @@
 #pragma once
 
-// A telnet stream taken apart the plain way, byte by byte, for tests that
-// check what crossed the wire without the program's own decoder.
+// A telnet stream taken apart byte by byte, to check the wire without the program's own decoder.
 
 #include <cstdint>
 #include <string>
@@ -41,8 +40,7 @@ class TTelnetWire {
         else body_ += byte;
         return false;
       case kBodyIac:
-        // IAC IAC is a 255 of the value, IAC SE the end; anything else breaks
-        // the framing and the subnegotiation is dropped.
+        // IAC IAC is a 255 of the value, IAC SE the end; anything else breaks the framing: dropped.
         if (c == kIac) body_ += byte;
         if (c == 240) Subnegotiations.push_back(body_);
         state_ = c == kIac ? kBody : kData;

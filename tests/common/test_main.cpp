@@ -3,8 +3,7 @@
 
 #include <cstdlib>
 
-// Every test binary gets a QApplication: the serial hand-over, the command
-// channel's waits and the widgets all need the window thread's event loop.
+// A QApplication for every test: the serial hand-over, the command waits and widgets need its event loop.
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);

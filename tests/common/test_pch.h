@@ -1,5 +1,4 @@
-// Headers nearly every test reads, parsed once per build instead of once per
-// test program.
+// Headers nearly every test reads, parsed once per build instead of once per test program.
 #pragma once
 #include <gtest/gtest.h>
 

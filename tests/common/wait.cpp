@@ -11,8 +11,7 @@ namespace orvix::test {
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout, TEvents events) {
   const QDeadlineTimer deadline(timeout);
-  // The event loop sleeps until an event comes; the tick wakes it to look at
-  // what other threads or processes changed meanwhile.
+  // The loop sleeps until an event comes: the tick wakes it to see what other threads or processes changed.
   QTimer tick;
   if (events == TEvents::Handled) tick.start(5ms);
   while (!done()) {
