@@ -1,8 +1,5 @@
-// For tests, preloaded into the program (LD_PRELOAD) or linked into a test:
-// a pseudo-terminal has no modem lines, so over the modem emulator's pty the
-// program would read DSR off, as from a modem switched off. Where the kernel
-// refuses TIOCMGET on a pty's terminal side, this answers it with DSR and CTS
-// on. Every other call, and TIOCMGET on anything else, is the kernel's.
+// Preloaded into the program or linked into a test: a pty has no modem lines, so the program would read DSR off.
+// Where the kernel refuses TIOCMGET on a pty's terminal side this answers DSR and CTS on; all else is the kernel's.
 
 #include <dlfcn.h>
 #include <sys/ioctl.h>
