@@ -27,7 +27,7 @@ inline int QueuedOn(int fd) {
   return n;
 }
 
-// An OnRxChar handler that reads what is announced and appends it to `to`.
+// An OnRxChar handler that appends what is announced to `to`.
 inline auto ReadInto(std::string& to) {
   return [&to](TCustomComm* s, int count) {
     std::string buf(static_cast<size_t>(count), '\0');
@@ -49,13 +49,11 @@ inline int OpenDescriptorCount() {
 inline std::string ReadExactly(TSerialDevice& device, size_t count) {
   std::string got;
   char buf[4096];
-  WaitUntil(
-      [&] {
-        const int n = device.Read(buf, static_cast<int>(std::min(sizeof buf, count - got.size())));
-        if (n > 0) got.append(buf, static_cast<size_t>(n));
-        return got.size() >= count;
-      },
-      TEvents::Left);
+  WaitUntil([&] {
+    const int n = device.Read(buf, static_cast<int>(std::min(sizeof buf, count - got.size())));
+    if (n > 0) got.append(buf, static_cast<size_t>(n));
+    return got.size() >= count;
+  }, TEvents::Left);
   return got;
 }
 
@@ -84,19 +82,13 @@ inline TCleared Cleared(TSerialDevice& device) {
 }
 
 // Runs f and returns the ECommError it raised; fails the test if none.
-template <typename F>
-ECommError CatchCommError(F f) {
-  try {
-    f();
-  } catch (const ECommError& e) {
-    return e;
-  }
+template <typename F> ECommError CatchCommError(F f) {
+  try { f(); } catch (const ECommError& e) { return e; }
   ADD_FAILURE() << "no ECommError raised";
   return ECommError("", 0);
 }
 
-// What the component handed to its device and got back from it, kept past the
-// device's life (a closed port's last settings stay readable).
+// What the component handed to its device and got back, kept past the device (a closed port's stays readable).
 struct TDeviceRecord {
   TDCB Dcb;                // the last block given to SetCommState
   TCommTimeouts Timeouts;  // the last record given to SetCommTimeouts
@@ -113,28 +105,19 @@ class TRecordingDevice : public TSerialDevice {
 
   int GetFileType() override { return Pass(device_->GetFileType()); }
   bool GetCommState(TDCB& dcb) override { return Pass(device_->GetCommState(dcb)); }
-  bool SetCommState(const TDCB& dcb) override {
-    record_.Dcb = dcb;
-    return Pass(device_->SetCommState(dcb));
-  }
+  bool SetCommState(const TDCB& dcb) override { record_.Dcb = dcb; return Pass(device_->SetCommState(dcb)); }
   bool SetupComm(int in, int out) override { return Pass(device_->SetupComm(in, out)); }
-  bool SetCommTimeouts(const TCommTimeouts& timeouts) override {
-    record_.Timeouts = timeouts;
-    return Pass(device_->SetCommTimeouts(timeouts));
+  bool SetCommTimeouts(const TCommTimeouts& t) override {
+    record_.Timeouts = t;
+    return Pass(device_->SetCommTimeouts(t));
   }
   int Read(void* buffer, int count) override { return Pass(device_->Read(buffer, count)); }
   int Write(const void* buffer, int count) override { return Pass(device_->Write(buffer, count)); }
   bool GetCommModemStatus(uint32_t& status) override { return Pass(device_->GetCommModemStatus(status)); }
   bool EscapeCommFunction(uint32_t function) override { return Pass(device_->EscapeCommFunction(function)); }
-  bool SetCommMask(uint32_t mask) override {
-    record_.Mask = mask;
-    return Pass(device_->SetCommMask(mask));
-  }
-  // The event thread's calls (its wait, and its purge when it stops) record
-  // nothing, so nothing here is shared with the window thread.
-  TWaitResult WaitCommEvent(uint32_t& events, const TStopSignal& stop) override {
-    return device_->WaitCommEvent(events, stop);
-  }
+  bool SetCommMask(uint32_t mask) override { record_.Mask = mask; return Pass(device_->SetCommMask(mask)); }
+  // The event thread's calls (its wait, its purge) record nothing: nothing here is shared with the window thread.
+  TWaitResult WaitCommEvent(uint32_t& e, const TStopSignal& stop) override { return device_->WaitCommEvent(e, stop); }
   bool PurgeComm(uint32_t flags) override { return device_->PurgeComm(flags); }
   bool ClearCommError(uint32_t& errors, TComStat& stat) override {
     const bool ok = Pass(device_->ClearCommError(errors, stat));
@@ -144,11 +127,7 @@ class TRecordingDevice : public TSerialDevice {
   }
 
  private:
-  template <typename T>
-  T Pass(T result) {
-    lastError_ = device_->LastError();
-    return result;
-  }
+  template <typename T> T Pass(T result) { lastError_ = device_->LastError(); return result; }
 
   std::unique_ptr<TSerialDevice> device_;
   TDeviceRecord& record_;
@@ -167,41 +146,23 @@ class TRecordingComm : public TComm {
   }
 };
 
-// Runs WaitCommEvent on its own thread, as the component's event thread does,
-// and keeps the events and how the waiting ended.
+// Runs WaitCommEvent on its own thread, as the event thread does; keeps the events and how the waiting ended.
 class TWaiter {
  public:
   explicit TWaiter(TSerialDevice& device) : device_(device), thread_([this] { Run(); }) {}
-  ~TWaiter() {
-    stop_.Set();
-    thread_.join();
-  }
+  ~TWaiter() { stop_.Set(), thread_.join(); }
 
   // Waits until pred(events so far) holds.
-  template <class Pred>
-  bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
+  template <class Pred> bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(mu_);
     return cv_.wait_for(lock, timeout, [&] { return pred(events_); });
   }
   bool WaitForEvent(uint32_t bit) {
-    return WaitUntil([bit](const std::vector<uint32_t>& e) {
-      for (uint32_t m : e)
-        if (m & bit) return true;
-      return false;
-    });
+    return WaitUntil([bit](const auto& e) { return std::ranges::any_of(e, [bit](uint32_t m) { return m & bit; }); });
   }
-  bool WaitForEnd(std::chrono::milliseconds timeout = 10s) {
-    std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] { return ended_; });
-  }
-  std::vector<uint32_t> Events() {
-    std::lock_guard lock(mu_);
-    return events_;
-  }
-  TWaitResult EndResult() {
-    std::lock_guard lock(mu_);
-    return result_;
-  }
+  bool WaitForEnd(std::chrono::milliseconds timeout = 10s) { return WaitUntil([&](auto&) { return ended_; }, timeout); }
+  std::vector<uint32_t> Events() { std::lock_guard lock(mu_); return events_; }
+  TWaitResult EndResult() { std::lock_guard lock(mu_); return result_; }
 
  private:
   void Run() {
@@ -209,10 +170,8 @@ class TWaiter {
       uint32_t ev = 0;
       const TWaitResult r = device_.WaitCommEvent(ev, stop_);
       std::lock_guard lock(mu_);
-      if (r == TWaitResult::Event)
-        events_.push_back(ev);
-      else
-        result_ = r, ended_ = true;
+      if (r == TWaitResult::Event) events_.push_back(ev);
+      else result_ = r, ended_ = true;
       cv_.notify_all();
       if (ended_) return;
     }
