@@ -122,10 +122,7 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
   EXPECT_TRUE(dcb.Flags & dcb::fBinary);
 
-  dcb.BaudRate = 19200;
-  dcb.ByteSize = 7;
-  dcb.Parity = EVENPARITY;
-  dcb.StopBits = TWOSTOPBITS;
+  SetLine(dcb, 19200, 7, EVENPARITY, TWOSTOPBITS);
   dcb.Flags |= dcb::fOutX | dcb::fInX;
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(peer.WaitFor(ComPort(1, Bytes({0, 0, 0x4B, 0})) + ComPort(2, Bytes({7})) + ComPort(3, Bytes({3})) +

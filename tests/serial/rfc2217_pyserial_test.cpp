@@ -1,7 +1,5 @@
-// The network serial port against a server nobody here wrote: pyserial's
-// RFC 2217 port manager around a loop-back port (DSR follows DTR, CTS
-// follows RTS, written data comes back), first through the device interface,
-// then through the serial component.
+// The network port against a server nobody here wrote: pyserial's RFC 2217 port manager around a loop-back
+// port (DSR follows DTR, CTS follows RTS, written data comes back), as a device and through the component.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -15,15 +13,11 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
 constexpr char kPython[] = "/usr/bin/python3";
 const std::string kServerScript = std::string(ORVIX_SOURCE_DIR) + "/tests/serial/pyserial_rfc2217_server.py";
 
 bool PyserialAvailable() {
-  static const bool available =
-      std::system("/usr/bin/python3 -I -c 'import serial.rfc2217' >/dev/null 2>&1") == 0;
+  static const bool available = std::system("/usr/bin/python3 -I -c 'import serial.rfc2217' >/dev/null 2>&1") == 0;
   return available;
 }
 
@@ -68,10 +62,7 @@ class TPyServer {
 
   const std::string& Url() const { return url_; }
 
-  std::vector<std::string> Lines() {
-    std::lock_guard lock(mu_);
-    return lines_;
-  }
+  std::vector<std::string> Lines() { std::lock_guard lock(mu_); return lines_; }
 
   // Waits for a report line containing needle, among the lines from index `from` on.
   bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
@@ -83,10 +74,7 @@ class TPyServer {
     });
   }
 
-  size_t LineCount() {
-    std::lock_guard lock(mu_);
-    return lines_.size();
-  }
+  size_t LineCount() { std::lock_guard lock(mu_); return lines_.size(); }
 
   void HangUp() { [[maybe_unused]] ssize_t n = write(toServer_, "hangup\n", 7); }
 
@@ -119,8 +107,7 @@ class TPyServer {
 
 std::string AllBytes() {
   std::string s;
-  for (int round = 0; round < 2; ++round)
-    for (int i = 0; i < 256; ++i) s.push_back(static_cast<char>(i));
+  for (int i = 0; i < 512; ++i) s.push_back(static_cast<char>(i % 256));
   return s + std::string(8, '\xFF');
 }
 
@@ -142,25 +129,18 @@ class Rfc2217Pyserial : public ::testing::Test {
 };
 
 TEST_F(Rfc2217Pyserial, LineSettingsAndLinesArriveAndDsrComesBack) {
-  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
-  // known when the open returns.
+  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and known when the open returns.
   EXPECT_EQ(StatusOf(*device) & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
   ASSERT_TRUE(server->WaitForLine("CONNECT"));
 
   TDCB dcb = StateOf(*device);
-  dcb.BaudRate = 19200;
-  dcb.ByteSize = 7;
-  dcb.Parity = EVENPARITY;
-  dcb.StopBits = TWOSTOPBITS;
+  SetLine(dcb, 19200, 7, EVENPARITY, TWOSTOPBITS);
   dcb.Flags |= dcb::fOutX | dcb::fInX;
   ASSERT_TRUE(device->SetCommState(dcb));
   ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
   TWaiter waiter(*device);
   EXPECT_TRUE(server->WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
-  dcb.BaudRate = 115200;
-  dcb.ByteSize = 8;
-  dcb.Parity = ODDPARITY;
-  dcb.StopBits = ONESTOPBIT;
+  SetLine(dcb, 115200, 8, ODDPARITY, ONESTOPBIT);
   dcb.Flags &= ~(dcb::fOutX | dcb::fInX);
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(server->WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
@@ -211,13 +191,11 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   comm.Open();
   ASSERT_TRUE(comm.Enabled());
   EXPECT_TRUE(server.WaitForLine("SETTINGS baud=38400 bytesize=7 parity=E stopbits=2"));
-  // What the program does right after opening.
   comm.SetRTS(true);
   comm.SetDTR(true);
   EXPECT_TRUE(comm.ModemSignal(2));
   EXPECT_TRUE(comm.ModemSignal(1));
 
-  // Data with 0xFF bytes comes back through OnRxChar.
   const std::string line = "AT+MSR=0\r\n" + std::string("\xFF\x00\xFF", 3);
   ASSERT_EQ(comm.Write(line.data(), static_cast<int>(line.size())), static_cast<int>(line.size()));
   EXPECT_TRUE(WaitUntil([&] { return received.size() >= line.size(); }));

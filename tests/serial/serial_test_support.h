@@ -13,6 +13,7 @@
 #include "serial/async_comm.h"
 #include "serial/os_serial.h"
 #include "tests/common/cpu_sampler.h"
+#include "tests/common/pty_pair.h"
 #include "tests/common/wait.h"
 
 using namespace std::chrono_literals;
@@ -25,6 +26,13 @@ inline int QueuedOn(int fd) {
   int n = -1;
   ioctl(fd, FIONREAD, &n);
   return n;
+}
+
+// Writes to the line and waits (without the event loop) until the bytes are queued.
+inline void ArriveOn(PtyPair& pty, const std::string& data) {
+  const int after = QueuedOn(pty.Slave()) + static_cast<int>(data.size());
+  ASSERT_TRUE(pty.WriteMaster(data));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) >= after; }, TEvents::Left));
 }
 
 // An OnRxChar handler that appends what is announced to `to`.
@@ -55,6 +63,10 @@ inline std::string ReadExactly(TSerialDevice& device, size_t count) {
     return got.size() >= count;
   }, TEvents::Left);
   return got;
+}
+
+inline void SetLine(TDCB& d, uint32_t rate, uint8_t size, uint8_t parity, uint8_t stop) {
+  d.BaudRate = rate, d.ByteSize = size, d.Parity = parity, d.StopBits = stop;
 }
 
 // The control block the device holds now; the test fails when it cannot be read.
@@ -185,4 +197,16 @@ class TWaiter {
   bool ended_ = false;
   TWaitResult result_ = TWaitResult::Event;
   std::thread thread_;
+};
+
+// A component on a pty, monitoring errors and received characters.
+class PtyComm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    comm.SetDeviceName(pty.SlaveName());
+    comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
+  }
+  void Arrive(const std::string& data) { ArriveOn(pty, data); }
+  PtyPair pty;
+  TRecordingComm comm;
 };
