@@ -359,7 +359,6 @@ TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
     EXPECT_EQ((t.c_cflag & CRTSCTS) != 0, k.cts) << step;
   }
 
-  // The software flow's characters reach the line at once.
   comm.SetFlowControl(fcSoftware);
   EXPECT_EQ(LineOf(pty).c_cc[VSTART], 17);
   EXPECT_EQ(LineOf(pty).c_cc[VSTOP], 19);

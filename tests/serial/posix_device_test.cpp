@@ -76,6 +76,32 @@ TSerialDevice* stillOpen = nullptr;
 // An exception that nothing catches: std::terminate, as at the top of a thread.
 void ThrowThroughNoexcept(const std::function<void()>& thrower) noexcept { thrower(); }
 
+class Device : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int error = 0;
+    dev = OpenSerialDevice(pty.SlaveName(), error);
+    ASSERT_NE(dev, nullptr) << error;
+    dev->SetCommMask(EV_RXCHAR | EV_ERR);
+  }
+  // Runs one wait on another thread, as the event thread does.
+  std::future<std::pair<TWaitResult, uint32_t>> StartWait() {
+    return std::async(std::launch::async, [this] {
+      uint32_t events = 0;
+      TWaitResult r = dev->WaitCommEvent(events, stop);
+      return std::make_pair(r, events);
+    });
+  }
+  // The wait is still blocked a while later; the stop ends it.
+  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>>& wait) {
+    EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    stop.Set();
+    EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
+  }
+  PtyPair pty;
+  TStopSignal stop;
+  std::unique_ptr<TSerialDevice> dev;
+};
 }  // namespace
 
 // Closing the device, or a process ending with it open any way but SIGKILL, gives the terminal its settings back.
@@ -117,35 +143,6 @@ TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
     EXPECT_TRUE(GivenBack(pty.Slave(), cooked));
   }
 }
-
-namespace {
-class Device : public ::testing::Test {
- protected:
-  void SetUp() override {
-    int error = 0;
-    dev = OpenSerialDevice(pty.SlaveName(), error);
-    ASSERT_NE(dev, nullptr) << error;
-    dev->SetCommMask(EV_RXCHAR | EV_ERR);
-  }
-  // Runs one wait on another thread, as the event thread does.
-  std::future<std::pair<TWaitResult, uint32_t>> StartWait() {
-    return std::async(std::launch::async, [this] {
-      uint32_t events = 0;
-      TWaitResult r = dev->WaitCommEvent(events, stop);
-      return std::make_pair(r, events);
-    });
-  }
-  // The wait is still blocked a while later; the stop ends it.
-  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>>& wait) {
-    EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-    stop.Set();
-    EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
-  }
-  PtyPair pty;
-  TStopSignal stop;
-  std::unique_ptr<TSerialDevice> dev;
-};
-}  // namespace
 
 TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   auto wait = StartWait();

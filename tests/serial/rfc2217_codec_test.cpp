@@ -140,11 +140,9 @@ TEST(TelnetOptions, AnswersRequestsButNotAnswers) {
   EXPECT_TRUE(o.LocalEnabled(OPT_COM_PORT));
   EXPECT_EQ(o.Receive(DO, OPT_COM_PORT), "");  // already on: no loop
 
-  // The peer's request for an accepted option is agreed to once.
   EXPECT_EQ(o.Receive(WILL, OPT_BINARY), B({255, 253, 0}));
   EXPECT_EQ(o.Receive(WILL, OPT_BINARY), "");
   EXPECT_TRUE(o.RemoteEnabled(OPT_BINARY));
-  // Switched off by the peer: acknowledged once.
   EXPECT_EQ(o.Receive(WONT, OPT_BINARY), B({255, 254, 0}));
   EXPECT_EQ(o.Receive(WONT, OPT_BINARY), "");
   EXPECT_FALSE(o.RemoteEnabled(OPT_BINARY));

@@ -16,10 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct TAnswer {
-  std::atomic<bool> Done{false};
-  std::atomic<int> Error{-1};
-};
+struct TAnswer { std::atomic<bool> Done{false}; std::atomic<int> Error{-1}; };
 
 std::shared_ptr<TAnswer> StartConnecting(const std::string& url) {
   auto answer = std::make_shared<TAnswer>();

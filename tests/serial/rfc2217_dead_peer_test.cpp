@@ -14,7 +14,6 @@
 namespace {
 
 using namespace rfc2217_test;
-using Clock = std::chrono::steady_clock;
 
 // Moves the calling thread into a network namespace of its own, loopback up, and back on destruction.
 class TOwnNetwork {

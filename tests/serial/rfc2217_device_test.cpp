@@ -9,7 +9,6 @@
 namespace {
 
 using namespace rfc2217_test;
-using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kAllEvents =
     EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
@@ -134,14 +133,12 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(peer.WaitFor(ComPort(4, Bytes({2})) + ComPort(5, Bytes({3}))));
 
-  // What the protocol cannot carry is refused, and the last good block stays.
   TDCB bad = dcb;
   bad.ByteSize = 4;
   EXPECT_FALSE(device->SetCommState(bad));
   EXPECT_EQ(device->LastError(), EINVAL);
   EXPECT_EQ(StateOf(*device), dcb);
 
-  // DTR and RTS switched by the escape functions.
   for (uint32_t f : {SETRTS, SETDTR, CLRDTR, CLRRTS}) ASSERT_TRUE(device->EscapeCommFunction(f)) << f;
   EXPECT_TRUE(peer.WaitFor(ComPort(5, Bytes({11})) + ComPort(5, Bytes({8})) + ComPort(5, Bytes({9})) +
                            ComPort(5, Bytes({12}))));
@@ -359,7 +356,6 @@ TEST_F(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {
     sentAll = true;
   });
 
-  // Keep reading; the device stays bounded and ends up in the reported state.
   char buf[4096];
   const bool settled = WaitUntil([&] {
     while (device->Read(buf, sizeof buf) > 0) continue;

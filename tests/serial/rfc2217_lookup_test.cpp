@@ -12,17 +12,14 @@
 namespace {
 
 using namespace rfc2217_test;
-using Clock = std::chrono::steady_clock;
 
 // A resolver that does not answer until the test lets it (or gives up).
-struct TStuckResolver {
+struct {
   std::mutex mu;
   std::condition_variable cv;
   bool released = false;
-  int inside = 0;
-  int calls = 0;
-};
-TStuckResolver stuck;
+  int inside = 0, calls = 0;
+} stuck;
 
 int NeverAnswers(const char*, const char*, const addrinfo*, addrinfo** result) {
   *result = nullptr;

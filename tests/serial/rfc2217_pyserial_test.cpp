@@ -26,7 +26,7 @@ bool PyserialAvailable() {
   GTEST_SKIP() << "/usr/bin/python3 cannot import serial.rfc2217: install the Debian package " \
                   "python3-serial to run the tests against pyserial's RFC 2217 server"
 
-// The test server as a child process; its report lines are collected.
+// The test server as a child process; its report is collected.
 class TPyServer {
  public:
   TPyServer() {
@@ -44,9 +44,11 @@ class TPyServer {
     close(out[1]);
     toServer_ = in[1];
     fromServer_ = out[0];
-    reader_ = std::thread([this] { ReadLines(); });
-    if (!WaitForLine("rfc2217://", 0, 20s)) throw std::runtime_error("test server did not start");
-    url_ = Lines().front();
+    reader_ = std::thread([this] { ReadOutput(); });
+    // Its first line is the address.
+    if (!WaitForLine("rfc2217://", 0, 20s) || !WaitForLine("\n")) throw std::runtime_error("test server did not start");
+    std::lock_guard lock(mu_);
+    url_ = out_.substr(0, out_.find('\n'));
   }
 
   ~TPyServer() {
@@ -62,35 +64,21 @@ class TPyServer {
 
   const std::string& Url() const { return url_; }
 
-  std::vector<std::string> Lines() { std::lock_guard lock(mu_); return lines_; }
-
-  // Waits for a report line containing needle, among the lines from index `from` on.
+  // Waits for report text containing needle after `from`, a Mark() of the report so far.
   bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] {
-      for (size_t i = from; i < lines_.size(); ++i)
-        if (lines_[i].find(needle) != std::string::npos) return true;
-      return false;
-    });
+    return cv_.wait_for(lock, timeout, [&] { return out_.find(needle, from) != std::string::npos; });
   }
-
-  size_t LineCount() { std::lock_guard lock(mu_); return lines_.size(); }
+  size_t Mark() { std::lock_guard lock(mu_); return out_.size(); }
 
   void HangUp() { [[maybe_unused]] ssize_t n = write(toServer_, "hangup\n", 7); }
 
  private:
-  void ReadLines() {
-    std::string partial;
+  void ReadOutput() {
     char buf[512];
-    ssize_t n;
-    while ((n = read(fromServer_, buf, sizeof buf)) > 0) {
-      partial.append(buf, static_cast<size_t>(n));
-      size_t eol;
+    for (ssize_t n; (n = read(fromServer_, buf, sizeof buf)) > 0;) {
       std::lock_guard lock(mu_);
-      while ((eol = partial.find('\n')) != std::string::npos) {
-        lines_.push_back(partial.substr(0, eol));
-        partial.erase(0, eol + 1);
-      }
+      out_.append(buf, static_cast<size_t>(n));
       cv_.notify_all();
     }
   }
@@ -101,7 +89,7 @@ class TPyServer {
   std::string url_;
   std::mutex mu_;
   std::condition_variable cv_;
-  std::vector<std::string> lines_;
+  std::string out_;
   std::thread reader_;
 };
 
@@ -145,7 +133,7 @@ TEST_F(Rfc2217Pyserial, LineSettingsAndLinesArriveAndDsrComesBack) {
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(server->WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
 
-  const size_t mark = server->LineCount();
+  const size_t mark = server->Mark();
   ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
   EXPECT_TRUE(server->WaitForLine("LINES dtr=0 rts=1", mark));
   EXPECT_TRUE(StatusHolds(MS_DSR_ON, 0));
@@ -201,7 +189,6 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   EXPECT_TRUE(WaitUntil([&] { return received.size() >= line.size(); }));
   EXPECT_EQ(received, line);
 
-  // The component's events follow DSR too.
   comm.SetDTR(false);
   EXPECT_TRUE(WaitUntil([&] { return !comm.ModemSignal(2); }));
 
@@ -210,7 +197,7 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   EXPECT_TRUE(server.WaitForLine("DISCONNECT"));
 
   // Opened again, as the program does after a restore.
-  const size_t mark = server.LineCount();
+  const size_t mark = server.Mark();
   comm.Open();
   EXPECT_TRUE(server.WaitForLine("CONNECT", mark));
   comm.SetDTR(true);

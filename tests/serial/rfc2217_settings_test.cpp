@@ -7,7 +7,6 @@
 namespace {
 
 using namespace rfc2217_test;
-using Clock = std::chrono::steady_clock;
 
 int SettingCommands(const TPeer& peer) {
   int n = 0;
@@ -16,8 +15,7 @@ int SettingCommands(const TPeer& peer) {
 }
 
 std::string Rate(uint32_t rate) {
-  return Bytes({static_cast<int>(rate >> 24), static_cast<int>((rate >> 16) & 255), static_cast<int>((rate >> 8) & 255),
-                static_cast<int>(rate & 255)});
+  return Bytes({int(rate >> 24), int((rate >> 16) & 255), int((rate >> 8) & 255), int(rate & 255)});
 }
 
 // A server whose port takes nothing but 9600 baud, answering so.

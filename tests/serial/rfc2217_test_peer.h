@@ -9,7 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -137,7 +136,6 @@ class TPeer {
   // Answers the client's Com Port Control commands from now on, on the peer's thread (none when empty).
   void SetAnswer(TAnswer answer) { std::lock_guard lock(mu_); answer_ = std::move(answer); }
 
-  // The client's Com Port Control commands so far.
   std::vector<TComPortCommand> Commands() const {
     std::lock_guard lock(mu_);
     std::vector<TComPortCommand> commands;

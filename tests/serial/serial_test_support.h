@@ -1,7 +1,6 @@
 #pragma once
 
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <dirent.h>
 
 #include <algorithm>
@@ -17,6 +16,7 @@
 #include "tests/common/wait.h"
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 using orvix::test::HandleEventsFor;
 using orvix::test::LoadWhile;
 using orvix::test::TEvents;
@@ -164,7 +164,6 @@ class TWaiter {
   explicit TWaiter(TSerialDevice& device) : device_(device), thread_([this] { Run(); }) {}
   ~TWaiter() { stop_.Set(), thread_.join(); }
 
-  // Waits until pred(events so far) holds.
   template <class Pred> bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(mu_);
     return cv_.wait_for(lock, timeout, [&] { return pred(events_); });
