@@ -298,9 +298,7 @@ TEST_F(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   peer.CloseConnection();
   ASSERT_TRUE(waiter.WaitForEnd());
   EXPECT_EQ(waiter.EndResult(), TWaitResult::Failed);
-  int errWaits = 0;
-  for (uint32_t e : waiter.Events()) errWaits += (e & EV_ERR) ? 1 : 0;
-  EXPECT_EQ(errWaits, 1);
+  EXPECT_EQ(std::ranges::count_if(waiter.Events(), [](uint32_t e) { return e & EV_ERR; }), 1);
 
   const TCleared gone = Cleared(*device);
   EXPECT_TRUE(gone.errors & CE_DEVICEGONE);
