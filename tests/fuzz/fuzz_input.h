@@ -11,12 +11,11 @@
 
 namespace fuzz {
 
-// The first byte names a separator; the rest is a byte stream cut after every
-// occurrence of that byte. The fuzzer so controls both the bytes and how they
-// arrive, and a real capture reads as itself behind any one byte.
+// The first byte names a separator; the rest is a stream cut after every occurrence of it. The fuzzer so
+// controls both the bytes and how they arrive, and a real capture reads as itself behind any one byte.
 struct TChunkedInput {
   std::string Stream;
-  std::vector<std::string> Chunks;
+  std::vector<std::string> Chunks, Bytes;  // Bytes: the stream one byte a piece
 };
 
 inline TChunkedInput SplitInput(const uint8_t* data, size_t size) {
@@ -26,6 +25,7 @@ inline TChunkedInput SplitInput(const uint8_t* data, size_t size) {
   in.Stream.assign(reinterpret_cast<const char*>(data) + 1, size - 1);
   std::string chunk;
   for (char c : in.Stream) {
+    in.Bytes.emplace_back(1, c);
     chunk += c;
     if (c == separator) in.Chunks.push_back(std::move(chunk)), chunk.clear();
   }
@@ -39,8 +39,6 @@ inline TChunkedInput SplitInput(const uint8_t* data, size_t size) {
   std::abort();
 }
 
-inline void Check(bool ok, const char* what) {
-  if (!ok) Fail(what);
-}
+inline void Check(bool ok, const char* what) { if (!ok) Fail(what); }
 
 }  // namespace fuzz

@@ -1,6 +1,5 @@
-// The message grid's saved-definition loader on any text. A definition is
-// either refused with EInvalidGridDefinition or gives a grid that keeps its
-// own rules, saves to a definition that loads back the same, and paints.
+// The grid's saved-definition loader on any text: a definition is refused with EInvalidGridDefinition or
+// gives a grid that keeps its own rules, saves to a definition that loads back the same, and paints.
 
 #include <QApplication>
 #include <QImage>

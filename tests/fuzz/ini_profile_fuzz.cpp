@@ -1,6 +1,5 @@
-// The settings-file reader and writer on any file: writing one key must leave
-// every other line as it was and every other key reading as before, and the
-// key written must read back.
+// The settings-file reader and writer on any file: writing one key leaves every other line as it was and
+// every other key reading as before, and the key written reads back.
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
@@ -9,7 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,28 +23,19 @@ std::string FileName;   // the file written
 std::string Untouched;  // the same bytes, never written: how the file read before
 
 void WriteBytes(const std::string& file, const std::string& text) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << text;
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
 std::string ReadBytes() {
   std::ifstream in(FileName, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t nl = text.find('\n', pos);
-    if (nl == std::string::npos) {
-      lines.push_back(text.substr(pos));
-      break;
-    }
+  for (std::size_t pos = 0, nl = 0; pos < text.size(); pos = nl + 1) {
+    nl = std::min(text.find('\n', pos), text.size());
     lines.push_back(text.substr(pos, nl - pos));
-    pos = nl + 1;
   }
   return lines;
 }
@@ -57,18 +47,17 @@ std::string Trimmed(const std::string& s) {
   return s.substr(b, s.find_last_not_of(blanks) - b + 1);
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// A name as the reader compares it: blanks around it dropped, ASCII case folded.
+std::string Key(const std::string& name) {
+  std::string s = Trimmed(name);
+  for (char& c : s) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return s;
 }
 
-// Names worth asking for: anything a line could be taken as. Which of them
-// really are sections and keys is for the reader to say.
+// Names worth asking for: anything a line could be taken as; which are sections and keys is the reader's say.
 void CollectNames(const std::string& text, std::vector<std::string>& sections, std::vector<std::string>& keys) {
   auto add = [](std::vector<std::string>& to, const std::string& name) {
-    for (const auto& n : to)
-      if (Lower(Trimmed(n)) == Lower(Trimmed(name))) return;
+    for (const auto& n : to) if (Key(n) == Key(name)) return;
     if (to.size() < 12) to.push_back(name);
   };
   for (const std::string& line : Lines(text)) {
@@ -80,9 +69,8 @@ void CollectNames(const std::string& text, std::vector<std::string>& sections, s
   }
 }
 
-// Lines the writer may drop: in a section of the written name after the
-// first, the key's own lines, blank lines and the heading, and the blank
-// lines just before such a heading.
+// Lines the writer may drop: in a section of the written name after the first, the key's own lines, blank
+// lines and the heading, and the blank lines just before such a heading.
 std::vector<bool> Removable(const std::vector<std::string>& lines, const std::string& section,
                             const std::string& key) {
   std::vector<bool> removable(lines.size(), false);
@@ -92,15 +80,14 @@ std::vector<bool> Removable(const std::vector<std::string>& lines, const std::st
     const std::string t = Trimmed(lines[i]);
     const std::size_t close = t.find(']');
     if (!t.empty() && t[0] == '[' && close != std::string::npos) {
-      inLater = Lower(Trimmed(t.substr(1, close - 1))) == Lower(Trimmed(section)) && ++seen > 1;
+      inLater = Key(t.substr(1, close - 1)) == Key(section) && ++seen > 1;
       if (inLater)
         for (std::size_t j = i; j-- > 0 && Trimmed(lines[j]).empty();) removable[j] = true;
       removable[i] = inLater;
       continue;
     }
     const std::size_t eq = lines[i].find('=');
-    removable[i] = inLater && (t.empty() || (eq != std::string::npos &&
-                                             Lower(Trimmed(lines[i].substr(0, eq))) == Lower(Trimmed(key))));
+    removable[i] = inLater && (t.empty() || (eq != std::string::npos && Key(lines[i].substr(0, eq)) == Key(key)));
   }
   return removable;
 }
@@ -152,11 +139,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string after = ReadBytes();
 
-  // Line by line: one key line changed in place, or up to three lines (a
-  // blank, the section heading, the key) inserted in one place; the last
-  // line may only gain its line break. Besides, later sections of the name
-  // written may lose lines of the key written, and their heading and blank
-  // lines with them; nothing else goes.
+  // Line by line: one key line changed in place, or up to three lines (a blank, the heading, the key) inserted
+  // in one place; the last line may only gain its line break. Later sections of the name written may lose
+  // lines of the key written, their heading and blank lines with them; nothing else goes.
   const std::vector<std::string> a = Lines(before), b = Lines(after);
   const bool lastOpen = !before.empty() && before.back() != '\n';
   auto same = [&](std::size_t i, std::size_t j) {
@@ -179,20 +164,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!fits && head < a.size() && head < b.size()) fits = rest(head + 1, head + 1);  // changed in place
   Check(fits, "other lines of the file changed");
 
-  // Every other name reads as before, names only the new file has included;
-  // the key written reads back as written, less what reading drops (blanks
-  // around it, one pair of quotes).
+  // Every other name reads as before, names only the new file has included; the key written reads back as
+  // written, less what reading drops (blanks around it, one pair of quotes).
   std::vector<std::string> sections{section}, keys{key};
   CollectNames(before, sections, keys);
   CollectNames(after, sections, keys);
   for (const auto& s : sections)
     for (const auto& k : keys) {
       const std::string now = GetPrivateProfileString(s, k, kMissing, 4096, FileName);
-      if (Lower(Trimmed(s)) != Lower(Trimmed(section)) || Lower(Trimmed(k)) != Lower(Trimmed(key)))
+      if (Key(s) != Key(section) || Key(k) != Key(key))
         Check(now == GetPrivateProfileString(s, k, kMissing, 4096, Untouched), "another key changed");
     }
   const std::string plain = Trimmed(value);
   const bool quoted = plain.size() >= 2 && (plain[0] == '"' || plain[0] == '\'') && plain.back() == plain[0];
-  if (!quoted) Check(GetPrivateProfileString(section, key, kMissing, 4096, FileName) == plain, "key does not read back");
+  if (!quoted) Check(GetPrivateProfileString(section, key, kMissing, 4096, FileName) == plain, "key not read back");
   return 0;
 }

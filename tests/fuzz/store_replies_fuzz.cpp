@@ -1,6 +1,5 @@
-// The message store's reply parsing: the field splitter, the summary, one
-// message's reply and its receive time, fed whatever a modem might send.
-// Anything but a conversion error escaping, or a crash, is a fault.
+// The store's reply parsing (field splitter, summary, a message's reply and its receive time) fed whatever a
+// modem might send: anything but a conversion error escaping, or a crash, is a fault.
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -22,10 +21,8 @@ void SplitOnce(const std::string& reply, char delimiter) {
   std::string text = reply, token = "stale";
   ExtractToken(text, delimiter, token);
   const std::size_t p = reply.find(delimiter);
-  if (p == std::string::npos)
-    Check(token == reply && text.empty(), "no delimiter: the whole text is the token");
-  else
-    Check(token == reply.substr(0, p) && text == reply.substr(p + 1), "token and rest");
+  if (p == std::string::npos) Check(token == reply && text.empty(), "no delimiter: the whole text is the token");
+  else Check(token == reply.substr(0, p) && text == reply.substr(p + 1), "token and rest");
 }
 
 void Summary(const std::string& reply) {
@@ -62,9 +59,8 @@ TRow Message(const std::string& reply) {
 void MessageRow(const std::string& reply) {
   const TRow row = Message(reply);
   // The type comes first, then the length, never anything else.
-  Check(row.Columns.size() <= 2 && (row.Columns.empty() || row.Columns[0] == 1) &&
-            (row.Columns.size() < 2 || row.Columns[1] == 2),
-        "cells written out of order");
+  const auto& c = row.Columns;
+  Check(c.size() <= 2 && (c.empty() || c[0] == 1) && (c.size() < 2 || c[1] == 2), "cells written out of order");
   if (!row.Columns.empty())
     Check(row.Type == "Fax" || row.Type == "Voice" || row.Type == "Data" || row.Type == "Undef", "type text");
   static const QRegularExpression length(R"(^(-?\d+ (pag|sec)\.)?$)");

@@ -1,6 +1,5 @@
-// The network port's telnet layer against a hostile server: the decoder fed
-// the stream in arbitrary pieces, the option negotiation answering whatever
-// the stream asks, and two negotiators talking until they agree.
+// The network port's telnet layer against a hostile server: the decoder fed the stream in any pieces, the
+// negotiation answering whatever the stream asks, and two negotiators talking until they agree.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -23,18 +22,15 @@ struct TEvent {
   bool operator==(const TEvent&) const = default;
 };
 
-// What the decoder reports, adjacent data runs joined: how a stream is cut
-// may change how data is handed over, never what it is.
+// What the decoder reports, adjacent data runs joined: the cutting may change how data is handed over, not what.
 class TRecorder : public TTelnetHandler {
  public:
   std::vector<TEvent> Events;
 
   void OnTelnetData(const char* data, size_t count) override {
     Check(count > 0, "empty data run");
-    if (!Events.empty() && Events.back().Kind == 'd')
-      Events.back().Bytes.append(data, count);
-    else
-      Events.push_back({'d', std::string(data, count)});
+    if (!Events.empty() && Events.back().Kind == 'd') Events.back().Bytes.append(data, count);
+    else Events.push_back({'d', std::string(data, count)});
   }
   void OnTelnetNegotiation(uint8_t command, uint8_t option) override {
     Check(command == WILL || command == WONT || command == DO || command == DONT, "negotiation command");
@@ -68,8 +64,8 @@ TTelnetOptions ClientOptions(std::string& sent) {
   return o;
 }
 
-// Every reply is one whole option command about the option asked, of the
-// matching side, and nothing is enabled that was not accepted.
+// Every reply is one whole option command about the option asked, of the matching side; nothing not
+// accepted is enabled.
 void AnswerHostilePeer(const std::vector<TEvent>& events) {
   std::string sent;
   TTelnetOptions options = ClientOptions(sent);
@@ -102,15 +98,13 @@ void AnswerHostilePeer(const std::vector<TEvent>& events) {
   }
 }
 
-// Two negotiators that accept and request what the input says, their
-// messages delivered in an order the input picks, always come to rest and
-// then agree on every option.
+// Two negotiators that accept and request what the input says, their messages delivered in an order the
+// input picks, always come to rest and then agree on every option.
 void NegotiateWithPeer(FuzzedDataProvider& in) {
   TTelnetOptions side[2];
   std::vector<std::string> queue[2];  // bytes on the way to side i
   constexpr uint8_t kOptions[] = {OPT_BINARY, OPT_ECHO, OPT_SGA, OPT_COM_PORT};
-  for (auto& s : side)
-    for (uint8_t o : kOptions) s.Accept(o, in.ConsumeBool(), in.ConsumeBool());
+  for (auto& s : side) for (uint8_t o : kOptions) s.Accept(o, in.ConsumeBool(), in.ConsumeBool());
 
   auto send = [&](int to, const std::string& bytes) {
     for (size_t i = 0; i < bytes.size(); i += 3) queue[to].push_back(bytes.substr(i, 3));
@@ -121,11 +115,9 @@ void NegotiateWithPeer(FuzzedDataProvider& in) {
     const int action = in.remaining_bytes() > 0 ? in.ConsumeIntegralInRange(0, 3) : 2;
     const int who = in.remaining_bytes() > 0 ? in.ConsumeIntegralInRange(0, 1) : (queue[0].empty() ? 1 : 0);
     const uint8_t option = kOptions[in.remaining_bytes() > 0 ? in.ConsumeIntegralInRange(0, 3) : 0];
-    if (action == 0) {
-      send(1 - who, side[who].RequestLocal(option));
-    } else if (action == 1) {
-      send(1 - who, side[who].RequestRemote(option));
-    } else if (!queue[who].empty()) {
+    if (action == 0) send(1 - who, side[who].RequestLocal(option));
+    else if (action == 1) send(1 - who, side[who].RequestRemote(option));
+    else if (!queue[who].empty()) {
       const std::string message = queue[who].front();
       queue[who].erase(queue[who].begin());
       send(1 - who, side[who].Receive(static_cast<uint8_t>(message[1]), static_cast<uint8_t>(message[2])));
@@ -142,16 +134,12 @@ void NegotiateWithPeer(FuzzedDataProvider& in) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::TChunkedInput in = fuzz::SplitInput(data, size);
 
-  // The stream decodes to the same events however it is cut.
   const std::vector<TEvent> whole = Decode({in.Stream});
   Check(Decode(in.Chunks) == whole, "events depend on the cutting");
-  std::vector<std::string> bytes;
-  for (char c : in.Stream) bytes.emplace_back(1, c);
-  Check(Decode(bytes) == whole, "events differ byte by byte");
+  Check(Decode(in.Bytes) == whole, "events differ byte by byte");
   AnswerHostilePeer(whole);
 
-  // What we encode decodes to itself.
-  std::string encoded;
+  std::string encoded;  // decodes to itself
   AppendTelnetData(encoded, in.Stream.data(), in.Stream.size());
   const std::vector<TEvent> decoded = Decode({encoded});
   Check(in.Stream.empty() ? decoded.empty() : decoded == std::vector<TEvent>{{'d', in.Stream}}, "data round trip");

@@ -1,5 +1,4 @@
-// The component's properties, open/close, and the line settings it leaves on
-// a real pseudo-terminal.
+// The component's properties, open/close, and the line settings it leaves on a real pseudo-terminal.
 
 #include <fcntl.h>
 #include <termios.h>
@@ -10,7 +9,6 @@
 
 #include "serial/comm_event_thread.h"
 #include "serial/posix/termios2_rate.h"
-#include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
 
 namespace {
@@ -27,15 +25,7 @@ uint32_t RateOf(const PtyPair& pty) {
   return rate;
 }
 
-class OpenComm : public ::testing::Test {
- protected:
-  void SetUp() override {
-    comm.SetDeviceName(pty.SlaveName());
-    comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
-  }
-  PtyPair pty;
-  TRecordingComm comm;
-};
+using OpenComm = PtyComm;
 
 }  // namespace
 
@@ -95,20 +85,15 @@ TEST(CommErrors, MessageCarriesTheCode) {
   EXPECT_EQ(std::string(e.what()), "Negative (Error: -1) ");
 }
 
-// A device that is not there, a file that is no device, and character
-// devices that open fine but are no terminal: no line to set (and /dev/zero
-// would flood the window thread with received bytes).
+// A device that is not there, a file that is no device, and character devices that open fine but are no
+// terminal: no line to set (and /dev/zero would flood the window thread with received bytes).
 TEST(CommOpen, WhatIsNoSerialDeviceIsRefusedAndClosed) {
   char path[] = "/tmp/orvix-not-a-tty-XXXXXX";
   const int fd = mkstemp(path);
   ASSERT_GE(fd, 0);
   close(fd);
   const std::string invalid = "Invalid device handle, access denied (Error: ";
-  const struct {
-    const char* name;
-    std::string message;
-    int code;
-  } cases[] = {
+  const struct { const char* name; std::string message; int code; } cases[] = {
       {"/dev/no-such-serial-device", "Error accessing specified device (Error: 2) ", 2},
       {"com999", "Error accessing specified device (Error: 2) ", 2},
       {path, invalid + "-1) ", -1},
@@ -143,8 +128,7 @@ TEST_F(OpenComm, OpenStartsTheThreadReopensAndCloseEndsIt) {
   EXPECT_EQ(comm.EventThread()->OsMask(), 0x0081u);
   EXPECT_TRUE(static_cast<bool>(comm.EventThread()->OnSignal));
   EXPECT_EQ(comm.EventThread()->Priority(), TThreadPriority::tpHighest);
-  // Open on an open port: the old handle must be closed first, or its lock
-  // refuses the new open.
+  // Open on an open port: the old handle must be closed first, or its lock refuses the new open.
   const int fds = OpenDescriptorCount();
   comm.Open();
   EXPECT_TRUE(comm.Enabled());
@@ -155,10 +139,9 @@ TEST_F(OpenComm, OpenStartsTheThreadReopensAndCloseEndsIt) {
   EXPECT_EQ(comm.EventThread(), nullptr);
   comm.Close();  // closed: nothing
   EXPECT_FALSE(comm.Enabled());
-  // The default mask is all nine events.
   comm.SetMonitorEvents(AllCommEvents);
   comm.Open();
-  EXPECT_EQ(comm.EventThread()->OsMask(), 0x01FFu);
+  EXPECT_EQ(comm.EventThread()->OsMask(), 0x01FFu);  // all nine events
 }
 
 // The lock is released by Close and by destroying an open component.
@@ -279,7 +262,7 @@ TEST_F(OpenComm, BaudRateSetterWritesOnlyChanges) {
   comm.SetBaudRate(TBaudRate::cbr57600);  // closed: stored only
   comm.Open();
   EXPECT_EQ(RateOf(pty), 57600u);
-  // Changed behind the component's back: setting the same value must not touch it.
+  // Changed behind the component's back: the same value must not touch it.
   termios t = LineOf(pty);
   cfsetspeed(&t, B1200);
   ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
@@ -293,18 +276,12 @@ TEST_F(OpenComm, BaudRateSetterWritesOnlyChanges) {
   EXPECT_EQ(RateOf(pty), closed);
 }
 
-// A pty forces 8 data bits and no parity (the translation itself is tested
-// without a device); a setting it drops, or that the device cannot take,
-// must fail, not pass unnoticed. The property keeps its new value; the port
-// stays open with its line as it was.
+// A pty forces 8 data bits and no parity: a setting it drops must fail, not pass unnoticed. The property
+// keeps its new value; the port stays open with its line as it was.
 TEST_F(OpenComm, SettingsTheDeviceCannotTakeAreRefused) {
   comm.Open();
   const termios before = LineOf(pty);
-  struct TRefused {
-    std::string what;
-    std::function<void(TComm&)> set;
-    std::function<bool(const TComm&)> kept;
-  };
+  struct TRefused { std::string what; std::function<void(TComm&)> set; std::function<bool(const TComm&)> kept; };
   // The setter to a value, and whether the property holds it.
   auto refused = [](std::string what, auto set, auto get, auto value) {
     return TRefused{std::move(what), [=](TComm& c) { (c.*set)(value); },
@@ -336,8 +313,7 @@ TEST_F(OpenComm, SettingsTheDeviceCannotTakeAreRefused) {
   }
 }
 
-// A setting refused at open leaves the port open. Queue sizes are set after
-// the control block and before the time-outs.
+// A setting refused at open leaves the port open. Queue sizes are set after the block, before the time-outs.
 TEST_F(OpenComm, OpenWithARefusedSettingStaysOpen) {
   comm.SetDatabits(TDatabits::da4);
   EXPECT_EQ(CatchCommError([&] { comm.Open(); }).Message, "Error updating DataControlBlock (Error: 22) ");
@@ -361,16 +337,13 @@ TEST_F(OpenComm, OpenWithARefusedSettingStaysOpen) {
   EXPECT_FALSE(comm.Enabled());
 }
 
-// Each flow control in turn, as a user's settings change it on an open port;
-// fcDefault keeps whatever the device has. Then the options.
+// Each flow control in turn on an open port, as a user's settings change it; fcDefault keeps the device's.
 TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
   comm.Open();
   using enum TFlowControl;
-  const struct {
-    TFlowControl flow;
-    bool software, cts;
-  } steps[] = {{fcSoftware, true, false}, {fcDefault, true, false}, {fcNone, false, false},
-               {fcCTS, false, true},      {fcNone, false, false}};
+  const struct { TFlowControl flow; bool software, cts; } steps[] = {
+      {fcSoftware, true, false}, {fcDefault, true, false}, {fcNone, false, false},
+      {fcCTS, false, true},      {fcNone, false, false}};
   for (const auto& k : steps) {
     comm.SetFlowControl(k.flow);
     const uint32_t f = comm.Record.Dcb.Flags;
@@ -386,7 +359,6 @@ TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
     EXPECT_EQ((t.c_cflag & CRTSCTS) != 0, k.cts) << step;
   }
 
-  // The software flow's characters reach the line at once.
   comm.SetFlowControl(fcSoftware);
   EXPECT_EQ(LineOf(pty).c_cc[VSTART], 17);
   EXPECT_EQ(LineOf(pty).c_cc[VSTOP], 19);
@@ -396,7 +368,6 @@ TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
   EXPECT_EQ(LineOf(pty).c_cc[VSTOP], 0x06);
   EXPECT_EQ(comm.Record.Dcb.XonChar, 0x05);
 
-  // The options set and clear their bits alike.
   comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
   uint32_t f = comm.Record.Dcb.Flags;
   EXPECT_TRUE(f & dcb::fParity);
@@ -410,9 +381,8 @@ TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
   EXPECT_EQ(LineOf(pty).c_iflag & INPCK, 0u);
 }
 
-// The device's own flow control, as another program or stty left it, is
-// what fcDefault keeps from the first open on: software and hardware alike;
-// and its DTR and RTS fields.
+// fcDefault keeps the device's own flow control (software and hardware), as stty left it, from the first open
+// on; and its DTR and RTS fields.
 TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   termios t = LineOf(pty);
   t.c_iflag |= IXON | IXOFF;
@@ -428,7 +398,7 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   EXPECT_TRUE(f & dcb::fOutxCtsFlow);
   comm.Close();
 
-  // And without flow control on the device, none is added.
+  // Without flow control on the device, none is added.
   t.c_iflag &= ~(IXON | IXOFF);
   t.c_cflag &= ~CRTSCTS;
   ASSERT_EQ(tcsetattr(pty.Master(), TCSANOW, &t), 0);
@@ -449,7 +419,7 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   EXPECT_NE(LineOf(pty).c_iflag & IXON, 0u);
 }
 
-TEST_F(OpenComm, PseudoTerminalHasNoModemLines) {
+TEST_F(OpenComm, NoModemLinesOnAPseudoTerminalTransfersAndPurge) {
   comm.Open();
   for (int line = 0; line <= 5; ++line) EXPECT_FALSE(comm.ModemSignal(line)) << line;
   // Raising the lines is a no-op there, so the modem simply reads as off.
@@ -457,20 +427,15 @@ TEST_F(OpenComm, PseudoTerminalHasNoModemLines) {
   EXPECT_NO_THROW(comm.SetDTR(true));
   EXPECT_FALSE(comm.ModemSignal(2));
   EXPECT_TRUE(comm.Enabled());
-}
 
-TEST_F(OpenComm, TransfersAndPurge) {
-  comm.Open();
   EXPECT_EQ(comm.Write("AT+MCS?\r\n", 9), 9);
   EXPECT_EQ(pty.ReadMaster(9), "AT+MCS?\r\n");
-  ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
-  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
+  Arrive("OK\r\n");
   char buf[16] = {};
   EXPECT_EQ(comm.Read(buf, sizeof buf), 4);
   EXPECT_EQ(std::string(buf, 4), "OK\r\n");
   EXPECT_EQ(comm.Read(buf, sizeof buf), 0);  // nothing queued: at once, no error
 
-  // A large write is not cut short.
   const std::string big(20000, 'x');
   std::string got;
   std::thread reader([&] { got = pty.ReadMaster(big.size()); });
@@ -478,9 +443,7 @@ TEST_F(OpenComm, TransfersAndPurge) {
   reader.join();
   EXPECT_EQ(got.size(), big.size());
 
-  // Purging drops what is queued.
-  ASSERT_TRUE(pty.WriteMaster("stale reply"));
-  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 11; }, TEvents::Left));
+  Arrive("stale reply");
   comm.PurgeIn();
   EXPECT_EQ(QueuedOn(pty.Slave()), 0);
   EXPECT_EQ(comm.Read(buf, sizeof buf), 0);

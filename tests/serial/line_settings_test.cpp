@@ -1,5 +1,4 @@
-// The device control block <-> termios translation, apart from any device
-// (a pty keeps neither parity nor short words, so this is where they are seen).
+// The control block <-> termios translation without a device (a pty keeps neither parity nor short words).
 
 #include <termios.h>
 
@@ -10,19 +9,14 @@
 namespace {
 TDCB Block(uint8_t size, uint8_t parity, uint8_t stop) {
   TDCB d;
-  d.ByteSize = size;
-  d.Parity = parity;
-  d.StopBits = stop;
+  d.ByteSize = size, d.Parity = parity, d.StopBits = stop;
   return d;
 }
 constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
 }  // namespace
 
 TEST(LineSettings, ParityDataAndStopBits) {
-  struct Case {
-    TDCB dcb;
-    tcflag_t cflag;
-  } cases[] = {
+  const struct { TDCB dcb; tcflag_t cflag; } cases[] = {
       {Block(8, NOPARITY, ONESTOPBIT), CS8},
       {Block(7, ODDPARITY, ONESTOPBIT), CS7 | PARENB | PARODD},
       {Block(7, EVENPARITY, TWOSTOPBITS), CS7 | PARENB | CSTOPB},
@@ -101,23 +95,14 @@ TEST(LineSettings, WhatTermiosCannotExpress) {
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 9; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Parity = 5; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.StopBits = ONE5STOPBITS; }));  // with 8 data bits
-  EXPECT_TRUE(refused([](TDCB& d) {
-    d.ByteSize = 5;
-    d.StopBits = TWOSTOPBITS;
-  }));
+  EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 5, d.StopBits = TWOSTOPBITS; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.BaudRate = 0; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Flags |= dcb::fOutxDsrFlow; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Flags |= dcb::fDsrSensitivity; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Flags |= dcb::fNull; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Flags |= dcb::DTR_CONTROL_HANDSHAKE << dcb::fDtrControlShift; }));
-  EXPECT_TRUE(refused([](TDCB& d) {
-    d.Flags |= dcb::fErrorChar;
-    d.ErrorChar = '?';
-  }));
+  EXPECT_TRUE(refused([](TDCB& d) { d.Flags |= dcb::fErrorChar, d.ErrorChar = '?'; }));
   EXPECT_FALSE(refused([](TDCB& d) { d.Flags |= dcb::fErrorChar; }));  // NUL is what Linux gives
-  EXPECT_TRUE(refused([](TDCB& d) {
-    d.Flags |= dcb::fOutX;
-    d.XoffChar = d.XonChar;
-  }));
+  EXPECT_TRUE(refused([](TDCB& d) { d.Flags |= dcb::fOutX, d.XoffChar = d.XonChar; }));
   EXPECT_FALSE(refused([](TDCB& d) { d.BaudRate = 256000; }));
 }

@@ -1,5 +1,4 @@
-// The termios backend on its own: exclusive open, device names, the event
-// wait (stop, new input, hang-up) and transfers after a hang-up.
+// The termios backend alone: exclusive open, device names, the event wait, transfers after a hang-up.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,12 +12,11 @@
 
 #include "serial/device_path.h"
 #include "serial/posix/posix_device.h"
-#include "tests/common/pty_pair.h"
 #include "tests/serial/serial_test_support.h"
 
 TEST(DevicePath, ComNamesMapToTtyS) {
-  for (auto [name, path] : {std::pair{"com1", "/dev/ttyS0"}, std::pair{"Com2", "/dev/ttyS1"},
-                             std::pair{"COM12", "/dev/ttyS11"}})
+  for (auto [name, path] :
+       {std::pair{"com1", "/dev/ttyS0"}, std::pair{"Com2", "/dev/ttyS1"}, std::pair{"COM12", "/dev/ttyS11"}})
     EXPECT_EQ(SerialDevicePath(name), path) << name;
   for (const char* kept : {"com0", "com", "com1x", "/dev/ttyUSB0", "/dev/serial/by-id/usb-X-if00"})
     EXPECT_EQ(SerialDevicePath(kept), kept);
@@ -49,8 +47,7 @@ TEST(PosixDevice, NoTerminalIsNoSerialDeviceAndIsNotLocked) {
 
 namespace {
 
-// A terminal as a shell leaves it: line editing, echo, signals, output
-// processing, XON/XOFF, hang-up on the last close.
+// A terminal as a shell leaves it: line editing, echo, signals, output processing, XON/XOFF, HUPCL.
 termios MakeCooked(int fd) {
   termios t{};
   tcgetattr(fd, &t);
@@ -79,59 +76,6 @@ TSerialDevice* stillOpen = nullptr;
 // An exception that nothing catches: std::terminate, as at the top of a thread.
 void ThrowThroughNoexcept(const std::function<void()>& thrower) noexcept { thrower(); }
 
-}  // namespace
-
-// Closing the device, or a process ending with it still open by any way but
-// SIGKILL, gives a terminal its own settings back.
-TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
-  const struct {
-    const char* how;
-    int signal;  // sent by the test, or the one the ending raises itself
-    std::function<void()> end;
-  } endings[] = {
-      {"close", 0, [] {
-         delete stillOpen;
-         _exit(0);  // nothing run at exit
-       }},
-      {"exit", 0, [] { std::exit(0); }},
-      {"uncaught exception", SIGABRT, [] { ThrowThroughNoexcept([] { throw std::runtime_error("uncaught"); }); }},
-      {"SIGTERM", SIGTERM, [] { pause(); }},
-      {"SIGINT", SIGINT, [] { pause(); }},
-      {"SIGHUP", SIGHUP, [] { pause(); }},
-  };
-  for (const auto& ending : endings) {
-    SCOPED_TRACE(ending.how);
-    PtyPair pty;
-    const termios cooked = MakeCooked(pty.Slave());
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    if (child == 0) {
-      int error = 0;
-      // Held by a global, never destroyed: reachable for a leak checker, and
-      // no destructor closes it on the way out.
-      stillOpen = OpenSerialDevice(pty.SlaveName(), error).release();
-      if (write(ready[1], stillOpen ? "1" : "0", 1) != 1) _exit(4);
-      ending.end();
-      _exit(3);
-    }
-    close(ready[1]);
-    char opened = 0;
-    ASSERT_EQ(read(ready[0], &opened, 1), 1);
-    close(ready[0]);
-    EXPECT_EQ(opened, '1');
-    if (ending.signal && ending.signal != SIGABRT) kill(child, ending.signal);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    if (ending.signal)
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == ending.signal) << status;
-    else
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_TRUE(GivenBack(pty.Slave(), cooked));
-  }
-}
-
-namespace {
 class Device : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -160,12 +104,51 @@ class Device : public ::testing::Test {
 };
 }  // namespace
 
+// Closing the device, or a process ending with it open any way but SIGKILL, gives the terminal its settings back.
+TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
+  // signal: sent by the test, or the one the ending raises itself
+  const struct { const char* how; int signal; std::function<void()> end; } endings[] = {
+      {"close", 0, [] { delete stillOpen; _exit(0); }},  // _exit: nothing run at exit
+      {"exit", 0, [] { std::exit(0); }},
+      {"uncaught exception", SIGABRT, [] { ThrowThroughNoexcept([] { throw std::runtime_error("uncaught"); }); }},
+      {"SIGTERM", SIGTERM, [] { pause(); }},
+      {"SIGINT", SIGINT, [] { pause(); }},
+      {"SIGHUP", SIGHUP, [] { pause(); }},
+  };
+  for (const auto& ending : endings) {
+    SCOPED_TRACE(ending.how);
+    PtyPair pty;
+    const termios cooked = MakeCooked(pty.Slave());
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      int error = 0;
+      // Held by a global, never destroyed: reachable for a leak checker, and no destructor closes it.
+      stillOpen = OpenSerialDevice(pty.SlaveName(), error).release();
+      if (write(ready[1], stillOpen ? "1" : "0", 1) != 1) _exit(4);
+      ending.end();
+      _exit(3);
+    }
+    close(ready[1]);
+    char opened = 0;
+    ASSERT_EQ(read(ready[0], &opened, 1), 1);
+    close(ready[0]);
+    EXPECT_EQ(opened, '1');
+    if (ending.signal && ending.signal != SIGABRT) kill(child, ending.signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(ending.signal ? WIFSIGNALED(status) && WTERMSIG(status) == ending.signal
+                              : WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(GivenBack(pty.Slave(), cooked));
+  }
+}
+
 TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   auto wait = StartWait();
   stop.Set();
   EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
-  ASSERT_TRUE(pty.WriteMaster("data"));
-  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
+  ArriveOn(pty, "data");
   uint32_t events = 0;
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Stopped);
 }
@@ -191,8 +174,7 @@ TEST_F(Device, InputIsAnnouncedOnce) {
 
 // Counting the queue (as every hand-over does) is not announcing it.
 TEST_F(Device, CountedInputIsStillAnnounced) {
-  ASSERT_TRUE(pty.WriteMaster("OK\r\n"));
-  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 4; }, TEvents::Left));
+  ArriveOn(pty, "OK\r\n");
   EXPECT_EQ(Cleared(*dev).stat.cbInQue, 4u);
   auto wait = StartWait();
   const bool announced = wait.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
@@ -240,8 +222,7 @@ TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
 }
 
 TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {
-  ASSERT_TRUE(pty.WriteMaster("stale"));
-  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) == 5; }, TEvents::Left));
+  ArriveOn(pty, "stale");
   EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
   EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
   // No lines to move: DTR and RTS succeed as no-ops, the status query fails.

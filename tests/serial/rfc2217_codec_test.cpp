@@ -1,5 +1,4 @@
-// Telnet framing, option negotiation, URL and protocol-value translation of
-// the network serial port.
+// The network port's telnet framing, option negotiation, URLs and protocol values.
 
 #include <gtest/gtest.h>
 
@@ -39,10 +38,11 @@ struct TRecorder : TTelnetHandler {
   void OnTelnetCommand(uint8_t c) override { log.push_back("CMD " + std::to_string(c)); }
 };
 
-TRecorder Decode(const std::string& stream) {
+// The stream fed in these pieces.
+TRecorder Decode(const std::vector<std::string>& pieces) {
   TTelnetDecoder d;
   TRecorder r;
-  d.Feed(stream.data(), stream.size(), r);
+  for (const std::string& p : pieces) d.Feed(p.data(), p.size(), r);
   return r;
 }
 
@@ -50,23 +50,19 @@ TRecorder Decode(const std::string& stream) {
 const std::string kMixed = "AT" + B({255, 255}) + "x" + B({255, 251, 44}) + B({255, 250, 44, 107, 255, 255, 0, 255, 240}) +
                            B({255, 241}) + "\r\n" + B({255, 240}) + "OK" + B({255, 253, 0});
 
-// The same result whatever the segment boundaries: every split into two
-// pieces, then one byte at a time.
+// The same result whatever the segment boundaries: every split into two pieces, then one byte at a time.
 TEST(TelnetDecoder, SeparatesDataNegotiationAndSubnegotiationWhateverTheSegments) {
-  const TRecorder whole = Decode(kMixed);
+  const TRecorder whole = Decode({kMixed});
   EXPECT_EQ(whole.data, "AT" + B({255}) + "x\r\nOK");
   EXPECT_EQ(whole.log, (std::vector<std::string>{"NEG 251 44", "SB 44 107 255 0", "CMD 241", "NEG 253 0"}));
   for (size_t cut = 0; cut <= kMixed.size(); ++cut) {
-    TTelnetDecoder d;
-    TRecorder r;
-    d.Feed(kMixed.data(), cut, r);
-    d.Feed(kMixed.data() + cut, kMixed.size() - cut, r);
+    const TRecorder r = Decode({kMixed.substr(0, cut), kMixed.substr(cut)});
     EXPECT_EQ(r.data, whole.data) << "cut at " << cut;
     EXPECT_EQ(r.log, whole.log) << "cut at " << cut;
   }
-  TTelnetDecoder d;
-  TRecorder r;
-  for (char c : kMixed) d.Feed(&c, 1, r);
+  std::vector<std::string> bytes;
+  for (char c : kMixed) bytes.emplace_back(1, c);
+  const TRecorder r = Decode(bytes);
   EXPECT_EQ(r.data, whole.data);
   EXPECT_EQ(r.log, whole.log);
 }
@@ -88,9 +84,8 @@ TEST(TelnetDecoder, OverlongSubnegotiationIsDroppedAndBounded) {
 }
 
 TEST(TelnetDecoder, CommandInsideSubnegotiationAbandonsIt) {
-  // IAC WILL inside SB: the peer lost its framing; the command still counts
-  // and the half subnegotiation is not reported.
-  TRecorder r = Decode(B({255, 250, 44, 107, 0x20, 255, 251, 3}) + "z" + B({255, 250, 255, 250, 44, 1, 255, 240}));
+  // IAC WILL inside SB: the peer lost its framing; the command counts, the half subnegotiation is not reported.
+  TRecorder r = Decode({B({255, 250, 44, 107, 0x20, 255, 251, 3}) + "z" + B({255, 250, 255, 250, 44, 1, 255, 240})});
   EXPECT_EQ(r.data, "z");
   EXPECT_EQ(r.log, (std::vector<std::string>{"NEG 251 3", "SB 44 1"}));
 }
@@ -125,12 +120,11 @@ TEST(TelnetEncoding, DoublesIacInDataAndSubnegotiation) {
   EXPECT_EQ(out, "pre" + B({1, 255, 255, 2, 255, 255, 255, 255}));
   EXPECT_EQ(TelnetSubnegotiation(44, B({1, 0, 0, 255, 255})), B({255, 250, 44, 1, 0, 0, 255, 255, 255, 255, 255, 240}));
   EXPECT_EQ(TelnetOptionCommand(telnet::DO, 44), B({255, 253, 44}));
-  // Round trip through the decoder.
-  std::string all;
+  std::string all;  // round trip through the decoder
   std::string bytes;
   for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
   AppendTelnetData(all, bytes.data(), bytes.size());
-  EXPECT_EQ(Decode(all).data, bytes);
+  EXPECT_EQ(Decode({all}).data, bytes);
 }
 
 TEST(TelnetOptions, AnswersRequestsButNotAnswers) {
@@ -146,11 +140,9 @@ TEST(TelnetOptions, AnswersRequestsButNotAnswers) {
   EXPECT_TRUE(o.LocalEnabled(OPT_COM_PORT));
   EXPECT_EQ(o.Receive(DO, OPT_COM_PORT), "");  // already on: no loop
 
-  // The peer's request for an accepted option is agreed to once.
   EXPECT_EQ(o.Receive(WILL, OPT_BINARY), B({255, 253, 0}));
   EXPECT_EQ(o.Receive(WILL, OPT_BINARY), "");
   EXPECT_TRUE(o.RemoteEnabled(OPT_BINARY));
-  // Switched off by the peer: acknowledged once.
   EXPECT_EQ(o.Receive(WONT, OPT_BINARY), B({255, 254, 0}));
   EXPECT_EQ(o.Receive(WONT, OPT_BINARY), "");
   EXPECT_FALSE(o.RemoteEnabled(OPT_BINARY));
@@ -194,8 +186,7 @@ TEST(Rfc2217Url, ParsesHostAndPortAndAMalformedNameFailsToOpen) {
 }
 
 TEST(Rfc2217Url, ResolverFailuresMapToErrno) {
-  // A name that cannot be looked up, for whatever reason, has its own code:
-  // not "no such device" and not "held by another program" (EWOULDBLOCK).
+  // A name that cannot be looked up has its own code: not "no such device", not "held by another" (EWOULDBLOCK).
   for (int eai : {EAI_NONAME, EAI_AGAIN, EAI_FAIL}) {
     EXPECT_EQ(AddrInfoErrorToErrno(eai, 0), kNameLookupFailed) << eai;
     EXPECT_NE(AddrInfoErrorToErrno(eai, 0), ENOENT);
@@ -207,10 +198,7 @@ TEST(Rfc2217Url, ResolverFailuresMapToErrno) {
 
 TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
   TDCB dcb;
-  dcb.BaudRate = 115200;
-  dcb.ByteSize = 7;
-  dcb.Parity = EVENPARITY;
-  dcb.StopBits = TWOSTOPBITS;
+  dcb.BaudRate = 115200, dcb.ByteSize = 7, dcb.Parity = EVENPARITY, dcb.StopBits = TWOSTOPBITS;
   TRfc2217LineSettings s;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.baudRate, 115200u);
@@ -266,15 +254,10 @@ TEST(Rfc2217Values, EncodedSettingsAreBigEndianSubnegotiations) {
   EXPECT_EQ(EncodeLineSettings(s).substr(0, 11), B({255, 250, 44, 1, 0, 1, 255, 255, 0, 255, 240}));
 }
 
-// A report against the state before it: the lines it sets, and the changes
-// as events (ring on its rising edge and on a trailing-edge report).
+// A report against the state before it: the lines it sets, the changes as events (ring on its rising edge
+// and on a trailing-edge report).
 TEST(Rfc2217Values, ModemStateBitsAndChanges) {
-  const struct {
-    const char* what;
-    uint32_t before;
-    int bits;
-    uint32_t status, events;
-  } cases[] = {
+  const struct { const char* what; uint32_t before; int bits; uint32_t status, events; } cases[] = {
       {"first report: DSR and CTS on", 0, 0x30, MS_DSR_ON | MS_CTS_ON, EV_DSR | EV_CTS},
       {"the same again", MS_DSR_ON | MS_CTS_ON, 0x30, MS_DSR_ON | MS_CTS_ON, 0},
       {"DSR dropped and back between reports", MS_DSR_ON, 0x20 | 0x02, MS_DSR_ON, EV_DSR},

@@ -1,6 +1,5 @@
-// A network port's connection made on a thread of its own: the next open of
-// that port takes it (the server sees one client), and a host that does not
-// answer holds only that thread.
+// A connection made ahead on a thread of its own: the next open takes it (the server sees one client), and a
+// host that does not answer holds only that thread.
 
 #include <gtest/gtest.h>
 
@@ -17,17 +16,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct TAnswer {
-  std::atomic<bool> Done{false};
-  std::atomic<int> Error{-1};
-};
+struct TAnswer { std::atomic<bool> Done{false}; std::atomic<int> Error{-1}; };
 
 std::shared_ptr<TAnswer> StartConnecting(const std::string& url) {
   auto answer = std::make_shared<TAnswer>();
-  ConnectAhead(url, [answer](int osError) {
-    answer->Error = osError;
-    answer->Done = true;
-  });
+  ConnectAhead(url, [answer](int osError) { answer->Error = osError, answer->Done = true; });
   return answer;
 }
 
@@ -61,8 +54,7 @@ TEST(ConnectAhead, AHostThatDoesNotAnswerHoldsOnlyTheConnectingThread) {
   ASSERT_TRUE(down.Ok());
   auto answer = StartConnecting(down.Url());
   EXPECT_FALSE(answer->Done) << "the caller waited for the connection";
-  // Nothing more can come before the connect deadline; a look a moment later
-  // shows the caller free while the connection is still being made.
+  // Nothing can come before the connect deadline: a moment later the caller is free, the connect still on.
   orvix::test::HandleEventsFor(200ms);
   EXPECT_FALSE(answer->Done);
 }

@@ -1,8 +1,6 @@
-// A network peer that goes silent without closing (cable pulled, server
-// frozen, link down) must be noticed within seconds and reported as a
-// device that went away. Slow by nature: each case waits for the detection,
-// about ten seconds. The link is cut by taking the loopback interface down
-// inside a network namespace of the test's own (needs root; skipped otherwise).
+// A peer gone silent without closing (cable pulled, server frozen) must be reported as a device gone within
+// seconds; each case waits about ten. The link is cut by taking loopback down in a network namespace of the
+// test's own (needs root; skipped otherwise).
 
 #include <fcntl.h>
 #include <net/if.h>
@@ -16,10 +14,8 @@
 namespace {
 
 using namespace rfc2217_test;
-using Clock = std::chrono::steady_clock;
 
-// Moves the calling thread into a network namespace of its own, with the
-// loopback interface up, and back on destruction.
+// Moves the calling thread into a network namespace of its own, loopback up, and back on destruction.
 class TOwnNetwork {
  public:
   TOwnNetwork() {

@@ -1,5 +1,4 @@
-// The network serial port as the serial component sees it, against scripted
-// loopback peers: opening, settings, lines, data, events and failures.
+// The network serial port against scripted loopback peers: opening, settings, lines, data, events, failures.
 
 #include <cerrno>
 #include <random>
@@ -10,12 +9,9 @@
 namespace {
 
 using namespace rfc2217_test;
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
-uint32_t AllEvents() {
-  return EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
-}
+constexpr uint32_t kAllEvents =
+    EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
 
 // A device open on a cooperative server whose modem has DSR and CTS on.
 class CooperativePeer : public ::testing::Test {
@@ -24,15 +20,13 @@ class CooperativePeer : public ::testing::Test {
   TPeer peer{Cooperative(0x30)};
   std::unique_ptr<TSerialDevice> device = OpenOn(peer);
 };
+using Rfc2217Opened = CooperativePeer;
 using Rfc2217Data = CooperativePeer;
 using Rfc2217Events = CooperativePeer;
 using Rfc2217Gone = CooperativePeer;
 using Rfc2217Settings = CooperativePeer;
 
-TEST(Rfc2217Open, NegotiatesTheComPortOptionAndReportsTheModemLines) {
-  TPeer peer(Cooperative(0x30));
-  auto device = OpenOn(peer);
-  ASSERT_NE(device, nullptr);
+TEST_F(Rfc2217Opened, NegotiatesTheComPortOptionAndReportsTheModemLines) {
   EXPECT_EQ(device->GetFileType(), FILE_TYPE_CHAR);
 
   // The last requests may still be on their way to the peer when Open returns.
@@ -50,8 +44,7 @@ TEST(Rfc2217Open, NegotiatesTheComPortOptionAndReportsTheModemLines) {
   EXPECT_EQ(StatusOf(*device), MS_DSR_ON | MS_CTS_ON);
 }
 
-// Servers that open all the same: the lines they report, and the other
-// options they offer or ask for, refused politely.
+// Servers that open all the same: the lines they report, and the other options they offer, refused politely.
 TEST(Rfc2217Open, ServersThatSpeakOtherwise) {
   const struct {
     const char* what;
@@ -75,9 +68,8 @@ TEST(Rfc2217Open, ServersThatSpeakOtherwise) {
   }
 }
 
-// Nobody listening (a bound socket that never listens resets connections),
-// and a listener whose one-place accept queue is taken (the kernel drops
-// further requests, as a dead host would).
+// Nobody listening (a bound socket that never listens resets connections), and a listener whose one-place
+// accept queue is taken (the kernel drops further requests, as a dead host would).
 TEST(Rfc2217Open, PortNobodyListensOnIsRefusedAndAHostThatNeverAnswersTimesOut) {
   int port = 0;
   const int s = LoopbackSocket(-1, port);
@@ -103,12 +95,7 @@ TEST(Rfc2217Open, ServersThatFailTheNegotiation) {
   } cases[] = {
       {"never speaks telnet", {}, ETIMEDOUT},
       {"refuses the option", [](TPeer& p) { p.Send(Bytes({255, 254, 44, 255, 252, 44})); }, EPROTONOSUPPORT},
-      {"hangs up",
-       [](TPeer& p) {
-         p.Send(Bytes({255, 251, 44}));
-         p.CloseConnection();
-       },
-       0},
+      {"hangs up", [](TPeer& p) { p.Send(Bytes({255, 251, 44})); p.CloseConnection(); }, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -134,10 +121,7 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
   EXPECT_TRUE(dcb.Flags & dcb::fBinary);
 
-  dcb.BaudRate = 19200;
-  dcb.ByteSize = 7;
-  dcb.Parity = EVENPARITY;
-  dcb.StopBits = TWOSTOPBITS;
+  SetLine(dcb, 19200, 7, EVENPARITY, TWOSTOPBITS);
   dcb.Flags |= dcb::fOutX | dcb::fInX;
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(peer.WaitFor(ComPort(1, Bytes({0, 0, 0x4B, 0})) + ComPort(2, Bytes({7})) + ComPort(3, Bytes({3})) +
@@ -149,14 +133,12 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(peer.WaitFor(ComPort(4, Bytes({2})) + ComPort(5, Bytes({3}))));
 
-  // What the protocol cannot carry is refused, and the last good block stays.
   TDCB bad = dcb;
   bad.ByteSize = 4;
   EXPECT_FALSE(device->SetCommState(bad));
   EXPECT_EQ(device->LastError(), EINVAL);
   EXPECT_EQ(StateOf(*device), dcb);
 
-  // DTR and RTS switched by the escape functions.
   for (uint32_t f : {SETRTS, SETDTR, CLRDTR, CLRRTS}) ASSERT_TRUE(device->EscapeCommFunction(f)) << f;
   EXPECT_TRUE(peer.WaitFor(ComPort(5, Bytes({11})) + ComPort(5, Bytes({8})) + ComPort(5, Bytes({9})) +
                            ComPort(5, Bytes({12}))));
@@ -203,22 +185,18 @@ TEST_F(Rfc2217Data, SlowReaderHoldsTheServerBackWithoutLosingData) {
   std::string got;
   uint32_t maxQueued = 0;
   char buf[1000];
-  WaitUntil(
-      [&] {
-        maxQueued = std::max(maxQueued, Cleared(*device).stat.cbInQue);
-        const int n = device->Read(buf, sizeof buf);
-        if (n > 0) got.append(buf, static_cast<size_t>(n));
-        return got.size() >= sent.size();
-      },
-      30s, TEvents::Left);
+  WaitUntil([&] {
+    maxQueued = std::max(maxQueued, Cleared(*device).stat.cbInQue);
+    const int n = device->Read(buf, sizeof buf);
+    if (n > 0) got.append(buf, static_cast<size_t>(n));
+    return got.size() >= sent.size();
+  }, 30s, TEvents::Left);
   sender.join();
   EXPECT_TRUE(got == sent) << "got " << got.size() << " of " << sent.size() << " bytes";
   EXPECT_LE(maxQueued, 4096u);
 }
 
-// The pause must stay well within the time a silent peer is given
-// (kSilentPeerLimitMs), also on slow builds: the peer's small window makes
-// the way fill at once.
+// The pause must stay well under kSilentPeerLimitMs, also on slow builds: hence the peer's small window.
 TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
   TPeer peer(Cooperative(0x30));
   peer.UseSmallWindow();
@@ -227,8 +205,8 @@ TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_TXEMPTY));
   peer.PauseReading(true);
 
-  std::string chunk(65536, '\0');
-  for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>('A' + i % 26);
+  std::string chunk;
+  for (size_t i = 0; i < 65536; ++i) chunk.push_back(static_cast<char>('A' + i % 26));
   std::string expected;  // everything accepted, in order
   int failures = 0;
   for (int i = 0; i < 2000 && failures == 0; ++i) {
@@ -245,7 +223,6 @@ TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
   }
   ASSERT_EQ(failures, 1) << "the socket never filled up";
 
-  // Once the server reads again, everything accepted arrives, in order.
   TWaiter waiter(*device);
   peer.PauseReading(false);
   EXPECT_TRUE(peer.WaitFor(expected, 60s));
@@ -253,7 +230,7 @@ TEST(Rfc2217Output, AFullQueueBoundsTheWriteAndLosesNothing) {
 }
 
 TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
-  ASSERT_TRUE(device->SetCommMask(AllEvents()));
+  ASSERT_TRUE(device->SetCommMask(kAllEvents));
   TWaiter waiter(*device);
 
   peer.Send(ModemState(0x10 | 0x02));  // DSR dropped
@@ -273,7 +250,7 @@ TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
   ASSERT_TRUE(waiter.WaitForEvent(EV_BREAK));
   EXPECT_EQ(Cleared(*device).errors, CE_BREAK);
 
-  for (uint32_t e : waiter.Events()) EXPECT_EQ(e & ~AllEvents(), 0u);
+  for (uint32_t e : waiter.Events()) EXPECT_EQ(e & ~kAllEvents, 0u);
   EXPECT_EQ(waiter.Events().front(), EV_DSR);  // nothing from the opening report
 }
 
@@ -286,7 +263,9 @@ TEST_F(Rfc2217Events, OnlyMonitoredEventsEndAWait) {
   EXPECT_EQ(StatusOf(*device), MS_CTS_ON);  // the state is still followed
 }
 
-TEST_F(Rfc2217Events, StopWinsOverPendingEvents) {
+TEST_F(Rfc2217Events, StopEndsABlockedWaitAndWinsOverPendingEvents) {
+  ASSERT_TRUE(device->SetCommMask(kAllEvents));
+  { TWaiter blocked(*device); }  // its end joins: would hang if the stop were not seen
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
   TStopSignal stop;
   peer.Send("data");
@@ -298,21 +277,11 @@ TEST_F(Rfc2217Events, StopWinsOverPendingEvents) {
   EXPECT_EQ(device->WaitCommEvent(events, stop), TWaitResult::Stopped);
 }
 
-TEST_F(Rfc2217Events, StopEndsABlockedWait) {
-  ASSERT_TRUE(device->SetCommMask(AllEvents()));
-  auto waiter = std::make_unique<TWaiter>(*device);
-  waiter.reset();  // joins: would hang if the stop were not seen
-  SUCCEED();
-}
-
 TEST_F(Rfc2217Events, IdleWaitDoesNotSpin) {
-  ASSERT_TRUE(device->SetCommMask(AllEvents()));
-  // Output waiting to leave and events outside the mask must not keep the
-  // wait busy either.
+  ASSERT_TRUE(device->SetCommMask(kAllEvents));
+  // Output waiting to leave and events outside the mask must not keep the wait busy either.
   peer.Send(ModemState(0x10));
   ASSERT_EQ(device->Write("AT\r\n", 4), 4);
-  // Nothing comes to wait for: the wait idles meanwhile, costing next to
-  // nothing where a spinning one burns a core.
   const double load = LoadWhile([&] {
     TWaiter waiter(*device);
     std::this_thread::sleep_for(500ms);
@@ -325,14 +294,11 @@ TEST_F(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_ERR));
   TWaiter waiter(*device);
 
-  // Half a reply, then the server goes away.
   peer.Send("\r\nOK\r");
   peer.CloseConnection();
   ASSERT_TRUE(waiter.WaitForEnd());
   EXPECT_EQ(waiter.EndResult(), TWaitResult::Failed);
-  int errWaits = 0;
-  for (uint32_t e : waiter.Events()) errWaits += (e & EV_ERR) ? 1 : 0;
-  EXPECT_EQ(errWaits, 1);
+  EXPECT_EQ(std::ranges::count_if(waiter.Events(), [](uint32_t e) { return e & EV_ERR; }), 1);
 
   const TCleared gone = Cleared(*device);
   EXPECT_TRUE(gone.errors & CE_DEVICEGONE);
@@ -357,8 +323,7 @@ TEST_F(Rfc2217Gone, ServerHangingUpIsAVanishedDevice) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(device->WaitCommEvent(events, stop), TWaitResult::Failed);
 }
 
-// Waiting ends with the connection: that end is reported even to a wait
-// that does not monitor errors, once.
+// Waiting ends with the connection: that end is reported once even to a wait that does not monitor errors.
 TEST_F(Rfc2217Gone, HangUpIsReportedToWaitsThatDoNotMonitorErrors) {
   ASSERT_TRUE(device->SetCommMask(EV_DSR));
   TWaiter waiter(*device);
@@ -370,7 +335,7 @@ TEST_F(Rfc2217Gone, HangUpIsReportedToWaitsThatDoNotMonitorErrors) {
 }
 
 TEST_F(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {
-  ASSERT_TRUE(device->SetCommMask(AllEvents()));
+  ASSERT_TRUE(device->SetCommMask(kAllEvents));
   TWaiter waiter(*device);
 
   std::mt19937 rng(2217);
@@ -389,20 +354,15 @@ TEST_F(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {
     sentAll = true;
   });
 
-  // Keep reading; the device stays bounded and ends up in the reported state.
   char buf[4096];
-  const bool settled = WaitUntil(
-      [&] {
-        while (device->Read(buf, sizeof buf) > 0) {
-        }
-        EXPECT_LE(Cleared(*device).stat.cbInQue, 4096u);
-        uint32_t status = 0;
-        return sentAll && device->GetCommModemStatus(status) && status == MS_CTS_ON;
-      },
-      30s, TEvents::Left);
+  const bool settled = WaitUntil([&] {
+    while (device->Read(buf, sizeof buf) > 0) continue;
+    EXPECT_LE(Cleared(*device).stat.cbInQue, 4096u);
+    uint32_t status = 0;
+    return sentAll && device->GetCommModemStatus(status) && status == MS_CTS_ON;
+  }, 30s, TEvents::Left);
   sender.join();
   EXPECT_TRUE(settled);
-  // Still a working port afterwards.
   EXPECT_EQ(device->Write("AT\r", 3), 3);
   EXPECT_TRUE(peer.WaitFor("AT\r"));
 }

@@ -1,5 +1,5 @@
-// Host names of network ports: the lookup is bounded by the connect deadline
-// (opening runs on the window thread) and its failure has a code of its own.
+// Host names of network ports: the lookup is bounded by the connect deadline (opening runs on the window
+// thread) and its failure has a code of its own.
 
 #include <netdb.h>
 
@@ -12,18 +12,14 @@
 namespace {
 
 using namespace rfc2217_test;
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // A resolver that does not answer until the test lets it (or gives up).
-struct TStuckResolver {
+struct {
   std::mutex mu;
   std::condition_variable cv;
   bool released = false;
-  int inside = 0;
-  int calls = 0;
-};
-TStuckResolver stuck;
+  int inside = 0, calls = 0;
+} stuck;
 
 int NeverAnswers(const char*, const char*, const addrinfo*, addrinfo** result) {
   *result = nullptr;
@@ -39,7 +35,7 @@ int NeverAnswers(const char*, const char*, const addrinfo*, addrinfo** result) {
 class Rfc2217Lookup : public ::testing::Test {
  protected:
   void TearDown() override {
-    // Let a lookup left behind end before the next test.
+    // A lookup left behind ends before the next test.
     std::unique_lock lock(stuck.mu);
     stuck.released = true;
     stuck.cv.notify_all();
@@ -48,11 +44,9 @@ class Rfc2217Lookup : public ::testing::Test {
     SetNameLookup(previous_);
   }
   void UseStuckResolver() {
-    {
-      std::lock_guard lock(stuck.mu);
-      stuck.released = false;
-      stuck.calls = 0;
-    }
+    std::lock_guard lock(stuck.mu);
+    stuck.released = false;
+    stuck.calls = 0;
     previous_ = SetNameLookup(&NeverAnswers);
   }
 
@@ -85,8 +79,7 @@ TEST_F(Rfc2217Lookup, AddressesNeedNoResolver) {
   EXPECT_EQ(stuck.calls, 0);
 }
 
-// Through the component: the code is neither "no such device" (2) nor the
-// one of a device held by another program (EWOULDBLOCK).
+// Through the component: the code is neither "no such device" (2) nor a held device's (EWOULDBLOCK).
 TEST_F(Rfc2217Lookup, UnknownHostFailsWithTheLookupCode) {
   TComm comm;
   comm.SetDeviceName("rfc2217://no-such-host.invalid:7000");

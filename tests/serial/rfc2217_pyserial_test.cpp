@@ -1,7 +1,5 @@
-// The network serial port against a server nobody here wrote: pyserial's
-// RFC 2217 port manager around a loop-back port (DSR follows DTR, CTS
-// follows RTS, written data comes back), first through the device interface,
-// then through the serial component.
+// The network port against a server nobody here wrote: pyserial's RFC 2217 port manager around a loop-back
+// port (DSR follows DTR, CTS follows RTS, written data comes back), as a device and through the component.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -15,15 +13,11 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
 constexpr char kPython[] = "/usr/bin/python3";
 const std::string kServerScript = std::string(ORVIX_SOURCE_DIR) + "/tests/serial/pyserial_rfc2217_server.py";
 
 bool PyserialAvailable() {
-  static const bool available =
-      std::system("/usr/bin/python3 -I -c 'import serial.rfc2217' >/dev/null 2>&1") == 0;
+  static const bool available = std::system("/usr/bin/python3 -I -c 'import serial.rfc2217' >/dev/null 2>&1") == 0;
   return available;
 }
 
@@ -32,7 +26,7 @@ bool PyserialAvailable() {
   GTEST_SKIP() << "/usr/bin/python3 cannot import serial.rfc2217: install the Debian package " \
                   "python3-serial to run the tests against pyserial's RFC 2217 server"
 
-// The test server as a child process; its report lines are collected.
+// The test server as a child process; its report is collected.
 class TPyServer {
  public:
   TPyServer() {
@@ -50,9 +44,11 @@ class TPyServer {
     close(out[1]);
     toServer_ = in[1];
     fromServer_ = out[0];
-    reader_ = std::thread([this] { ReadLines(); });
-    if (!WaitForLine("rfc2217://", 0, 20s)) throw std::runtime_error("test server did not start");
-    url_ = Lines().front();
+    reader_ = std::thread([this] { ReadOutput(); });
+    // Its first line is the address.
+    if (!WaitForLine("rfc2217://", 0, 20s) || !WaitForLine("\n")) throw std::runtime_error("test server did not start");
+    std::lock_guard lock(mu_);
+    url_ = out_.substr(0, out_.find('\n'));
   }
 
   ~TPyServer() {
@@ -68,41 +64,21 @@ class TPyServer {
 
   const std::string& Url() const { return url_; }
 
-  std::vector<std::string> Lines() {
-    std::lock_guard lock(mu_);
-    return lines_;
-  }
-
-  // Waits for a report line containing needle, among the lines from index `from` on.
+  // Waits for report text containing needle after `from`, a Mark() of the report so far.
   bool WaitForLine(const std::string& needle, size_t from = 0, std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] {
-      for (size_t i = from; i < lines_.size(); ++i)
-        if (lines_[i].find(needle) != std::string::npos) return true;
-      return false;
-    });
+    return cv_.wait_for(lock, timeout, [&] { return out_.find(needle, from) != std::string::npos; });
   }
-
-  size_t LineCount() {
-    std::lock_guard lock(mu_);
-    return lines_.size();
-  }
+  size_t Mark() { std::lock_guard lock(mu_); return out_.size(); }
 
   void HangUp() { [[maybe_unused]] ssize_t n = write(toServer_, "hangup\n", 7); }
 
  private:
-  void ReadLines() {
-    std::string partial;
+  void ReadOutput() {
     char buf[512];
-    ssize_t n;
-    while ((n = read(fromServer_, buf, sizeof buf)) > 0) {
-      partial.append(buf, static_cast<size_t>(n));
-      size_t eol;
+    for (ssize_t n; (n = read(fromServer_, buf, sizeof buf)) > 0;) {
       std::lock_guard lock(mu_);
-      while ((eol = partial.find('\n')) != std::string::npos) {
-        lines_.push_back(partial.substr(0, eol));
-        partial.erase(0, eol + 1);
-      }
+      out_.append(buf, static_cast<size_t>(n));
       cv_.notify_all();
     }
   }
@@ -113,14 +89,13 @@ class TPyServer {
   std::string url_;
   std::mutex mu_;
   std::condition_variable cv_;
-  std::vector<std::string> lines_;
+  std::string out_;
   std::thread reader_;
 };
 
 std::string AllBytes() {
   std::string s;
-  for (int round = 0; round < 2; ++round)
-    for (int i = 0; i < 256; ++i) s.push_back(static_cast<char>(i));
+  for (int i = 0; i < 512; ++i) s.push_back(static_cast<char>(i % 256));
   return s + std::string(8, '\xFF');
 }
 
@@ -142,30 +117,23 @@ class Rfc2217Pyserial : public ::testing::Test {
 };
 
 TEST_F(Rfc2217Pyserial, LineSettingsAndLinesArriveAndDsrComesBack) {
-  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and already
-  // known when the open returns.
+  // loop:// starts with DTR and RTS on, so DSR and CTS are on, and known when the open returns.
   EXPECT_EQ(StatusOf(*device) & (MS_DSR_ON | MS_CTS_ON), MS_DSR_ON | MS_CTS_ON);
   ASSERT_TRUE(server->WaitForLine("CONNECT"));
 
   TDCB dcb = StateOf(*device);
-  dcb.BaudRate = 19200;
-  dcb.ByteSize = 7;
-  dcb.Parity = EVENPARITY;
-  dcb.StopBits = TWOSTOPBITS;
+  SetLine(dcb, 19200, 7, EVENPARITY, TWOSTOPBITS);
   dcb.Flags |= dcb::fOutX | dcb::fInX;
   ASSERT_TRUE(device->SetCommState(dcb));
   ASSERT_TRUE(device->SetCommMask(EV_DSR | EV_CTS | EV_RXCHAR | EV_ERR));
   TWaiter waiter(*device);
   EXPECT_TRUE(server->WaitForLine("SETTINGS baud=19200 bytesize=7 parity=E stopbits=2 xonxoff=1 rtscts=0"));
-  dcb.BaudRate = 115200;
-  dcb.ByteSize = 8;
-  dcb.Parity = ODDPARITY;
-  dcb.StopBits = ONESTOPBIT;
+  SetLine(dcb, 115200, 8, ODDPARITY, ONESTOPBIT);
   dcb.Flags &= ~(dcb::fOutX | dcb::fInX);
   ASSERT_TRUE(device->SetCommState(dcb));
   EXPECT_TRUE(server->WaitForLine("SETTINGS baud=115200 bytesize=8 parity=O stopbits=1 xonxoff=0 rtscts=0"));
 
-  const size_t mark = server->LineCount();
+  const size_t mark = server->Mark();
   ASSERT_TRUE(device->EscapeCommFunction(CLRDTR));
   EXPECT_TRUE(server->WaitForLine("LINES dtr=0 rts=1", mark));
   EXPECT_TRUE(StatusHolds(MS_DSR_ON, 0));
@@ -211,19 +179,16 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   comm.Open();
   ASSERT_TRUE(comm.Enabled());
   EXPECT_TRUE(server.WaitForLine("SETTINGS baud=38400 bytesize=7 parity=E stopbits=2"));
-  // What the program does right after opening.
   comm.SetRTS(true);
   comm.SetDTR(true);
   EXPECT_TRUE(comm.ModemSignal(2));
   EXPECT_TRUE(comm.ModemSignal(1));
 
-  // Data with 0xFF bytes comes back through OnRxChar.
   const std::string line = "AT+MSR=0\r\n" + std::string("\xFF\x00\xFF", 3);
   ASSERT_EQ(comm.Write(line.data(), static_cast<int>(line.size())), static_cast<int>(line.size()));
   EXPECT_TRUE(WaitUntil([&] { return received.size() >= line.size(); }));
   EXPECT_EQ(received, line);
 
-  // The component's events follow DSR too.
   comm.SetDTR(false);
   EXPECT_TRUE(WaitUntil([&] { return !comm.ModemSignal(2); }));
 
@@ -232,7 +197,7 @@ TEST(Rfc2217PyserialComm, ProgramSequenceOverTheNetwork) {
   EXPECT_TRUE(server.WaitForLine("DISCONNECT"));
 
   // Opened again, as the program does after a restore.
-  const size_t mark = server.LineCount();
+  const size_t mark = server.Mark();
   comm.Open();
   EXPECT_TRUE(server.WaitForLine("CONNECT", mark));
   comm.SetDTR(true);

@@ -1,6 +1,5 @@
-// Line settings of a network port: what the protocol cannot carry is refused
-// as a device path refuses it, and the server's answers are held against
-// what was asked for.
+// A network port's line settings: what the protocol cannot carry is refused as on a device path, and the
+// server's answers are held against what was asked for.
 
 #include "tests/serial/rfc2217_test_peer.h"
 #include "tests/serial/serial_test_support.h"
@@ -8,8 +7,6 @@
 namespace {
 
 using namespace rfc2217_test;
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 int SettingCommands(const TPeer& peer) {
   int n = 0;
@@ -18,14 +15,12 @@ int SettingCommands(const TPeer& peer) {
 }
 
 std::string Rate(uint32_t rate) {
-  return Bytes({static_cast<int>(rate >> 24), static_cast<int>((rate >> 16) & 255), static_cast<int>((rate >> 8) & 255),
-                static_cast<int>(rate & 255)});
+  return Bytes({int(rate >> 24), int((rate >> 16) & 255), int((rate >> 8) & 255), int(rate & 255)});
 }
 
 // A server whose port takes nothing but 9600 baud, answering so.
 std::string Only9600(const TComPortCommand& c) {
-  if (c.code == 1) return ComPort(101, Escaped(Rate(9600)));
-  return EchoSetting(c);
+  return c.code == 1 ? ComPort(101, Escaped(Rate(9600))) : EchoSetting(c);
 }
 
 // A server without hardware flow control; it answers DTR and RTS too.
@@ -37,8 +32,7 @@ std::string NoHardwareFlow(const TComPortCommand& c) {
 
 class Rfc2217Settings : public ::testing::Test {
  protected:
-  // Opens a port on a server that answers as told (or not at all); `line`
-  // holds the settings in force.
+  // Opens a port on a server that answers as told (or not at all); `line` holds the settings in force.
   void OpenWith(TAnswer answer) {
     peer.SetAnswer(std::move(answer));
     device = OpenOn(peer);
@@ -63,17 +57,9 @@ TEST_F(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
       {"null stripping", [](TDCB& d) { d.Flags |= dcb::fNull; }},
       {"DTR handshake", [](TDCB& d) { d.Flags |= dcb::DTR_CONTROL_HANDSHAKE << dcb::fDtrControlShift; }},
       {"1.5 stop bits with 8 data bits", [](TDCB& d) { d.StopBits = ONE5STOPBITS; }},
-      {"2 stop bits with 5 data bits",
-       [](TDCB& d) {
-         d.ByteSize = 5;
-         d.StopBits = TWOSTOPBITS;
-       }},
+      {"2 stop bits with 5 data bits", [](TDCB& d) { d.ByteSize = 5, d.StopBits = TWOSTOPBITS; }},
       {"4 data bits", [](TDCB& d) { d.ByteSize = 4; }},
-      {"XON/XOFF with characters of its own",
-       [](TDCB& d) {
-         d.Flags |= dcb::fOutX | dcb::fInX;
-         d.XonChar = 0x05;
-       }},
+      {"XON/XOFF with characters of its own", [](TDCB& d) { d.Flags |= dcb::fOutX | dcb::fInX, d.XonChar = 0x05; }},
   };
   for (const auto& [what, change] : refused) {
     TDCB d = good;
@@ -83,7 +69,6 @@ TEST_F(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
     EXPECT_EQ(StateOf(*device), good) << what;
   }
 
-  // What it can carry still goes through.
   TDCB d = good;
   d.ByteSize = 5;
   d.StopBits = ONE5STOPBITS;
@@ -93,7 +78,7 @@ TEST_F(Rfc2217Settings, WhatTheProtocolCannotCarryIsRefusedAndNotSent) {
   EXPECT_TRUE(device->SetCommState(d));
   // Only those two reached the server.
   EXPECT_TRUE(WaitUntil([&] { return SettingCommands(peer) == sentBefore + 10; }, TEvents::Left));
-  HandleEventsFor(100ms);  // nothing more follows
+  HandleEventsFor(100ms);  // anything more would follow meanwhile
   EXPECT_EQ(SettingCommands(peer), sentBefore + 10);
 
   // RTS handshake is hardware flow control on a device path too.
@@ -136,8 +121,7 @@ TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
   EXPECT_TRUE(device->SetCommState(line));
 }
 
-// Answers to DTR and RTS share the code of the flow-control answer: they
-// must not be taken for it, before or after.
+// Answers to DTR and RTS share the flow-control answer's code: they must not be taken for it, before or after.
 TEST_F(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
   OpenWith(NoHardwareFlow);
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
@@ -155,8 +139,7 @@ TEST_F(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
   EXPECT_FALSE(device->SetCommState(line));
 }
 
-// A server that never answers cannot be checked: its settings are taken on
-// trust, and later ones are not held up waiting again.
+// A server that never answers cannot be checked: settings are taken on trust, later ones not held up again.
 TEST_F(Rfc2217Settings, ServerThatNeverAnswersIsTakenOnTrust) {
   OpenWith({});
   line.BaudRate = 19200;

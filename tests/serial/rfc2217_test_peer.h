@@ -1,8 +1,7 @@
 #pragma once
 
-// A scripted TCP peer on 127.0.0.1 for the network port's tests. It speaks
-// only what a test tells it to; what it receives is kept raw, so the tests
-// check the client's bytes without decoding them with the client's own code.
+// A scripted loopback TCP peer: it says only what a test tells it and keeps what it receives raw,
+// so the client's bytes are checked without the client's own decoder.
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -10,7 +9,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -71,8 +69,7 @@ using TAnswer = std::function<std::string(const TComPortCommand&)>;
 
 // Answers every line setting (baud rate to flow control) with the value asked for.
 inline std::string EchoSetting(const TComPortCommand& c) {
-  if (c.code < 1 || c.code > 5) return {};
-  return ComPort(c.code + 100, Escaped(c.value));
+  return c.code < 1 || c.code > 5 ? std::string() : ComPort(c.code + 100, Escaped(c.value));
 }
 
 // Listens on an ephemeral loopback port; one connection at a time.
@@ -87,8 +84,7 @@ class TPeer {
   }
 
   ~TPeer() {
-    const char c = 'x';
-    [[maybe_unused]] ssize_t r = write(stopPipe_[1], &c, 1);
+    [[maybe_unused]] ssize_t r = write(stopPipe_[1], "x", 1);
     thread_.join();
     if (conn_ >= 0) close(conn_);
     close(listen_);
@@ -99,10 +95,7 @@ class TPeer {
   int Port() const { return port_; }
   std::string Url() const { return UrlFor(port_); }
 
-  void Send(const std::string& bytes) {
-    std::lock_guard lock(mu_);
-    SendLocked(bytes);
-  }
+  void Send(const std::string& bytes) { std::lock_guard lock(mu_); SendLocked(bytes); }
 
   // Sends byte by byte, pausing between them so that each travels alone.
   void SendSplit(const std::string& bytes) {
@@ -121,15 +114,7 @@ class TPeer {
     }
   }
 
-  std::string Received() const {
-    std::lock_guard lock(mu_);
-    return received_;
-  }
-
-  bool Connected() const {
-    std::lock_guard lock(mu_);
-    return accepted_ > 0;
-  }
+  std::string Received() const { std::lock_guard lock(mu_); return received_; }
 
   // Waits (generously) until the received bytes contain needle.
   bool WaitFor(const std::string& needle, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
@@ -137,26 +122,20 @@ class TPeer {
     return cv_.wait_for(lock, timeout, [&] { return received_.find(needle) != std::string::npos; });
   }
 
-  // Stop reading from the client (its sends then fill the socket buffers).
+  // Its sends then fill the socket buffers.
   void PauseReading(bool pause) { paused_ = pause; }
 
-  // Connections accepted from now on take small segments into a small
-  // buffer, so that a pause fills the way (the client's send buffer grows
-  // with the segment size) in kilobytes rather than megabytes.
+  // Small segments into a small buffer: a pause fills the way (the client's send buffer grows with the
+  // segment size) in kilobytes rather than megabytes. For connections accepted from now on.
   void UseSmallWindow() {
     const int buffer = 4096, segment = 536;
     setsockopt(listen_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     setsockopt(listen_, IPPROTO_TCP, TCP_MAXSEG, &segment, sizeof segment);
   }
 
-  // Answers the client's Com Port Control commands from now on, on the
-  // peer's thread (no answer when empty).
-  void SetAnswer(TAnswer answer) {
-    std::lock_guard lock(mu_);
-    answer_ = std::move(answer);
-  }
+  // Answers the client's Com Port Control commands from now on, on the peer's thread (none when empty).
+  void SetAnswer(TAnswer answer) { std::lock_guard lock(mu_); answer_ = std::move(answer); }
 
-  // The client's Com Port Control commands so far.
   std::vector<TComPortCommand> Commands() const {
     std::lock_guard lock(mu_);
     std::vector<TComPortCommand> commands;
@@ -175,16 +154,18 @@ class TPeer {
     }
   }
 
+  void DropLocked() {
+    if (conn_ >= 0) close(conn_);
+    conn_ = -1;
+    closeRequested_ = false;
+  }
+
   void Run() {
     for (;;) {
       int conn;
       {
         std::lock_guard lock(mu_);
-        if (closeRequested_) {
-          close(conn_);
-          conn_ = -1;
-          closeRequested_ = false;
-        }
+        if (closeRequested_) DropLocked();
         conn = conn_;
       }
       pollfd fds[3] = {{stopPipe_[0], POLLIN, 0}, {listen_, POLLIN, 0}, {conn, short(paused_ ? 0 : POLLIN), 0}};
@@ -195,11 +176,9 @@ class TPeer {
         if (c >= 0) {
           {
             std::lock_guard lock(mu_);
-            if (conn_ >= 0) close(conn_);
+            DropLocked();
             conn_ = c;
-            closeRequested_ = false;
             wire_.Restart();
-            ++accepted_;
           }
           if (onConnect_) onConnect_(*this);
         }
@@ -215,9 +194,7 @@ class TPeer {
               if (const auto c = ComPortCommand(wire_.Subnegotiations.back())) SendLocked(answer_(*c));
           cv_.notify_all();
         } else if (n == 0) {
-          close(conn_);
-          conn_ = -1;
-          closeRequested_ = false;
+          DropLocked();
         }
       }
     }
@@ -231,7 +208,6 @@ class TPeer {
   mutable std::mutex mu_;
   mutable std::condition_variable cv_;
   int conn_ = -1;
-  int accepted_ = 0;
   bool closeRequested_ = false;
   std::string received_;
   orvix::test::TTelnetWire wire_;  // received_ taken apart

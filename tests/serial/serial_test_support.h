@@ -1,7 +1,6 @@
 #pragma once
 
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <dirent.h>
 
 #include <algorithm>
@@ -13,9 +12,11 @@
 #include "serial/async_comm.h"
 #include "serial/os_serial.h"
 #include "tests/common/cpu_sampler.h"
+#include "tests/common/pty_pair.h"
 #include "tests/common/wait.h"
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 using orvix::test::HandleEventsFor;
 using orvix::test::LoadWhile;
 using orvix::test::TEvents;
@@ -27,7 +28,14 @@ inline int QueuedOn(int fd) {
   return n;
 }
 
-// An OnRxChar handler that reads what is announced and appends it to `to`.
+// Writes to the line and waits (without the event loop) until the bytes are queued.
+inline void ArriveOn(PtyPair& pty, const std::string& data) {
+  const int after = QueuedOn(pty.Slave()) + static_cast<int>(data.size());
+  ASSERT_TRUE(pty.WriteMaster(data));
+  ASSERT_TRUE(WaitUntil([&] { return QueuedOn(pty.Slave()) >= after; }, TEvents::Left));
+}
+
+// An OnRxChar handler that appends what is announced to `to`.
 inline auto ReadInto(std::string& to) {
   return [&to](TCustomComm* s, int count) {
     std::string buf(static_cast<size_t>(count), '\0');
@@ -49,14 +57,16 @@ inline int OpenDescriptorCount() {
 inline std::string ReadExactly(TSerialDevice& device, size_t count) {
   std::string got;
   char buf[4096];
-  WaitUntil(
-      [&] {
-        const int n = device.Read(buf, static_cast<int>(std::min(sizeof buf, count - got.size())));
-        if (n > 0) got.append(buf, static_cast<size_t>(n));
-        return got.size() >= count;
-      },
-      TEvents::Left);
+  WaitUntil([&] {
+    const int n = device.Read(buf, static_cast<int>(std::min(sizeof buf, count - got.size())));
+    if (n > 0) got.append(buf, static_cast<size_t>(n));
+    return got.size() >= count;
+  }, TEvents::Left);
   return got;
+}
+
+inline void SetLine(TDCB& d, uint32_t rate, uint8_t size, uint8_t parity, uint8_t stop) {
+  d.BaudRate = rate, d.ByteSize = size, d.Parity = parity, d.StopBits = stop;
 }
 
 // The control block the device holds now; the test fails when it cannot be read.
@@ -84,19 +94,13 @@ inline TCleared Cleared(TSerialDevice& device) {
 }
 
 // Runs f and returns the ECommError it raised; fails the test if none.
-template <typename F>
-ECommError CatchCommError(F f) {
-  try {
-    f();
-  } catch (const ECommError& e) {
-    return e;
-  }
+template <typename F> ECommError CatchCommError(F f) {
+  try { f(); } catch (const ECommError& e) { return e; }
   ADD_FAILURE() << "no ECommError raised";
   return ECommError("", 0);
 }
 
-// What the component handed to its device and got back from it, kept past the
-// device's life (a closed port's last settings stay readable).
+// What the component handed to its device and got back, kept past the device (a closed port's stays readable).
 struct TDeviceRecord {
   TDCB Dcb;                // the last block given to SetCommState
   TCommTimeouts Timeouts;  // the last record given to SetCommTimeouts
@@ -113,28 +117,19 @@ class TRecordingDevice : public TSerialDevice {
 
   int GetFileType() override { return Pass(device_->GetFileType()); }
   bool GetCommState(TDCB& dcb) override { return Pass(device_->GetCommState(dcb)); }
-  bool SetCommState(const TDCB& dcb) override {
-    record_.Dcb = dcb;
-    return Pass(device_->SetCommState(dcb));
-  }
+  bool SetCommState(const TDCB& dcb) override { record_.Dcb = dcb; return Pass(device_->SetCommState(dcb)); }
   bool SetupComm(int in, int out) override { return Pass(device_->SetupComm(in, out)); }
-  bool SetCommTimeouts(const TCommTimeouts& timeouts) override {
-    record_.Timeouts = timeouts;
-    return Pass(device_->SetCommTimeouts(timeouts));
+  bool SetCommTimeouts(const TCommTimeouts& t) override {
+    record_.Timeouts = t;
+    return Pass(device_->SetCommTimeouts(t));
   }
   int Read(void* buffer, int count) override { return Pass(device_->Read(buffer, count)); }
   int Write(const void* buffer, int count) override { return Pass(device_->Write(buffer, count)); }
   bool GetCommModemStatus(uint32_t& status) override { return Pass(device_->GetCommModemStatus(status)); }
   bool EscapeCommFunction(uint32_t function) override { return Pass(device_->EscapeCommFunction(function)); }
-  bool SetCommMask(uint32_t mask) override {
-    record_.Mask = mask;
-    return Pass(device_->SetCommMask(mask));
-  }
-  // The event thread's calls (its wait, and its purge when it stops) record
-  // nothing, so nothing here is shared with the window thread.
-  TWaitResult WaitCommEvent(uint32_t& events, const TStopSignal& stop) override {
-    return device_->WaitCommEvent(events, stop);
-  }
+  bool SetCommMask(uint32_t mask) override { record_.Mask = mask; return Pass(device_->SetCommMask(mask)); }
+  // The event thread's calls (its wait, its purge) record nothing: nothing here is shared with the window thread.
+  TWaitResult WaitCommEvent(uint32_t& e, const TStopSignal& stop) override { return device_->WaitCommEvent(e, stop); }
   bool PurgeComm(uint32_t flags) override { return device_->PurgeComm(flags); }
   bool ClearCommError(uint32_t& errors, TComStat& stat) override {
     const bool ok = Pass(device_->ClearCommError(errors, stat));
@@ -144,11 +139,7 @@ class TRecordingDevice : public TSerialDevice {
   }
 
  private:
-  template <typename T>
-  T Pass(T result) {
-    lastError_ = device_->LastError();
-    return result;
-  }
+  template <typename T> T Pass(T result) { lastError_ = device_->LastError(); return result; }
 
   std::unique_ptr<TSerialDevice> device_;
   TDeviceRecord& record_;
@@ -167,41 +158,22 @@ class TRecordingComm : public TComm {
   }
 };
 
-// Runs WaitCommEvent on its own thread, as the component's event thread does,
-// and keeps the events and how the waiting ended.
+// Runs WaitCommEvent on its own thread, as the event thread does; keeps the events and how the waiting ended.
 class TWaiter {
  public:
   explicit TWaiter(TSerialDevice& device) : device_(device), thread_([this] { Run(); }) {}
-  ~TWaiter() {
-    stop_.Set();
-    thread_.join();
-  }
+  ~TWaiter() { stop_.Set(), thread_.join(); }
 
-  // Waits until pred(events so far) holds.
-  template <class Pred>
-  bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
+  template <class Pred> bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 10s) {
     std::unique_lock lock(mu_);
     return cv_.wait_for(lock, timeout, [&] { return pred(events_); });
   }
   bool WaitForEvent(uint32_t bit) {
-    return WaitUntil([bit](const std::vector<uint32_t>& e) {
-      for (uint32_t m : e)
-        if (m & bit) return true;
-      return false;
-    });
+    return WaitUntil([bit](const auto& e) { return std::ranges::any_of(e, [bit](uint32_t m) { return m & bit; }); });
   }
-  bool WaitForEnd(std::chrono::milliseconds timeout = 10s) {
-    std::unique_lock lock(mu_);
-    return cv_.wait_for(lock, timeout, [&] { return ended_; });
-  }
-  std::vector<uint32_t> Events() {
-    std::lock_guard lock(mu_);
-    return events_;
-  }
-  TWaitResult EndResult() {
-    std::lock_guard lock(mu_);
-    return result_;
-  }
+  bool WaitForEnd(std::chrono::milliseconds timeout = 10s) { return WaitUntil([&](auto&) { return ended_; }, timeout); }
+  std::vector<uint32_t> Events() { std::lock_guard lock(mu_); return events_; }
+  TWaitResult EndResult() { std::lock_guard lock(mu_); return result_; }
 
  private:
   void Run() {
@@ -209,10 +181,8 @@ class TWaiter {
       uint32_t ev = 0;
       const TWaitResult r = device_.WaitCommEvent(ev, stop_);
       std::lock_guard lock(mu_);
-      if (r == TWaitResult::Event)
-        events_.push_back(ev);
-      else
-        result_ = r, ended_ = true;
+      if (r == TWaitResult::Event) events_.push_back(ev);
+      else result_ = r, ended_ = true;
       cv_.notify_all();
       if (ended_) return;
     }
@@ -226,4 +196,16 @@ class TWaiter {
   bool ended_ = false;
   TWaitResult result_ = TWaitResult::Event;
   std::thread thread_;
+};
+
+// A component on a pty, monitoring errors and received characters.
+class PtyComm : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    comm.SetDeviceName(pty.SlaveName());
+    comm.SetMonitorEvents({TCommEventState::evError, TCommEventState::evRxChar});
+  }
+  void Arrive(const std::string& data) { ArriveOn(pty, data); }
+  PtyPair pty;
+  TRecordingComm comm;
 };
