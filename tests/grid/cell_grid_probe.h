@@ -1,8 +1,6 @@
 #pragma once
 
-// A cell grid for the tests: no frame and no scroll bars, so that client and
-// widget coordinates agree; its protected state readable; the rectangles it
-// invalidates recorded.
+// A cell grid without frame or scroll bars (client and widget coordinates agree), its state readable.
 
 #include "grid/cell_grid.h"
 #include "tests/common/shown_window.h"
@@ -27,12 +25,16 @@ class TProbeCellGrid : public TCellGrid {
     resize(w, h);
     (void)orvix::test::ShowActive(*this);
   }
+  void UseFont(int pixels) {
+    QFont f("DejaVu Sans");
+    f.setPixelSize(pixels);
+    setFont(f);
+  }
   // Cell (c, r) reads "c:r" in every cell.
   void FillTexts() {
     for (int c = 0; c < ColCount(); ++c)
       for (int r = 0; r < RowCount(); ++r) SetCells(c, r, QString("%1:%2").arg(c).arg(r));
   }
-  // Names the columns in order.
   void NameColumns(std::initializer_list<const char*> names) {
     int i = 0;
     for (const char* n : names) Columns().Items(i++)->SetName(n);
@@ -61,6 +63,7 @@ class TProbeCellGrid : public TCellGrid {
   }
 };
 
+inline QPoint Center(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 inline std::ostream& operator<<(std::ostream& os, const TRect& r) {
   return os << "{" << r.Left << ", " << r.Top << ", " << r.Right << ", " << r.Bottom << "}";
 }

@@ -1,5 +1,4 @@
-// Columns and headings in the saved definition: save conditions, the font
-// and flag order, round trips and bad input.
+// Columns and headings in the saved definition: save conditions, font and flag order, round trips, bad input.
 
 #include "grid/cg_column_io.h"
 #include "grid/cg_definition_values.h"
@@ -32,10 +31,6 @@ std::unique_ptr<TcgColumn> RoundTrip(const TcgColumn& from) {
   ReadColumn(*to, QJsonDocument::fromJson(QJsonDocument(WriteColumn(from)).toJson()).object());
   return to;
 }
-
-struct FontOfHeight : TFont {
-  explicit FontOfHeight(int h) { SetHeight(h); }
-};
 
 }  // namespace
 
@@ -160,9 +155,7 @@ TEST(CgColumnIo, AnIconPictureComesBackAsAnIconOfItsSize) {
   TcgColumn c;
   c.SetControlType({cgctlButton});
   c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
-  QPixmap pm(16, 16);
-  pm.fill(Qt::blue);
-  c.ButtonPicture().SetIcon(QIcon(pm), QSize(16, 16));
+  c.ButtonPicture().SetIcon(QIcon(QPixmap::fromImage(Solid(16, 16, Qt::blue))), QSize(16, 16));
   const auto back = RoundTrip(c);
   EXPECT_EQ(back->ButtonPicture().Kind(), TGraphicKind::gkIcon);
   EXPECT_TRUE(back->ButtonPicture().Equals(c.ButtonPicture()));

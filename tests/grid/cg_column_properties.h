@@ -1,9 +1,7 @@
 #pragma once
 
-// Every property of a grid column, for the tests that go through all of them
-// (the value at creation, notifications, copying, saving): its name, its value
-// at creation, another value, and where it takes part. Fonts and their parent
-// flags work together and are each test's own.
+// Every property of a grid column with its value at creation, another value and where it takes part.
+// Fonts and their parent flags work together and are each test's own.
 
 #include "grid/cg_column.h"
 #include "tests/common/pixels.h"
@@ -21,6 +19,8 @@ enum TTakesPart : unsigned {
   kCopied = 2,    // Assign copies it
   kSaved = 4,     // it comes back from the saved definition (of a column using all)
 };
+
+struct FontOfHeight : TFont { explicit FontOfHeight(int h) { SetHeight(h); } };
 
 struct TColumnProperty {
   std::string name;

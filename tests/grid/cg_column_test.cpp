@@ -1,5 +1,4 @@
-// Columns and headings: values at creation, notifications, fonts, copying,
-// names and moves.
+// Columns and headings: values at creation, notifications, fonts, copying, names and moves.
 
 #include "grid/cg_column.h"
 #include "tests/common/message_of.h"
@@ -23,11 +22,7 @@ namespace {
 
 using namespace cg_column_test;
 
-struct TNotice {
-  TcgHeading* item;
-  bool repaintOnly;
-  bool operator==(const TNotice&) const = default;
-};
+struct TNotice { TcgHeading* item; bool repaintOnly; bool operator==(const TNotice&) const = default; };
 
 // A column collection recording its item notifications.
 struct TWatched {
@@ -36,14 +31,10 @@ struct TWatched {
   int changes = 0;
   TWatched() {
     columns.OnItemChange = [this](TcgHeading* item, bool repaintOnly) { notices.push_back({item, repaintOnly}); };
-    columns.OnChange = [this](TcgHeadings* sender) {
-      EXPECT_EQ(sender, &columns);
-      ++changes;
-    };
+    columns.OnChange = [this](TcgHeadings* sender) { EXPECT_EQ(sender, &columns); ++changes; };
   }
 };
 
-// A column of a watched collection.
 class CgColumnWatched : public ::testing::Test {
  protected:
   TWatched w;
@@ -56,10 +47,6 @@ QStringList NamesOf(const TcgHeadings& h) {
   return out;
 }
 
-struct FontOfHeight : TFont {
-  explicit FontOfHeight(int h) { SetHeight(h); }
-};
-
 }  // namespace
 
 TEST(CgColumn, ValuesAtCreation) {
@@ -71,15 +58,12 @@ TEST(CgColumn, ValuesAtCreation) {
 
 TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
   TcgColumns columns;
-  columns.Add();
-  columns.Add();
-  columns.Add();
+  for (int i = 0; i < 3; ++i) columns.Add();
   EXPECT_EQ(NamesOf(columns), QStringList({"Column 1", "Column 2", "Column 3"}));
   columns.Items(1)->SetName("Duration");
   EXPECT_EQ(columns.Add()->Name(), "Column 2");
   columns.Delete(0);
   EXPECT_EQ(columns.Add()->Name(), "Column 1");
-  // Names are compared with their case.
   TcgColumns lower;
   lower.Add()->SetName("column 1");
   EXPECT_FALSE(lower.NameExists("Column 1"));
@@ -111,7 +95,6 @@ TEST_F(CgColumnWatched, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWit
   EXPECT_FALSE(col->AutoSuggest());
   items.Add("copied, not shared");
   EXPECT_EQ(col->Items().Count(), 2);
-  // Changes inside owned objects notify nothing either.
   col->TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
   col->Items().Add("Fax");
   col->HiddenCells().Add("kept");
@@ -161,7 +144,6 @@ TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNo
   EXPECT_TRUE(w.notices.empty());
   col->SetVisible(false);
   EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, false}}));
-  // Copying a column whose Visible differs calls nothing.
   TcgColumn* target = w.columns.Add();
   w.notices.clear();
   w.changes = 0;
@@ -246,9 +228,7 @@ TEST(CgHeadings, AssignCopiesItemsWithTheirNamesThenReportsOnce) {
   source.Add()->SetName("Type");
   source.Items(0)->SetName("Number");
   TWatched w;
-  w.columns.Add();
-  w.columns.Add();
-  w.columns.Add();
+  for (int i = 0; i < 3; ++i) w.columns.Add();
   w.columns.Assign(source);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Number", "Type"}));
   EXPECT_EQ(w.columns.Items(0)->Caption(), "#");

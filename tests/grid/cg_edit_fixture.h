@@ -1,8 +1,7 @@
 #pragma once
 
-// A cell grid with the in-place editor in a shown, active window, for the
-// editor's tests. Grid column 1 is a combo column, 2 has a button, 3 both,
-// 4 neither. The grid has the focus on cell (1, 1) without editing.
+// A cell grid with the in-place editor in a shown, active window. Column 1 is a combo column, 2 has a button,
+// 3 both, 4 neither. The grid has the focus on cell (1, 1) without editing.
 
 #include "grid/cell_grid.h"
 #include "grid/cg_edit.h"
@@ -55,6 +54,10 @@ inline void DoubleClick(QWidget* w, QPoint pos) {
   QTest::mouseRelease(w, Qt::LeftButton, {}, pos);
 }
 
+inline void Keys(QWidget* w, std::initializer_list<QKeyCombination> keys) {
+  for (QKeyCombination k : keys) QTest::keyClick(w, k.key(), k.keyboardModifiers());
+}
+
 // Colours compared as the 8-bit pixels they paint.
 inline QRgb Rgb(const QColor& c) { return c.rgb(); }
 
@@ -77,8 +80,8 @@ class CgEditTest : public orvix::test::ShownWindowTest {
 
   TcgColumn* Column(int c) { return grid->ColumnAt(c); }
 
-  // Starts editing cell (c, r) with F2, as a user does.
-  TProbeEdit* Edit(int c, int r) {
+  // Starts editing cell (c, r) with F2, as a user does, and types `typed`.
+  TProbeEdit* Edit(int c, int r, const QString& typed = {}) {
     if (grid->EditorMode()) QTest::keyClick(grid->Editor(), Qt::Key_Return);
     grid->SetCol(c);
     grid->SetRow(r);
@@ -86,6 +89,7 @@ class CgEditTest : public orvix::test::ShownWindowTest {
     QTest::keyClick(grid, Qt::Key_F2);
     TProbeEdit* e = grid->Editor();
     EXPECT_TRUE(e && e->isVisible() && e->hasFocus());
+    if (!typed.isEmpty()) QTest::keyClicks(e, typed);
     return e;
   }
 

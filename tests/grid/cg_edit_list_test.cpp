@@ -149,8 +149,7 @@ TEST_F(CgEditList, PressingTheArrowLosingTheFocusOrHidingTheEditorClosesTheListW
 
   // Losing the focus or another widget taking over closes the list.
   e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down});
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
@@ -167,8 +166,7 @@ TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSele
   TProbeEdit* e = Edit(1, 1);
   QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
   ASSERT_TRUE(e->ListVisible);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Down);
+  Keys(e, {Qt::Key_Down, Qt::Key_Down});
   EXPECT_EQ(e->PickList->ItemIndex(), 1);
   EXPECT_EQ(grid->Row(), 1);  // the grid did not move
   QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
@@ -209,16 +207,12 @@ TEST_F(CgEditList, OnGetReadOnlyLetsAListValueThroughButTheColumnDoesNot) {
   ASSERT_TRUE(e->ReadOnly());
   QTest::keyClicks(e, "typed");
   EXPECT_EQ(grid->Cells(1, 1), "");
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Return);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
 
   Column(1)->SetReadOnly(true);
   e = Edit(1, 2);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Return);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
   EXPECT_FALSE(e->ListVisible);
   EXPECT_EQ(grid->Cells(1, 2), "");
 }
@@ -227,8 +221,7 @@ TEST_F(CgEditList, ScrollingTheGridClosesTheListAndKeepsTheText) {
   grid->SetRowCount(40);
   grid->SetCells(1, 6, "Apple");
   TProbeEdit* e = Edit(1, 6);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down});
   ASSERT_TRUE(e->PickList->isVisible());
   Wheel(grid->viewport(), QPoint(10, 50), 1);
   ASSERT_GT(grid->TopRow(), 1);

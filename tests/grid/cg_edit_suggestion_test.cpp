@@ -16,8 +16,7 @@ QString Shown(TProbeEdit* e) { return e->SuggestionVisible() ? e->SuggestionHint
 
 TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
   Column(1)->Items().SetList({"Apple", "ABC"});
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClicks(e, "ab");
+  TProbeEdit* e = Edit(1, 1, "ab");
   EXPECT_EQ(Shown(e), "ABC");
   // Above the cell, at the text area's left + 4.
   const int t = QFontMetrics(e->SuggestionHint->font()).height();
@@ -57,16 +56,14 @@ TEST_F(CgEditSuggestion, OtherLettersAreComparedExactly) {
 }
 
 TEST_F(CgEditSuggestion, EnterTakesTheSuggestionCtrlEnterDoesNot) {
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClicks(e, "ab");
+  TProbeEdit* e = Edit(1, 1, "ab");
   ASSERT_EQ(Shown(e), "ABC");
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_NE(grid->Cells(1, 1), "ABC");
   EXPECT_TRUE(grid->Cells(1, 1).startsWith("ab"));
   EXPECT_TRUE(e->isVisible());
 
-  e = Edit(1, 2);
-  QTest::keyClicks(e, "ab");
+  e = Edit(1, 2, "ab");
   ASSERT_EQ(Shown(e), "ABC");
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_EQ(grid->Cells(1, 2), "ABC");
@@ -87,19 +84,16 @@ TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
   QTest::keyClicks(e, "no");
   EXPECT_EQ(asked, (std::vector<std::string>{"4,1:n", "4,1:no"}));
   EXPECT_EQ(Shown(e), "north");
-  QTest::keyClick(e, Qt::Key_Backspace);
-  QTest::keyClick(e, Qt::Key_Backspace);
+  Keys(e, {Qt::Key_Backspace, Qt::Key_Backspace});
   EXPECT_EQ(Shown(e), "");
 
   // A combo column with AutoSuggest uses its Items and does not ask.
   asked.clear();
-  e = Edit(1, 1);
-  QTest::keyClicks(e, "n");
+  e = Edit(1, 1, "n");
   EXPECT_TRUE(asked.empty());
   // Without AutoSuggest it asks.
   Column(1)->SetAutoSuggest(false);
-  e = Edit(1, 2);
-  QTest::keyClicks(e, "n");
+  e = Edit(1, 2, "n");
   EXPECT_EQ(Shown(e), "north");
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_EQ(grid->Cells(1, 2), "north");
@@ -107,8 +101,7 @@ TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
 
 TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWidgetTakingOverAlways) {
   ASSERT_TRUE(grid->AutoAcceptSuggestion());
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClicks(e, "ba");
+  TProbeEdit* e = Edit(1, 1, "ba");
   ASSERT_EQ(Shown(e), "Banana");
   QTest::keyClick(e, Qt::Key_Down);  // to the grid: the next row
   EXPECT_EQ(grid->Row(), 2);
@@ -116,14 +109,12 @@ TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWi
   EXPECT_FALSE(e->SuggestionVisible());
 
   grid->SetAutoAcceptSuggestion(false);
-  e = Edit(1, 2);
-  QTest::keyClicks(e, "ba");
+  e = Edit(1, 2, "ba");
   QTest::keyClick(e, Qt::Key_Down);
   EXPECT_EQ(grid->Cells(1, 2), "ba");
 
   // Another widget taking over takes the suggestion all the same.
-  e = Edit(1, 3);
-  QTest::keyClicks(e, "ap");
+  e = Edit(1, 3, "ap");
   ASSERT_EQ(Shown(e), "Apple");
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(4, 4));
   EXPECT_EQ(grid->Cells(1, 3), "Apple");

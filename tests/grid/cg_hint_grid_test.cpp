@@ -26,15 +26,11 @@ using namespace orvix::test;
 template <class TBase>
 class TProbe : public TBase {
  public:
-  TProbe() {
-    this->setFrameShape(QFrame::NoFrame);
-    this->SetScrollBars(TScrollStyle::ssNone);
-  }
+  TProbe() { this->setFrameShape(QFrame::NoFrame); this->SetScrollBars(TScrollStyle::ssNone); }
   using TBase::HintCell, TBase::HintCountdown, TBase::HintShowing, TBase::HintTimer, TBase::HintWindow;
   using TBase::MouseInside;
 
-  // The test drives the ticks itself, delivering them only while the
-  // (frozen) timer runs, as the timer would.
+  // The test drives the ticks itself, only while the (frozen) timer runs, as the timer would.
   void FreezeTimer() { HintTimer->setInterval(24 * 3600 * 1000); }
   void Tick(int n) { for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick(); }
   bool Armed() const { return HintTimer->isActive(); }
@@ -50,8 +46,7 @@ class TProbe : public TBase {
 // Row heights of 24: the string grid's.
 using TProbeHintGrid = TProbe<TCgHintGrid>;
 
-// The message grid moves the hint on every cell change and hides it when a
-// cell is left, when the hint follows the current cell.
+// Following the current cell, the grid moves the hint on every cell change and hides it when a cell is left.
 class TFocusCellGrid : public TProbe<TCellGrid> {
  public:
   TFocusCellGrid() { SetHintFollowsMouse(false); }
@@ -114,35 +109,25 @@ class HintFixture : public ShownWindowTest {
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
   }
 
-  // Moves the pointer as a user does and waits until the widget has seen it
-  // (at once offscreen; an X server takes its time).
+  // Moves the pointer as a user does and waits until the widget has seen it (an X server takes its time).
   void MoveOver(QWidget* w, QPoint p) {
     QTest::mouseMove(w, p);
     (void)WaitUntil([&] { return moves.receiver == w && moves.pos == p; }, 2s);
   }
   void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
   // Rests the mouse on cell (c, r) for the whole countdown.
-  void RestOn(int c, int r) {
-    MoveTo(Inside(c, r));
-    grid->Tick(TCgHintGrid::HintTicks);
+  void RestOn(int c, int r) { MoveTo(Inside(c, r)); grid->Tick(TCgHintGrid::HintTicks); }
+  QPoint Inside(int c, int r, int x = 5, int y = 5) const {
+    return grid->CellRect(c, r).ToQRect().topLeft() + QPoint(x, y);
   }
-  QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
-    const TRect rc = grid->CellRect(c, r);
-    return {rc.Left + dx, rc.Top + dy};
-  }
-  static void SetAppState(Qt::ApplicationState state) {
-    emit qApp->applicationStateChanged(state);
-    QCoreApplication::processEvents();
-  }
-  // Another program takes over: its window becomes the active one. Without a
-  // window manager Qt may not report the state, so the test does.
+  static void SetAppState(Qt::ApplicationState s) { emit qApp->applicationStateChanged(s); qApp->processEvents(); }
+  // Another program's window becomes the active one. Without a window manager Qt may not report it: the test does.
   void SwitchAway() {
     elsewhere.setGeometry(600, 500, 100, 100);
     ASSERT_TRUE(ShowActive(elsewhere));
     SetAppState(Qt::ApplicationInactive);
   }
-  // A shown hint: gone while another program is active, asked for again
-  // once this one is back.
+  // A shown hint: gone while another program is active, asked for again once this one is back.
   void ExpectHiddenAwayAndRearmedBack() {
     ASSERT_TRUE(grid->PopupShown());
     SwitchAway();
