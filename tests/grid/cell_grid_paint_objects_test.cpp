@@ -126,8 +126,7 @@ class CellGridPaintObjects : public ::testing::Test {
     grid.SetRowCount(40);
     grid.SetFixedCols(0);
     grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect});
-    const int widths[] = {45, 80, 80, 159};
-    for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+    grid.SetWidths({45, 80, 80, 159});
     grid.SetRowHeights(0, 40);
     grid.FillTexts();
     grid.Headings().Add()->SetCaption("Message");

@@ -44,6 +44,7 @@ class TProbeCellGrid : public TCellGrid {
     for (int i = 0; i < Columns().Count(); ++i) out.push_back(Columns().Items(i)->Name().toStdString());
     return out;
   }
+  void SetWidths(std::initializer_list<int> widths) { int c = 0; for (int w : widths) SetColWidths(c++, w); }
   std::vector<int> Widths() const {
     std::vector<int> out;
     for (int c = 0; c < ColCount(); ++c) out.push_back(ColWidths(c));

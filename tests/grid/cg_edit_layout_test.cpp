@@ -42,8 +42,7 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermostWithTheirCursorAndD
   ASSERT_EQ(text, e->viewport());
   EXPECT_EQ(text->cursor().shape(), Qt::IBeamCursor);
 
-  // A double click on the button is one click; on the arrow it opens the list
-  // once and leaves it open.
+  // A double click on the button is one click; on the arrow it opens the list once and leaves it open.
   DoubleClick(e, e->Center(e->ButtonRect));
   EXPECT_EQ(clicks, 1);
   DoubleClick(e, e->Center(e->ArrowRect));
@@ -133,8 +132,7 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   EXPECT_EQ(Rgb(shot.pixelColor(2 + 8, e->height() / 2)), Rgb(QColor(0, 128, 255)));
   EXPECT_EQ(Rgb(shot.pixelColor(e->width() - 3, 1)), Rgb(QColor(250, 240, 200)));
 
-  // Another cell, and a list opened there: the grid's own look again, not
-  // the look the last cell left in the editor's palette.
+  // Another cell and its list: the grid's own look again, not the one the last cell left in the palette.
   const QPalette own = grid->palette();
   e = Edit(4, 3);
   EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text), e->TextRect.Left),
@@ -150,8 +148,7 @@ TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
   grid->OnGetReadOnly = [](QObject*, int c, int, bool& readOnly) { readOnly = readOnly || c == 2; };
   for (int c : {4, 2}) {
     grid->SetCells(c, 1, "kept");
-    const TRect cell = grid->CellRect(c, 1);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.Left + 5, cell.Top + 5));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(c, 1).ToQRect().topLeft() + QPoint(5, 5));
     ASSERT_EQ(grid->Col(), c);
     QTest::keyClick(grid, 'x');
     ASSERT_TRUE(grid->Editor()->isVisible());
@@ -161,14 +158,12 @@ TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
   }
 }
 
-// Pixels of the editor with its aids, painted into an image.
 QImage Shot(TProbeEdit* e) { return e->grab().toImage(); }
 
 TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) {
   TProbeEdit* e = Edit(2, 1);
   const TRect b = e->ButtonRect;
-  const int x = b.Left + RectWidth(b) / 2 - 1;
-  const int y = b.Top + RectHeight(b) / 2 - 1;
+  const int x = b.Left + RectWidth(b) / 2 - 1, y = b.Top + RectHeight(b) / 2 - 1;
   QImage up = Shot(e);
   ExpectPixels(up, {{b.Left, b.Top, Sys(cl3DLight, e)}, {b.Right - 1, b.Bottom - 1, Sys(cl3DDkShadow, e)},
                     {b.Left + 1, b.Top + 1, Sys(clBtnHighlight, e)}, {x + 2, y, Sys(clBtnFace, e)}});
@@ -193,16 +188,15 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaTop);
   TProbeEdit* e = Edit(2, 1);
   TRect b = e->ButtonRect;
-  QImage shot = Shot(e);
   // No face: the cell's background around the picture at (left + 2, top + 2).
-  ExpectPixels(shot, {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
-                      {b.Left + 1, b.Top + 2, e->Color()}});
+  ExpectPixels(Shot(e), {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
+                         {b.Left + 1, b.Top + 2, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaBottom);
   e = Edit(2, 2);
   b = e->ButtonRect;
-  shot = Shot(e);
-  ExpectPixels(shot, {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
+  ExpectPixels(Shot(e),
+               {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaCenter);
   Column(2)->SetDrawButtonface(true);
@@ -218,8 +212,7 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
 
 TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheHintOnItsCellTheArrowIsGreyedWithoutAList) {
   TProbeEdit* e = Edit(2, 3);
-  const TRect other = grid->CellRect(4, 1);
-  QTest::mouseMove(grid->viewport(), QPoint(other.Left + 3, other.Top + 3));
+  QTest::mouseMove(grid->viewport(), grid->CellRect(4, 1).ToQRect().topLeft() + QPoint(3, 3));
   ASSERT_EQ(grid->HintCell, (TGridCoord{4, 1}));
   QTest::mouseMove(e, QPoint(e->TextRect.Left + 5, 5));
   EXPECT_EQ(grid->HintCell, (TGridCoord{2, 3}));
@@ -248,8 +241,7 @@ TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheHintOnItsCellTheArrowIsGreyedWi
   EXPECT_LE(e->viewport()->geometry().right(), a.Left - 1);
 
   e->ActiveList = nullptr;  // a drop-down without a list
-  shot = Shot(e);
-  EXPECT_EQ(Rgb(arrowInk(shot)), Sys(clBtnShadow, e));
+  EXPECT_EQ(Rgb(arrowInk(Shot(e))), Sys(clBtnShadow, e));
   QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(a));
   EXPECT_FALSE(e->ListVisible);
 }
