@@ -1,6 +1,4 @@
-// Display text of data cells: the column's numeric, scientific and date-time
-// formats, the two events and which failures they see. English unless a
-// test sets another locale.
+// Display text of data cells: numeric, scientific and date-time formats, the two events and their failures.
 
 #include "tests/grid/cell_grid_probe.h"
 #include "tests/toolkit/locales.h"
@@ -81,20 +79,18 @@ TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
 
 TEST_F(CellGridDisplay, NumbersFollowTheColumnsPattern) {
   column->SetFormatType(cgfmtNumeric);
-  EXPECT_EQ(Shown("1234.5"), "1,234.50");
-  EXPECT_EQ(Shown("-1234.5"), "-1,234.50");
-  EXPECT_EQ(Shown("0.004"), "0.00");
-  EXPECT_EQ(Shown(" 1234567.891 "), "1,234,567.89");
-  column->SetNegativeParenthesis(true);
-  EXPECT_EQ(Shown("-1234.5"), "(1,234.50)");
-  EXPECT_EQ(Shown("1234.5"), "1,234.50");
-  column->SetNegativeParenthesis(false);
-  column->SetDecimals(0);
-  column->SetThousandsSeparator(false);
-  EXPECT_EQ(Shown("1234.5"), "1235") << "no decimal point, no grouping, rounded";
-  EXPECT_EQ(Shown("7"), "7");
-  column->SetDecimals(3);
-  EXPECT_EQ(Shown("1234.5"), "1234.500");
+  const struct { bool parentheses; int decimals; bool groups; const char *text, *shown; } cases[] = {
+      {false, 2, true, "1234.5", "1,234.50"}, {false, 2, true, "-1234.5", "-1,234.50"},
+      {false, 2, true, "0.004", "0.00"}, {false, 2, true, " 1234567.891 ", "1,234,567.89"},
+      {true, 2, true, "-1234.5", "(1,234.50)"}, {true, 2, true, "1234.5", "1,234.50"},
+      {false, 0, false, "1234.5", "1235"}, {false, 0, false, "7", "7"},  // no point, no groups, rounded
+      {false, 3, false, "1234.5", "1234.500"}};
+  for (const auto& c : cases) {
+    column->SetNegativeParenthesis(c.parentheses);
+    column->SetDecimals(c.decimals);
+    column->SetThousandsSeparator(c.groups);
+    EXPECT_EQ(Shown(c.text), c.shown) << c.parentheses << " " << c.decimals << " " << c.groups;
+  }
 }
 
 TEST_F(CellGridDisplay, APrefixIsShownAsItIsBeforeTheNumberAlsoInParentheses) {
@@ -169,25 +165,16 @@ TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
 
 TEST_F(CellGridDisplay, DateAndTimePatternsComeFromTheTables) {
   column->SetFormatType(cgfmtDateTime);
-  column->SetDateFormat(10);
-  EXPECT_EQ(Shown("3/7/2024"), "Thursday March 7, 2024");
-  column->SetDateFormat(4);
-  EXPECT_EQ(Shown("3/7/2024"), "7-Mar-24");
-  column->SetDateFormat(1);
-  column->SetTimeFormat(0);
-  EXPECT_EQ(Shown("3/7/2024 14:05"), "3/7/24 14:05");
-  column->SetDateFormat(-1);
-  column->SetTimeFormat(3);
-  EXPECT_EQ(Shown("14:05:09"), "2:05:09 PM") << "a time alone, with the afternoon text";
-  EXPECT_EQ(Shown("9:05:09"), "9:05:09 AM");
-  column->SetTimeFormat(-1);
-  EXPECT_EQ(Shown("not a date"), "not a date") << "no part asked: no conversion";
-  // Past the tables counts as no such part.
-  column->SetDateFormat(11);
-  column->SetTimeFormat(1);
-  EXPECT_EQ(Shown("14:05"), "2:05 PM");
-  column->SetTimeFormat(4);
-  EXPECT_EQ(Shown("whatever"), "whatever");
+  // A time alone takes the afternoon text; no part asked, or one past the tables, converts nothing.
+  const struct { int date, time; const char *text, *shown; } cases[] = {
+      {10, -1, "3/7/2024", "Thursday March 7, 2024"}, {4, -1, "3/7/2024", "7-Mar-24"},
+      {1, 0, "3/7/2024 14:05", "3/7/24 14:05"}, {-1, 3, "14:05:09", "2:05:09 PM"}, {-1, 3, "9:05:09", "9:05:09 AM"},
+      {-1, -1, "not a date", "not a date"}, {11, 1, "14:05", "2:05 PM"}, {11, 4, "whatever", "whatever"}};
+  for (const auto& c : cases) {
+    column->SetDateFormat(c.date);
+    column->SetTimeFormat(c.time);
+    EXPECT_EQ(Shown(c.text), c.shown) << c.date << " " << c.time;
+  }
 }
 
 TEST_F(CellGridDisplay, ATextThatIsNoNumberRaisesTheConversionErrorAndShowsAsItIs) {

@@ -1,10 +1,6 @@
-// Painting cells creates no drawing object: no font, image or pixmap is made
-// while the grid paints, however the cells' fonts, colours and heading bands
-// change from cell to cell. This binary replaces operator new to see, during
-// the grid's paint only, which code allocates: an allocation made directly
-// by a QFont, QImage or QPixmap constructor (or the image and pixmap data
-// factories behind them) is a drawing object being created. Images are also
-// counted by their serial numbers, which Qt gives every new image.
+// Painting cells makes no font, image or pixmap, however fonts, colours and bands change from cell to cell.
+// operator new is replaced to see which code allocates during the paint: an allocation made directly by a QFont,
+// QImage or QPixmap constructor (or their data factories) is a drawing object; images are counted by serial too.
 
 #include "tests/grid/cell_grid_probe.h"
 #include "toolkit/widgets/image_list.h"
@@ -37,8 +33,7 @@
 
 namespace {
 
-// Filled by operator new while `recording` is set on this thread; nothing
-// here may allocate.
+// Filled by operator new while `recording` is set on this thread; nothing here may allocate.
 thread_local bool recording = false;
 std::array<void*, 1 << 16> callers;
 std::size_t recorded = 0;
@@ -57,14 +52,8 @@ void* Allocate(std::size_t n) {
 
 }  // namespace
 
-void* operator new(std::size_t n) {
-  Note(__builtin_return_address(0));
-  return Allocate(n);
-}
-void* operator new[](std::size_t n) {
-  Note(__builtin_return_address(0));
-  return Allocate(n);
-}
+void* operator new(std::size_t n) { Note(__builtin_return_address(0)); return Allocate(n); }
+void* operator new[](std::size_t n) { Note(__builtin_return_address(0)); return Allocate(n); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -115,9 +104,8 @@ class TCountingGrid : public TProbeCellGrid {
   }
 };
 
-// The message grid's layout with what makes cells differ most: two columns
-// under a heading band, a column with its own font, a highlighted row with
-// the focus in it, a bordered column and an image.
+// The message grid's layout with what makes cells differ most: two columns under a band, a column with its own
+// font, a highlighted row with the focus in it, a bordered column and an image.
 class CellGridPaintObjects : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -142,10 +130,7 @@ class CellGridPaintObjects : public ::testing::Test {
     grid.SetCells(3, 2, "a receive time far too long for its column");
     images.Add(QImage(16, 16, QImage::Format_RGB32));
     grid.OnGetCellImage = [this](QObject*, int c, int, int, TPersistent*& object, int& index, auto&&...) {
-      if (c == 0) {
-        object = &images;
-        index = 0;
-      }
+      if (c == 0) { object = &images; index = 0; }
     };
     grid.ShowClient(390, 300);
     grid.SetRow(2);
@@ -172,16 +157,12 @@ TEST_F(CellGridPaintObjects, ARepaintCreatesNoFontImageOrPixmap) {
 }
 
 TEST_F(CellGridPaintObjects, TheCountSeesObjectsMadeDuringAPaint) {
-  // The check above can fail: a handler that makes objects while cells
-  // paint is seen.
+  // The check above can fail: a handler that makes objects while cells paint is seen.
   grid.OnDrawCell = [](QObject*, int c, int r, const TRect&, TGridDrawState) {
     if (c != 1 || r != 1) return;
-    const QFont font(QStringLiteral("DejaVu Sans"));
-    const QImage image(4, 4, QImage::Format_RGB32);
-    const QPixmap pixmap(4, 4);
-    (void)font;
-    (void)image;
-    (void)pixmap;
+    [[maybe_unused]] const QFont font(QStringLiteral("DejaVu Sans"));
+    [[maybe_unused]] const QImage image(4, 4, QImage::Format_RGB32);
+    [[maybe_unused]] const QPixmap pixmap(4, 4);
   };
   grid.viewport()->grab();
   EXPECT_EQ(grid.imagesMade, 2) << "the image and the pixmap's image";

@@ -1,4 +1,5 @@
 #include "grid/cg_hint_grid.h"
+#include "tests/common/shown_window.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -97,9 +98,7 @@ TEST_F(CellHintWindow, KeptOnTheScreen) {
 TEST_F(CellHintWindow, ShownWithoutTakingTheFocus) {
   QWidget window;
   auto* edit = new QLineEdit(&window);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(orvix::test::ShowActive(window));
   edit->setFocus();
   hint.ActivateHint(TRect{10, 10, 0, 0}, "Fax, 2 pages");
   QApplication::processEvents();
