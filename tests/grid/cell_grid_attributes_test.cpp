@@ -170,13 +170,9 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
                                     TColor& color, TFont& font, TAlignment& h, TcgVAlignment& v, TPanelBevel& outer,
                                     TPanelBevel& inner) {
     seen.push_back({sender, c, r, column, state, color});
-    color = clFuchsia;
+    std::tie(color, h, v, outer, inner) = std::tuple(clFuchsia, taRightJustify, cgvaBottom, bvLowered, bvRaised);
     font.SetStyle({TFontStyle::fsBold});
     font.SetColor(clMaroon);
-    h = taRightJustify;
-    v = cgvaBottom;
-    outer = bvLowered;
-    inner = bvRaised;
   };
   const TAttributes* a = &Get(3, 1, {gdSelected});
   ASSERT_EQ(seen.size(), 1u);
@@ -204,12 +200,7 @@ class CellGridImage : public CellGridAttributes {
       asked.push_back({c, r, heading});
       starts.push_back(obj == nullptr && imageIndex == -1 && pos == TcgImagePosition::cgipLeft &&
                        ha == taCenter && va == cgvaCenter && m == 2);
-      obj = object;
-      imageIndex = index;
-      pos = position;
-      ha = h;
-      va = v;
-      m = margin;
+      std::tie(obj, imageIndex, pos, ha, va, m) = std::tuple(object, index, position, h, v, margin);
     };
   }
   // What is left for the text of {10, 5, 110, 35} once the image of cell (c, r) is placed, and the ink drawn.
@@ -268,7 +259,7 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
     Answer(&picture, c.side, c.h, c.v, c.margin);
     const TPlaced placed = Place(2, 3);
     EXPECT_EQ(placed.ink, c.drawn);
-    if (!(c.text == TRect{})) EXPECT_EQ(placed.text, c.text);
+    if (!(c.text == TRect{})) { EXPECT_EQ(placed.text, c.text); }
   }
   ASSERT_EQ(asked.size(), 8u);
   for (const TAsked& a : asked) EXPECT_EQ(std::tuple(a.c, a.r, a.heading), std::tuple(2, 3, -1));

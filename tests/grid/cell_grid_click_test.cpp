@@ -2,11 +2,6 @@
 
 #include "tests/grid/cell_grid_probe.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <vector>
-
 using enum TGridOption;
 using Rects = std::vector<TRect>;
 

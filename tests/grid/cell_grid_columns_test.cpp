@@ -5,9 +5,6 @@
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
-#include <gtest/gtest.h>
-
-#include <vector>
 
 using enum TGridOption;
 using Names = std::vector<std::string>;

@@ -4,17 +4,14 @@
 #include "tests/grid/cell_grid_probe.h"
 #include "toolkit/core/user_store.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 using Names = std::vector<std::string>;
 using Widths = std::vector<int>;

@@ -4,11 +4,7 @@
 #include "tests/toolkit/locales.h"
 #include "toolkit/core/convert_error.h"
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 using enum TcgFormatType;
 

@@ -1,14 +1,8 @@
 // Entering and leaving cells: OnExitCell may keep the cell, OnEnterCell follows each move, the focus is both.
 
-#include "tests/common/shown_window.h"
 #include "tests/grid/cell_grid_probe.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <string>
 #include <utility>
-#include <vector>
 
 using Log = std::vector<std::string>;
 

@@ -8,7 +8,6 @@
 #include <QFont>
 #include <QImage>
 #include <QPixmap>
-#include <gtest/gtest.h>
 
 #include <cxxabi.h>
 #include <dlfcn.h>
@@ -16,8 +15,6 @@
 #include <array>
 #include <cstdlib>
 #include <new>
-#include <string>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORVIX_COUNT_ALLOCATIONS 0  // the sanitizers own operator new

@@ -3,9 +3,6 @@
 #include "tests/common/wait.h"
 #include "tests/grid/cell_grid_probe.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
 using enum TGridOption;
 
 namespace {

@@ -7,8 +7,6 @@
 #include "toolkit/core/convert_error.h"
 #include "toolkit/widgets/font.h"
 
-#include <gtest/gtest.h>
-
 #include <type_traits>
 
 namespace {

@@ -8,8 +8,6 @@
 
 #include <QJsonDocument>
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <set>
 #include <string>

@@ -6,8 +6,6 @@
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 #include <utility>

@@ -117,9 +117,7 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   grid->OnGetCellImage = [&](QObject*, int c, int r, int headingIndex, TPersistent*& object, int&,
                              TcgImagePosition& position, TAlignment&, TcgVAlignment&, int& margin) {
     if (c != 4 || r != 2 || headingIndex != -1) return;
-    object = &image;
-    position = TcgImagePosition::cgipLeft;
-    margin = 2;
+    std::tie(object, position, margin) = std::tuple(&image, TcgImagePosition::cgipLeft, 2);
   };
   TProbeEdit* e = Edit(4, 2);
   EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text)),

@@ -8,12 +8,9 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <iostream>
 #include <optional>

@@ -2,10 +2,7 @@
 #include "tests/common/shown_window.h"
 
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QScreen>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
