@@ -27,7 +27,6 @@ struct TAttributes {
   TcgCellStates state;
 };
 
-// What a cell shows and how: its text, alignments, clipping, colour, bevels.
 auto Look(const TAttributes& a) {
   return std::tuple(a.info.Text, a.info.HAlign, a.info.VAlign, a.info.ClipStyle, a.color, a.outer, a.inner);
 }
@@ -192,7 +191,6 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
 class CellGridImage : public CellGridAttributes {
  protected:
   struct TAsked { int c, r, heading; };
-  // Answers every cell with `object` placed as given.
   void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = taCenter,
               TcgVAlignment v = cgvaCenter, int margin = 2, int index = -1) {
     grid.OnGetCellImage = [=, this](QObject*, int c, int r, int heading, TPersistent*& obj, int& imageIndex,

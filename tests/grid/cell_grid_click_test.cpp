@@ -46,11 +46,9 @@ class CellGridClick : public ::testing::Test {
   TClick Click(int col, int heading, QPoint at, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {}) {
     return {&grid, col, 0, heading, b, m, at.x(), at.y(), false, false};
   }
-  // Where the press is: cell, heading, button, and whether the pointer is over it.
   auto Pressed() const {
     return std::tuple(grid.PressedCol, grid.PressedRow, grid.PressedHeading, grid.PressedButton, grid.OverPressed);
   }
-  // The three columns from 1 on under one heading.
   void SpanColumnsOneToThree() {
     grid.Headings().Add()->SetCaption("Span");
     for (int c = 1; c <= 3; ++c) grid.ColumnAt(c)->SetHeadingIndex(0);
@@ -62,8 +60,7 @@ class CellGridClick : public ::testing::Test {
 };
 
 TEST_F(CellGridClick, ALeftPressIsTrackedOnlyInsideTheEdgesOfAFixedCell) {
-  // Column 1's title: 1 + 4 pixels off the left and right, 1 + 6 off the
-  // top and bottom stay with the base grid.
+  // Column 1's title: 1 + 4 pixels off the left and right, 1 + 6 off top and bottom stay with the base grid.
   const struct { QPoint at; bool tracked; } cases[] = {
       {{70, 7}, true},   {{123, 32}, true}, {{69, 20}, false}, {{124, 20}, false},
       {{90, 6}, false},  {{90, 33}, false}, {{30, 72}, true},  // fixed column 0, row 2 (y 62..81)
@@ -161,8 +158,7 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
   EXPECT_EQ(clicks, (Clicks{Click(3, 0, {220, 12})}));
   EXPECT_EQ(grid.invalidated.size(), 6u);
 
-  // A press on a caption below the band is a plain cell press: the band
-  // above it is not that cell.
+  // A press on a caption below the band is a plain cell press: the band above it is not that cell.
   Press({150, 28});
   EXPECT_EQ(grid.PressedHeading, -1);
   EXPECT_TRUE(grid.PressedLook);
@@ -171,8 +167,7 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
   Release({150, 12});
   EXPECT_EQ(clicks.size(), 1u);
 
-  // The band ends at 40 / 2 - 2; column 0 has no heading; x 129 is the line
-  // between two columns.
+  // The band ends at 40 / 2 - 2; column 0 has no heading; x 129 is the line between two columns.
   const struct {
     int x, y, heading;
   } cases[] = {{90, 10, 0},   {258, 0, 0},   {90, 17, 0},  {90, 18, -1}, {30, 10, -1},

@@ -31,12 +31,9 @@ class CellGridPaint : public ::testing::Test {
     grid.UseFont(11);
     grid.FillTexts();
     grid.ShowClient(400, 200);
-    // The focused cell is out of the way unless a test moves it.
-    grid.SetCol(4);
-    grid.SetRow(3);
-    grid.setFocus();
-    QApplication::processEvents();
+    Focus(4, 3);  // out of the way unless a test moves it
   }
+  void Focus(int c, int r) { grid.SetCol(c); grid.SetRow(r); grid.setFocus(); QApplication::processEvents(); }
   // The title row and the line below it.
   QImage Title(const QImage& img) { return img.copy(0, 0, img.width(), grid.RowHeights(0) + 1); }
   QImage Grab() { return grid.viewport()->grab().toImage(); }
@@ -121,10 +118,7 @@ TEST_F(CellGridPaint, ARowZeroCellWithoutCaptionAndFixedCellsBelowShowTheirOwnTe
 TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSelect, goDrawFocusSelected});
   grid.ColumnAt(3)->SetColumnColor(clYellow);
-  grid.SetCol(1);
-  grid.SetRow(2);
-  grid.setFocus();
-  QApplication::processEvents();
+  Focus(1, 2);
   QImage img = Grab();
   ExpectPixels(img, {{5, 25, kWindow}, {200, 25, "#ffff00"}, {30, 41, kSilver, "a normal line"}});
   for (int c = 0; c < 5; ++c) EXPECT_EQ(At(img, 61 * c + 50, 45), kHighlight) << c;
@@ -244,8 +238,7 @@ TEST_F(CellGridPaint, TheEventsComeInTheirOrderAndTheBandsFirst) {
     if (want(c, r) || c < 0) events.push_back(std::string(what) + " " + std::to_string(c) + "," + std::to_string(r));
   };
   grid.OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading* h, auto&&...) {
-    if (want(c, r)) events.push_back(std::string(dynamic_cast<TcgColumn*>(h) ? "attributes " : "band attributes ") +
-                                     std::to_string(c) + "," + std::to_string(r));
+    note(dynamic_cast<TcgColumn*>(h) ? "attributes" : "band attributes", c, r);
   };
   grid.OnChangeCellBorders = [&](QObject*, int c, int r, auto&&...) { note("borders", c, r); };
   grid.OnGetCellImage = [&](QObject*, int c, int r, int h, auto&&...) { note(h >= 0 ? "band image" : "image", c, r); };

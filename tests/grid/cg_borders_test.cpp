@@ -146,8 +146,9 @@ TEST(CgBorder, StartsAsNoLineOfWidthOneInBlackAndCopiesOnlyFromABorder) {
 }
 
 TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactlyAndRectangleMeasuresCountTheEndPixel) {
-  const struct { const char *prefix, *text; bool begins; } cases[] = {{"Fa", "Fax", true},  {"fa", "Fax", false}, {"Faxes", "Fax", false},
-               {"Fax", "Fax", true}, {"", "Fax", true},    {"", "", true}};
+  const struct { const char *prefix, *text; bool begins; } cases[] = {
+      {"Fa", "Fax", true}, {"fa", "Fax", false}, {"Faxes", "Fax", false}, {"Fax", "Fax", true}, {"", "Fax", true},
+      {"", "", true}};
   for (const auto& c : cases) EXPECT_EQ(BeginsWith(c.prefix, c.text), c.begins) << c.prefix << " " << c.text;
   EXPECT_EQ(std::pair(RectWidth(TRect{2, 0, 48, 0}), RectHeight(TRect{0, 5, 0, 5})), std::pair(47, 1));
 }

@@ -58,17 +58,7 @@ TEST(CgColumnIo, EveryPropertyOfAFullyUsedColumnComesBack) {
   EXPECT_TRUE(back->RightBorder().Equals(TcgBorder()));
 }
 
-TEST(CgColumnIo, ItemsAreLostWithoutAComboBox) {
-  TcgColumn c;
-  c.Items().SetList({"Voice", "Fax"});
-  c.SetAutoSuggest(false);
-  c.SetDropDownCount(2);
-  c.SetControlType({cgctlButton});
-  const auto back = RoundTrip(c);
-  EXPECT_EQ(std::tuple(back->Items().Count(), back->AutoSuggest(), back->DropDownCount()), std::tuple(0, true, 8));
-}
-
-TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
+TEST(CgColumnIo, ItemsButtonSettingsAndFormatDetailsTravelOnlyWithWhatUsesThem) {
   TcgColumn c;
   c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
   c.ButtonPicture().SetBitmap(Solid(4, 4, Qt::red));
@@ -80,27 +70,28 @@ TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
       std::tuple(back->ButtonStyle(), back->ButtonPicture().Empty(), back->DrawButtonface(), back->ButtonVAlignment()),
       std::tuple(TcgButtonStyle::cgbstEllipsis, true, true, TcgVAlignment::cgvaCenter));
 
-  c.SetControlType({cgctlButton});
+  c.Items().SetList({"Voice", "Fax"});
+  c.SetAutoSuggest(false);
+  c.SetDropDownCount(2);
+  c.SetControlType({cgctlButton});  // no combo box
   c.SetButtonStyle(TcgButtonStyle::cgbstDropDown);  // a button, but not a custom one
   const auto dropDown = RoundTrip(c);
   EXPECT_EQ(std::tuple(dropDown->ButtonStyle(), dropDown->ButtonPicture().Empty(), dropDown->DrawButtonface()),
             std::tuple(TcgButtonStyle::cgbstDropDown, true, true));
+  EXPECT_EQ(std::tuple(dropDown->Items().Count(), dropDown->AutoSuggest(), dropDown->DropDownCount()),
+            std::tuple(0, true, 8));
 
   // A custom button saves its picture even when it is empty, and all of its settings.
   c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
   c.ButtonPicture().Clear();
   EXPECT_TRUE(WriteColumn(c).contains("ButtonPicture"));
   EXPECT_TRUE(WriteColumn(c).contains("DrawButtonface"));
-}
 
-TEST(CgColumnIo, FormatDetailsTravelOnlyWithTheirFormat) {
-  TcgColumn c;
   c.SetDecimals(5);
   c.SetPrefix("$");
   c.SetDateFormat(7);
   const auto none = RoundTrip(c);
   EXPECT_EQ(std::tuple(none->Decimals(), none->Prefix(), none->DateFormat()), std::tuple(2, QString(""), 2));
-
   c.SetFormatType(TcgFormatType::cgfmtNumeric);
   const auto numeric = RoundTrip(c);
   // The date format travels only with cgfmtDateTime.
@@ -134,8 +125,7 @@ TEST(CgColumnIo, TheFontIsReadBeforeItsFlag) {
   saved.insert("ColumnFont", FontToJson(FontOfHeight(41)));
   TcgColumn c;
   ReadColumn(c, saved);
-  // The font cleared its flag, then the saved flag set it again; without a
-  // saved flag the loaded font leaves it cleared.
+  // The font cleared its flag, then the saved flag set it again; without a saved flag the font leaves it cleared.
   EXPECT_EQ(std::tuple(c.TitleParentFont(), c.TitleFont().Height(), c.ColumnParentFont(), c.ColumnFont().Height()),
             std::tuple(true, 40, false, 41));
 }

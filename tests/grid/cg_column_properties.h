@@ -119,7 +119,6 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
   return properties;
 }
 
-// The properties that take part in `part`.
 inline std::vector<TColumnProperty> Taking(TTakesPart part) {
   std::vector<TColumnProperty> out;
   for (const TColumnProperty& p : ColumnProperties())

@@ -55,35 +55,26 @@ TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
   TProbeEdit* e = Edit(1, 1);
   e->ShowList();
   TPopupListbox* list = e->PickList;
+  auto reopen = [&](const QStringList& items) { e->CloseList(false); col->Items().SetList(items); e->ShowList(); };
   const int h = list->RowHeight();
   ASSERT_GT(h, 0);
   EXPECT_EQ(list->visualItemRect(list->item(0)).height(), h);
   EXPECT_EQ(list->height(), 3 * h + 4);
   EXPECT_EQ(list->width(), RectWidth(e->TextRect));  // ComboMaxWidth off: the items do not count
-  e->CloseList(false);
-
-  col->Items().SetList(Numbered(12, wide));
-  e->ShowList();
+  reopen(Numbered(12, wide));
   EXPECT_EQ(list->height(), 8 * h + 4);
   EXPECT_EQ(list->width(), RectWidth(e->TextRect));
-  e->CloseList(false);
 
   const int itemWidth = list->TextWidth(wide);
   ASSERT_GT(itemWidth, RectWidth(e->TextRect));
   col->SetComboMaxWidth(true);
-  e->ShowList();
+  reopen(Numbered(12, wide));
   const int scrolled = itemWidth + 16;
   EXPECT_EQ(list->width(), scrolled > e->width() ? scrolled + 4 : scrolled);
-  e->CloseList(false);
-
-  col->Items().SetList(Numbered(3, wide));
-  e->ShowList();
+  reopen(Numbered(3, wide));
   EXPECT_EQ(list->height(), 3 * h + 4);
   EXPECT_EQ(list->width(), itemWidth > e->width() ? itemWidth + 4 : itemWidth);
-  e->CloseList(false);
-
-  col->Items().SetList({});  // nothing to show: the border only
-  e->ShowList();
+  reopen({});  // nothing to show: the border only
   EXPECT_EQ(list->height(), 4);
   EXPECT_EQ(list->ItemIndex(), -1);
 }

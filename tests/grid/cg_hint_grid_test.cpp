@@ -44,20 +44,14 @@ class TProbe : public TBase {
 using TProbeHintGrid = TProbe<TCgHintGrid>;
 
 // Following the current cell, the grid moves the hint on every cell change and hides it when a cell is left.
-class TFocusCellGrid : public TProbe<TCellGrid> {
- public:
-  TFocusCellGrid() { SetHintFollowsMouse(false); }
-};
+struct TFocusCellGrid : TProbe<TCellGrid> { TFocusCellGrid() { SetHintFollowsMouse(false); } };
 
-// The last mouse move and where it went.
 struct TMoveRecorder : QObject {
   QObject* receiver = nullptr;
   QPoint pos;
   bool eventFilter(QObject* o, QEvent* e) override {
-    if (e->type() == QEvent::MouseMove) {
-      receiver = o;
-      pos = static_cast<QMouseEvent*>(e)->position().toPoint();
-    }
+    if (e->type() == QEvent::MouseMove)
+      std::tie(receiver, pos) = std::pair(o, static_cast<QMouseEvent*>(e)->position().toPoint());
     return false;
   }
 };
@@ -95,7 +89,6 @@ class HintFixture : public ShownWindowTest {
     };
     grid->FreezeTimer();
   }
-  // The cells asked for, in order.
   Cells Asked() const {
     Cells out;
     for (const TRequest& r : requests) out.emplace_back(r.col, r.row);
@@ -159,8 +152,7 @@ TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   EXPECT_TRUE(requests.empty());
   EXPECT_EQ(grid->State(), "armed");
   grid->Tick(1);
-  // Default place: right of the cell, one row height (and a pixel) up, 4 down.
-  // Cell (2, 3) spans x 130..193 and y 75..98.
+  // Default place: right of the cell, one row height (and a pixel) up, 4 down. Cell (2, 3): x 130..193, y 75..98.
   const QPoint expected = grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4));
   EXPECT_EQ(requests, (std::vector<TRequest>{{grid, 2, 3, expected}}));
   EXPECT_EQ(grid->State(), "popup showing");
