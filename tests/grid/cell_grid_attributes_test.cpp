@@ -36,9 +36,7 @@ auto Font(const TAttributes& a) { return std::tuple(a.font.Name(), a.font.Height
 class CellGridAttributes : public ::testing::Test {
  protected:
   void SetUp() override {
-    grid.SetColCount(4);
-    grid.SetRowCount(5);
-    grid.SetFixedCols(1);
+    grid.SetSize(4, 5, 1);
     grid.FillTexts();
     grid.UseFont(13);
   }

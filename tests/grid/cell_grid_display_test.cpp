@@ -13,8 +13,7 @@ namespace {
 class CellGridDisplay : public ::testing::Test {
  protected:
   void SetUp() override {
-    grid.SetColCount(3);
-    grid.SetRowCount(4);
+    grid.SetSize(3, 4);
     column = grid.ColumnAt(1);
     grid.OnConversionError = [this](QObject* sender, int c, int r, TcgColumn* col, QString& s) {
       EXPECT_EQ(sender, &grid);
@@ -23,10 +22,7 @@ class CellGridDisplay : public ::testing::Test {
     };
   }
   // The display text of cell (1, 1) holding `text`.
-  QString Shown(const QString& text) {
-    grid.SetCells(1, 1, text);
-    return grid.GetDisplayText(1, 1);
-  }
+  QString Shown(const QString& text) { grid.SetCells(1, 1, text); return grid.GetDisplayText(1, 1); }
 
   DefaultLocale english{English()};
   TProbeCellGrid grid;

@@ -42,10 +42,7 @@ namespace {
 
 void Note(void* caller) { if (recording && recorded < callers.size()) callers[recorded++] = caller; }
 
-void* Allocate(std::size_t n) {
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
+void* Allocate(std::size_t n) { if (void* p = std::malloc(n ? n : 1)) return p; throw std::bad_alloc(); }
 
 }  // namespace
 
@@ -107,9 +104,7 @@ class CellGridPaintObjects : public ::testing::Test {
  protected:
   void SetUp() override {
     using enum TGridOption;
-    grid.SetColCount(4);
-    grid.SetRowCount(40);
-    grid.SetFixedCols(0);
+    grid.SetSize(4, 40, 0);
     grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect});
     grid.SetWidths({45, 80, 80, 159});
     grid.SetRowHeights(0, 40);

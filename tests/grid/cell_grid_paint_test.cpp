@@ -23,9 +23,7 @@ const char *const kHighlight = "#308cc6", *const kBlack = "#000000", *const kSil
 class CellGridPaint : public ::testing::Test {
  protected:
   void SetUp() override {
-    grid.SetColCount(5);
-    grid.SetRowCount(4);
-    grid.SetFixedCols(0);
+    grid.SetSize(5, 4, 0);
     grid.SetDefaultColWidth(60);
     grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine});
     grid.UseFont(11);
@@ -370,8 +368,7 @@ class TReadableGrid : public TProbeCellGrid {
 
 TEST(CellGridAccessible, CellsAreReadAsShown) {
   TReadableGrid grid;
-  grid.SetColCount(2);
-  grid.SetFixedCols(0);
+  grid.SetSize(2, grid.RowCount(), 0);
   grid.ColumnAt(0)->SetCaption("Amount");
   grid.ColumnAt(0)->SetFormatType(TcgFormatType::cgfmtScientific);
   grid.SetCells(0, 0, "own");

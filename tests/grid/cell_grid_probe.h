@@ -21,15 +21,9 @@ class TProbeCellGrid : public TCellGrid {
   }
 
   // Shown and active, with a client area of w x h pixels.
-  void ShowClient(int w, int h) {
-    resize(w, h);
-    (void)orvix::test::ShowActive(*this);
-  }
-  void UseFont(int pixels) {
-    QFont f("DejaVu Sans");
-    f.setPixelSize(pixels);
-    setFont(f);
-  }
+  void ShowClient(int w, int h) { resize(w, h); (void)orvix::test::ShowActive(*this); }
+  void SetSize(int cols, int rows, int fixedCols = 1) { SetColCount(cols); SetRowCount(rows); SetFixedCols(fixedCols); }
+  void UseFont(int pixels) { QFont f("DejaVu Sans"); f.setPixelSize(pixels); setFont(f); }
   // Cell (c, r) reads "c:r" in every cell.
   void FillTexts() {
     for (int c = 0; c < ColCount(); ++c)
@@ -58,10 +52,7 @@ class TProbeCellGrid : public TCellGrid {
   std::vector<TRect> invalidated;
 
  protected:
-  void InvalidateRect(const TRect& rect) override {
-    invalidated.push_back(rect);
-    TCellGrid::InvalidateRect(rect);
-  }
+  void InvalidateRect(const TRect& rect) override { invalidated.push_back(rect); TCellGrid::InvalidateRect(rect); }
 };
 
 inline QPoint Center(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }

@@ -49,11 +49,7 @@ struct TBorderLook {
   int width;
   TColor color;
   bool Of(const TcgBorder& b) const { return b.Style() == style && b.Width() == width && b.Color() == color; }
-  void To(TcgBorder& b) const {
-    b.SetStyle(style);
-    b.SetWidth(width);
-    b.SetColor(color);
-  }
+  void To(TcgBorder& b) const { b.SetStyle(style); b.SetWidth(width); b.SetColor(color); }
 };
 
 inline const std::vector<TColumnProperty>& ColumnProperties() {

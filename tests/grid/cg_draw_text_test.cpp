@@ -73,11 +73,7 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
 
   void Paint() { QImage img(viewport()->size(), QImage::Format_RGB32); viewport()->render(&img); }
   // Paints afresh and delivers the size requests it posted.
-  void PaintAndApply() {
-    requests.clear();
-    Paint();
-    QApplication::processEvents();
-  }
+  void PaintAndApply() { requests.clear(); Paint(); QApplication::processEvents(); }
 
   bool adjustCols = true;
   bool adjustRows = true;

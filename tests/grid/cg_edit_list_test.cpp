@@ -230,10 +230,7 @@ TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {
   TPopupListbox* list = e->PickList;
   std::uint32_t now = 100000;
   list->TickCount = [&] { return now; };
-  auto type = [&](QChar c, std::uint32_t at) {
-    now = at;
-    QTest::keyClicks(e, QString(c));
-  };
+  auto type = [&](QChar c, std::uint32_t at) { now = at; QTest::keyClicks(e, QString(c)); };
   type('b', 100000);
   EXPECT_EQ(list->ItemIndex(), 1);
   auto search = [&] { return std::pair(list->SearchText, list->ItemIndex()); };

@@ -135,10 +135,7 @@ TEST_F(CgEditSuggestion, AReadOnlyCellKeepsItsTextWhateverIsSuggested) {
 
 TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButton) {
   std::vector<std::pair<int, int>> clicks;
-  grid->OnButtonClick = [&](QObject* sender, int c, int r) {
-    EXPECT_EQ(sender, grid);
-    clicks.emplace_back(c, r);
-  };
+  grid->OnButtonClick = [&](QObject* sender, int c, int r) { EXPECT_EQ(sender, grid); clicks.emplace_back(c, r); };
   grid->SetCells(2, 1, "text");
   TProbeEdit* e = Edit(2, 1);
   QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier);

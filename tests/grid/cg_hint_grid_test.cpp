@@ -89,11 +89,7 @@ class HintFixture : public ShownWindowTest {
     };
     grid->FreezeTimer();
   }
-  Cells Asked() const {
-    Cells out;
-    for (const TRequest& r : requests) out.emplace_back(r.col, r.row);
-    return out;
-  }
+  Cells Asked() const { Cells out; for (const TRequest& r : requests) out.emplace_back(r.col, r.row); return out; }
   void TearDown() override {
     qApp->removeEventFilter(&moves);
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
