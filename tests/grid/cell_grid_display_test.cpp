@@ -69,31 +69,28 @@ TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
   EXPECT_EQ(grid.Cells(1, 1), "abc") << "the stored text stays";
 }
 
-TEST_F(CellGridDisplay, NumbersFollowTheColumnsPattern) {
-  column->SetFormatType(cgfmtNumeric);
-  const struct { bool parentheses; int decimals; bool groups; const char *text, *shown; } cases[] = {
-      {false, 2, true, "1234.5", "1,234.50"}, {false, 2, true, "-1234.5", "-1,234.50"},
-      {false, 2, true, "0.004", "0.00"}, {false, 2, true, " 1234567.891 ", "1,234,567.89"},
-      {true, 2, true, "-1234.5", "(1,234.50)"}, {true, 2, true, "1234.5", "1,234.50"},
-      {false, 0, false, "1234.5", "1235"}, {false, 0, false, "7", "7"},  // no point, no groups, rounded
-      {false, 3, false, "1234.5", "1234.500"}};
+TEST_F(CellGridDisplay, NumbersPrefixesAndScientificNotationFollowTheColumnsSettings) {
+  // The prefix is quoted, so pattern characters in it are plain text; scientific takes no prefix or parentheses.
+  const TcgFormatType N = cgfmtNumeric, S = cgfmtScientific;
+  const struct {
+    TcgFormatType format; bool parentheses; int decimals; bool groups; const char *prefix, *text, *shown;
+  } cases[] = {
+      {N, false, 2, true, "", "1234.5", "1,234.50"}, {N, false, 2, true, "", "-1234.5", "-1,234.50"},
+      {N, false, 2, true, "", "0.004", "0.00"}, {N, false, 2, true, "", " 1234567.891 ", "1,234,567.89"},
+      {N, true, 2, true, "", "-1234.5", "(1,234.50)"}, {N, true, 2, true, "", "1234.5", "1,234.50"},
+      {N, false, 0, false, "", "1234.5", "1235"}, {N, false, 0, false, "", "7", "7"},  // no point or groups, rounded
+      {N, false, 3, false, "", "1234.5", "1234.500"}, {N, false, 2, true, "$", "1234.5", "$1,234.50"},
+      {N, true, 2, true, "$", "-1234.5", "($1,234.50)"}, {N, true, 2, true, "#0,.", "5", "#0,.5.00"},
+      {S, false, 2, true, "", "1234.5", "1.23E+03"}, {S, false, 2, true, "", "-0.000123", "-1.23E-04"},
+      {S, false, 0, true, "", "1234.5", "1E+03"}, {S, true, 0, true, "$", "-1234.5", "-1E+03"}};
   for (const auto& c : cases) {
+    column->SetFormatType(c.format);
     column->SetNegativeParenthesis(c.parentheses);
     column->SetDecimals(c.decimals);
     column->SetThousandsSeparator(c.groups);
-    EXPECT_EQ(Shown(c.text), c.shown) << c.parentheses << " " << c.decimals << " " << c.groups;
+    column->SetPrefix(c.prefix);
+    EXPECT_EQ(Shown(c.text), c.shown) << c.parentheses << " " << c.decimals << " " << c.groups << " " << c.prefix;
   }
-}
-
-TEST_F(CellGridDisplay, APrefixIsShownAsItIsBeforeTheNumberAlsoInParentheses) {
-  column->SetFormatType(cgfmtNumeric);
-  column->SetPrefix("$");
-  EXPECT_EQ(Shown("1234.5"), "$1,234.50");
-  column->SetNegativeParenthesis(true);
-  EXPECT_EQ(Shown("-1234.5"), "($1,234.50)");
-  // Quoted, so pattern characters in it are plain text.
-  column->SetPrefix("#0,.");
-  EXPECT_EQ(Shown("5"), "#0,.5.00");
 }
 
 TEST_F(CellGridDisplay, NumbersUseTheLocalesSeparators) {
@@ -123,17 +120,6 @@ TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
   EXPECT_EQ(grid.GetDisplayText(1, 2), "-1" + swedish.groupSeparator() + "234,50");
   column->SetFormatType(cgfmtScientific);
   EXPECT_EQ(grid.GetDisplayText(1, 2), "-1,23E+03");
-}
-
-TEST_F(CellGridDisplay, ScientificNotationShowsTheDecimalsAsked) {
-  column->SetFormatType(cgfmtScientific);
-  EXPECT_EQ(Shown("1234.5"), "1.23E+03");
-  EXPECT_EQ(Shown("-0.000123"), "-1.23E-04");
-  column->SetDecimals(0);
-  EXPECT_EQ(Shown("1234.5"), "1E+03");
-  column->SetPrefix("$");  // numeric only
-  column->SetNegativeParenthesis(true);
-  EXPECT_EQ(Shown("-1234.5"), "-1E+03");
 }
 
 TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {

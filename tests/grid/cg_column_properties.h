@@ -117,8 +117,7 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
 
 inline std::vector<TColumnProperty> Taking(TTakesPart part) {
   std::vector<TColumnProperty> out;
-  for (const TColumnProperty& p : ColumnProperties())
-    if (p.takesPart & part) out.push_back(p);
+  for (const TColumnProperty& p : ColumnProperties()) if (p.takesPart & part) out.push_back(p);
   return out;
 }
 

@@ -13,8 +13,7 @@ int FirstTextColumn(TcgHintWindow& hint) {
   const QImage img = hint.grab().toImage();
   const QColor ink = hint.palette().color(QPalette::ToolTipText);
   for (int x = 1; x < img.width() - 1; ++x)
-    for (int y = 1; y < img.height() - 1; ++y)
-      if (img.pixelColor(x, y) == ink) return x;
+    for (int y = 1; y < img.height() - 1; ++y) if (img.pixelColor(x, y) == ink) return x;
   return -1;
 }
 
@@ -49,7 +48,7 @@ TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPointAndToEachNewText) {
   EXPECT_FALSE(hint.isVisible());
 }
 
-TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAre) {
+TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAreInTheTooltipColoursOfThePalette) {
   hint.ActivateHint(TRect{10, 10, 0, 0}, "A&B");
   EXPECT_EQ(hint.width(), fm.horizontalAdvance("A&B") + 8);
   EXPECT_GT(hint.width(), fm.horizontalAdvance("AB") + 8);
@@ -60,9 +59,7 @@ TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAre) {
   ASSERT_GT(plain, 0);
   EXPECT_GE(FirstTextColumn(hint), plain + fm.horizontalAdvance("   ") - 1);
   EXPECT_EQ(hint.width(), fm.horizontalAdvance("   Fax   ") + 8);
-}
 
-TEST_F(CellHintWindow, TooltipColoursOfTheCurrentPalette) {
   hint.ActivateHint(TRect{10, 10, 0, 0}, "Data");
   QImage img = hint.grab().toImage();
   EXPECT_EQ(img.pixelColor(2, img.height() - 3), hint.palette().color(QPalette::ToolTipBase));
