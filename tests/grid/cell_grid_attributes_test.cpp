@@ -184,8 +184,6 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
   EXPECT_EQ(std::tuple(a->info.HMargin, a->info.VMargin), std::tuple(2, 1));
 }
 
-// --- the image step ------------------------------------------------------------------
-
 class CellGridImage : public CellGridAttributes {
  protected:
   struct TAsked { int c, r, heading; };

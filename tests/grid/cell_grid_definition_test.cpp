@@ -37,7 +37,6 @@ QJsonObject Definition(const QString& key, bool typeHidden = false, int cols = 4
       {"Defined", QJsonObject{{"AVisibleColumnCount", typeHidden ? 3 : 4}, {"ColWidths", widths}}}};
 }
 
-// The per-user store lives in a folder of the test's own.
 class CellGridDefinition : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -127,8 +126,6 @@ TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {
                EInvalidGridDefinition);
   EXPECT_FALSE(grid.Loading());
 }
-
-// --- widths per user -----------------------------------------------------------------
 
 TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheStore) {
   const QString file = TUserStore::FileName();

@@ -21,7 +21,6 @@ class CellGridDisplay : public ::testing::Test {
       errors.push_back(QString("%1,%2 %3").arg(c).arg(r).arg(s));
     };
   }
-  // The display text of cell (1, 1) holding `text`.
   QString Shown(const QString& text) { grid.SetCells(1, 1, text); return grid.GetDisplayText(1, 1); }
 
   DefaultLocale english{English()};

@@ -75,7 +75,6 @@ bool MakesDrawingObject(const std::string& function) {
 
 qint64 NextImageSerial() { return QImage(1, 1, QImage::Format_RGB32).cacheKey() >> 32; }
 
-// Records what its paints create.
 class TCountingGrid : public TProbeCellGrid {
  public:
   std::vector<std::string> made;  // functions that made a drawing object

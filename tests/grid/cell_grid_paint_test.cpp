@@ -282,8 +282,6 @@ TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
   EXPECT_EQ(At(Grab(), 61, 50), "#ffff00") << "the scratch border is the column's again";
 }
 
-// --- failures -------------------------------------------------------------------------
-
 TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint) {
   ScriptedMessageBoxes boxes;
   std::vector<std::size_t> boxesWhilePainting;
@@ -358,8 +356,6 @@ TEST_F(CellGridPaint, AGridGoneWhileAFailureBoxIsUpGetsNoMoreBoxes) {
   EXPECT_TRUE(alive.isNull());
   EXPECT_EQ(boxes.Requests.size(), 1u);
 }
-
-// --- what the accessibility layer reads ------------------------------------------------------
 
 class TReadableGrid : public TProbeCellGrid {
  public:

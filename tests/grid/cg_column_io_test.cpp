@@ -20,7 +20,6 @@ using namespace cg_column_test;
 
 std::set<QString> KeysOf(const QJsonObject& o) { const QStringList keys = o.keys(); return {keys.begin(), keys.end()}; }
 
-// Saves the column, and loads what was saved into a new column.
 std::unique_ptr<TcgColumn> RoundTrip(const TcgColumn& from) {
   auto to = std::make_unique<TcgColumn>();
   ReadColumn(*to, QJsonDocument::fromJson(QJsonDocument(WriteColumn(from)).toJson()).object());

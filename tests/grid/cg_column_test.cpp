@@ -22,7 +22,6 @@ using namespace cg_column_test;
 
 struct TNotice { TcgHeading* item; bool repaintOnly; bool operator==(const TNotice&) const = default; };
 
-// A column collection recording its item notifications.
 struct TWatched {
   TcgColumns columns;
   std::vector<TNotice> notices;

@@ -56,7 +56,6 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
     QFont f("DejaVu Sans");
     f.setPixelSize(11);
     setFont(f);
-    // Three by three, none fixed, rows of 20, column 1 of 50 pixels.
     SetColCount(3);
     SetRowCount(3);
     SetFixedCols(0);

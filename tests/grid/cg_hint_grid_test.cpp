@@ -101,7 +101,6 @@ class HintFixture : public ShownWindowTest {
     (void)WaitUntil([&] { return moves.receiver == w && moves.pos == p; }, 2s);
   }
   void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
-  // Rests the mouse on cell (c, r) for the whole countdown.
   void RestOn(int c, int r) { MoveTo(Inside(c, r)); grid->Tick(TCgHintGrid::HintTicks); }
   QPoint Inside(int c, int r, int x = 5, int y = 5) const {
     return grid->CellRect(c, r).ToQRect().topLeft() + QPoint(x, y);
@@ -137,8 +136,6 @@ class HintFixture : public ShownWindowTest {
 
 using MouseHints = HintFixture<TProbeHintGrid>;
 using FocusHints = HintFixture<TFocusCellGrid>;
-
-// --- following the mouse --------------------------------------------------------------
 
 TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   MoveTo(Inside(2, 3));
@@ -361,8 +358,6 @@ TEST_F(MouseHints, NothingChangesWhileLoading) {
   QJsonObject bad{{"Properties", QJsonObject{{"HintFollowsMouse", "yes"}}}};
   EXPECT_THROW(loaded.LoadDefinition(bad), EInvalidGridDefinition);
 }
-
-// --- following the focused cell ------------------------------------------------------
 
 TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCellMovingItRestarts) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(3, 2));
