@@ -51,23 +51,6 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermostWithTheirCursorAndD
   EXPECT_FALSE(e->ListVisible);
 }
 
-TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFour) {
-  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
-  TProbeEdit* e = Edit(2, 1);
-  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
-
-  TPicture picture;
-  picture.SetBitmap(Solid(16, 10, Qt::darkGreen));
-  Column(2)->SetButtonPicture(picture);
-  e = Edit(2, 2);
-  EXPECT_EQ(e->ButtonWidth, 20);
-  EXPECT_EQ(RectWidth(e->ButtonRect) - 1, 20);
-  // Another style ignores the picture.
-  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstEllipsis);
-  e = Edit(2, 1);
-  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);
-}
-
 TEST_F(CgEditLayout, ReadOnlyFromTheColumnOrTheHandlerAndTheLengthLimit) {
   std::vector<std::pair<int, int>> asked;
   bool answer = false;
@@ -177,28 +160,32 @@ TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) 
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 
-TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) {
+TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFourPlacedByItsAlignmentShiftedWhilePressed) {
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  TProbeEdit* e = Edit(2, 1);
+  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
   TPicture picture;
   picture.SetBitmap(Solid(12, 6, QColor(200, 0, 200)));
-  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
   Column(2)->SetButtonPicture(picture);
   Column(2)->SetDrawButtonface(false);
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaTop);
-  TProbeEdit* e = Edit(2, 1);
+  e = Edit(2, 2);
   TRect b = e->ButtonRect;
+  EXPECT_EQ(e->ButtonWidth, 16);
+  EXPECT_EQ(RectWidth(b) - 1, 16);
   // No face: the cell's background around the picture at (left + 2, top + 2).
   ExpectPixels(Shot(e), {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
                          {b.Left + 1, b.Top + 2, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaBottom);
-  e = Edit(2, 2);
+  e = Edit(2, 3);
   b = e->ButtonRect;
   ExpectPixels(Shot(e),
                {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaCenter);
   Column(2)->SetDrawButtonface(true);
-  e = Edit(2, 3);
+  e = Edit(2, 4);
   b = e->ButtonRect;
   const int top = b.Top + 2 + (RectHeight(b) - 6) / 2;
   ExpectPixels(Shot(e), {{b.Left + 2, top, QColor(200, 0, 200)}, {b.Left + 2, top - 1, Sys(clBtnFace, e)},
@@ -206,6 +193,9 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
   ExpectPixels(Shot(e), {{b.Left + 3, top + 1, QColor(200, 0, 200)}, {b.Left + 2, top + 1, Sys(clBtnFace, e)}});
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstEllipsis);  // another style ignores the picture
+  e = Edit(2, 1);
+  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);
 }
 
 TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheHintOnItsCellTheArrowIsGreyedWithoutAList) {
