@@ -33,8 +33,7 @@ auto Look(const TAttributes& a) {
 auto Font(const TAttributes& a) { return std::tuple(a.font.Name(), a.font.Height(), a.font.Color()); }
 
 // Four columns, a fixed title row and a fixed first column, texts "c:r".
-class CellGridAttributes : public ::testing::Test {
- protected:
+struct CellGridAttributes : ::testing::Test {
   void SetUp() override {
     grid.SetSize(4, 5, 1);
     grid.FillTexts();
@@ -184,8 +183,7 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
   EXPECT_EQ(std::tuple(a->info.HMargin, a->info.VMargin), std::tuple(2, 1));
 }
 
-class CellGridImage : public CellGridAttributes {
- protected:
+struct CellGridImage : CellGridAttributes {
   struct TAsked { int c, r, heading; };
   void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = taCenter,
               TcgVAlignment v = cgvaCenter, int margin = 2, int index = -1) {

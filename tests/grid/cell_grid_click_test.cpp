@@ -25,8 +25,7 @@ using Clicks = std::vector<TClick>;
 
 // Five 64-pixel columns, a 40-pixel title row: column 1 spans x 65..128, column 2 130..193, column 3 195..258,
 // column 4 260..323; the title row y 0..39; row 1 y 41..60. Column 0 is a fixed column.
-class CellGridClick : public ::testing::Test {
- protected:
+struct CellGridClick : ::testing::Test {
   void SetUp() override {
     grid.SetRowHeights(0, 40);
     grid.OnFixedCellClick = [this](QObject* sender, int c, int r, int heading, Qt::MouseButton button,

@@ -13,8 +13,7 @@ using Widths = std::vector<int>;
 namespace {
 
 // Four columns A-D, 40/50/60/70 pixels wide, texts "c:r".
-class CellGridColumns : public ::testing::Test {
- protected:
+struct CellGridColumns : ::testing::Test {
   void SetUp() override {
     grid.SetColCount(4);
     grid.NameColumns({"A", "B", "C", "D"});

@@ -37,8 +37,7 @@ QJsonObject Definition(const QString& key, bool typeHidden = false, int cols = 4
       {"Defined", QJsonObject{{"AVisibleColumnCount", typeHidden ? 3 : 4}, {"ColWidths", widths}}}};
 }
 
-class CellGridDefinition : public ::testing::Test {
- protected:
+struct CellGridDefinition : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());

@@ -10,8 +10,7 @@ using enum TcgFormatType;
 
 namespace {
 
-class CellGridDisplay : public ::testing::Test {
- protected:
+struct CellGridDisplay : ::testing::Test {
   void SetUp() override {
     grid.SetSize(3, 4);
     column = grid.ColumnAt(1);

@@ -8,8 +8,7 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-class CellGridEnterExit : public orvix::test::ShownWindowTest {
- protected:
+struct CellGridEnterExit : orvix::test::ShownWindowTest {
   void SetUp() override {
     grid = new TProbeCellGrid(&window);
     grid->setGeometry(0, 0, 400, 200);

@@ -75,13 +75,11 @@ bool MakesDrawingObject(const std::string& function) {
 
 qint64 NextImageSerial() { return QImage(1, 1, QImage::Format_RGB32).cacheKey() >> 32; }
 
-class TCountingGrid : public TProbeCellGrid {
- public:
+struct TCountingGrid : TProbeCellGrid {
   std::vector<std::string> made;  // functions that made a drawing object
   qint64 imagesMade = 0;
   int paints = 0;
 
- protected:
   void paintEvent(QPaintEvent* event) override {
     const qint64 before = NextImageSerial();
     recorded = 0;
@@ -99,8 +97,7 @@ class TCountingGrid : public TProbeCellGrid {
 
 // The message grid's layout with what makes cells differ most: two columns under a band, a column with its own
 // font, a highlighted row with the focus in it, a bordered column and an image.
-class CellGridPaintObjects : public ::testing::Test {
- protected:
+struct CellGridPaintObjects : ::testing::Test {
   void SetUp() override {
     using enum TGridOption;
     grid.SetSize(4, 40, 0);

@@ -20,8 +20,7 @@ const char *const kFace = "#efefef", *const kLight = "#ffffff", *const kShadow =
 const char *const kHighlight = "#308cc6", *const kBlack = "#000000", *const kSilver = "#c0c0c0";
 
 // Five 60-pixel columns (c starts at 61 c), a title row, three 20-pixel rows (r at 21 r), no fixed column.
-class CellGridPaint : public ::testing::Test {
- protected:
+struct CellGridPaint : ::testing::Test {
   void SetUp() override {
     grid.SetSize(5, 4, 0);
     grid.SetDefaultColWidth(60);
@@ -145,8 +144,7 @@ TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
 }
 
 // Columns 1-3 under heading 0, 4 under heading 1; a 40-pixel title row: bands of 19 rows, the last the line.
-class CellGridHeadings : public CellGridPaint {
- protected:
+struct CellGridHeadings : CellGridPaint {
   void SetUp() override {
     CellGridPaint::SetUp();
     grid.Headings().Add()->SetCaption("One long heading");
@@ -357,8 +355,7 @@ TEST_F(CellGridPaint, AGridGoneWhileAFailureBoxIsUpGetsNoMoreBoxes) {
   EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
-class TReadableGrid : public TProbeCellGrid {
- public:
+struct TReadableGrid : TProbeCellGrid {
   using TCellGrid::AccessibleCellText;
 };
 

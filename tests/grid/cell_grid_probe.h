@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-class TProbeCellGrid : public TCellGrid {
- public:
+struct TProbeCellGrid : TCellGrid {
   explicit TProbeCellGrid(QWidget* parent = nullptr) : TCellGrid(parent) {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
@@ -51,7 +50,6 @@ class TProbeCellGrid : public TCellGrid {
 
   std::vector<TRect> invalidated;
 
- protected:
   void InvalidateRect(const TRect& rect) override { invalidated.push_back(rect); TCellGrid::InvalidateRect(rect); }
 };
 

@@ -7,8 +7,7 @@ using enum TGridOption;
 
 namespace {
 
-class CellGridSizeRequests : public ::testing::Test {
- protected:
+struct CellGridSizeRequests : ::testing::Test {
   void SetUp() override {
     grid.ShowClient(400, 200);
     // Cell (1, 1) draws its text as the cell painting does, with the grid as the one that may grow.

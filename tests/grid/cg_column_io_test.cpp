@@ -210,12 +210,10 @@ TEST(CgColumnIo, ABadValueIsNamedAndLeavesTheCollectionAsItWas) {
 namespace {
 
 // How the grid control carries its columns and headings in its definition.
-class TDefinedGrid : public TStringGrid {
- public:
+struct TDefinedGrid : TStringGrid {
   TcgColumns Columns;
   TcgHeadings Headings;
 
- protected:
   void WriteProperties(QJsonObject& properties) const override {
     TStringGrid::WriteProperties(properties);
     properties.insert("Columns", WriteHeadings(Columns));

@@ -32,8 +32,7 @@ struct TWatched {
   }
 };
 
-class CgColumnWatched : public ::testing::Test {
- protected:
+struct CgColumnWatched : ::testing::Test {
   TWatched w;
   TcgColumn* col = w.columns.Add();
 };
@@ -164,7 +163,7 @@ TEST(CgHeadings, HeadingsWithoutAHandlerAndFreeItemsNotifyNobody) {
   EXPECT_EQ(free.Headings(), nullptr);
 }
 
-TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlags) {
+TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlagsWhichADifferentFontClears) {
   TcgColumn source;
   SetOthers(source, kCopied);
   source.SetTitleParentFont(false);  // fonts equal: the flags do not travel
@@ -174,19 +173,15 @@ TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlags) {
   for (const TColumnProperty& p : Taking(kCopied)) EXPECT_TRUE(p.isOther(c)) << p.name;
   EXPECT_TRUE(c.TitleParentFont());
   EXPECT_TRUE(c.ColumnParentFont());
-}
 
-TEST(CgColumn, AssigningADifferentFontClearsTheTargetsParentFlag) {
-  TcgColumn source;
   source.ColumnFont().SetHeight(25);
   source.SetColumnParentFont(true);  // the font is kept but ignored
-  TcgColumn target;
-  target.Assign(source);
-  EXPECT_FALSE(target.ColumnParentFont());
-  EXPECT_EQ(target.ColumnFont().Height(), 25);
+  c.Assign(source);
+  EXPECT_FALSE(c.ColumnParentFont());
+  EXPECT_EQ(c.ColumnFont().Height(), 25);
 }
 
-TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravels) {
+TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravelsAnythingElseFails) {
   TcgHeading heading;
   heading.SetCaption("Messages");
   heading.SetTitleColor(clRed);
@@ -202,9 +197,8 @@ TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravels) {
   heading.Assign(other);
   EXPECT_EQ(heading.Caption(), "Type");
   EXPECT_EQ(heading.TitleColor(), clBtnFace);
-}
 
-TEST(CgColumn, AssigningSomethingElseFailsWithTheClassNamesAndChangesNothing) {
+  // Anything else fails with the class names and changes nothing.
   TcgColumn c;
   c.SetCaption("kept");
   EXPECT_EQ(MessageOf([&] { c.Assign(TFont()); }), "Cannot assign a TFont to a TcgColumn");

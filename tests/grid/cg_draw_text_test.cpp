@@ -47,8 +47,7 @@ QString TextOfWidth(TCanvas& c, int width) {
 }
 
 // A string grid answering size requests as the grid control does, drawing each cell's text with DrawCellText.
-class TSizingGrid : public TStringGrid, public TCgGridSizing {
- public:
+struct TSizingGrid : TStringGrid, TCgGridSizing {
   TSizingGrid() {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
@@ -80,7 +79,6 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
   std::vector<TMessageEvent> requests;       // every size request received
   std::vector<int> widthsSeenWhileDrawing;   // ColWidths(1) right after each draw of column 1
 
- protected:
   bool event(QEvent* e) override {
     if (e->type() == TMessageEvent::EventType()) {
       const auto& m = static_cast<const TMessageEvent&>(*e);

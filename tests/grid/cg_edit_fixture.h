@@ -15,8 +15,7 @@
 
 #include <memory>
 
-class TProbeEdit : public TCgInplaceEdit {
- public:
+struct TProbeEdit : TCgInplaceEdit {
   using TCgInplaceEdit::TCgInplaceEdit;
   using TCgInplaceEdit::ActiveList, TCgInplaceEdit::ArrowPressed, TCgInplaceEdit::ArrowRect;
   using TCgInplaceEdit::ArrowWidth, TCgInplaceEdit::ButtonPressed, TCgInplaceEdit::ButtonRect;
@@ -32,8 +31,7 @@ class TProbeEdit : public TCgInplaceEdit {
   }
 };
 
-class TEditorGrid : public TCellGrid {
- public:
+struct TEditorGrid : TCellGrid {
   explicit TEditorGrid(QWidget* parent) : TCellGrid(parent) {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
@@ -42,7 +40,6 @@ class TEditorGrid : public TCellGrid {
   TProbeEdit* Editor() const { return static_cast<TProbeEdit*>(InplaceEditor()); }
   using TCellGrid::HintCell;
 
- protected:
   std::unique_ptr<TInplaceEdit> CreateEditor() override { return std::make_unique<TProbeEdit>(this); }
 };
 
@@ -61,8 +58,7 @@ inline void Keys(QWidget* w, std::initializer_list<QKeyCombination> keys) {
 // Colours compared as the 8-bit pixels they paint.
 inline QRgb Rgb(const QColor& c) { return c.rgb(); }
 
-class CgEditTest : public orvix::test::ShownWindowTest {
- protected:
+struct CgEditTest : orvix::test::ShownWindowTest {
   void SetUp() override {
     grid = new TEditorGrid(&window);
     grid->setGeometry(0, 0, 500, 200);

@@ -21,8 +21,7 @@ namespace {
 using namespace orvix::test;
 
 template <class TBase>
-class TProbe : public TBase {
- public:
+struct TProbe : TBase {
   TProbe() { this->setFrameShape(QFrame::NoFrame); this->SetScrollBars(TScrollStyle::ssNone); }
   using TBase::HintCell, TBase::HintCountdown, TBase::HintShowing, TBase::HintTimer, TBase::HintWindow;
   using TBase::MouseInside;
@@ -68,8 +67,7 @@ struct TRequest {
 using Cells = std::vector<std::pair<int, int>>;
 
 template <typename TGrid>
-class HintFixture : public ShownWindowTest {
- protected:
+struct HintFixture : ShownWindowTest {
   void SetUp() override {
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());  // over no window
     window.move(100, 100);
@@ -327,11 +325,9 @@ TEST_F(MouseHints, DestroyingTheGridTakesItsPopupAndItsHookAlong) {
   SetAppState(Qt::ApplicationActive);
 }
 
-class TLoadingProbe : public TProbeHintGrid {
- public:
+struct TLoadingProbe : TProbeHintGrid {
   bool armedWhileLoading = false;
 
- protected:
   void ReadProperties(const QJsonObject& properties) override {
     TProbeHintGrid::ReadProperties(properties);
     UpdateCellHint(true);

@@ -17,8 +17,7 @@ int FirstTextColumn(TcgHintWindow& hint) {
   return -1;
 }
 
-class CellHintWindow : public ::testing::Test {
- protected:
+struct CellHintWindow : ::testing::Test {
   void TearDown() override { hint.HideHint(); }
   TcgHintWindow hint;
   QFontMetrics fm{hint.font()};
