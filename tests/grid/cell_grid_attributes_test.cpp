@@ -34,11 +34,7 @@ auto Font(const TAttributes& a) { return std::tuple(a.font.Name(), a.font.Height
 
 // Four columns, a fixed title row and a fixed first column, texts "c:r".
 struct CellGridAttributes : ::testing::Test {
-  void SetUp() override {
-    grid.SetSize(4, 5, 1);
-    grid.FillTexts();
-    grid.UseFont(13);
-  }
+  void SetUp() override { grid.SetSize(4, 5, 1); grid.FillTexts(); grid.UseFont(13); }
   // Fonts cannot be copied: each answer is kept here.
   const TAttributes& Get(int c, int r, TGridDrawState d, TcgHeading* h = nullptr) {
     TAttributes& a = results.emplace_back();

@@ -97,15 +97,13 @@ TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
   EXPECT_EQ(copy.SaveDefinition(), def);
 }
 
-TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidths) {
+TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidthsAColumnSavedHiddenIsLaidOutOnceLoaded) {
   auto grid = Loaded(Definition("", false, 2));  // a column count stale by the time the widths arrive
   EXPECT_EQ(grid->Widths(), (Widths{45, 80, 80, 159}));
   EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
   EXPECT_FALSE(grid->InternalColChange);
-}
 
-TEST_F(CellGridDefinition, AColumnSavedHiddenIsLaidOutOnceLoaded) {
-  auto grid = Loaded(Definition("", true));
+  grid = Loaded(Definition("", true));
   EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
   EXPECT_EQ(grid->Widths(), (Widths{45, 80, 159}));
   EXPECT_EQ(grid->ColumnAt(1)->Name(), "Duration");

@@ -263,10 +263,7 @@ TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
   std::vector<int> sawRows;
   grid.OnChangeCellBorders = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates, TcgBorder&, TcgBorder&,
                                  TcgBorder&, TcgBorder& left) {
-    if (c == 1 && r == 2) {
-      left.SetStyle(TcgBorderStyle::cgbrdSolid);
-      left.SetColor(clBlue);
-    }
+    if (c == 1 && r == 2) { left.SetStyle(TcgBorderStyle::cgbrdSolid); left.SetColor(clBlue); }
     if (c == 1) sawRows.push_back(r);
   };
   ExpectPixels(Grab(), {{90, 21, "#ff0000"}, {90, 22, "#ff0000"}, {90, 23, "#ffff00"},
@@ -355,9 +352,7 @@ TEST_F(CellGridPaint, AGridGoneWhileAFailureBoxIsUpGetsNoMoreBoxes) {
   EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
-struct TReadableGrid : TProbeCellGrid {
-  using TCellGrid::AccessibleCellText;
-};
+struct TReadableGrid : TProbeCellGrid { using TCellGrid::AccessibleCellText; };
 
 TEST(CellGridAccessible, CellsAreReadAsShown) {
   TReadableGrid grid;

@@ -25,8 +25,7 @@ struct CellGridSizeRequests : ::testing::Test {
   TProbeCellGrid grid;
   QString text = "A text far wider than sixty-four pixels";
   TcgClipStyle clip = TcgClipStyle::cgclpEllipsis;
-  int draws = 0;
-  int widthWhileDrawing = -1;
+  int draws = 0, widthWhileDrawing = -1;
 };
 
 TEST_F(CellGridSizeRequests, AColumnGrowsAfterThePaintThatAskedAndIsPaintedAgain) {

@@ -32,10 +32,7 @@ struct TWatched {
   }
 };
 
-struct CgColumnWatched : ::testing::Test {
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
-};
+struct CgColumnWatched : ::testing::Test { TWatched w; TcgColumn* col = w.columns.Add(); };
 
 QStringList NamesOf(const TcgHeadings& h) {
   QStringList out;

@@ -52,9 +52,7 @@ struct TSizingGrid : TStringGrid, TCgGridSizing {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
     SetDefaultDrawing(false);
-    QFont f("DejaVu Sans");
-    f.setPixelSize(11);
-    setFont(f);
+    setFont([] { QFont f("DejaVu Sans"); f.setPixelSize(11); return f; }());
     SetColCount(3);
     SetRowCount(3);
     SetFixedCols(0);
@@ -73,8 +71,7 @@ struct TSizingGrid : TStringGrid, TCgGridSizing {
   // Paints afresh and delivers the size requests it posted.
   void PaintAndApply() { requests.clear(); Paint(); QApplication::processEvents(); }
 
-  bool adjustCols = true;
-  bool adjustRows = true;
+  bool adjustCols = true, adjustRows = true;
   std::function<void(TCgDrawInfo&)> setUp;   // per cell, before drawing
   std::vector<TMessageEvent> requests;       // every size request received
   std::vector<int> widthsSeenWhileDrawing;   // ColWidths(1) right after each draw of column 1

@@ -24,10 +24,7 @@ TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
   // Nothing to offer where the suggestion is the text; "a" takes the first item in order.
   const std::pair<const char*, const char*> cases[] = {{"  ab  ", "ABC"}, {"ABC", ""}, {"abc", "ABC"},
                                                        {"a", "Apple"},    {"ax", ""},   {"   ", ""}};
-  for (auto [text, shown] : cases) {
-    e->SetEditText(text);
-    EXPECT_EQ(Shown(e), shown) << text;
-  }
+  for (auto [text, shown] : cases) { e->SetEditText(text); EXPECT_EQ(Shown(e), shown) << text; }
 }
 
 TEST_F(CgEditSuggestion, ASuggestionRaisedWhileACellLoadsSitsAboveThatCell) {

@@ -6,8 +6,6 @@
 
 namespace {
 
-QRect ScreenArea() { return QGuiApplication::primaryScreen()->geometry(); }
-
 // Leftmost column of the client area holding a pixel of the text colour.
 int FirstTextColumn(TcgHintWindow& hint) {
   const QImage img = hint.grab().toImage();
@@ -72,8 +70,8 @@ TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAreInTheTooltipColoursOf
   EXPECT_GT(FirstTextColumn(hint), 0);
 }
 
-TEST_F(CellHintWindow, KeptOnTheScreen) {
-  const QRect s = ScreenArea();
+TEST_F(CellHintWindow, KeptOnTheScreenAndShownWithoutTakingTheFocus) {
+  const QRect s = QGuiApplication::primaryScreen()->geometry();
   hint.ActivateHint(TRect{s.right() - 5, 100, 0, 0}, "Receive Time");
   EXPECT_EQ(hint.geometry().topRight(), QPoint(s.right(), 100));  // ends at the right edge
   hint.ActivateHint(TRect{100, s.bottom() - 2, 0, 0}, "Receive Time");
@@ -86,9 +84,7 @@ TEST_F(CellHintWindow, KeptOnTheScreen) {
   const int w = hint.width(), h = hint.height();
   hint.ActivateHint(TRect{s.right() + 1 - w, s.bottom() + 1 - h, 0, 0}, "Receive Time");
   EXPECT_EQ(hint.pos(), QPoint(s.right() + 1 - w, s.bottom() + 1 - h));
-}
 
-TEST_F(CellHintWindow, ShownWithoutTakingTheFocus) {
   QWidget window;
   auto* edit = new QLineEdit(&window);
   ASSERT_TRUE(orvix::test::ShowActive(window));
