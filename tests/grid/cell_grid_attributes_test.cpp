@@ -1,5 +1,4 @@
-// The attributes a cell is drawn with, and the image a handler puts beside
-// its text: what the cell painting and the in-place editor both rely on.
+// The attributes a cell is drawn with and the image beside its text: what painting and the editor rely on.
 
 #include "tests/common/image_canvas.h"
 #include "tests/common/pixels.h"
@@ -28,31 +27,20 @@ struct TAttributes {
   TcgCellStates state;
 };
 
-// What a cell shows and how: its text, alignments, clipping, colour, bevels.
 auto Look(const TAttributes& a) {
   return std::tuple(a.info.Text, a.info.HAlign, a.info.VAlign, a.info.ClipStyle, a.color, a.outer, a.inner);
 }
 auto Font(const TAttributes& a) { return std::tuple(a.font.Name(), a.font.Height(), a.font.Color()); }
 
 // Four columns, a fixed title row and a fixed first column, texts "c:r".
-class CellGridAttributes : public ::testing::Test {
- protected:
-  void SetUp() override {
-    grid.SetColCount(4);
-    grid.SetRowCount(5);
-    grid.SetFixedCols(1);
-    grid.FillTexts();
-    QFont f("DejaVu Sans");
-    f.setPixelSize(13);
-    grid.setFont(f);
-  }
+struct CellGridAttributes : ::testing::Test {
+  void SetUp() override { grid.SetSize(4, 5, 1); grid.FillTexts(); grid.UseFont(13); }
   // Fonts cannot be copied: each answer is kept here.
   const TAttributes& Get(int c, int r, TGridDrawState d, TcgHeading* h = nullptr) {
-    TAttributes& got = results.emplace_back();
-    got.info.Rect = {1, 2, 3, 4};
-    grid.GetCellAttributes(c, r, d, h ? h : grid.ColumnAt(c), got.font, got.info, got.color, got.outer, got.inner,
-                           got.state);
-    return got;
+    TAttributes& a = results.emplace_back();
+    a.info.Rect = {1, 2, 3, 4};
+    grid.GetCellAttributes(c, r, d, h ? h : grid.ColumnAt(c), a.font, a.info, a.color, a.outer, a.inner, a.state);
+    return a;
   }
   TProbeCellGrid grid;
   std::deque<TAttributes> results;
@@ -120,8 +108,7 @@ TEST_F(CellGridAttributes, FixedCellsShowTheCaptionOnlyInTheTitleRow) {
   // A fixed cell of another row: its own text, the title look.
   a = &Get(0, 3, {gdFixed});
   EXPECT_EQ(Look(*a), std::tuple(QString("0:3"), taLeftJustify, cgvaTop, cgclpEllipsis, clAqua, bvLowered, bvRaised));
-  // An empty caption leaves the title cell its own text; the look at
-  // creation is centred, wrapped and raised on the button face.
+  // An empty caption leaves the title cell its own text; at creation: centred, wrapped, raised, button face.
   a = &Get(2, 0, {gdFixed});
   EXPECT_EQ(Look(*a), std::tuple(QString("2:0"), taCenter, cgvaCenter, cgclpWrap, clBtnFace, bvRaised, bvNone));
 }
@@ -175,13 +162,9 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
                                     TColor& color, TFont& font, TAlignment& h, TcgVAlignment& v, TPanelBevel& outer,
                                     TPanelBevel& inner) {
     seen.push_back({sender, c, r, column, state, color});
-    color = clFuchsia;
+    std::tie(color, h, v, outer, inner) = std::tuple(clFuchsia, taRightJustify, cgvaBottom, bvLowered, bvRaised);
     font.SetStyle({TFontStyle::fsBold});
     font.SetColor(clMaroon);
-    h = taRightJustify;
-    v = cgvaBottom;
-    outer = bvLowered;
-    inner = bvRaised;
   };
   const TAttributes* a = &Get(3, 1, {gdSelected});
   ASSERT_EQ(seen.size(), 1u);
@@ -196,12 +179,8 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
   EXPECT_EQ(std::tuple(a->info.HMargin, a->info.VMargin), std::tuple(2, 1));
 }
 
-// --- the image step ------------------------------------------------------------------
-
-class CellGridImage : public CellGridAttributes {
- protected:
+struct CellGridImage : CellGridAttributes {
   struct TAsked { int c, r, heading; };
-  // Answers every cell with `object` placed as given.
   void Answer(TPersistent* object, TcgImagePosition position, TAlignment h = taCenter,
               TcgVAlignment v = cgvaCenter, int margin = 2, int index = -1) {
     grid.OnGetCellImage = [=, this](QObject*, int c, int r, int heading, TPersistent*& obj, int& imageIndex,
@@ -209,16 +188,10 @@ class CellGridImage : public CellGridAttributes {
       asked.push_back({c, r, heading});
       starts.push_back(obj == nullptr && imageIndex == -1 && pos == TcgImagePosition::cgipLeft &&
                        ha == taCenter && va == cgvaCenter && m == 2);
-      obj = object;
-      imageIndex = index;
-      pos = position;
-      ha = h;
-      va = v;
-      m = margin;
+      std::tie(obj, imageIndex, pos, ha, va, m) = std::tuple(object, index, position, h, v, margin);
     };
   }
-  // What is left for the text of {10, 5, 110, 35} once the image of cell (c, r)
-  // is placed, and the ink drawn.
+  // What is left for the text of {10, 5, 110, 35} once the image of cell (c, r) is placed, and the ink drawn.
   struct TPlaced {
     TRect text;
     QRect ink;
@@ -255,10 +228,7 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
   using enum TcgImagePosition;
   const struct {
     int height;  // of the picture, 16 wide
-    TcgImagePosition side;
-    TAlignment h;
-    TcgVAlignment v;
-    int margin;
+    TcgImagePosition side; TAlignment h; TcgVAlignment v; int margin;
     QRect drawn;
     TRect text;  // what is left for the text; empty: not checked
   } cases[] = {
@@ -272,15 +242,12 @@ TEST_F(CellGridImage, EachSideTakesItsStripAndTheImageIsPlacedInIt) {
       {12, cgipBottom, taCenter, cgvaCenter, 2, {52, 22, 16, 12}, {10, 5, 110, 19}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "side " << static_cast<int>(c.side) << " drawn at " << c.drawn.x() << ","
-                                    << c.drawn.y());
+    SCOPED_TRACE(testing::Message() << "side " << int(c.side) << " drawn at " << c.drawn.x() << "," << c.drawn.y());
     picture.SetBitmap(Solid(16, c.height, Qt::red));
     Answer(&picture, c.side, c.h, c.v, c.margin);
     const TPlaced placed = Place(2, 3);
     EXPECT_EQ(placed.ink, c.drawn);
-    if (!(c.text == TRect{})) {
-      EXPECT_EQ(placed.text, c.text);
-    }
+    if (!(c.text == TRect{})) { EXPECT_EQ(placed.text, c.text); }
   }
   ASSERT_EQ(asked.size(), 8u);
   for (const TAsked& a : asked) EXPECT_EQ(std::tuple(a.c, a.r, a.heading), std::tuple(2, 3, -1));

@@ -1,14 +1,10 @@
-// The grid's columns: lookups, hiding and showing with texts and widths
-// kept, counts, and moves made by the user.
+// The grid's columns: lookups, hiding and showing with texts and widths kept, counts, the user's moves.
 
 #include "tests/common/message_of.h"
 #include "tests/grid/cell_grid_probe.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
-#include <gtest/gtest.h>
-
-#include <vector>
 
 using enum TGridOption;
 using Names = std::vector<std::string>;
@@ -17,13 +13,11 @@ using Widths = std::vector<int>;
 namespace {
 
 // Four columns A-D, 40/50/60/70 pixels wide, texts "c:r".
-class CellGridColumns : public ::testing::Test {
- protected:
+struct CellGridColumns : ::testing::Test {
   void SetUp() override {
     grid.SetColCount(4);
     grid.NameColumns({"A", "B", "C", "D"});
-    const int widths[] = {40, 50, 60, 70};
-    for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+    grid.SetWidths({40, 50, 60, 70});
     grid.FillTexts();
   }
   TcgColumn* Col(const char* name) { return grid.ColumnByName(name); }
@@ -195,20 +189,17 @@ TEST_F(CellGridColumns, CopiedColumnsAreLaidOut) {
 }
 
 TEST(CellGridColumnMoves, DraggingGridColumnZeroToTwoMovesItsColumnObject) {
-  // A hidden column between the first two: the collection indexes differ
-  // from the grid's.
+  // A hidden column between the first two: the collection indexes differ from the grid's.
   TProbeCellGrid grid;
   grid.NameColumns({"A", "X", "B", "C", "D"});
   grid.ColumnByName("X")->SetVisible(false);
   ASSERT_EQ(grid.ColCount(), 4);
-  const int widths[] = {40, 50, 60, 70};
-  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+  grid.SetWidths({40, 50, 60, 70});
   grid.FillTexts();
   grid.SetFixedCols(0);
   grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
   grid.ShowClient(400, 200);
-  // Near the left edge of the title cell: that part stays with the base
-  // grid, which moves columns.
+  // Near the left edge of the title cell: that part stays with the base grid, which moves columns.
   const QPoint from(2, 10), to(grid.CellRect(2, 0).Left + 20, 10);
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, from);
   QTest::mouseMove(grid.viewport(), QPoint(60, 10));

@@ -4,17 +4,14 @@
 #include "tests/grid/cell_grid_probe.h"
 #include "toolkit/core/user_store.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 using Names = std::vector<std::string>;
 using Widths = std::vector<int>;
@@ -29,19 +26,18 @@ QJsonObject Column(const char* caption, const char* name, bool visible = true) {
   return o;
 }
 
-// Four columns of the message list, one of them hidden when asked.
-QJsonObject Definition(const QString& key, bool typeHidden = false) {
+// Four columns of the message list, Type hidden when asked, the last one named `last`.
+QJsonObject Definition(const QString& key, bool typeHidden = false, int cols = 4, const char* last = "Receive Time") {
   const QJsonArray columns{Column("#", "Number"), Column("Type", "Type", !typeHidden),
-                           Column("Duration", "Duration"), Column("Receive Time", "Receive Time")};
+                           Column("Duration", "Duration"), Column("Receive Time", last)};
   const QJsonArray widths = typeHidden ? QJsonArray{45, 80, 159} : QJsonArray{45, 80, 80, 159};
   return QJsonObject{
-      {"Properties", QJsonObject{{"ColCount", 4}, {"FixedCols", 0}, {"Columns", columns}, {"ColumnsRegistryKey", key}}},
+      {"Properties", QJsonObject{{"ColCount", cols}, {"FixedCols", 0}, {"Columns", columns},
+                                 {"ColumnsRegistryKey", key}}},
       {"Defined", QJsonObject{{"AVisibleColumnCount", typeHidden ? 3 : 4}, {"ColWidths", widths}}}};
 }
 
-// The per-user store lives in a folder of the test's own.
-class CellGridDefinition : public ::testing::Test {
- protected:
+struct CellGridDefinition : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
@@ -67,8 +63,7 @@ TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
   grid.ColumnByName("C")->SetCaption("Sea");
   grid.ColumnByName("D")->SetHeadingIndex(0);
   grid.Headings().Add()->SetCaption("Over D");
-  const int widths[] = {40, 50, 60, 70};
-  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+  grid.SetWidths({40, 50, 60, 70});
   grid.ColumnByName("B")->SetVisible(false);
   grid.SetCellOptions({TcgOption::cgoptHighlightSelection});
   grid.SetCellHighlightColor(clRed);
@@ -102,20 +97,13 @@ TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
   EXPECT_EQ(copy.SaveDefinition(), def);
 }
 
-TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidths) {
-  // A column count that is stale by the time the widths arrive.
-  QJsonObject def = Definition("");
-  QJsonObject properties = def["Properties"].toObject();
-  properties["ColCount"] = 2;
-  def["Properties"] = properties;
-  auto grid = Loaded(def);
+TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidthsAColumnSavedHiddenIsLaidOutOnceLoaded) {
+  auto grid = Loaded(Definition("", false, 2));  // a column count stale by the time the widths arrive
   EXPECT_EQ(grid->Widths(), (Widths{45, 80, 80, 159}));
   EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
   EXPECT_FALSE(grid->InternalColChange);
-}
 
-TEST_F(CellGridDefinition, AColumnSavedHiddenIsLaidOutOnceLoaded) {
-  auto grid = Loaded(Definition("", true));
+  grid = Loaded(Definition("", true));
   EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
   EXPECT_EQ(grid->Widths(), (Widths{45, 80, 159}));
   EXPECT_EQ(grid->ColumnAt(1)->Name(), "Duration");
@@ -126,20 +114,15 @@ TEST_F(CellGridDefinition, AColumnSavedHiddenIsLaidOutOnceLoaded) {
 
 TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {
   TProbeCellGrid grid;
-  EXPECT_EQ(MessageOf([&] {
-              grid.LoadDefinition(QJsonObject{{"Properties", QJsonObject{{"CellOptions", QJsonArray{"cgoptNope"}}}}});
-            }),
+  auto load = [&](const QJsonObject& def) { return MessageOf([&] { grid.LoadDefinition(def); }); };
+  EXPECT_EQ(load(QJsonObject{{"Properties", QJsonObject{{"CellOptions", QJsonArray{"cgoptNope"}}}}}),
             "Grid definition: Properties.CellOptions holds an unknown member");
-  EXPECT_EQ(MessageOf([&] {
-              grid.LoadDefinition(QJsonObject{{"Defined", QJsonObject{{"AVisibleColumnCount", "four"}}}});
-            }),
+  EXPECT_EQ(load(QJsonObject{{"Defined", QJsonObject{{"AVisibleColumnCount", "four"}}}}),
             "Grid definition: Defined.AVisibleColumnCount must be an integer");
   EXPECT_THROW(grid.LoadDefinition(QJsonObject{{"Properties", QJsonObject{{"CellHighlightColor", true}}}}),
                EInvalidGridDefinition);
   EXPECT_FALSE(grid.Loading());
 }
-
-// --- widths per user -----------------------------------------------------------------
 
 TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheStore) {
   const QString file = TUserStore::FileName();
@@ -160,26 +143,21 @@ TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheSt
   QSettings store = Store();
   store.setValue("Number", 11);
   store.sync();
-  const QByteArray before = [&] {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }();
+  auto contents = [&] { QFile f(file); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
+  const QByteArray before = contents();
   ASSERT_FALSE(before.isEmpty());
   {
     auto grid = Loaded(Definition(" "));
     EXPECT_EQ(grid->ColWidths(0), 45);
     grid->SetColWidths(0, 77);
   }
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), before);
+  EXPECT_EQ(contents(), before);  // still there, unchanged
 }
 
 TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
   {
     auto grid = Loaded(Definition(kKey));
-    const int widths[] = {50, 60, 70, 80};
-    for (int c = 0; c < 4; ++c) grid->SetColWidths(c, widths[c]);
+    grid->SetWidths({50, 60, 70, 80});
     grid->ColumnByName("Type")->SetVisible(false);
   }
   // Where it went: one group per key path, one value per visible column.
@@ -220,15 +198,7 @@ TEST_F(CellGridDefinition, NamesWithSlashesKeepTheirWidths) {
   EXPECT_TRUE(store.GetValueNames().contains("Date/Time \\ 100%"));
   EXPECT_EQ(store.ReadInteger("Date/Time \\ 100%"), 123);
   store.CloseKey();
-  TProbeCellGrid grid;
-  QJsonObject def = Definition(kKey);
-  QJsonObject properties = def["Properties"].toObject();
-  QJsonArray columns = properties["Columns"].toArray();
-  columns[3] = Column("Receive Time", "Date/Time \\ 100%");
-  properties["Columns"] = columns;
-  def["Properties"] = properties;
-  grid.LoadDefinition(def);
-  EXPECT_EQ(grid.ColWidths(3), 123);
+  EXPECT_EQ(Loaded(Definition(kKey, false, 4, "Date/Time \\ 100%"))->ColWidths(3), 123);
 }
 
 }  // namespace

@@ -1,26 +1,18 @@
-// Display text of data cells: the column's numeric, scientific and date-time
-// formats, the two events and which failures they see. English unless a
-// test sets another locale.
+// Display text of data cells: numeric, scientific and date-time formats, the two events and their failures.
 
 #include "tests/grid/cell_grid_probe.h"
 #include "tests/toolkit/locales.h"
 #include "toolkit/core/convert_error.h"
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 using enum TcgFormatType;
 
 namespace {
 
-class CellGridDisplay : public ::testing::Test {
- protected:
+struct CellGridDisplay : ::testing::Test {
   void SetUp() override {
-    grid.SetColCount(3);
-    grid.SetRowCount(4);
+    grid.SetSize(3, 4);
     column = grid.ColumnAt(1);
     grid.OnConversionError = [this](QObject* sender, int c, int r, TcgColumn* col, QString& s) {
       EXPECT_EQ(sender, &grid);
@@ -28,11 +20,7 @@ class CellGridDisplay : public ::testing::Test {
       errors.push_back(QString("%1,%2 %3").arg(c).arg(r).arg(s));
     };
   }
-  // The display text of cell (1, 1) holding `text`.
-  QString Shown(const QString& text) {
-    grid.SetCells(1, 1, text);
-    return grid.GetDisplayText(1, 1);
-  }
+  QString Shown(const QString& text) { grid.SetCells(1, 1, text); return grid.GetDisplayText(1, 1); }
 
   DefaultLocale english{English()};
   TProbeCellGrid grid;
@@ -79,33 +67,28 @@ TEST_F(CellGridDisplay, TheDisplayTextHandlerRunsFirstAndCanStopTheConversion) {
   EXPECT_EQ(grid.Cells(1, 1), "abc") << "the stored text stays";
 }
 
-TEST_F(CellGridDisplay, NumbersFollowTheColumnsPattern) {
-  column->SetFormatType(cgfmtNumeric);
-  EXPECT_EQ(Shown("1234.5"), "1,234.50");
-  EXPECT_EQ(Shown("-1234.5"), "-1,234.50");
-  EXPECT_EQ(Shown("0.004"), "0.00");
-  EXPECT_EQ(Shown(" 1234567.891 "), "1,234,567.89");
-  column->SetNegativeParenthesis(true);
-  EXPECT_EQ(Shown("-1234.5"), "(1,234.50)");
-  EXPECT_EQ(Shown("1234.5"), "1,234.50");
-  column->SetNegativeParenthesis(false);
-  column->SetDecimals(0);
-  column->SetThousandsSeparator(false);
-  EXPECT_EQ(Shown("1234.5"), "1235") << "no decimal point, no grouping, rounded";
-  EXPECT_EQ(Shown("7"), "7");
-  column->SetDecimals(3);
-  EXPECT_EQ(Shown("1234.5"), "1234.500");
-}
-
-TEST_F(CellGridDisplay, APrefixIsShownAsItIsBeforeTheNumberAlsoInParentheses) {
-  column->SetFormatType(cgfmtNumeric);
-  column->SetPrefix("$");
-  EXPECT_EQ(Shown("1234.5"), "$1,234.50");
-  column->SetNegativeParenthesis(true);
-  EXPECT_EQ(Shown("-1234.5"), "($1,234.50)");
-  // Quoted, so pattern characters in it are plain text.
-  column->SetPrefix("#0,.");
-  EXPECT_EQ(Shown("5"), "#0,.5.00");
+TEST_F(CellGridDisplay, NumbersPrefixesAndScientificNotationFollowTheColumnsSettings) {
+  // The prefix is quoted, so pattern characters in it are plain text; scientific takes no prefix or parentheses.
+  const TcgFormatType N = cgfmtNumeric, S = cgfmtScientific;
+  const struct {
+    TcgFormatType format; bool parentheses; int decimals; bool groups; const char *prefix, *text, *shown;
+  } cases[] = {
+      {N, false, 2, true, "", "1234.5", "1,234.50"}, {N, false, 2, true, "", "-1234.5", "-1,234.50"},
+      {N, false, 2, true, "", "0.004", "0.00"}, {N, false, 2, true, "", " 1234567.891 ", "1,234,567.89"},
+      {N, true, 2, true, "", "-1234.5", "(1,234.50)"}, {N, true, 2, true, "", "1234.5", "1,234.50"},
+      {N, false, 0, false, "", "1234.5", "1235"}, {N, false, 0, false, "", "7", "7"},  // no point or groups, rounded
+      {N, false, 3, false, "", "1234.5", "1234.500"}, {N, false, 2, true, "$", "1234.5", "$1,234.50"},
+      {N, true, 2, true, "$", "-1234.5", "($1,234.50)"}, {N, true, 2, true, "#0,.", "5", "#0,.5.00"},
+      {S, false, 2, true, "", "1234.5", "1.23E+03"}, {S, false, 2, true, "", "-0.000123", "-1.23E-04"},
+      {S, false, 0, true, "", "1234.5", "1E+03"}, {S, true, 0, true, "$", "-1234.5", "-1E+03"}};
+  for (const auto& c : cases) {
+    column->SetFormatType(c.format);
+    column->SetNegativeParenthesis(c.parentheses);
+    column->SetDecimals(c.decimals);
+    column->SetThousandsSeparator(c.groups);
+    column->SetPrefix(c.prefix);
+    EXPECT_EQ(Shown(c.text), c.shown) << c.parentheses << " " << c.decimals << " " << c.groups << " " << c.prefix;
+  }
 }
 
 TEST_F(CellGridDisplay, NumbersUseTheLocalesSeparators) {
@@ -137,17 +120,6 @@ TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
   EXPECT_EQ(grid.GetDisplayText(1, 2), "-1,23E+03");
 }
 
-TEST_F(CellGridDisplay, ScientificNotationShowsTheDecimalsAsked) {
-  column->SetFormatType(cgfmtScientific);
-  EXPECT_EQ(Shown("1234.5"), "1.23E+03");
-  EXPECT_EQ(Shown("-0.000123"), "-1.23E-04");
-  column->SetDecimals(0);
-  EXPECT_EQ(Shown("1234.5"), "1E+03");
-  column->SetPrefix("$");  // numeric only
-  column->SetNegativeParenthesis(true);
-  EXPECT_EQ(Shown("-1234.5"), "-1E+03");
-}
-
 TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
   column->SetFormatType(cgfmtDateTime);
   ASSERT_EQ(column->DateFormat(), 2);
@@ -169,25 +141,16 @@ TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
 
 TEST_F(CellGridDisplay, DateAndTimePatternsComeFromTheTables) {
   column->SetFormatType(cgfmtDateTime);
-  column->SetDateFormat(10);
-  EXPECT_EQ(Shown("3/7/2024"), "Thursday March 7, 2024");
-  column->SetDateFormat(4);
-  EXPECT_EQ(Shown("3/7/2024"), "7-Mar-24");
-  column->SetDateFormat(1);
-  column->SetTimeFormat(0);
-  EXPECT_EQ(Shown("3/7/2024 14:05"), "3/7/24 14:05");
-  column->SetDateFormat(-1);
-  column->SetTimeFormat(3);
-  EXPECT_EQ(Shown("14:05:09"), "2:05:09 PM") << "a time alone, with the afternoon text";
-  EXPECT_EQ(Shown("9:05:09"), "9:05:09 AM");
-  column->SetTimeFormat(-1);
-  EXPECT_EQ(Shown("not a date"), "not a date") << "no part asked: no conversion";
-  // Past the tables counts as no such part.
-  column->SetDateFormat(11);
-  column->SetTimeFormat(1);
-  EXPECT_EQ(Shown("14:05"), "2:05 PM");
-  column->SetTimeFormat(4);
-  EXPECT_EQ(Shown("whatever"), "whatever");
+  // A time alone takes the afternoon text; no part asked, or one past the tables, converts nothing.
+  const struct { int date, time; const char *text, *shown; } cases[] = {
+      {10, -1, "3/7/2024", "Thursday March 7, 2024"}, {4, -1, "3/7/2024", "7-Mar-24"},
+      {1, 0, "3/7/2024 14:05", "3/7/24 14:05"}, {-1, 3, "14:05:09", "2:05:09 PM"}, {-1, 3, "9:05:09", "9:05:09 AM"},
+      {-1, -1, "not a date", "not a date"}, {11, 1, "14:05", "2:05 PM"}, {11, 4, "whatever", "whatever"}};
+  for (const auto& c : cases) {
+    column->SetDateFormat(c.date);
+    column->SetTimeFormat(c.time);
+    EXPECT_EQ(Shown(c.text), c.shown) << c.date << " " << c.time;
+  }
 }
 
 TEST_F(CellGridDisplay, ATextThatIsNoNumberRaisesTheConversionErrorAndShowsAsItIs) {

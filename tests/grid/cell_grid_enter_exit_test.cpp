@@ -1,21 +1,14 @@
-// Entering and leaving cells: OnExitCell may keep the current cell,
-// OnEnterCell follows every accepted move, and the focus counts as both.
+// Entering and leaving cells: OnExitCell may keep the cell, OnEnterCell follows each move, the focus is both.
 
-#include "tests/common/shown_window.h"
 #include "tests/grid/cell_grid_probe.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include <utility>
 
 using Log = std::vector<std::string>;
 
 namespace {
 
-class CellGridEnterExit : public orvix::test::ShownWindowTest {
- protected:
+struct CellGridEnterExit : orvix::test::ShownWindowTest {
   void SetUp() override {
     grid = new TProbeCellGrid(&window);
     grid->setGeometry(0, 0, 400, 200);
@@ -32,10 +25,8 @@ class CellGridEnterExit : public orvix::test::ShownWindowTest {
     };
     grid->OnClick = [this](QObject*) { log.push_back("click"); };
   }
-  QPoint Inside(int c, int r) const {
-    const TRect rc = grid->CellRect(c, r);
-    return {rc.Left + 5, rc.Top + 5};
-  }
+  QPoint Inside(int c, int r) const { return grid->CellRect(c, r).ToQRect().topLeft() + QPoint(5, 5); }
+  Log Taken() { return std::exchange(log, {}); }
   void Click(int c, int r) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(c, r)); }
 
   TProbeCellGrid* grid = nullptr;
@@ -47,14 +38,12 @@ TEST_F(CellGridEnterExit, AUsersClickAndKeysLeaveOneCellAndEnterTheNext) {
   Click(3, 2);
   ASSERT_TRUE(grid->hasFocus());
   // The focus comes with the press: the current cell is entered first.
-  EXPECT_EQ(log, (Log{"enter 1,1", "exit 1,1", "enter 3,2", "click"}));
+  EXPECT_EQ(Taken(), (Log{"enter 1,1", "exit 1,1", "enter 3,2", "click"}));
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{3, 2}));
-  log.clear();
   QTest::keyClick(grid, Qt::Key_Down);
-  EXPECT_EQ(log, (Log{"exit 3,2", "enter 3,3", "click"}));
-  log.clear();
+  EXPECT_EQ(Taken(), (Log{"exit 3,2", "enter 3,3", "click"}));
   Click(3, 3);  // the current cell again: nothing left, nothing entered
-  EXPECT_EQ(log, (Log{"click"}));
+  EXPECT_EQ(Taken(), (Log{"click"}));
 }
 
 TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothingARefusedSelectionAsksNoExit) {
@@ -62,30 +51,26 @@ TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothingARefusedSelect
   log.clear();
   allowExit = false;
   Click(4, 3);
-  EXPECT_EQ(log, (Log{"exit 2,2", "click"}));
+  EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));
   EXPECT_EQ(grid->Col(), 2);
   EXPECT_EQ(grid->Row(), 2);
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 2}));
-  log.clear();
   grid->SetRow(4);  // as the window sets it: asked, refused, still a click
-  EXPECT_EQ(log, (Log{"exit 2,2", "click"}));
+  EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));
   EXPECT_EQ(grid->Row(), 2);
-  log.clear();
   QTest::keyClick(grid, Qt::Key_Right);
-  EXPECT_EQ(log, (Log{"exit 2,2", "click"}));
+  EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));
   EXPECT_EQ(grid->Col(), 2);
 
   allowExit = true;
-  log.clear();
   grid->SetRow(4);
-  EXPECT_EQ(log, (Log{"exit 2,2", "enter 2,4", "click"}));
+  EXPECT_EQ(Taken(), (Log{"exit 2,2", "enter 2,4", "click"}));
   EXPECT_EQ(grid->Row(), 4);
 
   // OnSelectCell refusing asks no exit.
-  log.clear();
   grid->OnSelectCell = [](QObject*, int, int, bool& canSelect) { canSelect = false; };
   Click(3, 3);
-  EXPECT_EQ(log, (Log{"click"}));
+  EXPECT_EQ(Taken(), (Log{"click"}));
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 4}));
 }
 
@@ -95,10 +80,9 @@ TEST_F(CellGridEnterExit, TheFocusLeavingExitsEvenWhenRefusedComingBackEnters) {
   allowExit = false;
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
   ASSERT_TRUE(other->hasFocus());
-  EXPECT_EQ(log, (Log{"exit 2,3"}));
-  log.clear();
+  EXPECT_EQ(Taken(), (Log{"exit 2,3"}));
   grid->setFocus(Qt::TabFocusReason);
-  EXPECT_EQ(log, (Log{"enter 2,3"}));
+  EXPECT_EQ(Taken(), (Log{"enter 2,3"}));
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 3}));
 }
 
@@ -110,7 +94,7 @@ TEST_F(CellGridEnterExit, TheFocusEntersWhereTheBaseGridsCurrentCellIsNow) {
   ASSERT_EQ(grid->Row(), 2);
   log.clear();
   grid->setFocus(Qt::TabFocusReason);
-  EXPECT_EQ(log, (Log{"enter 4,2"}));
+  EXPECT_EQ(Taken(), (Log{"enter 4,2"}));
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{4, 2}));
 }
 

@@ -1,10 +1,6 @@
-// Painting cells creates no drawing object: no font, image or pixmap is made
-// while the grid paints, however the cells' fonts, colours and heading bands
-// change from cell to cell. This binary replaces operator new to see, during
-// the grid's paint only, which code allocates: an allocation made directly
-// by a QFont, QImage or QPixmap constructor (or the image and pixmap data
-// factories behind them) is a drawing object being created. Images are also
-// counted by their serial numbers, which Qt gives every new image.
+// Painting cells makes no font, image or pixmap, however fonts, colours and bands change from cell to cell.
+// operator new is replaced to see which code allocates during the paint: an allocation made directly by a QFont,
+// QImage or QPixmap constructor (or their data factories) is a drawing object; images are counted by serial too.
 
 #include "tests/grid/cell_grid_probe.h"
 #include "toolkit/widgets/image_list.h"
@@ -12,7 +8,6 @@
 #include <QFont>
 #include <QImage>
 #include <QPixmap>
-#include <gtest/gtest.h>
 
 #include <cxxabi.h>
 #include <dlfcn.h>
@@ -20,8 +15,6 @@
 #include <array>
 #include <cstdlib>
 #include <new>
-#include <string>
-#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORVIX_COUNT_ALLOCATIONS 0  // the sanitizers own operator new
@@ -37,8 +30,7 @@
 
 namespace {
 
-// Filled by operator new while `recording` is set on this thread; nothing
-// here may allocate.
+// Filled by operator new while `recording` is set on this thread; nothing here may allocate.
 thread_local bool recording = false;
 std::array<void*, 1 << 16> callers;
 std::size_t recorded = 0;
@@ -50,21 +42,12 @@ namespace {
 
 void Note(void* caller) { if (recording && recorded < callers.size()) callers[recorded++] = caller; }
 
-void* Allocate(std::size_t n) {
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
+void* Allocate(std::size_t n) { if (void* p = std::malloc(n ? n : 1)) return p; throw std::bad_alloc(); }
 
 }  // namespace
 
-void* operator new(std::size_t n) {
-  Note(__builtin_return_address(0));
-  return Allocate(n);
-}
-void* operator new[](std::size_t n) {
-  Note(__builtin_return_address(0));
-  return Allocate(n);
-}
+void* operator new(std::size_t n) { Note(__builtin_return_address(0)); return Allocate(n); }
+void* operator new[](std::size_t n) { Note(__builtin_return_address(0)); return Allocate(n); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -92,14 +75,11 @@ bool MakesDrawingObject(const std::string& function) {
 
 qint64 NextImageSerial() { return QImage(1, 1, QImage::Format_RGB32).cacheKey() >> 32; }
 
-// Records what its paints create.
-class TCountingGrid : public TProbeCellGrid {
- public:
+struct TCountingGrid : TProbeCellGrid {
   std::vector<std::string> made;  // functions that made a drawing object
   qint64 imagesMade = 0;
   int paints = 0;
 
- protected:
   void paintEvent(QPaintEvent* event) override {
     const qint64 before = NextImageSerial();
     recorded = 0;
@@ -115,19 +95,14 @@ class TCountingGrid : public TProbeCellGrid {
   }
 };
 
-// The message grid's layout with what makes cells differ most: two columns
-// under a heading band, a column with its own font, a highlighted row with
-// the focus in it, a bordered column and an image.
-class CellGridPaintObjects : public ::testing::Test {
- protected:
+// The message grid's layout with what makes cells differ most: two columns under a band, a column with its own
+// font, a highlighted row with the focus in it, a bordered column and an image.
+struct CellGridPaintObjects : ::testing::Test {
   void SetUp() override {
     using enum TGridOption;
-    grid.SetColCount(4);
-    grid.SetRowCount(40);
-    grid.SetFixedCols(0);
+    grid.SetSize(4, 40, 0);
     grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect});
-    const int widths[] = {45, 80, 80, 159};
-    for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+    grid.SetWidths({45, 80, 80, 159});
     grid.SetRowHeights(0, 40);
     grid.FillTexts();
     grid.Headings().Add()->SetCaption("Message");
@@ -143,10 +118,7 @@ class CellGridPaintObjects : public ::testing::Test {
     grid.SetCells(3, 2, "a receive time far too long for its column");
     images.Add(QImage(16, 16, QImage::Format_RGB32));
     grid.OnGetCellImage = [this](QObject*, int c, int, int, TPersistent*& object, int& index, auto&&...) {
-      if (c == 0) {
-        object = &images;
-        index = 0;
-      }
+      if (c == 0) { object = &images; index = 0; }
     };
     grid.ShowClient(390, 300);
     grid.SetRow(2);
@@ -173,16 +145,12 @@ TEST_F(CellGridPaintObjects, ARepaintCreatesNoFontImageOrPixmap) {
 }
 
 TEST_F(CellGridPaintObjects, TheCountSeesObjectsMadeDuringAPaint) {
-  // The check above can fail: a handler that makes objects while cells
-  // paint is seen.
+  // The check above can fail: a handler that makes objects while cells paint is seen.
   grid.OnDrawCell = [](QObject*, int c, int r, const TRect&, TGridDrawState) {
     if (c != 1 || r != 1) return;
-    const QFont font(QStringLiteral("DejaVu Sans"));
-    const QImage image(4, 4, QImage::Format_RGB32);
-    const QPixmap pixmap(4, 4);
-    (void)font;
-    (void)image;
-    (void)pixmap;
+    [[maybe_unused]] const QFont font(QStringLiteral("DejaVu Sans"));
+    [[maybe_unused]] const QImage image(4, 4, QImage::Format_RGB32);
+    [[maybe_unused]] const QPixmap pixmap(4, 4);
   };
   grid.viewport()->grab();
   EXPECT_EQ(grid.imagesMade, 2) << "the image and the pixmap's image";

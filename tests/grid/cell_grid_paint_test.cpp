@@ -1,6 +1,4 @@
-// Cell painting seen in the pixels of a grabbed grid: title and data looks,
-// highlight and focus, the pressed looks, heading bands, images, the events
-// in their order and the box for a cell that fails.
+// Cell painting in a grabbed grid's pixels: looks, highlight, focus, pressing, bands, images, events, failures.
 
 #include "tests/common/image_canvas.h"
 #include "tests/common/pixels.h"
@@ -18,43 +16,28 @@ using enum TGridOption;
 namespace {
 
 // Fusion's colours, which the tests run with.
-const char* const kFace = "#efefef";
-const char* const kLight = "#ffffff";
-const char* const kShadow = "#9f9f9f";
-const char* const kWindow = "#ffffff";
-const char* const kHighlight = "#308cc6";
-const char* const kBlack = "#000000";
-const char* const kSilver = "#c0c0c0";
+const char *const kFace = "#efefef", *const kLight = "#ffffff", *const kShadow = "#9f9f9f", *const kWindow = "#ffffff";
+const char *const kHighlight = "#308cc6", *const kBlack = "#000000", *const kSilver = "#c0c0c0";
 
-// Five columns of 60 pixels (column c starts at 61 c), a title row and three
-// data rows of 20 pixels (row r starts at 21 r), no fixed column. All lines.
-class CellGridPaint : public ::testing::Test {
- protected:
+// Five 60-pixel columns (c starts at 61 c), a title row, three 20-pixel rows (r at 21 r), no fixed column.
+struct CellGridPaint : ::testing::Test {
   void SetUp() override {
-    grid.SetColCount(5);
-    grid.SetRowCount(4);
-    grid.SetFixedCols(0);
+    grid.SetSize(5, 4, 0);
     grid.SetDefaultColWidth(60);
     grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine});
-    QFont f("DejaVu Sans");
-    f.setPixelSize(11);
-    grid.setFont(f);
+    grid.UseFont(11);
     grid.FillTexts();
     grid.ShowClient(400, 200);
-    // The focused cell is out of the way unless a test moves it.
-    grid.SetCol(4);
-    grid.SetRow(3);
-    grid.setFocus();
-    QApplication::processEvents();
+    Focus(4, 3);  // out of the way unless a test moves it
   }
+  void Focus(int c, int r) { grid.SetCol(c); grid.SetRow(r); grid.setFocus(); QApplication::processEvents(); }
   // The title row and the line below it.
   QImage Title(const QImage& img) { return img.copy(0, 0, img.width(), grid.RowHeights(0) + 1); }
   QImage Grab() { return grid.viewport()->grab().toImage(); }
   std::string At(const QImage& img, int x, int y) { return Hex(img.pixelColor(x, y)); }
-  QPoint Middle(int c, int r) {
-    const TRect cell = grid.CellRect(c, r);
-    return {(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2};
-  }
+  QPoint Middle(int c, int r) { return Center(grid.CellRect(c, r)); }
+  // Failure boxes come after the paint.
+  QImage GrabAndSettle() { QImage img = Grab(); QApplication::processEvents(); return img; }
 
   TProbeCellGrid grid;
 };
@@ -73,8 +56,7 @@ TEST_F(CellGridPaint, TitleCellsAreRaisedButtonFacesWithTheirCaptionSunkenWhileP
   EXPECT_NEAR(ink.center().x(), 90, 1.5);
   EXPECT_NEAR(ink.center().y(), 9, 2.5);
 
-  // Top left, so the text moves as its rectangle does (centring would
-  // halve the move).
+  // Top left, so the text moves as its rectangle does (centring would halve the move).
   grid.ColumnAt(1)->SetTitleHAlignment(TAlignment::taLeftJustify);
   grid.ColumnAt(1)->SetTitleVAlignment(TcgVAlignment::cgvaTop);
   const QImage normal = Title(Grab());
@@ -119,8 +101,7 @@ TEST_F(CellGridPaint, ARowZeroCellWithoutCaptionAndFixedCellsBelowShowTheirOwnTe
 
   // Row 0's own text shows where the caption is empty.
   auto textInk = [&](const QImage& i, int c, int r, QColor bg) {
-    const TRect cell = grid.CellRect(c, r);
-    return InkIn(i, QRect(cell.Left + 1, cell.Top + 1, cell.Width() - 2, cell.Height() - 2), bg);
+    return InkIn(i, grid.CellRect(c, r).ToQRect().adjusted(1, 1, -1, -1), bg);
   };
   EXPECT_FALSE(textInk(img, 2, 0, QColor(kFace)).isEmpty());
   EXPECT_FALSE(textInk(img, 0, 2, QColor("#00ffff")).isEmpty());
@@ -134,21 +115,16 @@ TEST_F(CellGridPaint, ARowZeroCellWithoutCaptionAndFixedCellsBelowShowTheirOwnTe
 TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSelect, goDrawFocusSelected});
   grid.ColumnAt(3)->SetColumnColor(clYellow);
-  grid.SetCol(1);
-  grid.SetRow(2);
-  grid.setFocus();
-  QApplication::processEvents();
+  Focus(1, 2);
   QImage img = Grab();
   ExpectPixels(img, {{5, 25, kWindow}, {200, 25, "#ffff00"}, {30, 41, kSilver, "a normal line"}});
   for (int c = 0; c < 5; ++c) EXPECT_EQ(At(img, 61 * c + 50, 45), kHighlight) << c;
   // The text of a highlighted cell is in the highlight text colour.
   int light = 0;
-  for (int x = 65; x < 115; ++x)
-    for (int y = 43; y < 59; ++y) light += img.pixelColor(x, y).lightness() > 230;
+  for (int x = 65; x < 115; ++x) for (int y = 43; y < 59; ++y) light += img.pixelColor(x, y).lightness() > 230;
   EXPECT_GT(light, 5);
 
-  // Focus rectangle: every other pixel of the focused cell's edge dotted in
-  // the ink that stands out from the highlight (black on this blue).
+  // Focus rectangle: every other edge pixel dotted in the ink that stands out (black on this blue).
   ASSERT_EQ(grid.Col(), 1);
   const TRect f = grid.CellRect(1, 2);
   ExpectPixels(img, {{f.Left, f.Top + 1, kBlack, "(61 + 43) even"}, {f.Left, f.Top + 2, kHighlight},
@@ -160,18 +136,15 @@ TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {
   ExpectPixels(Grab(), {{233, 45, "#ffff00"}, {100, 45, kWindow},
                         {f.Left, f.Top + 1, kBlack, "the focus rectangle on white"}});
 
-  // goDrawFocusSelected off: the focused cell keeps its colour, the rest of
-  // the row is highlighted.
+  // goDrawFocusSelected off: the focused cell keeps its colour, the rest of the row is highlighted.
   grid.SetCellOptions({TcgOption::cgoptHighlightSelection});
   grid.SetOptions(grid.Options() - TGridOptions{goDrawFocusSelected});
   ExpectPixels(Grab(), {{100, 45, kWindow}, {30, 45, kHighlight}, {233, 45, kHighlight},
                         {f.Left, f.Top + 1, kWindow, "no focus rectangle without its option"}});
 }
 
-// Columns 1-3 under heading 0, column 4 under heading 1; a title row of 40
-// pixels, so the bands are 19 rows high, their last one the black line.
-class CellGridHeadings : public CellGridPaint {
- protected:
+// Columns 1-3 under heading 0, 4 under heading 1; a 40-pixel title row: bands of 19 rows, the last the line.
+struct CellGridHeadings : CellGridPaint {
   void SetUp() override {
     CellGridPaint::SetUp();
     grid.Headings().Add()->SetCaption("One long heading");
@@ -180,14 +153,9 @@ class CellGridHeadings : public CellGridPaint {
     grid.ColumnAt(4)->SetHeadingIndex(1);
     grid.ColumnAt(2)->SetCaption("Mid");
     grid.SetRowHeights(0, 40);
-    grid.OnFixedCellClick = [this](QObject*, int c, int r, int heading, auto&&...) {
-      clicks.push_back({c, r, heading});
-    };
+    grid.OnFixedCellClick = [this](QObject*, int c, int r, int h, auto&&...) { clicks.push_back({c, r, h}); };
   }
-  struct TClick {
-    int c, r, heading;
-    bool operator==(const TClick&) const = default;
-  };
+  struct TClick { int c, r, heading; bool operator==(const TClick&) const = default; };
   std::vector<TClick> clicks;
 };
 
@@ -203,8 +171,7 @@ TEST_F(CellGridHeadings, ThreeColumnsShareOneBandThatCoversTheLinesBetweenThemOn
                      {243 + 60, 8, kShadow, "column 4's band ends at its own cell"},
                      {0, 30, kLight, "column 0 has no heading: one title cell over the whole row height"}});
 
-  // The caption is laid out once across the span: centred on it, wider than
-  // one column.
+  // The caption is laid out once across the span: centred on it, wider than one column.
   const QRect ink = InkIn(img, QRect(62, 1, 180, 16), QColor(kFace));
   ASSERT_FALSE(ink.isEmpty());
   EXPECT_GT(ink.width(), 60);
@@ -252,8 +219,7 @@ TEST_F(CellGridPaint, AnImageOnTheLeftMovesTheTextByItsWidthAndTwoMargins) {
     if (c == 2 && r == 2) object = &picture;
   };
   const QImage img = Grab();
-  EXPECT_EQ(InkIn(img, QRect(122, 42, 20, 20), QColor(kWindow)), QRect(124, 44, 16, 16))
-      << "centred in the strip it takes";
+  EXPECT_EQ(InkIn(img, QRect(122, 42, 20, 20), QColor(kWindow)), QRect(124, 44, 16, 16)) << "centred in its strip";
   EXPECT_EQ(InkIn(img, QRect(142, 42, 40, 20), QColor(kWindow)), before.translated(20, 0));
 }
 
@@ -268,13 +234,10 @@ TEST_F(CellGridPaint, TheEventsComeInTheirOrderAndTheBandsFirst) {
     if (want(c, r) || c < 0) events.push_back(std::string(what) + " " + std::to_string(c) + "," + std::to_string(r));
   };
   grid.OnChangeCellAttributes = [&](QObject*, int c, int r, TcgHeading* h, auto&&...) {
-    if (want(c, r)) events.push_back(std::string(dynamic_cast<TcgColumn*>(h) ? "attributes " : "band attributes ") +
-                                     std::to_string(c) + "," + std::to_string(r));
+    note(dynamic_cast<TcgColumn*>(h) ? "attributes" : "band attributes", c, r);
   };
   grid.OnChangeCellBorders = [&](QObject*, int c, int r, auto&&...) { note("borders", c, r); };
-  grid.OnGetCellImage = [&](QObject*, int c, int r, int heading, auto&&...) {
-    note(heading >= 0 ? "band image" : "image", c, r);
-  };
+  grid.OnGetCellImage = [&](QObject*, int c, int r, int h, auto&&...) { note(h >= 0 ? "band image" : "image", c, r); };
   grid.OnDisplayText = [&](QObject*, int c, int r, TcgColumn*, QString&, bool&) { note("display", c, r); };
   grid.OnConversionError = [&](QObject*, int c, int r, TcgColumn*, QString&) { note("conversion", c, r); };
   grid.OnDrawCell = [&](QObject*, int c, int r, const TRect& rect, TGridDrawState) {
@@ -300,10 +263,7 @@ TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
   std::vector<int> sawRows;
   grid.OnChangeCellBorders = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates, TcgBorder&, TcgBorder&,
                                  TcgBorder&, TcgBorder& left) {
-    if (c == 1 && r == 2) {
-      left.SetStyle(TcgBorderStyle::cgbrdSolid);
-      left.SetColor(clBlue);
-    }
+    if (c == 1 && r == 2) { left.SetStyle(TcgBorderStyle::cgbrdSolid); left.SetColor(clBlue); }
     if (c == 1) sawRows.push_back(r);
   };
   ExpectPixels(Grab(), {{90, 21, "#ff0000"}, {90, 22, "#ff0000"}, {90, 23, "#ffff00"},
@@ -316,8 +276,6 @@ TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
   grid.OnChangeCellBorders = nullptr;
   EXPECT_EQ(At(Grab(), 61, 50), "#ffff00") << "the scratch border is the column's again";
 }
-
-// --- failures -------------------------------------------------------------------------
 
 TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint) {
   ScriptedMessageBoxes boxes;
@@ -341,23 +299,19 @@ TEST_F(CellGridPaint, AFailingCellShowsOneBoxAfterThePaintAndTheOthersStillPaint
   // Every cell failing: one box per cell painted.
   grid.OnChangeCellAttributes = [](auto&&...) { throw EcgException("no"); };
   boxes.Requests.clear();
-  Grab();
-  QApplication::processEvents();
+  GrabAndSettle();
   EXPECT_EQ(boxes.Requests.size(), 20u);
   for (const auto& b : boxes.Requests) EXPECT_EQ(b.Text, "Caught exception in drawCell");
 
-  // Closing a box repaints the cells under it: a cell that keeps failing the
-  // same way is not reported again, or the boxes would never end.
+  // Closing a box repaints the cells under it: the same failure again is not reported, or boxes never end.
   boxes.Requests.clear();
-  Grab();
-  QApplication::processEvents();
+  GrabAndSettle();
   EXPECT_TRUE(boxes.Requests.empty());
   // Once a cell has painted, a new failure of it is reported again.
   grid.OnChangeCellAttributes = nullptr;
   Grab();
   grid.OnChangeCellAttributes = [](auto&&...) { throw EcgException("no"); };
-  Grab();
-  QApplication::processEvents();
+  GrabAndSettle();
   EXPECT_EQ(boxes.Requests.size(), 20u);
 }
 
@@ -366,8 +320,7 @@ TEST_F(CellGridPaint, WithEveryColumnHiddenTheCellsPaintEmptyWithoutABox) {
   grid.SetOptions(grid.Options() + TGridOptions{goEditing});
   for (int i = 0; i < grid.Columns().Count(); ++i) grid.Columns().Items(i)->SetVisible(false);
   ASSERT_EQ(grid.ColCount(), 1);
-  const QImage img = Grab();
-  QApplication::processEvents();
+  const QImage img = GrabAndSettle();
   EXPECT_TRUE(boxes.Requests.empty());
   EXPECT_EQ(At(img, 30, 50), kWindow);
   QString text;
@@ -379,8 +332,7 @@ TEST_F(CellGridPaint, WithEveryColumnHiddenTheCellsPaintEmptyWithoutABox) {
 TEST_F(CellGridPaint, AHeadingIndexPastTheHeadingsFailsThatTitleCellOnly) {
   ScriptedMessageBoxes boxes;
   grid.ColumnAt(2)->SetHeadingIndex(3);
-  const QImage img = Grab();
-  QApplication::processEvents();
+  const QImage img = GrabAndSettle();
   ASSERT_EQ(boxes.Requests.size(), 1u);
   EXPECT_EQ(boxes.Requests[0].Detail, "List index out of bounds (3)");
   EXPECT_EQ(At(img, 61 * 2 + 30, 30), kWindow);
@@ -400,17 +352,11 @@ TEST_F(CellGridPaint, AGridGoneWhileAFailureBoxIsUpGetsNoMoreBoxes) {
   EXPECT_EQ(boxes.Requests.size(), 1u);
 }
 
-// --- what the accessibility layer reads ------------------------------------------------------
-
-class TReadableGrid : public TProbeCellGrid {
- public:
-  using TCellGrid::AccessibleCellText;
-};
+struct TReadableGrid : TProbeCellGrid { using TCellGrid::AccessibleCellText; };
 
 TEST(CellGridAccessible, CellsAreReadAsShown) {
   TReadableGrid grid;
-  grid.SetColCount(2);
-  grid.SetFixedCols(0);
+  grid.SetSize(2, grid.RowCount(), 0);
   grid.ColumnAt(0)->SetCaption("Amount");
   grid.ColumnAt(0)->SetFormatType(TcgFormatType::cgfmtScientific);
   grid.SetCells(0, 0, "own");

@@ -1,22 +1,16 @@
-// Rows and columns that grow to fit their text: the cell text drawing asks,
-// the grid applies the request after the paint that asked.
+// Rows and columns that grow to fit their text: the text drawing asks, the grid applies it after the paint.
 
 #include "tests/common/wait.h"
 #include "tests/grid/cell_grid_probe.h"
-
-#include <QTest>
-#include <gtest/gtest.h>
 
 using enum TGridOption;
 
 namespace {
 
-class CellGridSizeRequests : public ::testing::Test {
- protected:
+struct CellGridSizeRequests : ::testing::Test {
   void SetUp() override {
     grid.ShowClient(400, 200);
-    // Cell (1, 1) draws its text as the cell painting does, with the grid
-    // as the one that may grow.
+    // Cell (1, 1) draws its text as the cell painting does, with the grid as the one that may grow.
     grid.OnDrawCell = [this](QObject*, int c, int r, const TRect& rect, TGridDrawState state) {
       if (c != 1 || r != 1) return;
       ++draws;
@@ -27,11 +21,11 @@ class CellGridSizeRequests : public ::testing::Test {
                                .ClipStyle = clip, .Col = c, .Row = r, .Grid = &grid, .DrawState = state});
     };
   }
+  void RepaintAndApply() { grid.viewport()->repaint(); QApplication::processEvents(); }
   TProbeCellGrid grid;
   QString text = "A text far wider than sixty-four pixels";
   TcgClipStyle clip = TcgClipStyle::cgclpEllipsis;
-  int draws = 0;
-  int widthWhileDrawing = -1;
+  int draws = 0, widthWhileDrawing = -1;
 };
 
 TEST_F(CellGridSizeRequests, AColumnGrowsAfterThePaintThatAskedAndIsPaintedAgain) {
@@ -45,16 +39,14 @@ TEST_F(CellGridSizeRequests, AColumnGrowsAfterThePaintThatAskedAndIsPaintedAgain
   EXPECT_GT(grown, QFontMetrics(grid.font()).horizontalAdvance(text));
   EXPECT_TRUE(orvix::test::WaitUntil([&] { return draws >= 2; })) << "the new width is painted";
   EXPECT_EQ(widthWhileDrawing, grown);
-  grid.viewport()->repaint();
-  QApplication::processEvents();
+  RepaintAndApply();
   EXPECT_EQ(grid.ColWidths(1), grown) << "a text that fits asks for nothing";
   EXPECT_EQ(grid.RowHeights(1), 20);
 }
 
 TEST_F(CellGridSizeRequests, ARowGrowsForWrappedTextWithoutTheAdjustSettingNothingIsAsked) {
   clip = TcgClipStyle::cgclpWrap;
-  grid.viewport()->repaint();
-  QApplication::processEvents();
+  RepaintAndApply();
   EXPECT_EQ(std::pair(grid.ColWidths(1), grid.RowHeights(1)), std::pair(64, 20));
   grid.SetCellAdjustRowHeight(true);
   grid.viewport()->repaint();
@@ -67,19 +59,16 @@ TEST_F(CellGridSizeRequests, ARowGrowsForWrappedTextWithoutTheAdjustSettingNothi
 TEST_F(CellGridSizeRequests, UserSizingTurnsTheRequestsOff) {
   grid.SetCellAdjustColWidth(true);
   grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
-  grid.viewport()->repaint();
-  QApplication::processEvents();
+  RepaintAndApply();
   EXPECT_EQ(grid.ColWidths(1), 64);
 
   grid.SetCellAdjustRowHeight(true);
   grid.SetOptions(grid.Options() + TGridOptions{goRowSizing});
   clip = TcgClipStyle::cgclpWrap;
-  grid.viewport()->repaint();
-  QApplication::processEvents();
+  RepaintAndApply();
   EXPECT_EQ(grid.RowHeights(1), 20);
 
-  // The sizing options stop only the requests: other messages still reach
-  // the grid's base.
+  // The sizing options stop only the requests: other messages still reach the grid's base.
   grid.SetOptions(grid.Options() - TGridOptions{goColSizing, goRowSizing});
   PostMessage(&grid, CGM_ADJUSTCOLWIDTH, 3, 99);
   PostMessage(&grid, CGM_ADJUSTROWHEIGHT, 2, 33);

@@ -7,24 +7,14 @@
 #include "toolkit/core/convert_error.h"
 #include "toolkit/widgets/font.h"
 
-#include <gtest/gtest.h>
-
 #include <type_traits>
 
 namespace {
 
-const QColor kWhite(Qt::white);
-const QColor kRed(255, 0, 0);
-const QColor kBlue(0, 0, 255);
-const QColor kGreen(0, 128, 0);
-const QColor kNavy(0, 0, 128);
+const QColor kWhite(Qt::white), kRed(255, 0, 0), kBlue(0, 0, 255), kGreen(0, 128, 0), kNavy(0, 0, 128);
 
 struct Border : TcgBorder {
-  Border(TcgBorderStyle style, int width, TColor color) {
-    SetStyle(style);
-    SetWidth(width);
-    SetColor(color);
-  }
+  Border(TcgBorderStyle style, int width, TColor color) { SetStyle(style); SetWidth(width); SetColor(color); }
 };
 
 // Rows of column x that are not white, as a string of '#' and '.', from y0 for n rows.
@@ -122,8 +112,7 @@ TEST(CgBevels, RaisedOutsideLoweredInsideGivesThreeFramesAndShrinksByThree) {
   TRect r{0, 0, 20, 20};
   DrawCellBevels(c.canvas, r, TPanelBevel::bvRaised, TPanelBevel::bvLowered);
   EXPECT_EQ(r, (TRect{3, 3, 17, 17}));
-  // From the outside in along the top-left and the bottom-right; the
-  // bottom-right colour owns the top-right and bottom-left corners.
+  // Outside in along top-left and bottom-right; the bottom-right colour owns the other two corners.
   ExpectPixels(c.End(), {{5, 0, light}, {5, 1, face}, {5, 2, dark}, {19, 5, dark}, {18, 5, face}, {17, 5, light},
                          {0, 5, light}, {2, 5, dark}, {5, 19, dark}, {5, 17, light}, {19, 0, dark, "corner"},
                          {0, 19, dark, "corner"}, {2, 2, dark}, {17, 2, light}, {10, 10, kWhite}});
@@ -157,11 +146,9 @@ TEST(CgBorder, StartsAsNoLineOfWidthOneInBlackAndCopiesOnlyFromABorder) {
 }
 
 TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactlyAndRectangleMeasuresCountTheEndPixel) {
-  const struct {
-    const char *prefix, *text;
-    bool begins;
-  } cases[] = {{"Fa", "Fax", true},  {"fa", "Fax", false}, {"Faxes", "Fax", false},
-               {"Fax", "Fax", true}, {"", "Fax", true},    {"", "", true}};
+  const struct { const char *prefix, *text; bool begins; } cases[] = {
+      {"Fa", "Fax", true}, {"fa", "Fax", false}, {"Faxes", "Fax", false}, {"Fax", "Fax", true}, {"", "Fax", true},
+      {"", "", true}};
   for (const auto& c : cases) EXPECT_EQ(BeginsWith(c.prefix, c.text), c.begins) << c.prefix << " " << c.text;
   EXPECT_EQ(std::pair(RectWidth(TRect{2, 0, 48, 0}), RectHeight(TRect{0, 5, 0, 5})), std::pair(47, 1));
 }

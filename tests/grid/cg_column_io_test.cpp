@@ -1,5 +1,4 @@
-// Columns and headings in the saved definition: save conditions, the font
-// and flag order, round trips and bad input.
+// Columns and headings in the saved definition: save conditions, font and flag order, round trips, bad input.
 
 #include "grid/cg_column_io.h"
 #include "grid/cg_definition_values.h"
@@ -8,8 +7,6 @@
 #include "toolkit/widgets/string_grid.h"
 
 #include <QJsonDocument>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <set>
@@ -21,21 +18,13 @@ namespace {
 
 using namespace cg_column_test;
 
-std::set<QString> KeysOf(const QJsonObject& o) {
-  const QStringList keys = o.keys();
-  return {keys.begin(), keys.end()};
-}
+std::set<QString> KeysOf(const QJsonObject& o) { const QStringList keys = o.keys(); return {keys.begin(), keys.end()}; }
 
-// Saves the column, and loads what was saved into a new column.
 std::unique_ptr<TcgColumn> RoundTrip(const TcgColumn& from) {
   auto to = std::make_unique<TcgColumn>();
   ReadColumn(*to, QJsonDocument::fromJson(QJsonDocument(WriteColumn(from)).toJson()).object());
   return to;
 }
-
-struct FontOfHeight : TFont {
-  explicit FontOfHeight(int h) { SetHeight(h); }
-};
 
 }  // namespace
 
@@ -65,17 +54,7 @@ TEST(CgColumnIo, EveryPropertyOfAFullyUsedColumnComesBack) {
   EXPECT_TRUE(back->RightBorder().Equals(TcgBorder()));
 }
 
-TEST(CgColumnIo, ItemsAreLostWithoutAComboBox) {
-  TcgColumn c;
-  c.Items().SetList({"Voice", "Fax"});
-  c.SetAutoSuggest(false);
-  c.SetDropDownCount(2);
-  c.SetControlType({cgctlButton});
-  const auto back = RoundTrip(c);
-  EXPECT_EQ(std::tuple(back->Items().Count(), back->AutoSuggest(), back->DropDownCount()), std::tuple(0, true, 8));
-}
-
-TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
+TEST(CgColumnIo, ItemsButtonSettingsAndFormatDetailsTravelOnlyWithWhatUsesThem) {
   TcgColumn c;
   c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
   c.ButtonPicture().SetBitmap(Solid(4, 4, Qt::red));
@@ -87,27 +66,28 @@ TEST(CgColumnIo, ButtonSettingsAreLostWithoutAButtonOrACustomStyle) {
       std::tuple(back->ButtonStyle(), back->ButtonPicture().Empty(), back->DrawButtonface(), back->ButtonVAlignment()),
       std::tuple(TcgButtonStyle::cgbstEllipsis, true, true, TcgVAlignment::cgvaCenter));
 
-  c.SetControlType({cgctlButton});
+  c.Items().SetList({"Voice", "Fax"});
+  c.SetAutoSuggest(false);
+  c.SetDropDownCount(2);
+  c.SetControlType({cgctlButton});  // no combo box
   c.SetButtonStyle(TcgButtonStyle::cgbstDropDown);  // a button, but not a custom one
   const auto dropDown = RoundTrip(c);
   EXPECT_EQ(std::tuple(dropDown->ButtonStyle(), dropDown->ButtonPicture().Empty(), dropDown->DrawButtonface()),
             std::tuple(TcgButtonStyle::cgbstDropDown, true, true));
+  EXPECT_EQ(std::tuple(dropDown->Items().Count(), dropDown->AutoSuggest(), dropDown->DropDownCount()),
+            std::tuple(0, true, 8));
 
   // A custom button saves its picture even when it is empty, and all of its settings.
   c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
   c.ButtonPicture().Clear();
   EXPECT_TRUE(WriteColumn(c).contains("ButtonPicture"));
   EXPECT_TRUE(WriteColumn(c).contains("DrawButtonface"));
-}
 
-TEST(CgColumnIo, FormatDetailsTravelOnlyWithTheirFormat) {
-  TcgColumn c;
   c.SetDecimals(5);
   c.SetPrefix("$");
   c.SetDateFormat(7);
   const auto none = RoundTrip(c);
   EXPECT_EQ(std::tuple(none->Decimals(), none->Prefix(), none->DateFormat()), std::tuple(2, QString(""), 2));
-
   c.SetFormatType(TcgFormatType::cgfmtNumeric);
   const auto numeric = RoundTrip(c);
   // The date format travels only with cgfmtDateTime.
@@ -141,8 +121,7 @@ TEST(CgColumnIo, TheFontIsReadBeforeItsFlag) {
   saved.insert("ColumnFont", FontToJson(FontOfHeight(41)));
   TcgColumn c;
   ReadColumn(c, saved);
-  // The font cleared its flag, then the saved flag set it again; without a
-  // saved flag the loaded font leaves it cleared.
+  // The font cleared its flag, then the saved flag set it again; without a saved flag the font leaves it cleared.
   EXPECT_EQ(std::tuple(c.TitleParentFont(), c.TitleFont().Height(), c.ColumnParentFont(), c.ColumnFont().Height()),
             std::tuple(true, 40, false, 41));
 }
@@ -160,9 +139,7 @@ TEST(CgColumnIo, AnIconPictureComesBackAsAnIconOfItsSize) {
   TcgColumn c;
   c.SetControlType({cgctlButton});
   c.SetButtonStyle(TcgButtonStyle::cgbstCustom);
-  QPixmap pm(16, 16);
-  pm.fill(Qt::blue);
-  c.ButtonPicture().SetIcon(QIcon(pm), QSize(16, 16));
+  c.ButtonPicture().SetIcon(QIcon(QPixmap::fromImage(Solid(16, 16, Qt::blue))), QSize(16, 16));
   const auto back = RoundTrip(c);
   EXPECT_EQ(back->ButtonPicture().Kind(), TGraphicKind::gkIcon);
   EXPECT_TRUE(back->ButtonPicture().Equals(c.ButtonPicture()));
@@ -233,12 +210,10 @@ TEST(CgColumnIo, ABadValueIsNamedAndLeavesTheCollectionAsItWas) {
 namespace {
 
 // How the grid control carries its columns and headings in its definition.
-class TDefinedGrid : public TStringGrid {
- public:
+struct TDefinedGrid : TStringGrid {
   TcgColumns Columns;
   TcgHeadings Headings;
 
- protected:
   void WriteProperties(QJsonObject& properties) const override {
     TStringGrid::WriteProperties(properties);
     properties.insert("Columns", WriteHeadings(Columns));

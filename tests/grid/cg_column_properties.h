@@ -1,9 +1,7 @@
 #pragma once
 
-// Every property of a grid column, for the tests that go through all of them
-// (the value at creation, notifications, copying, saving): its name, its value
-// at creation, another value, and where it takes part. Fonts and their parent
-// flags work together and are each test's own.
+// Every property of a grid column with its value at creation, another value and where it takes part.
+// Fonts and their parent flags work together and are each test's own.
 
 #include "grid/cg_column.h"
 #include "tests/common/pixels.h"
@@ -21,6 +19,8 @@ enum TTakesPart : unsigned {
   kCopied = 2,    // Assign copies it
   kSaved = 4,     // it comes back from the saved definition (of a column using all)
 };
+
+struct FontOfHeight : TFont { explicit FontOfHeight(int h) { SetHeight(h); } };
 
 struct TColumnProperty {
   std::string name;
@@ -49,11 +49,7 @@ struct TBorderLook {
   int width;
   TColor color;
   bool Of(const TcgBorder& b) const { return b.Style() == style && b.Width() == width && b.Color() == color; }
-  void To(TcgBorder& b) const {
-    b.SetStyle(style);
-    b.SetWidth(width);
-    b.SetColor(color);
-  }
+  void To(TcgBorder& b) const { b.SetStyle(style); b.SetWidth(width); b.SetColor(color); }
 };
 
 inline const std::vector<TColumnProperty>& ColumnProperties() {
@@ -119,11 +115,9 @@ inline const std::vector<TColumnProperty>& ColumnProperties() {
   return properties;
 }
 
-// The properties that take part in `part`.
 inline std::vector<TColumnProperty> Taking(TTakesPart part) {
   std::vector<TColumnProperty> out;
-  for (const TColumnProperty& p : ColumnProperties())
-    if (p.takesPart & part) out.push_back(p);
+  for (const TColumnProperty& p : ColumnProperties()) if (p.takesPart & part) out.push_back(p);
   return out;
 }
 

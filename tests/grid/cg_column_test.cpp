@@ -1,13 +1,10 @@
-// Columns and headings: values at creation, notifications, fonts, copying,
-// names and moves.
+// Columns and headings: values at creation, notifications, fonts, copying, names and moves.
 
 #include "grid/cg_column.h"
 #include "tests/common/message_of.h"
 #include "tests/grid/cg_column_properties.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -23,42 +20,25 @@ namespace {
 
 using namespace cg_column_test;
 
-struct TNotice {
-  TcgHeading* item;
-  bool repaintOnly;
-  bool operator==(const TNotice&) const = default;
-};
+struct TNotice { TcgHeading* item; bool repaintOnly; bool operator==(const TNotice&) const = default; };
 
-// A column collection recording its item notifications.
 struct TWatched {
   TcgColumns columns;
   std::vector<TNotice> notices;
   int changes = 0;
   TWatched() {
     columns.OnItemChange = [this](TcgHeading* item, bool repaintOnly) { notices.push_back({item, repaintOnly}); };
-    columns.OnChange = [this](TcgHeadings* sender) {
-      EXPECT_EQ(sender, &columns);
-      ++changes;
-    };
+    columns.OnChange = [this](TcgHeadings* sender) { EXPECT_EQ(sender, &columns); ++changes; };
   }
 };
 
-// A column of a watched collection.
-class CgColumnWatched : public ::testing::Test {
- protected:
-  TWatched w;
-  TcgColumn* col = w.columns.Add();
-};
+struct CgColumnWatched : ::testing::Test { TWatched w; TcgColumn* col = w.columns.Add(); };
 
 QStringList NamesOf(const TcgHeadings& h) {
   QStringList out;
   for (int i = 0; i < h.Count(); ++i) out << h.Items(i)->Name();
   return out;
 }
-
-struct FontOfHeight : TFont {
-  explicit FontOfHeight(int h) { SetHeight(h); }
-};
 
 }  // namespace
 
@@ -71,15 +51,12 @@ TEST(CgColumn, ValuesAtCreation) {
 
 TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
   TcgColumns columns;
-  columns.Add();
-  columns.Add();
-  columns.Add();
+  for (int i = 0; i < 3; ++i) columns.Add();
   EXPECT_EQ(NamesOf(columns), QStringList({"Column 1", "Column 2", "Column 3"}));
   columns.Items(1)->SetName("Duration");
   EXPECT_EQ(columns.Add()->Name(), "Column 2");
   columns.Delete(0);
   EXPECT_EQ(columns.Add()->Name(), "Column 1");
-  // Names are compared with their case.
   TcgColumns lower;
   lower.Add()->SetName("column 1");
   EXPECT_FALSE(lower.NameExists("Column 1"));
@@ -111,7 +88,6 @@ TEST_F(CgColumnWatched, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWit
   EXPECT_FALSE(col->AutoSuggest());
   items.Add("copied, not shared");
   EXPECT_EQ(col->Items().Count(), 2);
-  // Changes inside owned objects notify nothing either.
   col->TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
   col->Items().Add("Fax");
   col->HiddenCells().Add("kept");
@@ -161,7 +137,6 @@ TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNo
   EXPECT_TRUE(w.notices.empty());
   col->SetVisible(false);
   EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, false}}));
-  // Copying a column whose Visible differs calls nothing.
   TcgColumn* target = w.columns.Add();
   w.notices.clear();
   w.changes = 0;
@@ -185,7 +160,7 @@ TEST(CgHeadings, HeadingsWithoutAHandlerAndFreeItemsNotifyNobody) {
   EXPECT_EQ(free.Headings(), nullptr);
 }
 
-TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlags) {
+TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlagsWhichADifferentFontClears) {
   TcgColumn source;
   SetOthers(source, kCopied);
   source.SetTitleParentFont(false);  // fonts equal: the flags do not travel
@@ -195,19 +170,15 @@ TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlags) {
   for (const TColumnProperty& p : Taking(kCopied)) EXPECT_TRUE(p.isOther(c)) << p.name;
   EXPECT_TRUE(c.TitleParentFont());
   EXPECT_TRUE(c.ColumnParentFont());
-}
 
-TEST(CgColumn, AssigningADifferentFontClearsTheTargetsParentFlag) {
-  TcgColumn source;
   source.ColumnFont().SetHeight(25);
   source.SetColumnParentFont(true);  // the font is kept but ignored
-  TcgColumn target;
-  target.Assign(source);
-  EXPECT_FALSE(target.ColumnParentFont());
-  EXPECT_EQ(target.ColumnFont().Height(), 25);
+  c.Assign(source);
+  EXPECT_FALSE(c.ColumnParentFont());
+  EXPECT_EQ(c.ColumnFont().Height(), 25);
 }
 
-TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravels) {
+TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravelsAnythingElseFails) {
   TcgHeading heading;
   heading.SetCaption("Messages");
   heading.SetTitleColor(clRed);
@@ -223,9 +194,8 @@ TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravels) {
   heading.Assign(other);
   EXPECT_EQ(heading.Caption(), "Type");
   EXPECT_EQ(heading.TitleColor(), clBtnFace);
-}
 
-TEST(CgColumn, AssigningSomethingElseFailsWithTheClassNamesAndChangesNothing) {
+  // Anything else fails with the class names and changes nothing.
   TcgColumn c;
   c.SetCaption("kept");
   EXPECT_EQ(MessageOf([&] { c.Assign(TFont()); }), "Cannot assign a TFont to a TcgColumn");
@@ -246,9 +216,7 @@ TEST(CgHeadings, AssignCopiesItemsWithTheirNamesThenReportsOnce) {
   source.Add()->SetName("Type");
   source.Items(0)->SetName("Number");
   TWatched w;
-  w.columns.Add();
-  w.columns.Add();
-  w.columns.Add();
+  for (int i = 0; i < 3; ++i) w.columns.Add();
   w.columns.Assign(source);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Number", "Type"}));
   EXPECT_EQ(w.columns.Items(0)->Caption(), "#");

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -21,19 +22,10 @@ void UseTestFont(TCanvas& c) {
   c.Font().SetColor(clBlack);
 }
 
-// An image canvas in that font.
-struct TTextCanvas : TImageCanvas {
-  TTextCanvas(int w, int h) : TImageCanvas(w, h) { UseTestFont(canvas); }
-};
+struct TTextCanvas : TImageCanvas { TTextCanvas(int w, int h) : TImageCanvas(w, h) { UseTestFont(canvas); } };
 
 TCgDrawInfo DataCell(TCanvas& canvas, const QString& text, TRect rect) {
-  TCgDrawInfo info;
-  info.Canvas = &canvas;
-  info.Text = text;
-  info.Rect = rect;
-  info.HMargin = 2;
-  info.VMargin = 1;
-  return info;
+  return {.Canvas = &canvas, .Text = text, .Rect = rect, .HMargin = 2, .VMargin = 1, .DrawState = {}};
 }
 
 // A one-line text whose measured width is exactly `width` in the canvas font.
@@ -54,18 +46,13 @@ QString TextOfWidth(TCanvas& c, int width) {
   return {};
 }
 
-// A string grid answering size requests the way the grid control does, and
-// drawing each cell's text through DrawCellText.
-class TSizingGrid : public TStringGrid, public TCgGridSizing {
- public:
+// A string grid answering size requests as the grid control does, drawing each cell's text with DrawCellText.
+struct TSizingGrid : TStringGrid, TCgGridSizing {
   TSizingGrid() {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
     SetDefaultDrawing(false);
-    QFont f("DejaVu Sans");
-    f.setPixelSize(11);
-    setFont(f);
-    // Three by three, none fixed, rows of 20, column 1 of 50 pixels.
+    setFont([] { QFont f("DejaVu Sans"); f.setPixelSize(11); return f; }());
     SetColCount(3);
     SetRowCount(3);
     SetFixedCols(0);
@@ -80,24 +67,15 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
   bool CellAdjustRowHeight() const override { return adjustRows; }
   QObject* SizeRequestTarget() override { return this; }
 
-  void Paint() {
-    QImage img(viewport()->size(), QImage::Format_RGB32);
-    viewport()->render(&img);
-  }
+  void Paint() { QImage img(viewport()->size(), QImage::Format_RGB32); viewport()->render(&img); }
   // Paints afresh and delivers the size requests it posted.
-  void PaintAndApply() {
-    requests.clear();
-    Paint();
-    QApplication::processEvents();
-  }
+  void PaintAndApply() { requests.clear(); Paint(); QApplication::processEvents(); }
 
-  bool adjustCols = true;
-  bool adjustRows = true;
+  bool adjustCols = true, adjustRows = true;
   std::function<void(TCgDrawInfo&)> setUp;   // per cell, before drawing
   std::vector<TMessageEvent> requests;       // every size request received
   std::vector<int> widthsSeenWhileDrawing;   // ColWidths(1) right after each draw of column 1
 
- protected:
   bool event(QEvent* e) override {
     if (e->type() == TMessageEvent::EventType()) {
       const auto& m = static_cast<const TMessageEvent&>(*e);
@@ -120,11 +98,7 @@ class TSizingGrid : public TStringGrid, public TCgGridSizing {
   }
 };
 
-int CountOf(const std::vector<TMessageEvent>& requests, unsigned msg) {
-  int n = 0;
-  for (const auto& r : requests) n += r.Msg == msg;
-  return n;
-}
+int CountOf(const std::vector<TMessageEvent>& rq, unsigned m) { return std::ranges::count(rq, m, &TMessageEvent::Msg); }
 
 }  // namespace
 
@@ -241,18 +215,18 @@ TEST(CgDrawText, AnAmpersandIsDrawnAsItselfAndNoLetterIsUnderlined) {
 TEST(CgDrawText, ClipStylesAndAlignmentKeepTheTextInsideTheMargins) {
   const QString text = "Receive Time 12/03/2024 10:15:00";
   const TRect cell{10, 5, 90, 25};  // text area x 12..87
-  auto drawn = [&](TcgClipStyle clip, TAlignment align) {
+  auto drawn = [&](TcgClipStyle clip, TAlignment align, const QString& what) {
     auto c = std::make_unique<TTextCanvas>(120, 60);
-    TCgDrawInfo info = DataCell(c->canvas, text, cell);
+    TCgDrawInfo info = DataCell(c->canvas, what, cell);
     info.ClipStyle = clip;
     info.HAlign = align;
     DrawCellText(info);
     return c;
   };
-  auto clipped = drawn(TcgClipStyle::cgclpClip, TAlignment::taLeftJustify);
-  auto ellipsis = drawn(TcgClipStyle::cgclpEllipsis, TAlignment::taLeftJustify);
-  auto wrapped = drawn(TcgClipStyle::cgclpWrap, TAlignment::taLeftJustify);
-  auto right = drawn(TcgClipStyle::cgclpClip, TAlignment::taRightJustify);
+  auto clipped = drawn(TcgClipStyle::cgclpClip, TAlignment::taLeftJustify, text);
+  auto ellipsis = drawn(TcgClipStyle::cgclpEllipsis, TAlignment::taLeftJustify, text);
+  auto wrapped = drawn(TcgClipStyle::cgclpWrap, TAlignment::taLeftJustify, text);
+  auto right = drawn(TcgClipStyle::cgclpClip, TAlignment::taRightJustify, text);
   for (auto* c : {clipped.get(), ellipsis.get(), wrapped.get(), right.get()}) {
     const QRect ink = c->Ink();
     EXPECT_GE(ink.left(), 12);
@@ -263,10 +237,7 @@ TEST(CgDrawText, ClipStylesAndAlignmentKeepTheTextInsideTheMargins) {
   EXPECT_GT(wrapped->Ink().height(), clipped->Ink().height());
 
   EXPECT_NE(right->End(), clipped->End());
-  auto shortRight = std::make_unique<TTextCanvas>(120, 60);
-  TCgDrawInfo info = DataCell(shortRight->canvas, "Fax", cell);
-  info.HAlign = TAlignment::taRightJustify;
-  DrawCellText(info);
+  auto shortRight = drawn(TcgClipStyle::cgclpClip, TAlignment::taRightJustify, "Fax");
   EXPECT_GE(shortRight->Ink().right(), 85);
   EXPECT_LE(shortRight->Ink().right(), 87);
   EXPECT_EQ(shortRight->canvas.Brush().Style(), TBrushStyle::bsClear);

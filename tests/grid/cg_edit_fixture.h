@@ -1,8 +1,7 @@
 #pragma once
 
-// A cell grid with the in-place editor in a shown, active window, for the
-// editor's tests. Grid column 1 is a combo column, 2 has a button, 3 both,
-// 4 neither. The grid has the focus on cell (1, 1) without editing.
+// A cell grid with the in-place editor in a shown, active window. Column 1 is a combo column, 2 has a button,
+// 3 both, 4 neither. The grid has the focus on cell (1, 1) without editing.
 
 #include "grid/cell_grid.h"
 #include "grid/cg_edit.h"
@@ -16,8 +15,7 @@
 
 #include <memory>
 
-class TProbeEdit : public TCgInplaceEdit {
- public:
+struct TProbeEdit : TCgInplaceEdit {
   using TCgInplaceEdit::TCgInplaceEdit;
   using TCgInplaceEdit::ActiveList, TCgInplaceEdit::ArrowPressed, TCgInplaceEdit::ArrowRect;
   using TCgInplaceEdit::ArrowWidth, TCgInplaceEdit::ButtonPressed, TCgInplaceEdit::ButtonRect;
@@ -33,8 +31,7 @@ class TProbeEdit : public TCgInplaceEdit {
   }
 };
 
-class TEditorGrid : public TCellGrid {
- public:
+struct TEditorGrid : TCellGrid {
   explicit TEditorGrid(QWidget* parent) : TCellGrid(parent) {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
@@ -43,7 +40,6 @@ class TEditorGrid : public TCellGrid {
   TProbeEdit* Editor() const { return static_cast<TProbeEdit*>(InplaceEditor()); }
   using TCellGrid::HintCell;
 
- protected:
   std::unique_ptr<TInplaceEdit> CreateEditor() override { return std::make_unique<TProbeEdit>(this); }
 };
 
@@ -55,11 +51,14 @@ inline void DoubleClick(QWidget* w, QPoint pos) {
   QTest::mouseRelease(w, Qt::LeftButton, {}, pos);
 }
 
+inline void Keys(QWidget* w, std::initializer_list<QKeyCombination> keys) {
+  for (QKeyCombination k : keys) QTest::keyClick(w, k.key(), k.keyboardModifiers());
+}
+
 // Colours compared as the 8-bit pixels they paint.
 inline QRgb Rgb(const QColor& c) { return c.rgb(); }
 
-class CgEditTest : public orvix::test::ShownWindowTest {
- protected:
+struct CgEditTest : orvix::test::ShownWindowTest {
   void SetUp() override {
     grid = new TEditorGrid(&window);
     grid->setGeometry(0, 0, 500, 200);
@@ -77,8 +76,8 @@ class CgEditTest : public orvix::test::ShownWindowTest {
 
   TcgColumn* Column(int c) { return grid->ColumnAt(c); }
 
-  // Starts editing cell (c, r) with F2, as a user does.
-  TProbeEdit* Edit(int c, int r) {
+  // Starts editing cell (c, r) with F2, as a user does, and types `typed`.
+  TProbeEdit* Edit(int c, int r, const QString& typed = {}) {
     if (grid->EditorMode()) QTest::keyClick(grid->Editor(), Qt::Key_Return);
     grid->SetCol(c);
     grid->SetRow(r);
@@ -86,6 +85,7 @@ class CgEditTest : public orvix::test::ShownWindowTest {
     QTest::keyClick(grid, Qt::Key_F2);
     TProbeEdit* e = grid->Editor();
     EXPECT_TRUE(e && e->isVisible() && e->hasFocus());
+    if (!typed.isEmpty()) QTest::keyClicks(e, typed);
     return e;
   }
 

@@ -42,31 +42,13 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermostWithTheirCursorAndD
   ASSERT_EQ(text, e->viewport());
   EXPECT_EQ(text->cursor().shape(), Qt::IBeamCursor);
 
-  // A double click on the button is one click; on the arrow it opens the list
-  // once and leaves it open.
+  // A double click on the button is one click; on the arrow it opens the list once and leaves it open.
   DoubleClick(e, e->Center(e->ButtonRect));
   EXPECT_EQ(clicks, 1);
   DoubleClick(e, e->Center(e->ArrowRect));
   EXPECT_TRUE(e->ListVisible);
   QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
   EXPECT_FALSE(e->ListVisible);
-}
-
-TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFour) {
-  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
-  TProbeEdit* e = Edit(2, 1);
-  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
-
-  TPicture picture;
-  picture.SetBitmap(Solid(16, 10, Qt::darkGreen));
-  Column(2)->SetButtonPicture(picture);
-  e = Edit(2, 2);
-  EXPECT_EQ(e->ButtonWidth, 20);
-  EXPECT_EQ(RectWidth(e->ButtonRect) - 1, 20);
-  // Another style ignores the picture.
-  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstEllipsis);
-  e = Edit(2, 1);
-  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);
 }
 
 TEST_F(CgEditLayout, ReadOnlyFromTheColumnOrTheHandlerAndTheLengthLimit) {
@@ -118,9 +100,7 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   grid->OnGetCellImage = [&](QObject*, int c, int r, int headingIndex, TPersistent*& object, int&,
                              TcgImagePosition& position, TAlignment&, TcgVAlignment&, int& margin) {
     if (c != 4 || r != 2 || headingIndex != -1) return;
-    object = &image;
-    position = TcgImagePosition::cgipLeft;
-    margin = 2;
+    std::tie(object, position, margin) = std::tuple(&image, TcgImagePosition::cgipLeft, 2);
   };
   TProbeEdit* e = Edit(4, 2);
   EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text)),
@@ -133,8 +113,7 @@ TEST_F(CgEditLayout, TheCellsColourFontAndImageShapeTheEditor) {
   EXPECT_EQ(Rgb(shot.pixelColor(2 + 8, e->height() / 2)), Rgb(QColor(0, 128, 255)));
   EXPECT_EQ(Rgb(shot.pixelColor(e->width() - 3, 1)), Rgb(QColor(250, 240, 200)));
 
-  // Another cell, and a list opened there: the grid's own look again, not
-  // the look the last cell left in the editor's palette.
+  // Another cell and its list: the grid's own look again, not the one the last cell left in the palette.
   const QPalette own = grid->palette();
   e = Edit(4, 3);
   EXPECT_EQ(std::tuple(e->Color(), e->font().bold(), e->palette().color(QPalette::Text), e->TextRect.Left),
@@ -150,8 +129,7 @@ TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
   grid->OnGetReadOnly = [](QObject*, int c, int, bool& readOnly) { readOnly = readOnly || c == 2; };
   for (int c : {4, 2}) {
     grid->SetCells(c, 1, "kept");
-    const TRect cell = grid->CellRect(c, 1);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(cell.Left + 5, cell.Top + 5));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(c, 1).ToQRect().topLeft() + QPoint(5, 5));
     ASSERT_EQ(grid->Col(), c);
     QTest::keyClick(grid, 'x');
     ASSERT_TRUE(grid->Editor()->isVisible());
@@ -161,14 +139,12 @@ TEST_F(CgEditLayout, TypingOnAReadOnlyCellOpensTheEditorButChangesNothing) {
   }
 }
 
-// Pixels of the editor with its aids, painted into an image.
 QImage Shot(TProbeEdit* e) { return e->grab().toImage(); }
 
 TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) {
   TProbeEdit* e = Edit(2, 1);
   const TRect b = e->ButtonRect;
-  const int x = b.Left + RectWidth(b) / 2 - 1;
-  const int y = b.Top + RectHeight(b) / 2 - 1;
+  const int x = b.Left + RectWidth(b) / 2 - 1, y = b.Top + RectHeight(b) / 2 - 1;
   QImage up = Shot(e);
   ExpectPixels(up, {{b.Left, b.Top, Sys(cl3DLight, e)}, {b.Right - 1, b.Bottom - 1, Sys(cl3DDkShadow, e)},
                     {b.Left + 1, b.Top + 1, Sys(clBtnHighlight, e)}, {x + 2, y, Sys(clBtnFace, e)}});
@@ -184,29 +160,32 @@ TEST_F(CgEditLayout, TheEllipsisButtonIsRaisedAndItsDotsMoveAPixelWhilePressed) 
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
 }
 
-TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) {
+TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFourPlacedByItsAlignmentShiftedWhilePressed) {
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
+  TProbeEdit* e = Edit(2, 1);
+  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);  // an empty picture: as wide as the arrow
   TPicture picture;
   picture.SetBitmap(Solid(12, 6, QColor(200, 0, 200)));
-  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstCustom);
   Column(2)->SetButtonPicture(picture);
   Column(2)->SetDrawButtonface(false);
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaTop);
-  TProbeEdit* e = Edit(2, 1);
+  e = Edit(2, 2);
   TRect b = e->ButtonRect;
-  QImage shot = Shot(e);
+  EXPECT_EQ(e->ButtonWidth, 16);
+  EXPECT_EQ(RectWidth(b) - 1, 16);
   // No face: the cell's background around the picture at (left + 2, top + 2).
-  ExpectPixels(shot, {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
-                      {b.Left + 1, b.Top + 2, e->Color()}});
+  ExpectPixels(Shot(e), {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
+                         {b.Left + 1, b.Top + 2, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaBottom);
-  e = Edit(2, 2);
+  e = Edit(2, 3);
   b = e->ButtonRect;
-  shot = Shot(e);
-  ExpectPixels(shot, {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
+  ExpectPixels(Shot(e),
+               {{b.Left + 2, b.Bottom - 2 - 6, QColor(200, 0, 200)}, {b.Left + 2, b.Bottom - 2 - 7, e->Color()}});
 
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaCenter);
   Column(2)->SetDrawButtonface(true);
-  e = Edit(2, 3);
+  e = Edit(2, 4);
   b = e->ButtonRect;
   const int top = b.Top + 2 + (RectHeight(b) - 6) / 2;
   ExpectPixels(Shot(e), {{b.Left + 2, top, QColor(200, 0, 200)}, {b.Left + 2, top - 1, Sys(clBtnFace, e)},
@@ -214,12 +193,14 @@ TEST_F(CgEditLayout, ACustomPictureIsPlacedByItsAlignmentAndShiftsWhilePressed) 
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(b));
   ExpectPixels(Shot(e), {{b.Left + 3, top + 1, QColor(200, 0, 200)}, {b.Left + 2, top + 1, Sys(clBtnFace, e)}});
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(b));
+  Column(2)->SetButtonStyle(TcgButtonStyle::cgbstEllipsis);  // another style ignores the picture
+  e = Edit(2, 1);
+  EXPECT_EQ(e->ButtonWidth, e->ArrowWidth);
 }
 
 TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheHintOnItsCellTheArrowIsGreyedWithoutAList) {
   TProbeEdit* e = Edit(2, 3);
-  const TRect other = grid->CellRect(4, 1);
-  QTest::mouseMove(grid->viewport(), QPoint(other.Left + 3, other.Top + 3));
+  QTest::mouseMove(grid->viewport(), grid->CellRect(4, 1).ToQRect().topLeft() + QPoint(3, 3));
   ASSERT_EQ(grid->HintCell, (TGridCoord{4, 1}));
   QTest::mouseMove(e, QPoint(e->TextRect.Left + 5, 5));
   EXPECT_EQ(grid->HintCell, (TGridCoord{2, 3}));
@@ -248,8 +229,7 @@ TEST_F(CgEditLayout, TheMouseOverTheEditorPutsTheHintOnItsCellTheArrowIsGreyedWi
   EXPECT_LE(e->viewport()->geometry().right(), a.Left - 1);
 
   e->ActiveList = nullptr;  // a drop-down without a list
-  shot = Shot(e);
-  EXPECT_EQ(Rgb(arrowInk(shot)), Sys(clBtnShadow, e));
+  EXPECT_EQ(Rgb(arrowInk(Shot(e))), Sys(clBtnShadow, e));
   QTest::mouseClick(e, Qt::LeftButton, {}, e->Center(a));
   EXPECT_FALSE(e->ListVisible);
 }

@@ -55,35 +55,26 @@ TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
   TProbeEdit* e = Edit(1, 1);
   e->ShowList();
   TPopupListbox* list = e->PickList;
+  auto reopen = [&](const QStringList& items) { e->CloseList(false); col->Items().SetList(items); e->ShowList(); };
   const int h = list->RowHeight();
   ASSERT_GT(h, 0);
   EXPECT_EQ(list->visualItemRect(list->item(0)).height(), h);
   EXPECT_EQ(list->height(), 3 * h + 4);
   EXPECT_EQ(list->width(), RectWidth(e->TextRect));  // ComboMaxWidth off: the items do not count
-  e->CloseList(false);
-
-  col->Items().SetList(Numbered(12, wide));
-  e->ShowList();
+  reopen(Numbered(12, wide));
   EXPECT_EQ(list->height(), 8 * h + 4);
   EXPECT_EQ(list->width(), RectWidth(e->TextRect));
-  e->CloseList(false);
 
   const int itemWidth = list->TextWidth(wide);
   ASSERT_GT(itemWidth, RectWidth(e->TextRect));
   col->SetComboMaxWidth(true);
-  e->ShowList();
+  reopen(Numbered(12, wide));
   const int scrolled = itemWidth + 16;
   EXPECT_EQ(list->width(), scrolled > e->width() ? scrolled + 4 : scrolled);
-  e->CloseList(false);
-
-  col->Items().SetList(Numbered(3, wide));
-  e->ShowList();
+  reopen(Numbered(3, wide));
   EXPECT_EQ(list->height(), 3 * h + 4);
   EXPECT_EQ(list->width(), itemWidth > e->width() ? itemWidth + 4 : itemWidth);
-  e->CloseList(false);
-
-  col->Items().SetList({});  // nothing to show: the border only
-  e->ShowList();
+  reopen({});  // nothing to show: the border only
   EXPECT_EQ(list->height(), 4);
   EXPECT_EQ(list->ItemIndex(), -1);
 }
@@ -149,8 +140,7 @@ TEST_F(CgEditList, PressingTheArrowLosingTheFocusOrHidingTheEditorClosesTheListW
 
   // Losing the focus or another widget taking over closes the list.
   e = Edit(1, 1);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down});
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_FALSE(e->ListVisible || e->PickList->isVisible());
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
@@ -167,8 +157,7 @@ TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSele
   TProbeEdit* e = Edit(1, 1);
   QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
   ASSERT_TRUE(e->ListVisible);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Down);
+  Keys(e, {Qt::Key_Down, Qt::Key_Down});
   EXPECT_EQ(e->PickList->ItemIndex(), 1);
   EXPECT_EQ(grid->Row(), 1);  // the grid did not move
   QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
@@ -209,16 +198,12 @@ TEST_F(CgEditList, OnGetReadOnlyLetsAListValueThroughButTheColumnDoesNot) {
   ASSERT_TRUE(e->ReadOnly());
   QTest::keyClicks(e, "typed");
   EXPECT_EQ(grid->Cells(1, 1), "");
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Return);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
 
   Column(1)->SetReadOnly(true);
   e = Edit(1, 2);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
-  QTest::keyClick(e, Qt::Key_Return);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
   EXPECT_FALSE(e->ListVisible);
   EXPECT_EQ(grid->Cells(1, 2), "");
 }
@@ -227,8 +212,7 @@ TEST_F(CgEditList, ScrollingTheGridClosesTheListAndKeepsTheText) {
   grid->SetRowCount(40);
   grid->SetCells(1, 6, "Apple");
   TProbeEdit* e = Edit(1, 6);
-  QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  QTest::keyClick(e, Qt::Key_Down);
+  Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down});
   ASSERT_TRUE(e->PickList->isVisible());
   Wheel(grid->viewport(), QPoint(10, 50), 1);
   ASSERT_GT(grid->TopRow(), 1);
@@ -246,10 +230,7 @@ TEST_F(CgEditList, TypedSearchExtendsWithinTwoSecondsUpToThirtyTwoCharacters) {
   TPopupListbox* list = e->PickList;
   std::uint32_t now = 100000;
   list->TickCount = [&] { return now; };
-  auto type = [&](QChar c, std::uint32_t at) {
-    now = at;
-    QTest::keyClicks(e, QString(c));
-  };
+  auto type = [&](QChar c, std::uint32_t at) { now = at; QTest::keyClicks(e, QString(c)); };
   type('b', 100000);
   EXPECT_EQ(list->ItemIndex(), 1);
   auto search = [&] { return std::pair(list->SearchText, list->ItemIndex()); };

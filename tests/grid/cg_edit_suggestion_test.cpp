@@ -11,13 +11,11 @@ namespace {
 
 using CgEditSuggestion = CgEditTest;
 
-// What the suggestion hint shows, or "" when it is hidden.
 QString Shown(TProbeEdit* e) { return e->SuggestionVisible() ? e->SuggestionHint->Caption() : QString(); }
 
 TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
   Column(1)->Items().SetList({"Apple", "ABC"});
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClicks(e, "ab");
+  TProbeEdit* e = Edit(1, 1, "ab");
   EXPECT_EQ(Shown(e), "ABC");
   // Above the cell, at the text area's left + 4.
   const int t = QFontMetrics(e->SuggestionHint->font()).height();
@@ -26,10 +24,7 @@ TEST_F(CgEditSuggestion, ItemsSuggestByCapitalsAToZ) {
   // Nothing to offer where the suggestion is the text; "a" takes the first item in order.
   const std::pair<const char*, const char*> cases[] = {{"  ab  ", "ABC"}, {"ABC", ""}, {"abc", "ABC"},
                                                        {"a", "Apple"},    {"ax", ""},   {"   ", ""}};
-  for (auto [text, shown] : cases) {
-    e->SetEditText(text);
-    EXPECT_EQ(Shown(e), shown) << text;
-  }
+  for (auto [text, shown] : cases) { e->SetEditText(text); EXPECT_EQ(Shown(e), shown) << text; }
 }
 
 TEST_F(CgEditSuggestion, ASuggestionRaisedWhileACellLoadsSitsAboveThatCell) {
@@ -56,22 +51,29 @@ TEST_F(CgEditSuggestion, OtherLettersAreComparedExactly) {
   EXPECT_EQ(Shown(e), QStringLiteral("eclipse"));
 }
 
-TEST_F(CgEditSuggestion, EnterTakesTheSuggestionCtrlEnterDoesNot) {
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClicks(e, "ab");
+TEST_F(CgEditSuggestion, EnterTakesTheSuggestionCtrlEnterDoesNotAReadOnlyCellKeepsItsText) {
+  TProbeEdit* e = Edit(1, 1, "ab");
   ASSERT_EQ(Shown(e), "ABC");
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_NE(grid->Cells(1, 1), "ABC");
   EXPECT_TRUE(grid->Cells(1, 1).startsWith("ab"));
   EXPECT_TRUE(e->isVisible());
 
-  e = Edit(1, 2);
-  QTest::keyClicks(e, "ab");
+  e = Edit(1, 2, "ab");
   ASSERT_EQ(Shown(e), "ABC");
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_EQ(grid->Cells(1, 2), "ABC");
   EXPECT_FALSE(e->SuggestionVisible());
   EXPECT_FALSE(e->isVisible());  // and Enter ended editing as ever
+
+  grid->OnGetSuggestion = [](QObject*, int, int, const QString&, QString& suggestion) { suggestion = "other"; };
+  grid->SetCells(4, 1, "mine");
+  Column(4)->SetReadOnly(true);
+  e = Edit(4, 1);
+  e->UpdateSuggestion();
+  ASSERT_EQ(Shown(e), "other");
+  QTest::keyClick(e, Qt::Key_Return);
+  EXPECT_EQ(grid->Cells(4, 1), "mine");
 }
 
 TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
@@ -87,19 +89,16 @@ TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
   QTest::keyClicks(e, "no");
   EXPECT_EQ(asked, (std::vector<std::string>{"4,1:n", "4,1:no"}));
   EXPECT_EQ(Shown(e), "north");
-  QTest::keyClick(e, Qt::Key_Backspace);
-  QTest::keyClick(e, Qt::Key_Backspace);
+  Keys(e, {Qt::Key_Backspace, Qt::Key_Backspace});
   EXPECT_EQ(Shown(e), "");
 
   // A combo column with AutoSuggest uses its Items and does not ask.
   asked.clear();
-  e = Edit(1, 1);
-  QTest::keyClicks(e, "n");
+  e = Edit(1, 1, "n");
   EXPECT_TRUE(asked.empty());
   // Without AutoSuggest it asks.
   Column(1)->SetAutoSuggest(false);
-  e = Edit(1, 2);
-  QTest::keyClicks(e, "n");
+  e = Edit(1, 2, "n");
   EXPECT_EQ(Shown(e), "north");
   QTest::keyClick(e, Qt::Key_Return);
   EXPECT_EQ(grid->Cells(1, 2), "north");
@@ -107,8 +106,7 @@ TEST_F(CgEditSuggestion, OnGetSuggestionOutsideAutoSuggestingComboColumns) {
 
 TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWidgetTakingOverAlways) {
   ASSERT_TRUE(grid->AutoAcceptSuggestion());
-  TProbeEdit* e = Edit(1, 1);
-  QTest::keyClicks(e, "ba");
+  TProbeEdit* e = Edit(1, 1, "ba");
   ASSERT_EQ(Shown(e), "Banana");
   QTest::keyClick(e, Qt::Key_Down);  // to the grid: the next row
   EXPECT_EQ(grid->Row(), 2);
@@ -116,14 +114,12 @@ TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWi
   EXPECT_FALSE(e->SuggestionVisible());
 
   grid->SetAutoAcceptSuggestion(false);
-  e = Edit(1, 2);
-  QTest::keyClicks(e, "ba");
+  e = Edit(1, 2, "ba");
   QTest::keyClick(e, Qt::Key_Down);
   EXPECT_EQ(grid->Cells(1, 2), "ba");
 
   // Another widget taking over takes the suggestion all the same.
-  e = Edit(1, 3);
-  QTest::keyClicks(e, "ap");
+  e = Edit(1, 3, "ap");
   ASSERT_EQ(Shown(e), "Apple");
   QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(4, 4));
   EXPECT_EQ(grid->Cells(1, 3), "Apple");
@@ -131,23 +127,9 @@ TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWi
   EXPECT_TRUE(other->hasFocus());
 }
 
-TEST_F(CgEditSuggestion, AReadOnlyCellKeepsItsTextWhateverIsSuggested) {
-  grid->OnGetSuggestion = [](QObject*, int, int, const QString&, QString& suggestion) { suggestion = "other"; };
-  grid->SetCells(4, 1, "mine");
-  Column(4)->SetReadOnly(true);
-  TProbeEdit* e = Edit(4, 1);
-  e->UpdateSuggestion();
-  ASSERT_EQ(Shown(e), "other");
-  QTest::keyClick(e, Qt::Key_Return);
-  EXPECT_EQ(grid->Cells(4, 1), "mine");
-}
-
-TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButton) {
+TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButtonWhichClicksOnAReleaseOverIt) {
   std::vector<std::pair<int, int>> clicks;
-  grid->OnButtonClick = [&](QObject* sender, int c, int r) {
-    EXPECT_EQ(sender, grid);
-    clicks.emplace_back(c, r);
-  };
+  grid->OnButtonClick = [&](QObject* sender, int c, int r) { EXPECT_EQ(sender, grid); clicks.emplace_back(c, r); };
   grid->SetCells(2, 1, "text");
   TProbeEdit* e = Edit(2, 1);
   QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier);
@@ -164,19 +146,15 @@ TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButton) {
   QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier);
   EXPECT_EQ(clicks.size(), 1u);
   EXPECT_FALSE(e->isVisible());
-}
 
-TEST_F(CgEditSuggestion, TheButtonClicksOnAReleaseOverIt) {
-  int clicks = 0;
-  grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
-  TProbeEdit* e = Edit(2, 1);
+  e = Edit(2, 1);
   const QPoint button = e->Center(e->ButtonRect);
   QTest::mousePress(e, Qt::LeftButton, {}, button);
   EXPECT_TRUE(e->ButtonPressed);
   QTest::mouseMove(e, QPoint(4, 4));  // dragged off: drawn up
   EXPECT_FALSE(e->ButtonPressed);
   QTest::mouseRelease(e, Qt::LeftButton, {}, QPoint(4, 4));
-  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(clicks.size(), 1u);
   EXPECT_FALSE(e->Tracking);
 
   QTest::mousePress(e, Qt::LeftButton, {}, button);
@@ -184,7 +162,7 @@ TEST_F(CgEditSuggestion, TheButtonClicksOnAReleaseOverIt) {
   QTest::mouseMove(e, button);  // back over it
   EXPECT_TRUE(e->ButtonPressed);
   QTest::mouseRelease(e, Qt::LeftButton, {}, button);
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks.size(), 2u);
   EXPECT_FALSE(e->ButtonPressed);
 
   // A modal box opening stops the press being followed.
@@ -197,7 +175,7 @@ TEST_F(CgEditSuggestion, TheButtonClicksOnAReleaseOverIt) {
   EXPECT_FALSE(e->Tracking);
   EXPECT_FALSE(e->ButtonPressed);
   QTest::mouseRelease(e, Qt::LeftButton, {}, button);
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(clicks.size(), 2u);
 }
 
 }  // namespace

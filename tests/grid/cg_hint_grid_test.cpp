@@ -8,12 +8,9 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <iostream>
 #include <optional>
@@ -24,17 +21,12 @@ namespace {
 using namespace orvix::test;
 
 template <class TBase>
-class TProbe : public TBase {
- public:
-  TProbe() {
-    this->setFrameShape(QFrame::NoFrame);
-    this->SetScrollBars(TScrollStyle::ssNone);
-  }
+struct TProbe : TBase {
+  TProbe() { this->setFrameShape(QFrame::NoFrame); this->SetScrollBars(TScrollStyle::ssNone); }
   using TBase::HintCell, TBase::HintCountdown, TBase::HintShowing, TBase::HintTimer, TBase::HintWindow;
   using TBase::MouseInside;
 
-  // The test drives the ticks itself, delivering them only while the
-  // (frozen) timer runs, as the timer would.
+  // The test drives the ticks itself, only while the (frozen) timer runs, as the timer would.
   void FreezeTimer() { HintTimer->setInterval(24 * 3600 * 1000); }
   void Tick(int n) { for (int i = 0; i < n && HintTimer->isActive(); ++i) this->HintTimerTick(); }
   bool Armed() const { return HintTimer->isActive(); }
@@ -50,22 +42,15 @@ class TProbe : public TBase {
 // Row heights of 24: the string grid's.
 using TProbeHintGrid = TProbe<TCgHintGrid>;
 
-// The message grid moves the hint on every cell change and hides it when a
-// cell is left, when the hint follows the current cell.
-class TFocusCellGrid : public TProbe<TCellGrid> {
- public:
-  TFocusCellGrid() { SetHintFollowsMouse(false); }
-};
+// Following the current cell, the grid moves the hint on every cell change and hides it when a cell is left.
+struct TFocusCellGrid : TProbe<TCellGrid> { TFocusCellGrid() { SetHintFollowsMouse(false); } };
 
-// The last mouse move and where it went.
 struct TMoveRecorder : QObject {
   QObject* receiver = nullptr;
   QPoint pos;
   bool eventFilter(QObject* o, QEvent* e) override {
-    if (e->type() == QEvent::MouseMove) {
-      receiver = o;
-      pos = static_cast<QMouseEvent*>(e)->position().toPoint();
-    }
+    if (e->type() == QEvent::MouseMove)
+      std::tie(receiver, pos) = std::pair(o, static_cast<QMouseEvent*>(e)->position().toPoint());
     return false;
   }
 };
@@ -82,8 +67,7 @@ struct TRequest {
 using Cells = std::vector<std::pair<int, int>>;
 
 template <typename TGrid>
-class HintFixture : public ShownWindowTest {
- protected:
+struct HintFixture : ShownWindowTest {
   void SetUp() override {
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());  // over no window
     window.move(100, 100);
@@ -103,46 +87,30 @@ class HintFixture : public ShownWindowTest {
     };
     grid->FreezeTimer();
   }
-  // The cells asked for, in order.
-  Cells Asked() const {
-    Cells out;
-    for (const TRequest& r : requests) out.emplace_back(r.col, r.row);
-    return out;
-  }
+  Cells Asked() const { Cells out; for (const TRequest& r : requests) out.emplace_back(r.col, r.row); return out; }
   void TearDown() override {
     qApp->removeEventFilter(&moves);
     QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
   }
 
-  // Moves the pointer as a user does and waits until the widget has seen it
-  // (at once offscreen; an X server takes its time).
+  // Moves the pointer as a user does and waits until the widget has seen it (an X server takes its time).
   void MoveOver(QWidget* w, QPoint p) {
     QTest::mouseMove(w, p);
     (void)WaitUntil([&] { return moves.receiver == w && moves.pos == p; }, 2s);
   }
   void MoveTo(QPoint p) { MoveOver(grid->viewport(), p); }
-  // Rests the mouse on cell (c, r) for the whole countdown.
-  void RestOn(int c, int r) {
-    MoveTo(Inside(c, r));
-    grid->Tick(TCgHintGrid::HintTicks);
+  void RestOn(int c, int r) { MoveTo(Inside(c, r)); grid->Tick(TCgHintGrid::HintTicks); }
+  QPoint Inside(int c, int r, int x = 5, int y = 5) const {
+    return grid->CellRect(c, r).ToQRect().topLeft() + QPoint(x, y);
   }
-  QPoint Inside(int c, int r, int dx = 5, int dy = 5) const {
-    const TRect rc = grid->CellRect(c, r);
-    return {rc.Left + dx, rc.Top + dy};
-  }
-  static void SetAppState(Qt::ApplicationState state) {
-    emit qApp->applicationStateChanged(state);
-    QCoreApplication::processEvents();
-  }
-  // Another program takes over: its window becomes the active one. Without a
-  // window manager Qt may not report the state, so the test does.
+  static void SetAppState(Qt::ApplicationState s) { emit qApp->applicationStateChanged(s); qApp->processEvents(); }
+  // Another program's window becomes the active one. Without a window manager Qt may not report it: the test does.
   void SwitchAway() {
     elsewhere.setGeometry(600, 500, 100, 100);
     ASSERT_TRUE(ShowActive(elsewhere));
     SetAppState(Qt::ApplicationInactive);
   }
-  // A shown hint: gone while another program is active, asked for again
-  // once this one is back.
+  // A shown hint: gone while another program is active, asked for again once this one is back.
   void ExpectHiddenAwayAndRearmedBack() {
     ASSERT_TRUE(grid->PopupShown());
     SwitchAway();
@@ -167,8 +135,6 @@ class HintFixture : public ShownWindowTest {
 using MouseHints = HintFixture<TProbeHintGrid>;
 using FocusHints = HintFixture<TFocusCellGrid>;
 
-// --- following the mouse --------------------------------------------------------------
-
 TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   MoveTo(Inside(2, 3));
   EXPECT_TRUE(grid->MouseInside);
@@ -177,8 +143,7 @@ TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   EXPECT_TRUE(requests.empty());
   EXPECT_EQ(grid->State(), "armed");
   grid->Tick(1);
-  // Default place: right of the cell, one row height (and a pixel) up, 4 down.
-  // Cell (2, 3) spans x 130..193 and y 75..98.
+  // Default place: right of the cell, one row height (and a pixel) up, 4 down. Cell (2, 3): x 130..193, y 75..98.
   const QPoint expected = grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4));
   EXPECT_EQ(requests, (std::vector<TRequest>{{grid, 2, 3, expected}}));
   EXPECT_EQ(grid->State(), "popup showing");
@@ -360,11 +325,9 @@ TEST_F(MouseHints, DestroyingTheGridTakesItsPopupAndItsHookAlong) {
   SetAppState(Qt::ApplicationActive);
 }
 
-class TLoadingProbe : public TProbeHintGrid {
- public:
+struct TLoadingProbe : TProbeHintGrid {
   bool armedWhileLoading = false;
 
- protected:
   void ReadProperties(const QJsonObject& properties) override {
     TProbeHintGrid::ReadProperties(properties);
     UpdateCellHint(true);
@@ -391,8 +354,6 @@ TEST_F(MouseHints, NothingChangesWhileLoading) {
   QJsonObject bad{{"Properties", QJsonObject{{"HintFollowsMouse", "yes"}}}};
   EXPECT_THROW(loaded.LoadDefinition(bad), EInvalidGridDefinition);
 }
-
-// --- following the focused cell ------------------------------------------------------
 
 TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCellMovingItRestarts) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(3, 2));

@@ -1,27 +1,21 @@
 #include "grid/cg_hint_grid.h"
+#include "tests/common/shown_window.h"
 
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QScreen>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
-
-QRect ScreenArea() { return QGuiApplication::primaryScreen()->geometry(); }
 
 // Leftmost column of the client area holding a pixel of the text colour.
 int FirstTextColumn(TcgHintWindow& hint) {
   const QImage img = hint.grab().toImage();
   const QColor ink = hint.palette().color(QPalette::ToolTipText);
   for (int x = 1; x < img.width() - 1; ++x)
-    for (int y = 1; y < img.height() - 1; ++y)
-      if (img.pixelColor(x, y) == ink) return x;
+    for (int y = 1; y < img.height() - 1; ++y) if (img.pixelColor(x, y) == ink) return x;
   return -1;
 }
 
-class CellHintWindow : public ::testing::Test {
- protected:
+struct CellHintWindow : ::testing::Test {
   void TearDown() override { hint.HideHint(); }
   TcgHintWindow hint;
   QFontMetrics fm{hint.font()};
@@ -51,7 +45,7 @@ TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPointAndToEachNewText) {
   EXPECT_FALSE(hint.isVisible());
 }
 
-TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAre) {
+TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAreInTheTooltipColoursOfThePalette) {
   hint.ActivateHint(TRect{10, 10, 0, 0}, "A&B");
   EXPECT_EQ(hint.width(), fm.horizontalAdvance("A&B") + 8);
   EXPECT_GT(hint.width(), fm.horizontalAdvance("AB") + 8);
@@ -62,9 +56,7 @@ TEST_F(CellHintWindow, AmpersandsAndBlanksAreShownAsTheyAre) {
   ASSERT_GT(plain, 0);
   EXPECT_GE(FirstTextColumn(hint), plain + fm.horizontalAdvance("   ") - 1);
   EXPECT_EQ(hint.width(), fm.horizontalAdvance("   Fax   ") + 8);
-}
 
-TEST_F(CellHintWindow, TooltipColoursOfTheCurrentPalette) {
   hint.ActivateHint(TRect{10, 10, 0, 0}, "Data");
   QImage img = hint.grab().toImage();
   EXPECT_EQ(img.pixelColor(2, img.height() - 3), hint.palette().color(QPalette::ToolTipBase));
@@ -78,8 +70,8 @@ TEST_F(CellHintWindow, TooltipColoursOfTheCurrentPalette) {
   EXPECT_GT(FirstTextColumn(hint), 0);
 }
 
-TEST_F(CellHintWindow, KeptOnTheScreen) {
-  const QRect s = ScreenArea();
+TEST_F(CellHintWindow, KeptOnTheScreenAndShownWithoutTakingTheFocus) {
+  const QRect s = QGuiApplication::primaryScreen()->geometry();
   hint.ActivateHint(TRect{s.right() - 5, 100, 0, 0}, "Receive Time");
   EXPECT_EQ(hint.geometry().topRight(), QPoint(s.right(), 100));  // ends at the right edge
   hint.ActivateHint(TRect{100, s.bottom() - 2, 0, 0}, "Receive Time");
@@ -92,14 +84,10 @@ TEST_F(CellHintWindow, KeptOnTheScreen) {
   const int w = hint.width(), h = hint.height();
   hint.ActivateHint(TRect{s.right() + 1 - w, s.bottom() + 1 - h, 0, 0}, "Receive Time");
   EXPECT_EQ(hint.pos(), QPoint(s.right() + 1 - w, s.bottom() + 1 - h));
-}
 
-TEST_F(CellHintWindow, ShownWithoutTakingTheFocus) {
   QWidget window;
   auto* edit = new QLineEdit(&window);
-  window.show();
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  ASSERT_TRUE(orvix::test::ShowActive(window));
   edit->setFocus();
   hint.ActivateHint(TRect{10, 10, 0, 0}, "Fax, 2 pages");
   QApplication::processEvents();

@@ -1,7 +1,6 @@
 #pragma once
 
-// Turns of the mouse wheel over a widget, as the window system delivers them:
-// positive notches scroll down.
+// Turns of the mouse wheel over a widget, as the window system delivers them: positive notches scroll down.
 
 #include <QApplication>
 #include <QWheelEvent>
