@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
 #include <vector>
 
 namespace {
@@ -14,8 +13,7 @@ const QColor kWhite(Qt::white);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-// Lengths of the alternating runs of `on` / other pixels along row y from x0
-// for n pixels, starting with an `on` run.
+// Lengths of the alternating runs of `on` / other pixels along row y from x0, starting with an `on` run.
 std::vector<int> Runs(TImageCanvas& c, int y, int x0, int n, QColor on) {
   std::vector<int> runs;
   bool cur = true;
@@ -34,17 +32,13 @@ std::vector<int> Runs(TImageCanvas& c, int y, int x0, int n, QColor on) {
   return runs;
 }
 
-// A red pen of the style, over a clear brush or the canvas's own.
 void RedPen(TImageCanvas& c, TPenStyle style, bool clearBrush) {
   c.canvas.Pen().SetColor(clRed);
   c.canvas.Pen().SetStyle(style);
   if (clearBrush) c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
 }
 
-void Line(TImageCanvas& c, int x0, int y0, int x1, int y1) {
-  c.canvas.MoveTo(x0, y0);
-  c.canvas.LineTo(x1, y1);
-}
+void Line(TImageCanvas& c, int x0, int y0, int x1, int y1) { c.canvas.MoveTo(x0, y0); c.canvas.LineTo(x1, y1); }
 
 }  // namespace
 
@@ -64,10 +58,7 @@ TEST(CanvasLine, LineToLeavesOutTheEndPointInEveryDirection) {
 }
 
 TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
-  struct TCase {
-    TPenStyle style;
-    std::vector<int> runs;  // over 60 pixels
-  };
+  struct TCase { TPenStyle style; std::vector<int> runs; /* over 60 pixels */ };
   const TCase cases[] = {
       {TPenStyle::psDash, {18, 6, 18, 6, 12}},
       {TPenStyle::psDot, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
@@ -115,8 +106,7 @@ TEST(CanvasLine, PenModesXorAndNot) {
   c.canvas.LineTo(0, 2);  // back over the same pixels but (0, 2)
   c.canvas.Pen().SetMode(TPenMode::pmNot);
   Line(c, 0, 3, 10, 3);
-  ExpectPixels(c.End(), {{5, 1, QColor(0, 255, 255), "white xor red"},
-                         {5, 2, kWhite, "twice restores"},
+  ExpectPixels(c.End(), {{5, 1, QColor(0, 255, 255), "white xor red"}, {5, 2, kWhite, "twice restores"},
                          {0, 2, QColor(0, 255, 255), "drawn once: the second line left out its end point"},
                          {5, 3, Qt::black, "inverted, whatever the pen colour"}});
 }
@@ -146,7 +136,7 @@ TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndClearPensAndBrushesAndEmptyLi
   line.canvas.LineTo(9, 4);  // a clear pen only moves
   EXPECT_EQ(line.canvas.PenPos(), QPoint(9, 4));
   EXPECT_TRUE(line.Ink().isNull());
-  TCanvas unbound;  // drawing without a painter fails
+  TCanvas unbound;  // without a painter
   unbound.MoveTo(0, 0);
   EXPECT_THROW(unbound.LineTo(5, 5), EInvalidOperation);
   EXPECT_THROW(unbound.FillRect({0, 0, 4, 4}), EInvalidOperation);
@@ -191,8 +181,7 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
-// On the highlight of the light and dark palettes, on the window colour,
-// and on a mid grey: every other edge pixel, plainly visible.
+// On the highlight of the light and dark palettes, on the window colour and on a mid grey.
 TEST(CanvasFocusRect, DotsEveryOtherEdgePixelThatStandOutFromTheBrush) {
   for (const QColor ground : {QColor(0x30, 0x8c, 0xc6), QColor(0x2a, 0x82, 0xda), QColor(Qt::white),
                               QColor(0x1e, 0x1e, 0x1e), QColor(0x77, 0x77, 0x77)}) {
@@ -207,8 +196,7 @@ TEST(CanvasFocusRect, DotsEveryOtherEdgePixelThatStandOutFromTheBrush) {
   }
 }
 
-// At 125, 150 and 175 % each edge of a 3-D frame is as thick in device
-// pixels as a one-pixel line is at that scale, wherever the frame lies.
+// Each edge as thick in device pixels as a one-pixel line is at that scale, wherever the frame lies.
 TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
   for (qreal scale : {1.25, 1.5, 1.75}) {
     const int thickness = qRound(scale);
@@ -219,11 +207,9 @@ TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
       img.fill(Qt::white);
       {
         QPainter p(&img);
-        TCanvas canvas(&p, QApplication::palette());
         TRect r{at, at, at + 15, at + 13};
-        canvas.Frame3D(r, clRed, clBlue);
+        TCanvas(&p, QApplication::palette()).Frame3D(r, clRed, clBlue);
       }
-      // Runs of red then blue across the middle row and down the middle column.
       auto runs = [&](bool down) {
         std::vector<std::pair<QRgb, int>> out;
         const int mid = qRound((at + 7) * scale);

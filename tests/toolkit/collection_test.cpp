@@ -86,7 +86,6 @@ TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothing) {
   EXPECT_EQ(to.Item(1)->Index(), 1);
   to.Assign(to);  // copying onto itself loses nothing
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
-  // A failed copy leaves the items as they were.
   from.AddNamed("poison");
   EXPECT_THROW(to.Assign(from), std::runtime_error);
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));

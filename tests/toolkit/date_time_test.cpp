@@ -13,11 +13,9 @@ std::string EncodeError(auto f) { return MessageOf<EConvertError>(f); }
 }  // namespace
 
 TEST(DateTime, DayNumberingAndTimeFraction) {
-  const struct {
-    int y, m, d;
-    double day;
-  } days[] = {{1899, 12, 30, 0},    {1899, 12, 31, 1},    {1899, 12, 29, -1},     {1900, 3, 1, 61},
-              {2026, 12, 7, 46363}, {1, 1, 1, -693593},   {9999, 12, 31, 2958465}};
+  const struct { int y, m, d; double day; } days[] = {
+      {1899, 12, 30, 0}, {1899, 12, 31, 1}, {1899, 12, 29, -1}, {1900, 3, 1, 61}, {2026, 12, 7, 46363},
+      {1, 1, 1, -693593}, {9999, 12, 31, 2958465}};
   for (const auto& c : days) EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.day) << c.y << "-" << c.m << "-" << c.d;
   EXPECT_EQ(EncodeDate(2024, 2, 29) - EncodeDate(2024, 2, 28), 1.0);
   EXPECT_EQ((std::vector{EncodeTime(0, 0, 0, 0), EncodeTime(12, 0, 0, 0), EncodeTime(6, 0, 0, 0)}),
@@ -47,8 +45,7 @@ TEST(DateTime, DecodeRoundTripsRoundsToTheMillisecondAndCountsTheTimeForwardBefo
   };
   EXPECT_EQ(decoded(EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 30, 250)),
             (std::vector<int>{2026, 12, 7, 9, 5, 30, 250}));
-  // A hair below a whole minute is that minute, not the one before; a hair
-  // below midnight is the next day.
+  // A hair below a whole minute is that minute, not the one before; a hair below midnight is the next day.
   EXPECT_EQ(decoded(EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0) - 1e-9),
             (std::vector<int>{2026, 12, 7, 9, 5, 0, 0}));
   EXPECT_EQ(decoded(EncodeDate(2026, 12, 7) + 1 - 1e-10), (std::vector<int>{2026, 12, 8, 0, 0, 0, 0}));

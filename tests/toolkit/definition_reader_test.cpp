@@ -1,5 +1,4 @@
-// The one reader of saved grid definitions, shared by the string grid and the
-// grid control: one bound for integers, and messages that name the key.
+// Shared by the string grid and the grid control: one bound for integers, messages that name the key.
 
 #include "toolkit/widgets/definition_reader.h"
 

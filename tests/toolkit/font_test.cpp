@@ -4,7 +4,6 @@
 #include "toolkit/widgets/font.h"
 
 #include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,12 +11,7 @@ namespace {
 struct TCounted {
   TFont font;
   int changes = 0;
-  TCounted() {
-    font.OnChange = [this](TFont* sender) {
-      EXPECT_EQ(sender, &font);
-      ++changes;
-    };
-  }
+  TCounted() { font.OnChange = [this](TFont* sender) { EXPECT_EQ(sender, &font); ++changes; }; }
 };
 
 }  // namespace

@@ -15,9 +15,7 @@ namespace {
 // Monday 7 December 2026, 21:05:09.
 const TDateTime Evening = EncodeDate(2026, 12, 7) + EncodeTime(21, 5, 9, 0);
 
-std::string Fails(TDateTime value) {
-  return MessageOf<EConvertError>([&] { FormatDateTime("yyyy", value, English()); });
-}
+std::string Fails(TDateTime v) { return MessageOf<EConvertError>([&] { FormatDateTime("yyyy", v, English()); }); }
 
 // Restores the system locale after a test that chose one.
 struct LocaleChoice {
@@ -75,10 +73,8 @@ TEST(TimePattern, TwelveHourClockWithTheLocalesTextsAndItsSeparators) {
 }
 
 TEST(TimePattern, ClassicElementsAndTheLocalesOwnFormats) {
-  // m right after an hour is the minute, also across a separator. An AM/PM
-  // spelled inside quotes does not make the clock a 12-hour one. Shown
-  // seconds are cut, not rounded; the value is read to the millisecond.
-  // "c" at midnight is the date alone.
+  // m right after an hour is the minute, also across a separator. A quoted AM/PM keeps the 24-hour clock.
+  // Shown seconds are cut, not rounded; the value is read to the millisecond. "c" at midnight is the date alone.
   const QLocale en = English();
   const TDateTime morning = EncodeDate(2026, 3, 4) + EncodeTime(7, 8, 9, 12);
   ExpectShown({{"yyyy-mm-dd hh:nn:ss.zzz", en, "2026-03-04 07:08:09.012", morning},
@@ -104,16 +100,12 @@ TEST(DatePattern, ValuesOutsideTheCalendarRaise) {
 TEST(FormatDateTime, LongDateBlankShortTime) {
   LocaleChoice german(German());
   const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 0, 0);
-  EXPECT_EQ(FormatDateTime("dddddd t", v), "Montag, 7. Dezember 2026 09:05");
-  // Seconds do not round the minute up, the short time just drops them.
-  EXPECT_EQ(FormatDateTime("dddddd t", EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 59, 999)),
-            "Montag, 7. Dezember 2026 09:05");
-  // A sum landing a hair below the minute still shows that minute.
-  EXPECT_EQ(FormatDateTime("dddddd t", v - 1e-9), "Montag, 7. Dezember 2026 09:05");
+  // Seconds are dropped, not rounded up; a sum landing a hair below the minute still shows that minute.
+  for (TDateTime t : {v, EncodeDate(2026, 12, 7) + EncodeTime(9, 5, 59, 999), v - 1e-9})
+    EXPECT_EQ(FormatDateTime("dddddd t", t), "Montag, 7. Dezember 2026 09:05") << t - v;
 }
 
-// The short time is hours and minutes, also where the locale's own short
-// time format carries seconds, as C and POSIX (a bare system's) do.
+// Also where the locale's own short time carries seconds, as C and POSIX (a bare system's) do.
 TEST(FormatDateTime, ShortTimeIsHoursAndMinutesInEveryLocale) {
   const TDateTime v = EncodeDate(2026, 12, 6) + EncodeTime(18, 11, 42, 0);
   struct Case { const char* locale; const char* shown; };
@@ -131,10 +123,8 @@ TEST(FormatDateTime, FollowsTheChosenLocaleAndDefaultsToTheSystemOne) {
   const QLocale us = English();
   {
     LocaleChoice choice(us);
-    EXPECT_EQ(FormatDateTime("dddddd t", v),
-              (us.toString(QDate(2026, 12, 7), QLocale::LongFormat) + " " +
-               us.toString(QTime(21, 5), QLocale::ShortFormat))
-                  .toStdString());
+    EXPECT_EQ(FormatDateTime("dddddd t", v), (us.toString(QDate(2026, 12, 7), QLocale::LongFormat) + " " +
+                                              us.toString(QTime(21, 5), QLocale::ShortFormat)).toStdString());
     EXPECT_NE(FormatDateTime("dddddd t", v).find("December"), std::string::npos);
   }
   SetFormatLocale(std::nullopt);

@@ -10,8 +10,7 @@
 
 namespace {
 
-// Patterns as a grid column builds them: the prefix quoted, grouping, decimals
-// and, for parenthesised negatives, a second section.
+// Patterns as a grid column builds them: quoted prefix, grouping, decimals, a section for negatives.
 const QString Grouped2 = R"(""#,##0.00)";
 const QString Grouped2Parens = R"(""#,##0.00;(""#,##0.00))";
 const QString Plain0 = R"(""###0)";
@@ -45,17 +44,14 @@ TEST(NumberPattern, NoDecimalsAndNoGrouping) {
 }
 
 TEST(NumberPattern, QuotedPrefixLeadsAlsoInsideParentheses) {
-  // Without a negative section the minus leads the whole text. Pattern
-  // characters inside quotes are text, a ";" included; a quote left open
-  // runs to the end.
+  // Without a negative section the minus leads. Quoted pattern characters, ";" too, are text; an open quote runs on.
   ExpectFormats({{Dollar2Parens, 1234.5, "$1,234.50"}, {Dollar2Parens, -1234.5, "($1,234.50)"},
                  {R"("$"#,##0.00)", -5, "-$5.00"}, {R"("#0,.;E+"0.0)", 2, "#0,.;E+2.0"},
                  {R"('x;y'0;('x;y'0))", -3, "(x;y3)"}, {R"(0.00 "kg")", 3.5, "3.50 kg"}, {R"(0 "mm)", 3, "3 mm"}});
 }
 
 TEST(NumberPattern, Scientific) {
-  // E- shows only a minus sign; an E without a sign is just a letter, here
-  // between two digit places.
+  // E- shows only a minus sign; an E without a sign is just a letter, here between two digit places.
   ExpectFormats({{"0.00E+00", 1234.5, "1.23E+03"}, {"0E+00", 1234.5, "1E+03"}, {"0.00E+00", 0.000123, "1.23E-04"},
                  {"0.00E+00", 5, "5.00E+00"}, {"0.00E+00", 0, "0.00E+00"}, {"0.00E+00", -1234.5, "-1.23E+03"},
                  {"0.00E+00", 9.999, "1.00E+01"}, {"0.00E+00", 1e300, "1.00E+300"},
@@ -91,14 +87,11 @@ TEST(NumberPattern, LargeAndTinyMagnitudes) {
 
 TEST(NumberPattern, CommaDecimalLocales) {
   ExpectFormats({{Grouped2, 1234567.5, "1.234.567,50"}, {Grouped2Parens, -1234.5, "(1.234,50)"},
-                 {"###0.00", 1234567.5, "1234567,50"}},
-                German());
+                 {"###0.00", 1234567.5, "1234567,50"}}, German());
   ExpectFormats({{Grouped2, 1234567.5, QString::fromUtf8("1\u202F234\u202F567,50")}}, French());
-  // The minus is the pattern language's, whatever the locale writes: one
-  // column never mixes two kinds of minus.
+  // The minus is the pattern language's, whatever the locale writes: one column never mixes two minus signs.
   ExpectFormats({{Grouped2, 1234.5, QString::fromUtf8("1\u00A0234,50")}, {"0.0", -1.5, "-1,5"},
-                 {"0.0E+00", -0.015, "-1,5E-02"}},
-                Finnish());
+                 {"0.0E+00", -0.015, "-1,5E-02"}}, Finnish());
   ExpectFormats({{"0.0", -1.5, "-1" + Arabic().decimalPoint() + "5"}}, Arabic());
 }
 

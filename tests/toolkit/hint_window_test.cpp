@@ -18,10 +18,7 @@ class TProbeHint : public THintWindow {
   bool paintOutside = false;  // Paint tries to cover more than the client area
 
  protected:
-  void TextChanged() override {
-    ++textChanges;
-    THintWindow::TextChanged();
-  }
+  void TextChanged() override { ++textChanges; THintWindow::TextChanged(); }
   void Paint() override { if (paintOutside) Canvas()->fillRect(-5, -5, 1000, 1000, Qt::red); }
 };
 
@@ -39,7 +36,6 @@ TEST(HintWindow, ThinRaisedBorderAroundTheClientAreaOnlyADifferentCaptionChanges
   hint.paintOutside = true;
   ExpectPixels(hint.grab().toImage(), {{1, 1, Qt::red}, {38, 18, Qt::red}, {0, 0, Qt::white}, {39, 19, "#808080"}});
 
-  // Only a different caption runs the text change.
   hint.SetCaption("Receive Time");
   hint.SetCaption("Receive Time");
   EXPECT_EQ(hint.textChanges, 1);
@@ -63,8 +59,6 @@ TEST(HintWindow, ShowsWithoutTakingTheFocusAndIsNoMouseTarget) {
   hint->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(hint));
   EXPECT_TRUE(hint->isWindow() && window.isActiveWindow() && edit->hasFocus());
-
-  // The mouse finds what lies below, not the hint.
   EXPECT_NE(QApplication::widgetAt(over), hint);
 }
 

@@ -26,14 +26,10 @@ class IniProfile : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(Dir); }
 
-  void Put(const std::string& content) {
-    std::ofstream out(File, std::ios::binary);
-    out << content;
-  }
+  void Put(const std::string& content) { std::ofstream(File, std::ios::binary) << content; }
   std::string Content() const {
-    std::ifstream in(File, std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(File, std::ios::binary).rdbuf();
     return s.str();
   }
   std::string Get(const std::string& section, const std::string& key,
@@ -60,11 +56,9 @@ TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBy
             (std::vector<std::string>{"/dev/ttyS1", "/dev/ttyS1"}));
   EXPECT_EQ((std::vector{Get("ClockReset", "Date"), Get("clockRESET", "DATE")}),
             (std::vector<std::string>{"2026,12,7", "2026,12,7"}));
-  // Only the first section of a name counts.
   Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
   EXPECT_EQ(Get("A", "k"), "1");
   EXPECT_EQ(Get("A", "j"), "dflt");
-  // Eight-bit bytes are taken as they are.
   Put("[S]\nk=caf\xe9 \xff\n");
   EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
   WritePrivateProfileString("S", "j", "\xe4\xf6", File);
@@ -86,9 +80,8 @@ TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get("Missing", "DeviceName", "com1"), "com1");
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "com1");  // only in another section
   EXPECT_EQ(Get("General", "DeviceName", "none  "), "none");  // trailing blanks dropped
-  // An empty value is a value, not a missing key.
   Put("[General]\nDeviceName=\n");
-  EXPECT_EQ(Get("General", "DeviceName", "com1"), "");
+  EXPECT_EQ(Get("General", "DeviceName", "com1"), "") << "an empty value is a value";
 }
 
 TEST_F(IniProfile, ValuesCutToTheBuffer) {
@@ -133,8 +126,7 @@ TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
   EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
   WritePrivateProfileString("New", "a", "b", File);
   EXPECT_EQ(Content(),
-            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n"
-            "\n[New]\na=b\n");
+            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n\n[New]\na=b\n");
 }
 
 TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
@@ -170,8 +162,7 @@ TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
 }
 
 TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
-  // Each of these, written as given, would turn its line into another kind of
-  // line or into several, and another key would read differently afterwards.
+  // Each would turn its line into another kind of line or several, and another key would read differently.
   const std::string before = "[General]\nDeviceName=com1\nParity=none\n\n[ClockReset]\nDate=2026,12,7\n";
   struct Case { const char *section, *key, *value; } cases[] = {
       {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"}, {"ClockReset", "Time", "9,5\r"},
@@ -186,7 +177,6 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
               "Unable to write to " + File);
     EXPECT_EQ(Content(), before);
   }
-  // Blanks, brackets and equal signs where they change nothing are fine.
   Put(before);
   WritePrivateProfileString(" ClockReset ", " Time ", " a=b [c] ", File);
   EXPECT_EQ(Get("ClockReset", "Time"), "a=b [c]");
@@ -204,10 +194,9 @@ TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode)
 
   Put("[S]\nk=1\n");
   ::chmod(File.c_str(), 0640);
-  struct stat before {};
+  struct stat before {}, after {};
   ::stat(File.c_str(), &before);
   WritePrivateProfileString("S", "k", "2", File);
-  struct stat after {};
   ::stat(File.c_str(), &after);
   // A new inode proves the old file was never opened for writing.
   EXPECT_NE(before.st_ino, after.st_ino);
@@ -217,11 +206,9 @@ TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode)
 }
 
 TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
-  // The folder is a file: nothing can be created there.
   Put("[S]\nk=1\n");
   const std::string inFile = File + "/OrvixManager.ini";
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
-  // A folder where the file should be.
   const std::string dirAsFile = (Dir / "sub").string();
   fs::create_directory(dirAsFile);
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
@@ -268,7 +255,6 @@ TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTh
   fs::create_symlink(Dir / "missing-folder/OrvixManager.ini", nowhere);
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "1", nowhere); }), "Unable to write to " + nowhere);
   EXPECT_TRUE(fs::is_symlink(nowhere));
-  // A loop of links leads nowhere either.
   const std::string loop = (Dir / "loop.ini").string();
   fs::create_symlink("loop.ini", loop);
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "1", loop); }), "Unable to write to " + loop);

@@ -23,7 +23,6 @@ TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
   EXPECT_EQ(list.visualItemRect(list.item(0)).height(), h);
   EXPECT_EQ(list.visualItemRect(list.item(1)).top(), h);
 
-  // A release selects and is reported in client coordinates.
   struct TUp { Qt::MouseButton button; int x, y; int index; };
   std::vector<TUp> ups;
   list.OnMouseUp = [&](QObject* sender, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {

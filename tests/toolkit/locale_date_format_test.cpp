@@ -5,8 +5,7 @@
 #include "tests/toolkit/locales.h"
 
 TEST(DateOrder, FirstDayMonthOrYearLetterDecides) {
-  // Other letters are skipped, and with no D, M or Y it is month first.
-  // Quoted text is not a field.
+  // Other letters are skipped, and with no D, M or Y it is month first. Quoted text is not a field.
   const std::pair<const char*, int> cases[] = {{"M/d/yyyy", 0},   {"dd.MM.yyyy", 1}, {"yyyy-MM-dd", 2},
                                                {"MM/DD/YYYY", 0}, {"DD-MM-YY", 1},   {"yy. M. d.", 2},
                                                {"ggg y", 2},      {"", 0},           {"--/--", 0},

@@ -12,14 +12,8 @@
 namespace {
 
 TMessageBoxRequest CancelIgnore() {
-  TMessageBoxRequest r;
-  r.Type = TMsgBoxType::mbtError;
-  r.Title = "Error";
-  r.Text = "Modem if OFF or not connected";
-  r.Buttons = {"Cancel", "&Ignore"};
-  r.DefaultButton = -1;
-  r.EscapeButton = 0;
-  return r;
+  return {.Type = TMsgBoxType::mbtError, .Title = "Error", .Text = "Modem if OFF or not connected", .Detail = "",
+          .Buttons = {"Cancel", "&Ignore"}, .DefaultButton = -1, .EscapeButton = 0};
 }
 
 // Acts on the modal box once it is up (polls; no time limit of its own).
@@ -159,11 +153,7 @@ TEST(QtMessageBoxes, EscapeAClickOrAnAcceleratorAnswersItsButton) {
   escapeIsIgnore.EscapeButton = 1;
   const std::pair<TMessageBoxRequest, std::function<void(QMessageBox*)>> cases[] = {
       {escapeIsIgnore, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }},
-      {CancelIgnore(),
-       [](QMessageBox* box) {
-         for (QAbstractButton* b : box->buttons())
-           if (b->text() == "&Ignore") b->click();
-       }},
+      {CancelIgnore(), [](QMessageBox* box) { for (auto* b : box->buttons()) if (b->text() == "&Ignore") b->click(); }},
       {CancelIgnore(), [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_I, Qt::AltModifier); }}};
   for (const auto& [request, act] : cases) {
     WhenBoxIsUp(act);

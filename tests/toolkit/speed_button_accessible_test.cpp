@@ -25,10 +25,7 @@ class AccessibleSpeedButton : public ::testing::Test {
     b->OnClick = [this, b](QObject*) { clicks.push_back(b->Down()); };
     return b;
   }
-  void Show() {
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-  }
+  void Show() { panel.show(); ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel)); }
   static QAccessibleInterface* Of(QObject* o) { return QAccessible::queryAccessibleInterface(o); }
 
   QWidget panel;
@@ -47,10 +44,8 @@ TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHint) {
   EXPECT_EQ(iface->text(QAccessible::Name), "Delete all messages");
   EXPECT_EQ(iface->text(QAccessible::Description), "");  // said once, not twice
   EXPECT_FALSE(iface->state().checkable);
-  // A name given on purpose wins over the hint.
   b->setAccessibleName("Erase");
   EXPECT_EQ(iface->text(QAccessible::Name), "Erase");
-  // A later hint is read at once.
   b->setAccessibleName("");
   b->SetHint("Erase the store");
   EXPECT_EQ(iface->text(QAccessible::Name), "Erase the store");
@@ -88,8 +83,7 @@ TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
   EXPECT_FALSE(connect->Down());
 }
 
-// The state change is announced, whatever put the button down or up: a
-// click, a key, or another button of its group.
+// Whatever put the button down or up: a click, a key, or another button of its group.
 TEST_F(AccessibleSpeedButton, AChangeOfTheDownStateIsAnnounced) {
   TSpeedButton* a = Add(1);
   TSpeedButton* b = Add(1);

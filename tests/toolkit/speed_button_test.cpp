@@ -20,18 +20,11 @@ struct Bar {
     return b;
   }
   Bar() { Panel.resize(200, 40); }
-  void Show() {
-    Panel.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Panel));
-  }
+  void Show() { Panel.show(); EXPECT_TRUE(QTest::qWaitForWindowExposed(&Panel)); }
   std::vector<TSpeedButton*> Buttons;
 };
 
-QPixmap Solid(QColor c) {
-  QPixmap p(32, 32);
-  p.fill(c);
-  return p;
-}
+QPixmap Solid(QColor c) { QPixmap p(32, 32); p.fill(c); return p; }
 
 QColor CentreOf(QWidget* w) { return w->grab().toImage().pixelColor(w->width() / 2, w->height() / 2); }
 
@@ -42,13 +35,8 @@ TEST(SpeedButton, StickyToggleBeforeOnClick) {
   TSpeedButton* b = bar.Add(1, true);
   bar.Show();
   std::vector<bool> downInClick;
-  b->OnClick = [&](QObject* sender) {
-    EXPECT_EQ(sender, b);
-    downInClick.push_back(b->Down());
-  };
-  QTest::mouseClick(b, Qt::LeftButton);
-  QTest::mouseClick(b, Qt::LeftButton);
-  QTest::mouseClick(b, Qt::LeftButton);
+  b->OnClick = [&](QObject* sender) { EXPECT_EQ(sender, b); downInClick.push_back(b->Down()); };
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(b, Qt::LeftButton);
   EXPECT_EQ(downInClick, (std::vector<bool>{true, false, true}));
   EXPECT_TRUE(b->Down());
 }
@@ -149,7 +137,6 @@ TEST(SpeedButton, PaintsTheGlyphForItsState) {
   b->SetEnabled(false);
   EXPECT_EQ(CentreOf(b), QColor(Qt::red));
 
-  // Only one picture: the disabled look is a grey of it.
   b->SetGlyph(Solid(Qt::blue));
   const QColor grey = CentreOf(b);
   EXPECT_EQ(std::pair(grey.red(), grey.green()), std::pair(grey.green(), grey.blue()));

@@ -52,7 +52,6 @@ TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCellEnterShowsAndEscapeResto
   EXPECT_FALSE(Shown() || grid.EditorMode());
   EXPECT_EQ(grid.Cells(1, 1), "xyz");
 
-  // Enter shows it again; Escape restores the text it was shown with.
   QTest::keyClick(&grid, Qt::Key_Return);
   ASSERT_TRUE(Shown());
   Editor()->selectAll();

@@ -11,13 +11,6 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-// A move with the left button held, as during a drag.
-void DragTo(QWidget* w, int x, int y) {
-  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::LeftButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(w, &move);
-}
-
 void Drag(QWidget* w, QPoint from, QPoint to) {
   QTest::mousePress(w, Qt::LeftButton, {}, from);
   DragTo(w, (from.x() + to.x()) / 2, (from.y() + to.y()) / 2);
@@ -42,10 +35,8 @@ TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizesOnlyWithTheOption) {
   EXPECT_EQ(grid.ColWidths(1), 94);
   EXPECT_EQ(grid.CellRect(2, 1).Left, 65 + 94 + 1);
   EXPECT_EQ(std::pair(grid.Col(), grid.Row()), std::pair(1, 1));  // not a selection
-  // Narrowing below zero stops at zero.
   Drag(grid.viewport(), {159, 10}, {20, 10});
   EXPECT_EQ(grid.ColWidths(1), 0);
-  // Column lines outside the fixed rows do not resize.
   grid.SetColWidths(1, 64);
   Drag(grid.viewport(), {129, 60}, {160, 60});
   EXPECT_EQ(grid.ColWidths(1), 64);

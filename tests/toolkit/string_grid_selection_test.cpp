@@ -14,10 +14,7 @@ class GridSelection : public ::testing::Test {
     grid.SetColCount(4);
     grid.SetRowCount(50);
     grid.ShowClient(300, 200);  // 7 rows fully in view
-    grid.OnClick = [this](QObject* sender) {
-      EXPECT_EQ(sender, &grid);
-      ++clicks;
-    };
+    grid.OnClick = [this](QObject* sender) { EXPECT_EQ(sender, &grid); ++clicks; };
     grid.log.clear();
   }
   Log Calls() { return Without(Without(grid.log, "move"), "down"); }
@@ -48,7 +45,6 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   grid.SetCol(2);
   EXPECT_EQ(grid.Col(), 2);
 
-  // OnSelectCell may refuse too.
   grid.OnSelectCell = [](QObject*, int, int r, bool& can) { can = r < 10; };
   grid.SetRow(12);
   EXPECT_EQ(grid.Row(), 3);
@@ -104,7 +100,6 @@ TEST_F(GridSelection, PagingAndHomeEndAlsoSelectingRows) {
   QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(Cell(), std::pair(1, 1));
   EXPECT_EQ(grid.TopRow(), 1);
-  // Selecting rows, Home and End go to the first and last row.
   grid.SetOptions({goRowSelect});
   QTest::keyClick(&grid, Qt::Key_End);
   EXPECT_EQ(grid.Row(), 49);
@@ -168,10 +163,7 @@ TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFix
 TEST_F(GridSelection, MouseDragWithRangeSelectExtends) {
   const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
-  QMouseEvent move(QEvent::MouseMove, QPointF(b.Left + 3, b.Top + 3),
-                   grid.viewport()->mapToGlobal(QPointF(b.Left + 3, b.Top + 3)), Qt::NoButton, Qt::LeftButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(grid.viewport(), &move);
+  DragTo(grid.viewport(), b.Left + 3, b.Top + 3);
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
   EXPECT_EQ(grid.Row(), 2);

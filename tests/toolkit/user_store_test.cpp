@@ -52,11 +52,8 @@ TEST_F(UserStore, AnyNameCanHoldAValue) {
   }
   TUserStore store;
   ASSERT_TRUE(store.OpenKey("K", false));
-  QStringList listed = store.GetValueNames();
-  listed.sort();
-  QStringList expected = names;
-  expected.sort();
-  EXPECT_EQ(listed, expected);
+  auto sorted = [](QStringList l) { l.sort(); return l; };
+  EXPECT_EQ(sorted(store.GetValueNames()), sorted(names));
   for (int i = 0; i < names.size(); ++i) EXPECT_EQ(store.ReadInteger(names[i]), i + 1) << names[i].toStdString();
 }
 
