@@ -1,5 +1,4 @@
 #include <QCloseEvent>
-#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>

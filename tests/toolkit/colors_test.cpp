@@ -1,6 +1,5 @@
 #include "toolkit/widgets/colors.h"
 
-#include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
 #include <gtest/gtest.h>

@@ -43,7 +43,7 @@ TEST(DatePattern, TwoDigitFieldsInTheLocalesOrder) {
   }
 }
 
-TEST(DatePattern, NamesAndLiterals) {
+TEST(DatePattern, NamesLiteralsAndYearsAndDaysAroundDayZero) {
   // Quoted text is copied, even where it spells elements.
   const QLocale en = English();
   ExpectShown({{"m/d", en, "12/7"}, {"m/d/yy", en, "12/7/26"}, {"d-mmm", en, "7-Dec"}, {"dd-mmm-yy", en, "07-Dec-26"},
@@ -51,33 +51,24 @@ TEST(DatePattern, NamesAndLiterals) {
                {"ddd mmmm d, yyyy", en, "Mon December 7, 2026"}, {"dddd mmmm d, yyyy", en, "Monday December 7, 2026"},
                {"dddd mmmm d, yyyy", German(), "Montag Dezember 7, 2026"}, {"d-mmm-yy", German(), "7-Dez.-26"},
                {"DD/MM/YYYY", German(), "07.12.2026"}, {"ddddd", German(), "07.12.26"},
-               {R"("day" d 'of' mmmm)", en, "day 7 of December"}});
-}
-
-TEST(DatePattern, YearsAndDaysAroundDayZero) {
-  const QLocale en = English();
-  ExpectShown({{"yy yyyy y", en, "05 2005 05", EncodeDate(2005, 1, 2)},
-               {"yyyy-m-d", en, "0001-1-1", EncodeDate(1, 1, 1)},
+               {R"("day" d 'of' mmmm)", en, "day 7 of December"},
+               {"yy yyyy y", en, "05 2005 05", EncodeDate(2005, 1, 2)}, {"yyyy-m-d", en, "0001-1-1", EncodeDate(1, 1, 1)},
                {"yyyy-mm-dd h:nn", en, "1899-12-29 6:00", -1.25}, {"yyyy-mm-dd dddd", en, "1899-12-30 Saturday", 0}});
 }
 
-TEST(TimePattern, TwelveHourClockWithTheLocalesTextsAndItsSeparators) {
+TEST(TimePattern, TwelveHourClockClassicElementsAndTheLocalesTextsSeparatorsAndFormats) {
   const QLocale en = English();
+  const TDateTime morning = EncodeDate(2026, 3, 4) + EncodeTime(7, 8, 9, 12);
   ExpectShown({{"h:nn", en, "21:05"}, {"h:nn ampm", en, "9:05 PM"}, {"h:nn:ss", en, "21:05:09"},
                {"h:nn:ss ampm", en, "9:05:09 PM"}, {"h:nn:ss ampm", en, "12:30:00 AM", EncodeTime(0, 30, 0, 0)},
                {"h:nn:ss ampm", en, "12:00:00 PM", EncodeTime(12, 0, 0, 0)},
                {"h:nn:ss ampm", en, "11:59:59 AM", EncodeTime(11, 59, 59, 0)}, {"h:nn ampm", Dutch(), "9:05 p.m."},
                {"h:nn ampm", Korean(), "9:05 오후"}, {"AMPM h", en, "AM 7", EncodeTime(7, 0, 0, 0)},
                {"h:nn", Finnish(), "21.05"}, {"h:nn", CanadianFrench(), "21h05"},
-               {"dd/mm/yy h:nn:ss ampm", German(), "07.12.26 9:05:09 PM"}});
-}
-
-TEST(TimePattern, ClassicElementsAndTheLocalesOwnFormats) {
-  // m right after an hour is the minute, also across a separator. A quoted AM/PM keeps the 24-hour clock.
-  // Shown seconds are cut, not rounded; the value is read to the millisecond. "c" at midnight is the date alone.
-  const QLocale en = English();
-  const TDateTime morning = EncodeDate(2026, 3, 4) + EncodeTime(7, 8, 9, 12);
-  ExpectShown({{"yyyy-mm-dd hh:nn:ss.zzz", en, "2026-03-04 07:08:09.012", morning},
+               {"dd/mm/yy h:nn:ss ampm", German(), "07.12.26 9:05:09 PM"},
+               // m after an hour is the minute, across a separator too; a quoted AM/PM keeps the 24-hour clock.
+               // Seconds are cut, not rounded; the value is read to the millisecond. "c" at midnight: the date alone.
+               {"yyyy-mm-dd hh:nn:ss.zzz", en, "2026-03-04 07:08:09.012", morning},
                {"d/m/yy h:n:s z", en, "4/3/26 7:8:9 12", morning}, {"hh:mm", en, "07:08", morning},
                {"h m", en, "7 8", morning}, {"h d m", en, "7 4 3", morning}, {"h:nn am/pm", Dutch(), "9:05 p.m."},
                {"h:nn AM/PM", en, "9:05 AM", EncodeTime(9, 5, 0, 0)}, {R"(h "ampm")", en, "21 ampm"},

@@ -25,22 +25,16 @@ void ExpectFormats(std::initializer_list<TFormatted> cases, const QLocale& local
 
 }  // namespace
 
-TEST(NumberPattern, GroupsThousandsAndShowsFixedDecimals) {
-  // Only a comma before the decimal point groups.
+// Only a comma before the decimal point groups; an empty negative section falls back to the first with a sign.
+TEST(NumberPattern, GroupsThousandsFixedAndOptionalDecimalsAndANegativeSectionShowingTheAbsoluteValue) {
   ExpectFormats({{Grouped2, 1234.5, "1,234.50"}, {Grouped2, 1234567.891, "1,234,567.89"}, {Grouped2, 0.5, "0.50"},
                  {Grouped2, 123, "123.00"}, {Grouped2, 1000, "1,000.00"}, {Grouped2, 100000, "100,000.00"},
-                 {Grouped2, -1234.5, "-1,234.50"}, {"0.0,0", 1234.56, "1234.56"}, {"0,.00", 1234.56, "1,234.56"}});
-}
-
-TEST(NumberPattern, NegativeSectionShowsTheAbsoluteValue) {
-  // An empty negative section falls back to the first one with a sign.
-  ExpectFormats({{Grouped2Parens, -1234.5, "(1,234.50)"}, {Grouped2Parens, 1234.5, "1,234.50"},
-                 {"0.0;neg 0.0", -2.25, "neg 2.3"}, {"0.0;", -2.25, "-2.3"}});
-}
-
-TEST(NumberPattern, NoDecimalsAndNoGrouping) {
-  ExpectFormats({{Plain0, 1234.5, "1235"}, {Plain0, 1234, "1234"}, {Plain0, 12345678, "12345678"},
-                 {Plain0, 0.4, "0"}, {Plain0, -7.5, "-8"}});
+                 {Grouped2, -1234.5, "-1,234.50"}, {"0.0,0", 1234.56, "1234.56"}, {"0,.00", 1234.56, "1,234.56"},
+                 {Grouped2Parens, -1234.5, "(1,234.50)"}, {Grouped2Parens, 1234.5, "1,234.50"},
+                 {"0.0;neg 0.0", -2.25, "neg 2.3"}, {"0.0;", -2.25, "-2.3"}, {Plain0, 1234.5, "1235"},
+                 {Plain0, 1234, "1234"}, {Plain0, 12345678, "12345678"}, {Plain0, 0.4, "0"}, {Plain0, -7.5, "-8"},
+                 {"#.##", 5, "5"}, {"#.##", 0.5, ".5"}, {"#.##", 1.257, "1.26"}, {"0.0#", 1.5, "1.5"}, {"#", 0, ""},
+                 {"0.0#", 1.25, "1.25"}, {"0.0#", 2, "2.0"}, {"00000", 42, "00042"}, {".00", 1.5, "1.50"}});
 }
 
 TEST(NumberPattern, QuotedPrefixLeadsAlsoInsideParentheses) {
@@ -60,16 +54,13 @@ TEST(NumberPattern, Scientific) {
   ExpectFormats({{"0.00E+00", 1234.5, "1,23E+03"}}, German());
 }
 
-TEST(NumberPattern, RoundsHalfAwayFromZeroOnTheDigitsShown) {
+// A third section is for zero, also for what rounds to zero.
+TEST(NumberPattern, RoundsHalfAwayFromZeroOnTheDigitsShownAndZeroShowsWithoutSign) {
+  const QString three = R"(0.00;(0.00);"nil")";
   ExpectFormats({{"0.00", 2.675, "2.68"}, {"0.00", 0.125, "0.13"}, {"0.00", 1.005, "1.01"}, {"0.00", -0.125, "-0.13"},
                  {"0.00", 0.124999, "0.12"}, {"0", 0.5, "1"}, {"0", 1.5, "2"}, {"0", 2.5, "3"}, {"0", -2.5, "-3"},
-                 {Grouped2, 999.995, "1,000.00"}, {Grouped2, 999999.999, "1,000,000.00"}, {"0.00", 0.005, "0.01"}});
-}
-
-TEST(NumberPattern, ZeroShowsWithoutSign) {
-  // A third section is for zero, also for what rounds to zero.
-  const QString three = R"(0.00;(0.00);"nil")";
-  ExpectFormats({{Grouped2, 0, "0.00"}, {Grouped2, -0.0, "0.00"}, {Grouped2, -0.001, "0.00"},
+                 {Grouped2, 999.995, "1,000.00"}, {Grouped2, 999999.999, "1,000,000.00"}, {"0.00", 0.005, "0.01"},
+                 {Grouped2, 0, "0.00"}, {Grouped2, -0.0, "0.00"}, {Grouped2, -0.001, "0.00"},
                  {Grouped2Parens, -0.0, "0.00"}, {Grouped2Parens, -0.001, "0.00"}, {"0", -0.4, "0"},
                  {"0.00E+00", -0.0, "0.00E+00"}, {three, 0, "nil"}, {three, -0.001, "nil"}, {three, 5, "5.00"},
                  {three, -5, "(5.00)"}});
@@ -93,12 +84,6 @@ TEST(NumberPattern, CommaDecimalLocales) {
   ExpectFormats({{Grouped2, 1234.5, QString::fromUtf8("1\u00A0234,50")}, {"0.0", -1.5, "-1,5"},
                  {"0.0E+00", -0.015, "-1,5E-02"}}, Finnish());
   ExpectFormats({{"0.0", -1.5, "-1" + Arabic().decimalPoint() + "5"}}, Arabic());
-}
-
-TEST(NumberPattern, OptionalDigitsAndPadding) {
-  ExpectFormats({{"#.##", 5, "5"}, {"#.##", 0.5, ".5"}, {"#.##", 1.257, "1.26"}, {"0.0#", 1.5, "1.5"},
-                 {"0.0#", 1.25, "1.25"}, {"0.0#", 2, "2.0"}, {"00000", 42, "00042"}, {"#", 0, ""},
-                 {".00", 1.5, "1.50"}});
 }
 
 TEST(NumberPattern, NonFiniteValuesAndEmptyPatternAndTheDefaultLocale) {

@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QFrame>
 #include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>

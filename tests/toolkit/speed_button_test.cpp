@@ -128,9 +128,9 @@ TEST(SpeedButton, ExceptionInOnClickIsShownNotPropagated) {
             std::tuple(TMsgBoxType::mbtError, "'x' is not a valid integer value", std::vector<std::string>{"OK"}));
 }
 
-TEST(SpeedButton, PaintsTheGlyphForItsState) {
+TEST(SpeedButton, PaintsTheGlyphForItsStateAndWhenFlatNoFrameUntilDown) {
   Bar bar;
-  TSpeedButton* b = bar.Add(0);
+  TSpeedButton* b = bar.Add(1, true);
   b->SetGlyph(Solid(Qt::blue), Solid(Qt::red));
   bar.Show();
   EXPECT_EQ(CentreOf(b), QColor(Qt::blue));
@@ -142,13 +142,6 @@ TEST(SpeedButton, PaintsTheGlyphForItsState) {
   EXPECT_EQ(std::pair(grey.red(), grey.green()), std::pair(grey.green(), grey.blue()));
   b->SetEnabled(true);
   EXPECT_EQ(CentreOf(b), QColor(Qt::blue));
-}
-
-TEST(SpeedButton, FlatShowsNoFrameUntilDown) {
-  Bar bar;
-  TSpeedButton* b = bar.Add(1, true);
-  b->SetGlyph(Solid(Qt::blue));
-  bar.Show();
   auto corner = [&] { return b->grab().toImage().pixelColor(0, 0); };
   const QColor up = corner();
   b->SetDown(true);

@@ -3,12 +3,10 @@
 #include "toolkit/widgets/string_grid.h"
 
 #include <QDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -32,23 +32,13 @@ QImage Render(TStringGrid& grid) {
 
 QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
 
-// The main window's message grid: 4 x 6, one title row, no fixed column.
 void SetUpMessageGrid(TProbeGrid& grid, QWidget* window = nullptr, QRect geometry = {}) {
   if (window) {
     grid.setParent(window);
     grid.SetScrollBars(TScrollStyle::ssNone);
     grid.setGeometry(geometry);
   }
-  grid.SetColCount(4);
-  grid.SetRowCount(6);
-  grid.SetFixedCols(0);
-  grid.SetFixedRows(1);
-  grid.SetDefaultRowHeight(20);
-  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
-                   goThumbTracking});
-  grid.SetDefaultDrawing(false);
-  const int widths[] = {45, 80, 80, 159};
-  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+  SetMessageGridLayout(grid);
   grid.SetColor(kBlue);
 }
 

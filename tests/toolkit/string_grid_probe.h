@@ -100,6 +100,21 @@ class TProbeGrid : public TStringGrid {
   }
 };
 
+// The main window's message grid: 4 x 6, one title row, no fixed column, drawn by its owner.
+inline void SetMessageGridLayout(TStringGrid& grid) {
+  grid.SetColCount(4);
+  grid.SetRowCount(6);
+  grid.SetFixedCols(0);
+  grid.SetFixedRows(1);
+  grid.SetDefaultRowHeight(20);
+  using enum TGridOption;
+  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
+                   goThumbTracking});
+  grid.SetDefaultDrawing(false);
+  const int widths[] = {45, 80, 80, 159};
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+}
+
 // A move with the left button held, as during a drag.
 inline void DragTo(QWidget* w, int x, int y) {
   QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::LeftButton, {});
