@@ -57,7 +57,7 @@ TEST(CanvasLine, LineToLeavesOutTheEndPointInEveryDirection) {
   EXPECT_EQ(c.InkCount(), 10 + 9 + 5);
 }
 
-TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
+TEST(CanvasLine, StyledPensRepeatTheGdiPatternsStartingAfreshAtEveryLineTo) {
   struct TCase { TPenStyle style; std::vector<int> runs; /* over 60 pixels */ };
   const TCase cases[] = {
       {TPenStyle::psDash, {18, 6, 18, 6, 12}},
@@ -72,6 +72,11 @@ TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
     EXPECT_EQ(Runs(c, 1, 0, 60, kRed), k.runs) << static_cast<int>(k.style);
     EXPECT_EQ(c.At(60, 1), kWhite);
   }
+  TImageCanvas c(30, 3);
+  RedPen(c, TPenStyle::psDash, true);
+  Line(c, 0, 1, 10, 1);
+  c.canvas.LineTo(20, 1);  // a continued pattern would leave 18..19 empty
+  EXPECT_EQ(Runs(c, 1, 0, 20, kRed), std::vector<int>{20});
 }
 
 TEST(CanvasLine, VerticalDashesAndGapsFollowTheBrush) {
@@ -89,14 +94,6 @@ TEST(CanvasLine, VerticalDashesAndGapsFollowTheBrush) {
   ExpectPixels(clear.End(), {{1, 27, kRed}, {1, 26, kWhite}});
 }
 
-TEST(CanvasLine, ThePatternStartsAfreshAtEveryLineTo) {
-  TImageCanvas c(30, 3);
-  RedPen(c, TPenStyle::psDash, true);
-  Line(c, 0, 1, 10, 1);
-  c.canvas.LineTo(20, 1);  // a continued pattern would leave 18..19 empty
-  EXPECT_EQ(Runs(c, 1, 0, 20, kRed), std::vector<int>{20});
-}
-
 TEST(CanvasLine, PenModesXorAndNot) {
   TImageCanvas c(12, 4);
   c.canvas.Pen().SetColor(clRed);
@@ -111,22 +108,19 @@ TEST(CanvasLine, PenModesXorAndNot) {
                          {5, 3, Qt::black, "inverted, whatever the pen colour"}});
 }
 
-TEST(CanvasLine, SystemColoursComeFromThePaletteGiven) {
+TEST(CanvasLine, SystemColoursComeFromThePaletteGivenAWidePenDrawsASolidBand) {
   QPalette palette;
   palette.setColor(QPalette::Active, QPalette::Dark, QColor(0x12, 0x34, 0x56));
   TImageCanvas c(10, 3, Qt::white, palette);
   c.canvas.Pen().SetColor(clBtnShadow);
   Line(c, 0, 1, 5, 1);
   EXPECT_EQ(Hex(c.At(2, 1)), "#123456");
-}
-
-TEST(CanvasLine, AWidePenDrawsASolidBand) {
-  TImageCanvas c(50, 10);
-  RedPen(c, TPenStyle::psDash, false);
-  c.canvas.Pen().SetWidth(3);
-  Line(c, 2, 5, 45, 5);
-  EXPECT_EQ(std::pair(c.Ink().height(), c.Ink().left()), std::pair(3, 2));
-  EXPECT_EQ(c.At(22, 5), kRed);  // a dash's gap in a one-pixel line
+  TImageCanvas wide(50, 10);
+  RedPen(wide, TPenStyle::psDash, false);
+  wide.canvas.Pen().SetWidth(3);
+  Line(wide, 2, 5, 45, 5);
+  EXPECT_EQ(std::pair(wide.Ink().height(), wide.Ink().left()), std::pair(3, 2));
+  EXPECT_EQ(wide.At(22, 5), kRed);  // a dash's gap in a one-pixel line
 }
 
 TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndClearPensAndBrushesAndEmptyLinesDrawNothing) {

@@ -73,7 +73,7 @@ TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseSetIndex
 }
 
 
-TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothing) {
+TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothingAnUnknownClassFailsWithBothNames) {
   TNamedItems from, to;
   for (const char* n : {"x", "y"}) from.AddNamed(n);
   to.AddNamed("old");
@@ -87,9 +87,6 @@ TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothing) {
   from.AddNamed("poison");
   EXPECT_THROW(to.Assign(from), std::runtime_error);
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
-}
-
-TEST(Persistent, AssigningAnUnknownClassFailsWithBothClassNames) {
   TNamedItems items;
   TStringList list;
   list.Add("keep");

@@ -12,7 +12,7 @@ std::string EncodeError(auto f) { return MessageOf<EConvertError>(f); }
 
 }  // namespace
 
-TEST(DateTime, DayNumberingAndTimeFraction) {
+TEST(DateTime, DayNumberingTimeFractionAndEncodeErrors) {
   const struct { int y, m, d; double day; } days[] = {
       {1899, 12, 30, 0}, {1899, 12, 31, 1}, {1899, 12, 29, -1}, {1900, 3, 1, 61}, {2026, 12, 7, 46363},
       {1, 1, 1, -693593}, {9999, 12, 31, 2958465}};
@@ -21,9 +21,6 @@ TEST(DateTime, DayNumberingAndTimeFraction) {
   EXPECT_EQ((std::vector{EncodeTime(0, 0, 0, 0), EncodeTime(12, 0, 0, 0), EncodeTime(6, 0, 0, 0)}),
             (std::vector{0.0, 0.5, 0.25}));
   EXPECT_DOUBLE_EQ(EncodeTime(23, 59, 59, 999), (86400000.0 - 1) / 86400000.0);
-}
-
-TEST(DateTime, EncodeErrors) {
   const int dates[][3] = {{2026, 2, 29}, {1900, 2, 29}, {2026, 13, 1},  {2026, 0, 1},
                           {2026, 4, 31}, {0, 1, 1},     {10000, 1, 1}, {2026, 1, 0}};
   for (const auto& d : dates)

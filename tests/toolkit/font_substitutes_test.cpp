@@ -34,15 +34,12 @@ TEST(FontSubstitutes, WindowsFamiliesGetTheirMetricTwins) {
   EXPECT_LT(QFontMetrics(chosen).horizontalAdvance(text) * 10, QFontMetrics(asked).horizontalAdvance(text) * 9);
 }
 
-TEST(FontSubstitutes, InstalledAndUnknownFamiliesAreKept) {
+TEST(FontSubstitutes, InstalledAndUnknownFamiliesAreKeptWithoutLiberationTheDesktopsOwnStyleIsUsed) {
   EXPECT_EQ(SubstituteFontFamily("DejaVu Sans"), "DejaVu Sans");
   EXPECT_EQ(SubstituteFontFamily("No Such Family"), "No Such Family");
   // A real MS Sans Serif, where someone has one, is used as it is.
   EXPECT_EQ(SubstituteFontFamily("MS Sans Serif", [](const QString& f) { return f == "MS Sans Serif"; }),
             "MS Sans Serif");
-}
-
-TEST(FontSubstitutes, WithoutLiberationTheDesktopsOwnStyleIsUsed) {
   auto withoutLiberation = [](const QString& f) { return !f.startsWith("Liberation") && Installed(f); };
   const QString sans = SubstituteFontFamily("MS Sans Serif", withoutLiberation);
   EXPECT_NE(sans, "MS Sans Serif");

@@ -50,7 +50,7 @@ std::string WriteError(const std::function<void()>& f) { return MessageOf<EIniFi
 
 }  // namespace
 
-TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBytesAsTheyAre) {
+TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBytesAsTheyAreQuotesRemoved) {
   Put("[General]\n  deviceNAME =  /dev/ttyS1  \n[ clockreset ]\r\nDate=2026,12,7\r\n");
   EXPECT_EQ((std::vector{Get("General", "DeviceName"), Get("GENERAL", " devicename ")}),
             (std::vector<std::string>{"/dev/ttyS1", "/dev/ttyS1"}));
@@ -63,9 +63,6 @@ TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBy
   EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
   WritePrivateProfileString("S", "j", "\xe4\xf6", File);
   EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
-}
-
-TEST_F(IniProfile, MatchingSurroundingQuotesRemoved) {
   Put("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=  \" padded \"  \n"
       "g=in\"side\"\n");
   std::vector<std::string> values;
@@ -74,7 +71,7 @@ TEST_F(IniProfile, MatchingSurroundingQuotesRemoved) {
                                               "in\"side\""}));
 }
 
-TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefaultValuesAreCutToTheBuffer) {
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "com1");
   Put("[General]\nBaudRate=9600\n[Other]\nDeviceName=x\n");
   EXPECT_EQ(Get("Missing", "DeviceName", "com1"), "com1");
@@ -82,9 +79,6 @@ TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(Get("General", "DeviceName", "none  "), "none");  // trailing blanks dropped
   Put("[General]\nDeviceName=\n");
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "") << "an empty value is a value";
-}
-
-TEST_F(IniProfile, ValuesCutToTheBuffer) {
   const std::string longValue(2000, 'v');
   Put("[S]\nk=" + longValue + "\n");
   EXPECT_EQ(Get("S", "k").size(), 1023u);

@@ -37,7 +37,7 @@ TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
   EXPECT_EQ(list.ClientRect().Left, 0);
 }
 
-TEST(ListBox, ItemsAndTheSelectedIndex) {
+TEST(ListBox, ItemsTheSelectedIndexAndTheFontsColourAndTheBackground) {
   TListBox list;
   list.SetItems({"a", "b", "c"});
   EXPECT_EQ(list.Items(), (QStringList{"a", "b", "c"}));
@@ -49,10 +49,6 @@ TEST(ListBox, ItemsAndTheSelectedIndex) {
   list.SetItemIndex(1);
   list.SetItems({"x", "y"});
   EXPECT_EQ(list.ItemIndex(), -1);
-}
-
-TEST(ListBox, TheFontsColourAndTheBackgroundAreTheLists) {
-  TListBox list;
   TFont font;
   font.SetColor(clRed);
   list.SetFont(font);

@@ -149,7 +149,7 @@ TEST(QtMessageBoxes, EscapeAClickOrAnAcceleratorAnswersItsButtonEnterWithoutADef
   escapeIsIgnore.EscapeButton = 1;
   const std::pair<TMessageBoxRequest, std::function<void(QMessageBox*)>> cases[] = {
       {escapeIsIgnore, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }},
-      {CancelIgnore(), [](QMessageBox* box) { for (auto* b : box->buttons()) if (b->text() == "&Ignore") b->click(); }},
+      {CancelIgnore(), [](QMessageBox* m) { for (auto* b : m->buttons()) if (b->text() == "&Ignore") b->click(); }},
       {CancelIgnore(), [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_I, Qt::AltModifier); }}};
   for (const auto& [request, act] : cases) {
     WhenBoxIsUp(act);

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 
-TEST(Picture, EmptyUntilItHoldsAGraphicWithPixels) {
+TEST(Picture, EmptyUntilItHoldsAGraphicWithPixelsAssignCopiesTheGraphic) {
   TPicture p;
   EXPECT_TRUE(p.Empty());
   EXPECT_EQ(p.Width(), 0);
@@ -21,6 +21,15 @@ TEST(Picture, EmptyUntilItHoldsAGraphicWithPixels) {
   EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
   EXPECT_EQ(p.Width(), 16);
   EXPECT_EQ(p.Height(), 12);
+  TPicture a, b;
+  a.SetBitmap(Solid(5, 5, Qt::green));
+  b.Assign(a);
+  EXPECT_TRUE(b.Equals(a));
+  a.SetBitmap(Solid(5, 5, Qt::red));
+  EXPECT_FALSE(b.Equals(a));
+  a.Clear();
+  b.Assign(a);
+  EXPECT_TRUE(b.Empty());
 }
 
 TEST(Picture, DrawsABitmapOrAnIconAtItsOwnSize) {
@@ -39,18 +48,6 @@ TEST(Picture, DrawsABitmapOrAnIconAtItsOwnSize) {
   icon.Draw(ic.canvas, 10, 20);
   EXPECT_EQ(ic.Ink(), QRect(10, 20, 16, 16));
   EXPECT_EQ(ic.At(17, 27), QColor(Qt::blue));
-}
-
-TEST(Picture, AssignCopiesTheGraphic) {
-  TPicture a, b;
-  a.SetBitmap(Solid(5, 5, Qt::green));
-  b.Assign(a);
-  EXPECT_TRUE(b.Equals(a));
-  a.SetBitmap(Solid(5, 5, Qt::red));
-  EXPECT_FALSE(b.Equals(a));
-  a.Clear();
-  b.Assign(a);
-  EXPECT_TRUE(b.Empty());
 }
 
 TEST(Picture, LoadsFilesAndSaysWhyOneCannotBeRead) {

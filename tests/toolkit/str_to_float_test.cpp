@@ -16,7 +16,7 @@ TEST(TextToFloat, PlainSignedAndExponentAndTooSmallIsZero) {
   for (const char* negativeZero : {"-0", "-1e-400"}) EXPECT_TRUE(std::signbit(StrToFloat(negativeZero, English())));
 }
 
-TEST(TextToFloat, GroupSeparatorsAreNoPartOfANumber) {
+TEST(TextToFloat, GroupSeparatorsAreNoPartOfANumberTheLocalesSignsAndDigitsAre) {
   double v = 42;
   for (const char* grouped : {"1,234", "-1,234,567.5"}) EXPECT_FALSE(TryStrToFloat(grouped, v, English())) << grouped;
   EXPECT_FALSE(TryStrToFloat("1.234.567,5", v, German()));
@@ -25,9 +25,6 @@ TEST(TextToFloat, GroupSeparatorsAreNoPartOfANumber) {
   EXPECT_FALSE(TryStrToFloat(QString::fromUtf8("1\u2019234.5"), v, QLocale(QLocale::German, QLocale::Switzerland)));
   EXPECT_EQ(v, 42);
   EXPECT_EQ(StrToFloat("1,5", German()), 1.5);
-}
-
-TEST(TextToFloat, LocaleSignsAndDigits) {
   EXPECT_EQ(StrToFloat(QString::fromUtf8("\u22121,5"), Finnish()), -1.5);
   EXPECT_EQ(StrToFloat("-1,5", Finnish()), -1.5);
   // Arabic digits, decimal separator and minus sign with its letter mark.

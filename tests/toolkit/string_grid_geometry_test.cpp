@@ -94,7 +94,7 @@ TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCellsWithinTheLimits) {
   EXPECT_EQ(grid.TopRow(), 93);
 }
 
-TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
+TEST_F(GridGeometry, ScrollBarsFollowTopRowAndAnEmptyClientAreaShowsNothing) {
   grid.SetRowCount(100);
   grid.SetScrollBars(TScrollStyle::ssVertical);
   QApplication::processEvents();
@@ -107,9 +107,6 @@ TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
   EXPECT_EQ(bar->value(), 39);
   bar->setValue(10);
   EXPECT_EQ(std::pair(grid.TopRow(), grid.CellRect(1, 11).Top), std::pair(11, 25));
-}
-
-TEST_F(GridGeometry, EmptyClientAreaShowsNothing) {
   grid.resize(0, 0);
   QApplication::processEvents();
   EXPECT_EQ(grid.CellRect(0, 0), TRect{});

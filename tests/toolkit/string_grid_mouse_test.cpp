@@ -28,7 +28,7 @@ class GridMouse : public ::testing::Test {
   TProbeGrid grid;
 };
 
-TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizesOnlyWithTheOption) {
+TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowOrARowLineInTheFixedColumnResizesOnlyWithTheOption) {
   grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
   // Column 1 spans 65..128, its line is at 129. Grab 2 px left of it.
   Drag(grid.viewport(), {127, 10}, {157, 12});
@@ -43,9 +43,6 @@ TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizesOnlyWithTheOption) {
   grid.SetOptions(grid.Options() - TGridOptions{goColSizing});
   Drag(grid.viewport(), {129, 10}, {160, 10});
   EXPECT_EQ(grid.ColWidths(1), 64);
-}
-
-TEST_F(GridMouse, DraggingARowLineInTheFixedColumnResizes) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSizing});
   // Row 2 spans 50..73, its line is at 74.
   Drag(grid.viewport(), {20, 74}, {20, 90});

@@ -52,16 +52,13 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   EXPECT_EQ(std::pair(grid.Row(), clicks), std::pair(9, 5));
 }
 
-TEST_F(GridSelection, CurrentCellIsScrolledIntoView) {
+TEST_F(GridSelection, CurrentCellIsScrolledIntoViewRowSelectSelectsTheWholeRow) {
   grid.SetRow(40);
   EXPECT_EQ(grid.TopRow(), 34);  // 40 is the last fully visible row
   EXPECT_FALSE(grid.CellRect(1, 40).IsEmpty());
   EXPECT_LE(grid.CellRect(1, 40).Bottom, 200);
   grid.SetRow(20);
   EXPECT_EQ(grid.TopRow(), 20);
-}
-
-TEST_F(GridSelection, RowSelectSelectsTheWholeRow) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSelect});
   grid.SetRow(5);
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 5, 3, 5}));
@@ -127,7 +124,7 @@ TEST_F(GridSelection, TabMovesBetweenCellsOnlyWithGoTabs) {
   grid.setParent(nullptr);
 }
 
-TEST_F(GridSelection, ShiftArrowsExtendARange) {
+TEST_F(GridSelection, ShiftArrowsAndMouseDragsWithRangeSelectExtendARange) {
   QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
   QTest::keyClick(&grid, Qt::Key_Right, Qt::ShiftModifier);
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 2, 2}));
@@ -136,6 +133,13 @@ TEST_F(GridSelection, ShiftArrowsExtendARange) {
   grid.SetOptions(grid.Options() - TGridOptions{goRangeSelect});
   QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
   EXPECT_EQ(grid.Selection(), (TGridRect{2, 4, 2, 4}));
+  grid.SetOptions(grid.Options() + TGridOptions{goRangeSelect});
+  const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
+  DragTo(grid.viewport(), b.Left + 3, b.Top + 3);
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
+  EXPECT_EQ(grid.Row(), 2);
 }
 
 TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFixedCellsOrLines) {
@@ -158,15 +162,6 @@ TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFix
   const TRect r2 = grid.CellRect(3, 5);
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(r2.Left + 1, r2.Top + 1));
   EXPECT_EQ(std::pair(grid.Row(), clicks), std::pair(3, 2));
-}
-
-TEST_F(GridSelection, MouseDragWithRangeSelectExtends) {
-  const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
-  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
-  DragTo(grid.viewport(), b.Left + 3, b.Top + 3);
-  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
-  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
-  EXPECT_EQ(grid.Row(), 2);
 }
 
 }  // namespace

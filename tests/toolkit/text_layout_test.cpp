@@ -99,7 +99,7 @@ TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
   }
 }
 
-TEST(DrawTextEx, WordBreakWrapsBetweenWordsButNeverInsideOne) {
+TEST(DrawTextEx, WordBreakWrapsBetweenWordsButNeverInsideOneTabsExpandToStopsOfEightAverageCharacters) {
   const int lh = TestMetrics().height();
   const int oneTwo = Measure("one two", {0, 0, 500, 0}, kPlain).Right;
   const TRect wrapped = Measure("one two three", {0, 0, oneTwo + 1, 0}, kPlain | DT_WORDBREAK);
@@ -112,6 +112,10 @@ TEST(DrawTextEx, WordBreakWrapsBetweenWordsButNeverInsideOne) {
   EXPECT_EQ(longWord.Right, word);  // widened past the rectangle
 
   EXPECT_EQ(Measure("one two three", {0, 0, 20, 0}, kPlain).Bottom, lh);  // no wrapping without the flag
+  const int stop = 8 * TestMetrics().averageCharWidth();
+  const int b = Measure("b", {0, 0, 500, 0}, kPlain).Right;
+  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain | DT_EXPANDTABS).Right, stop + b);
+  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain).Right, Measure("a b", {0, 0, 500, 0}, kPlain).Right);
 }
 
 TEST(DrawTextEx, EndEllipsisKeepsTheLongestStartThatFitsAndEndsTheLineInsideTheRectangle) {
@@ -160,13 +164,6 @@ TEST(DrawTextEx, EndEllipsisWithWordBreakCutsOnlyAnOverlongWordAndKeepsTheLines)
   EXPECT_EQ(img.copy(0, 0, 200, 5 + lh), plain.copy(0, 0, 200, 5 + lh));
   EXPECT_EQ(img.copy(0, 5 + 2 * lh, 200, lh), plain.copy(0, 5 + 2 * lh, 200, lh));
   EXPECT_NE(img.copy(0, 5 + lh, 200, lh), plain.copy(0, 5 + lh, 200, lh));
-}
-
-TEST(DrawTextEx, TabsExpandToStopsOfEightAverageCharactersOnlyWhenAsked) {
-  const int stop = 8 * TestMetrics().averageCharWidth();
-  const int b = Measure("b", {0, 0, 500, 0}, kPlain).Right;
-  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain | DT_EXPANDTABS).Right, stop + b);
-  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain).Right, Measure("a b", {0, 0, 500, 0}, kPlain).Right);
 }
 
 TEST(DrawTextEx, AlignmentPlacesEachLineAndDrawingStaysInsideTheRectangle) {
