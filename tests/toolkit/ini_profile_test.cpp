@@ -100,7 +100,7 @@ TEST_F(IniProfile, IntegerHexRuleAndFallbacks) {
   EXPECT_EQ(ReadProfileInteger("General", "x", 10, (Dir / "none.ini").string()), 10);
 }
 
-TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
+TEST_F(IniProfile, WriteUpdatesInPlaceKeepsEveryOtherLineAppendsToItsSectionOrAddsIt) {
   const std::string before =
       "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
       "[ClockReset]\r\nDATE = 2020,1,1  \r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1";
@@ -110,9 +110,6 @@ TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
             "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
             "[ClockReset]\r\nDATE = 2026,12,7\r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1");
   EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
-}
-
-TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
   Put("[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\n\n\n[Last]\nk=v");
   WritePrivateProfileString("ClockReset", "Time", "9,5", File);
   EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
@@ -199,19 +196,7 @@ TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode)
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
 }
 
-TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
-  Put("[S]\nk=1\n");
-  const std::string inFile = File + "/OrvixManager.ini";
-  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
-  const std::string dirAsFile = (Dir / "sub").string();
-  fs::create_directory(dirAsFile);
-  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
-            "Unable to write to " + dirAsFile);
-  EXPECT_TRUE(fs::is_directory(dirAsFile));
-  EXPECT_EQ(Content(), "[S]\nk=1\n");
-}
-
-TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
+TEST_F(IniProfile, AWriteFailingAtOnceOrHalfwayRaisesAndKeepsTheOldFileWhole) {
   // A full disk, as seen by write(): the file size limit cuts the new file.
   const std::string before = "[S]\nk=1\n; " + std::string(100, 'x') + "\n";
   Put(before);
@@ -227,6 +212,14 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   EXPECT_EQ(error, "Unable to write to " + File);
   EXPECT_EQ(Content(), before);
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
+  const std::string inFile = File + "/OrvixManager.ini";
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
+  const std::string dirAsFile = (Dir / "sub").string();
+  fs::create_directory(dirAsFile);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
+            "Unable to write to " + dirAsFile);
+  EXPECT_TRUE(fs::is_directory(dirAsFile));
+  EXPECT_EQ(Content(), before);
 }
 
 TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTheLink) {

@@ -74,7 +74,7 @@ TEST_F(GridMouse, NoMovingWithoutTheOption) {
   EXPECT_EQ(grid.Cells(2, 1), "2:1");
 }
 
-TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndLeaving) {
+TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndLeavingCaptureAndRelease) {
   QTest::mousePress(grid.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(150, 60));
   QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, QPoint(150, 60));
   EXPECT_EQ(grid.log, (Log{"down 2 150,60 shift", "up 2 150,60"}));
@@ -89,9 +89,6 @@ TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndL
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(grid.viewport(), &leave);
   EXPECT_EQ(grid.log, (Log{"enter", "leave"}));
-}
-
-TEST_F(GridMouse, CaptureAndRelease) {
   EXPECT_FALSE(grid.MouseCapture());
   grid.SetMouseCapture(true);
   EXPECT_EQ(std::pair(grid.MouseCapture(), QWidget::mouseGrabber()), std::pair(true, grid.viewport()));

@@ -146,7 +146,7 @@ TEST(GridPaint, OnlyTheCellsInViewArePainted) {
   for (const TDrawCall& d : grid.draws) EXPECT_TRUE(d.row == 0 || d.row >= 99993) << d.row;
 }
 
-TEST(GridPaint, AFailingCellDoesNotStopThePaint) {
+TEST(GridPaint, AFailingCellDoesNotStopThePaintAnInvalidatedCellRepaintsOnlyAroundIt) {
   TProbeGrid grid;
   grid.SetDefaultDrawing(false);
   grid.ShowClient(300, 120);
@@ -159,12 +159,6 @@ TEST(GridPaint, AFailingCellDoesNotStopThePaint) {
   EXPECT_TRUE(grid.paintFailures.empty());  // reported after the paint
   QApplication::processEvents();
   EXPECT_EQ(grid.paintFailures, (std::vector<std::string>{"1,1 bad cell"}));
-}
-
-TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
-  TProbeGrid grid;
-  grid.ShowClient(300, 200);
-  QApplication::processEvents();
   grid.draws.clear();
   grid.InvalidateCell(2, 2);
   grid.viewport()->repaint(grid.viewport()->visibleRegion().boundingRect().intersected(grid.CellRect(2, 2).ToQRect()));
