@@ -47,7 +47,7 @@ class ApplicationObject : public ::testing::Test {
 
 // Qt appends its display name to every window title not ending with it ("Error — <name>"), so the title
 // must not become that name. A failed handler only the toolkit could catch is shown as one in a slot is.
-TEST_F(ApplicationObject, TheTitleNamesTheBoxesOfFailedSlotsAndHandlersButNoOtherWindow) {
+TEST_F(ApplicationObject, TheTitleNamesTheBoxesOfFailedSlotsHandlersAndEventHandlersButNoOtherWindow) {
   ScriptedMessageBoxes boxes;
   const QString displayName = QGuiApplication::applicationDisplayName();
   App().SetTitle("Tarvelle Memnova Self-mode Manager");
@@ -64,21 +64,13 @@ TEST_F(ApplicationObject, TheTitleNamesTheBoxesOfFailedSlotsAndHandlersButNoOthe
     EXPECT_EQ(box.Title, "Tarvelle Memnova Self-mode Manager");
     EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
   }
-}
-
-TEST_F(ApplicationObject, ExceptionInAnEventHandlerIsShownAsIsTheOneBeingHandled) {
+  boxes.Requests.clear();
   // A custom event: unwinding through Qt's mouse dispatch would leak Qt's objects (see TSpeedButton).
-  ScriptedMessageBoxes boxes;
   Form form;
   QCoreApplication::postEvent(&form, new QEvent(Form::FailingEvent));
   QCoreApplication::postEvent(&form, new QEvent(Form::FailingEvent));
   ASSERT_TRUE(WaitUntil([&] { return boxes.Requests.size() == 2; }));
-  try {
-    throw std::runtime_error("disk gone");
-  } catch (...) {
-    App().HandleException();
-    ::HandleException();
-  }
+  try { throw std::runtime_error("disk gone"); } catch (...) { App().HandleException(); ::HandleException(); }
   App().HandleException();  // nothing being handled: nothing shown
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Invalid argument to time encode",
                                                      "Invalid argument to time encode", "disk gone", "disk gone"}));

@@ -20,13 +20,8 @@ std::vector<int> Runs(TImageCanvas& c, int y, int x0, int n, QColor on) {
   int len = 0;
   for (int x = x0; x < x0 + n; ++x) {
     const bool isOn = c.At(x, y) == on;
-    if (isOn == cur) {
-      ++len;
-    } else {
-      runs.push_back(len);
-      cur = isOn;
-      len = 1;
-    }
+    if (isOn == cur) ++len;
+    else { runs.push_back(len); cur = isOn; len = 1; }
   }
   runs.push_back(len);
   return runs;

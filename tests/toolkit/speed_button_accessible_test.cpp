@@ -13,10 +13,7 @@ namespace {
 
 class AccessibleSpeedButton : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(AccessibilityBridgeActive());
-    panel.resize(120, 40);
-  }
+  void SetUp() override { ASSERT_TRUE(AccessibilityBridgeActive()); panel.resize(120, 40); }
   TSpeedButton* Add(int group) {
     auto* b = new TSpeedButton(&panel);  // owned by the panel
     b->setGeometry(static_cast<int>(panel.children().size() - 1) * 40, 0, 39, 39);

@@ -125,7 +125,14 @@ TEST_F(GridEditor, TextChangesReachTheHookAndWritesFromOutsideShowInTheEditor) {
   EXPECT_EQ(grid.Cells(1, 1), "one");
 }
 
-TEST_F(GridEditor, NoEditorWithoutEditingOrWithRowSelect) {
+TEST_F(GridEditor, HideEditorAndStructureChangesEndEditingNoEditorWithoutEditingOrWithRowSelect) {
+  QTest::keyClick(&grid, Qt::Key_F2);
+  grid.HideEditor();
+  EXPECT_FALSE(Shown());
+  grid.SetEditorMode(true);
+  EXPECT_TRUE(Shown());
+  grid.SetRowCount(3);  // the grid changes under the editor: editing ends
+  EXPECT_FALSE(Shown() || grid.EditorMode());
   grid.SetOptions(grid.Options() - TGridOptions{goEditing});
   QTest::keyClick(&grid, Qt::Key_F2);
   QTest::keyClick(&grid, Qt::Key_A);
@@ -134,16 +141,6 @@ TEST_F(GridEditor, NoEditorWithoutEditingOrWithRowSelect) {
   grid.SetOptions(grid.Options() + TGridOptions{goEditing, goRowSelect});
   QTest::keyClick(&grid, Qt::Key_F2);
   grid.ShowEditor();
-  EXPECT_FALSE(Shown() || grid.EditorMode());
-}
-
-TEST_F(GridEditor, HideEditorAndStructureChanges) {
-  QTest::keyClick(&grid, Qt::Key_F2);
-  grid.HideEditor();
-  EXPECT_FALSE(Shown());
-  grid.SetEditorMode(true);
-  EXPECT_TRUE(Shown());
-  grid.SetRowCount(3);  // the grid changes under the editor: editing ends
   EXPECT_FALSE(Shown() || grid.EditorMode());
 }
 

@@ -50,16 +50,6 @@ TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowOrARowLineInTheFixedColumnResi
   EXPECT_EQ(grid.CellRect(1, 3).Top, 50 + 40 + 1);
 }
 
-TEST_F(GridMouse, DraggingATitleCellMovesTheColumn) {
-  grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
-  const TRect from = grid.CellRect(2, 0), to = grid.CellRect(4, 0);
-  grid.SetColWidths(2, 70);
-  Drag(grid.viewport(), {from.Left + 20, 10}, {to.Left + 30, 10});
-  EXPECT_EQ(grid.columnMoves, (std::vector<std::pair<int, int>>{{2, 4}}));
-  EXPECT_EQ(std::pair(grid.Cells(4, 1), grid.Cells(2, 1)), std::pair(QString("2:1"), QString("3:1")));
-  EXPECT_EQ(grid.ColWidths(4), 70);
-}
-
 TEST_F(GridMouse, DraggingAFixedColumnCellMovesTheRow) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowMoving});
   Drag(grid.viewport(), {20, grid.CellRect(0, 4).Top + 5}, {20, grid.CellRect(0, 1).Top + 5});
@@ -67,11 +57,18 @@ TEST_F(GridMouse, DraggingAFixedColumnCellMovesTheRow) {
   EXPECT_EQ(grid.Cells(3, 1), "3:4");
 }
 
-TEST_F(GridMouse, NoMovingWithoutTheOption) {
+TEST_F(GridMouse, WithoutTheOptionsNoDragMovesAnythingWithItATitleCellMovesItsColumn) {
   Drag(grid.viewport(), {grid.CellRect(2, 0).Left + 20, 10}, {grid.CellRect(4, 0).Left + 20, 10});
   Drag(grid.viewport(), {20, grid.CellRect(0, 4).Top + 5}, {20, grid.CellRect(0, 1).Top + 5});
   EXPECT_TRUE(grid.columnMoves.empty() && grid.rowMoves.empty());
   EXPECT_EQ(grid.Cells(2, 1), "2:1");
+  grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
+  const TRect from = grid.CellRect(2, 0), to = grid.CellRect(4, 0);
+  grid.SetColWidths(2, 70);
+  Drag(grid.viewport(), {from.Left + 20, 10}, {to.Left + 30, 10});
+  EXPECT_EQ(grid.columnMoves, (std::vector<std::pair<int, int>>{{2, 4}}));
+  EXPECT_EQ(std::pair(grid.Cells(4, 1), grid.Cells(2, 1)), std::pair(QString("2:1"), QString("3:1")));
+  EXPECT_EQ(grid.ColWidths(4), 70);
 }
 
 TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndLeavingCaptureAndRelease) {

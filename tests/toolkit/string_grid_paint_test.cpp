@@ -199,12 +199,8 @@ std::vector<int> LineRuns(const QImage& img, int at, bool down) {
   const int n = down ? img.height() : img.width();
   for (int i = 0; i < n; ++i) {
     const QColor c = down ? img.pixelColor(at, i) : img.pixelColor(i, at);
-    if (c == kSilver || c == kBlack) {
-      ++run;
-    } else if (run > 0) {
-      runs.push_back(run);
-      run = 0;
-    }
+    if (c == kSilver || c == kBlack) ++run;
+    else if (run > 0) { runs.push_back(run); run = 0; }
   }
   if (run > 0) runs.push_back(run);
   return runs;

@@ -122,11 +122,8 @@ TEST(Synchronize, WaitForServesPendingHandOvers) {
 TEST(Synchronize, ExceptionIsRaisedInTheCallingThread) {
   bool caught = false;
   TTestThread t([&](TTestThread& self) {
-    try {
-      self.Synchronize([] { throw std::runtime_error("handler failed"); });
-    } catch (const std::runtime_error&) {
-      caught = true;
-    }
+    try { self.Synchronize([] { throw std::runtime_error("handler failed"); }); }
+    catch (const std::runtime_error&) { caught = true; }
   });
   t.Start();
   t.WaitFor();
