@@ -33,7 +33,7 @@ void ExpectShown(std::initializer_list<TShown> cases) {
 
 }  // namespace
 
-TEST(DatePattern, TwoDigitFieldsInTheLocalesOrder) {
+TEST(DatePattern, TwoDigitFieldsInTheLocalesOrderValuesOutsideTheCalendarRaise) {
   const char* byOrder[] = {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"};
   struct Case { QLocale locale; int order; const char* shown; };
   for (const Case& c : {Case{English(), 0, "12/07/26"}, Case{German(), 1, "07.12.26"},
@@ -41,6 +41,11 @@ TEST(DatePattern, TwoDigitFieldsInTheLocalesOrder) {
     ASSERT_EQ(DateOrder(c.locale), c.order) << c.locale.name().toStdString();
     EXPECT_EQ(FormatDateTime(byOrder[c.order], Evening, c.locale), c.shown);
   }
+  // The last millisecond of 9999 rounds into the year 10000.
+  for (TDateTime bad : {std::nan(""), HUGE_VAL, 1e9, -700000.0, EncodeDate(9999, 12, 31) + 0.99999999999})
+    EXPECT_EQ(Fails(bad), "Date-time value out of range") << bad;
+  EXPECT_EQ(Fails(EncodeDate(9999, 12, 31) + 0.5), "no error");
+  EXPECT_EQ(Fails(EncodeDate(1, 1, 1)), "no error");
 }
 
 TEST(DatePattern, NamesLiteralsAndYearsAndDaysAroundDayZero) {
@@ -78,14 +83,6 @@ TEST(TimePattern, TwelveHourClockClassicElementsAndTheLocalesTextsSeparatorsAndF
                {"c", German(), "07.12.26 21:05:09"}, {"c", German(), "07.12.26", EncodeDate(2026, 12, 7)}});
 }
 
-TEST(DatePattern, ValuesOutsideTheCalendarRaise) {
-  // The last millisecond of 9999 rounds into the year 10000.
-  for (TDateTime bad : {std::nan(""), HUGE_VAL, 1e9, -700000.0, EncodeDate(9999, 12, 31) + 0.99999999999})
-    EXPECT_EQ(Fails(bad), "Date-time value out of range") << bad;
-  EXPECT_EQ(Fails(EncodeDate(9999, 12, 31) + 0.5), "no error");
-  EXPECT_EQ(Fails(EncodeDate(1, 1, 1)), "no error");
-}
-
 // ---- In the chosen locale (the receive time) ------------------------------------------
 
 TEST(FormatDateTime, LongDateBlankShortTimeAndNumericElementsInTheChosenLocale) {
@@ -102,20 +99,7 @@ TEST(FormatDateTime, LongDateBlankShortTimeAndNumericElementsInTheChosenLocale) 
   EXPECT_EQ(FormatDateTime("h am/pm", EncodeTime(15, 0, 0, 0)), "3 " + German().pmText().toStdString());
 }
 
-// Also where the locale's own short time carries seconds, as C and POSIX (a bare system's) do.
-TEST(FormatDateTime, ShortTimeIsHoursAndMinutesInEveryLocale) {
-  const TDateTime v = EncodeDate(2026, 12, 6) + EncodeTime(18, 11, 42, 0);
-  struct Case { const char* locale; const char* shown; };
-  for (const Case& c : {Case{"C", "Sunday, 6 December 2026 18:11"}, Case{"C.UTF-8", "Sunday, 6 December 2026 18:11"},
-                        Case{"en_US", "Sunday, December 6, 2026 6:11 PM"},
-                        Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"},
-                        Case{"ja_JP", "2026年12月6日日曜日 18:11"}}) {
-    LocaleChoice choice{QLocale(QString::fromLatin1(c.locale))};
-    EXPECT_EQ(FormatDateTime("dddddd t", v), c.shown) << c.locale;
-  }
-}
-
-TEST(FormatDateTime, FollowsTheChosenLocaleAndDefaultsToTheSystemOne) {
+TEST(FormatDateTime, FollowsTheChosenLocaleDefaultsToTheSystemOneAndItsShortTimeIsHoursAndMinutes) {
   const TDateTime v = EncodeDate(2026, 12, 7) + EncodeTime(21, 5, 0, 0);
   const QLocale us = English();
   {
@@ -126,4 +110,14 @@ TEST(FormatDateTime, FollowsTheChosenLocaleAndDefaultsToTheSystemOne) {
   }
   SetFormatLocale(std::nullopt);
   EXPECT_EQ(FormatLocale(), QLocale::system());
+  // The short time is hours and minutes also where the locale's own carries seconds, as C and POSIX do.
+  const TDateTime sunday = EncodeDate(2026, 12, 6) + EncodeTime(18, 11, 42, 0);
+  struct Case { const char* locale; const char* shown; };
+  for (const Case& c : {Case{"C", "Sunday, 6 December 2026 18:11"}, Case{"C.UTF-8", "Sunday, 6 December 2026 18:11"},
+                        Case{"en_US", "Sunday, December 6, 2026 6:11 PM"},
+                        Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"},
+                        Case{"ja_JP", "2026年12月6日日曜日 18:11"}}) {
+    LocaleChoice choice{QLocale(QString::fromLatin1(c.locale))};
+    EXPECT_EQ(FormatDateTime("dddddd t", sunday), c.shown) << c.locale;
+  }
 }

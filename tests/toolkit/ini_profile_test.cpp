@@ -63,8 +63,7 @@ TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBy
   EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
   WritePrivateProfileString("S", "j", "\xe4\xf6", File);
   EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
-  Put("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=  \" padded \"  \n"
-      "g=in\"side\"\n");
+  Put("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=  \" padded \"  \ng=in\"side\"\n");
   std::vector<std::string> values;
   for (const char* key : {"a", "b", "c", "d", "e", "f", "g"}) values.push_back(Get("S", key));
   EXPECT_EQ(values, (std::vector<std::string>{"quoted value", "single", "\"mixed'", "\"", "", " padded ",

@@ -18,15 +18,7 @@ class UserStore : public ::testing::Test {
   QTemporaryDir dir;
 };
 
-TEST_F(UserStore, TheFileIsTheApplicationsOwnUnderTheUsersConfigFolder) {
-  const QString app = QCoreApplication::applicationName();
-  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/" + app + "/" + app + ".conf");
-  QCoreApplication::setOrganizationName("Orvix");
-  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/Orvix/" + app + ".conf");
-  QCoreApplication::setOrganizationName(QString());
-}
-
-TEST_F(UserStore, KeysAreMadeOnlyWhenAskedAndBothSeparatorsWork) {
+TEST_F(UserStore, KeysAreMadeOnlyWhenAskedBothSeparatorsWorkTheFileIsTheApplicationsOwn) {
   TUserStore store;
   EXPECT_FALSE(store.OpenKey("Software\\Orvix", false));
   EXPECT_FALSE(QFile::exists(TUserStore::FileName()));
@@ -41,6 +33,11 @@ TEST_F(UserStore, KeysAreMadeOnlyWhenAskedAndBothSeparatorsWork) {
   EXPECT_EQ(store.ReadInteger("Width"), 45);
   EXPECT_TRUE(store.OpenKey("Software", false)) << "a key holding keys exists";
   EXPECT_TRUE(store.GetValueNames().isEmpty());
+  const QString app = QCoreApplication::applicationName();
+  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/" + app + "/" + app + ".conf");
+  QCoreApplication::setOrganizationName("Orvix");
+  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/Orvix/" + app + ".conf");
+  QCoreApplication::setOrganizationName(QString());
 }
 
 TEST_F(UserStore, AnyNameCanHoldAValue) {
