@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
+TEST(ListBox, RowsAreOneFontHeightAReleaseSelectsInClientCoordinatesTheItemsIndexFontAndColour) {
   TListBox list;
   TFont font;
   font.SetHeight(20);
@@ -35,10 +35,6 @@ TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
   EXPECT_EQ(std::tuple(ups[0].button, ups[0].x, ups[0].y, ups[0].index), std::tuple(Qt::LeftButton, 7, y, 1));
   EXPECT_EQ(list.ClientRect(), TRect::FromQRect(list.viewport()->rect()));
   EXPECT_EQ(list.ClientRect().Left, 0);
-}
-
-TEST(ListBox, ItemsTheSelectedIndexAndTheFontsColourAndTheBackground) {
-  TListBox list;
   list.SetItems({"a", "b", "c"});
   EXPECT_EQ(list.Items(), (QStringList{"a", "b", "c"}));
   EXPECT_EQ(list.ItemIndex(), -1);
@@ -49,7 +45,6 @@ TEST(ListBox, ItemsTheSelectedIndexAndTheFontsColourAndTheBackground) {
   list.SetItemIndex(1);
   list.SetItems({"x", "y"});
   EXPECT_EQ(list.ItemIndex(), -1);
-  TFont font;
   font.SetColor(clRed);
   list.SetFont(font);
   list.SetColor(QColor(1, 2, 3));

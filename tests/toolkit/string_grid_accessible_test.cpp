@@ -221,7 +221,7 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheC
   EXPECT_EQ(iface->focusChild(), nullptr);
 }
 
-TEST_F(AccessibleGrid, SubclassesChooseWhatIsRead) {
+TEST_F(AccessibleGrid, SubclassesChooseWhatIsReadAHiddenGridAnnouncesNothing) {
   TStringGrid* grid = Make<TCaptionGrid>(0);
   grid->SetCells(1, 0, "");  // captions need not live in the title row
   QAccessibleTableInterface* table = TableOf(grid);
@@ -229,15 +229,12 @@ TEST_F(AccessibleGrid, SubclassesChooseWhatIsRead) {
   QAccessibleInterface* cell = table->cellAt(0, 1);
   EXPECT_EQ(Name(cell), "shown 1,1");
   EXPECT_EQ(Name(CellOf(cell)->columnHeaderCells().value(0)), "caption 1");
-}
-
-TEST_F(AccessibleGrid, AHiddenGridAnnouncesNothing) {
-  auto* grid = new TStringGrid(&window);  // owned by the window, never shown
-  grid->SetRowCount(8);
-  grid->SetRow(3);
+  auto* hidden = new TStringGrid(&window);  // never shown
+  hidden->SetRowCount(8);
+  hidden->SetRow(3);
   for (const TEventSeen& e : seen)
-    EXPECT_TRUE(e.Object != grid || (e.Type != QAccessible::Focus && e.Type != QAccessible::Selection &&
-                                     e.Type != QAccessible::TableModelChanged))
+    EXPECT_TRUE(e.Object != hidden || (e.Type != QAccessible::Focus && e.Type != QAccessible::Selection &&
+                                       e.Type != QAccessible::TableModelChanged))
         << e.Type;
-  EXPECT_EQ(TableOf(grid)->rowCount(), 7);
+  EXPECT_EQ(TableOf(hidden)->rowCount(), 7);
 }

@@ -180,7 +180,7 @@ TEST(DrawTextEx, AlignmentPlacesEachLineAndDrawingStaysInsideTheRectangle) {
                                                    << ink.height();
 }
 
-TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackground) {
+TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackgroundTheFontColourComesFromThePalette) {
   TImageCanvas opaque(200, 80);
   UseTestFont(opaque.canvas);
   opaque.canvas.Brush().SetStyle(TBrushStyle::bsSolid);
@@ -198,9 +198,6 @@ TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackground) {
   UseTestFont(clear.canvas);
   DrawTextEx(clear.canvas, "ab\nabc", r, kPlain);
   EXPECT_EQ(clear.At(10, 10), QColor(Qt::white));
-}
-
-TEST(DrawTextEx, TheFontColourIsResolvedFromThePalette) {
   QPalette palette;
   palette.setColor(QPalette::Active, QPalette::ToolTipText, QColor(200, 0, 0));
   auto drawnIn = [&](TColor color) {
