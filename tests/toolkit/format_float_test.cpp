@@ -37,14 +37,11 @@ TEST(NumberPattern, GroupsThousandsFixedAndOptionalDecimalsAndANegativeSectionSh
                  {"0.0#", 1.25, "1.25"}, {"0.0#", 2, "2.0"}, {"00000", 42, "00042"}, {".00", 1.5, "1.50"}});
 }
 
-TEST(NumberPattern, QuotedPrefixLeadsAlsoInsideParentheses) {
+TEST(NumberPattern, QuotedPrefixLeadsAlsoInsideParenthesesAndScientificNotation) {
   // Without a negative section the minus leads. Quoted pattern characters, ";" too, are text; an open quote runs on.
   ExpectFormats({{Dollar2Parens, 1234.5, "$1,234.50"}, {Dollar2Parens, -1234.5, "($1,234.50)"},
                  {R"("$"#,##0.00)", -5, "-$5.00"}, {R"("#0,.;E+"0.0)", 2, "#0,.;E+2.0"},
                  {R"('x;y'0;('x;y'0))", -3, "(x;y3)"}, {R"(0.00 "kg")", 3.5, "3.50 kg"}, {R"(0 "mm)", 3, "3 mm"}});
-}
-
-TEST(NumberPattern, Scientific) {
   // E- shows only a minus sign; an E without a sign is just a letter, here between two digit places.
   ExpectFormats({{"0.00E+00", 1234.5, "1.23E+03"}, {"0E+00", 1234.5, "1E+03"}, {"0.00E+00", 0.000123, "1.23E-04"},
                  {"0.00E+00", 5, "5.00E+00"}, {"0.00E+00", 0, "0.00E+00"}, {"0.00E+00", -1234.5, "-1.23E+03"},

@@ -81,7 +81,7 @@ TEST(GridStructure, MovingRowsOfASparseColumn) {
   EXPECT_EQ(grid.Cells(1, 50000), "only");
 }
 
-TEST(GridStructure, DeletingAColumn) {
+TEST(GridStructure, DeletingAColumnOrARowAndColsIsAnAssignableListPerColumn) {
   TProbeGrid grid;
   grid.FillTexts();
   grid.DeleteColumn(1);
@@ -90,11 +90,6 @@ TEST(GridStructure, DeletingAColumn) {
   EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}}));
   grid.DeleteRow(2);
   EXPECT_EQ(grid.Cols(1), (QStringList{"2:0", "2:1", "2:3", "2:4"}));
-}
-
-TEST(GridStructure, ColsIsAnAssignableListPerColumn) {
-  TProbeGrid grid;
-  grid.SetRowCount(4);
   grid.SetCols(2, {"a", "b", "c", "d", "ignored"});
   EXPECT_EQ(grid.Cells(2, 3), "d");
   EXPECT_EQ(grid.Cols(2), (QStringList{"a", "b", "c", "d"}));

@@ -58,7 +58,7 @@ TEST(Thread, NeverStartedThreadIsDestroyedWithoutWaitingAndHandsOverAtOnceOnTheW
   EXPECT_EQ(ran, 1);
 }
 
-TEST(Thread, TerminateIsSeenByExecute) {
+TEST(Thread, TerminateIsSeenByExecuteAnExceptionEscapingItIsKept) {
   std::atomic<int> loops{0};
   TTestThread t([&](TTestThread& self) { while (!self.Terminated()) { ++loops; std::this_thread::sleep_for(1ms); } });
   t.Start();
@@ -67,14 +67,11 @@ TEST(Thread, TerminateIsSeenByExecute) {
   EXPECT_TRUE(t.Terminated());
   t.WaitFor();
   EXPECT_TRUE(t.Finished());
-}
-
-TEST(Thread, ExceptionEscapingExecuteIsKept) {
-  TTestThread t([](TTestThread&) { throw std::runtime_error("boom"); });
-  t.Start();
-  t.WaitFor();
-  ASSERT_TRUE(t.FatalException());
-  EXPECT_THROW(std::rethrow_exception(t.FatalException()), std::runtime_error);
+  TTestThread failing([](TTestThread&) { throw std::runtime_error("boom"); });
+  failing.Start();
+  failing.WaitFor();
+  ASSERT_TRUE(failing.FatalException());
+  EXPECT_THROW(std::rethrow_exception(failing.FatalException()), std::runtime_error);
 }
 
 TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
