@@ -32,8 +32,7 @@ TEST(HintWindow, ThinRaisedBorderAroundTheClientAreaOnlyADifferentCaptionChanges
   pal.setColor(QPalette::Dark, QColor("#808080"));
   hint.setPalette(pal);
   ExpectPixels(hint.grab().toImage(), {{0, 0, Qt::white}, {39, 19, "#808080"}, {20, 10, "#ffffdc"}});
-  // Paint is clipped to the client area: the border stays.
-  hint.paintOutside = true;
+  hint.paintOutside = true;  // Paint is clipped to the client area: the border stays
   ExpectPixels(hint.grab().toImage(), {{1, 1, Qt::red}, {38, 18, Qt::red}, {0, 0, Qt::white}, {39, 19, "#808080"}});
 
   hint.SetCaption("Receive Time");

@@ -188,8 +188,7 @@ TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode)
   ::stat(File.c_str(), &before);
   WritePrivateProfileString("S", "k", "2", File);
   ::stat(File.c_str(), &after);
-  // A new inode proves the old file was never opened for writing.
-  EXPECT_NE(before.st_ino, after.st_ino);
+  EXPECT_NE(before.st_ino, after.st_ino);  // a new inode: the old file was never opened for writing
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   EXPECT_EQ(Content(), "[S]\nk=2\n");
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});

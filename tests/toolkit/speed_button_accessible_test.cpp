@@ -49,8 +49,7 @@ TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHintAndPressingAnyDoesWh
   EXPECT_EQ(named->text(QAccessible::Name), "Erase the store");
   QAccessibleInterface* iface = Of(connect);
   ASSERT_NE(iface->actionInterface(), nullptr);
-  // A two-state button is a toggle button as Qt shows its own.
-  EXPECT_EQ(iface->role(), QAccessible::CheckBox);
+  EXPECT_EQ(iface->role(), QAccessible::CheckBox);  // a two-state button is a toggle, as Qt shows its own
   EXPECT_EQ(iface->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
   EXPECT_TRUE(iface->state().checkable);
   EXPECT_FALSE(iface->state().checked);
@@ -62,8 +61,7 @@ TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHintAndPressingAnyDoesWh
   EXPECT_FALSE(connect->Down());
   Of(plain)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_FALSE(plain->Down());
-  // Down while OnClick ran: toggled first, as under the mouse.
-  EXPECT_EQ(clicks, (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(clicks, (std::vector<bool>{true, false, false}));  // Down() in OnClick: toggled first, as by mouse
 
   // A disabled button offers nothing and cannot be pressed.
   connect->SetEnabled(false);

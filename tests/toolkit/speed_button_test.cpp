@@ -121,7 +121,7 @@ TEST(SpeedButton, AStickyFlatButtonPaintsGlyphAndFrameForItsStateAndTogglesBefor
   b->SetEnabled(false);
   EXPECT_EQ(CentreOf(b), QColor(Qt::red));
 
-  b->SetGlyph(Solid(Qt::blue));
+  b->SetGlyph(Solid(Qt::blue));  // one picture: the disabled look is a grey of it
   const QColor grey = CentreOf(b);
   EXPECT_EQ(std::pair(grey.red(), grey.green()), std::pair(grey.green(), grey.blue()));
   b->SetEnabled(true);

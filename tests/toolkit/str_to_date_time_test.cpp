@@ -57,8 +57,7 @@ TEST(TextToDate, TwoDigitYearsFallInAHundredYearWindow) {
   EXPECT_EQ(StrToDate("1/1/" + yy, English()), EncodeDate(oldest, 1, 1));
   const QString before = QString::number((oldest + 99) % 100).rightJustified(2, u'0');
   EXPECT_EQ(StrToDate("1/1/" + before, English()), EncodeDate(oldest + 99, 1, 1));
-  // Three or four digits are the year itself.
-  EXPECT_EQ(StrToDate("1/1/026", English()), EncodeDate(26, 1, 1));
+  EXPECT_EQ(StrToDate("1/1/026", English()), EncodeDate(26, 1, 1));  // three or four digits are the year itself
 }
 
 TEST(TextToTime, TwentyFourAndTwelveHourClockOtherTextRaisesWithTheText) {

@@ -49,15 +49,12 @@ TEST_F(GridGeometry, WideLinesAreBetweenCellsTheirSpaceReservedWhenEitherOptionO
 
 TEST_F(GridGeometry, CellsOutOfViewHaveEmptyRectanglesPointsOutsideTheCellsNoCell) {
   for (auto [c, r] : {std::pair(-1, 0), std::pair(0, 5), std::pair(5, 0)}) EXPECT_EQ(grid.CellRect(c, r), TRect{});
-  // Column 4 starts at 260, inside the 300 px client area: full, unclipped rect.
-  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));
+  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));  // starts inside the 300 px client area: unclipped
   grid.SetColCount(8);
-  // Column 5 would start at 325: out of view.
-  EXPECT_EQ(grid.CellRect(5, 1), TRect{});
+  EXPECT_EQ(grid.CellRect(5, 1), TRect{});  // would start at 325: out of view
   EXPECT_TRUE(grid.CellRect(5, 1).IsEmpty());
 
-  // A vertical and a horizontal line; the last column partly in view; past
-  // the client area; below the last row (5 rows end at 125).
+  // Two lines; the last column partly in view; past the client area; below the last row (5 rows end at 125).
   ExpectCellsAt({{0, 0, 0, 0}, {63, 23, 0, 0}, {64, 10, -1, -1}, {10, 24, -1, -1}, {-1, 5, -1, -1}, {5, -1, -1, -1},
                  {299, 10, 4, 0}, {300, 10, -1, -1}, {10, 130, -1, -1}});
   grid.SetColCount(2);
