@@ -1,5 +1,4 @@
 #include <QCloseEvent>
-#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -16,24 +15,19 @@ using orvix::test::WaitUntil;
 
 class Form : public QWidget {
  public:
+  static constexpr QEvent::Type FailingEvent = static_cast<QEvent::Type>(QEvent::User + 1);
   int CloseRefusals = 0;  // closes to refuse before accepting one
   int CloseRequests = 0;
 
  protected:
   void closeEvent(QCloseEvent* e) override {
     ++CloseRequests;
-    if (CloseRefusals > 0) {
-      --CloseRefusals;
-      e->ignore();
-    }
+    if (CloseRefusals > 0) { --CloseRefusals; e->ignore(); }
   }
   bool event(QEvent* e) override {
     if (e->type() == FailingEvent) throw EConvertError("Invalid argument to time encode");
     return QWidget::event(e);
   }
-
- public:
-  static constexpr QEvent::Type FailingEvent = static_cast<QEvent::Type>(QEvent::User + 1);
 };
 
 class ApplicationObject : public ::testing::Test {
@@ -51,12 +45,9 @@ class ApplicationObject : public ::testing::Test {
 
 }  // namespace
 
-// Qt appends its application display name to the title of every window
-// that does not end with it (on X11, "Error — <name>" for a box titled
-// "Error"), so the title must not become that name. The X11 window flow test
-// reads the titles as the X server shows them. A failed handler that only
-// the toolkit could catch (a serial line event's) is shown as one in a slot is.
-TEST_F(ApplicationObject, TheTitleNamesTheBoxesOfFailedSlotsAndHandlersButNoOtherWindow) {
+// Qt appends its display name to every window title not ending with it ("Error — <name>"), so the title
+// must not become that name. A failed handler only the toolkit could catch is shown as one in a slot is.
+TEST_F(ApplicationObject, TheTitleNamesTheBoxesOfFailedSlotsHandlersAndEventHandlersButNoOtherWindow) {
   ScriptedMessageBoxes boxes;
   const QString displayName = QGuiApplication::applicationDisplayName();
   App().SetTitle("Tarvelle Memnova Self-mode Manager");
@@ -73,22 +64,13 @@ TEST_F(ApplicationObject, TheTitleNamesTheBoxesOfFailedSlotsAndHandlersButNoOthe
     EXPECT_EQ(box.Title, "Tarvelle Memnova Self-mode Manager");
     EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
   }
-}
-
-TEST_F(ApplicationObject, ExceptionInAnEventHandlerIsShownAsIsTheOneBeingHandled) {
-  // A custom event: unwinding through Qt's mouse dispatch would leak Qt's own
-  // objects, which is why our handlers catch before that (see TSpeedButton).
-  ScriptedMessageBoxes boxes;
+  boxes.Requests.clear();
+  // A custom event: unwinding through Qt's mouse dispatch would leak Qt's objects (see TSpeedButton).
   Form form;
   QCoreApplication::postEvent(&form, new QEvent(Form::FailingEvent));
   QCoreApplication::postEvent(&form, new QEvent(Form::FailingEvent));
   ASSERT_TRUE(WaitUntil([&] { return boxes.Requests.size() == 2; }));
-  try {
-    throw std::runtime_error("disk gone");
-  } catch (...) {
-    App().HandleException();
-    ::HandleException();
-  }
+  try { throw std::runtime_error("disk gone"); } catch (...) { App().HandleException(); ::HandleException(); }
   App().HandleException();  // nothing being handled: nothing shown
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Invalid argument to time encode",
                                                      "Invalid argument to time encode", "disk gone", "disk gone"}));
@@ -99,10 +81,7 @@ TEST_F(ApplicationObject, MinimiseAndRestoreOfTheMainFormAreNotifiedAFailureTher
   Form form, other;
   App().SetMainForm(&form);
   std::vector<std::string> seen;
-  App().OnMinimize = [&](QObject* sender) {
-    EXPECT_EQ(sender, &App());
-    seen.push_back("minimize");
-  };
+  App().OnMinimize = [&](QObject* sender) { EXPECT_EQ(sender, &App()); seen.push_back("minimize"); };
   App().OnRestore = [&](QObject*) { seen.push_back("restore"); };
   form.show();
   other.show();
@@ -136,10 +115,7 @@ TEST_F(ApplicationObject, RunEndsWhenTheHiddenMainFormCloses) {
       box.close();
       QTimer::singleShot(50, [&] {
         form.close();
-        QTimer::singleShot(0, [&] {
-          secondCloseAsked = true;
-          form.close();
-        });
+        QTimer::singleShot(0, [&] { secondCloseAsked = true; form.close(); });
       });
     });
   });
@@ -153,10 +129,7 @@ TEST_F(ApplicationObject, RunShowsTheMainForm) {
   Form form;
   App().SetMainForm(&form);
   bool shown = false;
-  QTimer::singleShot(0, [&] {
-    shown = form.isVisible();
-    form.close();
-  });
+  QTimer::singleShot(0, [&] { shown = form.isVisible(); form.close(); });
   App().Run();
   EXPECT_TRUE(shown);
 }
@@ -170,8 +143,7 @@ void ChangeState(Qt::ApplicationState state) {
 class MainWindowHooks : public ApplicationObject {
  protected:
   void SetUp() override {
-    // Start from a known edge whatever the real state is (the hooks keep
-    // their own from the first hook on).
+    // A known edge whatever the real state is (the hooks keep their own from the first hook on).
     ids.push_back(HookMainWindow([](TAppMessage) { return false; }));
     ChangeState(Qt::ApplicationActive);
     ChangeState(Qt::ApplicationInactive);
@@ -195,10 +167,7 @@ class MainWindowHooks : public ApplicationObject {
 TEST_F(MainWindowHooks, HooksSeeTheChangeFirstInOrderThenTheApplication) {
   Hook("a", false);
   Hook("b", false);
-  App().OnActivate = [&](QObject* sender) {
-    EXPECT_EQ(sender, &App());
-    seen.push_back("app activate");
-  };
+  App().OnActivate = [&](QObject* sender) { EXPECT_EQ(sender, &App()); seen.push_back("app activate"); };
   App().OnDeactivate = [&](QObject*) { seen.push_back("app deactivate"); };
   emit App().applicationStateChanged(Qt::ApplicationActive);
   EXPECT_TRUE(seen.empty());  // not from inside Qt's own report
@@ -248,8 +217,7 @@ TEST_F(MainWindowHooks, UnhookedHooksHearNothingAndHooksMayUnhookWhileRunning) {
   EXPECT_EQ(HookMainWindow(nullptr), 0);
 }
 
-// This binary needs the application object itself as the QApplication, so it
-// brings its own main instead of the common one.
+// The application object itself must be the QApplication: this program brings its own main.
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   TApplication app(argc, argv);

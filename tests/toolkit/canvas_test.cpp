@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
 #include <vector>
 
 namespace {
@@ -14,37 +13,27 @@ const QColor kWhite(Qt::white);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-// Lengths of the alternating runs of `on` / other pixels along row y from x0
-// for n pixels, starting with an `on` run.
+// Lengths of the alternating runs of `on` / other pixels along row y from x0, starting with an `on` run.
 std::vector<int> Runs(TImageCanvas& c, int y, int x0, int n, QColor on) {
   std::vector<int> runs;
   bool cur = true;
   int len = 0;
   for (int x = x0; x < x0 + n; ++x) {
     const bool isOn = c.At(x, y) == on;
-    if (isOn == cur) {
-      ++len;
-    } else {
-      runs.push_back(len);
-      cur = isOn;
-      len = 1;
-    }
+    if (isOn == cur) ++len;
+    else { runs.push_back(len); cur = isOn; len = 1; }
   }
   runs.push_back(len);
   return runs;
 }
 
-// A red pen of the style, over a clear brush or the canvas's own.
 void RedPen(TImageCanvas& c, TPenStyle style, bool clearBrush) {
   c.canvas.Pen().SetColor(clRed);
   c.canvas.Pen().SetStyle(style);
   if (clearBrush) c.canvas.Brush().SetStyle(TBrushStyle::bsClear);
 }
 
-void Line(TImageCanvas& c, int x0, int y0, int x1, int y1) {
-  c.canvas.MoveTo(x0, y0);
-  c.canvas.LineTo(x1, y1);
-}
+void Line(TImageCanvas& c, int x0, int y0, int x1, int y1) { c.canvas.MoveTo(x0, y0); c.canvas.LineTo(x1, y1); }
 
 }  // namespace
 
@@ -63,11 +52,8 @@ TEST(CanvasLine, LineToLeavesOutTheEndPointInEveryDirection) {
   EXPECT_EQ(c.InkCount(), 10 + 9 + 5);
 }
 
-TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
-  struct TCase {
-    TPenStyle style;
-    std::vector<int> runs;  // over 60 pixels
-  };
+TEST(CanvasLine, StyledPensRepeatTheGdiPatternsStartingAfreshAtEveryLineTo) {
+  struct TCase { TPenStyle style; std::vector<int> runs; /* over 60 pixels */ };
   const TCase cases[] = {
       {TPenStyle::psDash, {18, 6, 18, 6, 12}},
       {TPenStyle::psDot, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
@@ -81,6 +67,11 @@ TEST(CanvasLine, StyledPensRepeatTheGdiPatterns) {
     EXPECT_EQ(Runs(c, 1, 0, 60, kRed), k.runs) << static_cast<int>(k.style);
     EXPECT_EQ(c.At(60, 1), kWhite);
   }
+  TImageCanvas c(30, 3);
+  RedPen(c, TPenStyle::psDash, true);
+  Line(c, 0, 1, 10, 1);
+  c.canvas.LineTo(20, 1);  // a continued pattern would leave 18..19 empty
+  EXPECT_EQ(Runs(c, 1, 0, 20, kRed), std::vector<int>{20});
 }
 
 TEST(CanvasLine, VerticalDashesAndGapsFollowTheBrush) {
@@ -98,14 +89,6 @@ TEST(CanvasLine, VerticalDashesAndGapsFollowTheBrush) {
   ExpectPixels(clear.End(), {{1, 27, kRed}, {1, 26, kWhite}});
 }
 
-TEST(CanvasLine, ThePatternStartsAfreshAtEveryLineTo) {
-  TImageCanvas c(30, 3);
-  RedPen(c, TPenStyle::psDash, true);
-  Line(c, 0, 1, 10, 1);
-  c.canvas.LineTo(20, 1);  // a continued pattern would leave 18..19 empty
-  EXPECT_EQ(Runs(c, 1, 0, 20, kRed), std::vector<int>{20});
-}
-
 TEST(CanvasLine, PenModesXorAndNot) {
   TImageCanvas c(12, 4);
   c.canvas.Pen().SetColor(clRed);
@@ -115,28 +98,24 @@ TEST(CanvasLine, PenModesXorAndNot) {
   c.canvas.LineTo(0, 2);  // back over the same pixels but (0, 2)
   c.canvas.Pen().SetMode(TPenMode::pmNot);
   Line(c, 0, 3, 10, 3);
-  ExpectPixels(c.End(), {{5, 1, QColor(0, 255, 255), "white xor red"},
-                         {5, 2, kWhite, "twice restores"},
+  ExpectPixels(c.End(), {{5, 1, QColor(0, 255, 255), "white xor red"}, {5, 2, kWhite, "twice restores"},
                          {0, 2, QColor(0, 255, 255), "drawn once: the second line left out its end point"},
                          {5, 3, Qt::black, "inverted, whatever the pen colour"}});
 }
 
-TEST(CanvasLine, SystemColoursComeFromThePaletteGiven) {
+TEST(CanvasLine, SystemColoursComeFromThePaletteGivenAWidePenDrawsASolidBand) {
   QPalette palette;
   palette.setColor(QPalette::Active, QPalette::Dark, QColor(0x12, 0x34, 0x56));
   TImageCanvas c(10, 3, Qt::white, palette);
   c.canvas.Pen().SetColor(clBtnShadow);
   Line(c, 0, 1, 5, 1);
   EXPECT_EQ(Hex(c.At(2, 1)), "#123456");
-}
-
-TEST(CanvasLine, AWidePenDrawsASolidBand) {
-  TImageCanvas c(50, 10);
-  RedPen(c, TPenStyle::psDash, false);
-  c.canvas.Pen().SetWidth(3);
-  Line(c, 2, 5, 45, 5);
-  EXPECT_EQ(std::pair(c.Ink().height(), c.Ink().left()), std::pair(3, 2));
-  EXPECT_EQ(c.At(22, 5), kRed);  // a dash's gap in a one-pixel line
+  TImageCanvas wide(50, 10);
+  RedPen(wide, TPenStyle::psDash, false);
+  wide.canvas.Pen().SetWidth(3);
+  Line(wide, 2, 5, 45, 5);
+  EXPECT_EQ(std::pair(wide.Ink().height(), wide.Ink().left()), std::pair(3, 2));
+  EXPECT_EQ(wide.At(22, 5), kRed);  // a dash's gap in a one-pixel line
 }
 
 TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndClearPensAndBrushesAndEmptyLinesDrawNothing) {
@@ -146,7 +125,7 @@ TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndClearPensAndBrushesAndEmptyLi
   line.canvas.LineTo(9, 4);  // a clear pen only moves
   EXPECT_EQ(line.canvas.PenPos(), QPoint(9, 4));
   EXPECT_TRUE(line.Ink().isNull());
-  TCanvas unbound;  // drawing without a painter fails
+  TCanvas unbound;  // without a painter
   unbound.MoveTo(0, 0);
   EXPECT_THROW(unbound.LineTo(5, 5), EInvalidOperation);
   EXPECT_THROW(unbound.FillRect({0, 0, 4, 4}), EInvalidOperation);
@@ -191,8 +170,7 @@ double Contrast(const QColor& a, const QColor& b) {
   return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
-// On the highlight of the light and dark palettes, on the window colour,
-// and on a mid grey: every other edge pixel, plainly visible.
+// On the highlight of the light and dark palettes, on the window colour and on a mid grey.
 TEST(CanvasFocusRect, DotsEveryOtherEdgePixelThatStandOutFromTheBrush) {
   for (const QColor ground : {QColor(0x30, 0x8c, 0xc6), QColor(0x2a, 0x82, 0xda), QColor(Qt::white),
                               QColor(0x1e, 0x1e, 0x1e), QColor(0x77, 0x77, 0x77)}) {
@@ -207,8 +185,7 @@ TEST(CanvasFocusRect, DotsEveryOtherEdgePixelThatStandOutFromTheBrush) {
   }
 }
 
-// At 125, 150 and 175 % each edge of a 3-D frame is as thick in device
-// pixels as a one-pixel line is at that scale, wherever the frame lies.
+// Each edge as thick in device pixels as a one-pixel line is at that scale, wherever the frame lies.
 TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
   for (qreal scale : {1.25, 1.5, 1.75}) {
     const int thickness = qRound(scale);
@@ -219,11 +196,9 @@ TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
       img.fill(Qt::white);
       {
         QPainter p(&img);
-        TCanvas canvas(&p, QApplication::palette());
         TRect r{at, at, at + 15, at + 13};
-        canvas.Frame3D(r, clRed, clBlue);
+        TCanvas(&p, QApplication::palette()).Frame3D(r, clRed, clBlue);
       }
-      // Runs of red then blue across the middle row and down the middle column.
       auto runs = [&](bool down) {
         std::vector<std::pair<QRgb, int>> out;
         const int mid = qRound((at + 7) * scale);

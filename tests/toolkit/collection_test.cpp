@@ -42,7 +42,7 @@ class TNamedItems : public TCollection {
 
 }  // namespace
 
-TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseTheListError) {
+TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseSetIndexMovesDeleteAndClearFree) {
   TNamedItems items;
   TNamedItem* a = items.AddNamed("a");
   TNamedItem* b = items.AddNamed("b");
@@ -56,11 +56,9 @@ TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseTheListE
                                       "List index out of bounds (5)", "List index out of bounds (7)"}));
   EXPECT_THROW(items.Items(2), EListError);
   EXPECT_EQ(items.Names(), QStringList({"a", "b"}));
-}
 
-TEST(Collection, SetIndexMovesTheItemAndShiftsThoseBetweenDeleteAndClearFreeItems) {
-  TNamedItems items;
-  for (const char* n : {"a", "b", "c", "d"}) items.AddNamed(n);
+  // SetIndex moves the item and shifts those between; Delete and Clear free items.
+  for (const char* n : {"c", "d"}) items.AddNamed(n);
   items.Item(0)->SetIndex(2);
   EXPECT_EQ(items.Names(), QStringList({"b", "c", "a", "d"}));
   items.Item(3)->SetIndex(0);
@@ -75,7 +73,7 @@ TEST(Collection, SetIndexMovesTheItemAndShiftsThoseBetweenDeleteAndClearFreeItem
 }
 
 
-TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothing) {
+TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothingAnUnknownClassFailsWithBothNames) {
   TNamedItems from, to;
   for (const char* n : {"x", "y"}) from.AddNamed(n);
   to.AddNamed("old");
@@ -86,13 +84,9 @@ TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothing) {
   EXPECT_EQ(to.Item(1)->Index(), 1);
   to.Assign(to);  // copying onto itself loses nothing
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
-  // A failed copy leaves the items as they were.
   from.AddNamed("poison");
   EXPECT_THROW(to.Assign(from), std::runtime_error);
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
-}
-
-TEST(Persistent, AssigningAnUnknownClassFailsWithBothClassNames) {
   TNamedItems items;
   TStringList list;
   list.Add("keep");
@@ -102,7 +96,7 @@ TEST(Persistent, AssigningAnUnknownClassFailsWithBothClassNames) {
   EXPECT_EQ(list.Count(), 1);
 }
 
-TEST(StringList, IndexedAccessAddInsertDeleteAndAssign) {
+TEST(StringList, IndexedAccessAddInsertDeleteAssignAndTextSplitsAtEveryKindOfLineBreak) {
   TStringList l;
   EXPECT_EQ(l.Add("b"), 0);
   l.Insert(0, "a");
@@ -117,10 +111,6 @@ TEST(StringList, IndexedAccessAddInsertDeleteAndAssign) {
   TStringList copy;
   copy.Assign(l);
   EXPECT_TRUE(copy == l);
-}
-
-TEST(StringList, TextSplitsAtEveryKindOfLineBreak) {
-  TStringList l;
   l.SetText("one\r\ntwo\rthree\nfour\n");
   EXPECT_EQ(l.List(), QStringList({"one", "two", "three", "four"}));
   EXPECT_EQ(l.Text(), "one\ntwo\nthree\nfour");

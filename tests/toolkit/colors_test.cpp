@@ -1,6 +1,5 @@
 #include "toolkit/widgets/colors.h"
 
-#include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-TEST(Colors, SystemColoursAreHighBitPlusTheirIndexPlainOnesKeepRedInTheLowByte) {
+TEST(Colors, SystemColoursAreHighBitPlusTheirIndexPlainOnesKeepRedInTheLowByteTheSavedFormRoundTrips) {
   EXPECT_EQ((std::vector<std::uint32_t>{clBtnFace, clWindow, clInfoText, clInfoBk}),
             (std::vector<std::uint32_t>{0x8000000Fu, 0x80000005u, 0x80000017u, 0x80000018u}));
   EXPECT_EQ((std::vector{IsSystemColor(clHighlight), IsSystemColor(clWhite), IsSystemColor(clNone)}),
@@ -20,9 +19,15 @@ TEST(Colors, SystemColoursAreHighBitPlusTheirIndexPlainOnesKeepRedInTheLowByte) 
             (std::vector{QColor(255, 0, 0), QColor(0, 0, 128), QColor(1, 2, 3)}));
   EXPECT_EQ(ColorFromQColor(QColor(10, 20, 30)), ColorFromRgb(10, 20, 30));
   EXPECT_EQ(ResolveColor(clNone, any).alpha(), 0);
+  for (TColor c : {clBtnFace, clBlack, clWhite, clNone, ColorFromRgb(18, 52, 86), static_cast<TColor>(0x02123456)})
+    EXPECT_EQ(StringToColor(ColorToString(c)), c) << ColorToString(c).toStdString();
+  EXPECT_EQ(ColorToString(clBtnFace), "clBtnFace");
+  EXPECT_EQ(ColorToString(ColorFromRgb(18, 52, 86)), "#123456");
+  EXPECT_EQ(StringToColor("#ff0000"), clRed);
+  for (const char* nonsense : {"clBtnFacade", "#12345", ""}) EXPECT_FALSE(StringToColor(nonsense)) << nonsense;
 }
 
-TEST(Colors, EachSystemColourReadsItsPaletteRole) {
+TEST(Colors, EachSystemColourReadsItsPaletteRoleFusionsAreTheFamiliarOnes) {
   // A palette in which every role of every group has a colour of its own.
   QPalette p;
   int n = 1;
@@ -43,22 +48,9 @@ TEST(Colors, EachSystemColourReadsItsPaletteRole) {
   for (const TCase& k : cases)
     EXPECT_EQ(ResolveColor(k.color, p), p.color(k.group, k.role)) << ColorToString(k.color).toStdString();
   EXPECT_EQ(ResolveColor(static_cast<TColor>(0x80000019), p), QColor(Qt::black));  // index without a role
-}
-
-TEST(Colors, FusionGivesTheFamiliarButtonAndWindowColours) {
-  const std::unique_ptr<QStyle> style(QStyleFactory::create("Fusion"));
-  const QPalette fusion = style->standardPalette();
-  const std::pair<TColor, const char*> cases[] = {
+  const QPalette fusion = std::unique_ptr<QStyle>(QStyleFactory::create("Fusion"))->standardPalette();
+  const std::pair<TColor, const char*> familiar[] = {
       {clBtnFace, "#efefef"}, {clBtnHighlight, "#ffffff"}, {clBtnShadow, "#9f9f9f"}, {clWindow, "#ffffff"},
       {clInfoBk, "#ffffdc"}};
-  for (const auto& [color, name] : cases) EXPECT_EQ(ResolveColor(color, fusion).name(), name) << name;
-}
-
-TEST(Colors, SavedFormRoundTripsAndRejectsNonsense) {
-  for (TColor c : {clBtnFace, clBlack, clWhite, clNone, ColorFromRgb(18, 52, 86), static_cast<TColor>(0x02123456)})
-    EXPECT_EQ(StringToColor(ColorToString(c)), c) << ColorToString(c).toStdString();
-  EXPECT_EQ(ColorToString(clBtnFace), "clBtnFace");
-  EXPECT_EQ(ColorToString(ColorFromRgb(18, 52, 86)), "#123456");
-  EXPECT_EQ(StringToColor("#ff0000"), clRed);
-  for (const char* nonsense : {"clBtnFacade", "#12345", ""}) EXPECT_FALSE(StringToColor(nonsense)) << nonsense;
+  for (const auto& [color, name] : familiar) EXPECT_EQ(ResolveColor(color, fusion).name(), name) << name;
 }

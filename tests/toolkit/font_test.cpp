@@ -4,7 +4,6 @@
 #include "toolkit/widgets/font.h"
 
 #include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,17 +11,12 @@ namespace {
 struct TCounted {
   TFont font;
   int changes = 0;
-  TCounted() {
-    font.OnChange = [this](TFont* sender) {
-      EXPECT_EQ(sender, &font);
-      ++changes;
-    };
-  }
+  TCounted() { font.OnChange = [this](TFont* sender) { EXPECT_EQ(sender, &font); ++changes; }; }
 };
 
 }  // namespace
 
-TEST(Font, EachRealChangeNotifiesOnceAndEqualValuesNotifyNothing) {
+TEST(Font, EachRealChangeNotifiesOnceEqualValuesNothingAQtFontGivesItsDescriptionAndKeepsTheColour) {
   TCounted f;
   f.font.SetName(f.font.Name());
   f.font.SetHeight(f.font.Height());
@@ -39,6 +33,17 @@ TEST(Font, EachRealChangeNotifiesOnceAndEqualValuesNotifyNothing) {
   f.font.SetPitch(TFontPitch::fpFixed);
   f.font.SetColor(clRed);
   EXPECT_EQ(f.changes, 6);
+  f.font.SetColor(clRed);
+  f.changes = 0;
+  QFont q("DejaVu Serif");
+  q.setPointSize(12);
+  q.setBold(true);
+  f.font.AssignQFont(q);
+  EXPECT_EQ(f.changes, 1);
+  EXPECT_EQ(std::tuple(f.font.Name(), f.font.Height(), f.font.Style().Contains(TFontStyle::fsBold), f.font.Color()),
+            std::tuple(QString("DejaVu Serif"), 16, true, clRed));
+  f.font.AssignQFont(q);
+  EXPECT_EQ(f.changes, 1);
 }
 
 TEST(Font, AssignNotifiesOnceWhenTheCopyDiffersNotAtAllWhenEqualAndFailsForSomethingElse) {
@@ -75,20 +80,5 @@ TEST(Font, TheDefaultIsTheApplicationsFontSizeIsPointsAtNinetySixDpiTheQtFontFol
   EXPECT_EQ(std::tuple(q.family(), q.pixelSize()), std::tuple(QString("DejaVu Sans"), 20));
   EXPECT_TRUE(q.bold() && q.italic() && q.underline() && q.strikeOut());
   EXPECT_EQ(f.Size(), 15);
-}
-
-TEST(Font, AQtFontGivesItsDescriptionAndKeepsTheColour) {
-  TCounted f;
-  f.font.SetColor(clRed);
-  f.changes = 0;
-  QFont q("DejaVu Serif");
-  q.setPointSize(12);
-  q.setBold(true);
-  f.font.AssignQFont(q);
-  EXPECT_EQ(f.changes, 1);
-  EXPECT_EQ(std::tuple(f.font.Name(), f.font.Height(), f.font.Style().Contains(TFontStyle::fsBold), f.font.Color()),
-            std::tuple(QString("DejaVu Serif"), 16, true, clRed));
-  f.font.AssignQFont(q);
-  EXPECT_EQ(f.changes, 1);
 }
 

@@ -18,10 +18,7 @@ class TProbeHint : public THintWindow {
   bool paintOutside = false;  // Paint tries to cover more than the client area
 
  protected:
-  void TextChanged() override {
-    ++textChanges;
-    THintWindow::TextChanged();
-  }
+  void TextChanged() override { ++textChanges; THintWindow::TextChanged(); }
   void Paint() override { if (paintOutside) Canvas()->fillRect(-5, -5, 1000, 1000, Qt::red); }
 };
 
@@ -35,11 +32,9 @@ TEST(HintWindow, ThinRaisedBorderAroundTheClientAreaOnlyADifferentCaptionChanges
   pal.setColor(QPalette::Dark, QColor("#808080"));
   hint.setPalette(pal);
   ExpectPixels(hint.grab().toImage(), {{0, 0, Qt::white}, {39, 19, "#808080"}, {20, 10, "#ffffdc"}});
-  // Paint is clipped to the client area: the border stays.
-  hint.paintOutside = true;
+  hint.paintOutside = true;  // Paint is clipped to the client area: the border stays
   ExpectPixels(hint.grab().toImage(), {{1, 1, Qt::red}, {38, 18, Qt::red}, {0, 0, Qt::white}, {39, 19, "#808080"}});
 
-  // Only a different caption runs the text change.
   hint.SetCaption("Receive Time");
   hint.SetCaption("Receive Time");
   EXPECT_EQ(hint.textChanges, 1);
@@ -63,8 +58,6 @@ TEST(HintWindow, ShowsWithoutTakingTheFocusAndIsNoMouseTarget) {
   hint->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(hint));
   EXPECT_TRUE(hint->isWindow() && window.isActiveWindow() && edit->hasFocus());
-
-  // The mouse finds what lies below, not the hint.
   EXPECT_NE(QApplication::widgetAt(over), hint);
 }
 

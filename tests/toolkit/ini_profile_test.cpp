@@ -26,14 +26,10 @@ class IniProfile : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(Dir); }
 
-  void Put(const std::string& content) {
-    std::ofstream out(File, std::ios::binary);
-    out << content;
-  }
+  void Put(const std::string& content) { std::ofstream(File, std::ios::binary) << content; }
   std::string Content() const {
-    std::ifstream in(File, std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(File, std::ios::binary).rdbuf();
     return s.str();
   }
   std::string Get(const std::string& section, const std::string& key,
@@ -54,44 +50,34 @@ std::string WriteError(const std::function<void()>& f) { return MessageOf<EIniFi
 
 }  // namespace
 
-TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBytesAsTheyAre) {
+TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBytesAsTheyAreQuotesRemoved) {
   Put("[General]\n  deviceNAME =  /dev/ttyS1  \n[ clockreset ]\r\nDate=2026,12,7\r\n");
   EXPECT_EQ((std::vector{Get("General", "DeviceName"), Get("GENERAL", " devicename ")}),
             (std::vector<std::string>{"/dev/ttyS1", "/dev/ttyS1"}));
   EXPECT_EQ((std::vector{Get("ClockReset", "Date"), Get("clockRESET", "DATE")}),
             (std::vector<std::string>{"2026,12,7", "2026,12,7"}));
-  // Only the first section of a name counts.
   Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
   EXPECT_EQ(Get("A", "k"), "1");
   EXPECT_EQ(Get("A", "j"), "dflt");
-  // Eight-bit bytes are taken as they are.
   Put("[S]\nk=caf\xe9 \xff\n");
   EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
   WritePrivateProfileString("S", "j", "\xe4\xf6", File);
   EXPECT_EQ(Content(), "[S]\nk=caf\xe9 \xff\nj=\xe4\xf6\n");
-}
-
-TEST_F(IniProfile, MatchingSurroundingQuotesRemoved) {
-  Put("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=  \" padded \"  \n"
-      "g=in\"side\"\n");
+  Put("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=  \" padded \"  \ng=in\"side\"\n");
   std::vector<std::string> values;
   for (const char* key : {"a", "b", "c", "d", "e", "f", "g"}) values.push_back(Get("S", key));
   EXPECT_EQ(values, (std::vector<std::string>{"quoted value", "single", "\"mixed'", "\"", "", " padded ",
                                               "in\"side\""}));
 }
 
-TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(IniProfile, MissingFileSectionOrKeyGivesTheDefaultValuesAreCutToTheBuffer) {
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "com1");
   Put("[General]\nBaudRate=9600\n[Other]\nDeviceName=x\n");
   EXPECT_EQ(Get("Missing", "DeviceName", "com1"), "com1");
   EXPECT_EQ(Get("General", "DeviceName", "com1"), "com1");  // only in another section
   EXPECT_EQ(Get("General", "DeviceName", "none  "), "none");  // trailing blanks dropped
-  // An empty value is a value, not a missing key.
   Put("[General]\nDeviceName=\n");
-  EXPECT_EQ(Get("General", "DeviceName", "com1"), "");
-}
-
-TEST_F(IniProfile, ValuesCutToTheBuffer) {
+  EXPECT_EQ(Get("General", "DeviceName", "com1"), "") << "an empty value is a value";
   const std::string longValue(2000, 'v');
   Put("[S]\nk=" + longValue + "\n");
   EXPECT_EQ(Get("S", "k").size(), 1023u);
@@ -113,7 +99,7 @@ TEST_F(IniProfile, IntegerHexRuleAndFallbacks) {
   EXPECT_EQ(ReadProfileInteger("General", "x", 10, (Dir / "none.ini").string()), 10);
 }
 
-TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
+TEST_F(IniProfile, WriteUpdatesInPlaceKeepsEveryOtherLineAppendsToItsSectionOrAddsIt) {
   const std::string before =
       "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
       "[ClockReset]\r\nDATE = 2020,1,1  \r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1";
@@ -123,9 +109,6 @@ TEST_F(IniProfile, WriteUpdatesInPlaceAndKeepsEveryOtherLine) {
             "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
             "[ClockReset]\r\nDATE = 2026,12,7\r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1");
   EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
-}
-
-TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
   Put("[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\n\n\n[Last]\nk=v");
   WritePrivateProfileString("ClockReset", "Time", "9,5", File);
   EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v");
@@ -133,8 +116,7 @@ TEST_F(IniProfile, WriteAppendsToItsSectionOrAddsTheSection) {
   EXPECT_EQ(Content(), "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n");
   WritePrivateProfileString("New", "a", "b", File);
   EXPECT_EQ(Content(),
-            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n"
-            "\n[New]\na=b\n");
+            "[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\nTime=9,5\n\n\n[Last]\nk=v\nj=w\n\n[New]\na=b\n");
 }
 
 TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
@@ -170,8 +152,7 @@ TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
 }
 
 TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
-  // Each of these, written as given, would turn its line into another kind of
-  // line or into several, and another key would read differently afterwards.
+  // Each would turn its line into another kind of line or several, and another key would read differently.
   const std::string before = "[General]\nDeviceName=com1\nParity=none\n\n[ClockReset]\nDate=2026,12,7\n";
   struct Case { const char *section, *key, *value; } cases[] = {
       {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"}, {"ClockReset", "Time", "9,5\r"},
@@ -186,7 +167,6 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
               "Unable to write to " + File);
     EXPECT_EQ(Content(), before);
   }
-  // Blanks, brackets and equal signs where they change nothing are fine.
   Put(before);
   WritePrivateProfileString(" ClockReset ", " Time ", " a=b [c] ", File);
   EXPECT_EQ(Get("ClockReset", "Time"), "a=b [c]");
@@ -204,33 +184,17 @@ TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode)
 
   Put("[S]\nk=1\n");
   ::chmod(File.c_str(), 0640);
-  struct stat before {};
+  struct stat before {}, after {};
   ::stat(File.c_str(), &before);
   WritePrivateProfileString("S", "k", "2", File);
-  struct stat after {};
   ::stat(File.c_str(), &after);
-  // A new inode proves the old file was never opened for writing.
-  EXPECT_NE(before.st_ino, after.st_ino);
+  EXPECT_NE(before.st_ino, after.st_ino);  // a new inode: the old file was never opened for writing
   EXPECT_EQ(after.st_mode & 07777, 0640u);
   EXPECT_EQ(Content(), "[S]\nk=2\n");
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
 }
 
-TEST_F(IniProfile, FailedWriteRaisesAndKeepsTheOldFile) {
-  // The folder is a file: nothing can be created there.
-  Put("[S]\nk=1\n");
-  const std::string inFile = File + "/OrvixManager.ini";
-  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
-  // A folder where the file should be.
-  const std::string dirAsFile = (Dir / "sub").string();
-  fs::create_directory(dirAsFile);
-  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
-            "Unable to write to " + dirAsFile);
-  EXPECT_TRUE(fs::is_directory(dirAsFile));
-  EXPECT_EQ(Content(), "[S]\nk=1\n");
-}
-
-TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
+TEST_F(IniProfile, AWriteFailingAtOnceOrHalfwayRaisesAndKeepsTheOldFileWhole) {
   // A full disk, as seen by write(): the file size limit cuts the new file.
   const std::string before = "[S]\nk=1\n; " + std::string(100, 'x') + "\n";
   Put(before);
@@ -246,6 +210,14 @@ TEST_F(IniProfile, WriteFailingHalfwayKeepsTheOldFileWhole) {
   EXPECT_EQ(error, "Unable to write to " + File);
   EXPECT_EQ(Content(), before);
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
+  const std::string inFile = File + "/OrvixManager.ini";
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
+  const std::string dirAsFile = (Dir / "sub").string();
+  fs::create_directory(dirAsFile);
+  EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
+            "Unable to write to " + dirAsFile);
+  EXPECT_TRUE(fs::is_directory(dirAsFile));
+  EXPECT_EQ(Content(), before);
 }
 
 TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTheLink) {
@@ -268,7 +240,6 @@ TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTh
   fs::create_symlink(Dir / "missing-folder/OrvixManager.ini", nowhere);
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "1", nowhere); }), "Unable to write to " + nowhere);
   EXPECT_TRUE(fs::is_symlink(nowhere));
-  // A loop of links leads nowhere either.
   const std::string loop = (Dir / "loop.ini").string();
   fs::create_symlink("loop.ini", loop);
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "1", loop); }), "Unable to write to " + loop);

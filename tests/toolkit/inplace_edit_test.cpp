@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QFrame>
 #include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -23,7 +22,6 @@ namespace {
 
 using enum TGridOption;
 
-// An editor that records its hooks and paints its surroundings in one colour.
 class TRecordingEdit : public TInplaceEdit {
  public:
   using TInplaceEdit::TInplaceEdit;
@@ -39,22 +37,20 @@ class TRecordingEdit : public TInplaceEdit {
     const TRect f = FormattingRect();
     DC.fillRect(QRect(f.Right, 0, width() - f.Right, height()), aidColor);
   }
+  static std::string XY(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
   void MouseDown(Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) override {
-    log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) + "," + std::to_string(y));
+    log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + XY(x, y));
     TInplaceEdit::MouseDown(b, s, x, y);
   }
   void MouseUp(Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) override {
-    log.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    log.push_back("up " + XY(x, y));
     TInplaceEdit::MouseUp(b, s, x, y);
   }
   void MouseDblClick(Qt::KeyboardModifiers s, int x, int y) override {
-    log.push_back("dblclick " + std::to_string(x) + "," + std::to_string(y));
+    log.push_back("dblclick " + XY(x, y));
     TInplaceEdit::MouseDblClick(s, x, y);
   }
-  void CancelMode(QObject* Sender) override {
-    cancelSenders.push_back(Sender);
-    order.push_back("cancel");
-  }
+  void CancelMode(QObject* Sender) override { cancelSenders.push_back(Sender); order.push_back("cancel"); }
   void SystemCancelMode() override { ++systemCancels; }
 };
 
@@ -73,14 +69,10 @@ class TEditGrid : public TStringGrid {
   std::unique_ptr<TInplaceEdit> CreateEditor() override { return std::make_unique<TRecordingEdit>(this); }
   int GetEditLimit() override { return limit; }
   bool CanEditModify() override { return modify && TStringGrid::CanEditModify(); }
-  void DoExit() override {
-    if (Editor()) Editor()->order.push_back("grid exit");
-    TStringGrid::DoExit();
-  }
+  void DoExit() override { if (Editor()) Editor()->order.push_back("grid exit"); TStringGrid::DoExit(); }
 };
 
-// The grid in a window, with a line edit beside it, focused as a user's click
-// leaves it.
+// The grid in a window, with a line edit beside it, focused as a user's click leaves it.
 class InplaceEdit : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
@@ -180,7 +172,6 @@ TEST_F(InplaceEdit, TheLengthLimitHoldsWhatTheUserBringsInNotWhatIsLoaded) {
   QTest::keyClicks(e, "defg");
   EXPECT_EQ(grid->Cells(1, 1), "abcde");
 
-  // Pasting over a selection: only what fits of the pasted text.
   QApplication::clipboard()->setText("XYZW");
   e->setCursorPosition(1);
   QTest::keyClick(e, Qt::Key_Right, Qt::ShiftModifier);  // "b" selected
@@ -198,7 +189,6 @@ TEST_F(InplaceEdit, TheLengthLimitHoldsWhatTheUserBringsInNotWhatIsLoaded) {
   QApplication::sendEvent(e, &commit);
   EXPECT_EQ(grid->Cells(1, 1), "éècde");
 
-  // A longer text loaded stays whole; typing adds nothing, deleting works.
   QTest::keyClick(e, Qt::Key_Return);
   grid->SetCells(1, 1, "0123456789");
   QTest::keyClick(grid, Qt::Key_F2);
@@ -208,7 +198,7 @@ TEST_F(InplaceEdit, TheLengthLimitHoldsWhatTheUserBringsInNotWhatIsLoaded) {
   QTest::keyClick(e, Qt::Key_Backspace);
   EXPECT_EQ(grid->Cells(1, 1), "012345678");
 
-  grid->limit = 0;  // no limit
+  grid->limit = 0;
   grid->SetCells(1, 1, "");
   QTest::keyClick(e, Qt::Key_Return);
   QTest::keyClick(grid, Qt::Key_F2);
@@ -230,7 +220,6 @@ TEST_F(InplaceEdit, ReadOnlyKeepsTheTextButMovesTheCaret) {
   EXPECT_EQ(e->cursorPosition(), 2);
   EXPECT_EQ(grid->Col(), 1);
 
-  // The switch works both ways on a shown editor.
   e->SetReadOnly(false);
   QTest::keyClicks(e, "+");
   EXPECT_EQ(e->EditText(), "on+e");
@@ -245,7 +234,6 @@ TEST_F(InplaceEdit, TheFormattingRectangleShowsTheTextMouseEventsComeInEditorCoo
   EXPECT_EQ(e->FormattingRect(), f);
   EXPECT_EQ(TRect::FromQRect(e->viewport()->geometry()), f);
 
-  // Mouse events from the text's surroundings.
   e->log.clear();
   const QPoint aid(e->width() - 6, 6);
   QTest::mouseClick(e, Qt::LeftButton, {}, aid);
@@ -268,7 +256,6 @@ TEST_F(InplaceEdit, TheFormattingRectangleShowsTheTextMouseEventsComeInEditorCoo
   EXPECT_NE(std::find(e->log.begin(), e->log.end(), "dblclick " + std::to_string(x + 2) + ",7"), e->log.end());
   EXPECT_EQ(e->textCursor().selectedText(), "beta");
 
-  // Painted: the text area in the editor's colour, the rest by PaintEditor.
   e->SetColor(QColor(0, 0, 255));
   e->SetEditText("");
   const QImage shot = e->grab().toImage();
@@ -276,25 +263,14 @@ TEST_F(InplaceEdit, TheFormattingRectangleShowsTheTextMouseEventsComeInEditorCoo
   EXPECT_EQ(shot.pixelColor(e->width() - 3, e->height() / 2), QColor(Qt::red));
   EXPECT_EQ(shot.pixelColor(0, 0), QColor(0, 0, 255));
 
-  // Cursor shapes: the I-beam over the text, the arrow elsewhere.
   QWidget* overText = e->childAt(f.Left + 3, 5);
   ASSERT_EQ(overText, e->viewport());
   EXPECT_EQ(overText->cursor().shape(), Qt::IBeamCursor);
   EXPECT_EQ(e->childAt(e->width() - 5, 5), nullptr);
   EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
 
-  // Resizing keeps the rectangle inside the editor.
   e->resize(e->width() - 30, e->height());
   EXPECT_TRUE(e->rect().contains(e->viewport()->geometry()));
-}
-
-TEST_F(InplaceEdit, TabWithGoTabsMovesToTheNextCellFromTheEditor) {
-  grid->SetOptions(grid->Options() + TGridOptions{goTabs});
-  TRecordingEdit* e = Edit();
-  QTest::keyClick(e, Qt::Key_Tab);
-  EXPECT_EQ(grid->Col(), 2);
-  EXPECT_EQ(e->EditText(), "one");  // no tab typed into the text
-  EXPECT_EQ(grid->Cells(1, 1), "one");
 }
 
 TEST_F(InplaceEdit, CancelModeNamesWhatTookOver) {
@@ -326,19 +302,22 @@ TEST_F(InplaceEdit, CancelModeNamesWhatTookOver) {
   EXPECT_TRUE(e->cancelSenders.empty());
 }
 
-TEST_F(InplaceEdit, ChangedReportsTextChangesOnly) {
+TEST_F(InplaceEdit, ChangedReportsTextChangesOnlyTabWithGoTabsMovesToTheNextCell) {
   TRecordingEdit* e = Edit();
   std::vector<QString> changes;
   QObject::connect(e, &TInplaceEdit::Changed, [&](const QString& t) { changes.push_back(t); });
   e->SetColor(Qt::yellow);
-  QFont f = e->font();
-  f.setPointSize(f.pointSize() + 3);
-  e->setFont(f);
+  e->setFont(QFont(e->font().family(), e->font().pointSize() + 3));
   e->SetEditText("one");
   EXPECT_TRUE(changes.empty());
   QTest::keyClicks(e, "s");
   e->SetEditText("two");
   EXPECT_EQ(changes, (std::vector<QString>{"ones", "two"}));
+  grid->SetOptions(grid->Options() + TGridOptions{goTabs});
+  QTest::keyClick(e, Qt::Key_Tab);
+  EXPECT_EQ(grid->Col(), 2);
+  EXPECT_EQ(e->EditText(), "two");  // no tab typed into the text
+  EXPECT_EQ(grid->Cells(1, 1), "two");
 }
 
 }  // namespace

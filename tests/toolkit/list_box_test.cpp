@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
+TEST(ListBox, RowsAreOneFontHeightAReleaseSelectsInClientCoordinatesTheItemsIndexFontAndColour) {
   TListBox list;
   TFont font;
   font.SetHeight(20);
@@ -23,7 +23,6 @@ TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
   EXPECT_EQ(list.visualItemRect(list.item(0)).height(), h);
   EXPECT_EQ(list.visualItemRect(list.item(1)).top(), h);
 
-  // A release selects and is reported in client coordinates.
   struct TUp { Qt::MouseButton button; int x, y; int index; };
   std::vector<TUp> ups;
   list.OnMouseUp = [&](QObject* sender, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
@@ -36,10 +35,6 @@ TEST(ListBox, RowsAreOneFontHeightOnceShownAReleaseSelectsInClientCoordinates) {
   EXPECT_EQ(std::tuple(ups[0].button, ups[0].x, ups[0].y, ups[0].index), std::tuple(Qt::LeftButton, 7, y, 1));
   EXPECT_EQ(list.ClientRect(), TRect::FromQRect(list.viewport()->rect()));
   EXPECT_EQ(list.ClientRect().Left, 0);
-}
-
-TEST(ListBox, ItemsAndTheSelectedIndex) {
-  TListBox list;
   list.SetItems({"a", "b", "c"});
   EXPECT_EQ(list.Items(), (QStringList{"a", "b", "c"}));
   EXPECT_EQ(list.ItemIndex(), -1);
@@ -50,11 +45,6 @@ TEST(ListBox, ItemsAndTheSelectedIndex) {
   list.SetItemIndex(1);
   list.SetItems({"x", "y"});
   EXPECT_EQ(list.ItemIndex(), -1);
-}
-
-TEST(ListBox, TheFontsColourAndTheBackgroundAreTheLists) {
-  TListBox list;
-  TFont font;
   font.SetColor(clRed);
   list.SetFont(font);
   list.SetColor(QColor(1, 2, 3));

@@ -4,21 +4,17 @@
 
 #include "tests/toolkit/locales.h"
 
-TEST(DateOrder, FirstDayMonthOrYearLetterDecides) {
-  // Other letters are skipped, and with no D, M or Y it is month first.
-  // Quoted text is not a field.
+TEST(DateOrder, FirstDayMonthOrYearLetterOfTheFormatOrOfTheLocalesDecides) {
+  // Other letters are skipped, and with no D, M or Y it is month first. Quoted text is not a field.
   const std::pair<const char*, int> cases[] = {{"M/d/yyyy", 0},   {"dd.MM.yyyy", 1}, {"yyyy-MM-dd", 2},
                                                {"MM/DD/YYYY", 0}, {"DD-MM-YY", 1},   {"yy. M. d.", 2},
                                                {"ggg y", 2},      {"", 0},           {"--/--", 0},
                                                {"'year' M/d", 0}, {"'Day'' one' yyyy/M/d", 2}};
   for (const auto& [format, order] : cases) EXPECT_EQ(DateOrder(QString(format)), order) << format;
-}
-
-TEST(DateOrder, FromTheLocale) {
-  const std::pair<QLocale, int> cases[] = {{English(), 0},  {German(), 1},
+  const std::pair<QLocale, int> locales[] = {{English(), 0},  {German(), 1},
                                            {QLocale(QLocale::English, QLocale::UnitedKingdom), 1},
                                            {Japanese(), 2}, {Hungarian(), 2}, {Korean(), 2}};
-  for (const auto& [locale, order] : cases) EXPECT_EQ(DateOrder(locale), order) << locale.name().toStdString();
+  for (const auto& [locale, order] : locales) EXPECT_EQ(DateOrder(locale), order) << locale.name().toStdString();
   DefaultLocale ja(Japanese());
   EXPECT_EQ(DateOrder(), 2);
 }

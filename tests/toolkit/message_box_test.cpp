@@ -12,14 +12,8 @@
 namespace {
 
 TMessageBoxRequest CancelIgnore() {
-  TMessageBoxRequest r;
-  r.Type = TMsgBoxType::mbtError;
-  r.Title = "Error";
-  r.Text = "Modem if OFF or not connected";
-  r.Buttons = {"Cancel", "&Ignore"};
-  r.DefaultButton = -1;
-  r.EscapeButton = 0;
-  return r;
+  return {.Type = TMsgBoxType::mbtError, .Title = "Error", .Text = "Modem if OFF or not connected", .Detail = "",
+          .Buttons = {"Cancel", "&Ignore"}, .DefaultButton = -1, .EscapeButton = 0};
 }
 
 // Acts on the modal box once it is up (polls; no time limit of its own).
@@ -52,8 +46,14 @@ TEST(MessageBoxes, DefaultAnswersEscapeAndWritesTheBoxToStderr) {
   EXPECT_EQ(ShowMessageBox(TMsgBoxType::mbtWarning, "W", "t", {"A", "B", "C"}, 0, 2), 2);
 }
 
-TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
+TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequestedOnShowSeesItBeforeItIsAnswered) {
   ScriptedMessageBoxes boxes;
+  std::vector<std::string> shown;
+  std::vector<std::size_t> answersWhenShown;
+  boxes.OnShow = [&](const TMessageBoxRequest& r) {
+    shown.push_back(r.Text);
+    answersWhenShown.push_back(boxes.Answers.size());
+  };
   ShowErrorBox("Error on COM Port", "The modem answered ERROR to AT+MVP=3.");
   ShowMessageBox(TMsgBoxType::mbtWarning, "Warning", "Modem clock had to be resetted", {"OK"}, 0, 0);
   ASSERT_EQ(boxes.Requests.size(), 2u);
@@ -63,6 +63,8 @@ TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequested) {
   EXPECT_EQ(std::tuple(e.Buttons, e.DefaultButton, e.EscapeButton), std::tuple(std::vector<std::string>{"OK"}, 0, 0));
   EXPECT_EQ(std::tuple(boxes.Requests[1].Type, boxes.Requests[1].Detail), std::tuple(TMsgBoxType::mbtWarning, ""));
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
+  EXPECT_EQ(shown, boxes.Texts());
+  EXPECT_EQ(answersWhenShown, (std::vector<std::size_t>{0, 1}));
 }
 
 TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {
@@ -84,17 +86,6 @@ TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {
   EXPECT_NE(boxes.Mismatches[0].find("Retry"), std::string::npos);
 }
 
-TEST(ScriptedMessageBoxes, OnShowSeesTheBoxBeforeItIsAnswered) {
-  ScriptedMessageBoxes boxes;
-  std::size_t answersWhenShown = 99;
-  boxes.OnShow = [&](const TMessageBoxRequest& r) {
-    EXPECT_EQ(r.Text, "Error on COM Port");
-    answersWhenShown = boxes.Answers.size();
-  };
-  ShowErrorBox("Error on COM Port");
-  EXPECT_EQ(answersWhenShown, 0u);
-}
-
 TEST(ScriptedMessageBoxes, InstallsForItsLifetimeAndNests) {
   IMessageBoxes* before = &MessageBoxes();
   {
@@ -111,7 +102,7 @@ TEST(ScriptedMessageBoxes, InstallsForItsLifetimeAndNests) {
   EXPECT_EQ(&MessageBoxes(), before);
 }
 
-TEST(QtMessageBoxes, BuildsTheBoxAsRequested) {
+TEST(QtMessageBoxes, BuildsTheBoxAsRequestedTheDetailUnderTheTextAsWritten) {
   auto box = TQtMessageBoxes::CreateBox(CancelIgnore());
   EXPECT_EQ(box->icon(), QMessageBox::Critical);
   EXPECT_EQ(box->windowTitle(), "Error");
@@ -138,41 +129,33 @@ TEST(QtMessageBoxes, BuildsTheBoxAsRequested) {
   EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Information);
   warning.Type = TMsgBoxType::mbtConfirmation;
   EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Question);
-}
 
-TEST(QtMessageBoxes, TheDetailIsShownUnderTheTextAsWritten) {
+  // The detail is shown under the text as written.
   auto request = CancelIgnore();
   request.Detail = "Error accessing specified device (Error: 2)\n/dev/<ttyUSB3>: No such file or directory.";
-  auto box = TQtMessageBoxes::CreateBox(request);
-  EXPECT_EQ(box->text(), "Modem if OFF or not connected");
-  EXPECT_EQ(QTextDocumentFragment::fromHtml(box->informativeText()).toPlainText().toStdString(), request.Detail);
-  EXPECT_EQ(box->detailedText(), "") << "nothing hides behind a button";
-  EXPECT_EQ(box->buttons().size(), 2);
+  auto detailed = TQtMessageBoxes::CreateBox(request);
+  EXPECT_EQ(detailed->text(), "Modem if OFF or not connected");
+  EXPECT_EQ(QTextDocumentFragment::fromHtml(detailed->informativeText()).toPlainText().toStdString(), request.Detail);
+  EXPECT_EQ(detailed->detailedText(), "") << "nothing hides behind a button";
+  EXPECT_EQ(detailed->buttons().size(), 2);
   request.Detail.clear();
   EXPECT_EQ(TQtMessageBoxes::CreateBox(request)->informativeText(), "");
 }
 
-TEST(QtMessageBoxes, EscapeAClickOrAnAcceleratorAnswersItsButton) {
+TEST(QtMessageBoxes, EscapeAClickOrAnAcceleratorAnswersItsButtonEnterWithoutADefaultButtonDoesNot) {
   TQtMessageBoxes boxes;
   auto escapeIsIgnore = CancelIgnore();
   escapeIsIgnore.Buttons = {"&Ignore", "Cancel"};
   escapeIsIgnore.EscapeButton = 1;
   const std::pair<TMessageBoxRequest, std::function<void(QMessageBox*)>> cases[] = {
       {escapeIsIgnore, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }},
-      {CancelIgnore(),
-       [](QMessageBox* box) {
-         for (QAbstractButton* b : box->buttons())
-           if (b->text() == "&Ignore") b->click();
-       }},
+      {CancelIgnore(), [](QMessageBox* m) { for (auto* b : m->buttons()) if (b->text() == "&Ignore") b->click(); }},
       {CancelIgnore(), [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_I, Qt::AltModifier); }}};
   for (const auto& [request, act] : cases) {
     WhenBoxIsUp(act);
     EXPECT_EQ(boxes.Show(request), 1) << request.Buttons[0];
   }
-}
-
-TEST(QtMessageBoxes, EnterWithoutADefaultButtonDoesNotAnswer) {
-  TQtMessageBoxes boxes;
+  // Enter without a default button does not answer.
   bool enterAnswered = false;
   WhenBoxIsUp([&](QMessageBox* box) {
     QTest::keyClick(box, Qt::Key_Return);

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 
-TEST(Picture, EmptyUntilItHoldsAGraphicWithPixels) {
+TEST(Picture, EmptyUntilItHoldsAGraphicAssignCopiesItLoadFromFileSaysWhyAFileCannotBeRead) {
   TPicture p;
   EXPECT_TRUE(p.Empty());
   EXPECT_EQ(p.Width(), 0);
@@ -21,6 +21,23 @@ TEST(Picture, EmptyUntilItHoldsAGraphicWithPixels) {
   EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
   EXPECT_EQ(p.Width(), 16);
   EXPECT_EQ(p.Height(), 12);
+  TPicture a, b;
+  a.SetBitmap(Solid(5, 5, Qt::green));
+  b.Assign(a);
+  EXPECT_TRUE(b.Equals(a));
+  a.SetBitmap(Solid(5, 5, Qt::red));
+  EXPECT_FALSE(b.Equals(a));
+  a.Clear();
+  b.Assign(a);
+  EXPECT_TRUE(b.Empty());
+  QTemporaryDir dir;
+  const QString png = dir.filePath("p.png");
+  ASSERT_TRUE(Solid(7, 3, Qt::red).save(png));
+  p.LoadFromFile(png);
+  EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
+  EXPECT_EQ(p.Width(), 7);
+  const std::string error = MessageOf<EInvalidGraphic>([&] { p.LoadFromFile(dir.filePath("missing.png")); });
+  EXPECT_NE(error.find("missing.png"), std::string::npos) << error;
 }
 
 TEST(Picture, DrawsABitmapOrAnIconAtItsOwnSize) {
@@ -39,30 +56,6 @@ TEST(Picture, DrawsABitmapOrAnIconAtItsOwnSize) {
   icon.Draw(ic.canvas, 10, 20);
   EXPECT_EQ(ic.Ink(), QRect(10, 20, 16, 16));
   EXPECT_EQ(ic.At(17, 27), QColor(Qt::blue));
-}
-
-TEST(Picture, AssignCopiesTheGraphic) {
-  TPicture a, b;
-  a.SetBitmap(Solid(5, 5, Qt::green));
-  b.Assign(a);
-  EXPECT_TRUE(b.Equals(a));
-  a.SetBitmap(Solid(5, 5, Qt::red));
-  EXPECT_FALSE(b.Equals(a));
-  a.Clear();
-  b.Assign(a);
-  EXPECT_TRUE(b.Empty());
-}
-
-TEST(Picture, LoadsFilesAndSaysWhyOneCannotBeRead) {
-  QTemporaryDir dir;
-  const QString png = dir.filePath("p.png");
-  ASSERT_TRUE(Solid(7, 3, Qt::red).save(png));
-  TPicture p;
-  p.LoadFromFile(png);
-  EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
-  EXPECT_EQ(p.Width(), 7);
-  const std::string error = MessageOf<EInvalidGraphic>([&] { p.LoadFromFile(dir.filePath("missing.png")); });
-  EXPECT_NE(error.find("missing.png"), std::string::npos) << error;
 }
 
 TEST(ImageList, ImagesTakeTheListSizeAndAnUnknownIndexDrawsNothing) {

@@ -25,16 +25,13 @@ class TReceiver : public QObject {
 
 }  // namespace
 
-TEST(PostMessage, ArrivesLaterInOrderNeverDuringThePost) {
+TEST(PostMessage, ArrivesLaterInOrderNeverDuringThePostAndNotForATargetDestroyedFirst) {
   TReceiver r;
   PostMessage(&r, WM_USER + 3001, 2, 85);
   PostMessage(&r, WM_USER + 3000, 4, 20);
   EXPECT_TRUE(r.got.empty());
   QCoreApplication::processEvents();
   EXPECT_EQ(r.got, (std::vector<TReceiver::TGot>{{4025u, 2, 85}, {4024u, 4, 20}}));
-}
-
-TEST(PostMessage, AMessageForATargetDestroyedFirstIsDropped) {
   static int delivered = 0;
   class TCounting : public QObject {
    public:

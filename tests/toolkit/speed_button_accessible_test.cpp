@@ -13,10 +13,7 @@ namespace {
 
 class AccessibleSpeedButton : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(AccessibilityBridgeActive());
-    panel.resize(120, 40);
-  }
+  void SetUp() override { ASSERT_TRUE(AccessibilityBridgeActive()); panel.resize(120, 40); }
   TSpeedButton* Add(int group) {
     auto* b = new TSpeedButton(&panel);  // owned by the panel
     b->setGeometry(static_cast<int>(panel.children().size() - 1) * 40, 0, 39, 39);
@@ -25,10 +22,7 @@ class AccessibleSpeedButton : public ::testing::Test {
     b->OnClick = [this, b](QObject*) { clicks.push_back(b->Down()); };
     return b;
   }
-  void Show() {
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-  }
+  void Show() { panel.show(); ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel)); }
   static QAccessibleInterface* Of(QObject* o) { return QAccessible::queryAccessibleInterface(o); }
 
   QWidget panel;
@@ -37,35 +31,26 @@ class AccessibleSpeedButton : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHint) {
-  TSpeedButton* b = Add(0);
-  b->SetHint("Delete all messages");
-  Show();
-  QAccessibleInterface* iface = Of(b);
-  ASSERT_NE(iface, nullptr);
-  EXPECT_EQ(iface->role(), QAccessible::Button);
-  EXPECT_EQ(iface->text(QAccessible::Name), "Delete all messages");
-  EXPECT_EQ(iface->text(QAccessible::Description), "");  // said once, not twice
-  EXPECT_FALSE(iface->state().checkable);
-  // A name given on purpose wins over the hint.
-  b->setAccessibleName("Erase");
-  EXPECT_EQ(iface->text(QAccessible::Name), "Erase");
-  // A later hint is read at once.
-  b->setAccessibleName("");
-  b->SetHint("Erase the store");
-  EXPECT_EQ(iface->text(QAccessible::Name), "Erase the store");
-}
-
-TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
+TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHintAndPressingAnyDoesWhatAClickDoes) {
   TSpeedButton* connect = Add(1);
   TSpeedButton* plain = Add(0);
+  plain->SetHint("Delete all messages");
   Show();
+  QAccessibleInterface* named = Of(plain);
+  ASSERT_NE(named, nullptr);
+  EXPECT_EQ(named->role(), QAccessible::Button);
+  EXPECT_EQ(named->text(QAccessible::Name), "Delete all messages");
+  EXPECT_EQ(named->text(QAccessible::Description), "");  // said once, not twice
+  EXPECT_FALSE(named->state().checkable);
+  plain->setAccessibleName("Erase");
+  EXPECT_EQ(named->text(QAccessible::Name), "Erase");
+  plain->setAccessibleName("");
+  plain->SetHint("Erase the store");
+  EXPECT_EQ(named->text(QAccessible::Name), "Erase the store");
   QAccessibleInterface* iface = Of(connect);
   ASSERT_NE(iface->actionInterface(), nullptr);
-  // A two-state button is a toggle button as Qt shows its own.
-  EXPECT_EQ(iface->role(), QAccessible::CheckBox);
+  EXPECT_EQ(iface->role(), QAccessible::CheckBox);  // a two-state button is a toggle, as Qt shows its own
   EXPECT_EQ(iface->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
-  EXPECT_EQ(Of(plain)->role(), QAccessible::Button);
   EXPECT_TRUE(iface->state().checkable);
   EXPECT_FALSE(iface->state().checked);
 
@@ -76,8 +61,7 @@ TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
   EXPECT_FALSE(connect->Down());
   Of(plain)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_FALSE(plain->Down());
-  // Down while OnClick ran: toggled first, as under the mouse.
-  EXPECT_EQ(clicks, (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(clicks, (std::vector<bool>{true, false, false}));  // Down() in OnClick: toggled first, as by mouse
 
   // A disabled button offers nothing and cannot be pressed.
   connect->SetEnabled(false);
@@ -88,8 +72,7 @@ TEST_F(AccessibleSpeedButton, PressingDoesWhatAClickDoes) {
   EXPECT_FALSE(connect->Down());
 }
 
-// The state change is announced, whatever put the button down or up: a
-// click, a key, or another button of its group.
+// Whatever put the button down or up: a click, a key, or another button of its group.
 TEST_F(AccessibleSpeedButton, AChangeOfTheDownStateIsAnnounced) {
   TSpeedButton* a = Add(1);
   TSpeedButton* b = Add(1);

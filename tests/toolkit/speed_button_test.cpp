@@ -20,38 +20,15 @@ struct Bar {
     return b;
   }
   Bar() { Panel.resize(200, 40); }
-  void Show() {
-    Panel.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Panel));
-  }
+  void Show() { Panel.show(); EXPECT_TRUE(QTest::qWaitForWindowExposed(&Panel)); }
   std::vector<TSpeedButton*> Buttons;
 };
 
-QPixmap Solid(QColor c) {
-  QPixmap p(32, 32);
-  p.fill(c);
-  return p;
-}
+QPixmap Solid(QColor c) { QPixmap p(32, 32); p.fill(c); return p; }
 
 QColor CentreOf(QWidget* w) { return w->grab().toImage().pixelColor(w->width() / 2, w->height() / 2); }
 
 }  // namespace
-
-TEST(SpeedButton, StickyToggleBeforeOnClick) {
-  Bar bar;
-  TSpeedButton* b = bar.Add(1, true);
-  bar.Show();
-  std::vector<bool> downInClick;
-  b->OnClick = [&](QObject* sender) {
-    EXPECT_EQ(sender, b);
-    downInClick.push_back(b->Down());
-  };
-  QTest::mouseClick(b, Qt::LeftButton);
-  QTest::mouseClick(b, Qt::LeftButton);
-  QTest::mouseClick(b, Qt::LeftButton);
-  EXPECT_EQ(downInClick, (std::vector<bool>{true, false, true}));
-  EXPECT_TRUE(b->Down());
-}
 
 TEST(SpeedButton, GroupIsMutuallyExclusive) {
   Bar bar;
@@ -98,7 +75,7 @@ TEST(SpeedButton, GroupsAreKeptPerParentAllowAllUpIsSharedByTheGroupAndTheHintIs
   EXPECT_EQ(a->Hint(), "Play selected message");
 }
 
-TEST(SpeedButton, WithoutGroupItNeverStaysDownAndDisabledOrReleasedOutsideItDoesNothing) {
+TEST(SpeedButton, WithoutGroupItNeverStaysDownDisabledOrReleasedOutsideItDoesNothingItsFailuresAreShown) {
   Bar bar;
   TSpeedButton* single = bar.Add(0);
   TSpeedButton* b = bar.Add(1, true);
@@ -126,46 +103,38 @@ TEST(SpeedButton, WithoutGroupItNeverStaysDownAndDisabledOrReleasedOutsideItDoes
   EXPECT_FALSE(b->Down());
   QTest::mouseClick(b, Qt::RightButton);
   EXPECT_EQ(clicks, 0);
-}
-
-TEST(SpeedButton, ExceptionInOnClickIsShownNotPropagated) {
+  // A failing OnClick is shown, not propagated.
   ScriptedMessageBoxes boxes;
-  Bar bar;
-  TSpeedButton* b = bar.Add(0);
-  bar.Show();
-  b->OnClick = [](QObject*) { throw Exception("'x' is not a valid integer value"); };
-  QTest::mouseClick(b, Qt::LeftButton);
+  single->OnClick = [](QObject*) { throw Exception("'x' is not a valid integer value"); };
+  QTest::mouseClick(single, Qt::LeftButton);
   ASSERT_EQ(boxes.Requests.size(), 1u);
   EXPECT_EQ(std::tuple(boxes.Requests[0].Type, boxes.Requests[0].Text, boxes.Requests[0].Buttons),
             std::tuple(TMsgBoxType::mbtError, "'x' is not a valid integer value", std::vector<std::string>{"OK"}));
 }
 
-TEST(SpeedButton, PaintsTheGlyphForItsState) {
+TEST(SpeedButton, AStickyFlatButtonPaintsGlyphAndFrameForItsStateAndTogglesBeforeOnClick) {
   Bar bar;
-  TSpeedButton* b = bar.Add(0);
+  TSpeedButton* b = bar.Add(1, true);
   b->SetGlyph(Solid(Qt::blue), Solid(Qt::red));
   bar.Show();
   EXPECT_EQ(CentreOf(b), QColor(Qt::blue));
   b->SetEnabled(false);
   EXPECT_EQ(CentreOf(b), QColor(Qt::red));
 
-  // Only one picture: the disabled look is a grey of it.
-  b->SetGlyph(Solid(Qt::blue));
+  b->SetGlyph(Solid(Qt::blue));  // one picture: the disabled look is a grey of it
   const QColor grey = CentreOf(b);
   EXPECT_EQ(std::pair(grey.red(), grey.green()), std::pair(grey.green(), grey.blue()));
   b->SetEnabled(true);
   EXPECT_EQ(CentreOf(b), QColor(Qt::blue));
-}
-
-TEST(SpeedButton, FlatShowsNoFrameUntilDown) {
-  Bar bar;
-  TSpeedButton* b = bar.Add(1, true);
-  b->SetGlyph(Solid(Qt::blue));
-  bar.Show();
   auto corner = [&] { return b->grab().toImage().pixelColor(0, 0); };
   const QColor up = corner();
   b->SetDown(true);
   EXPECT_NE(corner(), up);  // the sunken frame's shadow
   b->SetDown(false);
   EXPECT_EQ(corner(), up);
+  std::vector<bool> downInClick;
+  b->OnClick = [&](QObject* sender) { EXPECT_EQ(sender, b); downInClick.push_back(b->Down()); };
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(b, Qt::LeftButton);
+  EXPECT_EQ(downInClick, (std::vector<bool>{true, false, true}));
+  EXPECT_TRUE(b->Down());
 }

@@ -18,8 +18,7 @@ struct TEventSeen { QAccessible::Event Type; QObject* Object; int Child; };
 std::vector<TEventSeen>* g_seen = nullptr;
 void Record(QAccessibleEvent* e) { if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()}); }
 
-// A grid whose screen-reader texts come from elsewhere than its cells, as a
-// grid with column objects does.
+// Screen-reader texts from elsewhere than the cells, as a grid with column objects has.
 class TCaptionGrid : public TStringGrid {
  public:
   using TStringGrid::TStringGrid;
@@ -36,10 +35,7 @@ class AccessibleGrid : public ::testing::Test {
     previous_ = QAccessible::installUpdateHandler(Record);
     g_seen = &seen;
   }
-  void TearDown() override {
-    g_seen = nullptr;
-    QAccessible::installUpdateHandler(previous_);
-  }
+  void TearDown() override { g_seen = nullptr; QAccessible::installUpdateHandler(previous_); }
 
   // 4 columns (fixedCols of them fixed), a title row and five rows "c,r".
   template <class Grid = TStringGrid>
@@ -112,11 +108,9 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsSelectingTheCurrentCellWithou
   EXPECT_EQ(table->cellAt(1, 3), cell);
   grid->SetCells(3, 2, "changed");
   EXPECT_EQ(Name(cell), "changed");
-  // Where the cell is on the screen.
   const TRect r = grid->CellRect(3, 2);
   EXPECT_EQ(cell->rect(), QRect(grid->viewport()->mapToGlobal(QPoint(r.Left, r.Top)), QSize(r.Width(), r.Height())));
 
-  // A cell grid selects the current cell only.
   grid->SetCol(2);
   grid->SetRow(2);
   EXPECT_TRUE(table->selectedRows().isEmpty());
@@ -125,7 +119,6 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsSelectingTheCurrentCellWithou
   EXPECT_FALSE(table->selectRow(0));  // a cell grid cannot select a whole row
   EXPECT_EQ(grid->Row(), 2);
 
-  // Removed rows leave no usable cells.
   const QAccessible::Id last = QAccessible::uniqueId(TableOf(grid)->cellAt(4, 0));
   QAccessibleInterface* first = TableOf(grid)->cellAt(0, 0);
   seen.clear();
@@ -137,7 +130,6 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsSelectingTheCurrentCellWithou
   EXPECT_EQ(TableOf(grid)->cellAt(2, 0), nullptr);
   EXPECT_NE(LastChildOf(QAccessible::TableModelChanged), -2);
 
-  // Without a fixed row there is no header row among the children.
   grid->SetFixedRows(0);
   EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(3, 3 * 4));
   EXPECT_EQ(iface->child(0)->role(), QAccessible::Cell);
@@ -162,7 +154,6 @@ TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
   }
   EXPECT_EQ(std::pair(iface->child(24), iface->child(-1)), (std::pair<QAccessibleInterface*, QAccessibleInterface*>()));
 
-  // The fixed column heads its row; the table counts the other columns.
   QAccessibleTableInterface* table = iface->tableInterface();
   EXPECT_EQ(table->columnCount(), 3);
   EXPECT_EQ(table->rowDescription(2), "0,3");
@@ -171,7 +162,6 @@ TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
   ASSERT_EQ(rowHeads.size(), 1);
   EXPECT_EQ(Name(rowHeads[0]), "0,3");
 
-  // A point on the screen finds its cell.
   const TRect r = grid->CellRect(2, 4);
   const QPoint centre = grid->viewport()->mapToGlobal(QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
   EXPECT_EQ(Name(iface->childAt(centre.x(), centre.y())), "2,4");
@@ -192,10 +182,8 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheC
     EXPECT_TRUE(cells[c]->state().selected && CellOf(cells[c])->isSelected());
   }
   EXPECT_FALSE(table->cellAt(0, 0)->state().selected);
-  // Selection changes are announced with the current cell.
   EXPECT_EQ(LastChildOf(QAccessible::Selection), Of(grid)->indexOfChild(table->cellAt(2, grid->Col())));
 
-  // Assistive technology picks a row the way a click does.
   int clicks = 0;
   grid->OnClick = [&](QObject*) { ++clicks; };
   EXPECT_TRUE(table->selectRow(4));
@@ -207,7 +195,6 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheC
   QAccessibleInterface* iface = Of(grid);
   seen.clear();
 
-  // A click on a cell takes the focus there.
   const TRect r = grid->CellRect(1, 3);
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
   ASSERT_TRUE(grid->hasFocus());
@@ -218,7 +205,6 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheC
   EXPECT_EQ(iface->focusChild(), iface->child(clicked));
   EXPECT_TRUE(iface->child(clicked)->state().focused);
 
-  // Down moves the focus one row on.
   QTest::keyClick(grid, Qt::Key_Down);
   EXPECT_EQ(grid->Row(), 4);
   const int below = iface->indexOfChild(TableOf(grid)->cellAt(3, 1));
@@ -227,7 +213,6 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheC
   EXPECT_FALSE(iface->child(clicked)->state().focused);
   EXPECT_TRUE(iface->child(below)->state().focused);
 
-  // Without the focus, a move selects but does not take the focus along.
   grid->clearFocus();
   seen.clear();
   grid->SetRow(1);
@@ -236,7 +221,7 @@ TEST_F(AccessibleGrid, TheCurrentRowIsSelectedInAWholeRowGridTheFocusFollowsTheC
   EXPECT_EQ(iface->focusChild(), nullptr);
 }
 
-TEST_F(AccessibleGrid, SubclassesChooseWhatIsRead) {
+TEST_F(AccessibleGrid, SubclassesChooseWhatIsReadAHiddenGridAnnouncesNothing) {
   TStringGrid* grid = Make<TCaptionGrid>(0);
   grid->SetCells(1, 0, "");  // captions need not live in the title row
   QAccessibleTableInterface* table = TableOf(grid);
@@ -244,16 +229,12 @@ TEST_F(AccessibleGrid, SubclassesChooseWhatIsRead) {
   QAccessibleInterface* cell = table->cellAt(0, 1);
   EXPECT_EQ(Name(cell), "shown 1,1");
   EXPECT_EQ(Name(CellOf(cell)->columnHeaderCells().value(0)), "caption 1");
-}
-
-TEST_F(AccessibleGrid, AHiddenGridAnnouncesNothing) {
-  auto* grid = new TStringGrid(&window);  // owned by the window, never shown
-  grid->SetRowCount(8);
-  grid->SetRow(3);
+  auto* hidden = new TStringGrid(&window);  // never shown
+  hidden->SetRowCount(8);
+  hidden->SetRow(3);
   for (const TEventSeen& e : seen)
-    EXPECT_TRUE(e.Object != grid || (e.Type != QAccessible::Focus && e.Type != QAccessible::Selection &&
-                                     e.Type != QAccessible::TableModelChanged))
+    EXPECT_TRUE(e.Object != hidden || (e.Type != QAccessible::Focus && e.Type != QAccessible::Selection &&
+                                       e.Type != QAccessible::TableModelChanged))
         << e.Type;
-  // It can still be read.
-  EXPECT_EQ(TableOf(grid)->rowCount(), 7);
+  EXPECT_EQ(TableOf(hidden)->rowCount(), 7);
 }

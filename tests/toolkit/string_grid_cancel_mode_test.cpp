@@ -3,12 +3,10 @@
 #include "toolkit/widgets/string_grid.h"
 
 #include <QDialog>
-#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,14 +19,10 @@ class TCancelProbe : public TStringGrid {
   std::vector<QObject*> senders;
 
  protected:
-  void CancelMode(QObject* Sender) override {
-    senders.push_back(Sender);
-    TStringGrid::CancelMode(Sender);
-  }
+  void CancelMode(QObject* Sender) override { senders.push_back(Sender); TStringGrid::CancelMode(Sender); }
 };
 
-// A window with the grid, an edit box and a widget that takes no focus (like
-// the program's speed buttons).
+// The grid, an edit box and a widget that takes no focus (like the program's speed buttons).
 class GridCancelMode : public orvix::test::ShownWindowTest {
  protected:
   void SetUp() override {
@@ -52,8 +46,7 @@ TEST_F(GridCancelMode, APressOnAnotherWidgetOfTheWindowComesFromThatWidgetOneOnT
   EXPECT_EQ(grid->senders, std::vector<QObject*>{noFocus});
   EXPECT_TRUE(grid->hasFocus());  // the press took no focus, still the grid's
   grid->senders.clear();
-  // A press on a child that does not take it is handed to the parent: one
-  // notification, from the widget pressed.
+  // A press on a child that does not take it is handed to the parent: one notification, from the child.
   auto* label = new QWidget(noFocus);
   label->setGeometry(0, 0, 20, 20);
   label->show();

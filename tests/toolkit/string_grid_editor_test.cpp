@@ -20,7 +20,7 @@ class GridEditor : public ::testing::Test {
   TProbeGrid grid;
 };
 
-TEST_F(GridEditor, F2ShowsTheEditorOverTheCurrentCellWithItsTextArrowsLeaveItAtTheEnds) {
+TEST_F(GridEditor, F2OrAClickOnTheCurrentCellShowsTheEditorOverItWithItsTextArrowsLeaveItAtTheEnds) {
   EXPECT_EQ(grid.InplaceEditor(), nullptr);  // created on first use
   QTest::keyClick(&grid, Qt::Key_F2);
   ASSERT_TRUE(Shown());
@@ -39,6 +39,12 @@ TEST_F(GridEditor, F2ShowsTheEditorOverTheCurrentCellWithItsTextArrowsLeaveItAtT
   QTest::keyClick(Editor(), Qt::Key_End);
   QTest::keyClick(Editor(), Qt::Key_Right);  // at the end: next cell
   EXPECT_EQ(grid.Col(), 2);
+  const TRect other = grid.CellRect(2, 2);
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(other.Left + 4, other.Top + 4));
+  EXPECT_FALSE(Shown());  // the first click only moves there
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(other.Left + 4, other.Top + 4));
+  ASSERT_TRUE(Shown());
+  EXPECT_EQ(Editor()->geometry(), other.ToQRect());
 }
 
 TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCellEnterShowsAndEscapeRestores) {
@@ -52,7 +58,6 @@ TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCellEnterShowsAndEscapeResto
   EXPECT_FALSE(Shown() || grid.EditorMode());
   EXPECT_EQ(grid.Cells(1, 1), "xyz");
 
-  // Enter shows it again; Escape restores the text it was shown with.
   QTest::keyClick(&grid, Qt::Key_Return);
   ASSERT_TRUE(Shown());
   Editor()->selectAll();
@@ -72,15 +77,6 @@ TEST_F(GridEditor, MovingAwayHidesTheEditorAndKeepsTheText) {
   EXPECT_EQ(grid.Cells(1, 1), "one!");
   QTest::keyClick(&grid, Qt::Key_F2);  // the same editor comes back on the new cell
   EXPECT_EQ(std::tuple(grid.editorsCreated, Editor()->EditText(), Editor()->loads), std::tuple(1, QString("two"), 2));
-}
-
-TEST_F(GridEditor, ClickOnTheCurrentCellShowsTheEditor) {
-  const TRect other = grid.CellRect(2, 2);
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(other.Left + 4, other.Top + 4));
-  EXPECT_FALSE(Shown());  // the first click only moves there
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(other.Left + 4, other.Top + 4));
-  ASSERT_TRUE(Shown());
-  EXPECT_EQ(Editor()->geometry(), other.ToQRect());
 }
 
 TEST_F(GridEditor, AlwaysShowEditorFollowsTheCurrentCell) {
@@ -126,7 +122,14 @@ TEST_F(GridEditor, TextChangesReachTheHookAndWritesFromOutsideShowInTheEditor) {
   EXPECT_EQ(grid.Cells(1, 1), "one");
 }
 
-TEST_F(GridEditor, NoEditorWithoutEditingOrWithRowSelect) {
+TEST_F(GridEditor, HideEditorAndStructureChangesEndEditingNoEditorWithoutEditingOrWithRowSelect) {
+  QTest::keyClick(&grid, Qt::Key_F2);
+  grid.HideEditor();
+  EXPECT_FALSE(Shown());
+  grid.SetEditorMode(true);
+  EXPECT_TRUE(Shown());
+  grid.SetRowCount(3);  // the grid changes under the editor: editing ends
+  EXPECT_FALSE(Shown() || grid.EditorMode());
   grid.SetOptions(grid.Options() - TGridOptions{goEditing});
   QTest::keyClick(&grid, Qt::Key_F2);
   QTest::keyClick(&grid, Qt::Key_A);
@@ -135,16 +138,6 @@ TEST_F(GridEditor, NoEditorWithoutEditingOrWithRowSelect) {
   grid.SetOptions(grid.Options() + TGridOptions{goEditing, goRowSelect});
   QTest::keyClick(&grid, Qt::Key_F2);
   grid.ShowEditor();
-  EXPECT_FALSE(Shown() || grid.EditorMode());
-}
-
-TEST_F(GridEditor, HideEditorAndStructureChanges) {
-  QTest::keyClick(&grid, Qt::Key_F2);
-  grid.HideEditor();
-  EXPECT_FALSE(Shown());
-  grid.SetEditorMode(true);
-  EXPECT_TRUE(Shown());
-  grid.SetRowCount(3);  // the grid changes under the editor: editing ends
   EXPECT_FALSE(Shown() || grid.EditorMode());
 }
 

@@ -15,35 +15,30 @@ class GridGeometry : public ::testing::Test {
     for (const auto& c : cases)
       EXPECT_EQ(grid.MouseToCell(c[0], c[1]), (TGridCoord{c[2], c[3]})) << c[0] << "," << c[1];
   }
+  struct TCellRect { int c, r; TRect rect; };
+  void ExpectRects(std::initializer_list<TCellRect> cases) {
+    for (const TCellRect& k : cases) EXPECT_EQ(grid.CellRect(k.c, k.r), k.rect) << k.c << "," << k.r;
+  }
   TProbeGrid grid;
 };
 
 TEST_F(GridGeometry, CellsFollowWidthsHeightsAndLines) {
   ASSERT_EQ(grid.viewport()->width(), 300);
   ASSERT_EQ(grid.viewport()->height(), 200);
-  EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));
-  EXPECT_EQ(grid.CellRect(1, 0), (TRect{65, 0, 129, 24}));
-  EXPECT_EQ(grid.CellRect(1, 1), (TRect{65, 25, 129, 49}));
-  EXPECT_EQ(grid.CellRect(2, 3), (TRect{130, 75, 194, 99}));
+  ExpectRects({{0, 0, {0, 0, 64, 24}}, {1, 0, {65, 0, 129, 24}}, {1, 1, {65, 25, 129, 49}},
+               {2, 3, {130, 75, 194, 99}}});
 
   grid.SetColWidths(1, 10);
   grid.SetRowHeights(1, 40);
-  EXPECT_EQ(grid.CellRect(1, 1), (TRect{65, 25, 75, 65}));
-  EXPECT_EQ(grid.CellRect(2, 2), (TRect{76, 66, 140, 90}));
+  ExpectRects({{1, 1, {65, 25, 75, 65}}, {2, 2, {76, 66, 140, 90}}});
 }
 
-TEST_F(GridGeometry, WideLinesAreBetweenCells) {
+TEST_F(GridGeometry, WideLinesAreBetweenCellsTheirSpaceReservedWhenEitherOptionOfTheDirectionIsSet) {
   grid.SetGridLineWidth(3);
-  EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));
-  EXPECT_EQ(grid.CellRect(1, 1), (TRect{67, 27, 131, 51}));
-  EXPECT_EQ(grid.CellRect(2, 2), (TRect{134, 54, 198, 78}));
+  ExpectRects({{0, 0, {0, 0, 64, 24}}, {1, 1, {67, 27, 131, 51}}, {2, 2, {134, 54, 198, 78}}});
   // The three line pixels after a cell belong to no cell.
   ExpectCellsAt({{64, 30, -1, -1}, {65, 30, -1, -1}, {66, 30, -1, -1}, {67, 30, 1, 1}, {130, 50, 1, 1},
                  {131, 50, -1, -1}});
-}
-
-TEST_F(GridGeometry, LineSpaceIsReservedWhenEitherOptionOfTheDirectionIsSet) {
-  grid.SetGridLineWidth(3);
   grid.SetOptions({goVertLine});  // only normal vertical lines: all columns keep the space
   EXPECT_EQ(grid.CellRect(1, 1), (TRect{67, 24, 131, 48}));
   grid.SetOptions({goFixedHorzLine});
@@ -54,15 +49,12 @@ TEST_F(GridGeometry, LineSpaceIsReservedWhenEitherOptionOfTheDirectionIsSet) {
 
 TEST_F(GridGeometry, CellsOutOfViewHaveEmptyRectanglesPointsOutsideTheCellsNoCell) {
   for (auto [c, r] : {std::pair(-1, 0), std::pair(0, 5), std::pair(5, 0)}) EXPECT_EQ(grid.CellRect(c, r), TRect{});
-  // Column 4 starts at 260, inside the 300 px client area: full, unclipped rect.
-  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));
+  EXPECT_EQ(grid.CellRect(4, 1), (TRect{260, 25, 324, 49}));  // starts inside the 300 px client area: unclipped
   grid.SetColCount(8);
-  // Column 5 would start at 325: out of view.
-  EXPECT_EQ(grid.CellRect(5, 1), TRect{});
+  EXPECT_EQ(grid.CellRect(5, 1), TRect{});  // would start at 325: out of view
   EXPECT_TRUE(grid.CellRect(5, 1).IsEmpty());
 
-  // A vertical and a horizontal line; the last column partly in view; past
-  // the client area; below the last row (5 rows end at 125).
+  // Two lines; the last column partly in view; past the client area; below the last row (5 rows end at 125).
   ExpectCellsAt({{0, 0, 0, 0}, {63, 23, 0, 0}, {64, 10, -1, -1}, {10, 24, -1, -1}, {-1, 5, -1, -1}, {5, -1, -1, -1},
                  {299, 10, 4, 0}, {300, 10, -1, -1}, {10, 130, -1, -1}});
   grid.SetColCount(2);
@@ -75,12 +67,10 @@ TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCellsWithinTheLimits) {
   grid.SetTopRow(10);
   grid.SetLeftCol(3);
   EXPECT_EQ(std::pair(grid.TopRow(), grid.LeftCol()), std::pair(10, 3));
-  EXPECT_EQ(grid.CellRect(0, 0), (TRect{0, 0, 64, 24}));      // fixed corner stays
-  EXPECT_EQ(grid.CellRect(0, 10), (TRect{0, 25, 64, 49}));    // fixed column, first row in view
-  EXPECT_EQ(grid.CellRect(3, 0), (TRect{65, 0, 129, 24}));    // fixed row, first column in view
-  EXPECT_EQ(grid.CellRect(4, 11), (TRect{130, 50, 194, 74}));
-  EXPECT_EQ(grid.CellRect(1, 10), TRect{});                   // scrolled out to the left
-  EXPECT_EQ(grid.CellRect(3, 9), TRect{});                    // scrolled out above
+  // The fixed corner stays; the fixed column and row show the first row and column in view; (1, 10) is
+  // scrolled out to the left, (3, 9) above.
+  ExpectRects({{0, 0, {0, 0, 64, 24}}, {0, 10, {0, 25, 64, 49}}, {3, 0, {65, 0, 129, 24}},
+               {4, 11, {130, 50, 194, 74}}, {1, 10, {}}, {3, 9, {}}});
   ExpectCellsAt({{70, 30, 3, 10}, {10, 30, 0, 10}});
 
   grid.SetLeftCol(1);
@@ -101,7 +91,7 @@ TEST_F(GridGeometry, ScrollingMovesOnlyTheScrollableCellsWithinTheLimits) {
   EXPECT_EQ(grid.TopRow(), 93);
 }
 
-TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
+TEST_F(GridGeometry, ScrollBarsFollowTopRowAndAnEmptyClientAreaShowsNothing) {
   grid.SetRowCount(100);
   grid.SetScrollBars(TScrollStyle::ssVertical);
   QApplication::processEvents();
@@ -114,9 +104,6 @@ TEST_F(GridGeometry, ScrollBarsFollowTopRow) {
   EXPECT_EQ(bar->value(), 39);
   bar->setValue(10);
   EXPECT_EQ(std::pair(grid.TopRow(), grid.CellRect(1, 11).Top), std::pair(11, 25));
-}
-
-TEST_F(GridGeometry, EmptyClientAreaShowsNothing) {
   grid.resize(0, 0);
   QApplication::processEvents();
   EXPECT_EQ(grid.CellRect(0, 0), TRect{});

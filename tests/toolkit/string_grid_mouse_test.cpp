@@ -11,13 +11,6 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-// A move with the left button held, as during a drag.
-void DragTo(QWidget* w, int x, int y) {
-  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::LeftButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(w, &move);
-}
-
 void Drag(QWidget* w, QPoint from, QPoint to) {
   QTest::mousePress(w, Qt::LeftButton, {}, from);
   DragTo(w, (from.x() + to.x()) / 2, (from.y() + to.y()) / 2);
@@ -35,41 +28,26 @@ class GridMouse : public ::testing::Test {
   TProbeGrid grid;
 };
 
-TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowResizesOnlyWithTheOption) {
+TEST_F(GridMouse, DraggingAColumnLineInTheFixedRowOrARowLineInTheFixedColumnResizesOnlyWithTheOption) {
   grid.SetOptions(grid.Options() + TGridOptions{goColSizing});
   // Column 1 spans 65..128, its line is at 129. Grab 2 px left of it.
   Drag(grid.viewport(), {127, 10}, {157, 12});
   EXPECT_EQ(grid.ColWidths(1), 94);
   EXPECT_EQ(grid.CellRect(2, 1).Left, 65 + 94 + 1);
   EXPECT_EQ(std::pair(grid.Col(), grid.Row()), std::pair(1, 1));  // not a selection
-  // Narrowing below zero stops at zero.
   Drag(grid.viewport(), {159, 10}, {20, 10});
   EXPECT_EQ(grid.ColWidths(1), 0);
-  // Column lines outside the fixed rows do not resize.
   grid.SetColWidths(1, 64);
   Drag(grid.viewport(), {129, 60}, {160, 60});
   EXPECT_EQ(grid.ColWidths(1), 64);
   grid.SetOptions(grid.Options() - TGridOptions{goColSizing});
   Drag(grid.viewport(), {129, 10}, {160, 10});
   EXPECT_EQ(grid.ColWidths(1), 64);
-}
-
-TEST_F(GridMouse, DraggingARowLineInTheFixedColumnResizes) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSizing});
   // Row 2 spans 50..73, its line is at 74.
   Drag(grid.viewport(), {20, 74}, {20, 90});
   EXPECT_EQ(std::pair(grid.RowHeights(2), grid.RowHeights(1)), std::pair(40, 24));
   EXPECT_EQ(grid.CellRect(1, 3).Top, 50 + 40 + 1);
-}
-
-TEST_F(GridMouse, DraggingATitleCellMovesTheColumn) {
-  grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
-  const TRect from = grid.CellRect(2, 0), to = grid.CellRect(4, 0);
-  grid.SetColWidths(2, 70);
-  Drag(grid.viewport(), {from.Left + 20, 10}, {to.Left + 30, 10});
-  EXPECT_EQ(grid.columnMoves, (std::vector<std::pair<int, int>>{{2, 4}}));
-  EXPECT_EQ(std::pair(grid.Cells(4, 1), grid.Cells(2, 1)), std::pair(QString("2:1"), QString("3:1")));
-  EXPECT_EQ(grid.ColWidths(4), 70);
 }
 
 TEST_F(GridMouse, DraggingAFixedColumnCellMovesTheRow) {
@@ -79,14 +57,21 @@ TEST_F(GridMouse, DraggingAFixedColumnCellMovesTheRow) {
   EXPECT_EQ(grid.Cells(3, 1), "3:4");
 }
 
-TEST_F(GridMouse, NoMovingWithoutTheOption) {
+TEST_F(GridMouse, WithoutTheOptionsNoDragMovesAnythingWithItATitleCellMovesItsColumn) {
   Drag(grid.viewport(), {grid.CellRect(2, 0).Left + 20, 10}, {grid.CellRect(4, 0).Left + 20, 10});
   Drag(grid.viewport(), {20, grid.CellRect(0, 4).Top + 5}, {20, grid.CellRect(0, 1).Top + 5});
   EXPECT_TRUE(grid.columnMoves.empty() && grid.rowMoves.empty());
   EXPECT_EQ(grid.Cells(2, 1), "2:1");
+  grid.SetOptions(grid.Options() + TGridOptions{goColMoving});
+  const TRect from = grid.CellRect(2, 0), to = grid.CellRect(4, 0);
+  grid.SetColWidths(2, 70);
+  Drag(grid.viewport(), {from.Left + 20, 10}, {to.Left + 30, 10});
+  EXPECT_EQ(grid.columnMoves, (std::vector<std::pair<int, int>>{{2, 4}}));
+  EXPECT_EQ(std::pair(grid.Cells(4, 1), grid.Cells(2, 1)), std::pair(QString("2:1"), QString("3:1")));
+  EXPECT_EQ(grid.ColWidths(4), 70);
 }
 
-TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndLeaving) {
+TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndLeavingCaptureAndRelease) {
   QTest::mousePress(grid.viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(150, 60));
   QTest::mouseRelease(grid.viewport(), Qt::RightButton, {}, QPoint(150, 60));
   EXPECT_EQ(grid.log, (Log{"down 2 150,60 shift", "up 2 150,60"}));
@@ -101,9 +86,6 @@ TEST_F(GridMouse, HooksSeeButtonModifiersClientPositionAndThePointerEnteringAndL
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(grid.viewport(), &leave);
   EXPECT_EQ(grid.log, (Log{"enter", "leave"}));
-}
-
-TEST_F(GridMouse, CaptureAndRelease) {
   EXPECT_FALSE(grid.MouseCapture());
   grid.SetMouseCapture(true);
   EXPECT_EQ(std::pair(grid.MouseCapture(), QWidget::mouseGrabber()), std::pair(true, grid.viewport()));

@@ -22,8 +22,7 @@ const QColor kSilver(192, 192, 192);
 const QColor kBlack(0, 0, 0);
 const QColor kBlue(0, 0, 255);
 
-// Renders the client area into an image filled beforehand with kUnpainted,
-// so whatever the grid leaves alone stays magenta.
+// Whatever the grid leaves alone stays kUnpainted.
 QImage Render(TStringGrid& grid) {
   QImage img(grid.viewport()->size(), QImage::Format_RGB32);
   img.fill(kUnpainted);
@@ -33,34 +32,25 @@ QImage Render(TStringGrid& grid) {
 
 QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
 
-// The main window's message grid: 4 x 6, one title row, no fixed column.
-void SetUpMessageGrid(TProbeGrid& grid) {
-  grid.SetColCount(4);
-  grid.SetRowCount(6);
-  grid.SetFixedCols(0);
-  grid.SetFixedRows(1);
-  grid.SetDefaultRowHeight(20);
-  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
-                   goThumbTracking});
-  grid.SetDefaultDrawing(false);
-  const int widths[] = {45, 80, 80, 159};
-  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+void SetUpMessageGrid(TProbeGrid& grid, QWidget* window = nullptr, QRect geometry = {}) {
+  if (window) {
+    grid.setParent(window);
+    grid.SetScrollBars(TScrollStyle::ssNone);
+    grid.setGeometry(geometry);
+  }
+  SetMessageGridLayout(grid);
   grid.SetColor(kBlue);
 }
 
 TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAndState) {
   QWidget window;
   auto* grid = new TProbeGrid;
-  grid->setParent(&window);
-  SetUpMessageGrid(*grid);
-  grid->SetScrollBars(TScrollStyle::ssNone);
-  grid->setGeometry(0, 0, 400, 150);
+  SetUpMessageGrid(*grid, &window, {0, 0, 400, 150});
   ASSERT_TRUE(orvix::test::ShowActive(window));
   grid->setFocus();
   grid->draws.clear();
   const QImage img = Render(*grid);
 
-  // Every cell was handed to DrawCell and left untouched by the base.
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 6; ++r) {
       const TRect rect = grid->CellRect(c, r);
@@ -72,9 +62,7 @@ TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAnd
   for (const TDrawCall& d : grid->draws)
     if (d.state.Contains(gdFocused)) focused.insert({d.col, d.row});
   EXPECT_EQ(focused, (std::set<std::pair<int, int>>{{0, 1}})) << "only the current cell, while focused";
-  // Lines: black under and beside the title row, silver between normal cells
-  // (rows of 20 + 1). Outside the cells: the grid colour; columns end at
-  // 45+80+80+159+4 = 368, six rows of 21 at 126.
+  // Rows of 20 + 1; outside the cells the grid colour: columns end at 45+80+80+159+4 = 368, rows at 126.
   ExpectPixels(img, {{10, 20, kBlack, "below title cell (0,0)"}, {45, 5, kBlack, "right of title cell (0,0)"},
                      {45, 30, kSilver, "right of (0,1)"}, {10, 41, kSilver, "below (0,1)"}, {368, 10, kBlue},
                      {399, 149, kBlue}, {10, 126, kBlue}});
@@ -136,7 +124,6 @@ TEST(GridPaint, WideLinesAndLinesSwitchedOff) {
   grid.SetOptions({goFixedVertLine, goFixedHorzLine, goHorzLine});  // no vertical lines between normal cells
   grid.ShowClient(400, 200);
   const QImage img = Render(grid);
-  // Between normal columns the space stays reserved but shows the grid colour.
   const int right = grid.CellRect(1, 1).Right;
   ExpectPixels(img, {{64, 40, kBlack, "fixed column line: x 64..66"}, {65, 40, kBlack}, {66, 40, kBlack},
                      {67, 40, kUnpainted, "cell (1,1) starts at 67"}, {right, 40, kBlue}, {right + 1, 40, kBlue},
@@ -159,7 +146,7 @@ TEST(GridPaint, OnlyTheCellsInViewArePainted) {
   for (const TDrawCall& d : grid.draws) EXPECT_TRUE(d.row == 0 || d.row >= 99993) << d.row;
 }
 
-TEST(GridPaint, AFailingCellDoesNotStopThePaint) {
+TEST(GridPaint, AFailingCellDoesNotStopThePaintAnInvalidatedCellRepaintsOnlyAroundIt) {
   TProbeGrid grid;
   grid.SetDefaultDrawing(false);
   grid.ShowClient(300, 120);
@@ -172,12 +159,6 @@ TEST(GridPaint, AFailingCellDoesNotStopThePaint) {
   EXPECT_TRUE(grid.paintFailures.empty());  // reported after the paint
   QApplication::processEvents();
   EXPECT_EQ(grid.paintFailures, (std::vector<std::string>{"1,1 bad cell"}));
-}
-
-TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
-  TProbeGrid grid;
-  grid.ShowClient(300, 200);
-  QApplication::processEvents();
   grid.draws.clear();
   grid.InvalidateCell(2, 2);
   grid.viewport()->repaint(grid.viewport()->visibleRegion().boundingRect().intersected(grid.CellRect(2, 2).ToQRect()));
@@ -187,17 +168,12 @@ TEST(GridPaint, InvalidatingACellRepaintsOnlyAroundIt) {
 
 }  // namespace
 
-// A window whose buffer was replaced (Qt on Wayland, when it adds its own
-// title bar) is repainted as one update of the window: the grid must be
-// painted with it, not left as the blank new buffer.
+// A replaced window buffer (Qt on Wayland adding its title bar) is one update of the whole window.
 TEST(GridPaint, ARepaintOfTheWholeWindowPaintsTheCellsAgain) {
   QWidget window;
   window.resize(300, 150);
   auto* grid = new TProbeGrid;
-  grid->setParent(&window);
-  SetUpMessageGrid(*grid);
-  grid->SetScrollBars(TScrollStyle::ssNone);
-  grid->setGeometry(0, 20, 300, 130);
+  SetUpMessageGrid(*grid, &window, {0, 20, 300, 130});
   grid->paintCell = [](QPainter& p, int, int, const TRect& r, TGridDrawState) { p.fillRect(r.ToQRect(), Qt::green); };
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -216,28 +192,20 @@ TEST(GridPaint, ARepaintOfTheWholeWindowPaintsTheCellsAgain) {
   EXPECT_EQ(shown.pixelColor(cell.Left + 5, 20 + cell.Top + 5).name(), QColor(Qt::green).name());
 }
 
-// Thicknesses, in device pixels, of the runs of line colour met going along
-// the image's column x (down) or row y (across).
+// Thicknesses in device pixels of the runs of line colour down column `at` or across row `at`.
 std::vector<int> LineRuns(const QImage& img, int at, bool down) {
   std::vector<int> runs;
   int run = 0;
   const int n = down ? img.height() : img.width();
   for (int i = 0; i < n; ++i) {
     const QColor c = down ? img.pixelColor(at, i) : img.pixelColor(i, at);
-    if (c == kSilver || c == kBlack) {
-      ++run;
-    } else if (run > 0) {
-      runs.push_back(run);
-      run = 0;
-    }
+    if (c == kSilver || c == kBlack) ++run;
+    else if (run > 0) { runs.push_back(run); run = 0; }
   }
   if (run > 0) runs.push_back(run);
   return runs;
 }
 
-// At 125, 150 and 175 % every one-pixel line is the same number of device
-// pixels, as a one-pixel line is at 100 % and 200 %, down a column and
-// across a row alike.
 TEST(GridPaint, LinesAreEvenlyThickAtEveryScale) {
   TProbeGrid grid;
   SetUpMessageGrid(grid);

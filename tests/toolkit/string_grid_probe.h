@@ -1,7 +1,6 @@
 #pragma once
 
-// A string grid that records the hooks it is called through, for the
-// string grid tests.
+// A string grid that records the hooks it is called through.
 
 #include "toolkit/widgets/inplace_edit.h"
 #include "toolkit/widgets/string_grid.h"
@@ -9,6 +8,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 #include <functional>
@@ -18,14 +18,8 @@
 class TProbeEdit : public TInplaceEdit {
  public:
   using TInplaceEdit::TInplaceEdit;
-  void LoadCell() override {
-    ++loads;
-    TInplaceEdit::LoadCell();
-  }
-  void UpdateLayout() override {
-    ++layouts;
-    lastLayoutGeometry = geometry();
-  }
+  void LoadCell() override { ++loads; TInplaceEdit::LoadCell(); }
+  void UpdateLayout() override { ++layouts; lastLayoutGeometry = geometry(); }
   int loads = 0;
   int layouts = 0;
   QRect lastLayoutGeometry;
@@ -35,11 +29,8 @@ struct TDrawCall { int col, row; TRect rect; TGridDrawState state; };
 
 class TProbeGrid : public TStringGrid {
  public:
-  TProbeGrid() {
-    setFrameShape(QFrame::NoFrame);  // client area = widget area in these tests
-  }
+  TProbeGrid() { setFrameShape(QFrame::NoFrame); }  // client area = widget area in these tests
 
-  // Shows the grid with a client area of exactly w x h pixels (no scroll bars).
   void ShowClient(int w, int h) {
     SetScrollBars(TScrollStyle::ssNone);
     resize(w, h);
@@ -66,28 +57,20 @@ class TProbeGrid : public TStringGrid {
   using TStringGrid::KeyDown;
 
  protected:
+  static std::string XY(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
   bool SelectCell(int c, int r) override {
-    log.push_back("select " + std::to_string(c) + "," + std::to_string(r));
+    log.push_back("select " + XY(c, r));
     return allowSelect(c, r) && TStringGrid::SelectCell(c, r);
   }
-  void Click() override {
-    log.push_back("click");
-    TStringGrid::Click();
-  }
+  void Click() override { log.push_back("click"); TStringGrid::Click(); }
   void DrawCell(int c, int r, const TRect& rect, TGridDrawState state) override {
     draws.push_back({c, r, rect, state});
     if (paintCell) paintCell(*Canvas(), c, r, rect, state);
     TStringGrid::DrawCell(c, r, rect, state);
   }
   void SizeChanged(int oldCols, int oldRows) override { sizeChanges.emplace_back(oldCols, oldRows); }
-  void ColumnMoved(int from, int to) override {
-    columnMoves.emplace_back(from, to);
-    TStringGrid::ColumnMoved(from, to);
-  }
-  void RowMoved(int from, int to) override {
-    rowMoves.emplace_back(from, to);
-    TStringGrid::RowMoved(from, to);
-  }
+  void ColumnMoved(int f, int t) override { columnMoves.emplace_back(f, t); TStringGrid::ColumnMoved(f, t); }
+  void RowMoved(int f, int t) override { rowMoves.emplace_back(f, t); TStringGrid::RowMoved(f, t); }
   std::unique_ptr<TInplaceEdit> CreateEditor() override {
     ++editorsCreated;
     auto e = std::make_unique<TProbeEdit>(this);
@@ -95,33 +78,48 @@ class TProbeGrid : public TStringGrid {
     return e;
   }
   void MouseDown(Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) override {
-    log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) + "," + std::to_string(y) +
+    log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + XY(x, y) +
                   (s.testFlag(Qt::ShiftModifier) ? " shift" : ""));
     TStringGrid::MouseDown(b, s, x, y);
   }
   void MouseUp(Qt::MouseButton b, Qt::KeyboardModifiers s, int x, int y) override {
-    log.push_back("up " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) + "," + std::to_string(y));
+    log.push_back("up " + std::to_string(static_cast<int>(b)) + " " + XY(x, y));
     TStringGrid::MouseUp(b, s, x, y);
   }
   void MouseMove(Qt::KeyboardModifiers s, int x, int y) override {
-    log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    log.push_back("move " + XY(x, y));
     TStringGrid::MouseMove(s, x, y);
   }
   void MouseEnter() override { log.push_back("enter"); }
   void MouseLeave() override { log.push_back("leave"); }
-  void DoEnter() override {
-    log.push_back("focus in");
-    TStringGrid::DoEnter();
-  }
-  void DoExit() override {
-    log.push_back("focus out");
-    TStringGrid::DoExit();
-  }
+  void DoEnter() override { log.push_back("focus in"); TStringGrid::DoEnter(); }
+  void DoExit() override { log.push_back("focus out"); TStringGrid::DoExit(); }
   void EditorTextChanged() override { log.push_back("editor changed"); }
   void CellPaintFailed(int c, int r, const QString& message) override {
-    paintFailures.push_back(std::to_string(c) + "," + std::to_string(r) + " " + message.toStdString());
+    paintFailures.push_back(XY(c, r) + " " + message.toStdString());
   }
 };
+
+// The main window's message grid: 4 x 6, one title row, no fixed column, drawn by its owner.
+inline void SetMessageGridLayout(TStringGrid& grid) {
+  grid.SetColCount(4);
+  grid.SetRowCount(6);
+  grid.SetFixedCols(0);
+  grid.SetFixedRows(1);
+  grid.SetDefaultRowHeight(20);
+  using enum TGridOption;
+  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
+                   goThumbTracking});
+  grid.SetDefaultDrawing(false);
+  const int widths[] = {45, 80, 80, 159};
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
+}
+
+// A move with the left button held, as during a drag.
+inline void DragTo(QWidget* w, int x, int y) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::LeftButton, {});
+  QApplication::sendEvent(w, &move);
+}
 
 // Removes hook entries of one kind (e.g. "move") to keep expectations short.
 inline std::vector<std::string> Without(const std::vector<std::string>& log, const std::string& prefix) {

@@ -14,10 +14,7 @@ class GridSelection : public ::testing::Test {
     grid.SetColCount(4);
     grid.SetRowCount(50);
     grid.ShowClient(300, 200);  // 7 rows fully in view
-    grid.OnClick = [this](QObject* sender) {
-      EXPECT_EQ(sender, &grid);
-      ++clicks;
-    };
+    grid.OnClick = [this](QObject* sender) { EXPECT_EQ(sender, &grid); ++clicks; };
     grid.log.clear();
   }
   Log Calls() { return Without(Without(grid.log, "move"), "down"); }
@@ -48,7 +45,6 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   grid.SetCol(2);
   EXPECT_EQ(grid.Col(), 2);
 
-  // OnSelectCell may refuse too.
   grid.OnSelectCell = [](QObject*, int, int r, bool& can) { can = r < 10; };
   grid.SetRow(12);
   EXPECT_EQ(grid.Row(), 3);
@@ -56,16 +52,13 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   EXPECT_EQ(std::pair(grid.Row(), clicks), std::pair(9, 5));
 }
 
-TEST_F(GridSelection, CurrentCellIsScrolledIntoView) {
+TEST_F(GridSelection, CurrentCellIsScrolledIntoViewRowSelectSelectsTheWholeRow) {
   grid.SetRow(40);
   EXPECT_EQ(grid.TopRow(), 34);  // 40 is the last fully visible row
   EXPECT_FALSE(grid.CellRect(1, 40).IsEmpty());
   EXPECT_LE(grid.CellRect(1, 40).Bottom, 200);
   grid.SetRow(20);
   EXPECT_EQ(grid.TopRow(), 20);
-}
-
-TEST_F(GridSelection, RowSelectSelectsTheWholeRow) {
   grid.SetOptions(grid.Options() + TGridOptions{goRowSelect});
   grid.SetRow(5);
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 5, 3, 5}));
@@ -104,7 +97,6 @@ TEST_F(GridSelection, PagingAndHomeEndAlsoSelectingRows) {
   QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(Cell(), std::pair(1, 1));
   EXPECT_EQ(grid.TopRow(), 1);
-  // Selecting rows, Home and End go to the first and last row.
   grid.SetOptions({goRowSelect});
   QTest::keyClick(&grid, Qt::Key_End);
   EXPECT_EQ(grid.Row(), 49);
@@ -132,7 +124,7 @@ TEST_F(GridSelection, TabMovesBetweenCellsOnlyWithGoTabs) {
   grid.setParent(nullptr);
 }
 
-TEST_F(GridSelection, ShiftArrowsExtendARange) {
+TEST_F(GridSelection, ShiftArrowsAndMouseDragsWithRangeSelectExtendARange) {
   QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
   QTest::keyClick(&grid, Qt::Key_Right, Qt::ShiftModifier);
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 2, 2}));
@@ -141,6 +133,13 @@ TEST_F(GridSelection, ShiftArrowsExtendARange) {
   grid.SetOptions(grid.Options() - TGridOptions{goRangeSelect});
   QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
   EXPECT_EQ(grid.Selection(), (TGridRect{2, 4, 2, 4}));
+  grid.SetOptions(grid.Options() + TGridOptions{goRangeSelect});
+  const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
+  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
+  DragTo(grid.viewport(), b.Left + 3, b.Top + 3);
+  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
+  EXPECT_EQ(grid.Row(), 2);
 }
 
 TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFixedCellsOrLines) {
@@ -163,18 +162,6 @@ TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFix
   const TRect r2 = grid.CellRect(3, 5);
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(r2.Left + 1, r2.Top + 1));
   EXPECT_EQ(std::pair(grid.Row(), clicks), std::pair(3, 2));
-}
-
-TEST_F(GridSelection, MouseDragWithRangeSelectExtends) {
-  const TRect a = grid.CellRect(1, 2), b = grid.CellRect(3, 4);
-  QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
-  QMouseEvent move(QEvent::MouseMove, QPointF(b.Left + 3, b.Top + 3),
-                   grid.viewport()->mapToGlobal(QPointF(b.Left + 3, b.Top + 3)), Qt::NoButton, Qt::LeftButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(grid.viewport(), &move);
-  QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
-  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
-  EXPECT_EQ(grid.Row(), 2);
 }
 
 }  // namespace

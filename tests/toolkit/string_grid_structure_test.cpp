@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
-using enum TGridOption;
 using Pairs = std::vector<std::pair<int, int>>;
 
 namespace {
@@ -82,7 +81,7 @@ TEST(GridStructure, MovingRowsOfASparseColumn) {
   EXPECT_EQ(grid.Cells(1, 50000), "only");
 }
 
-TEST(GridStructure, DeletingAColumn) {
+TEST(GridStructure, DeletingAColumnOrARowAndColsIsAnAssignableListPerColumn) {
   TProbeGrid grid;
   grid.FillTexts();
   grid.DeleteColumn(1);
@@ -91,11 +90,6 @@ TEST(GridStructure, DeletingAColumn) {
   EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}}));
   grid.DeleteRow(2);
   EXPECT_EQ(grid.Cols(1), (QStringList{"2:0", "2:1", "2:3", "2:4"}));
-}
-
-TEST(GridStructure, ColsIsAnAssignableListPerColumn) {
-  TProbeGrid grid;
-  grid.SetRowCount(4);
   grid.SetCols(2, {"a", "b", "c", "d", "ignored"});
   EXPECT_EQ(grid.Cells(2, 3), "d");
   EXPECT_EQ(grid.Cols(2), (QStringList{"a", "b", "c", "d"}));
@@ -128,7 +122,6 @@ TEST(GridStructure, OutOfRangeIndexesAreHarmlessAndDefaultSizesApplyToAllColumns
   grid.SetDefaultRowHeight(-1);
   EXPECT_EQ(std::pair(grid.GridLineWidth(), grid.RowHeights(0)), std::pair(0, 0));
 
-  // Default sizes apply to all columns and new ones.
   grid.SetColWidths(2, 5);
   grid.SetDefaultColWidth(30);
   EXPECT_EQ(grid.ColWidths(2), 30);
@@ -139,8 +132,7 @@ TEST(GridStructure, OutOfRangeIndexesAreHarmlessAndDefaultSizesApplyToAllColumns
 
 // --- saved definition ------------------------------------------------------
 
-// A subclass adding its own defined value, which must be read before the
-// base's ColWidths, and checking that Loaded comes last.
+// Its own defined value must be read before the base's ColWidths, and Loaded come last.
 class TDefiningGrid : public TProbeGrid {
  public:
   int extra = 0;
@@ -148,13 +140,10 @@ class TDefiningGrid : public TProbeGrid {
 
  protected:
   void DefineProperties(TGridDefinitionFiler& filer) override {
-    filer.DefineProperty(
-        "AExtra",
-        [this](const QJsonValue& v) {
-          order.push_back("AExtra cols=" + std::to_string(ColCount()) + " w0=" + std::to_string(ColWidths(0)));
-          extra = v.toInt();
-        },
-        [this] { return QJsonValue(extra); }, true);
+    filer.DefineProperty("AExtra", [this](const QJsonValue& v) {
+      order.push_back("AExtra cols=" + std::to_string(ColCount()) + " w0=" + std::to_string(ColWidths(0)));
+      extra = v.toInt();
+    }, [this] { return QJsonValue(extra); }, true);
     TStringGrid::DefineProperties(filer);
   }
   void Loaded() override {
@@ -164,20 +153,12 @@ class TDefiningGrid : public TProbeGrid {
 
 TEST(GridDefinition, RoundTripOfTheMessageGridSettings) {
   TStringGrid grid;
-  grid.SetColCount(4);
-  grid.SetFixedCols(0);
-  grid.SetRowCount(6);
-  grid.SetDefaultRowHeight(20);
-  grid.SetDefaultDrawing(false);
-  grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goDrawFocusSelected, goRowSelect,
-                   goThumbTracking});
+  SetMessageGridLayout(grid);
   grid.SetScrollBars(TScrollStyle::ssVertical);
   const int widths[] = {45, 80, 80, 159};
-  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, widths[c]);
 
-  const QByteArray text = grid.SaveDefinitionText();
   TStringGrid copy;
-  copy.LoadDefinitionText(text);
+  copy.LoadDefinitionText(grid.SaveDefinitionText());
   EXPECT_EQ(std::tuple(copy.ColCount(), copy.RowCount(), copy.FixedCols(), copy.FixedRows(), copy.DefaultRowHeight(),
                        copy.RowHeights(5), copy.DefaultDrawing()),
             std::tuple(4, 6, 0, 1, 20, 20, false));
@@ -215,13 +196,11 @@ TEST(GridDefinition, BadDefinitionsAndCountsNoRealGridComesNearRaise) {
                 .find("ssDiagonal"),
             std::string::npos);
   EXPECT_FALSE(grid.Loading());
-  // Missing keys keep the current values.
-  grid.LoadDefinitionText(R"({"Properties": {"RowCount": 9}})");
+  grid.LoadDefinitionText(R"({"Properties": {"RowCount": 9}})");  // missing keys keep their values
   EXPECT_EQ(std::pair(grid.RowCount(), grid.ColCount()), std::pair(9, 5));
 
-  // A definition is data; a count of a thousand million made the grid
-  // allocate some 28 GB. Counts just past the bound are used here so that a
-  // missing bound fails the test instead of exhausting the machine.
+  // A count of a thousand million made the grid allocate some 28 GB: counts just past the bound make a
+  // missing bound fail the test instead of exhausting the machine.
   EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"ColCount": 2000000}})"), EInvalidGridDefinition);
   EXPECT_THROW(grid.LoadDefinitionText(R"({"Properties": {"RowCount": 1000001}})"), EInvalidGridDefinition);
   EXPECT_EQ(std::pair(grid.RowCount(), grid.ColCount()), std::pair(9, 5));

@@ -17,9 +17,8 @@ void UseTestFont(TCanvas& c) {
   c.Brush().SetStyle(TBrushStyle::bsClear);
 }
 
-int LineHeight(TCanvas& c) { return QFontMetrics(c.Font().QtFont()).height(); }
+QFontMetrics TestMetrics() { TCanvas c; UseTestFont(c); return QFontMetrics(c.Font().QtFont()); }
 
-// Draws Text in Rect on a fresh 200 x 80 image and returns the image.
 QImage Drawn(const QString& text, TRect rect, unsigned format) {
   TImageCanvas c(200, 80);
   UseTestFont(c.canvas);
@@ -39,17 +38,13 @@ TRect Measure(const QString& text, TRect rect, unsigned format, int* height = nu
 
 }  // namespace
 
-TEST(DrawTextEx, WithNoPrefixAnAmpersandIsDrawnAsItself) {
+TEST(DrawTextEx, WithNoPrefixAnAmpersandIsDrawnAsItselfWithoutTheMarkedLetterIsUnderlined) {
   const QImage amp = Drawn("a&b", {10, 10, 190, 70}, kPlain);
   EXPECT_EQ(amp, Drawn("a&&b", {10, 10, 190, 70}, 0));  // "&&" is how a prefix text shows one '&'
   EXPECT_NE(amp, Drawn("ab", {10, 10, 190, 70}, kPlain));
   EXPECT_GT(InkOf(amp).width(), InkOf(Drawn("ab", {10, 10, 190, 70}, kPlain)).width());
-}
-
-TEST(DrawTextEx, WithoutNoPrefixTheMarkedLetterIsUnderlinedAndTheMarkVanishes) {
-  TCanvas c;
-  UseTestFont(c);
-  const int ascent = QFontMetrics(c.Font().QtFont()).ascent();
+  // Without it the marked letter is underlined and the mark vanishes.
+  const int ascent = TestMetrics().ascent();
   const QImage marked = Drawn("&b", {10, 10, 190, 70}, 0);
   const QImage plain = Drawn("b", {10, 10, 190, 70}, kPlain);
   EXPECT_EQ(marked.copy(0, 0, 200, 10 + ascent), plain.copy(0, 0, 200, 10 + ascent));  // same letter
@@ -60,7 +55,7 @@ TEST(DrawTextEx, WithoutNoPrefixTheMarkedLetterIsUnderlinedAndTheMarkVanishes) {
 TEST(DrawTextEx, CalcRectGivesHeightAndWidthAndDrawsNothing) {
   TImageCanvas img(200, 80);
   UseTestFont(img.canvas);
-  const int lh = LineHeight(img.canvas);
+  const int lh = TestMetrics().height();
   ASSERT_EQ(lh, 13);
   TRect r{5, 7, 100, 8};
   EXPECT_EQ(DrawTextEx(img.canvas, "Fax", r, kPlain | DT_CALCRECT), lh);
@@ -104,10 +99,8 @@ TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
   }
 }
 
-TEST(DrawTextEx, WordBreakWrapsBetweenWordsButNeverInsideOne) {
-  TCanvas c;
-  UseTestFont(c);
-  const int lh = LineHeight(c);
+TEST(DrawTextEx, WordBreakWrapsBetweenWordsButNeverInsideOneTabsExpandToStopsOfEightAverageCharacters) {
+  const int lh = TestMetrics().height();
   const int oneTwo = Measure("one two", {0, 0, 500, 0}, kPlain).Right;
   const TRect wrapped = Measure("one two three", {0, 0, oneTwo + 1, 0}, kPlain | DT_WORDBREAK);
   EXPECT_EQ(wrapped.Bottom, 2 * lh);
@@ -119,9 +112,13 @@ TEST(DrawTextEx, WordBreakWrapsBetweenWordsButNeverInsideOne) {
   EXPECT_EQ(longWord.Right, word);  // widened past the rectangle
 
   EXPECT_EQ(Measure("one two three", {0, 0, 20, 0}, kPlain).Bottom, lh);  // no wrapping without the flag
+  const int stop = 8 * TestMetrics().averageCharWidth();
+  const int b = Measure("b", {0, 0, 500, 0}, kPlain).Right;
+  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain | DT_EXPANDTABS).Right, stop + b);
+  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain).Right, Measure("a b", {0, 0, 500, 0}, kPlain).Right);
 }
 
-TEST(DrawTextEx, EndEllipsisCutsALineAtACharacterAndEndsItInsideTheRectangle) {
+TEST(DrawTextEx, EndEllipsisKeepsTheLongestStartThatFitsAndEndsTheLineInsideTheRectangle) {
   const QString text = "Transmission received";
   const TRect area{10, 10, 80, 40};
   const QImage elided = Drawn(text, area, kPlain | DT_END_ELLIPSIS);
@@ -129,8 +126,7 @@ TEST(DrawTextEx, EndEllipsisCutsALineAtACharacterAndEndsItInsideTheRectangle) {
   EXPECT_LT(ink.right(), area.Right);
   EXPECT_NE(elided, Drawn(text, area, kPlain));  // not just clipped
 
-  // The picture is that of some start of the text followed by "…", and one
-  // character more would not have fitted.
+  // The picture is that of some start of the text followed by "…"; one character more would not have fitted.
   const QString ellipsis(QChar(0x2026));
   int cut = -1;
   for (int k = 0; k <= text.size() && cut < 0; ++k)
@@ -140,26 +136,22 @@ TEST(DrawTextEx, EndEllipsisCutsALineAtACharacterAndEndsItInsideTheRectangle) {
 
   // Measuring gives the text's own width, so a cell can ask for the room it needs.
   EXPECT_EQ(Measure(text, area, kPlain | DT_END_ELLIPSIS).Right, Measure(text, area, kPlain).Right);
-}
 
-TEST(DrawTextEx, EndEllipsisKeepsTheLongestStartThatFitsAtEveryWidth) {
-  const QString text = "Friday, 14 March 2025 18:15:00";
-  const QString ellipsis(QChar(0x2026));
+  // The longest start that fits, at every width.
+  const QString date = "Friday, 14 March 2025 18:15:00";
   for (int w = 1; w <= 185; w += 2) {
     SCOPED_TRACE(w);
-    const TRect area{5, 10, 5 + w, 40};
-    auto width = [&](const QString& s) { return Measure(s, area, kPlain).Right - area.Left; };
-    int k = static_cast<int>(text.size());
-    while (k > 0 && width(text.left(k) + ellipsis) > w) --k;
-    const QString expected = width(text) <= w ? text : text.left(k) + ellipsis;
-    EXPECT_EQ(Drawn(text, area, kPlain | DT_END_ELLIPSIS), Drawn(expected, area, kPlain));
+    const TRect at{5, 10, 5 + w, 40};
+    auto width = [&](const QString& s) { return Measure(s, at, kPlain).Right - at.Left; };
+    int k = static_cast<int>(date.size());
+    while (k > 0 && width(date.left(k) + ellipsis) > w) --k;
+    const QString expected = width(date) <= w ? date : date.left(k) + ellipsis;
+    EXPECT_EQ(Drawn(date, at, kPlain | DT_END_ELLIPSIS), Drawn(expected, at, kPlain));
   }
 }
 
 TEST(DrawTextEx, EndEllipsisWithWordBreakCutsOnlyAnOverlongWordAndKeepsTheLines) {
-  TCanvas c;
-  UseTestFont(c);
-  const int lh = LineHeight(c);
+  const int lh = TestMetrics().height();
   const QString text = "ab Transmissions cd";
   const TRect area{10, 5, 60, 75};
   int h = 0;
@@ -172,15 +164,6 @@ TEST(DrawTextEx, EndEllipsisWithWordBreakCutsOnlyAnOverlongWordAndKeepsTheLines)
   EXPECT_EQ(img.copy(0, 0, 200, 5 + lh), plain.copy(0, 0, 200, 5 + lh));
   EXPECT_EQ(img.copy(0, 5 + 2 * lh, 200, lh), plain.copy(0, 5 + 2 * lh, 200, lh));
   EXPECT_NE(img.copy(0, 5 + lh, 200, lh), plain.copy(0, 5 + lh, 200, lh));
-}
-
-TEST(DrawTextEx, TabsExpandToStopsOfEightAverageCharactersOnlyWhenAsked) {
-  TCanvas c;
-  UseTestFont(c);
-  const int stop = 8 * QFontMetrics(c.Font().QtFont()).averageCharWidth();
-  const int b = Measure("b", {0, 0, 500, 0}, kPlain).Right;
-  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain | DT_EXPANDTABS).Right, stop + b);
-  EXPECT_EQ(Measure("a\tb", {0, 0, 500, 0}, kPlain).Right, Measure("a b", {0, 0, 500, 0}, kPlain).Right);
 }
 
 TEST(DrawTextEx, AlignmentPlacesEachLineAndDrawingStaysInsideTheRectangle) {
@@ -197,14 +180,14 @@ TEST(DrawTextEx, AlignmentPlacesEachLineAndDrawingStaysInsideTheRectangle) {
                                                    << ink.height();
 }
 
-TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackground) {
+TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackgroundTheFontColourComesFromThePalette) {
   TImageCanvas opaque(200, 80);
   UseTestFont(opaque.canvas);
   opaque.canvas.Brush().SetStyle(TBrushStyle::bsSolid);
   opaque.canvas.Brush().SetColor(clYellow);
   TRect r{10, 10, 190, 70};
   DrawTextEx(opaque.canvas, "ab\nabc", r, kPlain);
-  const int lh = LineHeight(opaque.canvas);
+  const int lh = TestMetrics().height();
   const int wAbc = Measure("abc", r, kPlain).Right - r.Left;
   ExpectPixels(opaque.End(), {{10, 10, Qt::yellow, "top-left of line 1"},
                               {10 + wAbc - 1, 10 + 2 * lh - 1, Qt::yellow, "bottom-right of line 2"},
@@ -215,9 +198,6 @@ TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackground) {
   UseTestFont(clear.canvas);
   DrawTextEx(clear.canvas, "ab\nabc", r, kPlain);
   EXPECT_EQ(clear.At(10, 10), QColor(Qt::white));
-}
-
-TEST(DrawTextEx, TheFontColourIsResolvedFromThePalette) {
   QPalette palette;
   palette.setColor(QPalette::Active, QPalette::ToolTipText, QColor(200, 0, 0));
   auto drawnIn = [&](TColor color) {

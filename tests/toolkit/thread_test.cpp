@@ -1,6 +1,4 @@
-// The toolkit thread: suspended start, termination, and the blocking
-// hand-over to the window thread (from its event loop, a nested loop, or its
-// wait for the thread's end).
+// The toolkit thread, and its blocking hand-over to the window thread.
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -24,10 +22,7 @@ using namespace orvix::test;
 class TTestThread : public TThread {
  public:
   explicit TTestThread(std::function<void(TTestThread&)> body) : body_(std::move(body)) {}
-  ~TTestThread() override {
-    Terminate();
-    WaitFor();
-  }
+  ~TTestThread() override { Terminate(); WaitFor(); }
   using TThread::Synchronize;
 
  protected:
@@ -63,28 +58,20 @@ TEST(Thread, NeverStartedThreadIsDestroyedWithoutWaitingAndHandsOverAtOnceOnTheW
   EXPECT_EQ(ran, 1);
 }
 
-TEST(Thread, TerminateIsSeenByExecute) {
+TEST(Thread, TerminateIsSeenByExecuteAnExceptionEscapingItIsKept) {
   std::atomic<int> loops{0};
-  TTestThread t([&](TTestThread& self) {
-    while (!self.Terminated()) {
-      ++loops;
-      std::this_thread::sleep_for(1ms);
-    }
-  });
+  TTestThread t([&](TTestThread& self) { while (!self.Terminated()) { ++loops; std::this_thread::sleep_for(1ms); } });
   t.Start();
   ASSERT_TRUE(WaitUntil([&] { return loops > 0; }, 5s, TEvents::Left));
   t.Terminate();
   EXPECT_TRUE(t.Terminated());
   t.WaitFor();
   EXPECT_TRUE(t.Finished());
-}
-
-TEST(Thread, ExceptionEscapingExecuteIsKept) {
-  TTestThread t([](TTestThread&) { throw std::runtime_error("boom"); });
-  t.Start();
-  t.WaitFor();
-  ASSERT_TRUE(t.FatalException());
-  EXPECT_THROW(std::rethrow_exception(t.FatalException()), std::runtime_error);
+  TTestThread failing([](TTestThread&) { throw std::runtime_error("boom"); });
+  failing.Start();
+  failing.WaitFor();
+  ASSERT_TRUE(failing.FatalException());
+  EXPECT_THROW(std::rethrow_exception(failing.FatalException()), std::runtime_error);
 }
 
 TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
@@ -93,10 +80,7 @@ TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
   std::atomic<bool> returned{false};
   bool returnedBeforeProcRan = true;
   TTestThread t([&](TTestThread& self) {
-    self.Synchronize([&] {
-      ranOn = std::this_thread::get_id();
-      returnedBeforeProcRan = returned;
-    });
+    self.Synchronize([&] { ranOn = std::this_thread::get_id(); returnedBeforeProcRan = returned; });
     returned = true;
   });
   t.Start();
@@ -111,8 +95,7 @@ TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
 TEST(Synchronize, ServedByANestedWaitForMoreEvents) {
   std::atomic<int> served{0};
   TTestThread t([&](TTestThread& self) { for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++served; }); });
-  // The window thread sleeps in processEvents with no timer: only the
-  // hand-over's own wake-up can get it going.
+  // The window thread sleeps in processEvents with no timer: only the hand-over's wake-up gets it going.
   QTimer::singleShot(0, [&] {
     t.Start();
     while (served < 3) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -124,10 +107,7 @@ TEST(Synchronize, ServedByANestedWaitForMoreEvents) {
 
 TEST(Synchronize, WaitForServesPendingHandOvers) {
   int served = 0;
-  TTestThread t([&](TTestThread& self) {
-    self.Synchronize([&] { ++served; });
-    self.Synchronize([&] { ++served; });
-  });
+  TTestThread t([&](TTestThread& self) { for (int i = 0; i < 2; ++i) self.Synchronize([&] { ++served; }); });
   t.Start();
   ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   t.WaitFor();  // no event loop: the wait itself must serve both
@@ -139,30 +119,20 @@ TEST(Synchronize, WaitForServesPendingHandOvers) {
 TEST(Synchronize, ExceptionIsRaisedInTheCallingThread) {
   bool caught = false;
   TTestThread t([&](TTestThread& self) {
-    try {
-      self.Synchronize([] { throw std::runtime_error("handler failed"); });
-    } catch (const std::runtime_error&) {
-      caught = true;
-    }
+    try { self.Synchronize([] { throw std::runtime_error("handler failed"); }); }
+    catch (const std::runtime_error&) { caught = true; }
   });
   t.Start();
   t.WaitFor();
   EXPECT_TRUE(caught);
 }
 
-// The window thread, inside a hand-over, ends the thread that handed over:
-// must neither deadlock nor lose the rest of the procedure.
+// Ending the thread from inside its hand-over must neither deadlock nor lose the rest of the procedure.
 TEST(Synchronize, TerminateAndWaitFromInsideTheHandOver) {
   std::unique_ptr<TTestThread> t;
   bool after = false;
   t = std::make_unique<TTestThread>([&](TTestThread& self) {
-    while (!self.Terminated()) {
-      self.Synchronize([&] {
-        t->Terminate();
-        t->WaitFor();
-        after = true;
-      });
-    }
+    while (!self.Terminated()) self.Synchronize([&] { t->Terminate(); t->WaitFor(); after = true; });
   });
   t->Start();
   ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));

@@ -18,15 +18,7 @@ class UserStore : public ::testing::Test {
   QTemporaryDir dir;
 };
 
-TEST_F(UserStore, TheFileIsTheApplicationsOwnUnderTheUsersConfigFolder) {
-  const QString app = QCoreApplication::applicationName();
-  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/" + app + "/" + app + ".conf");
-  QCoreApplication::setOrganizationName("Orvix");
-  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/Orvix/" + app + ".conf");
-  QCoreApplication::setOrganizationName(QString());
-}
-
-TEST_F(UserStore, KeysAreMadeOnlyWhenAskedAndBothSeparatorsWork) {
+TEST_F(UserStore, KeysAreMadeOnlyWhenAskedBothSeparatorsWorkTheFileIsTheApplicationsOwn) {
   TUserStore store;
   EXPECT_FALSE(store.OpenKey("Software\\Orvix", false));
   EXPECT_FALSE(QFile::exists(TUserStore::FileName()));
@@ -41,6 +33,11 @@ TEST_F(UserStore, KeysAreMadeOnlyWhenAskedAndBothSeparatorsWork) {
   EXPECT_EQ(store.ReadInteger("Width"), 45);
   EXPECT_TRUE(store.OpenKey("Software", false)) << "a key holding keys exists";
   EXPECT_TRUE(store.GetValueNames().isEmpty());
+  const QString app = QCoreApplication::applicationName();
+  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/" + app + "/" + app + ".conf");
+  QCoreApplication::setOrganizationName("Orvix");
+  EXPECT_EQ(TUserStore::FileName(), dir.path() + "/Orvix/" + app + ".conf");
+  QCoreApplication::setOrganizationName(QString());
 }
 
 TEST_F(UserStore, AnyNameCanHoldAValue) {
@@ -52,11 +49,8 @@ TEST_F(UserStore, AnyNameCanHoldAValue) {
   }
   TUserStore store;
   ASSERT_TRUE(store.OpenKey("K", false));
-  QStringList listed = store.GetValueNames();
-  listed.sort();
-  QStringList expected = names;
-  expected.sort();
-  EXPECT_EQ(listed, expected);
+  auto sorted = [](QStringList l) { l.sort(); return l; };
+  EXPECT_EQ(sorted(store.GetValueNames()), sorted(names));
   for (int i = 0; i < names.size(); ++i) EXPECT_EQ(store.ReadInteger(names[i]), i + 1) << names[i].toStdString();
 }
 
