@@ -1,5 +1,4 @@
-// The command channel against the modem emulator over a real pty: whole
-// commands, the failure box, and the pace between command lines.
+// The command channel against the modem emulator over a pty: commands, the failure box, the pace of lines.
 
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
@@ -28,8 +27,7 @@ void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
 
 }  // namespace
 
-// An ERROR, and no answer within the time-out: one box each, and the command
-// returns; an unknown command is answered with ERROR too.
+// An ERROR, or no answer in time: one box each, and the command returns; an unknown command gets ERROR too.
 TEST(CommPortModem, CommandShowsOneBoxOnErrorOrTimeOutAndReturns) {
   ModemSim sim({}, "fault AT+MCD=1 error\nfault AT+MCC? noanswer\n");
   TCommPort port;
@@ -53,13 +51,9 @@ TEST(CommPortModem, CommandShowsOneBoxOnErrorOrTimeOutAndReturns) {
   EXPECT_EQ(port.RespState(), TRespState::rsIdle);
 }
 
-// The reply text collected, also one byte per receive event; line faults of
-// the modem.
 TEST(CommPortModem, CommandCollectsTheReplyTextAndMeetsLineFaults) {
   ModemSim sim({}, "selfmode on\nmemory 100\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n"
-                   "fault AT+MCS? split 1 20\n"
-                   "fault AT+MCM=1 lowercase\n"
-                   "fault AT+MCR=3 nolinebreaks\n"
+                   "fault AT+MCS? split 1 20\nfault AT+MCM=1 lowercase\nfault AT+MCR=3 nolinebreaks\n"
                    "fault AT+MCW garbage \\x01#~\n");
   TCommPort port;
   OpenOn(port, sim);
@@ -116,8 +110,7 @@ TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   ASSERT_TRUE(sim.WaitForLog("RX AT+MCW"));
   ASSERT_TRUE(sim.WaitForLog([](const std::string& l) { return l.find(" TX ") != std::string::npos; }, 5s));
 
-  // From the modem's side: every command line came at least 100 ms after the
-  // previous result code was complete.
+  // From the modem's side: every command line came at least 100 ms after the previous result code.
   const auto rx = sim.LogEvents("RX");
   const auto tx = sim.LogEvents("TX");
   ASSERT_EQ(rx.size(), commands.size());
@@ -128,14 +121,12 @@ TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   }
   EXPECT_TRUE(sim.LogEvents("GUARD-VIOLATION").empty());
 
-  // And the channel does not dawdle: each exchange takes about the guard, not
-  // a whole extra wait step on top (generous bound for a busy machine).
+  // No dawdling: each exchange takes about the guard, not an extra wait step (generous for a busy machine).
   for (std::size_t i = 1; i < ended.size(); ++i) EXPECT_LT(Ms(ended[i] - ended[i - 1]), 1000);
 }
 
 TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
-  // The reply comes late in what used to be a 100 ms step; the next line must
-  // still wait the whole guard after it.
+  // The reply comes late in what used to be a 100 ms step; the next line still waits the whole guard after it.
   ModemSim sim({}, "fault AT+MCS=1 delay 180\nfault AT+MCD=1 delay 95\n");
   TCommPort port;
   OpenOn(port, sim);
@@ -154,8 +145,7 @@ TEST(CommPortModem, AStoppedModemEndsAWaitWithoutLimit) {
   OpenOn(port, sim);
   ScriptedMessageBoxes boxes;
   // Playing a minute-long message; the emulator goes away in the middle.
-  Steps steps({[&] { return sim.WaitForLog("RX AT+MVP=1", 0ms).has_value(); },
-               [&] { sim.Stop(); }});
+  Steps steps({[&] { return sim.WaitForLog("RX AT+MVP=1", 0ms).has_value(); }, [&] { sim.Stop(); }});
   const auto start = Clock::now();
   EXPECT_NO_THROW(port.Command("AT+MVP=1", -1));
   EXPECT_LT(Ms(Clock::now() - start), 30000);

@@ -1,5 +1,4 @@
-// The reply recogniser: which byte sequences end a wait with OK or ERROR,
-// what stays in Response, and which bytes are dropped.
+// The reply recogniser: which bytes end a wait with OK or ERROR, what stays in Response, what is dropped.
 
 #include "tests/app/comm_port_fixture.h"
 
@@ -7,9 +6,9 @@ using namespace commport_test;
 
 namespace {
 
-// Runs a wait of `timeOut` ms with the given steps; returns how it ended.
 enum class Ending { Ok, Error, TimeOut, Other };
 
+// How a wait of `timeOut` ms ended.
 Ending Wait(TCommPort& port, int timeOut) {
   try {
     port.WaitResponse(timeOut);
@@ -40,18 +39,12 @@ TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
   EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
 }
 
-// One chunk in a wait: how the wait ends, what stays in Response; every byte
-// of the chunk is read.
+// One chunk in a wait: how the wait ends, what stays in Response; every byte of the chunk is read.
 TEST(CommPortRecogniser, OneChunk) {
-  struct Case {
-    const char* bytes;
-    Ending ending;
-    const char* response;
-  } cases[] = {
+  struct Case { const char* bytes; Ending ending; const char* response; } cases[] = {
       {"12,3\r\nO\r\nK", Ending::Ok, "12,3"},                                // line breaks inside OK
       {"\r\nX,ERR,Y\r\n\r\nER\r\nROR\r\n", Ending::Error, "X,ERR,Y"},  // only the final code goes
-      // No notion of lines: an OK inside the text ends the reply there, and
-      // whatever follows a result code in its chunk is dropped.
+      // No lines: an OK in the text ends the reply there; what follows a result code in its chunk is dropped.
       {"AOKB\r\nOK\r\n", Ending::Ok, "A"},
       {"7\r\nOK\r\nXYZ", Ending::Ok, "7"},
       {"5\r\nERROR\r\nOK", Ending::Error, "5"},
@@ -89,8 +82,7 @@ TEST(CommPortRecogniser, BytesOutsideAWaitAreReadAndDropped) {
 }
 
 TEST(CommPortRecogniser, ALaterByteBeforeTheNextCheckUndoesTheResultCode) {
-  // OK, then in a later receive event but before the wait looked at the state
-  // again, another character: the state is back to scanning.
+  // OK, then another character in a later event before the wait looked again: back to scanning.
   PtyChannel ch(PtyChannel::Manual);
   Steps steps({[&] {
     Feed(ch.pty, ch.port, "OK");
@@ -182,13 +174,10 @@ TEST(CommPortRecogniser, DeliveredEventsDriveTheRecogniserAndBetweenWaitsAreDrop
   EXPECT_TRUE(steps.Done());
   EXPECT_EQ(ch.port.Response(), "42,0");
 
-  // Delivered between waits, bytes are read and dropped. Counted at the hand-over: the pty may still be passing the bytes on when
-  // its queue is first looked at, so an empty queue alone proves nothing.
+  // Between waits bytes are read and dropped. Counted at the hand-over: the pty may still be passing them
+  // on when its queue is first looked at, so an empty queue alone proves nothing.
   int delivered = 0;
-  ch.port.OnRxChar = [&](TCustomComm* sender, int count) {
-    delivered += count;
-    ch.port.HandleRxChar(sender, count);
-  };
+  ch.port.OnRxChar = [&](TCustomComm* sender, int n) { delivered += n, ch.port.HandleRxChar(sender, n); };
   const std::string stray = "stray ERROR";
   ASSERT_TRUE(ch.pty.WriteMaster(stray));
   // Let the event thread hand the stray bytes over while no wait runs.
@@ -217,11 +206,8 @@ TEST(CommPortRecogniser, DeliveredBabbleIsBounded) {
 }
 
 TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
-  struct Case {
-    const char* sent;  // nullptr: a wait without a command line
-    std::vector<std::string> chunks;
-    const char* response;
-  } cases[] = {
+  // sent nullptr: a wait without a command line.
+  struct Case { const char* sent; std::vector<std::string> chunks; const char* response; } cases[] = {
       {"AT+MCS?", {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "1"},
       {"AT+MCS?", {"AT+M", "CS?\r\n", "\r\n1\r\n\r\nOK\r\n"}, "1"},    // echo over several chunks, with LF
       {"AT+MEM", {"AT+MEM\r\r\nERROR\r\n"}, ""},                          // also before ERROR
