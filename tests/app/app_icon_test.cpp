@@ -28,8 +28,7 @@ int DifferingPixels(const QImage& a, const QImage& b) {
 TEST(AppIcon, TheWindowIconIsThePictureAtEachScale) {
   for (qreal ratio : {1.0, 1.25, 1.5, 2.0})
     EXPECT_EQ(AppIconImage(static_cast<int>(32 * ratio)).convertToFormat(QImage::Format_ARGB32),
-              AppIcon().pixmap(QSize(32, 32), ratio).toImage().convertToFormat(QImage::Format_ARGB32))
-        << ratio;
+              AppIcon().pixmap(QSize(32, 32), ratio).toImage().convertToFormat(QImage::Format_ARGB32)) << ratio;
 }
 
 TEST(AppIcon, MultiplesOfThirtyTwoAreTheSamePictureUnsmoothed) {

@@ -71,7 +71,6 @@ class After {
   QTimer timer_;
 };
 
-// Bytes waiting at the slave end that nobody has read yet.
 inline int Queued(const PtyPair& pty) {
   int n = 0;
   if (ioctl(pty.Slave(), FIONREAD, &n) != 0) return -1;

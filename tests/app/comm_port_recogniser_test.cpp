@@ -8,7 +8,6 @@ namespace {
 
 enum class Ending { Ok, Error, TimeOut, Other };
 
-// How a wait of `timeOut` ms ended.
 Ending Wait(TCommPort& port, int timeOut) {
   try {
     port.WaitResponse(timeOut);
@@ -26,13 +25,8 @@ Ending Wait(TCommPort& port, int timeOut) {
 
 TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
   PtyChannel ch(PtyChannel::Manual);
-  Steps steps({
-      [&] {
-        Feed(ch.pty, ch.port, "\r\n1\r\n\r\nO");
-        EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
-      },
-      [&] { Feed(ch.pty, ch.port, "K\r\n"); },
-  });
+  Steps steps({[&] { Feed(ch.pty, ch.port, "\r\n1\r\n\r\nO"); EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO); },
+               [&] { Feed(ch.pty, ch.port, "K\r\n"); }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_TRUE(steps.Done());
   EXPECT_EQ(ch.port.Response(), "1");
@@ -45,16 +39,14 @@ TEST(CommPortRecogniser, OneChunk) {
       {"12,3\r\nO\r\nK", Ending::Ok, "12,3"},                                // line breaks inside OK
       {"\r\nX,ERR,Y\r\n\r\nER\r\nROR\r\n", Ending::Error, "X,ERR,Y"},  // only the final code goes
       // No lines: an OK in the text ends the reply there; what follows a result code in its chunk is dropped.
-      {"AOKB\r\nOK\r\n", Ending::Ok, "A"},
-      {"7\r\nOK\r\nXYZ", Ending::Ok, "7"},
+      {"AOKB\r\nOK\r\n", Ending::Ok, "A"}, {"7\r\nOK\r\nXYZ", Ending::Ok, "7"},
       {"5\r\nERROR\r\nOK", Ending::Error, "5"},
       // Near misses are no result codes.
       {"OOK", Ending::TimeOut, "OOK"},              // the second O starts over
       {"\r\nok\r\n", Ending::TimeOut, "ok"},   // upper case only
       {"O K", Ending::TimeOut, "O K"},              // a blank breaks the match
       {"EERROR", Ending::TimeOut, "EERROR"},        // so does a doubled E
-      {"ERRROR", Ending::TimeOut, "ERRROR"},
-  };
+      {"ERRROR", Ending::TimeOut, "ERRROR"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
     PtyChannel ch(PtyChannel::Manual);
@@ -96,10 +88,7 @@ TEST(CommPortRecogniser, ALaterByteBeforeTheNextCheckUndoesTheResultCode) {
 
 TEST(CommPortRecogniser, LaterLineBreaksBeforeTheNextCheckKeepTheResultCode) {
   PtyChannel ch(PtyChannel::Manual);
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "1\r\nOK");
-    Feed(ch.pty, ch.port, "\r\n");
-  }});
+  Steps steps({[&] { Feed(ch.pty, ch.port, "1\r\nOK"); Feed(ch.pty, ch.port, "\r\n"); }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), "1");
 }
@@ -142,9 +131,8 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'z'));
 
-  // A result code at the bound removes only its own characters: the O of OK
-  // is character 4096 and the K would be 4097, so the kept text is the 4095
-  // characters before them, nothing more and nothing less.
+  // A result code at the bound removes only its own characters: the O of OK is character 4096 and the K would
+  // be 4097, so the kept text is exactly the 4095 characters before them.
   Steps steps({[&] {
     Feed(ch.pty, ch.port, std::string(2000, 'x'));
     Feed(ch.pty, ch.port, std::string(2095, 'y'));
@@ -214,8 +202,7 @@ TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
       {"AT+MCS?", {"at+mcs?\r\r\n1\r\n\r\nOK\r\n"}, "at+mcs?1"},        // not exact: kept
       {"AT+MCS?", {"AT+MCS\r\n1\r\n\r\nOK\r\n"}, "AT+MCS1"},             // a part is no echo
       {"AT+MSR=0", {"\r\n0,0,AT+MSR=0\r\n\r\nOK\r\n"}, "0,0,AT+MSR=0"},   // only at the start
-      {nullptr, {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "AT+MCS?1"},
-  };
+      {nullptr, {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "AT+MCS?1"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sent ? c.sent : "(none)") + " / " + c.chunks[0]);
     PtyChannel ch(PtyChannel::Manual);

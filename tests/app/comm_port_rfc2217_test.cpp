@@ -45,7 +45,6 @@ TEST(CommPortRfc2217, SetUpSummaryAndMessageEndToEnd) {
   }
   EXPECT_TRUE(boxes.Requests.empty()) << boxes.Texts().front();
 
-  // The server saw the lines and the line settings of the channel.
   EXPECT_TRUE(sim.WaitForLog("RTS on"));
   EXPECT_TRUE(sim.WaitForLog("DTR on"));
   EXPECT_TRUE(sim.WaitForLog("LINE baud=9600"));

@@ -170,7 +170,6 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
         refuses([&] { ch.port.Command("AT+MEM", 1000); });
         refuses([&] { ch.port.SendCommand("AT+MEM"); });
         refuses([&] { ch.port.WaitResponse(1000); });
-        // The running wait's reply and state are untouched.
         EXPECT_EQ(ch.port.Response(), "12,O");
         EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
       },
@@ -181,7 +180,6 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
   EXPECT_EQ(ch.port.Response(), "12,");
   EXPECT_TRUE(boxes.Requests.empty()) << "a refusal is not a modem failure";
   EXPECT_FALSE(ch.port.Busy());
-  // Nothing of the refused commands reached the line.
   EXPECT_EQ(Queued(ch.pty), 0);
   EXPECT_EQ(ch.pty.ReadMaster(1, 200ms), "");
 }

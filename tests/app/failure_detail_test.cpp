@@ -19,8 +19,7 @@
 
 namespace {
 
-template <typename E>
-std::exception_ptr Raised(E error) { return std::make_exception_ptr(std::move(error)); }
+template <typename E> std::exception_ptr Raised(E error) { return std::make_exception_ptr(std::move(error)); }
 
 // A device file owned by a group other than root's, so the name in the advice can only come from the file.
 class DeviceGroup : public ::testing::Test {
@@ -114,10 +113,8 @@ TEST(FailureDetail, NoInternalNameReachesTheUser) {
       Raised(ECommError("Port not open, unable to complete operation (Error: -1) ", -1)),
       Raised(ECommError("Device already assigned (open) (Error: -1) ", -1)),
       Raised(EResponseError()), Raised(EResponseTimeOut()), Raised(EDeviceLost()), Raised(EModemOff()),
-      Raised(EWaitAbandoned()),
-      Raised(ECommPort("TCommPort: another command is still waiting")),
-      Raised(std::system_error(EMFILE, std::generic_category(), "eventfd")),
-  };
+      Raised(EWaitAbandoned()), Raised(ECommPort("TCommPort: another command is still waiting")),
+      Raised(std::system_error(EMFILE, std::generic_category(), "eventfd"))};
   const std::regex internal(R"(TCommPort|DataControlBlock|CommTimeouts|EscapeCommFunction|Read/Write Buffers|)"
                             R"(eventfd|\(Error: -?\d+\))");
   for (const auto& failure : failures) {

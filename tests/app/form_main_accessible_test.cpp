@@ -78,8 +78,7 @@ TEST_F(FormMainAccessible, ButtonsAreNamedByTheirHintsAndCanBePressed) {
   const std::pair<TSpeedButton*, const char*> buttons[] = {
       {form_->BtnSelfControl, "Connect and set up modem"}, {form_->BtnPlay, "Play selected message"},
       {form_->BtnPlayWelcome, "Play welcome message"}, {form_->BtnPlayFull, "Play welcome message (full memory)"},
-      {form_->BtnErase, "Delete all messages"},
-  };
+      {form_->BtnErase, "Delete all messages"}};
   for (const auto& [button, hint] : buttons) {
     QAccessibleInterface* iface = Of(button);
     EXPECT_EQ(iface->role(), button == form_->BtnSelfControl ? QAccessible::CheckBox : QAccessible::Button) << hint;
@@ -91,11 +90,9 @@ TEST_F(FormMainAccessible, ButtonsAreNamedByTheirHintsAndCanBePressed) {
   EXPECT_TRUE(connect->state().checkable);
   EXPECT_TRUE(connect->state().checked) << "connected";
 
-  // Pressed from the screen reader, Play plays the selected message.
   std::size_t mark = DialogueSize();
   Of(form_->BtnPlay)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
-  // And the connect button disconnects.
   connect->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_FALSE(connect->state().checked);

@@ -52,7 +52,6 @@ TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconn
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
 
-  // Disconnect: all but connect disabled, nothing sent, the device closed.
   EXPECT_TRUE(SaidDuring([&] { Click(form_->BtnSelfControl); }).empty());
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_FALSE(form_->CommPort->PortOpen());
@@ -128,7 +127,6 @@ TEST_F(FormMainActions, ConnectWithTheModemOff) {
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
   EXPECT_TRUE(Dialogue().empty());
 
-  // Clicking connect again asks again.
   Click(form_->BtnSelfControl);
   EXPECT_EQ(boxes_.Texts().size(), 2u);
   EXPECT_FALSE(form_->BtnSelfControl->Down());

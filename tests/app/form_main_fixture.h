@@ -38,7 +38,6 @@ using namespace std::chrono_literals;
 using orvix::test::HandleEventsFor;
 using orvix::test::WaitUntil;
 
-// The set-up commands, in the order the modem must see them.
 inline const std::vector<std::string> kSetup = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
 inline const std::string kNoDevice = "/nonexistent/orvix-tty";
 
@@ -47,7 +46,6 @@ inline const std::string kThreeMessages =
     "clock running 5 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\nmessage voice 7 1 8 45\n";
 inline const std::string kFiveMessages = kThreeMessages + "message voice 31 1 17 20\nmessage voice 3 2 0 0\n";
 
-// The lines of v from the n-th on.
 inline std::vector<std::string> From(std::vector<std::string> v, std::size_t n) {
   v.erase(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(std::min(n, v.size())));
   return v;
@@ -59,7 +57,6 @@ inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::st
   return all;
 }
 
-// The middle of a grid cell.
 inline QPoint Middle(const TCellGrid& g, int c, int r) {
   const TRect cell = g.CellRect(c, r);
   return QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
@@ -75,7 +72,7 @@ inline TFormMain* MainWindow() {
 // Counts the times the main window is shown, running onShow at each.
 class ShowWatch : public QObject {
  public:
-  explicit ShowWatch(std::function<void(TFormMain&)> onShow = {}) : onShow_(std::move(onShow)) {
+  explicit ShowWatch(std::function<void(TFormMain&)> onShow = [](TFormMain&) {}) : onShow_(std::move(onShow)) {
     qApp->installEventFilter(this);
   }
   ~ShowWatch() override { qApp->removeEventFilter(this); }
@@ -83,10 +80,7 @@ class ShowWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (auto* form = dynamic_cast<TFormMain*>(watched); form && event->type() == QEvent::Show) {
-      ++Shows;
-      if (onShow_) onShow_(*form);
-    }
+    if (auto* f = dynamic_cast<TFormMain*>(watched); f && event->type() == QEvent::Show) ++Shows, onShow_(*f);
     return false;
   }
 
@@ -121,19 +115,10 @@ class PtyModem {
   explicit PtyModem(THandler handler) : handler_(std::move(handler)) {
     thread_ = std::thread([this] { Serve(); });
   }
-  ~PtyModem() {
-    stop_ = true;
-    thread_.join();
-  }
+  ~PtyModem() { stop_ = true; thread_.join(); }
   const std::string& Device() const { return pty_.SlaveName(); }
-  std::vector<std::string> Commands() const {
-    std::lock_guard lock(mutex_);
-    return commands_;
-  }
-  void SetHandler(THandler handler) {
-    std::lock_guard lock(mutex_);
-    handler_ = std::move(handler);
-  }
+  std::vector<std::string> Commands() const { std::lock_guard lock(mutex_); return commands_; }
+  void SetHandler(THandler handler) { std::lock_guard lock(mutex_); handler_ = std::move(handler); }
 
  private:
   void Serve() {
@@ -175,10 +160,7 @@ class FormMainTest : public ::testing::Test {
     ASSERT_TRUE(dir_.isValid());
     ini_ = dir_.filePath("OrvixManager.ini").toStdString();
   }
-  void TearDown() override {
-    form_.reset();
-    sim_.reset();
-  }
+  void TearDown() override { form_.reset(); sim_.reset(); }
 
   // The emulator as a network serial port, so the modem has its lines; the settings file pointed at it.
   void StartModem(const std::string& scenario, std::vector<std::string> args = {}) {
@@ -193,9 +175,7 @@ class FormMainTest : public ::testing::Test {
     WriteFile(ini_, "[General]\nDeviceName=" + device + "\n" + clockSection);
   }
 
-  void CreateForm(std::vector<std::string> args = {}) {
-    form_ = std::make_unique<TFormMain>(std::move(args), ini_);
-  }
+  void CreateForm(std::vector<std::string> args = {}) { form_ = std::make_unique<TFormMain>(std::move(args), ini_); }
   // The title bar's close button: a close request delivered by whatever event loop runs next.
   void PostClose() { QCoreApplication::postEvent(form_->windowHandle(), new QCloseEvent); }
 
@@ -204,10 +184,7 @@ class FormMainTest : public ::testing::Test {
     StartModem(scenario, std::move(args));
     CreateForm();
   }
-  void CreateFormWithoutDevice() {
-    WriteSettings(kNoDevice);
-    CreateForm();
-  }
+  void CreateFormWithoutDevice() { WriteSettings(kNoDevice); CreateForm(); }
   void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   // Command lines the emulator received, in order, from the n-th on.

@@ -13,6 +13,12 @@
 namespace formmain_test {
 namespace {
 
+// Keeps the picture in the file the environment variable names, if it is set.
+bool SavedIfAsked(const QImage& image, const char* variable) {
+  const char* file = std::getenv(variable);
+  return !file || image.save(file);
+}
+
 class FormMainGrid : public FormMainTest {
  protected:
   // Received on a Wednesday in September: too long for the column in the locales the tests run under.
@@ -77,7 +83,7 @@ TEST_F(FormMainGrid, TheGridIsSetUpByItsDefinitionAndItsTitleRowShowsTheCaptions
       for (int y = r.Top; y < r.Bottom; ++y) dark += image.pixelColor(x, y).lightness() < 100;
     EXPECT_GT(dark, 5) << c;
   }
-  if (const char* file = std::getenv("ORVIX_GRID_SCREENSHOT")) EXPECT_TRUE(image.save(file));
+  EXPECT_TRUE(SavedIfAsked(image, "ORVIX_GRID_SCREENSHOT"));
 }
 
 std::string Hex(const QImage& img, int x, int y) { return img.pixelColor(x, y).name().toStdString(); }
@@ -144,7 +150,7 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
   EXPECT_LE(ink.left(), rt.Left + 5) << "the cut text fills the cell";
   const QRect end = InkIn(img, QRect(ink.right() - 8, ink.top(), 9, ink.height() / 2), QColor("#ffffff"));
   EXPECT_TRUE(end.isEmpty()) << "ink at the top of the last glyph: " << end.x() << "," << end.y();
-  if (const char* file = std::getenv("ORVIX_GRID_CLOSEUP")) EXPECT_TRUE(img.save(file));
+  EXPECT_TRUE(SavedIfAsked(img, "ORVIX_GRID_CLOSEUP"));
 
   const std::size_t said = DialogueSize();
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, Middle(g, 1, 0));
@@ -219,7 +225,7 @@ TEST_F(FormMainGrid, TheDemoModemRendersItsList) {
   for (int x = rows.left(); x <= rows.right() && !varied; ++x)
     for (int y = rows.top(); y <= rows.bottom() && !varied; ++y) varied = image.pixelColor(x, y) != first;
   EXPECT_TRUE(varied);
-  if (const char* file = std::getenv("ORVIX_SCREENSHOT")) EXPECT_TRUE(image.save(file)) << file;
+  EXPECT_TRUE(SavedIfAsked(image, "ORVIX_SCREENSHOT"));
 }
 
 }  // namespace

@@ -38,7 +38,6 @@ class FormMainKeys : public FormMainTest {
     QApplication::sendEvent(KeyTarget(), &event);
   }
 
-  // The play commands the modem received from the n-th dialogue line on.
   std::vector<std::string> Plays(std::size_t from) const {
     std::vector<std::string> plays;
     for (const auto& line : Dialogue(from))
@@ -60,7 +59,6 @@ class FormMainKeys : public FormMainTest {
       HandleEventsFor(100ms);  // anything that follows comes meanwhile
     });
   }
-  // Waits for a play to be answered and for anything that would follow it.
   void SettleAfterPlays(std::size_t from, std::size_t expected) {
     EXPECT_TRUE(WaitUntil([&] { return Plays(from).size() >= expected && !form_->InExchange(); }));
     HandleEventsFor(400ms);  // anything that follows comes meanwhile

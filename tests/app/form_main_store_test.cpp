@@ -59,11 +59,7 @@ class FormMainStore : public FormMainTest {
     form_->CommPort->OpenPort();
   }
   std::vector<std::string> PtyCommands(std::size_t from) const { return From(pty_->Commands(), from); }
-  void TearDown() override {
-    form_.reset();
-    pty_.reset();
-    FormMainTest::TearDown();
-  }
+  void TearDown() override { form_.reset(); pty_.reset(); FormMainTest::TearDown(); }
   std::unique_ptr<PtyModem> pty_;
 };
 

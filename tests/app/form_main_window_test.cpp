@@ -34,8 +34,7 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
       {f.BtnPlay, {58, 2, 39, 39}, "Play selected message"},
       {f.BtnPlayWelcome, {109, 2, 39, 39}, "Play welcome message"},
       {f.BtnPlayFull, {148, 2, 39, 39}, "Play welcome message (full memory)"},
-      {f.BtnErase, {199, 2, 39, 39}, "Delete all messages"},
-  };
+      {f.BtnErase, {199, 2, 39, 39}, "Delete all messages"}};
   for (const auto& b : buttons) {
     SCOPED_TRACE(b.hint);
     EXPECT_EQ(b.button->parentWidget(), f.PanelCmd);
@@ -62,7 +61,9 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
     EXPECT_LE(QFontMetrics(font).horizontalAdvance(text), f.LabelMsgStoreCnt->width()) << text;
   // Popups of their own (the cell hint) keep the system's hint font.
   for (QWidget* w : f.findChildren<QWidget*>())
-    if (!w->isWindow()) EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
+    if (!w->isWindow()) {
+      EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
+    }
 
   // The failed start: one box over the window, its cause naming the path, the setting and the devices there;
   // only the connect button enabled.
@@ -75,7 +76,7 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
   const std::string head = "The serial device could not be opened.\n" + kNoDevice + ": No such file or directory.\n";
   EXPECT_EQ(box.Detail.rfind(head, 0), 0u) << box.Detail;
   const std::vector<std::string> present = ListSerialDevices();
-  if (present.empty()) EXPECT_NE(box.Detail.find("\nNo serial device was found.\n"), std::string::npos) << box.Detail;
+  EXPECT_EQ(box.Detail.find("\nNo serial device was found.\n") != std::string::npos, present.empty()) << box.Detail;
   for (const auto& device : present) EXPECT_NE(box.Detail.find("\n" + device + "\n"), std::string::npos) << box.Detail;
   EXPECT_NE(box.Detail.find("DeviceName in section [General] of " + ini_), std::string::npos) << box.Detail;
   EXPECT_FALSE(f.BtnSelfControl->Down());
@@ -101,8 +102,7 @@ TEST_F(FormMainWindow, SerialSettingsFromTheGeneralSection) {
       {device + "BaudRate=128000\n", B::cbr128000, D::da8, S::sb10, P::paNone},
       {device + "BaudRate=256000\n", B::cbr9600, D::da8, S::sb10, P::paNone},
       {device + "BaudRate=fast\nDataBits=\nStopBits=0x\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-      {device + "BaudRate=19200x\nParity=space\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-  };
+      {device + "BaudRate=19200x\nParity=space\n", B::cbr9600, D::da8, S::sb10, P::paNone}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines);
     WriteFile(ini_, "[ClockReset]\nDate=1\n[general]\n" + c.lines);
