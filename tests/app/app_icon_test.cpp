@@ -33,12 +33,9 @@ TEST(AppIcon, TheWindowIconIsThePictureAtEachScale) {
 
 TEST(AppIcon, MultiplesOfThirtyTwoAreTheSamePictureUnsmoothed) {
   const QImage small = AppIconImage(32);
-  const QSet<QRgb> colours = [&] {
-    QSet<QRgb> c;
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x) c.insert(small.pixel(x, y));
-    return c;
-  }();
+  QSet<QRgb> colours;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) colours.insert(small.pixel(x, y));
   for (int size : {64, 128, 256}) {
     const QImage big = AppIconImage(size);
     ASSERT_EQ(big.size(), QSize(size, size));

@@ -28,8 +28,7 @@ using orvix::test::LoadWhile;
 using orvix::test::TEvents;
 using orvix::test::WaitUntil;
 
-// Runs steps from the event loop of whatever wait runs, one per turn of a 1 ms timer. A step is an action, or
-// a condition (returning bool) tried again each turn until it holds.
+// Runs steps in whatever wait runs, one per 1 ms turn: an action, or a condition (bool) tried until it holds.
 class Steps {
  public:
   struct TStep {
@@ -49,7 +48,6 @@ class Steps {
     timer_.start(1);
   }
   bool Done() const { return next_ == steps_.size(); }
-  std::size_t Next() const { return next_; }
 
  private:
   std::vector<TStep> steps_;
@@ -60,14 +58,13 @@ class Steps {
 // A one-shot timer that dies with the test, so its callback never runs after what it captures is gone.
 class After {
  public:
-  After(int ms, std::function<void()> callback) : callback_(std::move(callback)) {
+  After(int ms, std::function<void()> callback) {
     timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { callback_(); });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, std::move(callback));
     timer_.start(ms);
   }
 
  private:
-  std::function<void()> callback_;
   QTimer timer_;
 };
 
@@ -89,8 +86,7 @@ inline void Feed(PtyPair& pty, TCommPort& port, const std::string& bytes) {
   port.HandleRxChar(&port, static_cast<int>(bytes.size()));
 }
 
-// A channel on the slave end of a pty pair. With manual delivery the event thread reports no received bytes,
-// so the recogniser sees exactly the chunks a test feeds it.
+// A channel on a pty's slave end; with manual delivery the recogniser sees exactly the chunks a test feeds.
 struct PtyChannel {
   enum Delivery { Manual, Events };
 

@@ -10,10 +10,10 @@ using orvix::test::ModemSim;
 
 namespace {
 
-void OpenOn(TCommPort& port, const ModemSim& sim) {
-  port.SetDeviceName(sim.Device());
-  port.OpenPort();
-}
+// A port open on the emulator.
+struct OpenedPort : TCommPort {
+  explicit OpenedPort(const ModemSim& sim) { SetDeviceName(sim.Device()); OpenPort(); }
+};
 
 void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
   ASSERT_EQ(boxes.Requests.size(), 1u);
@@ -30,8 +30,7 @@ void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
 // An ERROR, or no answer in time: one box each, and the command returns; an unknown command gets ERROR too.
 TEST(CommPortModem, CommandShowsOneBoxOnErrorOrTimeOutAndReturns) {
   ModemSim sim({}, "fault AT+MCD=1 error\nfault AT+MCC? noanswer\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   {
     ScriptedMessageBoxes boxes;
     EXPECT_NO_THROW(port.Command("AT+MCD=1", 1000));
@@ -55,8 +54,7 @@ TEST(CommPortModem, CommandCollectsTheReplyTextAndMeetsLineFaults) {
   ModemSim sim({}, "selfmode on\nmemory 100\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n"
                    "fault AT+MCS? split 1 20\nfault AT+MCM=1 lowercase\nfault AT+MCR=3 nolinebreaks\n"
                    "fault AT+MCW garbage \\x01#~\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
 
   port.Command("AT+MCS?", 1000);  // one byte per receive event
@@ -81,9 +79,7 @@ TEST(CommPortModem, EchoedCommandLinesLeaveTheSameResponse) {
   const std::string store = "selfmode on\nmemory 40\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n";
   ModemSim plain({}, store);
   ModemSim echoing({"--echo"}, store);
-  TCommPort withoutEcho, withEcho;
-  OpenOn(withoutEcho, plain);
-  OpenOn(withEcho, echoing);
+  OpenedPort withoutEcho(plain), withEcho(echoing);
   ScriptedMessageBoxes boxes;
   for (const char* command : {"AT+MCS?", "AT+MSR=0", "AT+MSR=001", "AT+MSR=002", "AT+MCC?", "AT+MCW", "AT+MVP=9"}) {
     SCOPED_TRACE(command);
@@ -97,8 +93,7 @@ TEST(CommPortModem, EchoedCommandLinesLeaveTheSameResponse) {
 
 TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   ModemSim sim;
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
   const std::vector<std::string> commands = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
   std::vector<Clock::time_point> ended;
@@ -128,8 +123,7 @@ TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
 TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
   // The reply comes late in what used to be a 100 ms step; the next line still waits the whole guard after it.
   ModemSim sim({}, "fault AT+MCS=1 delay 180\nfault AT+MCD=1 delay 95\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
   port.Command("AT+MCS=1", 1000);
   port.Command("AT+MCD=1", 1000);
@@ -141,8 +135,7 @@ TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
 
 TEST(CommPortModem, AStoppedModemEndsAWaitWithoutLimit) {
   ModemSim sim({"--speed", "1"}, "message voice 60 0 1 2\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
   // Playing a minute-long message; the emulator goes away in the middle.
   Steps steps({[&] { return sim.WaitForLog("RX AT+MVP=1", 0ms).has_value(); }, [&] { sim.Stop(); }});

@@ -106,8 +106,7 @@ inline std::string ClockSection(TDateTime t) {
   return "[ClockReset]\nDate=" + n(y) + "," + n(m) + "," + n(d) + "\nTime=" + n(h) + "," + n(mi) + "\n";
 }
 
-// A pty modem answering each command line with what the handler returns, framed as the modem frames it
-// ("" = OK alone, "ERROR" = ERROR, nullopt = no answer).
+// A pty modem answering each line with what the handler returns, framed ("" OK, "ERROR", nullopt: silence).
 class PtyModem {
  public:
   using THandler = std::function<std::optional<std::string>(const std::string& command)>;

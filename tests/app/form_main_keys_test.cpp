@@ -39,9 +39,8 @@ class FormMainKeys : public FormMainTest {
   }
 
   std::vector<std::string> Plays(std::size_t from) const {
-    std::vector<std::string> plays;
-    for (const auto& line : Dialogue(from))
-      if (line.rfind("AT+MVP", 0) == 0) plays.push_back(line);
+    auto plays = Dialogue(from);
+    std::erase_if(plays, [](const std::string& line) { return line.rfind("AT+MVP", 0) != 0; });
     return plays;
   }
 
@@ -199,8 +198,7 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Return); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(Focus(), f.BtnPlayFull);
 
-  // Space toggles the connect button: up releases the port, down connects and reads. (The play moved on to
-  // an empty row, so Play is off and skipped.)
+  // Space toggles connect: up releases the port, down connects and reads. (Play, on an empty row, is skipped.)
   ASSERT_FALSE(f.BtnPlay->Enabled());
   Key(Qt::Key_Backtab, 2);
   ASSERT_EQ(Focus(), f.BtnSelfControl);
@@ -212,8 +210,7 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   EXPECT_EQ(connect.front(), "AT+MCS=1");
   EXPECT_EQ(Label(), "3 received messages");
 
-  // Erase from the keyboard: the erase button goes off with the messages, so the focus lands on the connect
-  // button, never on nothing. (Play is still off: the empty row stays selected.)
+  // Erase goes off with the messages: the focus lands on connect, never on nothing. (Play is still off.)
   Key(Qt::Key_Tab, 3);
   ASSERT_EQ(Focus(), f.BtnErase);
   EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Space); }), std::vector<std::string>{"AT+MEM"});

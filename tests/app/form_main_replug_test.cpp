@@ -1,5 +1,4 @@
-// A modem gone while connected: what ends the wait, back while minimised, lost in an operation (the plain loss
-// and return: x11_replug_flow.sh). This program has the pty shim linked in: its pty reads DSR on.
+// A modem gone while connected (plain loss: x11_replug_flow.sh). The pty shim linked in here reads DSR on.
 
 #include "app/reconnect_watch.h"
 #include "tests/app/form_main_fixture.h"

@@ -65,8 +65,7 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
       EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
     }
 
-  // The failed start: one box over the window, its cause naming the path, the setting and the devices there;
-  // only the connect button enabled.
+  // The failed start: one box over the window, its cause naming path, setting and devices; only connect on.
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
   EXPECT_EQ(visibleAtBox, std::vector<bool>{true});
   const TMessageBoxRequest& box = boxes_.Requests[0];

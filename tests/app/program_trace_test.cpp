@@ -68,8 +68,7 @@ TEST_F(ProgramTrace, SwitchedOnItShowsTheWholeStartUpDialogueInOrder) {
   EXPECT_TRUE(pendingResult.isEmpty());
   EXPECT_GE(IndexOf(err, "orvix.modem: ", "< "), 0) << "the bytes received are shown";
 
-  // In this order: the settings read, the port opened with its line and modem lines, the dialogue, the clock
-  // reset and its reference written, the port released.
+  // In order: settings read, port opened with line and modem lines, dialogue, clock reset and written, released.
   const int order[] = {IndexOf(err, "orvix.settings: ", QString::fromStdString(ini_)),
                        IndexOf(err, "orvix.serial: ", QString::fromStdString("open " + sim_->Device())),
                        IndexOf(err, "orvix.serial: ", "9600 baud"), IndexOf(err, "orvix.serial: ", "DTR on"),

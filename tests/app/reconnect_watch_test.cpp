@@ -12,10 +12,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Touch(const QString& path) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
+void Touch(const QString& path) { QFile file(path); ASSERT_TRUE(file.open(QIODevice::WriteOnly)); }
 
 TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {
   QTemporaryDir dir;
