@@ -165,7 +165,7 @@ TEST(CommPortRecogniser, DeliveredEventsDriveTheRecogniserAndBetweenWaitsAreDrop
   // Between waits bytes are read and dropped. Counted at the hand-over: the pty may still be passing them
   // on when its queue is first looked at, so an empty queue alone proves nothing.
   int delivered = 0;
-  ch.port.OnRxChar = [&](TCustomComm* sender, int n) { delivered += n, ch.port.HandleRxChar(sender, n); };
+  ch.port.OnRxChar = [&](TCustomComm* sender, int n) { delivered += n; ch.port.HandleRxChar(sender, n); };
   const std::string stray = "stray ERROR";
   ASSERT_TRUE(ch.pty.WriteMaster(stray));
   // Let the event thread hand the stray bytes over while no wait runs.

@@ -105,7 +105,7 @@ TEST(CommPortRfc2217, DsrDroppingEndsAnyWaitAsAFailedCommand) {
     ASSERT_TRUE(Connect(port, sim));
     // Only there so that a wait that misses the drop cannot hang the test.
     bool rescued = false;
-    After rescue(5000, [&] { rescued = true, kill(sim.Pid(), SIGKILL); });  // a lost line ends every wait
+    After rescue(5000, [&] { rescued = true; kill(sim.Pid(), SIGKILL); });  // a lost line ends every wait
     port.SendCommand("AT+MVP=0");
     auto start = Clock::now();
     EXPECT_THROW(port.WaitResponse(timeOut), EModemOff);

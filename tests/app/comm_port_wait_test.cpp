@@ -90,7 +90,7 @@ TEST(CommPortWait, TheWaitEndsAsSoonAsTheResultCodeArrives) {
   PtyChannel ch(PtyChannel::Manual);
   for (int i = 0; i < 5; ++i) {
     std::optional<Clock::time_point> fed;
-    Steps steps({[&] { Feed(ch.pty, ch.port, "OK\r\n"), fed = Clock::now(); }});
+    Steps steps({[&] { Feed(ch.pty, ch.port, "OK\r\n"); fed = Clock::now(); }});
     ASSERT_NO_THROW(ch.port.WaitResponse(10000));
     ASSERT_TRUE(fed);
     EXPECT_LT(Ms(Clock::now() - *fed), 50);
@@ -112,7 +112,7 @@ TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
   // Should the loss go unnoticed, reopening the port is what ends the wait.
   bool watchdogFired = false;
   {
-    After watchdog(20000, [&] { try { watchdogFired = true, ch.port.OpenPort(); } catch (const ECommError&) {} });
+    After watchdog(20000, [&] { watchdogFired = true; try { ch.port.OpenPort(); } catch (const ECommError&) {} });
     EXPECT_THROW(ch.port.WaitResponse(-1), EDeviceLost);
   }
   EXPECT_FALSE(watchdogFired) << "the wait did not notice the lost device";

@@ -20,7 +20,7 @@ class FormMainHang : public FormMainTest {
   void Start(const std::string& scenario, std::chrono::seconds rescue = 25s) {
     CreateFormWithModem(scenario, {"--speed", "1"});
     const int ms = static_cast<int>(std::chrono::milliseconds(rescue).count());
-    rescue_ = std::make_unique<After>(ms, [this] { rescued_ = true, kill(sim_->Pid(), SIGKILL); });
+    rescue_ = std::make_unique<After>(ms, [this] { rescued_ = true; kill(sim_->Pid(), SIGKILL); });
     ASSERT_TRUE(boxes_.Requests.empty());
     ASSERT_TRUE(form_->BtnPlayWelcome->Enabled());
   }
@@ -30,7 +30,7 @@ class FormMainHang : public FormMainTest {
   }
   // Clicks "Play welcome message", a close asked `closeAfter` later; returns when the click's handler has.
   void PlayWelcomeAndClose(std::chrono::milliseconds closeAfter) {
-    After ask(static_cast<int>(closeAfter.count()), [this] { closeAsked_ = Clock::now(), PostClose(); });
+    After ask(static_cast<int>(closeAfter.count()), [this] { closeAsked_ = Clock::now(); PostClose(); });
     Click(form_->BtnPlayWelcome);
     playDone_ = Clock::now();
   }

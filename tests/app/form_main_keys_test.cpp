@@ -131,7 +131,7 @@ TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
     if (shown.size() > 1) return QTest::keyClick(box, Qt::Key_Escape);
     QTest::keyPress(box, Qt::Key_Return);
     EXPECT_NE(box->clickedButton(), nullptr) << "Enter answers the box on its press";
-    QTimer::singleShot(0, [&] { QTest::keyRelease(KeyTarget(), Qt::Key_Return), released = true; });
+    QTimer::singleShot(0, [&] { QTest::keyRelease(KeyTarget(), Qt::Key_Return); released = true; });
   });
   poll.start(10);
 
