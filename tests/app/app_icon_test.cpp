@@ -25,29 +25,23 @@ int DifferingPixels(const QImage& a, const QImage& b) {
 
 }  // namespace
 
-// The window icon at every scale is the picture drawn at that size.
 TEST(AppIcon, TheWindowIconIsThePictureAtEachScale) {
   for (qreal ratio : {1.0, 1.25, 1.5, 2.0})
     EXPECT_EQ(AppIconImage(static_cast<int>(32 * ratio)).convertToFormat(QImage::Format_ARGB32),
-              AppIcon().pixmap(QSize(32, 32), ratio).toImage().convertToFormat(QImage::Format_ARGB32))
-        << ratio;
+              AppIcon().pixmap(QSize(32, 32), ratio).toImage().convertToFormat(QImage::Format_ARGB32)) << ratio;
 }
 
 TEST(AppIcon, MultiplesOfThirtyTwoAreTheSamePictureUnsmoothed) {
   const QImage small = AppIconImage(32);
-  const QSet<QRgb> colours = [&] {
-    QSet<QRgb> c;
-    for (int y = 0; y < 32; ++y)
-      for (int x = 0; x < 32; ++x) c.insert(small.pixel(x, y));
-    return c;
-  }();
+  QSet<QRgb> colours;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) colours.insert(small.pixel(x, y));
   for (int size : {64, 128, 256}) {
     const QImage big = AppIconImage(size);
     ASSERT_EQ(big.size(), QSize(size, size));
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x) ASSERT_TRUE(colours.contains(big.pixel(x, y))) << size << ": " << x << "," << y;
-    // Each 32-pixel pixel's block shows its colour in the middle; only the
-    // slanted edges of the case top may fall either way.
+    // Each 32-pixel pixel's block shows its colour in the middle; only the case top's slanted edges may not.
     const int k = size / 32;
     int off = 0;
     for (int y = 0; y < 32; ++y)
@@ -62,7 +56,6 @@ TEST(AppIcon, OtherSizesAreTheSamePictureSmoothed) {
   for (int size : {16, 22, 24, 48}) {
     const QImage image = AppIconImage(size).convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(image.size(), QSize(size, size));
-    // Back at 32 pixels it is close to the original everywhere.
     const QImage back = image.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     long error = 0;
     for (int y = 0; y < 32; ++y)

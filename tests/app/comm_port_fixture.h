@@ -1,7 +1,6 @@
 #pragma once
 
-// Helpers shared by the command channel tests: a channel on a real pty, bytes
-// fed to it from the other end of the line, and steps run from inside a wait.
+// Command channel tests' helpers: a channel on a real pty, bytes fed from the other end, steps run in a wait.
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
@@ -29,18 +28,14 @@ using orvix::test::LoadWhile;
 using orvix::test::TEvents;
 using orvix::test::WaitUntil;
 
-// Runs steps from the event loop of whatever wait is running, one step per
-// turn of a 1 ms timer. A step is an action, or a condition (returning bool)
-// that is tried again next turn until it holds.
+// Runs steps in whatever wait runs, one per 1 ms turn: an action, or a condition (bool) tried until it holds.
 class Steps {
  public:
   struct TStep {
     template <class F>
     TStep(F f) {  // NOLINT: a lambda is a step
-      if constexpr (std::is_void_v<std::invoke_result_t<F&>>)
-        run = [f]() mutable { return f(), true; };
-      else
-        run = std::move(f);
+      if constexpr (std::is_void_v<std::invoke_result_t<F&>>) run = [f]() mutable { return f(), true; };
+      else run = std::move(f);
     }
     std::function<bool()> run;
   };
@@ -53,7 +48,6 @@ class Steps {
     timer_.start(1);
   }
   bool Done() const { return next_ == steps_.size(); }
-  std::size_t Next() const { return next_; }
 
  private:
   std::vector<TStep> steps_;
@@ -61,22 +55,19 @@ class Steps {
   QTimer timer_;
 };
 
-// A one-shot timer that dies with the test, so its callback can never run
-// after what it captures is gone.
+// A one-shot timer that dies with the test, so its callback never runs after what it captures is gone.
 class After {
  public:
-  After(int ms, std::function<void()> callback) : callback_(std::move(callback)) {
+  After(int ms, std::function<void()> callback) {
     timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { callback_(); });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, std::move(callback));
     timer_.start(ms);
   }
 
  private:
-  std::function<void()> callback_;
   QTimer timer_;
 };
 
-// Bytes waiting at the slave end that nobody has read yet.
 inline int Queued(const PtyPair& pty) {
   int n = 0;
   if (ioctl(pty.Slave(), FIONREAD, &n) != 0) return -1;
@@ -95,9 +86,7 @@ inline void Feed(PtyPair& pty, TCommPort& port, const std::string& bytes) {
   port.HandleRxChar(&port, static_cast<int>(bytes.size()));
 }
 
-// A channel on the slave end of a pty pair. With manual delivery the event
-// thread reports no received bytes, so the recogniser sees exactly the chunks
-// a test feeds it.
+// A channel on a pty's slave end; with manual delivery the recogniser sees exactly the chunks a test feeds.
 struct PtyChannel {
   enum Delivery { Manual, Events };
 

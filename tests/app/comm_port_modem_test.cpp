@@ -1,5 +1,4 @@
-// The command channel against the modem emulator over a real pty: whole
-// commands, the failure box, and the pace between command lines.
+// The command channel against the modem emulator over a pty: commands, the failure box, the pace of lines.
 
 #include "tests/app/comm_port_fixture.h"
 #include "tests/common/modem_sim.h"
@@ -11,10 +10,10 @@ using orvix::test::ModemSim;
 
 namespace {
 
-void OpenOn(TCommPort& port, const ModemSim& sim) {
-  port.SetDeviceName(sim.Device());
-  port.OpenPort();
-}
+// A port open on the emulator.
+struct OpenedPort : TCommPort {
+  explicit OpenedPort(const ModemSim& sim) { SetDeviceName(sim.Device()); OpenPort(); }
+};
 
 void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
   ASSERT_EQ(boxes.Requests.size(), 1u);
@@ -28,12 +27,10 @@ void ExpectOneErrorBox(const ScriptedMessageBoxes& boxes) {
 
 }  // namespace
 
-// An ERROR, and no answer within the time-out: one box each, and the command
-// returns; an unknown command is answered with ERROR too.
+// An ERROR, or no answer in time: one box each, and the command returns; an unknown command gets ERROR too.
 TEST(CommPortModem, CommandShowsOneBoxOnErrorOrTimeOutAndReturns) {
   ModemSim sim({}, "fault AT+MCD=1 error\nfault AT+MCC? noanswer\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   {
     ScriptedMessageBoxes boxes;
     EXPECT_NO_THROW(port.Command("AT+MCD=1", 1000));
@@ -53,16 +50,11 @@ TEST(CommPortModem, CommandShowsOneBoxOnErrorOrTimeOutAndReturns) {
   EXPECT_EQ(port.RespState(), TRespState::rsIdle);
 }
 
-// The reply text collected, also one byte per receive event; line faults of
-// the modem.
 TEST(CommPortModem, CommandCollectsTheReplyTextAndMeetsLineFaults) {
   ModemSim sim({}, "selfmode on\nmemory 100\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n"
-                   "fault AT+MCS? split 1 20\n"
-                   "fault AT+MCM=1 lowercase\n"
-                   "fault AT+MCR=3 nolinebreaks\n"
+                   "fault AT+MCS? split 1 20\nfault AT+MCM=1 lowercase\nfault AT+MCR=3 nolinebreaks\n"
                    "fault AT+MCW garbage \\x01#~\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
 
   port.Command("AT+MCS?", 1000);  // one byte per receive event
@@ -87,9 +79,7 @@ TEST(CommPortModem, EchoedCommandLinesLeaveTheSameResponse) {
   const std::string store = "selfmode on\nmemory 40\nwelcome 3\nmessage voice 5 0 1 2\nmessage fax 2 0 1 3\n";
   ModemSim plain({}, store);
   ModemSim echoing({"--echo"}, store);
-  TCommPort withoutEcho, withEcho;
-  OpenOn(withoutEcho, plain);
-  OpenOn(withEcho, echoing);
+  OpenedPort withoutEcho(plain), withEcho(echoing);
   ScriptedMessageBoxes boxes;
   for (const char* command : {"AT+MCS?", "AT+MSR=0", "AT+MSR=001", "AT+MSR=002", "AT+MCC?", "AT+MCW", "AT+MVP=9"}) {
     SCOPED_TRACE(command);
@@ -103,8 +93,7 @@ TEST(CommPortModem, EchoedCommandLinesLeaveTheSameResponse) {
 
 TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   ModemSim sim;
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
   const std::vector<std::string> commands = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
   std::vector<Clock::time_point> ended;
@@ -116,8 +105,7 @@ TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   ASSERT_TRUE(sim.WaitForLog("RX AT+MCW"));
   ASSERT_TRUE(sim.WaitForLog([](const std::string& l) { return l.find(" TX ") != std::string::npos; }, 5s));
 
-  // From the modem's side: every command line came at least 100 ms after the
-  // previous result code was complete.
+  // From the modem's side: every command line came at least 100 ms after the previous result code.
   const auto rx = sim.LogEvents("RX");
   const auto tx = sim.LogEvents("TX");
   ASSERT_EQ(rx.size(), commands.size());
@@ -128,17 +116,14 @@ TEST(CommPortModem, CommandLinesKeepTheGuardAfterEachResultCode) {
   }
   EXPECT_TRUE(sim.LogEvents("GUARD-VIOLATION").empty());
 
-  // And the channel does not dawdle: each exchange takes about the guard, not
-  // a whole extra wait step on top (generous bound for a busy machine).
+  // No dawdling: each exchange takes about the guard, not an extra wait step (generous for a busy machine).
   for (std::size_t i = 1; i < ended.size(); ++i) EXPECT_LT(Ms(ended[i] - ended[i - 1]), 1000);
 }
 
 TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
-  // The reply comes late in what used to be a 100 ms step; the next line must
-  // still wait the whole guard after it.
+  // The reply comes late in what used to be a 100 ms step; the next line still waits the whole guard after it.
   ModemSim sim({}, "fault AT+MCS=1 delay 180\nfault AT+MCD=1 delay 95\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
   port.Command("AT+MCS=1", 1000);
   port.Command("AT+MCD=1", 1000);
@@ -150,12 +135,10 @@ TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
 
 TEST(CommPortModem, AStoppedModemEndsAWaitWithoutLimit) {
   ModemSim sim({"--speed", "1"}, "message voice 60 0 1 2\n");
-  TCommPort port;
-  OpenOn(port, sim);
+  OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
   // Playing a minute-long message; the emulator goes away in the middle.
-  Steps steps({[&] { return sim.WaitForLog("RX AT+MVP=1", 0ms).has_value(); },
-               [&] { sim.Stop(); }});
+  Steps steps({[&] { return sim.WaitForLog("RX AT+MVP=1", 0ms).has_value(); }, [&] { sim.Stop(); }});
   const auto start = Clock::now();
   EXPECT_NO_THROW(port.Command("AT+MVP=1", -1));
   EXPECT_LT(Ms(Clock::now() - start), 30000);

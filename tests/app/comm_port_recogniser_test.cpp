@@ -1,5 +1,4 @@
-// The reply recogniser: which byte sequences end a wait with OK or ERROR,
-// what stays in Response, and which bytes are dropped.
+// The reply recogniser: which bytes end a wait with OK or ERROR, what stays in Response, what is dropped.
 
 #include "tests/app/comm_port_fixture.h"
 
@@ -7,7 +6,6 @@ using namespace commport_test;
 
 namespace {
 
-// Runs a wait of `timeOut` ms with the given steps; returns how it ended.
 enum class Ending { Ok, Error, TimeOut, Other };
 
 Ending Wait(TCommPort& port, int timeOut) {
@@ -27,41 +25,28 @@ Ending Wait(TCommPort& port, int timeOut) {
 
 TEST(CommPortRecogniser, OkSplitOverTwoReceiveEventsIsRecognised) {
   PtyChannel ch(PtyChannel::Manual);
-  Steps steps({
-      [&] {
-        Feed(ch.pty, ch.port, "\r\n1\r\n\r\nO");
-        EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
-      },
-      [&] { Feed(ch.pty, ch.port, "K\r\n"); },
-  });
+  Steps steps({[&] { Feed(ch.pty, ch.port, "\r\n1\r\n\r\nO"); EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO); },
+               [&] { Feed(ch.pty, ch.port, "K\r\n"); }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_TRUE(steps.Done());
   EXPECT_EQ(ch.port.Response(), "1");
   EXPECT_EQ(ch.port.RespState(), TRespState::rsIdle);
 }
 
-// One chunk in a wait: how the wait ends, what stays in Response; every byte
-// of the chunk is read.
+// One chunk in a wait: how the wait ends, what stays in Response; every byte of the chunk is read.
 TEST(CommPortRecogniser, OneChunk) {
-  struct Case {
-    const char* bytes;
-    Ending ending;
-    const char* response;
-  } cases[] = {
+  struct Case { const char* bytes; Ending ending; const char* response; } cases[] = {
       {"12,3\r\nO\r\nK", Ending::Ok, "12,3"},                                // line breaks inside OK
       {"\r\nX,ERR,Y\r\n\r\nER\r\nROR\r\n", Ending::Error, "X,ERR,Y"},  // only the final code goes
-      // No notion of lines: an OK inside the text ends the reply there, and
-      // whatever follows a result code in its chunk is dropped.
-      {"AOKB\r\nOK\r\n", Ending::Ok, "A"},
-      {"7\r\nOK\r\nXYZ", Ending::Ok, "7"},
+      // No lines: an OK in the text ends the reply there; what follows a result code in its chunk is dropped.
+      {"AOKB\r\nOK\r\n", Ending::Ok, "A"}, {"7\r\nOK\r\nXYZ", Ending::Ok, "7"},
       {"5\r\nERROR\r\nOK", Ending::Error, "5"},
       // Near misses are no result codes.
       {"OOK", Ending::TimeOut, "OOK"},              // the second O starts over
       {"\r\nok\r\n", Ending::TimeOut, "ok"},   // upper case only
       {"O K", Ending::TimeOut, "O K"},              // a blank breaks the match
       {"EERROR", Ending::TimeOut, "EERROR"},        // so does a doubled E
-      {"ERRROR", Ending::TimeOut, "ERRROR"},
-  };
+      {"ERRROR", Ending::TimeOut, "ERRROR"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
     PtyChannel ch(PtyChannel::Manual);
@@ -89,8 +74,7 @@ TEST(CommPortRecogniser, BytesOutsideAWaitAreReadAndDropped) {
 }
 
 TEST(CommPortRecogniser, ALaterByteBeforeTheNextCheckUndoesTheResultCode) {
-  // OK, then in a later receive event but before the wait looked at the state
-  // again, another character: the state is back to scanning.
+  // OK, then another character in a later event before the wait looked again: back to scanning.
   PtyChannel ch(PtyChannel::Manual);
   Steps steps({[&] {
     Feed(ch.pty, ch.port, "OK");
@@ -104,10 +88,7 @@ TEST(CommPortRecogniser, ALaterByteBeforeTheNextCheckUndoesTheResultCode) {
 
 TEST(CommPortRecogniser, LaterLineBreaksBeforeTheNextCheckKeepTheResultCode) {
   PtyChannel ch(PtyChannel::Manual);
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, "1\r\nOK");
-    Feed(ch.pty, ch.port, "\r\n");
-  }});
+  Steps steps({[&] { Feed(ch.pty, ch.port, "1\r\nOK"); Feed(ch.pty, ch.port, "\r\n"); }});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), "1");
 }
@@ -150,9 +131,8 @@ TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'z'));
 
-  // A result code at the bound removes only its own characters: the O of OK
-  // is character 4096 and the K would be 4097, so the kept text is the 4095
-  // characters before them, nothing more and nothing less.
+  // A result code at the bound removes only its own characters: the O of OK is character 4096 and the K would
+  // be 4097, so the kept text is exactly the 4095 characters before them.
   Steps steps({[&] {
     Feed(ch.pty, ch.port, std::string(2000, 'x'));
     Feed(ch.pty, ch.port, std::string(2095, 'y'));
@@ -182,13 +162,10 @@ TEST(CommPortRecogniser, DeliveredEventsDriveTheRecogniserAndBetweenWaitsAreDrop
   EXPECT_TRUE(steps.Done());
   EXPECT_EQ(ch.port.Response(), "42,0");
 
-  // Delivered between waits, bytes are read and dropped. Counted at the hand-over: the pty may still be passing the bytes on when
-  // its queue is first looked at, so an empty queue alone proves nothing.
+  // Between waits bytes are read and dropped. Counted at the hand-over: the pty may still be passing them
+  // on when its queue is first looked at, so an empty queue alone proves nothing.
   int delivered = 0;
-  ch.port.OnRxChar = [&](TCustomComm* sender, int count) {
-    delivered += count;
-    ch.port.HandleRxChar(sender, count);
-  };
+  ch.port.OnRxChar = [&](TCustomComm* sender, int n) { delivered += n; ch.port.HandleRxChar(sender, n); };
   const std::string stray = "stray ERROR";
   ASSERT_TRUE(ch.pty.WriteMaster(stray));
   // Let the event thread hand the stray bytes over while no wait runs.
@@ -217,19 +194,15 @@ TEST(CommPortRecogniser, DeliveredBabbleIsBounded) {
 }
 
 TEST(CommPortRecogniser, OnlyAnExactEchoOfTheLineJustSentIsDropped) {
-  struct Case {
-    const char* sent;  // nullptr: a wait without a command line
-    std::vector<std::string> chunks;
-    const char* response;
-  } cases[] = {
+  // sent nullptr: a wait without a command line.
+  struct Case { const char* sent; std::vector<std::string> chunks; const char* response; } cases[] = {
       {"AT+MCS?", {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "1"},
       {"AT+MCS?", {"AT+M", "CS?\r\n", "\r\n1\r\n\r\nOK\r\n"}, "1"},    // echo over several chunks, with LF
       {"AT+MEM", {"AT+MEM\r\r\nERROR\r\n"}, ""},                          // also before ERROR
       {"AT+MCS?", {"at+mcs?\r\r\n1\r\n\r\nOK\r\n"}, "at+mcs?1"},        // not exact: kept
       {"AT+MCS?", {"AT+MCS\r\n1\r\n\r\nOK\r\n"}, "AT+MCS1"},             // a part is no echo
       {"AT+MSR=0", {"\r\n0,0,AT+MSR=0\r\n\r\nOK\r\n"}, "0,0,AT+MSR=0"},   // only at the start
-      {nullptr, {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "AT+MCS?1"},
-  };
+      {nullptr, {"AT+MCS?\r\r\n1\r\n\r\nOK\r\n"}, "AT+MCS?1"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sent ? c.sent : "(none)") + " / " + c.chunks[0]);
     PtyChannel ch(PtyChannel::Manual);

@@ -1,6 +1,4 @@
-// The wait for the result code: time-out arithmetic, how fast it ends, what
-// it costs while it waits, and how it ends when the line dies or when an event
-// handled during the wait tries to start another command.
+// The wait for the result code: time-outs, speed, cost, a dying line, a command tried inside a wait.
 
 #include <optional>
 
@@ -43,14 +41,12 @@ TEST(CommPortSetup, ConstructorConfiguresTheChannelAndPortOpensAndCloses) {
   EXPECT_TRUE(port.Enabled());
   port.OpenPort();
   EXPECT_TRUE(port.PortOpen());
-  // A command is one line with CR LF.
   port.SendCommand("AT+MSR=001");
   EXPECT_EQ(pty.ReadMaster(12), "AT+MSR=001\r\n");
 }
 
-// Below one 100 ms step a wait fails before it begins; above, the time-out
-// is counted in whole steps (100 is one, 250 two: never less, and not far
-// more); one step still takes a reply.
+// Below one 100 ms step a wait fails before it begins; above, the time-out is counted in whole steps (100 is
+// one, 250 two: never less, and not far more); one step still takes a reply.
 TEST(CommPortWait, TimeOutArithmetic) {
   PtyChannel ch(PtyChannel::Manual);
   for (int timeOut : {0, 50, 99}) {
@@ -90,15 +86,11 @@ TEST(CommPortWait, NegativeTimeOutWaitsForTheResultCode) {
 }
 
 TEST(CommPortWait, TheWaitEndsAsSoonAsTheResultCodeArrives) {
-  // Not at the end of a 100 ms step: five replies in a row, each must end its
-  // wait well before half a step has passed.
+  // Not at the end of a 100 ms step: five replies, each must end its wait well before half a step.
   PtyChannel ch(PtyChannel::Manual);
   for (int i = 0; i < 5; ++i) {
     std::optional<Clock::time_point> fed;
-    Steps steps({[&] {
-      Feed(ch.pty, ch.port, "OK\r\n");
-      fed = Clock::now();
-    }});
+    Steps steps({[&] { Feed(ch.pty, ch.port, "OK\r\n"); fed = Clock::now(); }});
     ASSERT_NO_THROW(ch.port.WaitResponse(10000));
     ASSERT_TRUE(fed);
     EXPECT_LT(Ms(Clock::now() - *fed), 50);
@@ -115,24 +107,15 @@ TEST(CommPortWait, DoesNotSpin) {
 
 TEST(CommPortLostDevice, ClosedMasterEndsAWaitWithoutLimit) {
   PtyChannel ch(PtyChannel::Events);
-  Steps steps({[&] { return ch.pty.WriteMaster("\r\n1,2"); },
-               [&] { return ch.port.Response() == "1,2"; },
+  Steps steps({[&] { return ch.pty.WriteMaster("\r\n1,2"); }, [&] { return ch.port.Response() == "1,2"; },
                [&] { ch.pty.CloseMaster(); }});
   // Should the loss go unnoticed, reopening the port is what ends the wait.
   bool watchdogFired = false;
-  QTimer watchdog;
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [&] {
-    watchdogFired = true;
-    try {
-      ch.port.OpenPort();
-    } catch (const ECommError&) {
-    }
-  });
-  watchdog.start(20000);
-  EXPECT_THROW(ch.port.WaitResponse(-1), EDeviceLost);
+  {
+    After watchdog(20000, [&] { watchdogFired = true; try { ch.port.OpenPort(); } catch (const ECommError&) {} });
+    EXPECT_THROW(ch.port.WaitResponse(-1), EDeviceLost);
+  }
   EXPECT_FALSE(watchdogFired) << "the wait did not notice the lost device";
-  watchdog.stop();
   EXPECT_TRUE(steps.Done());
   EXPECT_TRUE(ch.port.DeviceGone());
   EXPECT_EQ(ch.port.Response(), "1,2");
@@ -175,24 +158,18 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
       [&] { Feed(ch.pty, ch.port, "\r\n12,O"); },
       [&] {
         EXPECT_TRUE(ch.port.Busy());
-        try {
-          ch.port.Command("AT+MEM", 1000);
-        } catch (const ECommPort&) {
-          ++refused;
-        }
-        try {
-          ch.port.SendCommand("AT+MEM");
-        } catch (const ECommPort&) {
-          ++refused;
-        }
-        try {
-          ch.port.WaitResponse(1000);
-        } catch (const EResponseTimeOut&) {
-          ADD_FAILURE() << "the inner wait ran";
-        } catch (const ECommPort&) {
-          ++refused;
-        }
-        // The running wait's reply and state are untouched.
+        const auto refuses = [&](const std::function<void()>& act) {
+          try {
+            act();
+          } catch (const EResponseTimeOut&) {
+            ADD_FAILURE() << "the inner wait ran";
+          } catch (const ECommPort&) {
+            ++refused;
+          }
+        };
+        refuses([&] { ch.port.Command("AT+MEM", 1000); });
+        refuses([&] { ch.port.SendCommand("AT+MEM"); });
+        refuses([&] { ch.port.WaitResponse(1000); });
         EXPECT_EQ(ch.port.Response(), "12,O");
         EXPECT_EQ(ch.port.RespState(), TRespState::rsGotO);
       },
@@ -203,7 +180,6 @@ TEST(CommPortReentry, ACommandDuringAWaitIsRefused) {
   EXPECT_EQ(ch.port.Response(), "12,");
   EXPECT_TRUE(boxes.Requests.empty()) << "a refusal is not a modem failure";
   EXPECT_FALSE(ch.port.Busy());
-  // Nothing of the refused commands reached the line.
   EXPECT_EQ(Queued(ch.pty), 0);
   EXPECT_EQ(ch.pty.ReadMaster(1, 200ms), "");
 }
@@ -214,13 +190,7 @@ TEST(CommPortReentry, ACommandDuringTheGuardIsRefused) {
   ASSERT_NO_THROW(ch.port.WaitResponse(5000));
   // The next line waits out the guard; a command tried meanwhile is refused.
   bool refused = false;
-  After meanwhile(0, [&] {
-    try {
-      ch.port.SendCommand("AT+MCW");
-    } catch (const ECommPort&) {
-      refused = true;
-    }
-  });
+  After meanwhile(0, [&] { try { ch.port.SendCommand("AT+MCW"); } catch (const ECommPort&) { refused = true; } });
   ch.port.SendCommand("AT+MCS?");
   EXPECT_TRUE(refused);
   EXPECT_EQ(ch.pty.ReadMaster(9), "AT+MCS?\r\n");

@@ -19,13 +19,9 @@
 
 namespace {
 
-template <typename E>
-std::exception_ptr Raised(E error) {
-  return std::make_exception_ptr(std::move(error));
-}
+template <typename E> std::exception_ptr Raised(E error) { return std::make_exception_ptr(std::move(error)); }
 
-// A device file owned by a group other than root's, so the name in the
-// advice can only come from the file.
+// A device file owned by a group other than root's, so the name in the advice can only come from the file.
 class DeviceGroup : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,9 +31,8 @@ class DeviceGroup : public ::testing::Test {
     ASSERT_EQ(chmod(path_.c_str(), 0660), 0);
     if (geteuid() == 0) {
       setgrent();
-      const group* g = nullptr;
-      while ((g = getgrent()) && g->gr_gid == 0) {
-      }
+      const group* g = getgrent();
+      while (g && g->gr_gid == 0) g = getgrent();
       ASSERT_NE(g, nullptr) << "no group other than root";
       const gid_t gid = g->gr_gid;
       endgrent();
@@ -106,8 +101,7 @@ TEST_F(DeviceGroup, APortFailureSaysWhatTheSystemSaidAndWhatToDo) {
   EXPECT_EQ(PortFailureDetail(Raised(42), path_, ini), "Unknown error");
 }
 
-// What the user sees under a box never names a class, a function or a field
-// of the program: every message the serial port and the channel raise.
+// What the user sees under a box never names a class, function or field: every message port and channel raise.
 TEST(FailureDetail, NoInternalNameReachesTheUser) {
   const std::vector<std::exception_ptr> failures = {
       Raised(ECommError("Error accessing specified device (Error: 5) ", EIO)),
@@ -118,14 +112,9 @@ TEST(FailureDetail, NoInternalNameReachesTheUser) {
       Raised(ECommError("EscapeCommFunction failure (Error: 5) ", EIO)),
       Raised(ECommError("Port not open, unable to complete operation (Error: -1) ", -1)),
       Raised(ECommError("Device already assigned (open) (Error: -1) ", -1)),
-      Raised(EResponseError()),
-      Raised(EResponseTimeOut()),
-      Raised(EDeviceLost()),
-      Raised(EModemOff()),
-      Raised(EWaitAbandoned()),
-      Raised(ECommPort("TCommPort: another command is still waiting")),
-      Raised(std::system_error(EMFILE, std::generic_category(), "eventfd")),
-  };
+      Raised(EResponseError()), Raised(EResponseTimeOut()), Raised(EDeviceLost()), Raised(EModemOff()),
+      Raised(EWaitAbandoned()), Raised(ECommPort("TCommPort: another command is still waiting")),
+      Raised(std::system_error(EMFILE, std::generic_category(), "eventfd"))};
   const std::regex internal(R"(TCommPort|DataControlBlock|CommTimeouts|EscapeCommFunction|Read/Write Buffers|)"
                             R"(eventfd|\(Error: -?\d+\))");
   for (const auto& failure : failures) {

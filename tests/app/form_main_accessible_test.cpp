@@ -1,5 +1,4 @@
-// The main window as a screen reader presents it: the list a table, the
-// buttons named by their hints.
+// The main window as a screen reader presents it: the list a table, the buttons named by their hints.
 
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/accessibility_bridge.h"
@@ -7,10 +6,7 @@
 namespace formmain_test {
 namespace {
 
-struct TFocusSeen {
-  QObject* Object;
-  int Child;
-};
+struct TFocusSeen { QObject* Object; int Child; };
 std::vector<TFocusSeen>* g_focus = nullptr;
 void RecordFocus(QAccessibleEvent* e) {
   if (g_focus && e->type() == QAccessible::Focus) g_focus->push_back({e->object(), e->child()});
@@ -61,8 +57,7 @@ TEST_F(FormMainAccessible, TheMessageListIsATableWhoseCurrentRowIsSelected) {
   EXPECT_FALSE(grid->Cells(1, 2).isEmpty());
   EXPECT_EQ(table->selectedRows(), QList<int>{0});
 
-  // A click on the third message selects its row and takes the focus there;
-  // Up goes back to the second.
+  // A click on the third message selects its row and takes the focus there; Up goes back to the second.
   const TRect third = grid->CellRect(2, 3);
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(third.Left + 4, third.Top + 4));
   ASSERT_EQ(grid->Row(), 3);
@@ -81,29 +76,23 @@ TEST_F(FormMainAccessible, TheMessageListIsATableWhoseCurrentRowIsSelected) {
 TEST_F(FormMainAccessible, ButtonsAreNamedByTheirHintsAndCanBePressed) {
   Start();
   const std::pair<TSpeedButton*, const char*> buttons[] = {
-      {form_->BtnSelfControl, "Connect and set up modem"},
-      {form_->BtnPlay, "Play selected message"},
-      {form_->BtnPlayWelcome, "Play welcome message"},
-      {form_->BtnPlayFull, "Play welcome message (full memory)"},
-      {form_->BtnErase, "Delete all messages"},
-  };
+      {form_->BtnSelfControl, "Connect and set up modem"}, {form_->BtnPlay, "Play selected message"},
+      {form_->BtnPlayWelcome, "Play welcome message"}, {form_->BtnPlayFull, "Play welcome message (full memory)"},
+      {form_->BtnErase, "Delete all messages"}};
   for (const auto& [button, hint] : buttons) {
     QAccessibleInterface* iface = Of(button);
     EXPECT_EQ(iface->role(), button == form_->BtnSelfControl ? QAccessible::CheckBox : QAccessible::Button) << hint;
     EXPECT_EQ(iface->text(QAccessible::Name), hint);
     EXPECT_TRUE(iface->state().focusable) << hint;
   }
-  // The connect button is a toggle button: Qt's toggle buttons are check
-  // boxes to a screen reader, which says whether it is down.
+  // A toggle button is a check box to a screen reader, which says whether it is down.
   QAccessibleInterface* connect = Of(form_->BtnSelfControl);
   EXPECT_TRUE(connect->state().checkable);
   EXPECT_TRUE(connect->state().checked) << "connected";
 
-  // Pressed from the screen reader, Play plays the selected message.
   std::size_t mark = DialogueSize();
   Of(form_->BtnPlay)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_EQ(Dialogue(mark), std::vector<std::string>{"AT+MVP=1"});
-  // And the connect button disconnects.
   connect->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_FALSE(connect->state().checked);

@@ -1,6 +1,4 @@
-// The buttons: connect and disconnect, play, the Enter key, erase, the
-// enabled state of the controls after each, a failed command's box and the
-// cause under it, and the busy cursor.
+// The buttons and Enter, the controls' state after each, a failed command's box and cause, the busy cursor.
 
 #include <QPushButton>
 #include <QTimer>
@@ -16,7 +14,7 @@ const std::string kWithWelcome = kFiveMessages + "welcome 4\n";
 
 class FormMainActions : public FormMainTest {
  protected:
-  // Enter released where the keyboard focus is, as a user would press it.
+  // Where the keyboard focus is, as a user would press it.
   void PressEnter() {
     QWidget* focus = QApplication::focusWidget();
     QTest::keyClick(focus && focus->window() == form_.get() ? focus : form_.get(), Qt::Key_Return);
@@ -54,7 +52,6 @@ TEST_F(FormMainActions, PlayMovesTheSelectionEnterPlaysTheNextVoiceRowAndDisconn
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty());
 
-  // Disconnect: all but connect disabled, nothing sent, the device closed.
   EXPECT_TRUE(SaidDuring([&] { Click(form_->BtnSelfControl); }).empty());
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_FALSE(form_->CommPort->PortOpen());
@@ -103,8 +100,7 @@ TEST_F(FormMainActions, EraseEmptiesTheListAndALaterReadingKeepsIt) {
   EXPECT_TRUE(form_->ClockValid);
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, true, false, false}));
 
-  // Disconnect, connect: the store is still empty, so grid and label stay,
-  // but the modem clock is reset.
+  // Disconnect, connect: the store is still empty, so grid and label stay, but the modem clock is reset.
   EXPECT_EQ(SaidDuring([&] { Click(form_->BtnSelfControl), Click(form_->BtnSelfControl); }),
             Concat({kSetup, {"AT+MSR=0", "AT+MCC?", "AT+MCC"}}));
   EXPECT_TRUE(form_->BtnSelfControl->Down());
@@ -131,7 +127,6 @@ TEST_F(FormMainActions, ConnectWithTheModemOff) {
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
   EXPECT_TRUE(Dialogue().empty());
 
-  // Clicking connect again asks again.
   Click(form_->BtnSelfControl);
   EXPECT_EQ(boxes_.Texts().size(), 2u);
   EXPECT_FALSE(form_->BtnSelfControl->Down());
@@ -155,17 +150,14 @@ TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
   form_->close();
   EXPECT_TRUE(form_->Closed());
   ASSERT_EQ(boxes_.Requests.size(), 3u);
-  for (int i : {1, 2}) {
-    EXPECT_EQ(boxes_.Requests[i].Text, "Modem if OFF or not connected");
-    EXPECT_EQ(boxes_.Requests[i].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
-  }
+  for (int i : {1, 2}) EXPECT_EQ(boxes_.Requests[i].Text, "Modem if OFF or not connected");
+  for (int i : {1, 2}) EXPECT_EQ(boxes_.Requests[i].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
   EXPECT_TRUE(boxes_.Mismatches.empty());
   EXPECT_TRUE(modem.Commands().empty()) << "no set-up is sent to a modem that reads as off";
   form_.reset();
 }
 
-// A play clicked with the mouse fails: the window is busy until it has
-// ended, the box that says so keeps the normal cursor.
+// A play clicked with the mouse fails: the window is busy until it has ended, its box keeps the normal cursor.
 TEST_F(FormMainActions, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
   CreateFormWithModem(kThreeMessages + "fault AT+MVP=1 error\n");
   TQtMessageBoxes real;

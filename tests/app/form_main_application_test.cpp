@@ -1,6 +1,4 @@
-// The main window under the program's application object, which it is in
-// sight of from the start of its start-up: minimise notifications and boxes
-// raised while it is being set up belong to it.
+// Under the program's application object the window is in sight from the start: minimises and boxes too.
 
 #include <QPushButton>
 #include <QTimer>
@@ -14,8 +12,7 @@ namespace {
 
 class FormMainApplication : public FormMainTest {};
 
-// Minimised by the user while the start-up reads the store: the port is
-// released once the reading has ended.
+// Minimised while the start-up reads the store: the port is released once the reading has ended.
 TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
   StartModem(kThreeMessages);
   QTimer::singleShot(0, [] { MainWindow()->setWindowState(Qt::WindowMinimized); });
@@ -26,8 +23,7 @@ TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
   EXPECT_TRUE(form_->BtnSelfControl->Down()) << "minimising keeps the connect button";
 }
 
-// Raised before the platform has activated the window just shown, a box still
-// shows over it.
+// Raised before the platform has activated the window just shown, a box still shows over it.
 TEST_F(FormMainApplication, ABoxDuringTheStartUpShowsOverTheWindow) {
   WriteSettings(kNoDevice);
   TQtMessageBoxes real;

@@ -1,17 +1,11 @@
-// A modem that echoes every command line, as real modems do by default: the
-// whole dialogue must read exactly as without echo.
+// A modem echoing every command line, as real ones do by default: the dialogue must read as without echo.
 
 #include "tests/app/form_main_fixture.h"
 
 namespace formmain_test {
 namespace {
 
-const char* const kStore =
-    "clock off\n"
-    "welcome 3\n"
-    "full-welcome 2\n"
-    "message voice 5 0 1 2\n"
-    "message fax 3 0 2 40\n";
+const char* const kStore = "clock off\nwelcome 3\nfull-welcome 2\nmessage voice 5 0 1 2\nmessage fax 3 0 2 40\n";
 
 class FormMainEcho : public FormMainTest {};
 

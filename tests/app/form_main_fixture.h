@@ -1,9 +1,6 @@
 #pragma once
 
-// Shared pieces of the main window tests: a settings file in a temporary
-// folder, the emulator as the modem (network port with modem lines), a
-// pseudo-terminal modem whose replies the test writes itself, scripted
-// message boxes, and the dialogue read back from the emulator's log.
+// Main window tests' shared pieces: settings file, emulator or pty modem, scripted boxes, the dialogue.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -11,7 +8,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -19,11 +15,10 @@
 #include <QWindow>
 
 #include <atomic>
-#include <fstream>
-#include <map>
+#include <utility>
+#include <algorithm>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "app/comm_port.h"
@@ -43,7 +38,6 @@ using namespace std::chrono_literals;
 using orvix::test::HandleEventsFor;
 using orvix::test::WaitUntil;
 
-// The set-up commands, in the order the modem must see them.
 inline const std::vector<std::string> kSetup = {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"};
 inline const std::string kNoDevice = "/nonexistent/orvix-tty";
 
@@ -52,10 +46,20 @@ inline const std::string kThreeMessages =
     "clock running 5 0 0\nmessage voice 14 0 9 12\nmessage fax 2 0 14 3\nmessage voice 7 1 8 45\n";
 inline const std::string kFiveMessages = kThreeMessages + "message voice 31 1 17 20\nmessage voice 3 2 0 0\n";
 
+inline std::vector<std::string> From(std::vector<std::string> v, std::size_t n) {
+  v.erase(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(std::min(n, v.size())));
+  return v;
+}
+
 inline std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
   for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
   return all;
+}
+
+inline QPoint Middle(const TCellGrid& g, int c, int r) {
+  const TRect cell = g.CellRect(c, r);
+  return QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
 }
 
 // The main window, also while its constructor still runs.
@@ -68,7 +72,7 @@ inline TFormMain* MainWindow() {
 // Counts the times the main window is shown, running onShow at each.
 class ShowWatch : public QObject {
  public:
-  explicit ShowWatch(std::function<void(TFormMain&)> onShow = {}) : onShow_(std::move(onShow)) {
+  explicit ShowWatch(std::function<void(TFormMain&)> onShow = [](TFormMain&) {}) : onShow_(std::move(onShow)) {
     qApp->installEventFilter(this);
   }
   ~ShowWatch() override { qApp->removeEventFilter(this); }
@@ -76,10 +80,7 @@ class ShowWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (auto* form = dynamic_cast<TFormMain*>(watched); form && event->type() == QEvent::Show) {
-      ++Shows;
-      if (onShow_) onShow_(*form);
-    }
+    if (auto* f = dynamic_cast<TFormMain*>(watched); f && event->type() == QEvent::Show) ++Shows, onShow_(*f);
     return false;
   }
 
@@ -90,16 +91,22 @@ class ShowWatch : public QObject {
 using orvix::test::ReadFile;
 using orvix::test::WriteFile;
 
-// The receive time text of a message stamped days/hours/minutes after the
-// reference 14 March 2025 09:05 that WriteSettings stores.
+// The receive time of a message stamped this long after WriteSettings' reference, 14 March 2025 09:05.
 inline QString Stamp(int days, int hours, int minutes) {
   return QString::fromStdString(FormatDateTime(
       "dddddd t", EncodeDate(2025, 3, 14) + EncodeTime(9, 5, 0, 0) + days + EncodeTime(hours, minutes, 0, 0)));
 }
 
-// A modem on the other end of a pty whose replies the test decides: each
-// command line gets the text the handler returns, framed as the modem frames
-// it ("" = OK alone, "ERROR" = ERROR, nullopt = no answer).
+// A clock reference as the settings file keeps it.
+inline std::string ClockSection(TDateTime t) {
+  int y = 0, m = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+  DecodeDate(t, y, m, d);
+  DecodeTime(t, h, mi, s, ms);
+  const auto n = [](int v) { return std::to_string(v); };
+  return "[ClockReset]\nDate=" + n(y) + "," + n(m) + "," + n(d) + "\nTime=" + n(h) + "," + n(mi) + "\n";
+}
+
+// A pty modem answering each line with what the handler returns, framed ("" OK, "ERROR", nullopt: silence).
 class PtyModem {
  public:
   using THandler = std::function<std::optional<std::string>(const std::string& command)>;
@@ -107,19 +114,10 @@ class PtyModem {
   explicit PtyModem(THandler handler) : handler_(std::move(handler)) {
     thread_ = std::thread([this] { Serve(); });
   }
-  ~PtyModem() {
-    stop_ = true;
-    thread_.join();
-  }
+  ~PtyModem() { stop_ = true; thread_.join(); }
   const std::string& Device() const { return pty_.SlaveName(); }
-  std::vector<std::string> Commands() const {
-    std::lock_guard lock(mutex_);
-    return commands_;
-  }
-  void SetHandler(THandler handler) {
-    std::lock_guard lock(mutex_);
-    handler_ = std::move(handler);
-  }
+  std::vector<std::string> Commands() const { std::lock_guard lock(mutex_); return commands_; }
+  void SetHandler(THandler handler) { std::lock_guard lock(mutex_); handler_ = std::move(handler); }
 
  private:
   void Serve() {
@@ -131,25 +129,18 @@ class PtyModem {
       const ssize_t n = read(pty_.Master(), buf, sizeof buf);
       if (n <= 0) continue;
       for (ssize_t i = 0; i < n; ++i) {
-        if (buf[i] == '\n') continue;
         if (buf[i] != '\r') {
-          line += buf[i];
+          if (buf[i] != '\n') line += buf[i];
           continue;
         }
         std::optional<std::string> reply;
         {
           std::lock_guard lock(mutex_);
           commands_.push_back(line);
-          reply = handler_(line);
+          reply = handler_(std::exchange(line, {}));
         }
-        line.clear();
-        if (!reply) continue;
-        if (*reply == "ERROR")
-          pty_.WriteMaster("\r\nERROR\r\n");
-        else if (reply->empty())
-          pty_.WriteMaster("\r\nOK\r\n");
-        else
-          pty_.WriteMaster("\r\n" + *reply + "\r\n\r\nOK\r\n");
+        if (reply && *reply == "ERROR") pty_.WriteMaster("\r\nERROR\r\n");
+        else if (reply) pty_.WriteMaster((reply->empty() ? "" : "\r\n" + *reply + "\r\n") + "\r\nOK\r\n");
       }
     }
   }
@@ -168,43 +159,31 @@ class FormMainTest : public ::testing::Test {
     ASSERT_TRUE(dir_.isValid());
     ini_ = dir_.filePath("OrvixManager.ini").toStdString();
   }
-  void TearDown() override {
-    form_.reset();
-    sim_.reset();
-  }
+  void TearDown() override { form_.reset(); sim_.reset(); }
 
-  // The emulator as a network serial port, so the modem has its lines, and
-  // the settings file pointed at it.
+  // The emulator as a network serial port, so the modem has its lines; the settings file pointed at it.
   void StartModem(const std::string& scenario, std::vector<std::string> args = {}) {
     args.insert(args.begin(), {"--listen", "127.0.0.1:0"});
     sim_ = std::make_unique<orvix::test::ModemSim>(args, scenario);
     WriteSettings(sim_->Device());
   }
 
-  // General section for the device, and a clock reference of 14 March 2025
-  // 09:05 unless clockSection says otherwise.
+  // The device, and a clock reference of 14 March 2025 09:05 unless clockSection says otherwise.
   void WriteSettings(const std::string& device,
                      const std::string& clockSection = "[ClockReset]\nDate=2025,3,14\nTime=9,5\n") {
     WriteFile(ini_, "[General]\nDeviceName=" + device + "\n" + clockSection);
   }
 
-  void CreateForm(std::vector<std::string> args = {}) {
-    form_ = std::make_unique<TFormMain>(std::move(args), ini_);
-  }
-  // The title bar's close button: a close request to the shown window,
-  // delivered by whatever event loop runs next.
+  void CreateForm(std::vector<std::string> args = {}) { form_ = std::make_unique<TFormMain>(std::move(args), ini_); }
+  // The title bar's close button: a close request delivered by whatever event loop runs next.
   void PostClose() { QCoreApplication::postEvent(form_->windowHandle(), new QCloseEvent); }
 
-  // The window connected to the emulator, whose plays take a hundredth of
-  // their time unless args say otherwise.
+  // Plays take a hundredth of their time unless args say otherwise.
   void CreateFormWithModem(const std::string& scenario, std::vector<std::string> args = {"--speed", "0.01"}) {
     StartModem(scenario, std::move(args));
     CreateForm();
   }
-  void CreateFormWithoutDevice() {
-    WriteSettings(kNoDevice);
-    CreateForm();
-  }
+  void CreateFormWithoutDevice() { WriteSettings(kNoDevice); CreateForm(); }
   void Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   // Command lines the emulator received, in order, from the n-th on.
@@ -214,8 +193,7 @@ class FormMainTest : public ::testing::Test {
       const auto p = line.find(" RX ");
       out.push_back(p == std::string::npos ? line : line.substr(p + 4));
     }
-    if (from > out.size()) from = out.size();
-    return {out.begin() + static_cast<std::ptrdiff_t>(from), out.end()};
+    return From(std::move(out), from);
   }
   std::size_t DialogueSize() const { return Dialogue().size(); }
   // The command lines the emulator received while `act` ran.
@@ -225,14 +203,13 @@ class FormMainTest : public ::testing::Test {
     return Dialogue(mark);
   }
 
-  // The texts of one grid column, message rows only.
+  // Message rows only.
   std::vector<QString> Column(int c) const {
     std::vector<QString> out;
     for (int r = 1; r < form_->GridMsgStore->RowCount(); ++r) out.push_back(form_->GridMsgStore->Cells(c, r));
     return out;
   }
   QString Label() const { return form_->LabelMsgStoreCnt->text(); }
-  // The details of the boxes shown so far, in order.
   std::vector<std::string> Details() const {
     std::vector<std::string> details;
     for (const auto& r : boxes_.Requests) details.push_back(r.Detail);

@@ -1,6 +1,4 @@
-// With Qt's scaling off, a desktop that sets its fonts' resolution (here
-// 144 pixels per inch, in CTest's run of this test) gets the window's text
-// larger in proportion: 8.25 points, not a fixed 11 pixels.
+// Qt's scaling off, a desktop's font resolution (144 dpi in CTest's run) scales the text: 8.25 pt, not 11 px.
 
 #include <QFontInfo>
 #include <QScreen>

@@ -1,6 +1,4 @@
-// The message list as the window's definition sets it up, and what a user
-// meets in it: the captions, title cells that press but select nothing, cut
-// texts, and the demo modem's list as a person sees it.
+// The message list as its definition sets it up and as a user meets it: captions, titles, cut texts, the demo.
 
 #include <QPixmap>
 #include <QToolTip>
@@ -15,10 +13,15 @@
 namespace formmain_test {
 namespace {
 
+// Keeps the picture in the file the environment variable names, if it is set.
+bool SavedIfAsked(const QImage& image, const char* variable) {
+  const char* file = std::getenv(variable);
+  return !file || image.save(file);
+}
+
 class FormMainGrid : public FormMainTest {
  protected:
-  // The three messages received on a Wednesday in September: a receive time
-  // too long for its column in the locales the tests run under.
+  // Received on a Wednesday in September: too long for the column in the locales the tests run under.
   void CreateFormWithLongReceiveTimes() {
     StartModem(kThreeMessages, {"--speed", "0.01"});
     WriteSettings(sim_->Device(), "[ClockReset]\nDate=2025,9,17\nTime=9,5\n");
@@ -80,20 +83,12 @@ TEST_F(FormMainGrid, TheGridIsSetUpByItsDefinitionAndItsTitleRowShowsTheCaptions
       for (int y = r.Top; y < r.Bottom; ++y) dark += image.pixelColor(x, y).lightness() < 100;
     EXPECT_GT(dark, 5) << c;
   }
-  if (const char* file = std::getenv("ORVIX_GRID_SCREENSHOT")) {
-    EXPECT_TRUE(image.save(file));
-  }
+  EXPECT_TRUE(SavedIfAsked(image, "ORVIX_GRID_SCREENSHOT"));
 }
 
 std::string Hex(const QImage& img, int x, int y) { return img.pixelColor(x, y).name().toStdString(); }
 
-QPoint Middle(const TCellGrid& g, int c, int r) {
-  const TRect cell = g.CellRect(c, r);
-  return QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
-}
-
-// What a user meets in the list: its look, and title cells that press but
-// select nothing.
+// What a user meets in the list: its look, and title cells that press but select nothing.
 TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothing) {
   CreateFormWithLongReceiveTimes();
   ASSERT_TRUE(boxes_.Requests.empty());
@@ -101,10 +96,7 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
   TCellGrid& g = *form_->GridMsgStore;
   ASSERT_EQ(g.Row(), 1);
   int clicks = 0;
-  g.OnClick = [&, windowHandler = g.OnClick](QObject* sender) {
-    ++clicks;
-    windowHandler(sender);
-  };
+  g.OnClick = [&, windowHandler = g.OnClick](QObject* sender) { ++clicks; windowHandler(sender); };
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, Middle(g, 1, 2));
   ASSERT_EQ(g.Row(), 2);
   ASSERT_EQ(clicks, 1);
@@ -124,8 +116,7 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
     EXPECT_NEAR(ink.center().x(), (t.Left + t.Right - 1) / 2.0, 1.5);
     EXPECT_NEAR(ink.center().y(), (t.Top + t.Bottom - 1) / 2.0, 2.5);
   }
-  // Data rows: the window colour, texts centred both ways; the current row
-  // in the highlight colours; the focus rectangle around the clicked cell.
+  // Data rows: window colour, texts centred; the current row highlighted; the focus around the clicked cell.
   for (int c = 0; c < 3; ++c) {
     SCOPED_TRACE(c);
     const TRect d = g.CellRect(c, 1);
@@ -148,8 +139,7 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
   EXPECT_EQ(Hex(img, f.Left + even + 1, f.Top), "#308cc6");
   EXPECT_EQ(Hex(img, g.CellRect(2, 2).Left + even, f.Top), "#308cc6") << "only around the focused cell";
 
-  // The receive time does not fit its 159 pixels: it ends in an ellipsis
-  // inside the cell. An ellipsis has no ink in the upper half of the text.
+  // The receive time does not fit its 159 pixels: it ends in an ellipsis, which has no ink in the upper half.
   const TRect rt = g.CellRect(3, 1);
   QString whole;
   ASSERT_TRUE(g.CellTextCut(3, 1, whole));
@@ -160,9 +150,7 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
   EXPECT_LE(ink.left(), rt.Left + 5) << "the cut text fills the cell";
   const QRect end = InkIn(img, QRect(ink.right() - 8, ink.top(), 9, ink.height() / 2), QColor("#ffffff"));
   EXPECT_TRUE(end.isEmpty()) << "ink at the top of the last glyph: " << end.x() << "," << end.y();
-  if (const char* file = std::getenv("ORVIX_GRID_CLOSEUP")) {
-    EXPECT_TRUE(img.save(file));
-  }
+  EXPECT_TRUE(SavedIfAsked(img, "ORVIX_GRID_CLOSEUP"));
 
   const std::size_t said = DialogueSize();
   QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, Middle(g, 1, 0));
@@ -177,11 +165,7 @@ TEST_F(FormMainGrid, TheMessageListLooksAsItsDefinitionSaysAndTitlesSelectNothin
 }
 
 // What shows over the grid at a moment: the cell hint, the tooltip, or both.
-struct TShown {
-  bool cellHint;
-  bool tooltip;
-  bool operator==(const TShown&) const = default;
-};
+struct TShown { bool cellHint, tooltip; bool operator==(const TShown&) const = default; };
 void PrintTo(const TShown& s, std::ostream* out) { *out << "cell hint " << s.cellHint << ", tooltip " << s.tooltip; }
 
 TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere) {
@@ -195,8 +179,7 @@ TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere
   ASSERT_FALSE(g.CellTextCut(1, 1, fits)) << "\"" << fits.toStdString() << "\" fits";
   ASSERT_FALSE(g.CellTextCut(3, 0, fits)) << "the caption fits";
 
-  // Moves the mouse to a point, then watches for a while: both must never
-  // show at once.
+  // Rests the mouse at a point and watches a while: both must never show at once.
   bool both = false;
   auto restAt = [&](QPoint at) {
     QTest::mouseMove(g.viewport(), at);
@@ -214,8 +197,7 @@ TEST_F(FormMainGrid, ACutReceiveTimeShowsWholeAsAHintAndTheTooltipShowsElsewhere
   EXPECT_EQ(restOn(1, 1), (TShown{false, true})) << "the type fits: no cell hint";
   EXPECT_EQ(QToolTip::text(), "Click the message to select");
 
-  // Along the row: the tooltip hangs below the pointer, and a move onto it
-  // would be a move off the grid.
+  // Along the row: the tooltip hangs below the pointer, and a move onto it would be a move off the grid.
   EXPECT_EQ(restOn(2, 1), (TShown{false, true}));
 
   ASSERT_TRUE(g.CellTextCut(3, 3, whole));
@@ -243,9 +225,7 @@ TEST_F(FormMainGrid, TheDemoModemRendersItsList) {
   for (int x = rows.left(); x <= rows.right() && !varied; ++x)
     for (int y = rows.top(); y <= rows.bottom() && !varied; ++y) varied = image.pixelColor(x, y) != first;
   EXPECT_TRUE(varied);
-  if (const char* file = std::getenv("ORVIX_SCREENSHOT")) {
-    EXPECT_TRUE(image.save(file)) << file;
-  }
+  EXPECT_TRUE(SavedIfAsked(image, "ORVIX_SCREENSHOT"));
 }
 
 }  // namespace

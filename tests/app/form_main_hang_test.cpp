@@ -1,6 +1,4 @@
-// Closing the window while the modem leaves a wait hanging: a play has no
-// time-out, so a frozen or busy modem must not keep the program alive, and a
-// modem that switches off ends any wait at once.
+// A play has no time-out: a frozen or busy modem must not keep a closed program alive; one switched off ends it.
 
 #include <signal.h>
 
@@ -18,28 +16,23 @@ constexpr auto kGrace = TFormMain::CloseGrace;
 
 class FormMainHang : public FormMainTest {
  protected:
-  void Start(const std::string& scenario) {
+  // Should the program never let go, killing the emulator after `rescue` ends every wait: the test reports.
+  void Start(const std::string& scenario, std::chrono::seconds rescue = 25s) {
     CreateFormWithModem(scenario, {"--speed", "1"});
+    const int ms = static_cast<int>(std::chrono::milliseconds(rescue).count());
+    rescue_ = std::make_unique<After>(ms, [this] { rescued_ = true; kill(sim_->Pid(), SIGKILL); });
     ASSERT_TRUE(boxes_.Requests.empty());
     ASSERT_TRUE(form_->BtnPlayWelcome->Enabled());
   }
-  // Clicks "Play welcome message" with a close request `closeAfter` later;
-  // returns when the click's handler has returned.
-  void PlayWelcomeAndClose(std::chrono::milliseconds closeAfter) {
-    After ask(static_cast<int>(closeAfter.count()), [this] {
-      closeAsked_ = Clock::now();
-      PostClose();
-    });
-    QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
-    playDone_ = Clock::now();
+  void TearDown() override {
+    EXPECT_FALSE(rescued_) << "the emulator had to be killed";
+    FormMainTest::TearDown();
   }
-  // Rescue for a program that never lets go: the emulator is killed, which
-  // ends every wait, so the test can report instead of hanging.
-  void RescueAfter(std::chrono::seconds span) {
-    rescue_ = std::make_unique<After>(static_cast<int>(std::chrono::milliseconds(span).count()), [this] {
-      rescued_ = true;
-      kill(sim_->Pid(), SIGKILL);
-    });
+  // Clicks "Play welcome message", a close asked `closeAfter` later; returns when the click's handler has.
+  void PlayWelcomeAndClose(std::chrono::milliseconds closeAfter) {
+    After ask(static_cast<int>(closeAfter.count()), [this] { closeAsked_ = Clock::now(); PostClose(); });
+    Click(form_->BtnPlayWelcome);
+    playDone_ = Clock::now();
   }
   double Seconds(Clock::duration d) const { return std::chrono::duration<double>(d).count(); }
 
@@ -50,7 +43,6 @@ class FormMainHang : public FormMainTest {
 
 TEST_F(FormMainHang, CloseGivesUpAPlayOnAFrozenModem) {
   Start("welcome 60\nfault AT+MVP=0 freeze\n");
-  RescueAfter(25s);
   CpuSampler cpu;
   PlayWelcomeAndClose(300ms);
   EXPECT_GE(playDone_ - closeAsked_, kGrace) << "the modem gets the grace period to answer";
@@ -58,27 +50,22 @@ TEST_F(FormMainHang, CloseGivesUpAPlayOnAFrozenModem) {
   EXPECT_TRUE(boxes_.Requests.empty()) << "giving up on the play is not an error of its own";
   EXPECT_LT(cpu.Load(closeAsked_ + 100ms, playDone_ - 100ms), 0.05) << "no spinning while waiting";
 
-  // The shutdown runs: its first set-up command goes unanswered, and a
-  // silent modem is not made to run out the other four time-outs too.
+  // The shutdown's first set-up command goes unanswered: a silent modem does not run out the other four too.
   ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 15s));
   const auto closed = Clock::now();
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   EXPECT_LT(closed - playDone_, 1s + 2s) << Seconds(closed - playDone_);
-  EXPECT_FALSE(rescued_);
 }
 
 TEST_F(FormMainHang, CloseGivesUpALongPlayAndTheModemGetsTheSetUpAfterIt) {
   Start("welcome 60\n");  // a minute of playing, answered only then
-  RescueAfter(25s);
   const std::size_t mark = DialogueSize();
   PlayWelcomeAndClose(300ms);
   EXPECT_GE(playDone_ - closeAsked_, kGrace);
   EXPECT_LT(playDone_ - closeAsked_, kGrace + 2s) << Seconds(playDone_ - closeAsked_);
   ASSERT_TRUE(WaitUntil([&] { return form_->Closed(); }, 15s));
-  EXPECT_FALSE(rescued_);
 
-  // What the modem sees: the play, then, while it still plays, the first
-  // set-up line; it goes unanswered within its second, so the rest is not sent.
+  // The modem sees the play, then, while it plays, the first set-up line: unanswered, so the rest is not sent.
   EXPECT_EQ(Dialogue(mark), (std::vector<std::string>{"AT+MVP=0", "AT+MCS=1"}));
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   EXPECT_TRUE(sim_->WaitForLog("DISCONNECT"));
@@ -86,7 +73,6 @@ TEST_F(FormMainHang, CloseGivesUpALongPlayAndTheModemGetsTheSetUpAfterIt) {
 
 TEST_F(FormMainHang, APlayThatEndsWithinTheGraceEndsNormally) {
   Start("welcome 1\n");
-  RescueAfter(25s);
   const std::size_t mark = DialogueSize();
   PlayWelcomeAndClose(300ms);
   EXPECT_LT(playDone_ - closeAsked_, kGrace) << "the play's own OK ended it";
@@ -94,14 +80,12 @@ TEST_F(FormMainHang, APlayThatEndsWithinTheGraceEndsNormally) {
   EXPECT_TRUE(boxes_.Requests.empty());
   EXPECT_EQ(Dialogue(mark), Concat({{"AT+MVP=0"}, kSetup}));
   EXPECT_TRUE(sim_->LogEvents("GUARD-VIOLATION").empty()) << "the set-up came after the play's OK";
-  EXPECT_FALSE(rescued_);
 }
 
 TEST_F(FormMainHang, DsrDroppingEndsAPlayAsAFailedCommand) {
-  Start("welcome 60\nfault AT+MVP=0 dsr-off\n");
-  RescueAfter(10s);
+  Start("welcome 60\nfault AT+MVP=0 dsr-off\n", 10s);
   const auto start = Clock::now();
-  QTest::mouseClick(form_->BtnPlayWelcome, Qt::LeftButton);
+  Click(form_->BtnPlayWelcome);
   EXPECT_LT(Clock::now() - start, 1s) << Seconds(Clock::now() - start);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"});
   EXPECT_FALSE(form_->InExchange());
@@ -115,7 +99,6 @@ TEST_F(FormMainHang, DsrDroppingEndsAPlayAsAFailedCommand) {
   EXPECT_EQ(boxes_.Requests[1].Text, "Modem if OFF or not connected");
   EXPECT_EQ(boxes_.Requests[1].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
   EXPECT_TRUE(boxes_.Mismatches.empty());
-  EXPECT_FALSE(rescued_);
 }
 
 }  // namespace

@@ -22,10 +22,7 @@ class FormMainKeys : public FormMainTest {
 
   // A click in the middle of a message row, which gives the grid the focus.
   void ClickRow(int row) {
-    TCellGrid& grid = *form_->GridMsgStore;
-    const TRect cell = grid.CellRect(1, row);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
-                      QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+    QTest::mouseClick(form_->GridMsgStore->viewport(), Qt::LeftButton, {}, Middle(*form_->GridMsgStore, 1, row));
   }
 
   // Where the system sends a key: the focused control, or the window itself.
@@ -34,25 +31,23 @@ class FormMainKeys : public FormMainTest {
     return focus && focus->window() == form_.get() ? focus : form_.get();
   }
 
-  // A key event with the time stamp and auto-repeat flag the display server
-  // gave it (QTest's own events carry neither).
+  // With the time stamp and auto-repeat flag the display server gave it (QTest's own events carry neither).
   void SendKey(QEvent::Type type, int key, quint64 time, bool autoRepeat = false) {
     QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Return ? "\r" : "", autoRepeat);
     event.setTimestamp(time);
     QApplication::sendEvent(KeyTarget(), &event);
   }
 
-  // The play commands the modem received from the n-th dialogue line on.
   std::vector<std::string> Plays(std::size_t from) const {
-    std::vector<std::string> plays;
-    for (const auto& line : Dialogue(from))
-      if (line.rfind("AT+MVP", 0) == 0) plays.push_back(line);
+    auto plays = Dialogue(from);
+    std::erase_if(plays, [](const std::string& line) { return line.rfind("AT+MVP", 0) != 0; });
     return plays;
   }
 
-  // A key pressed and released where the system sends it.
-  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(KeyTarget(), key, modifiers);
+  // A key pressed and released `times` times where the system sends it; Backtab with its Shift.
+  void Key(Qt::Key key, int times = 1) {
+    const auto modifiers = key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier;
+    while (times-- > 0) QTest::keyClick(KeyTarget(), key, modifiers);
   }
   QWidget* Focus() const { return QApplication::focusWidget(); }
   // Commands sent from `act` on, once the exchange it started has ended.
@@ -63,14 +58,11 @@ class FormMainKeys : public FormMainTest {
       HandleEventsFor(100ms);  // anything that follows comes meanwhile
     });
   }
-
-  // Waits for a play to be answered and for anything that would follow it.
   void SettleAfterPlays(std::size_t from, std::size_t expected) {
     EXPECT_TRUE(WaitUntil([&] { return Plays(from).size() >= expected && !form_->InExchange(); }));
     HandleEventsFor(400ms);  // anything that follows comes meanwhile
   }
-  // The plays `act` started, once one is answered and anything that would
-  // follow it has had time to come.
+  // The plays `act` started, once one is answered and anything that would follow has had time to come.
   std::vector<std::string> PlaysAfter(const std::function<void()>& act) {
     const std::size_t mark = DialogueSize();
     act();
@@ -79,16 +71,13 @@ class FormMainKeys : public FormMainTest {
   }
 };
 
-// One Enter pressed and released on a focused row plays it once. Then what an
-// X server sends while Enter is held: after the first press, pairs of a
-// release and a press with one time stamp, the first pair flagged as
-// auto-repeat by Qt, the later ones not (Qt recognises a pair only when both
-// halves have arrived when it looks): it plays once, when it is released.
+// Enter on a focused row plays it once, also held: an X server then sends release+press pairs with one time
+// stamp, only the first flagged auto-repeat by Qt (it sees a pair only if both halves are in when it looks).
 TEST_F(FormMainKeys, OneEnterOnAFocusedRowPlaysThatRowOnceAlsoWhenHeld) {
   Start(kFiveMessages);
   ClickRow(3);
   ASSERT_EQ(form_->GridMsgStore->Row(), 3);
-  ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore) << "a click on a row focuses the grid";
+  ASSERT_EQ(Focus(), form_->GridMsgStore) << "a click on a row focuses the grid";
   ASSERT_TRUE(form_->BtnPlay->Enabled());
   EXPECT_EQ(PlaysAfter([&] { Key(Qt::Key_Return); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 4);
@@ -99,7 +88,7 @@ TEST_F(FormMainKeys, OneEnterOnAFocusedRowPlaysThatRowOnceAlsoWhenHeld) {
   EXPECT_TRUE(boxes_.Requests.empty());
 
   ClickRow(3);
-  ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  ASSERT_EQ(Focus(), form_->GridMsgStore);
   const std::size_t mark = DialogueSize();
   quint64 time = 500000;
   SendKey(QEvent::KeyPress, Qt::Key_Return, time);
@@ -122,20 +111,14 @@ TEST_F(FormMainKeys, OneEnterOnAFocusedRowPlaysThatRowOnceAlsoWhenHeld) {
   EXPECT_EQ(form_->GridMsgStore->Row(), 4);
 }
 
-// The box is a real modal dialog: Enter closes it on the press, and the
-// release then goes to the window. The play is started by a click here, so
-// that no Enter of the window's own is involved.
+// A real modal box: Enter closes it on the press, the release goes to the window. A click starts the play,
+// so that no Enter of the window's own is involved.
 TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
   Start(kFiveMessages + "fault AT+MVP=* error\n");
   TQtMessageBoxes realBoxes;
   SetMessageBoxes(&realBoxes);
-  struct Restore {
-    ScriptedMessageBoxes& boxes;
-    ~Restore() { SetMessageBoxes(&boxes); }
-  } restore{boxes_};
-
-  // The first box is closed by Enter; any later one (a second play failing)
-  // by Escape, so that the test cannot hang on it.
+  struct Restore { ScriptedMessageBoxes& boxes; ~Restore() { SetMessageBoxes(&boxes); } } restore{boxes_};
+  // The first box is closed by Enter; any later one (a second play failing) by Escape, so the test cannot hang.
   std::vector<std::string> shown;
   bool released = false;
   QTimer poll;
@@ -145,22 +128,16 @@ TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
     box->activateWindow();
     if (!QTest::qWaitForWindowActive(box)) return;
     shown.push_back(box->text().toStdString());
-    if (shown.size() > 1) {
-      QTest::keyClick(box, Qt::Key_Escape);
-      return;
-    }
+    if (shown.size() > 1) return QTest::keyClick(box, Qt::Key_Escape);
     QTest::keyPress(box, Qt::Key_Return);
     EXPECT_NE(box->clickedButton(), nullptr) << "Enter answers the box on its press";
-    QTimer::singleShot(0, [&] {
-      QTest::keyRelease(KeyTarget(), Qt::Key_Return);
-      released = true;
-    });
+    QTimer::singleShot(0, [&] { QTest::keyRelease(KeyTarget(), Qt::Key_Return); released = true; });
   });
   poll.start(10);
 
   ClickRow(3);
   const std::size_t mark = DialogueSize();
-  QTest::mouseClick(form_->BtnPlay, Qt::LeftButton);
+  Click(form_->BtnPlay);
   ASSERT_TRUE(WaitUntil([&] { return released; }));
   SettleAfterPlays(mark, 1);
   poll.stop();
@@ -173,32 +150,29 @@ TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
 TEST_F(FormMainKeys, TheGridGetsTheFocusBackAfterAPlayAndAFailedErase) {
   Start(kFiveMessages + "fault AT+MEM error\n");
   ClickRow(3);
-  ASSERT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  ASSERT_EQ(Focus(), form_->GridMsgStore);
   EXPECT_EQ(PlaysAfter([&] { Click(form_->BtnPlay); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 4);
-  EXPECT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
-  QTest::keyClick(KeyTarget(), Qt::Key_Down);
+  EXPECT_EQ(Focus(), form_->GridMsgStore);
+  Key(Qt::Key_Down);
   EXPECT_EQ(form_->GridMsgStore->Row(), 5) << "the arrow keys move the selection again";
-
   // A failed erase reads the store again and enables the grid once more.
-  QTest::mouseClick(form_->BtnErase, Qt::LeftButton);
+  Click(form_->BtnErase);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port during Erase operation"});
   ASSERT_TRUE(form_->GridMsgStore->Enabled());
-  EXPECT_EQ(QApplication::focusWidget(), form_->GridMsgStore);
+  EXPECT_EQ(Focus(), form_->GridMsgStore);
   const int row = form_->GridMsgStore->Row();
-  QTest::keyClick(KeyTarget(), Qt::Key_Up);
+  Key(Qt::Key_Up);
   EXPECT_EQ(form_->GridMsgStore->Row(), row - 1);
 }
 
-// No click at all: the list has the focus at start, Tab and Shift+Tab go
-// through the enabled buttons left to right and the list, Space presses the
-// focused button, Enter plays the selected message wherever the focus is.
+// No click: the list has the focus at start, Tab and Shift+Tab go through the enabled buttons and the list,
+// Space presses the focused button, Enter plays the selected message wherever the focus is.
 TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   Start(kWithWelcomes);
   TFormMain& f = *form_;
   ASSERT_EQ(Focus(), f.GridMsgStore) << "the list has the focus at start";
-  Key(Qt::Key_Down);
-  Key(Qt::Key_Down);
+  Key(Qt::Key_Down, 2);
   EXPECT_EQ(f.GridMsgStore->Row(), 3);
   EXPECT_TRUE(f.BtnPlay->Enabled());
 
@@ -209,15 +183,13 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
     EXPECT_EQ(Focus(), expected) << (Focus() ? Focus()->objectName().toStdString() : "nothing");
   }
   for (auto it = order.rbegin() + 1; it != order.rend(); ++it) {
-    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    Key(Qt::Key_Backtab);
     EXPECT_EQ(Focus(), *it) << (Focus() ? Focus()->objectName().toStdString() : "nothing");
   }
   ASSERT_EQ(Focus(), f.BtnSelfControl);
 
-  // Space on the welcome buttons plays them; Enter on a button still plays
-  // the selected message, and the focus stays where it was.
-  Key(Qt::Key_Tab);
-  Key(Qt::Key_Tab);
+  // Space on the welcome buttons plays them; Enter on a button still plays the selected message, focus kept.
+  Key(Qt::Key_Tab, 2);
   ASSERT_EQ(Focus(), f.BtnPlayWelcome);
   EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Space); }), std::vector<std::string>{"AT+MVP=0"});
   EXPECT_EQ(Focus(), f.BtnPlayWelcome) << "the focus comes back after the play";
@@ -226,28 +198,20 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Return); }), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(Focus(), f.BtnPlayFull);
 
-  // Space on the connect button toggles it: up releases the port, down
-  // connects again and reads the list.
-  // The play moved on to an empty row, so Play is off and skipped.
+  // Space toggles connect: up releases the port, down connects and reads. (Play, on an empty row, is skipped.)
   ASSERT_FALSE(f.BtnPlay->Enabled());
-  Key(Qt::Key_Backtab, Qt::ShiftModifier);
-  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  Key(Qt::Key_Backtab, 2);
   ASSERT_EQ(Focus(), f.BtnSelfControl);
   Key(Qt::Key_Space);
   EXPECT_FALSE(f.BtnSelfControl->Down());
   EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));
   EXPECT_EQ(Focus(), f.BtnSelfControl);
-  EXPECT_EQ(SaidUntilSettled([&] {
-              Key(Qt::Key_Space);
-              EXPECT_TRUE(f.BtnSelfControl->Down());
-            }).front(),
-            "AT+MCS=1");
+  const auto connect = SaidUntilSettled([&] { Key(Qt::Key_Space); EXPECT_TRUE(f.BtnSelfControl->Down()); });
+  EXPECT_EQ(connect.front(), "AT+MCS=1");
   EXPECT_EQ(Label(), "3 received messages");
 
-  // Erase from the keyboard: the erase button goes off with the messages,
-  // so the focus lands on the connect button, never on nothing.
-  // (Play is still off: the empty row stays selected.)
-  for (int i = 0; i < 3; ++i) Key(Qt::Key_Tab);
+  // Erase goes off with the messages: the focus lands on connect, never on nothing. (Play is still off.)
+  Key(Qt::Key_Tab, 3);
   ASSERT_EQ(Focus(), f.BtnErase);
   EXPECT_EQ(SaidUntilSettled([&] { Key(Qt::Key_Space); }), std::vector<std::string>{"AT+MEM"});
   EXPECT_EQ(Label(), "No messages");
@@ -255,8 +219,7 @@ TEST_F(FormMainKeys, EverythingIsReachableWithTheKeyboardAlone) {
   EXPECT_TRUE(boxes_.Requests.empty());
 }
 
-// A click works a button without taking the focus from the list, and the
-// focused button is the only one showing a focus frame.
+// A click works a button without taking the focus from the list; only the focused button shows a frame.
 TEST_F(FormMainKeys, AClickLeavesTheFocusAndTheFocusedButtonShowsAFrame) {
   Start(kWithWelcomes);
   TFormMain& f = *form_;
@@ -265,13 +228,10 @@ TEST_F(FormMainKeys, AClickLeavesTheFocusAndTheFocusedButtonShowsAFrame) {
   EXPECT_EQ(Focus(), f.GridMsgStore);
   EXPECT_EQ(f.BtnPlayWelcome->grab().toImage(), unfocused);
 
-  Key(Qt::Key_Tab);
-  Key(Qt::Key_Tab);
-  Key(Qt::Key_Tab);
+  Key(Qt::Key_Tab, 3);
   ASSERT_EQ(Focus(), f.BtnPlayWelcome);
   const QImage focused = f.BtnPlayWelcome->grab().toImage();
-  // The frame runs round the picture: changed pixels on all four sides,
-  // none in the middle.
+  // The frame runs round the picture: changed pixels on all four sides, none in the middle.
   QRect changed;
   for (int y = 0; y < focused.height(); ++y)
     for (int x = 0; x < focused.width(); ++x)

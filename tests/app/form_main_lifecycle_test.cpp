@@ -1,5 +1,4 @@
-// Minimise and restore with the port, and requests that arrive while the
-// window waits for the modem: they run once the exchange has ended.
+// Minimise and restore with the port, and requests held while the window waits for the modem.
 
 #include <QTimer>
 
@@ -8,10 +7,7 @@
 namespace formmain_test {
 namespace {
 
-const char* const kMessages =
-    "clock running 5 0 0\n"
-    "message voice 2 0 9 12\n"
-    "message fax 2 0 14 3\n";
+const char* const kMessages = "clock running 5 0 0\nmessage voice 2 0 9 12\nmessage fax 2 0 14 3\n";
 
 class FormMainLifecycle : public FormMainTest {
  protected:
@@ -61,8 +57,7 @@ TEST_F(FormMainLifecycle, RestoreWithTheModemGoingOff) {
   CreateFormWithModem(std::string(kMessages) + "fault AT+MSR=0 @2 dsr-off\n", {});
   form_->AppMinimize(nullptr);
   form_->AppRestore(nullptr);
-  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"})
-      << "the failed reading itself is not reported further";
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Error on COM Port"}) << "the failed reading is not reported";
   EXPECT_FALSE(form_->BtnSelfControl->Down());
   EXPECT_TRUE(form_->BtnSelfControl->Enabled());
 
@@ -110,8 +105,7 @@ TEST_F(FormMainLifecycle, ClosingWhenThePortCannotBeReopened) {
 
 TEST_F(FormMainLifecycle, AMinimiseDuringAPlayRunsWhenThePlayHasEnded) {
   CreateFormWithModem(kMessages, {"--speed", "1"});
-  bool heldDuringPlay = false;
-  bool openDuringPlay = false;
+  bool heldDuringPlay = false, openDuringPlay = false;
   QTimer::singleShot(300, form_.get(), [&] {
     form_->AppMinimize(nullptr);
     heldDuringPlay = form_->HeldRequests() == 1;
@@ -161,8 +155,7 @@ TEST_F(FormMainLifecycle, ACloseDuringAnEndlessPlayEndsWhenTheModemIsGone) {
 TEST_F(FormMainLifecycle, AClickDuringAnExchangeRunsAfterIt) {
   CreateFormWithModem(kMessages, {"--speed", "1"});
   const std::size_t mark = DialogueSize();
-  // Clicked once the restore's first command has reached the modem, so the
-  // click lands inside the exchange however fast or slow the machine is.
+  // Clicked once the restore's first command has reached the modem: inside the exchange on any machine.
   bool clicked = false;
   QTimer poll;
   poll.setInterval(5);
@@ -173,7 +166,6 @@ TEST_F(FormMainLifecycle, AClickDuringAnExchangeRunsAfterIt) {
   });
   poll.start();
   form_->AppMinimize(nullptr);
-  // The restore's exchange is running when the connect button's click comes.
   form_->AppRestore(nullptr);
   EXPECT_TRUE(clicked);
   EXPECT_EQ(form_->HeldRequests(), 1u);

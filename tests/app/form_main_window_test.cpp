@@ -1,6 +1,4 @@
-// The window as defined (controls, sizes, texts, font) as it shows when no
-// device can be opened, and the serial settings it takes from section
-// General of the settings file.
+// The window as defined, shown when no device can be opened, and its serial settings from section General.
 
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -31,17 +29,12 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
 
   EXPECT_EQ(f.PanelCmd->geometry(), QRect(0, 0, 390, 44));
   EXPECT_EQ(f.GridMsgStore->geometry(), QRect(0, 44, 390, 128));
-  struct {
-    TSpeedButton* button;
-    QRect bounds;
-    const char* hint;
-  } buttons[] = {
+  struct { TSpeedButton* button; QRect bounds; const char* hint; } buttons[] = {
       {f.BtnSelfControl, {2, 2, 45, 39}, "Connect and set up modem"},
       {f.BtnPlay, {58, 2, 39, 39}, "Play selected message"},
       {f.BtnPlayWelcome, {109, 2, 39, 39}, "Play welcome message"},
       {f.BtnPlayFull, {148, 2, 39, 39}, "Play welcome message (full memory)"},
-      {f.BtnErase, {199, 2, 39, 39}, "Delete all messages"},
-  };
+      {f.BtnErase, {199, 2, 39, 39}, "Delete all messages"}};
   for (const auto& b : buttons) {
     SCOPED_TRACE(b.hint);
     EXPECT_EQ(b.button->parentWidget(), f.PanelCmd);
@@ -59,8 +52,7 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
   EXPECT_EQ(f.LabelMsgStoreCnt->text(), "No message");
   EXPECT_EQ(f.GridMsgStore->toolTip(), "Click the message to select");
 
-  // The definition asks for MS Sans Serif, which Linux lacks: its metric
-  // twin keeps the longest count texts inside the label's 135 x 13 pixels.
+  // MS Sans Serif is asked for, which Linux lacks: its metric twin keeps the longest counts in 135 x 13 pixels.
   const QFont font = f.LabelMsgStoreCnt->font();
   EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
   EXPECT_TRUE(QFontInfo(font).bold());
@@ -73,22 +65,17 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
       EXPECT_EQ(QFontInfo(w->font()).family(), "Liberation Sans") << w->objectName().toStdString();
     }
 
-  // The failed start: one box, over the window, the cause under it naming
-  // the path, the setting and the devices that exist; only the connect
-  // button enabled.
+  // The failed start: one box over the window, its cause naming path, setting and devices; only connect on.
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"COM Port is used by another application"});
   EXPECT_EQ(visibleAtBox, std::vector<bool>{true});
   const TMessageBoxRequest& box = boxes_.Requests[0];
   EXPECT_EQ(box.Type, TMsgBoxType::mbtError);
   EXPECT_EQ(box.Title, "Error");
   EXPECT_EQ(box.Buttons, std::vector<std::string>{"OK"});
-  EXPECT_EQ(box.Detail.rfind("The serial device could not be opened.\n" + kNoDevice + ": No such file or directory.\n", 0),
-            0u)
-      << box.Detail;
+  const std::string head = "The serial device could not be opened.\n" + kNoDevice + ": No such file or directory.\n";
+  EXPECT_EQ(box.Detail.rfind(head, 0), 0u) << box.Detail;
   const std::vector<std::string> present = ListSerialDevices();
-  if (present.empty()) {
-    EXPECT_NE(box.Detail.find("\nNo serial device was found.\n"), std::string::npos) << box.Detail;
-  }
+  EXPECT_EQ(box.Detail.find("\nNo serial device was found.\n") != std::string::npos, present.empty()) << box.Detail;
   for (const auto& device : present) EXPECT_NE(box.Detail.find("\n" + device + "\n"), std::string::npos) << box.Detail;
   EXPECT_NE(box.Detail.find("DeviceName in section [General] of " + ini_), std::string::npos) << box.Detail;
   EXPECT_FALSE(f.BtnSelfControl->Down());
@@ -96,20 +83,10 @@ TEST_F(FormMainWindow, WithoutADeviceItShowsAsDefinedAndSaysWhy) {
   EXPECT_EQ(f.GridMsgStore->Row(), 1);
 }
 
-// Section General: every key, its fall-backs, the hexadecimal rule, and a
-// device name taken without quotes and blanks.
+// Section General: every key, its fall-backs, the hexadecimal rule, a device name without quotes and blanks.
 TEST_F(FormMainWindow, SerialSettingsFromTheGeneralSection) {
-  struct Case {
-    std::string lines;
-    TBaudRate baud;
-    TDatabits data;
-    TStopbits stop;
-    TParity parity;
-  };
-  using B = TBaudRate;
-  using D = TDatabits;
-  using S = TStopbits;
-  using P = TParity;
+  using B = TBaudRate; using D = TDatabits; using S = TStopbits; using P = TParity;
+  struct Case { std::string lines; B baud; D data; S stop; P parity; };
   const std::string device = "DeviceName=" + kNoDevice + "\n";
   const Case cases[] = {
       {device, B::cbr9600, D::da8, S::sb10, P::paNone},
@@ -124,8 +101,7 @@ TEST_F(FormMainWindow, SerialSettingsFromTheGeneralSection) {
       {device + "BaudRate=128000\n", B::cbr128000, D::da8, S::sb10, P::paNone},
       {device + "BaudRate=256000\n", B::cbr9600, D::da8, S::sb10, P::paNone},
       {device + "BaudRate=fast\nDataBits=\nStopBits=0x\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-      {device + "BaudRate=19200x\nParity=space\n", B::cbr9600, D::da8, S::sb10, P::paNone},
-  };
+      {device + "BaudRate=19200x\nParity=space\n", B::cbr9600, D::da8, S::sb10, P::paNone}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines);
     WriteFile(ini_, "[ClockReset]\nDate=1\n[general]\n" + c.lines);

@@ -13,10 +13,7 @@
 
 namespace {
 
-struct Look {
-  int Opaque = 0, Transparent = 0;
-  QSet<QRgb> Colours;
-};
+struct Look { int Opaque = 0, Transparent = 0; QSet<QRgb> Colours; };
 
 QImage ImageOf(const QPixmap& p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); }
 
@@ -34,8 +31,7 @@ Look LookOf(const QPixmap& p) {
 
 QPixmap At(const QIcon& icon, qreal ratio = 1) { return icon.pixmap(QSize(32, 32), ratio); }
 
-// How many of the picture's solid pixels differ from `shown` with the
-// picture's top left at the best place near `near` (device pixels).
+// How many of the picture's solid pixels differ from `shown`, its top left at the best place near `near`.
 int Mismatch(const QImage& shown, const QImage& picture, QPoint near) {
   int best = INT_MAX;
   for (int dy = -1; dy <= 1; ++dy)
@@ -88,15 +84,13 @@ TEST(Glyphs, IconKeepsToSixteenColours) {
 
 TEST(Glyphs, DisabledImagesAreGreyVersions) {
   for (const QIcon& icon : {PlayDisabledGlyph(), EraseDisabledGlyph()})
-    for (qreal ratio : {1.0, 1.5}) {
+    for (qreal ratio : {1.0, 1.5})
       for (QRgb c : LookOf(At(icon, ratio)).Colours) EXPECT_TRUE(qRed(c) == qGreen(c) && qGreen(c) == qBlue(c));
-    }
   EXPECT_NE(ImageOf(At(PlayGlyph())), ImageOf(At(PlayDisabledGlyph())));
   EXPECT_GT(LookOf(At(PlayGlyph())).Colours.size(), 3);
 }
 
-// At 125, 150 and 200 % a button shows its picture drawn for those device
-// pixels, not the 32 x 32 picture scaled up (blurry or blocky).
+// At 125, 150 and 200 % a button shows its picture drawn for the scale, not 32 x 32 scaled up (blurry).
 TEST(Glyphs, AButtonShowsItsPictureDrawnForTheScale) {
   QWidget bar;
   bar.resize(39, 39);

@@ -1,7 +1,4 @@
-// The real program started with an argument, as a script would: it sets the
-// modem up, finds nothing, sets it up again and ends by itself. Its
-// diagnostic trace is off unless QT_LOGGING_RULES switches it on, and then
-// the whole start-up dialogue on standard error, in the order it happened.
+// The real program run with an argument: its trace is off unless QT_LOGGING_RULES says, then the whole dialogue.
 
 #include <QProcess>
 
@@ -14,8 +11,7 @@ namespace {
 
 class ProgramTrace : public FormMainTest {
  protected:
-  // Runs the program with an argument against an empty modem (it sets the
-  // modem up, finds nothing, sets it up again and ends); its standard error.
+  // The program's standard error, run with an argument on an empty modem (set up, nothing, set up, end).
   QStringList Run(const QString& rules) {
     const std::filesystem::path program =
         std::filesystem::path(ORVIX_MODEM_SIM).parent_path().parent_path().parent_path() / "app" / "OrvixManager";
@@ -38,8 +34,7 @@ class ProgramTrace : public FormMainTest {
   }
 };
 
-// The index of the first line that starts with `prefix` and holds `text`
-// (at its end if `atEnd`); -1 if none.
+// The first line that starts with `prefix` and holds `text` (at its end if `atEnd`); -1 if none.
 int IndexOf(const QStringList& lines, const QString& prefix, const QString& text, bool atEnd = false) {
   for (int i = 0; i < lines.size(); ++i)
     if (lines[i].startsWith(prefix) && (atEnd ? lines[i].endsWith(text) : lines[i].contains(text))) return i;
@@ -73,26 +68,16 @@ TEST_F(ProgramTrace, SwitchedOnItShowsTheWholeStartUpDialogueInOrder) {
   EXPECT_TRUE(pendingResult.isEmpty());
   EXPECT_GE(IndexOf(err, "orvix.modem: ", "< "), 0) << "the bytes received are shown";
 
-  // The settings read, the port opened with its line and modem lines, the
-  // dialogue, the clock reference written, the port released.
-  const int read = IndexOf(err, "orvix.settings: ", QString::fromStdString(ini_));
-  const int open = IndexOf(err, "orvix.serial: ", QString::fromStdString("open " + sim_->Device()));
-  const int line = IndexOf(err, "orvix.serial: ", "9600 baud");
-  const int dtr = IndexOf(err, "orvix.serial: ", "DTR on");
-  const int dsr = IndexOf(err, "orvix.serial: ", "DSR on");
-  const int first = IndexOf(err, "orvix.modem: ", "> AT+MCS=1");
-  const int written = IndexOf(err, "orvix.settings: ", "wrote");
-  const int reset = IndexOf(err, "orvix.modem: ", "> AT+MCC", true);
-  const int closed = IndexOf(err, "orvix.serial: ", "closed");
-  EXPECT_GE(read, 0);
-  EXPECT_LT(read, open);
-  EXPECT_LT(open, line);
-  EXPECT_LT(line, dtr);
-  EXPECT_LT(dtr, dsr);
-  EXPECT_LT(dsr, first);
-  EXPECT_LT(IndexOf(err, "orvix.modem: ", "> AT+MCC?", true), reset);
-  EXPECT_LT(reset, written);
-  EXPECT_LT(written, closed);
+  // In order: settings read, port opened with line and modem lines, dialogue, clock reset and written, released.
+  const int order[] = {IndexOf(err, "orvix.settings: ", QString::fromStdString(ini_)),
+                       IndexOf(err, "orvix.serial: ", QString::fromStdString("open " + sim_->Device())),
+                       IndexOf(err, "orvix.serial: ", "9600 baud"), IndexOf(err, "orvix.serial: ", "DTR on"),
+                       IndexOf(err, "orvix.serial: ", "DSR on"), IndexOf(err, "orvix.modem: ", "> AT+MCS=1"),
+                       IndexOf(err, "orvix.modem: ", "> AT+MCC?", true),
+                       IndexOf(err, "orvix.modem: ", "> AT+MCC", true),
+                       IndexOf(err, "orvix.settings: ", "wrote"), IndexOf(err, "orvix.serial: ", "closed")};
+  EXPECT_GE(order[0], 0);
+  for (std::size_t i = 1; i < std::size(order); ++i) EXPECT_LT(order[i - 1], order[i]) << i;
 }
 
 TEST_F(ProgramTrace, OffByDefault) {

@@ -1,6 +1,4 @@
-// The wait for a device that went away: a path's folder watched (also when
-// the folder itself is gone), a network port's attempts at doubling
-// intervals up to a bound.
+// The wait for a device gone: its path's folder watched (also when gone), a network port tried ever less often.
 
 #include <QDir>
 #include <QFile>
@@ -14,10 +12,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-void Touch(const QString& path) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
+void Touch(const QString& path) { QFile file(path); ASSERT_TRUE(file.open(QIODevice::WriteOnly)); }
 
 TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {
   QTemporaryDir dir;
@@ -73,8 +68,7 @@ TEST(ReconnectWatch, ANetworkPortsWaitsDoubleUpToTheBound) {
 }
 
 TEST(ReconnectWatch, ANetworkPortIsOpenedOnlyOnceItAnswers) {
-  // The attempt opens the port on the window thread: against a host that is
-  // down it would hold the window for the whole connect deadline.
+  // The attempt opens the port on the window thread: a host that is down would hold it for the whole deadline.
   int attempts = 0;
   TListener down(false);
   TReconnectWatch watch([&] { return ++attempts, true; }, 10ms, 10ms);

@@ -26,8 +26,8 @@ class EnvVar {
   ~EnvVar() { Set(Name, Old); }
 
  private:
-  static void Set(const char* name, const std::optional<std::string>& value) {
-    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+  static void Set(const char* name, const std::optional<std::string>& v) {
+    v ? setenv(name, v->c_str(), 1) : unsetenv(name);
   }
   const char* Name;
   std::optional<std::string> Old;
@@ -60,11 +60,9 @@ TEST_F(SettingsFile, ConfigFolderWhenTheExecutableFolderIsNotUsable) {
   {
     EnvVar xdg("XDG_CONFIG_HOME", std::nullopt);
     EnvVar home("HOME", (Root / "home").string());
-    EXPECT_EQ(SettingsFileNameFor(unusable),
-              (Root / "home/.config/OrvixManager/OrvixManager.ini").string());
+    EXPECT_EQ(SettingsFileNameFor(unusable), (Root / "home/.config/OrvixManager/OrvixManager.ini").string());
     EnvVar relative("XDG_CONFIG_HOME", "relative/dir");
-    EXPECT_EQ(SettingsFileNameFor(unusable),
-              (Root / "home/.config/OrvixManager/OrvixManager.ini").string());
+    EXPECT_EQ(SettingsFileNameFor(unusable), (Root / "home/.config/OrvixManager/OrvixManager.ini").string());
   }
 }
 
@@ -88,8 +86,7 @@ TEST_F(SettingsFile, FolderThatCannotBeMadeRaises) {
 
 namespace {
 
-// PREFIX/bin with the desktop entry under PREFIX/share/applications, as
-// cmake --install and the package leave it.
+// PREFIX/bin, the desktop entry in PREFIX/share/applications, as cmake --install and the package leave it.
 class InstalledSettings : public SettingsFile {
  protected:
   void SetUp() override {
@@ -164,8 +161,7 @@ TEST_F(InstalledSettings, TheOverrideStillWins) {
   EXPECT_EQ(SettingsFileForWriteFor(Bin()), (Root / "custom.ini").string());
 }
 
-// The user's file a link into a folder of dotfiles, not made yet: the
-// administrator's default is copied to where the link points.
+// The user's file a link into a folder of dotfiles, not made yet: the default is copied to where it points.
 TEST_F(InstalledSettings, TheDefaultIsCopiedThroughALinkToAFileNotYetMade) {
   std::ofstream(Beside()) << "[General]\nDeviceName=/dev/ttyUSB3\n";
   fs::create_directories(Root / "dotfiles");

@@ -1,6 +1,4 @@
-// The modem's replies about its message store, read without a window: the
-// summary, one message's fields and its receive time, and the clock
-// reference they are dated from.
+// The store's replies read without a window: summary, a message's fields and time, the clock reference.
 
 #include <QTemporaryDir>
 

@@ -16,8 +16,7 @@ double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// A pending event is handled even by a delay of zero or less; a positive one
-// waits at least its time, and not far more.
+// A pending event is handled even by a delay of zero or less; a positive one waits its time, and not far more.
 TEST(Delay, WaitsAtLeastTheGivenTimeAndHandlesPendingEvents) {
   for (int ms : {-5, 0, 1, 30, 120}) {
     SCOPED_TRACE(ms);
@@ -45,15 +44,12 @@ TEST(Delay, DoesNotSpin) {
   EXPECT_LT(orvix::test::LoadWhile([] { Delay(500); }), 0.1) << "CPU seconds per second of a delay";
 }
 
-// Fields taken off the front, empty ones too, with what is left after each;
-// a delimiter at either edge; a text without one is the token as a whole.
+// Fields taken off the front, empty ones too, with the rest after each; a text without delimiter is one token.
 TEST(ExtractToken, TakesFieldsOffTheFront) {
   using TSteps = std::vector<std::pair<std::string, std::string>>;  // token, rest
   const std::pair<std::string, TSteps> cases[] = {
       {"100,0,3,,2", {{"100", "0,3,,2"}, {"0", "3,,2"}, {"3", ",2"}, {"", "2"}, {"2", ""}, {"", ""}}},
-      {",a,", {{"", "a,"}, {"a", ""}}},
-      {"2026 12 7", {{"2026 12 7", ""}}},
-  };
+      {",a,", {{"", "a,"}, {"a", ""}}}, {"2026 12 7", {{"2026 12 7", ""}}}};
   for (const auto& [text, steps] : cases) {
     std::string rest = text, token = "old";
     TSteps got;
