@@ -19,17 +19,13 @@ std::vector<TEventSeen>* g_seen = nullptr;
 void Record(QAccessibleEvent* e) { if (g_seen) g_seen->push_back({e->type(), e->object(), e->child()}); }
 
 // Screen-reader texts from elsewhere than the cells, as a grid with column objects has.
-class TCaptionGrid : public TStringGrid {
- public:
+struct TCaptionGrid : TStringGrid {
   using TStringGrid::TStringGrid;
-
- protected:
   QString AccessibleColumnHeader(int ACol) const override { return QString("caption %1").arg(ACol); }
   QString AccessibleCellText(int ACol, int ARow) const override { return "shown " + Cells(ACol, ARow); }
 };
 
-class AccessibleGrid : public ::testing::Test {
- protected:
+struct AccessibleGrid : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(AccessibilityBridgeActive());
     previous_ = QAccessible::installUpdateHandler(Record);
@@ -38,8 +34,7 @@ class AccessibleGrid : public ::testing::Test {
   void TearDown() override { g_seen = nullptr; QAccessible::installUpdateHandler(previous_); }
 
   // 4 columns (fixedCols of them fixed), a title row and five rows "c,r".
-  template <class Grid = TStringGrid>
-  Grid* Make(int fixedCols, TGridOptions extra = {}) {
+  template <class Grid = TStringGrid> Grid* Make(int fixedCols, TGridOptions extra = {}) {
     auto* grid = new Grid(&window);  // owned by the window
     grid->setGeometry(0, 0, 420, 200);
     grid->SetColCount(4);
@@ -63,15 +58,12 @@ class AccessibleGrid : public ::testing::Test {
   static QString Name(QAccessibleInterface* i) { return i ? i->text(QAccessible::Name) : "<none>"; }
 
   int LastChildOf(QAccessible::Event type) const {
-    for (auto it = seen.rbegin(); it != seen.rend(); ++it)
-      if (it->Type == type) return it->Child;
+    for (auto it = seen.rbegin(); it != seen.rend(); ++it) if (it->Type == type) return it->Child;
     return -2;
   }
 
   QWidget window;
   std::vector<TEventSeen> seen;
-
- private:
   QAccessible::UpdateHandler previous_ = nullptr;
 };
 
@@ -113,8 +105,7 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsSelectingTheCurrentCellWithou
 
   grid->SetCol(2);
   grid->SetRow(2);
-  EXPECT_TRUE(table->selectedRows().isEmpty());
-  EXPECT_EQ(table->selectedCellCount(), 1);
+  EXPECT_EQ(std::tuple(table->selectedRows().isEmpty(), table->selectedCellCount()), std::tuple(true, 1));
   EXPECT_EQ(Name(table->selectedCells().value(0)), "2,2");
   EXPECT_FALSE(table->selectRow(0));  // a cell grid cannot select a whole row
   EXPECT_EQ(grid->Row(), 2);
@@ -124,8 +115,7 @@ TEST_F(AccessibleGrid, IsATableOfTheScrollableCellsSelectingTheCurrentCellWithou
   seen.clear();
   grid->SetRowCount(3);
   EXPECT_EQ(QAccessible::accessibleInterface(last), nullptr);  // withdrawn, not left dangling
-  EXPECT_TRUE(first->isValid());
-  EXPECT_EQ(Name(first), "0,1");
+  EXPECT_EQ(std::tuple(first->isValid(), Name(first)), std::tuple(true, "0,1"));
   EXPECT_EQ(std::pair(TableOf(grid)->rowCount(), iface->childCount()), std::pair(2, 3 * 4));
   EXPECT_EQ(TableOf(grid)->cellAt(2, 0), nullptr);
   EXPECT_NE(LastChildOf(QAccessible::TableModelChanged), -2);
@@ -144,8 +134,7 @@ TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
   for (int i = 0; i < iface->childCount(); ++i) {
     QAccessibleInterface* child = iface->child(i);
     ASSERT_NE(child, nullptr) << i;
-    EXPECT_EQ(iface->indexOfChild(child), i);
-    EXPECT_EQ(child->parent(), iface);
+    EXPECT_EQ(std::tuple(iface->indexOfChild(child), child->parent()), std::tuple(i, iface));
     const int col = i % 4, row = i / 4;  // row 0: the header row
     const QAccessible::Role role =
         row == 0 ? QAccessible::ColumnHeader : (col == 0 ? QAccessible::RowHeader : QAccessible::Cell);
@@ -155,8 +144,7 @@ TEST_F(AccessibleGrid, ChildrenRunRowByRowFromTheHeaderRow) {
   EXPECT_EQ(std::pair(iface->child(24), iface->child(-1)), (std::pair<QAccessibleInterface*, QAccessibleInterface*>()));
 
   QAccessibleTableInterface* table = iface->tableInterface();
-  EXPECT_EQ(table->columnCount(), 3);
-  EXPECT_EQ(table->rowDescription(2), "0,3");
+  EXPECT_EQ(std::tuple(table->columnCount(), table->rowDescription(2)), std::tuple(3, "0,3"));
   EXPECT_EQ(table->columnDescription(0), "Head 1");
   const auto rowHeads = CellOf(table->cellAt(2, 1))->rowHeaderCells();
   ASSERT_EQ(rowHeads.size(), 1);
@@ -234,7 +222,6 @@ TEST_F(AccessibleGrid, SubclassesChooseWhatIsReadAHiddenGridAnnouncesNothing) {
   hidden->SetRow(3);
   for (const TEventSeen& e : seen)
     EXPECT_TRUE(e.Object != hidden || (e.Type != QAccessible::Focus && e.Type != QAccessible::Selection &&
-                                       e.Type != QAccessible::TableModelChanged))
-        << e.Type;
+                                       e.Type != QAccessible::TableModelChanged)) << e.Type;
   EXPECT_EQ(TableOf(hidden)->rowCount(), 7);
 }

@@ -13,18 +13,14 @@
 
 namespace {
 
-class TCancelProbe : public TStringGrid {
- public:
+struct TCancelProbe : TStringGrid {
   using TStringGrid::TStringGrid;
   std::vector<QObject*> senders;
-
- protected:
   void CancelMode(QObject* Sender) override { senders.push_back(Sender); TStringGrid::CancelMode(Sender); }
 };
 
 // The grid, an edit box and a widget that takes no focus (like the program's speed buttons).
-class GridCancelMode : public orvix::test::ShownWindowTest {
- protected:
+struct GridCancelMode : orvix::test::ShownWindowTest {
   void SetUp() override {
     grid = new TCancelProbe(&window);
     grid->setGeometry(0, 0, 300, 150);
@@ -41,8 +37,7 @@ class GridCancelMode : public orvix::test::ShownWindowTest {
 };
 
 TEST_F(GridCancelMode, APressOnAnotherWidgetOfTheWindowComesFromThatWidgetOneOnTheGridFromTheGrid) {
-  QTest::mousePress(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
-  QTest::mouseRelease(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(noFocus, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(grid->senders, std::vector<QObject*>{noFocus});
   EXPECT_TRUE(grid->hasFocus());  // the press took no focus, still the grid's
   grid->senders.clear();
@@ -93,8 +88,7 @@ TEST_F(GridCancelMode, AClickElsewhereMayNotifyTwiceFromTheSameWidget) {
 }
 
 TEST_F(GridCancelMode, AModalBoxOrAPopupOpeningComesFromIt) {
-  QDialog box(&window);
-  box.setModal(true);
+  QDialog box(&window);  // exec() makes it modal
   QTimer::singleShot(0, &box, [&] { box.reject(); });
   box.exec();
   ASSERT_FALSE(grid->senders.empty());

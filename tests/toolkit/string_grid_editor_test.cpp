@@ -7,8 +7,7 @@ using enum TGridOption;
 
 namespace {
 
-class GridEditor : public ::testing::Test {
- protected:
+struct GridEditor : ::testing::Test {
   void SetUp() override {
     grid.SetOptions(grid.Options() + TGridOptions{goEditing});
     grid.SetCells(1, 1, "one");
@@ -24,8 +23,7 @@ TEST_F(GridEditor, F2OrAClickOnTheCurrentCellShowsTheEditorOverItWithItsTextArro
   EXPECT_EQ(grid.InplaceEditor(), nullptr);  // created on first use
   QTest::keyClick(&grid, Qt::Key_F2);
   ASSERT_TRUE(Shown());
-  EXPECT_TRUE(grid.EditorMode());
-  EXPECT_EQ(grid.InplaceEditor(), Editor());
+  EXPECT_EQ(std::tuple(grid.EditorMode(), grid.InplaceEditor()), std::tuple(true, Editor()));
   EXPECT_EQ(Editor()->parentWidget(), grid.viewport());
   EXPECT_EQ(Editor()->geometry(), grid.CellRect(1, 1).ToQRect());
   EXPECT_EQ(std::tuple(Editor()->EditText(), Editor()->loads, Editor()->layouts, Editor()->lastLayoutGeometry),
@@ -34,8 +32,7 @@ TEST_F(GridEditor, F2OrAClickOnTheCurrentCellShowsTheEditorOverItWithItsTextArro
   // Left and Right pass to the grid only at the ends of the text.
   Editor()->setCursorPosition(3);
   QTest::keyClick(Editor(), Qt::Key_Left);  // moves the caret
-  EXPECT_EQ(grid.Col(), 1);
-  EXPECT_EQ(Editor()->cursorPosition(), 2);
+  EXPECT_EQ(std::tuple(grid.Col(), Editor()->cursorPosition()), std::tuple(1, 2));
   QTest::keyClick(Editor(), Qt::Key_End);
   QTest::keyClick(Editor(), Qt::Key_Right);  // at the end: next cell
   EXPECT_EQ(grid.Col(), 2);
@@ -50,13 +47,11 @@ TEST_F(GridEditor, F2OrAClickOnTheCurrentCellShowsTheEditorOverItWithItsTextArro
 TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCellEnterShowsAndEscapeRestores) {
   QTest::keyClick(&grid, Qt::Key_X);
   ASSERT_TRUE(Shown());
-  EXPECT_EQ(Editor()->EditText(), "x");
-  EXPECT_EQ(grid.Cells(1, 1), "x");
+  EXPECT_EQ(std::tuple(Editor()->EditText(), grid.Cells(1, 1)), std::tuple("x", "x"));
   QTest::keyClicks(Editor(), "yz");
   EXPECT_EQ(grid.Cells(1, 1), "xyz");
   QTest::keyClick(Editor(), Qt::Key_Return);  // Enter keeps the text
-  EXPECT_FALSE(Shown() || grid.EditorMode());
-  EXPECT_EQ(grid.Cells(1, 1), "xyz");
+  EXPECT_EQ(std::tuple(Shown() || grid.EditorMode(), grid.Cells(1, 1)), std::tuple(false, "xyz"));
 
   QTest::keyClick(&grid, Qt::Key_Return);
   ASSERT_TRUE(Shown());
@@ -64,17 +59,14 @@ TEST_F(GridEditor, TypingReplacesTheTextAndWritesTheCellEnterShowsAndEscapeResto
   QTest::keyClicks(Editor(), "changed");
   EXPECT_EQ(grid.Cells(1, 1), "changed");
   QTest::keyClick(Editor(), Qt::Key_Escape);
-  EXPECT_FALSE(Shown());
-  EXPECT_EQ(grid.Cells(1, 1), "xyz");
+  EXPECT_EQ(std::tuple(Shown(), grid.Cells(1, 1)), std::tuple(false, "xyz"));
 }
 
 TEST_F(GridEditor, MovingAwayHidesTheEditorAndKeepsTheText) {
   QTest::keyClick(&grid, Qt::Key_F2);
   QTest::keyClicks(Editor(), "!");
   QTest::keyClick(Editor(), Qt::Key_Down);  // not used by the editor: goes to the grid
-  EXPECT_EQ(grid.Row(), 2);
-  EXPECT_FALSE(Shown());
-  EXPECT_EQ(grid.Cells(1, 1), "one!");
+  EXPECT_EQ(std::tuple(grid.Row(), Shown(), grid.Cells(1, 1)), std::tuple(2, false, "one!"));
   QTest::keyClick(&grid, Qt::Key_F2);  // the same editor comes back on the new cell
   EXPECT_EQ(std::tuple(grid.editorsCreated, Editor()->EditText(), Editor()->loads), std::tuple(1, QString("two"), 2));
 }
@@ -99,8 +91,7 @@ TEST_F(GridEditor, ScrollingMovesTheEditorAndCallsTheLayoutHook) {
   QTest::keyClick(&grid, Qt::Key_F2);
   const int layouts = Editor()->layouts;
   grid.SetTopRow(2);  // the current row 1 is scrolled out
-  EXPECT_FALSE(Shown());
-  EXPECT_TRUE(grid.EditorMode());
+  EXPECT_EQ(std::tuple(Shown(), grid.EditorMode()), std::tuple(false, true));
   grid.SetTopRow(1);
   EXPECT_TRUE(Shown());
   EXPECT_GT(Editor()->layouts, layouts);
@@ -133,8 +124,7 @@ TEST_F(GridEditor, HideEditorAndStructureChangesEndEditingNoEditorWithoutEditing
   grid.SetOptions(grid.Options() - TGridOptions{goEditing});
   QTest::keyClick(&grid, Qt::Key_F2);
   QTest::keyClick(&grid, Qt::Key_A);
-  EXPECT_FALSE(Shown());
-  EXPECT_EQ(grid.Cells(1, 1), "one");
+  EXPECT_EQ(std::tuple(Shown(), grid.Cells(1, 1)), std::tuple(false, "one"));
   grid.SetOptions(grid.Options() + TGridOptions{goEditing, goRowSelect});
   QTest::keyClick(&grid, Qt::Key_F2);
   grid.ShowEditor();

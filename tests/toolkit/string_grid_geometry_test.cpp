@@ -7,8 +7,7 @@ using enum TGridOption;
 namespace {
 
 // Default grid: 5 x 5, one fixed row and column, widths 64, heights 24, lines 1.
-class GridGeometry : public ::testing::Test {
- protected:
+struct GridGeometry : ::testing::Test {
   void SetUp() override { grid.ShowClient(300, 200); }
   // The cell under each point: {x, y, col, row}; {-1, -1} for none.
   void ExpectCellsAt(std::initializer_list<std::array<int, 4>> cases) {
@@ -97,8 +96,7 @@ TEST_F(GridGeometry, ScrollBarsFollowTopRowAndAnEmptyClientAreaShowsNothing) {
   QApplication::processEvents();
   ASSERT_EQ(grid.viewport()->height(), 200);  // the vertical bar takes width only
   QScrollBar* bar = grid.verticalScrollBar();
-  EXPECT_TRUE(bar->isVisible());
-  EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+  EXPECT_EQ(std::tuple(bar->isVisible(), grid.horizontalScrollBar()->isVisible()), std::tuple(true, false));
   EXPECT_EQ(std::tuple(bar->minimum(), bar->maximum(), bar->pageStep()), std::tuple(0, 92, 7));  // TopRow 1..93
   grid.SetTopRow(40);
   EXPECT_EQ(bar->value(), 39);

@@ -23,8 +23,9 @@ const QColor kBlack(0, 0, 0);
 const QColor kBlue(0, 0, 255);
 
 // Whatever the grid leaves alone stays kUnpainted.
-QImage Render(TStringGrid& grid) {
-  QImage img(grid.viewport()->size(), QImage::Format_RGB32);
+QImage Render(TStringGrid& grid, qreal scale = 1) {
+  QImage img(grid.viewport()->size() * scale, QImage::Format_RGB32);
+  img.setDevicePixelRatio(scale);
   img.fill(kUnpainted);
   grid.viewport()->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
   return img;
@@ -59,8 +60,7 @@ TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAnd
     }
   EXPECT_EQ(grid->draws.size(), 24u);
   std::set<std::pair<int, int>> focused;
-  for (const TDrawCall& d : grid->draws)
-    if (d.state.Contains(gdFocused)) focused.insert({d.col, d.row});
+  for (const TDrawCall& d : grid->draws) if (d.state.Contains(gdFocused)) focused.insert({d.col, d.row});
   EXPECT_EQ(focused, (std::set<std::pair<int, int>>{{0, 1}})) << "only the current cell, while focused";
   // Rows of 20 + 1; outside the cells the grid colour: columns end at 45+80+80+159+4 = 368, rows at 126.
   ExpectPixels(img, {{10, 20, kBlack, "below title cell (0,0)"}, {45, 5, kBlack, "right of title cell (0,0)"},
@@ -73,8 +73,7 @@ TEST(GridPaint, WithoutDefaultDrawingCellsAreLeftToDrawCellWithTheirRectangleAnd
   Render(*grid);
   ASSERT_EQ(grid->draws.size(), 24u);
   for (const TDrawCall& d : grid->draws) {
-    EXPECT_EQ(d.rect, grid->CellRect(d.col, d.row));
-    EXPECT_EQ(d.state.Contains(gdFixed), d.row == 0);
+    EXPECT_EQ(std::tuple(d.rect, d.state.Contains(gdFixed)), std::tuple(grid->CellRect(d.col, d.row), d.row == 0));
     EXPECT_EQ(d.state.Contains(gdSelected), d.row == 2) << d.col << "," << d.row;  // the whole row
     EXPECT_FALSE(d.state.Contains(gdFocused));  // the grid has no focus
   }
@@ -93,8 +92,7 @@ TEST(GridPaint, OnDrawCellFollowsDrawCellOnACanvasThatExistsOnlyDuringThePaint) 
     EXPECT_EQ(sender, &grid);
     if (c == 1 && r == 1) {
       order.push_back("OnDrawCell");
-      EXPECT_EQ(rect, grid.CellRect(1, 1));
-      EXPECT_FALSE(state.Contains(gdFixed));
+      EXPECT_EQ(std::tuple(rect, state.Contains(gdFixed)), std::tuple(grid.CellRect(1, 1), false));
     }
   };
   Render(grid);
@@ -214,10 +212,7 @@ TEST(GridPaint, LinesAreEvenlyThickAtEveryScale) {
   grid.ShowClient(400, 200);
   for (qreal scale : {1.0, 1.25, 1.5, 1.75, 2.0}) {
     SCOPED_TRACE(scale);
-    QImage img(QSize(400, 200) * scale, QImage::Format_RGB32);
-    img.setDevicePixelRatio(scale);
-    img.fill(kUnpainted);
-    grid.viewport()->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QImage img = Render(grid, scale);
     const int thickness = std::max(1, qRound(scale));
     EXPECT_EQ(LineRuns(img, qRound(100 * scale), true), std::vector<int>(9, thickness)) << "down";
     EXPECT_EQ(LineRuns(img, qRound(50 * scale), false), std::vector<int>(4, thickness)) << "across";

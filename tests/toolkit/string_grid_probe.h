@@ -15,8 +15,7 @@
 #include <string>
 #include <vector>
 
-class TProbeEdit : public TInplaceEdit {
- public:
+struct TProbeEdit : TInplaceEdit {
   using TInplaceEdit::TInplaceEdit;
   void LoadCell() override { ++loads; TInplaceEdit::LoadCell(); }
   void UpdateLayout() override { ++layouts; lastLayoutGeometry = geometry(); }
@@ -27,8 +26,7 @@ class TProbeEdit : public TInplaceEdit {
 
 struct TDrawCall { int col, row; TRect rect; TGridDrawState state; };
 
-class TProbeGrid : public TStringGrid {
- public:
+struct TProbeGrid : TStringGrid {
   TProbeGrid() { setFrameShape(QFrame::NoFrame); }  // client area = widget area in these tests
 
   void ShowClient(int w, int h) {
@@ -55,8 +53,6 @@ class TProbeGrid : public TStringGrid {
   std::vector<std::string> paintFailures;
 
   using TStringGrid::KeyDown;
-
- protected:
   static std::string XY(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
   bool SelectCell(int c, int r) override {
     log.push_back("select " + XY(c, r));
@@ -124,7 +120,6 @@ inline void DragTo(QWidget* w, int x, int y) {
 // Removes hook entries of one kind (e.g. "move") to keep expectations short.
 inline std::vector<std::string> Without(const std::vector<std::string>& log, const std::string& prefix) {
   std::vector<std::string> out;
-  for (const auto& s : log)
-    if (s.rfind(prefix, 0) != 0) out.push_back(s);
+  for (const auto& s : log) if (s.rfind(prefix, 0) != 0) out.push_back(s);
   return out;
 }

@@ -8,8 +8,7 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-class GridSelection : public ::testing::Test {
- protected:
+struct GridSelection : ::testing::Test {
   void SetUp() override {
     grid.SetColCount(4);
     grid.SetRowCount(50);
@@ -34,13 +33,10 @@ TEST_F(GridSelection, SettingRowAsksFirstThenClicksAlsoWhenRefusedASameOrInvalid
   EXPECT_EQ(std::pair(clicks, grid.Row()), std::pair(0, 1));
 
   grid.SetRow(3);
-  EXPECT_EQ(grid.Row(), 3);
-  EXPECT_EQ(grid.log, (Log{"select 1,3", "click"}));
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(std::tuple(grid.Row(), grid.log, clicks), std::tuple(3, (Log{"select 1,3", "click"}), 1));
   grid.allowSelect = [](int, int r) { return r != 4; };
   grid.SetRow(4);
-  EXPECT_EQ(grid.Row(), 3);
-  EXPECT_EQ(grid.log, (Log{"select 1,3", "click", "select 1,4", "click"}));
+  EXPECT_EQ(std::tuple(grid.Row(), grid.log), std::tuple(3, (Log{"select 1,3", "click", "select 1,4", "click"})));
   EXPECT_EQ(clicks, 2);
   grid.SetCol(2);
   EXPECT_EQ(grid.Col(), 2);
@@ -69,8 +65,7 @@ TEST_F(GridSelection, CurrentCellIsScrolledIntoViewRowSelectSelectsTheWholeRow) 
 TEST_F(GridSelection, ArrowKeysStopAtTheEdgesAndMoveThroughTheQuery) {
   QTest::keyClick(&grid, Qt::Key_Up);    // row 1 is the first normal row
   QTest::keyClick(&grid, Qt::Key_Left);  // column 1 the first normal column
-  EXPECT_EQ(Cell(), std::pair(1, 1));
-  EXPECT_TRUE(grid.log.empty());
+  EXPECT_EQ(std::tuple(Cell(), grid.log.empty()), std::tuple(std::pair(1, 1), true));
   QTest::keyClick(&grid, Qt::Key_Down);
   QTest::keyClick(&grid, Qt::Key_Right);
   EXPECT_EQ(Cell(), std::pair(2, 2));
@@ -78,8 +73,7 @@ TEST_F(GridSelection, ArrowKeysStopAtTheEdgesAndMoveThroughTheQuery) {
   grid.log.clear();
   grid.allowSelect = [](int, int) { return false; };
   QTest::keyClick(&grid, Qt::Key_Down);
-  EXPECT_EQ(grid.Row(), 2);
-  EXPECT_EQ(grid.log, (Log{"select 2,3", "click"}));
+  EXPECT_EQ(std::tuple(grid.Row(), grid.log), std::tuple(2, (Log{"select 2,3", "click"})));
 }
 
 TEST_F(GridSelection, PagingAndHomeEndAlsoSelectingRows) {
@@ -92,11 +86,9 @@ TEST_F(GridSelection, PagingAndHomeEndAlsoSelectingRows) {
   QTest::keyClick(&grid, Qt::Key_Home);
   EXPECT_EQ(grid.Col(), 1);
   QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(Cell(), std::pair(3, 49));
-  EXPECT_FALSE(grid.CellRect(3, 49).IsEmpty());
+  EXPECT_EQ(std::tuple(Cell(), grid.CellRect(3, 49).IsEmpty()), std::tuple(std::pair(3, 49), false));
   QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
-  EXPECT_EQ(Cell(), std::pair(1, 1));
-  EXPECT_EQ(grid.TopRow(), 1);
+  EXPECT_EQ(std::tuple(Cell(), grid.TopRow()), std::tuple(std::pair(1, 1), 1));
   grid.SetOptions({goRowSelect});
   QTest::keyClick(&grid, Qt::Key_End);
   EXPECT_EQ(grid.Row(), 49);
@@ -138,24 +130,20 @@ TEST_F(GridSelection, ShiftArrowsAndMouseDragsWithRangeSelectExtendARange) {
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(a.Left + 3, a.Top + 3));
   DragTo(grid.viewport(), b.Left + 3, b.Top + 3);
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(b.Left + 3, b.Top + 3));
-  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 4}));
-  EXPECT_EQ(grid.Row(), 2);
+  EXPECT_EQ(std::tuple(grid.Selection(), grid.Row()), std::tuple((TGridRect{1, 2, 3, 4}), 2));
 }
 
 TEST_F(GridSelection, MouseClickGoesThroughTheQueryAndClicksOnReleaseButNotOnFixedCellsOrLines) {
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(100, 10));  // title row
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(64, 60));   // a line
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(10, 60));   // fixed column
-  EXPECT_EQ(Cell(), std::pair(1, 1));
-  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(std::tuple(Cell(), clicks), std::tuple(std::pair(1, 1), 0));
   grid.log.clear();
   const TRect r = grid.CellRect(2, 3);
   QTest::mousePress(grid.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
-  EXPECT_EQ(Cell(), std::pair(2, 3));
-  EXPECT_EQ(Calls(), (Log{"select 2,3"}));
+  EXPECT_EQ(std::tuple(Cell(), Calls()), std::tuple(std::pair(2, 3), (Log{"select 2,3"})));
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(r.Left + 5, r.Top + 5));
-  EXPECT_EQ(Calls(), (Log{"select 2,3", "up 1 135,80", "click"}));
-  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(std::tuple(Calls(), clicks), std::tuple((Log{"select 2,3", "up 1 135,80", "click"}), 1));
 
   grid.log.clear();
   grid.allowSelect = [](int, int) { return false; };

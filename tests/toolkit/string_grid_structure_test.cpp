@@ -20,8 +20,7 @@ TEST(GridStructure, SizeChangedReportsTheOldCounts) {
   grid.SetRowCount(6);
   grid.SetRowCount(6);  // unchanged: no call
   grid.SetColCount(0);  // clamped to 1
-  EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}, {4, 5}, {4, 6}}));
-  EXPECT_EQ(grid.ColCount(), 1);
+  EXPECT_EQ(std::tuple(grid.sizeChanges, grid.ColCount()), std::tuple((Pairs{{5, 5}, {4, 5}, {4, 6}}), 1));
   EXPECT_EQ(grid.FixedCols(), 0);  // lowered with the count
 }
 
@@ -33,8 +32,7 @@ TEST(GridStructure, ShrinkingDropsTextsAndMovesTheCurrentCell) {
   grid.SetRowCount(5);
   EXPECT_EQ(grid.Row(), 4);
   grid.SetRowCount(10);
-  EXPECT_EQ(grid.Cells(2, 8), "");
-  EXPECT_EQ(grid.RowHeights(8), grid.DefaultRowHeight());
+  EXPECT_EQ(std::tuple(grid.Cells(2, 8), grid.RowHeights(8)), std::tuple("", grid.DefaultRowHeight()));
 }
 
 TEST(GridStructure, MovingAColumnTakesTextsAndWidthAlong) {
@@ -58,13 +56,9 @@ TEST(GridStructure, MovingARowTakesTextsAndHeightAlong) {
   grid.FillTexts();
   grid.SetRowHeights(4, 40);
   int raised = 0;
-  grid.OnRowMoved = [&](QObject*, int from, int to) {
-    EXPECT_EQ(std::pair(from, to), std::pair(4, 1));
-    ++raised;
-  };
+  grid.OnRowMoved = [&](QObject*, int from, int to) { EXPECT_EQ(std::pair(from, to), std::pair(4, 1)); ++raised; };
   grid.MoveRow(4, 1);
-  EXPECT_EQ(raised, 1);
-  EXPECT_EQ(grid.rowMoves, (Pairs{{4, 1}}));
+  EXPECT_EQ(std::tuple(raised, grid.rowMoves), std::tuple(1, (Pairs{{4, 1}})));
   EXPECT_EQ(grid.Cols(2), (QStringList{"2:0", "2:4", "2:1", "2:2", "2:3"}));
   EXPECT_EQ(grid.RowHeights(1), 40);
   EXPECT_EQ(grid.Row(), 2);  // row 1 moved down by one
@@ -75,8 +69,7 @@ TEST(GridStructure, MovingRowsOfASparseColumn) {
   grid.SetRowCount(100000);
   grid.SetCells(1, 3, "only");
   grid.MoveRow(3, 99999);
-  EXPECT_EQ(grid.Cells(1, 99999), "only");
-  EXPECT_EQ(grid.Cells(1, 3), "");
+  EXPECT_EQ(std::tuple(grid.Cells(1, 99999), grid.Cells(1, 3)), std::tuple("only", ""));
   grid.MoveRow(99999, 50000);
   EXPECT_EQ(grid.Cells(1, 50000), "only");
 }
@@ -86,13 +79,11 @@ TEST(GridStructure, DeletingAColumnOrARowAndColsIsAnAssignableListPerColumn) {
   grid.FillTexts();
   grid.DeleteColumn(1);
   EXPECT_EQ(RowTexts(grid, 1), (QStringList{"0:1", "2:1", "3:1", "4:1"}));
-  EXPECT_EQ(grid.columnMoves, (Pairs{{1, 4}}));
-  EXPECT_EQ(grid.sizeChanges, (Pairs{{5, 5}}));
+  EXPECT_EQ(std::tuple(grid.columnMoves, grid.sizeChanges), std::tuple((Pairs{{1, 4}}), (Pairs{{5, 5}})));
   grid.DeleteRow(2);
   EXPECT_EQ(grid.Cols(1), (QStringList{"2:0", "2:1", "2:3", "2:4"}));
   grid.SetCols(2, {"a", "b", "c", "d", "ignored"});
-  EXPECT_EQ(grid.Cells(2, 3), "d");
-  EXPECT_EQ(grid.Cols(2), (QStringList{"a", "b", "c", "d"}));
+  EXPECT_EQ(std::tuple(grid.Cells(2, 3), grid.Cols(2)), std::tuple("d", (QStringList{"a", "b", "c", "d"})));
   grid.SetCols(2, {"z"});
   EXPECT_EQ(grid.Cols(2), (QStringList{"z", "", "", ""}));
 }
@@ -114,8 +105,7 @@ TEST(GridStructure, OutOfRangeIndexesAreHarmlessAndDefaultSizesApplyToAllColumns
   grid.MoveRow(0, 5);
   grid.DeleteColumn(6);
   grid.DeleteRow(-1);
-  EXPECT_TRUE(grid.columnMoves.empty() && grid.rowMoves.empty());
-  EXPECT_EQ(grid.ColCount(), 6);
+  EXPECT_EQ(std::tuple(grid.columnMoves.empty() && grid.rowMoves.empty(), grid.ColCount()), std::tuple(true, 6));
   grid.SetFixedRows(10);  // clamped below RowCount
   EXPECT_EQ(std::pair(grid.FixedRows(), grid.Row()), std::pair(4, 4));
   grid.SetGridLineWidth(-4);
@@ -133,12 +123,9 @@ TEST(GridStructure, OutOfRangeIndexesAreHarmlessAndDefaultSizesApplyToAllColumns
 // --- saved definition ------------------------------------------------------
 
 // Its own defined value must be read before the base's ColWidths, and Loaded come last.
-class TDefiningGrid : public TProbeGrid {
- public:
+struct TDefiningGrid : TProbeGrid {
   int extra = 0;
   std::vector<std::string> order;
-
- protected:
   void DefineProperties(TGridDefinitionFiler& filer) override {
     filer.DefineProperty("AExtra", [this](const QJsonValue& v) {
       order.push_back("AExtra cols=" + std::to_string(ColCount()) + " w0=" + std::to_string(ColWidths(0)));
@@ -160,10 +147,8 @@ TEST(GridDefinition, RoundTripOfTheMessageGridSettings) {
   TStringGrid copy;
   copy.LoadDefinitionText(grid.SaveDefinitionText());
   EXPECT_EQ(std::tuple(copy.ColCount(), copy.RowCount(), copy.FixedCols(), copy.FixedRows(), copy.DefaultRowHeight(),
-                       copy.RowHeights(5), copy.DefaultDrawing()),
-            std::tuple(4, 6, 0, 1, 20, 20, false));
-  EXPECT_EQ(copy.Options(), grid.Options());
-  EXPECT_EQ(copy.ScrollBars(), TScrollStyle::ssVertical);
+                       copy.RowHeights(5), copy.DefaultDrawing()), std::tuple(4, 6, 0, 1, 20, 20, false));
+  EXPECT_EQ(std::tuple(copy.Options(), copy.ScrollBars()), std::tuple(grid.Options(), TScrollStyle::ssVertical));
   for (int c = 0; c < 4; ++c) EXPECT_EQ(copy.ColWidths(c), widths[c]);
   EXPECT_EQ(copy.SaveDefinition(), grid.SaveDefinition());
 
@@ -193,8 +178,7 @@ TEST(GridDefinition, BadDefinitionsAndCountsNoRealGridComesNearRaise) {
                           R"({"Properties": {"ColCount": "four"}})", R"({"Defined": {"ColWidths": [1, "x"]}})"})
     EXPECT_THROW(grid.LoadDefinitionText(bad), EInvalidGridDefinition) << bad;
   EXPECT_NE(MessageOf<Exception>([&] { grid.LoadDefinitionText(R"({"Properties": {"ScrollBars": "ssDiagonal"}})"); })
-                .find("ssDiagonal"),
-            std::string::npos);
+                .find("ssDiagonal"), std::string::npos);
   EXPECT_FALSE(grid.Loading());
   grid.LoadDefinitionText(R"({"Properties": {"RowCount": 9}})");  // missing keys keep their values
   EXPECT_EQ(std::pair(grid.RowCount(), grid.ColCount()), std::pair(9, 5));
