@@ -13,13 +13,10 @@ namespace {
 
 using orvix::test::WaitUntil;
 
-class Form : public QWidget {
- public:
+struct Form : QWidget {
   static constexpr QEvent::Type FailingEvent = static_cast<QEvent::Type>(QEvent::User + 1);
   int CloseRefusals = 0;  // closes to refuse before accepting one
   int CloseRequests = 0;
-
- protected:
   void closeEvent(QCloseEvent* e) override {
     ++CloseRequests;
     if (CloseRefusals > 0) { --CloseRefusals; e->ignore(); }
@@ -30,13 +27,9 @@ class Form : public QWidget {
   }
 };
 
-class ApplicationObject : public ::testing::Test {
- protected:
+struct ApplicationObject : ::testing::Test {
   void TearDown() override {
-    App().OnMinimize = nullptr;
-    App().OnRestore = nullptr;
-    App().OnActivate = nullptr;
-    App().OnDeactivate = nullptr;
+    App().OnMinimize = App().OnRestore = App().OnActivate = App().OnDeactivate = nullptr;
     App().SetMainForm(nullptr);
     App().ShowMainForm = true;
   }
@@ -140,8 +133,7 @@ void ChangeState(Qt::ApplicationState state) {
   QCoreApplication::processEvents();
 }
 
-class MainWindowHooks : public ApplicationObject {
- protected:
+struct MainWindowHooks : ApplicationObject {
   void SetUp() override {
     // A known edge whatever the real state is (the hooks keep their own from the first hook on).
     ids.push_back(HookMainWindow([](TAppMessage) { return false; }));
@@ -188,12 +180,10 @@ TEST_F(MainWindowHooks, AHandledChangeGoesNoFurther) {
 
 TEST_F(MainWindowHooks, OnlyTheEdgeBetweenActiveAndInactiveCounts) {
   Hook("a", false);
-  ChangeState(Qt::ApplicationHidden);     // still inactive
-  ChangeState(Qt::ApplicationSuspended);  // still inactive
-  ChangeState(Qt::ApplicationActive);
-  ChangeState(Qt::ApplicationActive);
-  ChangeState(Qt::ApplicationHidden);
-  ChangeState(Qt::ApplicationInactive);
+  // Hidden and suspended are still inactive.
+  for (auto s : {Qt::ApplicationHidden, Qt::ApplicationSuspended, Qt::ApplicationActive, Qt::ApplicationActive,
+                 Qt::ApplicationHidden, Qt::ApplicationInactive})
+    ChangeState(s);
   EXPECT_EQ(seen, (std::vector<std::string>{"a activate", "a deactivate"}));
 }
 

@@ -8,18 +8,16 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class IniProfile : public ::testing::Test {
- protected:
+struct IniProfile : ::testing::Test {
   void SetUp() override {
-    Dir = fs::temp_directory_path() /
-          ("ini-test-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Dir = fs::temp_directory_path() / ("ini-test-" + std::to_string(::getpid()) + "-" + test);
     fs::remove_all(Dir);
     fs::create_directories(Dir);
     File = (Dir / "OrvixManager.ini").string();
@@ -28,9 +26,7 @@ class IniProfile : public ::testing::Test {
 
   void Put(const std::string& content) { std::ofstream(File, std::ios::binary) << content; }
   std::string Content() const {
-    std::ostringstream s;
-    s << std::ifstream(File, std::ios::binary).rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(std::ifstream(File, std::ios::binary).rdbuf()), {}};
   }
   std::string Get(const std::string& section, const std::string& key,
                   const std::string& def = "dflt", std::size_t size = 1024) {
@@ -57,8 +53,7 @@ TEST_F(IniProfile, NamesWithoutCaseAndBlanksOnlyTheFirstSectionOfANameEightBitBy
   EXPECT_EQ((std::vector{Get("ClockReset", "Date"), Get("clockRESET", "DATE")}),
             (std::vector<std::string>{"2026,12,7", "2026,12,7"}));
   Put("[A]\nk=1\n[B]\nk=2\n[a]\nk=3\nj=4\n");
-  EXPECT_EQ(Get("A", "k"), "1");
-  EXPECT_EQ(Get("A", "j"), "dflt");
+  EXPECT_EQ(std::tuple(Get("A", "k"), Get("A", "j")), std::tuple("1", "dflt"));
   Put("[S]\nk=caf\xe9 \xff\n");
   EXPECT_EQ(Get("S", "k"), "caf\xe9 \xff");
   WritePrivateProfileString("S", "j", "\xe4\xf6", File);
@@ -100,13 +95,11 @@ TEST_F(IniProfile, IntegerHexRuleAndFallbacks) {
 }
 
 TEST_F(IniProfile, WriteUpdatesInPlaceKeepsEveryOtherLineAppendsToItsSectionOrAddsIt) {
-  const std::string before =
-      "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
+  const std::string before = "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
       "[ClockReset]\r\nDATE = 2020,1,1  \r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1";
   Put(before);
   WritePrivateProfileString("clockreset", "Date", "2026,12,7", File);
-  EXPECT_EQ(Content(),
-            "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
+  EXPECT_EQ(Content(), "; settings\r\n[General]\r\nDeviceName = /dev/ttyUSB0   ; kept\r\n\r\n"
             "[ClockReset]\r\nDATE = 2026,12,7\r\n# comment\r\nTime=1,2\r\n\r\n[Tail]\r\nx=1");
   EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
   Put("[General]\nBaudRate=9600\n\n[ClockReset]\nDate=1,1,1\n\n\n[Last]\nk=v");
@@ -139,8 +132,7 @@ TEST_F(IniProfile, SeveralKeysGoIntoOneSectionWhateverTheFileLookedLike) {
       {"duplicate in the middle", "[ClockReset]\nDate=1,1,1\n\n[clockreset]\nTime=1,2\n\n[General]\nk=v\n",
        "[ClockReset]\n" + keys + "\n[General]\nk=v\n"},
       {"duplicate with a line of its own", "[ClockReset]\nTime=1,2\n[ClockReset]\n; mine\nDate=1,1,1\n",
-       "[ClockReset]\nTime=9,5\nDate=2026,12,8\n[ClockReset]\n; mine\n"},
-  };
+       "[ClockReset]\nTime=9,5\nDate=2026,12,8\n[ClockReset]\n; mine\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.shape);
     fs::remove(File);
@@ -158,8 +150,7 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
       {"ClockReset", "Time", "9,5\n[General]\nDeviceName=/dev/evil"}, {"ClockReset", "Time", "9,5\r"},
       {"General", "Parity", "even\nBaudRate=1"}, {"Clock\nReset", "Time", "9,5"}, {"General]\nx", "k", "v"},
       {"Clock]Reset", "Time", "9,5"}, {"General", "Stop=Bits", "1"}, {"General", " [ClockReset]", "x"},
-      {"General", "[Gen", "x]"}, {"ClockReset", "Ti\rme", "9,5"},
-  };
+      {"General", "[Gen", "x]"}, {"ClockReset", "Ti\rme", "9,5"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key + "/" + c.value);
     Put(before);
@@ -171,8 +162,7 @@ TEST_F(IniProfile, WriteRefusesWhatWouldChangeOtherKeys) {
   WritePrivateProfileString(" ClockReset ", " Time ", " a=b [c] ", File);
   EXPECT_EQ(Get("ClockReset", "Time"), "a=b [c]");
   WritePrivateProfileString("[Nested", "k]", "v", File);
-  EXPECT_EQ(Get("[Nested", "k]"), "v");
-  EXPECT_EQ(Get("General", "DeviceName"), "com1");
+  EXPECT_EQ(std::tuple(Get("[Nested", "k]"), Get("General", "DeviceName")), std::tuple("v", "com1"));
   EXPECT_EQ(Get("ClockReset", "Date"), "2026,12,7");
 }
 
@@ -189,8 +179,7 @@ TEST_F(IniProfile, WriteCreatesAMissingFileReplacesAnExistingOneAndKeepsItsMode)
   WritePrivateProfileString("S", "k", "2", File);
   ::stat(File.c_str(), &after);
   EXPECT_NE(before.st_ino, after.st_ino);  // a new inode: the old file was never opened for writing
-  EXPECT_EQ(after.st_mode & 07777, 0640u);
-  EXPECT_EQ(Content(), "[S]\nk=2\n");
+  EXPECT_EQ(std::tuple(after.st_mode & 07777, Content()), std::tuple(0640u, "[S]\nk=2\n"));
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});
 }
 
@@ -207,8 +196,7 @@ TEST_F(IniProfile, AWriteFailingAtOnceOrHalfwayRaisesAndKeepsTheOldFileWhole) {
   const std::string error = WriteError([&] { WritePrivateProfileString("S", "big", std::string(10000, 'b'), File); });
   ::setrlimit(RLIMIT_FSIZE, &old);
   ::signal(SIGXFSZ, oldHandler);
-  EXPECT_EQ(error, "Unable to write to " + File);
-  EXPECT_EQ(Content(), before);
+  EXPECT_EQ(std::tuple(error, Content()), std::tuple("Unable to write to " + File, before));
   EXPECT_EQ(DirEntries(), std::vector<std::string>{"OrvixManager.ini"});  // no temporary left
   const std::string inFile = File + "/OrvixManager.ini";
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", inFile); }), "Unable to write to " + inFile);
@@ -216,8 +204,7 @@ TEST_F(IniProfile, AWriteFailingAtOnceOrHalfwayRaisesAndKeepsTheOldFileWhole) {
   fs::create_directory(dirAsFile);
   EXPECT_EQ(WriteError([&] { WritePrivateProfileString("S", "k", "2", dirAsFile); }),
             "Unable to write to " + dirAsFile);
-  EXPECT_TRUE(fs::is_directory(dirAsFile));
-  EXPECT_EQ(Content(), before);
+  EXPECT_EQ(std::tuple(fs::is_directory(dirAsFile), Content()), std::tuple(true, before));
 }
 
 TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTheLink) {
@@ -225,8 +212,7 @@ TEST_F(IniProfile, WritingThroughALinkReplacesItsTargetOrMakesAMissingOneNeverTh
   const std::string toFile = (Dir / "to-file.ini").string();
   fs::create_symlink(File, toFile);
   WritePrivateProfileString("S", "k", "2", toFile);
-  EXPECT_TRUE(fs::is_symlink(toFile));
-  EXPECT_EQ(Content(), "[S]\nk=2\n");
+  EXPECT_EQ(std::tuple(fs::is_symlink(toFile), Content()), std::tuple(true, "[S]\nk=2\n"));
 
   fs::create_directory(Dir / "real");
   const std::string link = (Dir / "link.ini").string();

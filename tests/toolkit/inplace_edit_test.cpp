@@ -22,16 +22,13 @@ namespace {
 
 using enum TGridOption;
 
-class TRecordingEdit : public TInplaceEdit {
- public:
+struct TRecordingEdit : TInplaceEdit {
   using TInplaceEdit::TInplaceEdit;
   std::vector<std::string> log;
   std::vector<std::string> order;  // cancel mode and the grid's focus exit
   std::vector<QObject*> cancelSenders;
   int systemCancels = 0;
   QColor aidColor = Qt::red;
-
- protected:
   void PaintEditor(QPainter& DC) override {
     TInplaceEdit::PaintEditor(DC);
     const TRect f = FormattingRect();
@@ -54,8 +51,7 @@ class TRecordingEdit : public TInplaceEdit {
   void SystemCancelMode() override { ++systemCancels; }
 };
 
-class TEditGrid : public TStringGrid {
- public:
+struct TEditGrid : TStringGrid {
   explicit TEditGrid(QWidget* parent = nullptr) : TStringGrid(parent) {
     setFrameShape(QFrame::NoFrame);
     SetScrollBars(TScrollStyle::ssNone);
@@ -64,8 +60,6 @@ class TEditGrid : public TStringGrid {
   int limit = 0;
   bool modify = true;
   TRecordingEdit* Editor() const { return static_cast<TRecordingEdit*>(InplaceEditor()); }
-
- protected:
   std::unique_ptr<TInplaceEdit> CreateEditor() override { return std::make_unique<TRecordingEdit>(this); }
   int GetEditLimit() override { return limit; }
   bool CanEditModify() override { return modify && TStringGrid::CanEditModify(); }
@@ -73,8 +67,7 @@ class TEditGrid : public TStringGrid {
 };
 
 // The grid in a window, with a line edit beside it, focused as a user's click leaves it.
-class InplaceEdit : public orvix::test::ShownWindowTest {
- protected:
+struct InplaceEdit : orvix::test::ShownWindowTest {
   void SetUp() override {
     grid = new TEditGrid(&window);
     grid->setGeometry(0, 0, 330, 150);
@@ -100,8 +93,7 @@ TEST_F(InplaceEdit, CtrlEnterStartsALineAndTheTextScrollsWithTheCaret) {
   TRecordingEdit* e = Edit();
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
   QTest::keyClicks(e, "two");
-  EXPECT_TRUE(e->isVisible());
-  EXPECT_EQ(grid->Cells(1, 1), "one\ntwo");
+  EXPECT_EQ(std::tuple(e->isVisible(), grid->Cells(1, 1)), std::tuple(true, "one\ntwo"));
   for (int i = 0; i < 4; ++i) QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
   QTest::keyClicks(e, "last");
   // The cell is one line high: the caret's line is scrolled into view.
@@ -114,8 +106,7 @@ TEST_F(InplaceEdit, CtrlEnterStartsALineAndTheTextScrollsWithTheCaret) {
   EXPECT_EQ(e->document()->firstBlock().layout()->lineCount(), 1);
   EXPECT_GT(e->horizontalScrollBar()->value(), 0);  // caret at the end
   QTest::keyClick(e, Qt::Key_Home);
-  EXPECT_EQ(e->horizontalScrollBar()->value(), 0);
-  EXPECT_EQ(e->cursorPosition(), 0);
+  EXPECT_EQ(std::tuple(e->horizontalScrollBar()->value(), e->cursorPosition()), std::tuple(0, 0));
 }
 
 TEST_F(InplaceEdit, EnterIsTakenByTheEditorNotByADialogsDefaultButton) {
@@ -135,24 +126,20 @@ TEST_F(InplaceEdit, EnterIsTakenByTheEditorNotByADialogsDefaultButton) {
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_TRUE(e->isVisible());
   QTest::keyClick(e, Qt::Key_Return);  // the grid ends editing
-  EXPECT_FALSE(e->isVisible());
-  EXPECT_EQ(clicks, 0);
-  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(std::tuple(e->isVisible(), clicks, dialog.isVisible()), std::tuple(false, 0, true));
   EXPECT_EQ(g->Cells(1, 1), "\n");
 }
 
 TEST_F(InplaceEdit, LineBreaksAndSpecialSpacesComeBackAsTheyWereLoaded) {
   const QString crlf = QStringLiteral("a\r\nb");
-  const QString nbsp = QStringLiteral("x\u00a0y");
   grid->SetCells(1, 1, crlf);
-  grid->SetCells(2, 1, nbsp);
+  grid->SetCells(2, 1, QStringLiteral("x\u00a0y"));
   TRecordingEdit* e = Edit();
   EXPECT_EQ(e->EditText(), crlf);
   QTest::keyClicks(e, "c");
   EXPECT_EQ(grid->Cells(1, 1), "a\r\nbc");
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);  // a new line takes the text's own break
-  EXPECT_EQ(grid->Cells(1, 1), "a\r\nbc\r\n");
-  EXPECT_EQ(e->cursorPosition(), 7);
+  EXPECT_EQ(std::tuple(grid->Cells(1, 1), e->cursorPosition()), std::tuple("a\r\nbc\r\n", 7));
   e->setCursorPosition(3);  // after the CR LF
   QTest::keyClicks(e, "-");
   EXPECT_EQ(grid->Cells(1, 1), "a\r\n-bc\r\n");
@@ -182,8 +169,7 @@ TEST_F(InplaceEdit, TheLengthLimitHoldsWhatTheUserBringsInNotWhatIsLoaded) {
   EXPECT_EQ(grid->Cells(1, 1), "aXcde");
 
   // An input method's commit is cut the same way ("aXcde" less "aX", then two of three).
-  QTest::keyClick(e, Qt::Key_Backspace);
-  QTest::keyClick(e, Qt::Key_Backspace);
+  for (int i = 0; i < 2; ++i) QTest::keyClick(e, Qt::Key_Backspace);
   QInputMethodEvent commit;
   commit.setCommitString(QStringLiteral("éèê"));
   QApplication::sendEvent(e, &commit);
@@ -209,16 +195,13 @@ TEST_F(InplaceEdit, TheLengthLimitHoldsWhatTheUserBringsInNotWhatIsLoaded) {
 TEST_F(InplaceEdit, ReadOnlyKeepsTheTextButMovesTheCaret) {
   grid->modify = false;
   TRecordingEdit* e = Edit();
-  EXPECT_TRUE(e->ReadOnly());
-  EXPECT_FALSE(e->CanModify());
+  EXPECT_EQ(std::tuple(e->ReadOnly(), e->CanModify()), std::tuple(true, false));
   QTest::keyClicks(e, "zz");
   QTest::keyClick(e, Qt::Key_Backspace);
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_EQ(e->EditText(), "one");
-  EXPECT_EQ(grid->Cells(1, 1), "one");
+  EXPECT_EQ(std::tuple(e->EditText(), grid->Cells(1, 1)), std::tuple("one", "one"));
   QTest::keyClick(e, Qt::Key_Left);
-  EXPECT_EQ(e->cursorPosition(), 2);
-  EXPECT_EQ(grid->Col(), 1);
+  EXPECT_EQ(std::tuple(e->cursorPosition(), grid->Col()), std::tuple(2, 1));
 
   e->SetReadOnly(false);
   QTest::keyClicks(e, "+");
@@ -231,8 +214,7 @@ TEST_F(InplaceEdit, TheFormattingRectangleShowsTheTextMouseEventsComeInEditorCoo
   e->SetEditText("alpha beta");
   const TRect f{2, 2, e->width() - 18, e->height()};
   e->SetFormattingRect(f);
-  EXPECT_EQ(e->FormattingRect(), f);
-  EXPECT_EQ(TRect::FromQRect(e->viewport()->geometry()), f);
+  EXPECT_EQ(std::tuple(e->FormattingRect(), TRect::FromQRect(e->viewport()->geometry())), std::tuple(f, f));
 
   e->log.clear();
   const QPoint aid(e->width() - 6, 6);
@@ -266,8 +248,7 @@ TEST_F(InplaceEdit, TheFormattingRectangleShowsTheTextMouseEventsComeInEditorCoo
   QWidget* overText = e->childAt(f.Left + 3, 5);
   ASSERT_EQ(overText, e->viewport());
   EXPECT_EQ(overText->cursor().shape(), Qt::IBeamCursor);
-  EXPECT_EQ(e->childAt(e->width() - 5, 5), nullptr);
-  EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_EQ(std::tuple(e->childAt(e->width() - 5, 5), e->cursor().shape()), std::tuple(nullptr, Qt::ArrowCursor));
 
   e->resize(e->width() - 30, e->height());
   EXPECT_TRUE(e->rect().contains(e->viewport()->geometry()));
@@ -288,18 +269,15 @@ TEST_F(InplaceEdit, CancelModeNamesWhatTookOver) {
   ASSERT_GE(e->order.size(), 2u);
   EXPECT_EQ(e->order[0], "cancel");
   EXPECT_NE(std::find(e->order.begin(), e->order.end(), "grid exit"), e->order.end());
-  EXPECT_TRUE(other->hasFocus());
-  EXPECT_EQ(e->systemCancels, 0);
+  EXPECT_EQ(std::tuple(other->hasFocus(), e->systemCancels), std::tuple(true, 0));
 
   // Back in the editor, a modal box opening is the system's cancel mode.
   e->setFocus();
   e->cancelSenders.clear();
-  QDialog box(&window);
-  box.setModal(true);
+  QDialog box(&window);  // exec() makes it modal
   QTimer::singleShot(0, &box, [&] { box.reject(); });
   box.exec();
-  EXPECT_EQ(e->systemCancels, 1);
-  EXPECT_TRUE(e->cancelSenders.empty());
+  EXPECT_EQ(std::tuple(e->systemCancels, e->cancelSenders.empty()), std::tuple(1, true));
 }
 
 TEST_F(InplaceEdit, ChangedReportsTextChangesOnlyTabWithGoTabsMovesToTheNextCell) {

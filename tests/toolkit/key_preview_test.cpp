@@ -4,7 +4,6 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,17 +12,14 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using orvix::test::ShowActive;
 
 // A control that takes the focus and leaves every key to its parents.
-class Control : public QWidget {
- public:
+struct Control : QWidget {
   explicit Control(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 };
 
-class KeyPreview : public ::testing::Test {
- protected:
+struct KeyPreview : ::testing::Test {
   void SetUp() override {
     form.resize(200, 100);
     control = new Control(&form);

@@ -63,8 +63,7 @@ TEST(ScriptedMessageBoxes, RecordsEveryBoxAsRequestedOnShowSeesItBeforeItIsAnswe
   EXPECT_EQ(std::tuple(e.Buttons, e.DefaultButton, e.EscapeButton), std::tuple(std::vector<std::string>{"OK"}, 0, 0));
   EXPECT_EQ(std::tuple(boxes.Requests[1].Type, boxes.Requests[1].Detail), std::tuple(TMsgBoxType::mbtWarning, ""));
   EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Error on COM Port", "Modem clock had to be resetted"}));
-  EXPECT_EQ(shown, boxes.Texts());
-  EXPECT_EQ(answersWhenShown, (std::vector<std::size_t>{0, 1}));
+  EXPECT_EQ(std::tuple(shown, answersWhenShown), std::tuple(boxes.Texts(), (std::vector<std::size_t>{0, 1})));
 }
 
 TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {
@@ -74,10 +73,7 @@ TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenEscape) {
   boxes.Answer("Retry");  // not a button of the box
   boxes.Answer(5);        // neither
   EXPECT_EQ(boxes.PendingAnswers(), 4u);
-  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 1);
-  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 0);
-  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 0);
-  EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), 0);
+  for (int answer : {1, 0, 0, 0}) EXPECT_EQ(MessageBoxes().Show(CancelIgnore()), answer);
   auto escapeIsIgnore = CancelIgnore();
   escapeIsIgnore.EscapeButton = 1;
   EXPECT_EQ(MessageBoxes().Show(escapeIsIgnore), 1);  // queue empty
@@ -104,8 +100,7 @@ TEST(ScriptedMessageBoxes, InstallsForItsLifetimeAndNests) {
 
 TEST(QtMessageBoxes, BuildsTheBoxAsRequestedTheDetailUnderTheTextAsWritten) {
   auto box = TQtMessageBoxes::CreateBox(CancelIgnore());
-  EXPECT_EQ(box->icon(), QMessageBox::Critical);
-  EXPECT_EQ(box->windowTitle(), "Error");
+  EXPECT_EQ(std::tuple(box->icon(), box->windowTitle()), std::tuple(QMessageBox::Critical, "Error"));
   EXPECT_EQ(box->text(), "Modem if OFF or not connected");
   QStringList captions;
   QList<QPushButton*> buttons;
@@ -113,8 +108,7 @@ TEST(QtMessageBoxes, BuildsTheBoxAsRequestedTheDetailUnderTheTextAsWritten) {
     buttons.append(qobject_cast<QPushButton*>(b));
     captions << b->text();
   }
-  EXPECT_EQ(captions, (QStringList{"Cancel", "&Ignore"}));
-  EXPECT_EQ(box->defaultButton(), nullptr);
+  EXPECT_EQ(std::tuple(captions, box->defaultButton()), std::tuple((QStringList{"Cancel", "&Ignore"}), nullptr));
   for (QPushButton* b : buttons) EXPECT_FALSE(b->autoDefault()) << b->text().toStdString();
   EXPECT_EQ(box->escapeButton(), buttons[0]);
 
@@ -123,8 +117,7 @@ TEST(QtMessageBoxes, BuildsTheBoxAsRequestedTheDetailUnderTheTextAsWritten) {
   warning.Buttons = {"OK"};
   warning.DefaultButton = 0;
   auto w = TQtMessageBoxes::CreateBox(warning);
-  EXPECT_EQ(w->icon(), QMessageBox::Warning);
-  EXPECT_EQ(w->defaultButton()->text(), "OK");
+  EXPECT_EQ(std::tuple(w->icon(), w->defaultButton()->text()), std::tuple(QMessageBox::Warning, "OK"));
   warning.Type = TMsgBoxType::mbtInformation;
   EXPECT_EQ(TQtMessageBoxes::CreateBox(warning)->icon(), QMessageBox::Information);
   warning.Type = TMsgBoxType::mbtConfirmation;

@@ -19,16 +19,11 @@ namespace {
 
 using namespace orvix::test;
 
-class TTestThread : public TThread {
- public:
+struct TTestThread : TThread {
   explicit TTestThread(std::function<void(TTestThread&)> body) : body_(std::move(body)) {}
   ~TTestThread() override { Terminate(); WaitFor(); }
   using TThread::Synchronize;
-
- protected:
   void Execute() override { body_(*this); }
-
- private:
   std::function<void(TTestThread&)> body_;
 };
 
@@ -87,8 +82,7 @@ TEST(Synchronize, RunsOnTheWindowThreadAndBlocksTheCaller) {
   ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   EXPECT_FALSE(returned);  // still blocked: nobody served it yet
   EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, 5s));  // served by the event loop
-  EXPECT_EQ(ranOn, mainId);
-  EXPECT_FALSE(returnedBeforeProcRan);
+  EXPECT_EQ(std::tuple(ranOn, returnedBeforeProcRan), std::tuple(mainId, false));
   t.WaitFor();
 }
 
@@ -111,9 +105,7 @@ TEST(Synchronize, WaitForServesPendingHandOvers) {
   t.Start();
   ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   t.WaitFor();  // no event loop: the wait itself must serve both
-  EXPECT_EQ(served, 2);
-  EXPECT_TRUE(t.Finished());
-  EXPECT_EQ(PendingHandOvers(), 0u);
+  EXPECT_EQ(std::tuple(served, t.Finished(), PendingHandOvers()), std::tuple(2, true, 0u));
 }
 
 TEST(Synchronize, ExceptionIsRaisedInTheCallingThread) {
@@ -137,6 +129,5 @@ TEST(Synchronize, TerminateAndWaitFromInsideTheHandOver) {
   t->Start();
   ASSERT_TRUE(WaitUntil([] { return PendingHandOvers() == 1; }, 5s, TEvents::Left));
   CheckSynchronize();
-  EXPECT_TRUE(after);
-  EXPECT_TRUE(t->Finished());
+  EXPECT_EQ(std::tuple(after, t->Finished()), std::tuple(true, true));
 }
