@@ -58,8 +58,7 @@ TEST(CanvasLine, StyledPensRepeatTheGdiPatternsStartingAfreshAtEveryLineTo) {
       {TPenStyle::psDash, {18, 6, 18, 6, 12}},
       {TPenStyle::psDot, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3}},
       {TPenStyle::psDashDot, {9, 6, 3, 6, 9, 6, 3, 6, 9, 3}},
-      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}}, {TPenStyle::psSolid, {60}},
-  };
+      {TPenStyle::psDashDotDot, {9, 3, 3, 3, 3, 3, 9, 3, 3, 3, 3, 3, 9, 3}}, {TPenStyle::psSolid, {60}}};
   for (const TCase& k : cases) {
     TImageCanvas c(70, 3);
     RedPen(c, k.style, true);
@@ -123,8 +122,7 @@ TEST(CanvasFill, FillRectLeavesRightAndBottomOutAndClearPensAndBrushesAndEmptyLi
   Line(line, 4, 4, 4, 4);
   line.canvas.Pen().SetStyle(TPenStyle::psClear);
   line.canvas.LineTo(9, 4);  // a clear pen only moves
-  EXPECT_EQ(line.canvas.PenPos(), QPoint(9, 4));
-  EXPECT_TRUE(line.Ink().isNull());
+  EXPECT_EQ(std::tuple(line.canvas.PenPos(), line.Ink().isNull()), std::tuple(QPoint(9, 4), true));
   TCanvas unbound;  // without a painter
   unbound.MoveTo(0, 0);
   EXPECT_THROW(unbound.LineTo(5, 5), EInvalidOperation);
@@ -194,11 +192,10 @@ TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
       QImage img(QSize(30, 30) * scale, QImage::Format_RGB32);
       img.setDevicePixelRatio(scale);
       img.fill(Qt::white);
-      {
-        QPainter p(&img);
-        TRect r{at, at, at + 15, at + 13};
-        TCanvas(&p, QApplication::palette()).Frame3D(r, clRed, clBlue);
-      }
+      TRect r{at, at, at + 15, at + 13};
+      QPainter p(&img);
+      TCanvas(&p, QApplication::palette()).Frame3D(r, clRed, clBlue);
+      p.end();
       auto runs = [&](bool down) {
         std::vector<std::pair<QRgb, int>> out;
         const int mid = qRound((at + 7) * scale);
@@ -211,8 +208,7 @@ TEST(CanvasFrame3D, EdgesAreEvenlyThickAtFractionalScales) {
         return out;
       };
       const std::vector<std::pair<QRgb, int>> expected{{qRgb(255, 0, 0), thickness}, {qRgb(0, 0, 255), thickness}};
-      EXPECT_EQ(runs(false), expected);
-      EXPECT_EQ(runs(true), expected);
+      EXPECT_EQ(std::tuple(runs(false), runs(true)), std::tuple(expected, expected));
     }
   }
 }

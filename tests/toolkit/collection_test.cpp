@@ -10,8 +10,7 @@
 
 namespace {
 
-class TNamedItem : public TCollectionItem {
- public:
+struct TNamedItem : TCollectionItem {
   QString name;
   void Assign(const TPersistent& Source) override {
     if (const auto* s = dynamic_cast<const TNamedItem*>(&Source)) {
@@ -24,8 +23,7 @@ class TNamedItem : public TCollectionItem {
   QString ClassName() const override { return "TNamedItem"; }
 };
 
-class TNamedItems : public TCollection {
- public:
+struct TNamedItems : TCollection {
   TNamedItems() : TCollection(&NewCollectionItem<TNamedItem>) {}
   TNamedItem* Item(int i) const { return static_cast<TNamedItem*>(Items(i)); }
   TNamedItem* AddNamed(const QString& n) {
@@ -46,8 +44,7 @@ TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseSetIndex
   TNamedItems items;
   TNamedItem* a = items.AddNamed("a");
   TNamedItem* b = items.AddNamed("b");
-  EXPECT_EQ(items.Count(), 2);
-  EXPECT_EQ(a->Collection(), &items);
+  EXPECT_EQ(std::tuple(items.Count(), a->Collection()), std::tuple(2, &items));
   EXPECT_EQ(std::tuple(a->Index(), b->Index(), TNamedItem().Index()), std::tuple(0, 1, -1));
 
   EXPECT_EQ((std::vector{MessageOf([&] { items.Items(2); }), MessageOf([&] { items.Items(-1); }),
@@ -66,8 +63,7 @@ TEST(Collection, AddAppendsItemsThatKnowTheirPlaceIndexesOutOfRangeRaiseSetIndex
   items.Item(1)->SetIndex(1);
   EXPECT_EQ(items.Names(), QStringList({"d", "b", "c", "a"}));
   items.Delete(1);
-  EXPECT_EQ(items.Names(), QStringList({"d", "c", "a"}));
-  EXPECT_EQ(items.Item(1)->Index(), 1);
+  EXPECT_EQ(std::tuple(items.Names(), items.Item(1)->Index()), std::tuple(QStringList({"d", "c", "a"}), 1));
   items.Clear();
   EXPECT_EQ(items.Count(), 0);
 }
@@ -80,8 +76,7 @@ TEST(Collection, AssignReplacesTheItemsByCopiesInOrderOrFailingChangesNothingAnU
   to.Assign(from);
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
   EXPECT_NE(to.Item(0), from.Item(0));
-  EXPECT_EQ(to.Item(0)->Collection(), &to);
-  EXPECT_EQ(to.Item(1)->Index(), 1);
+  EXPECT_EQ(std::tuple(to.Item(0)->Collection(), to.Item(1)->Index()), std::tuple(&to, 1));
   to.Assign(to);  // copying onto itself loses nothing
   EXPECT_EQ(to.Names(), QStringList({"x", "y"}));
   from.AddNamed("poison");
@@ -104,8 +99,7 @@ TEST(StringList, IndexedAccessAddInsertDeleteAssignAndTextSplitsAtEveryKindOfLin
   EXPECT_EQ(l.List(), QStringList({"a", "b", "c"}));
   l.SetStrings(1, "B");
   l.Delete(0);
-  EXPECT_EQ(l.Strings(0), "B");
-  EXPECT_EQ(l.IndexOf("c"), 1);
+  EXPECT_EQ(std::tuple(l.Strings(0), l.IndexOf("c")), std::tuple("B", 1));
   EXPECT_EQ(MessageOf([&] { l.Strings(2); }), "List index out of bounds (2)");
   EXPECT_EQ(MessageOf([&] { l.Insert(3, "x"); }), "List index out of bounds (3)");
   TStringList copy;

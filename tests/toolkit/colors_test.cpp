@@ -43,8 +43,7 @@ TEST(Colors, EachSystemColourReadsItsPaletteRoleFusionsAreTheFamiliarOnes) {
       {clInfoBk, QPalette::Active, QPalette::ToolTipBase},
       {clInfoText, QPalette::Active, QPalette::ToolTipText}, {clBtnText, QPalette::Active, QPalette::ButtonText},
       {clGrayText, QPalette::Disabled, QPalette::Text}, {cl3DDkShadow, QPalette::Active, QPalette::Shadow},
-      {cl3DLight, QPalette::Active, QPalette::Midlight}, {clMenuText, QPalette::Active, QPalette::WindowText},
-  };
+      {cl3DLight, QPalette::Active, QPalette::Midlight}, {clMenuText, QPalette::Active, QPalette::WindowText}};
   for (const TCase& k : cases)
     EXPECT_EQ(ResolveColor(k.color, p), p.color(k.group, k.role)) << ColorToString(k.color).toStdString();
   EXPECT_EQ(ResolveColor(static_cast<TColor>(0x80000019), p), QColor(Qt::black));  // index without a role

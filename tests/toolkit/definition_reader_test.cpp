@@ -10,8 +10,7 @@ TEST(DefinitionReader, IntegersUpToAThousandMillionAndListsOfThem) {
   const QJsonObject o{{"max", 1000000000}, {"min", -1000000000}, {"over", 1000000001},
                       {"int32", 2147483647}, {"half", 1.5},      {"text", "4"}};
   const TDefinitionReader r(o, "Properties");
-  EXPECT_EQ(r.Int("max"), 1000000000);
-  EXPECT_EQ(r.Int("min"), -1000000000);
+  EXPECT_EQ(std::tuple(r.Int("max"), r.Int("min")), std::tuple(1000000000, -1000000000));
   for (const std::string key : {"over", "int32", "half", "text", "missing"})
     EXPECT_EQ(MessageOf([&] { r.Int(key.c_str()); }), "Grid definition: Properties." + key + " must be an integer");
   const QJsonObject lists{{"widths", QJsonArray{64, 0, -3}}, {"one", 64}, {"mixed", QJsonArray{1, "x"}},

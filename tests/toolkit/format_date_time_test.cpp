@@ -26,8 +26,7 @@ struct LocaleChoice {
 struct TShown { const char* pattern; QLocale locale; const char* shown; TDateTime value = Evening; };
 
 void ExpectShown(std::initializer_list<TShown> cases) {
-  for (const TShown& c : cases)
-    EXPECT_EQ(FormatDateTime(c.pattern, c.value, c.locale), QString::fromUtf8(c.shown))
+  for (const TShown& c : cases) EXPECT_EQ(FormatDateTime(c.pattern, c.value, c.locale), QString::fromUtf8(c.shown))
         << c.pattern << " in " << c.locale.name().toStdString();
 }
 
@@ -115,8 +114,7 @@ TEST(FormatDateTime, FollowsTheChosenLocaleDefaultsToTheSystemOneAndItsShortTime
   struct Case { const char* locale; const char* shown; };
   for (const Case& c : {Case{"C", "Sunday, 6 December 2026 18:11"}, Case{"C.UTF-8", "Sunday, 6 December 2026 18:11"},
                         Case{"en_US", "Sunday, December 6, 2026 6:11 PM"},
-                        Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"},
-                        Case{"ja_JP", "2026年12月6日日曜日 18:11"}}) {
+                        Case{"de_DE", "Sonntag, 6. Dezember 2026 18:11"}, Case{"ja_JP", "2026年12月6日日曜日 18:11"}}) {
     LocaleChoice choice{QLocale(QString::fromLatin1(c.locale))};
     EXPECT_EQ(FormatDateTime("dddddd t", sunday), c.shown) << c.locale;
   }

@@ -19,8 +19,7 @@ TEST(ListBox, RowsAreOneFontHeightAReleaseSelectsInClientCoordinatesTheItemsInde
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
   const int h = QFontMetrics(font.QtFont()).height();
-  EXPECT_EQ(list.RowHeight(), h);
-  EXPECT_EQ(list.visualItemRect(list.item(0)).height(), h);
+  EXPECT_EQ(std::tuple(list.RowHeight(), list.visualItemRect(list.item(0)).height()), std::tuple(h, h));
   EXPECT_EQ(list.visualItemRect(list.item(1)).top(), h);
 
   struct TUp { Qt::MouseButton button; int x, y; int index; };
@@ -36,8 +35,7 @@ TEST(ListBox, RowsAreOneFontHeightAReleaseSelectsInClientCoordinatesTheItemsInde
   EXPECT_EQ(list.ClientRect(), TRect::FromQRect(list.viewport()->rect()));
   EXPECT_EQ(list.ClientRect().Left, 0);
   list.SetItems({"a", "b", "c"});
-  EXPECT_EQ(list.Items(), (QStringList{"a", "b", "c"}));
-  EXPECT_EQ(list.ItemIndex(), -1);
+  EXPECT_EQ(std::tuple(list.Items(), list.ItemIndex()), std::tuple((QStringList{"a", "b", "c"}), -1));
   list.SetItemIndex(2);
   EXPECT_EQ(list.ItemIndex(), 2);
   list.SetItemIndex(3);  // out of range: nothing selected

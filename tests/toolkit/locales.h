@@ -17,8 +17,7 @@ inline QLocale CanadianFrench() { return QLocale(QLocale::French, QLocale::Canad
 inline QLocale Arabic() { return QLocale(QLocale::Arabic, QLocale::Egypt); }
 
 // Makes a locale the default for one test and puts the previous one back.
-class DefaultLocale {
- public:
+struct DefaultLocale {
   explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
   ~DefaultLocale() { QLocale::setDefault(saved_); }
   DefaultLocale(const DefaultLocale&) = delete;

@@ -12,14 +12,11 @@
 
 TEST(Picture, EmptyUntilItHoldsAGraphicAssignCopiesItLoadFromFileSaysWhyAFileCannotBeRead) {
   TPicture p;
-  EXPECT_TRUE(p.Empty());
-  EXPECT_EQ(p.Width(), 0);
+  EXPECT_EQ(std::tuple(p.Empty(), p.Width()), std::tuple(true, 0));
   p.SetBitmap(QImage());
   EXPECT_TRUE(p.Empty());
   p.SetBitmap(Solid(16, 12, Qt::red));
-  EXPECT_FALSE(p.Empty());
-  EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
-  EXPECT_EQ(p.Width(), 16);
+  EXPECT_EQ(std::tuple(p.Empty(), p.Kind(), p.Width()), std::tuple(false, TGraphicKind::gkBitmap, 16));
   EXPECT_EQ(p.Height(), 12);
   TPicture a, b;
   a.SetBitmap(Solid(5, 5, Qt::green));
@@ -34,8 +31,7 @@ TEST(Picture, EmptyUntilItHoldsAGraphicAssignCopiesItLoadFromFileSaysWhyAFileCan
   const QString png = dir.filePath("p.png");
   ASSERT_TRUE(Solid(7, 3, Qt::red).save(png));
   p.LoadFromFile(png);
-  EXPECT_EQ(p.Kind(), TGraphicKind::gkBitmap);
-  EXPECT_EQ(p.Width(), 7);
+  EXPECT_EQ(std::tuple(p.Kind(), p.Width()), std::tuple(TGraphicKind::gkBitmap, 7));
   const std::string error = MessageOf<EInvalidGraphic>([&] { p.LoadFromFile(dir.filePath("missing.png")); });
   EXPECT_NE(error.find("missing.png"), std::string::npos) << error;
 }
@@ -49,13 +45,10 @@ TEST(Picture, DrawsABitmapOrAnIconAtItsOwnSize) {
 
   TImageCanvas ic(40, 40);
   TPicture icon;
-  QPixmap pm(32, 32);
-  pm.fill(Qt::blue);
-  icon.SetIcon(QIcon(pm), QSize(16, 16));
+  icon.SetIcon(QIcon(QPixmap::fromImage(Solid(32, 32, Qt::blue))), QSize(16, 16));
   EXPECT_EQ(icon.Width(), 16);
   icon.Draw(ic.canvas, 10, 20);
-  EXPECT_EQ(ic.Ink(), QRect(10, 20, 16, 16));
-  EXPECT_EQ(ic.At(17, 27), QColor(Qt::blue));
+  EXPECT_EQ(std::tuple(ic.Ink(), ic.At(17, 27)), std::tuple(QRect(10, 20, 16, 16), QColor(Qt::blue)));
 }
 
 TEST(ImageList, ImagesTakeTheListSizeAndAnUnknownIndexDrawsNothing) {
@@ -66,11 +59,8 @@ TEST(ImageList, ImagesTakeTheListSizeAndAnUnknownIndexDrawsNothing) {
   EXPECT_THROW(list.Image(2), EListError);
 
   TImageCanvas c(30, 30);
-  list.Draw(c.canvas, 2, 3, 0);
-  list.Draw(c.canvas, 2, 3, 5);
-  list.Draw(c.canvas, 2, 3, -1);
-  EXPECT_EQ(c.Ink(), QRect(2, 3, 8, 8));
-  EXPECT_EQ(c.At(5, 5), QColor(Qt::red));
+  for (int index : {0, 5, -1}) list.Draw(c.canvas, 2, 3, index);
+  EXPECT_EQ(std::tuple(c.Ink(), c.At(5, 5)), std::tuple(QRect(2, 3, 8, 8), QColor(Qt::red)));
 
   list.SetSize(16, 16);
   EXPECT_EQ(list.Count(), 0);

@@ -9,8 +9,7 @@
 
 namespace {
 
-class TReceiver : public QObject {
- public:
+struct TReceiver : QObject {
   using TGot = std::tuple<unsigned, qintptr, qintptr>;
   std::vector<TGot> got;
   bool event(QEvent* e) override {
@@ -33,8 +32,7 @@ TEST(PostMessage, ArrivesLaterInOrderNeverDuringThePostAndNotForATargetDestroyed
   QCoreApplication::processEvents();
   EXPECT_EQ(r.got, (std::vector<TReceiver::TGot>{{4025u, 2, 85}, {4024u, 4, 20}}));
   static int delivered = 0;
-  class TCounting : public QObject {
-   public:
+  struct TCounting : QObject {
     bool event(QEvent* e) override {
       if (e->type() == TMessageEvent::EventType()) ++delivered;
       return QObject::event(e);

@@ -11,8 +11,7 @@
 
 namespace {
 
-class AccessibleSpeedButton : public ::testing::Test {
- protected:
+struct AccessibleSpeedButton : ::testing::Test {
   void SetUp() override { ASSERT_TRUE(AccessibilityBridgeActive()); panel.resize(120, 40); }
   TSpeedButton* Add(int group) {
     auto* b = new TSpeedButton(&panel);  // owned by the panel
@@ -51,12 +50,10 @@ TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHintAndPressingAnyDoesWh
   ASSERT_NE(iface->actionInterface(), nullptr);
   EXPECT_EQ(iface->role(), QAccessible::CheckBox);  // a two-state button is a toggle, as Qt shows its own
   EXPECT_EQ(iface->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
-  EXPECT_TRUE(iface->state().checkable);
-  EXPECT_FALSE(iface->state().checked);
+  EXPECT_EQ(std::tuple(iface->state().checkable, iface->state().checked), std::tuple(true, false));
 
   iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-  EXPECT_TRUE(connect->Down());
-  EXPECT_TRUE(iface->state().checked);
+  EXPECT_EQ(std::tuple(connect->Down(), iface->state().checked), std::tuple(true, true));
   iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
   EXPECT_FALSE(connect->Down());
   Of(plain)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -68,8 +65,7 @@ TEST_F(AccessibleSpeedButton, APictureButtonIsNamedByItsHintAndPressingAnyDoesWh
   EXPECT_TRUE(iface->actionInterface()->actionNames().isEmpty());
   EXPECT_TRUE(iface->state().disabled);
   iface->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-  EXPECT_EQ(clicks.size(), 3u);
-  EXPECT_FALSE(connect->Down());
+  EXPECT_EQ(std::tuple(clicks.size(), connect->Down()), std::tuple(3u, false));
 }
 
 // Whatever put the button down or up: a click, a key, or another button of its group.

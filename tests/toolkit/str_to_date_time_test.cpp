@@ -12,8 +12,7 @@ namespace {
 int ThisYear() { return QDate::currentDate().year(); }
 
 // The message, or "no error" with the value shown.
-template <typename F>
-std::string Outcome(F convert, const char* text, const QLocale& locale) {
+template <typename F> std::string Outcome(F convert, const char* text, const QLocale& locale) {
   try { return "no error " + std::to_string(convert(QString::fromUtf8(text), locale)); }
   catch (const EConvertError& e) { return e.Message; }
 }
@@ -21,8 +20,7 @@ std::string Outcome(F convert, const char* text, const QLocale& locale) {
 struct TRead { const char* text; QLocale locale; TDateTime value; };
 
 void ExpectReads(TDateTime (*convert)(const QString&, const QLocale&), std::initializer_list<TRead> cases) {
-  for (const TRead& c : cases)
-    EXPECT_EQ(convert(QString::fromUtf8(c.text), c.locale), c.value)
+  for (const TRead& c : cases) EXPECT_EQ(convert(QString::fromUtf8(c.text), c.locale), c.value)
         << c.text << " in " << c.locale.name().toStdString();
 }
 

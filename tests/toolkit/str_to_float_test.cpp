@@ -34,9 +34,8 @@ TEST(TextToFloat, InvalidTextRaisesWithTheTextGroupSeparatorsAreNoPartOfANumberE
                           "0x10", "12a", "1,234.5.6", "1e999", "-1e999", "1.5 2"})
     EXPECT_EQ(MessageOf<EConvertError>([&] { StrToFloat(bad, English()); }),
               std::string("'") + bad + "' is not a valid floating point value");
-  EXPECT_FALSE(TryStrToFloat("1.5", v, German()));
-  EXPECT_FALSE(TryStrToFloat("1,5", v, English()));
-  EXPECT_FALSE(TryStrToFloat("1.234,5", v, French()));
+  const std::pair<const char*, QLocale> foreign[] = {{"1.5", German()}, {"1,5", English()}, {"1.234,5", French()}};
+  for (const auto& [text, locale] : foreign) EXPECT_FALSE(TryStrToFloat(text, v, locale)) << text;
   EXPECT_EQ(v, 42);
   DefaultLocale de(German());  // Qt's default locale when none is given
   EXPECT_EQ(StrToFloat("1234,5"), 1234.5);

@@ -16,15 +16,12 @@ TEST(StrToInt, DecimalSignedOrHexadecimalOtherTextRaisesDefAndTryDoNotIntToStrWr
                           "-2147483649", "$100000000", "0x-5", "a12", "1,2", "\t5"})
     EXPECT_EQ(MessageOf<EConvertError>([&] { StrToInt(bad); }),
               "'" + std::string(bad) + "' is not a valid integer value");
-  EXPECT_EQ(StrToIntDef("abc", 9600), 9600);
-  EXPECT_EQ(StrToIntDef("0x4B00", 9600), 19200);
+  EXPECT_EQ(std::tuple(StrToIntDef("abc", 9600), StrToIntDef("0x4B00", 9600)), std::tuple(9600, 19200));
   int v = 77;
   EXPECT_FALSE(TryStrToInt("", v));
   EXPECT_EQ(v, 77);
   EXPECT_TRUE(TryStrToInt("-3", v));
   EXPECT_EQ(v, -3);
-  EXPECT_EQ(IntToStr(0), "0");
-  EXPECT_EQ(IntToStr(-45), "-45");
-  EXPECT_EQ(IntToStr(1234567890123LL), "1234567890123");
-  EXPECT_EQ(IntToStr(StrToInt("005")), "5");
+  EXPECT_EQ(std::tuple(IntToStr(0), IntToStr(-45)), std::tuple("0", "-45"));
+  EXPECT_EQ(std::tuple(IntToStr(1234567890123LL), IntToStr(StrToInt("005"))), std::tuple("1234567890123", "5"));
 }

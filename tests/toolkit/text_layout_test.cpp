@@ -79,8 +79,7 @@ TEST(DrawTextEx, WhatIsDrawnLiesInsideWhatWasMeasured) {
       {"Receive Time", kPlain, 150}, {"Receive Time", kPlain | DT_CENTER, 150},
       {"Receive Time", kPlain | DT_RIGHT, 150}, {"one two three four five", kPlain | DT_WORDBREAK, 60},
       {"one two three four five", kPlain | DT_WORDBREAK | DT_CENTER, 60},
-      {"first\nsecond line", kPlain | DT_RIGHT, 150}, {"a\tb\tc", kPlain | DT_EXPANDTABS, 150},
-  };
+      {"first\nsecond line", kPlain | DT_RIGHT, 150}, {"a\tb\tc", kPlain | DT_EXPANDTABS, 150}};
   for (const TCase& k : cases) {
     const TRect area{20, 5, 20 + k.width, 75};
     const TRect m = Measure(k.text, area, k.format);
@@ -189,10 +188,9 @@ TEST(DrawTextEx, ASolidBrushFillsEachLineBoxAClearOneLeavesTheBackgroundTheFontC
   DrawTextEx(opaque.canvas, "ab\nabc", r, kPlain);
   const int lh = TestMetrics().height();
   const int wAbc = Measure("abc", r, kPlain).Right - r.Left;
-  ExpectPixels(opaque.End(), {{10, 10, Qt::yellow, "top-left of line 1"},
+  ExpectPixels(opaque.End(), {{10, 10, Qt::yellow, "top-left of line 1"}, {10, 10 + 2 * lh, Qt::white, "below text"},
                               {10 + wAbc - 1, 10 + 2 * lh - 1, Qt::yellow, "bottom-right of line 2"},
-                              {10 + wAbc, 10 + lh, Qt::white, "past line 2"},
-                              {10, 10 + 2 * lh, Qt::white, "below the text"}});
+                              {10 + wAbc, 10 + lh, Qt::white, "past line 2"}});
 
   TImageCanvas clear(200, 80);
   UseTestFont(clear.canvas);

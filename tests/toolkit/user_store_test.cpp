@@ -9,8 +9,7 @@
 
 namespace {
 
-class UserStore : public ::testing::Test {
- protected:
+struct UserStore : ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
@@ -29,8 +28,7 @@ TEST_F(UserStore, KeysAreMadeOnlyWhenAskedBothSeparatorsWorkTheFileIsTheApplicat
   store.WriteInteger("Width", 45);
   store.CloseKey();
   ASSERT_TRUE(store.OpenKey("/Software/Orvix", false));
-  EXPECT_EQ(store.GetValueNames(), QStringList{"Width"});
-  EXPECT_EQ(store.ReadInteger("Width"), 45);
+  EXPECT_EQ(std::tuple(store.GetValueNames(), store.ReadInteger("Width")), std::tuple(QStringList{"Width"}, 45));
   EXPECT_TRUE(store.OpenKey("Software", false)) << "a key holding keys exists";
   EXPECT_TRUE(store.GetValueNames().isEmpty());
   const QString app = QCoreApplication::applicationName();
@@ -66,8 +64,7 @@ TEST_F(UserStore, OnlyIntegersOfThirtyTwoBitsAreRead) {
   TUserStore store;
   ASSERT_TRUE(store.OpenKey("K", false));
   EXPECT_EQ((std::vector{store.ReadInteger("v12"), store.ReadInteger("v-7"), store.ReadInteger("v 8 "),
-                         store.ReadInteger("v2147483647")}),
-            (std::vector{12, -7, 8, 2147483647}));
+                         store.ReadInteger("v2147483647")}), (std::vector{12, -7, 8, 2147483647}));
   for (const char* bad : {"v2147483648", "v12abc", "v1.5", "v", "v0x10", "list", "missing"})
     EXPECT_THROW(store.ReadInteger(bad), EUserStoreError) << bad;
   EXPECT_EQ(MessageOf([&] { store.ReadInteger("v1.5"); }),
