@@ -38,14 +38,9 @@ double LoadWhile(const std::function<void()>& work, pid_t pid) {
   return (cpu() - before) / wall;
 }
 
-CpuSampler::CpuSampler(std::chrono::milliseconds period) : period_(period) {
-  thread_ = std::thread([this] { Run(); });
-}
+CpuSampler::CpuSampler(std::chrono::milliseconds period) : period_(period) { thread_ = std::thread([this] { Run(); }); }
 
-CpuSampler::~CpuSampler() {
-  stop_ = true;
-  thread_.join();
-}
+CpuSampler::~CpuSampler() { stop_ = true; thread_.join(); }
 
 void CpuSampler::Run() {
   while (!stop_) {

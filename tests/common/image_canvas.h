@@ -30,10 +30,7 @@ struct TImageCanvas {
   ~TImageCanvas() { End(); }
 
   // Finishes drawing; pixels are final after this.
-  QImage& End() {
-    if (painter.isActive()) painter.end();
-    return image;
-  }
+  QImage& End() { if (painter.isActive()) painter.end(); return image; }
   QColor At(int x, int y) { return End().pixelColor(x, y); }
 
   // The smallest rectangle holding every pixel that is not `background`.
@@ -47,9 +44,7 @@ struct TImageCanvas {
     return n;
   }
   // Draws on again after End().
-  void Resume() {
-    if (!painter.isActive()) painter.begin(&image);
-  }
+  void Resume() { if (!painter.isActive()) painter.begin(&image); }
 
   QImage image;
   QPainter painter;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 namespace orvix::test {
 
@@ -48,10 +49,7 @@ class TLoopbackListener {
   explicit TLoopbackListener(bool answers) : fd_(LoopbackSocket(answers ? 64 : 0, port_)) {
     if (answers || fd_ < 0) return;
     filler_ = ConnectLoopback(port_);
-    if (filler_ < 0) {
-      close(fd_);
-      fd_ = -1;
-    }
+    if (filler_ < 0) close(std::exchange(fd_, -1));
   }
   ~TLoopbackListener() { close(filler_); close(fd_); }
   TLoopbackListener(const TLoopbackListener&) = delete;
@@ -62,9 +60,7 @@ class TLoopbackListener {
   std::string Url() const { return Rfc2217Url(port_); }
 
  private:
-  int port_ = 0;
-  int fd_ = -1;
-  int filler_ = -1;
+  int port_ = 0, fd_ = -1, filler_ = -1;
 };
 
 }  // namespace orvix::test

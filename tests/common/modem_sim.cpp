@@ -24,11 +24,9 @@ namespace {
 
 std::string MakeTempDir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/orvix-sim-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed: " + std::string(strerror(errno)));
-  return buf.data();
+  std::string dir = std::string(base && *base ? base : "/tmp") + "/orvix-sim-XXXXXX";
+  if (!mkdtemp(dir.data())) throw std::runtime_error("mkdtemp failed: " + std::string(strerror(errno)));
+  return dir;
 }
 
 // The emulator's first output line.
@@ -88,13 +86,9 @@ ModemSim::ModemSim(std::vector<std::string> args, const std::string& scenarioTex
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   close(pipeFds[1]);
-  if (rc != 0) {
-    close(pipeFds[0]);
-    pid_ = -1;
-    std::filesystem::remove_all(dir_);
-    throw std::runtime_error("cannot start " + argv[0] + ": " + strerror(rc));
-  }
+  if (rc != 0) pid_ = -1;  // nothing to stop
   try {
+    if (rc != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + strerror(rc));
     device_ = ReadFirstLine(pipeFds[0]);
   } catch (...) {
     close(pipeFds[0]);

@@ -16,11 +16,7 @@ inline QImage Solid(int w, int h, QColor c) {
   return img;
 }
 
-struct TPixel {
-  int x, y;
-  QColor color;
-  const char* why = "";
-};
+struct TPixel { int x, y; QColor color; const char* why = ""; };
 
 inline void ExpectPixels(const QImage& img, std::initializer_list<TPixel> pixels) {
   for (const TPixel& p : pixels)

@@ -75,10 +75,7 @@ start_app() {
 }
 
 # Ends a process of the test's and waits for it.
-stop_pid() {
-  kill "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
+stop_pid() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
 
 # The id of the shown window whose name matches $1 as a whole.
 shown_window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 | grep .; }

@@ -25,10 +25,7 @@ PtyPair::PtyPair() {
   }
 }
 
-PtyPair::~PtyPair() {
-  CloseMaster();
-  CloseSlave();
-}
+PtyPair::~PtyPair() { CloseMaster(); CloseSlave(); }
 
 void PtyPair::CloseMaster() { close(std::exchange(master_, -1)); }
 

@@ -27,7 +27,6 @@ class PtyPair {
   std::string ReadMaster(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
  private:
-  int master_ = -1;
-  int slave_ = -1;
+  int master_ = -1, slave_ = -1;
   std::string slaveName_;
 };

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-ScriptedMessageBoxes::ScriptedMessageBoxes() : Previous(&MessageBoxes()) {
-  SetMessageBoxes(this);
-}
+ScriptedMessageBoxes::ScriptedMessageBoxes() : Previous(&MessageBoxes()) { SetMessageBoxes(this); }
 
 ScriptedMessageBoxes::~ScriptedMessageBoxes() {
   // Only undo our own installation; a provider installed after us stays.

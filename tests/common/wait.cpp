@@ -24,8 +24,6 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
-void HandleEventsFor(std::chrono::milliseconds span) {
-  WaitUntil([] { return false; }, span);
-}
+void HandleEventsFor(std::chrono::milliseconds span) { WaitUntil([] { return false; }, span); }
 
 }  // namespace orvix::test

@@ -142,8 +142,7 @@ class ModemFault : public FormMainTest, public ::testing::WithParamInterface<std
 };
 
 TEST_P(ModemFault, RecoversShowsTheBoxesAndKeepsTheSettings) {
-  const TCommand& command = std::get<0>(GetParam());
-  const TKind& kind = std::get<1>(GetParam());
+  const auto& [command, kind] = GetParam();
   StartModem(Scenario(command, kind), {"--speed", "0.01"});
   const Clock::time_point simStarted = Clock::now();  // about when it logged START
   const std::string settingsBefore = ReadFile(ini_);

@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 
 int KillCount() {
   const char* text = std::getenv("ORVIX_FAULT_KILLS");
-  const int n = text ? std::atoi(text) : 0;
-  return n > 0 ? n : 100;
+  return text && std::atoi(text) > 0 ? std::atoi(text) : 100;
 }
 
 std::string Settings(const std::string& date, const std::string& time) {

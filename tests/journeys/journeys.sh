@@ -104,10 +104,7 @@ answer_box() {
 }
 
 # Closes the main window as its close button does and waits for the end.
-close_and_end() {
-  close_window "$1"
-  expect_clean_end "after its window closed"
-}
+close_and_end() { close_window "$1"; expect_clean_end "after its window closed"; }
 
 # The settings file $1 is README's for device $2 followed by one clock
 # reference; sets DATE to its Date.

@@ -165,11 +165,9 @@ TEST_F(GridDemoWindow, TheKeysTheWindowNamesDoWhatItSays) {
     return q;
   };
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, caption);
-  std::vector<int> q = quantities();
-  EXPECT_TRUE(std::is_sorted(q.begin(), q.end()));
+  EXPECT_TRUE(std::ranges::is_sorted(quantities()));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, caption);
-  q = quantities();
-  EXPECT_TRUE(std::is_sorted(q.rbegin(), q.rend()));
+  EXPECT_TRUE(std::ranges::is_sorted(quantities(), std::greater{}));
 }
 
 }  // namespace

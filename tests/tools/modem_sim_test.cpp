@@ -155,6 +155,18 @@ struct Sim : ModemSim {
   explicit Sim(TArgs args = {}, const std::string& scenario = {}) : ModemSim(Plus(args, {"--guard", "0"}), scenario) {}
 };
 
+// An emulator with the program's side of its pty open.
+struct PtySim : Sim {
+  explicit PtySim(TArgs args = {}, const std::string& scenario = {}) : Sim(std::move(args), scenario), port(Device()) {}
+  PtyPort port;
+};
+
+// A network emulator with a client connected.
+struct NetSim : Sim {
+  explicit NetSim(const std::string& scenario = {}, TArgs more = {}) : Sim(NetArgs(more), scenario), peer(Port()) {}
+  TelnetPeer peer;
+};
+
 // The modem-state byte of the next NOTIFY-MODEMSTATE; nothing when none comes.
 std::optional<int> ModemState(TelnetPeer& peer) {
   const auto v = peer.WaitComPort(107);
@@ -164,80 +176,76 @@ std::optional<int> ModemState(TelnetPeer& peer) {
 // There is nothing to wait for: only long enough a look to tell an idle process from a spinning one.
 double IdleLoad(const ModemSim& sim) { return LoadWhile([] { std::this_thread::sleep_for(300ms); }, sim.Pid()); }
 
+// How long the action took.
+template <class Action>
+Clock::duration Took(Action act) { const auto t0 = Clock::now(); act(); return Clock::now() - t0; }
+
 const char kStore[] = "memory 40\nclock running 4 6 30\nwelcome 20\nfull-welcome 0\n"
                       "message voice 15 0 3 14   # first\nmessage fax 2 1 10 5\nmessage data 0 2 11 59\n"
                       "message voice 30 255 0 0\nmessage undef 0 3 0 1\n";
 
 TEST(ModemSimDialect, SetUpCommandsSelfModeQueryAndTheDefaultModem) {
-  Sim sim;
-  PtyPort port(sim.Device());
-  EXPECT_EQ(port.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+  PtySim sim;
+  EXPECT_EQ(sim.port.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
   for (const char* cmd : {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1", "AT+MCR=3", "AT+MCW"})
-    EXPECT_EQ(port.Command(cmd), "\r\nOK\r\n") << cmd;
-  EXPECT_EQ(port.Command("AT+MCS?"), "\r\n1\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("at+mcs?"), "\r\n1\r\n\r\nOK\r\n") << "commands are case-insensitive";
-  EXPECT_EQ(port.Command("AT+XYZ", "ERROR\r\n"), "\r\nERROR\r\n");
-  EXPECT_EQ(port.Command("AT+MCS=7", "ERROR\r\n"), "\r\nERROR\r\n");
+    EXPECT_EQ(sim.port.Command(cmd), "\r\nOK\r\n") << cmd;
+  EXPECT_EQ(sim.port.Command("AT+MCS?"), "\r\n1\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("at+mcs?"), "\r\n1\r\n\r\nOK\r\n") << "commands are case-insensitive";
+  EXPECT_EQ(sim.port.Command("AT+XYZ", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MCS=7", "ERROR\r\n"), "\r\nERROR\r\n");
   // A bare CR ends a command as well as CR LF.
-  WriteAll(port.Fd(), "AT+MCW\r");
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n");
+  WriteAll(sim.port.Fd(), "AT+MCW\r");
+  EXPECT_EQ(ReadUntil(sim.port.Fd(), "OK\r\n"), "\r\nOK\r\n");
 
   // The default modem has voice and fax messages, a welcome, a running clock.
-  std::string r = port.Command("AT+MSR=0");
+  std::string r = sim.port.Command("AT+MSR=0");
   int f[8] = {};
   ASSERT_EQ(std::sscanf(r.c_str(), "\r\n%d,%d,%d,%d,%d,%d,%d,%d", f, f + 1, f + 2, f + 3, f + 4, f + 5, f + 6, f + 7),
             8) << r;
   EXPECT_GT(f[2], 0) << "voice messages";
   EXPECT_GT(f[4], 0) << "fax messages";
   EXPECT_GT(f[6], 0) << "welcome";
-  EXPECT_NE(port.Command("AT+MCC?").substr(0, 5), "\r\n255");
+  EXPECT_NE(sim.port.Command("AT+MCC?").substr(0, 5), "\r\n255");
 }
 
 // Listed, clock asked, played for the scaled duration (15 s voice -> 300 ms, 20 s welcome -> 400 ms),
 // then erased but for the welcomes.
 TEST(ModemSimDialect, AStoreIsListedPlayedAndErased) {
-  Sim sim({"--speed", "0.02"}, kStore);
-  PtyPort port(sim.Device());
-  EXPECT_EQ(port.Command("AT+MSR=0"), "\r\n40,0,2,0,3,0,20,0\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=001"), "\r\n001,002,015,000,000,000,003,014\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=002"), "\r\n002,001,002,000,000,001,010,005\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=003"), "\r\n003,003,000,000,000,002,011,059\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=004"), "\r\n004,002,030,000,000,255,000,000\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=005"), "\r\n005,000,000,000,000,003,000,001\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=006", "ERROR\r\n"), "\r\nERROR\r\n");
-  const std::string clock = port.Command("AT+MCC?");
+  PtySim sim({"--speed", "0.02"}, kStore);
+  EXPECT_EQ(sim.port.Command("AT+MSR=0"), "\r\n40,0,2,0,3,0,20,0\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=001"), "\r\n001,002,015,000,000,000,003,014\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=002"), "\r\n002,001,002,000,000,001,010,005\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=003"), "\r\n003,003,000,000,000,002,011,059\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=004"), "\r\n004,002,030,000,000,255,000,000\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=005"), "\r\n005,000,000,000,000,003,000,001\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=006", "ERROR\r\n"), "\r\nERROR\r\n");
+  const std::string clock = sim.port.Command("AT+MCC?");
   EXPECT_EQ(clock.substr(0, 6), "\r\n004,") << clock;
 
-  for (auto [line, ms] : {std::pair{"AT+MVP=1", 290ms}, std::pair{"AT+MVP=0", 390ms}}) {
-    const auto t0 = Clock::now();
-    EXPECT_EQ(port.Command(line), "\r\nOK\r\n");
-    EXPECT_GE(Clock::now() - t0, ms) << line;
-  }
-  EXPECT_EQ(port.Command("AT+MVP=2", "ERROR\r\n"), "\r\nERROR\r\n") << "a fax cannot be played";
-  EXPECT_EQ(port.Command("AT+MVP=9", "ERROR\r\n"), "\r\nERROR\r\n") << "no such message";
-  EXPECT_EQ(port.Command("AT+MVP=255", "ERROR\r\n"), "\r\nERROR\r\n") << "no full-memory welcome";
-  EXPECT_EQ(port.Command("AT+MVP=", "ERROR\r\n"), "\r\nERROR\r\n");
+  for (const auto& play : {std::pair{"AT+MVP=1", 290ms}, std::pair{"AT+MVP=0", 390ms}})
+    EXPECT_GE(Took([&] { EXPECT_EQ(sim.port.Command(play.first), "\r\nOK\r\n"); }), play.second) << play.first;
+  // A fax cannot be played, no message 9, no full-memory welcome, no number.
+  for (const char* refused : {"AT+MVP=2", "AT+MVP=9", "AT+MVP=255", "AT+MVP="})
+    EXPECT_EQ(sim.port.Command(refused, "ERROR\r\n"), "\r\nERROR\r\n") << refused;
   EXPECT_TRUE(sim.WaitForLog("PLAY msg=1 ms=300"));
 
-  EXPECT_EQ(port.Command("AT+MEM"), "\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=0"), "\r\n0,0,0,0,0,0,20,0\r\n\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=001", "ERROR\r\n"), "\r\nERROR\r\n");
-  EXPECT_EQ(port.Command("AT+MVP=0"), "\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MEM"), "\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=0"), "\r\n0,0,0,0,0,0,20,0\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=001", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MVP=0"), "\r\nOK\r\n");
 }
 
 TEST(ModemSimDialect, AClockThatIsOffIsReset) {
-  Sim sim({}, "clock off\nmessage voice 3 255 0 0\n");
-  PtyPort port(sim.Device());
-  EXPECT_EQ(port.Command("AT+MCC?").substr(0, 6), "\r\n255,");
-  EXPECT_EQ(port.Command("AT+MCC"), "\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MCC?"), "\r\n000,000,000\r\n\r\nOK\r\n");
+  PtySim sim({}, "clock off\nmessage voice 3 255 0 0\n");
+  EXPECT_EQ(sim.port.Command("AT+MCC?").substr(0, 6), "\r\n255,");
+  EXPECT_EQ(sim.port.Command("AT+MCC"), "\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MCC?"), "\r\n000,000,000\r\n\r\nOK\r\n");
 }
 
 TEST(ModemSimScenario, ShippedScenariosLoad) {
   for (const char* name : {"demo", "clock-off", "flaky-line"}) {
-    Sim sim({"--scenario", std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/" + name + ".scn"});
-    PtyPort port(sim.Device());
-    EXPECT_NE(port.Command("AT+MSR=0").find("OK\r\n"), std::string::npos) << name;
+    PtySim sim({"--scenario", std::string(ORVIX_SOURCE_DIR) + "/tools/modem-sim/scenarios/" + name + ".scn"});
+    EXPECT_NE(sim.port.Command("AT+MSR=0").find("OK\r\n"), std::string::npos) << name;
   }
 }
 
@@ -248,22 +256,19 @@ TEST(ModemSimScenario, MistakesAreRejectedWithTheLine) {
 }
 
 TEST(ModemSimFaults, ErrorNoAnswerAndOccurrence) {
-  Sim sim({}, "fault AT+MCW error\nfault AT+MCD=1 @2 noanswer\n");
-  PtyPort port(sim.Device());
-  EXPECT_EQ(port.Command("AT+MCW", "ERROR\r\n"), "\r\nERROR\r\n");
-  EXPECT_EQ(port.Command("AT+MCD=1"), "\r\nOK\r\n") << "only the second one is lost";
-  WriteAll(port.Fd(), "AT+MCD=1\r\n");
+  PtySim sim({}, "fault AT+MCW error\nfault AT+MCD=1 @2 noanswer\n");
+  EXPECT_EQ(sim.port.Command("AT+MCW", "ERROR\r\n"), "\r\nERROR\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MCD=1"), "\r\nOK\r\n") << "only the second one is lost";
+  WriteAll(sim.port.Fd(), "AT+MCD=1\r\n");
   ASSERT_TRUE(sim.WaitForLog("NOREPLY fault AT+MCD=1"));
-  EXPECT_EQ(port.Command("AT+MCD=1"), "\r\nOK\r\n") << "nothing of the lost reply comes late";
+  EXPECT_EQ(sim.port.Command("AT+MCD=1"), "\r\nOK\r\n") << "nothing of the lost reply comes late";
 }
 
 TEST(ModemSimFaults, DelayGarbageLowercaseNoLineBreaksEcho) {
   Sim sim({}, "fault AT+MCW delay 300\nfault AT+MCM=1 garbage \\x01AB\\xFF\nfault AT+MCR=3 lowercase\n"
               "fault AT+MCS? nolinebreaks\nfault AT+MCD=1 @1 echo\n");
   PtyPort port(sim.Device());
-  const auto t0 = Clock::now();
-  EXPECT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n");
-  EXPECT_GE(Clock::now() - t0, 290ms);
+  EXPECT_GE(Took([&] { EXPECT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n"); }), 290ms);
   EXPECT_EQ(port.Command("AT+MCM=1"), std::string("\x01" "AB\xff\r\nOK\r\n"));
   EXPECT_EQ(port.Command("AT+MCR=3", "ok\r\n"), "\r\nok\r\n");
   EXPECT_EQ(port.Command("AT+MCS?", "OK"), "0OK");
@@ -272,9 +277,8 @@ TEST(ModemSimFaults, DelayGarbageLowercaseNoLineBreaksEcho) {
 }
 
 TEST(ModemSimFaults, EchoForEveryLine) {
-  Sim sim({"--echo"});
-  PtyPort port(sim.Device());
-  EXPECT_EQ(port.Command("AT+MCW"), "AT+MCW\r\r\nOK\r\n");
+  PtySim sim({"--echo"});
+  EXPECT_EQ(sim.port.Command("AT+MCW"), "AT+MCW\r\r\nOK\r\n");
 }
 
 // Split in 11 pieces 40 ms apart (at least 400 ms), or paced at 300 baud (33.3 ms a byte, 11 bytes), for
@@ -287,13 +291,11 @@ TEST(ModemSimFaults, SplitOrPacedRepliesComeInSeveralWrites) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scenario);
-    Sim sim(c.args, c.scenario);
-    PtyPort port(sim.Device());
-    WriteAll(port.Fd(), "AT+MCS?\r\n");
+    PtySim sim(c.args, c.scenario);
+    WriteAll(sim.port.Fd(), "AT+MCS?\r\n");
     int reads = 0;
-    const auto t0 = Clock::now();
-    EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n");
-    EXPECT_GE(Clock::now() - t0, c.least);
+    auto read = [&] { EXPECT_EQ(ReadUntil(sim.port.Fd(), "OK\r\n", kReplyTimeout, &reads), "\r\n0\r\n\r\nOK\r\n"); };
+    EXPECT_GE(Took(read), c.least);
     EXPECT_GE(reads, 2);
   }
 }
@@ -301,11 +303,10 @@ TEST(ModemSimFaults, SplitOrPacedRepliesComeInSeveralWrites) {
 TEST(ModemSimFaults, DropClosesThePtyAndANewOneTakesItsPlace) {
   const std::string link = testing::TempDir() + "/orvix-sim-drop-link";
   unlink(link.c_str());
-  Sim sim({"--link", link}, "fault AT+MCW drop 3\n");
-  PtyPort port(sim.Device());
-  WriteAll(port.Fd(), "AT+MCW\r\n");
+  PtySim sim({"--link", link}, "fault AT+MCW drop 3\n");
+  WriteAll(sim.port.Fd(), "AT+MCW\r\n");
   bool gone = false;
-  std::string got = ReadUntil(port.Fd(), "", 5000ms, nullptr, &gone);
+  std::string got = ReadUntil(sim.port.Fd(), "", 5000ms, nullptr, &gone);
   EXPECT_TRUE(gone) << "the program's side sees the device vanish";
   // The hang-up may flush what the program had not read yet.
   EXPECT_EQ(got, std::string("\r\nO").substr(0, got.size()));
@@ -322,11 +323,10 @@ TEST(ModemSimFaults, DropClosesThePtyAndANewOneTakesItsPlace) {
 }
 
 TEST(ModemSimFaults, WildcardPatterns) {
-  Sim sim({}, "message voice 5 0 1 2\nfault AT+MSR=* lowercase\nfault * @3 error\n");
-  PtyPort port(sim.Device());
-  EXPECT_EQ(port.Command("AT+MSR=001", "ok\r\n").substr(0, 6), "\r\n001,");
-  EXPECT_EQ(port.Command("AT+MCW"), "\r\nOK\r\n");
-  EXPECT_EQ(port.Command("AT+MSR=0", "error\r\n"), "\r\nerror\r\n") << "third line of all: error, lower case";
+  PtySim sim({}, "message voice 5 0 1 2\nfault AT+MSR=* lowercase\nfault * @3 error\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=001", "ok\r\n").substr(0, 6), "\r\n001,");
+  EXPECT_EQ(sim.port.Command("AT+MCW"), "\r\nOK\r\n");
+  EXPECT_EQ(sim.port.Command("AT+MSR=0", "error\r\n"), "\r\nerror\r\n") << "third line of all: error, lower case";
 }
 
 TEST(ModemSimFaults, DoubledResultCode) {
@@ -346,49 +346,43 @@ char ProcessState(pid_t pid) {
 }
 
 TEST(ModemSimFaults, FreezeStopsTheEmulatorUntilContinued) {
-  Sim sim({}, "fault AT+MCW freeze\n");
-  PtyPort port(sim.Device());
-  WriteAll(port.Fd(), "AT+MCW\r\n");
+  PtySim sim({}, "fault AT+MCW freeze\n");
+  WriteAll(sim.port.Fd(), "AT+MCW\r\n");
   ASSERT_TRUE(sim.WaitForLog("FAULT freeze AT+MCW"));
   EXPECT_TRUE(WaitUntil([&] { return ProcessState(sim.Pid()) == 'T'; }, TEvents::Left)) << ProcessState(sim.Pid());
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", 300ms), "") << "nothing answers while stopped";
+  EXPECT_EQ(ReadUntil(sim.port.Fd(), "OK\r\n", 300ms), "") << "nothing answers while stopped";
   kill(sim.Pid(), SIGCONT);
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line is answered once it runs again";
+  EXPECT_EQ(ReadUntil(sim.port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line is answered once it runs again";
 }
 
 // With a length it hangs that long instead of stopping, then goes on without the line that hung it.
 TEST(ModemSimFaults, AFreezeWithALengthLosesItsLineAndGoesOn) {
-  Sim sim({}, "fault AT+MCW freeze 1000\n");
-  PtyPort port(sim.Device());
-  WriteAll(port.Fd(), "AT+MCW\r\n");
+  PtySim sim({}, "fault AT+MCW freeze 1000\n");
+  WriteAll(sim.port.Fd(), "AT+MCW\r\n");
   ASSERT_TRUE(sim.WaitForLog("FAULT freeze AT+MCW"));
-  WriteAll(port.Fd(), "AT+MCD=1\r\n");
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n", 300ms), "") << "nothing answers while it hangs";
-  EXPECT_EQ(ReadUntil(port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line that came meanwhile is answered";
+  WriteAll(sim.port.Fd(), "AT+MCD=1\r\n");
+  EXPECT_EQ(ReadUntil(sim.port.Fd(), "OK\r\n", 300ms), "") << "nothing answers while it hangs";
+  EXPECT_EQ(ReadUntil(sim.port.Fd(), "OK\r\n"), "\r\nOK\r\n") << "the line that came meanwhile is answered";
   EXPECT_TRUE(sim.WaitForLog("NOREPLY fault AT+MCW"));
   EXPECT_EQ(sim.LogEvents("TX").size(), 1u) << "the line that hung it is not";
 }
 
 TEST(ModemSimFaults, DieKillsTheEmulatorAsTheLineArrives) {
-  Sim sim(NetArgs(), "fault AT+MSR=0 die\n");
-  TelnetPeer peer(sim.Port());
-  EXPECT_EQ(peer.Command("AT+MCW"), "\r\nOK\r\n");
-  peer.Data("AT+MSR=0\r\n");
-  EXPECT_TRUE(peer.WaitClosed()) << "the kernel closes the connection of a killed process";
+  NetSim sim("fault AT+MSR=0 die\n");
+  EXPECT_EQ(sim.peer.Command("AT+MCW"), "\r\nOK\r\n");
+  sim.peer.Data("AT+MSR=0\r\n");
+  EXPECT_TRUE(sim.peer.WaitClosed()) << "the kernel closes the connection of a killed process";
   EXPECT_TRUE(sim.WaitForLog("FAULT die AT+MSR=0"));
   const int status = sim.Stop();
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 }
 
 TEST(ModemSimFaults, FrozenEmulatorKeepsItsConnectionAndStopsAtOnce) {
-  Sim sim(NetArgs(), "fault AT+MCW freeze\n");
-  TelnetPeer peer(sim.Port());
-  peer.Data("AT+MCW\r\n");
+  NetSim sim("fault AT+MCW freeze\n");
+  sim.peer.Data("AT+MCW\r\n");
   ASSERT_TRUE(sim.WaitForLog("FAULT freeze AT+MCW"));
-  EXPECT_FALSE(peer.WaitClosed(300ms)) << "a stopped process keeps its connections";
-  const auto t0 = Clock::now();
-  sim.Stop();
-  EXPECT_LT(Clock::now() - t0, 2s) << "stopping a frozen emulator needs no SIGKILL fallback";
+  EXPECT_FALSE(sim.peer.WaitClosed(300ms)) << "a stopped process keeps its connections";
+  EXPECT_LT(Took([&] { sim.Stop(); }), 2s) << "stopping a frozen emulator needs no SIGKILL fallback";
 }
 
 TEST(ModemSimLog, GuardViolationIsReported) {
@@ -402,32 +396,24 @@ TEST(ModemSimLog, GuardViolationIsReported) {
   EXPECT_EQ(sim.LogEvents("GUARD-VIOLATION").size(), 1u) << "the first command has no previous result";
 }
 
-TEST(ModemSimLog, CommandsBeforeTheReplyEndedAreReported) {
-  Sim sim({"--speed", "0.02"}, kStore);
-  PtyPort port(sim.Device());
-  WriteAll(port.Fd(), "AT+MVP=1\r\nAT+MCW\r\n");
-  ReadUntil(port.Fd(), "OK\r\n\r\nOK\r\n");
+// A line that comes before the reply ended is reported; at most 64 lines wait their turn, each is answered.
+TEST(ModemSimLog, LinesBeforeTheReplyEndedAreReportedAndAFloodOfThemIsBounded) {
+  PtySim sim({"--speed", "0.02"}, kStore);  // the first line plays for 300 ms
+  std::string flood = "AT+MVP=1\rAT+MCW\r";
+  for (int i = 0; i < 99; ++i) flood += "AT\r";
+  WriteAll(sim.port.Fd(), flood);
+  ASSERT_TRUE(sim.WaitForLog("OVERFLOW"));
   auto v = sim.WaitForLog("GUARD-VIOLATION");
   ASSERT_TRUE(v);
   EXPECT_NE(v->find("GUARD-VIOLATION -1 AT+MCW"), std::string::npos) << *v;
-}
-
-TEST(ModemSimLog, AFloodOfLinesIsBoundedAndTheModemStaysUsable) {
-  Sim sim({"--speed", "0.02"}, kStore);  // the first line plays for 300 ms
-  PtyPort port(sim.Device());
-  std::string flood = "AT+MVP=1\r";
-  for (int i = 0; i < 100; ++i) flood += "AT\r";
-  WriteAll(port.Fd(), flood);
-  ASSERT_TRUE(sim.WaitForLog("OVERFLOW"));
-  // At most 64 lines wait their turn; each of them is answered.
   size_t answered = 0;
   auto settled = [&] { return (answered = sim.LogEvents("TX").size()) + sim.LogEvents("OVERFLOW").size() == 101; };
   EXPECT_TRUE(WaitUntil(settled, TEvents::Left));
   EXPECT_LE(answered, 65u);
   std::string all;
   for (size_t i = 0; i < answered; ++i) all += "\r\nOK\r\n";
-  EXPECT_EQ(ReadUntil(port.Fd(), all), all);
-  EXPECT_EQ(port.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
+  EXPECT_EQ(ReadUntil(sim.port.Fd(), all), all);
+  EXPECT_EQ(sim.port.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
 }
 
 // The guard waited out (what this test is about) between the lines: no violation; all stamped in order.
@@ -517,25 +503,21 @@ TEST(ModemSimNetwork, RefusesUnknownOptionsWithoutLooping) {
 }
 
 TEST(ModemSimNetwork, IacIsDoubledBothWays) {
-  Sim sim(NetArgs(), "fault AT+MCW garbage \\xFF\\xFF\n");
-  TelnetPeer peer(sim.Port());
-  EXPECT_EQ(peer.Command("AT+MCW"), std::string("\xff\xff\r\nOK\r\n")) << "two data bytes 255, each sent as IAC IAC";
-  peer.Command("AT\xff+MCW", "ERROR\r\n");
+  NetSim sim("fault AT+MCW garbage \\xFF\\xFF\n");
+  EXPECT_EQ(sim.peer.Command("AT+MCW"), "\xff\xff\r\nOK\r\n"s) << "two data bytes 255, each sent as IAC IAC";
+  sim.peer.Command("AT\xff+MCW", "ERROR\r\n");
   EXPECT_TRUE(sim.WaitForLog("RX AT\\xFF+MCW"));
 }
 
 TEST(ModemSimNetwork, CommandsSplitAcrossSegmentsAreJoined) {
-  Sim sim(NetArgs());
-  TelnetPeer peer(sim.Port());
+  NetSim sim;
   const std::string line = "\xff\xfa\x2c\x05\x08\xff\xf0" "AT+MCW\r\n\xff\xfa\x2c\x01\x00\x00\x25\x80\xff\xf0"s;
   for (char c : line) {
-    peer.RawBytes(std::string(1, c));
+    sim.peer.RawBytes(std::string(1, c));
     std::this_thread::sleep_for(2ms);  // each byte a segment of its own
   }
-  EXPECT_TRUE(sim.WaitForLog("DTR on"));
-  EXPECT_TRUE(sim.WaitForLog("RX AT+MCW"));
-  EXPECT_TRUE(sim.WaitForLog("LINE baud=9600"));
-  EXPECT_TRUE(peer.ReadUntilData("OK\r\n", 0));
+  for (const char* ev : {"DTR on", "RX AT+MCW", "LINE baud=9600"}) EXPECT_TRUE(sim.WaitForLog(ev)) << ev;
+  EXPECT_TRUE(sim.peer.ReadUntilData("OK\r\n", 0));
 }
 
 TEST(ModemSimNetwork, GarbageTelnetInputDoesNotBreakTheServer) {
@@ -585,22 +567,20 @@ TEST(ModemSimNetwork, ReconnectsManyTimesOneClientAtATimeAndIdles) {
 }
 
 TEST(ModemSimNetwork, DsrOffAtACommand) {
-  Sim sim(NetArgs(), "fault AT+MCD=1 dsr-off\n");
-  TelnetPeer peer(sim.Port());
-  EXPECT_EQ(ModemState(peer), 0x30);
-  EXPECT_EQ(peer.Command("AT+MCS=1"), "\r\nOK\r\n");
-  peer.Data("AT+MCD=1\r\n");
-  EXPECT_EQ(ModemState(peer), 0x03) << "DSR and CTS off, both changed";
+  NetSim sim("fault AT+MCD=1 dsr-off\n");
+  EXPECT_EQ(ModemState(sim.peer), 0x30);
+  EXPECT_EQ(sim.peer.Command("AT+MCS=1"), "\r\nOK\r\n");
+  sim.peer.Data("AT+MCD=1\r\n");
+  EXPECT_EQ(ModemState(sim.peer), 0x03) << "DSR and CTS off, both changed";
   EXPECT_TRUE(sim.WaitForLog("DSR off"));
   // A switched-off modem answers nothing.
-  peer.Data("AT+MCW\r\n");
+  sim.peer.Data("AT+MCW\r\n");
   EXPECT_TRUE(sim.WaitForLog("NOREPLY powered-off AT+MCW"));
 }
 
 TEST(ModemSimNetwork, PoweredOffModemReportsDsrOff) {
-  Sim sim(NetArgs(), "powered off\n");
-  TelnetPeer peer(sim.Port());
-  EXPECT_EQ(ModemState(peer).value_or(0x20) & 0x20, 0);
+  NetSim sim("powered off\n");
+  EXPECT_EQ(ModemState(sim.peer).value_or(0x20) & 0x20, 0);
 }
 
 TEST(ModemSimNetwork, DropClosesTheConnectionMidReplyAndTheNextOneWorks) {
@@ -616,11 +596,8 @@ TEST(ModemSimNetwork, DropClosesTheConnectionMidReplyAndTheNextOneWorks) {
 }
 
 TEST(ModemSimNetwork, PacedBytesTravelApart) {
-  Sim sim(NetArgs({"--baud", "300"}));
-  TelnetPeer peer(sim.Port());
-  auto t0 = Clock::now();
-  EXPECT_EQ(peer.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n");
-  EXPECT_GE(Clock::now() - t0, 300ms);
+  NetSim sim({}, {"--baud", "300"});
+  EXPECT_GE(Took([&] { EXPECT_EQ(sim.peer.Command("AT+MCS?"), "\r\n0\r\n\r\nOK\r\n"); }), 300ms);
 }
 
 }  // namespace
