@@ -167,10 +167,8 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
   EXPECT_EQ(clicks.size(), 1u);
 
   // The band ends at 40 / 2 - 2; column 0 has no heading; x 129 is the line between two columns.
-  const struct {
-    int x, y, heading;
-  } cases[] = {{90, 10, 0},   {258, 0, 0},   {90, 17, 0},  {90, 18, -1}, {30, 10, -1},
-               {300, 10, -1}, {129, 10, -1}, {90, 50, -1}, {-1, 5, -1},  {500, 5, -1}};
+  const struct { int x, y, heading; } cases[] = {{90, 10, 0}, {258, 0, 0}, {90, 17, 0}, {90, 18, -1}, {30, 10, -1},
+      {300, 10, -1}, {129, 10, -1}, {90, 50, -1}, {-1, 5, -1}, {500, 5, -1}};
   for (const auto& c : cases) EXPECT_EQ(grid.HeadingAt(c.x, c.y), c.heading) << c.x << "," << c.y;
   grid.ColumnAt(4)->SetHeadingIndex(7);  // not checked against Headings
   EXPECT_EQ(grid.HeadingAt(300, 10), 7);

@@ -76,8 +76,7 @@ TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
   const QJsonObject def = grid.SaveDefinition();
   EXPECT_EQ(def["Defined"]["AVisibleColumnCount"].toInt(), 3);
   EXPECT_EQ(def["Defined"]["ColWidths"].toArray(), (QJsonArray{40, 60, 70}));
-  EXPECT_FALSE(def["Properties"].toObject().contains("Version"));
-  EXPECT_FALSE(def["Properties"].toObject().contains("Author"));
+  for (const char* key : {"Version", "Author"}) EXPECT_FALSE(def["Properties"].toObject().contains(key)) << key;
 
   TProbeCellGrid copy;
   copy.LoadDefinition(def);
@@ -177,9 +176,8 @@ TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
 TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   QSettings store = Store();
   // Type is hidden in the grid below.
-  const std::pair<const char*, const char*> values[] = {{"Number", "33"},       {"Nope", "99"},
-                                                        {"Type", "77"},         {"Duration", "wide"},
-                                                        {"Receive Time", "55"}, {"receive time", "1e3"}};
+  const std::pair<const char*, const char*> values[] = {{"Number", "33"}, {"Nope", "99"}, {"Type", "77"},
+      {"Duration", "wide"}, {"Receive Time", "55"}, {"receive time", "1e3"}};
   for (auto [name, value] : values) store.setValue(QString("Grid/") + name, value);
   store.sync();
   auto grid = Loaded(Definition("Grid", true));

@@ -19,11 +19,7 @@
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORVIX_COUNT_ALLOCATIONS 0  // the sanitizers own operator new
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define ORVIX_COUNT_ALLOCATIONS 0
-#else
-#define ORVIX_COUNT_ALLOCATIONS 1
-#endif
+#define ORVIX_COUNT_ALLOCATIONS !(__has_feature(address_sanitizer) || __has_feature(thread_sanitizer))
 #else
 #define ORVIX_COUNT_ALLOCATIONS 1
 #endif

@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <set>
-#include <string>
 
 using enum TcgControlType;
 

@@ -6,15 +6,7 @@
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
 
-#include <functional>
-#include <string>
-#include <utility>
 #include <vector>
-
-using enum TcgVAlignment;
-using enum TcgClipStyle;
-using enum TAlignment;
-using enum TPanelBevel;
 
 namespace {
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -39,10 +40,8 @@ QString TextOfWidth(TCanvas& c, int width) {
   for (QChar a : chars)
     for (QChar b : chars)
       for (int n = 1; n < 30; ++n)
-        for (int m = 0; m < 4; ++m) {
-          const QString s = QString(n, a) + QString(m, b);
-          if (measure(s) == width) return s;
-        }
+        for (int m = 0; m < 4; ++m)
+          if (const QString s = QString(n, a) + QString(m, b); measure(s) == width) return s;
   return {};
 }
 
@@ -88,10 +87,7 @@ struct TSizingGrid : TStringGrid, TCgGridSizing {
     TCanvas canvas(Canvas(), palette());
     canvas.Font().AssignQFont(font());
     TCgDrawInfo info = DataCell(canvas, Cells(c, r), rect);
-    info.Col = c;
-    info.Row = r;
-    info.Grid = this;
-    info.DrawState = state;
+    std::tie(info.Col, info.Row, info.Grid, info.DrawState) = std::tuple(c, r, this, state);
     if (setUp) setUp(info);
     DrawCellText(info);
     if (c == 1) widthsSeenWhileDrawing.push_back(ColWidths(1));
