@@ -125,13 +125,9 @@ TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
   ASSERT_EQ(column->DateFormat(), 2);
   ASSERT_EQ(column->TimeFormat(), -1);
   // German dd.MM.yy shows dd/mm/yy, English M/d/yy mm/dd/yy, Japanese y/MM/dd yy/mm/dd.
-  const struct {
-    QLocale locale;
-    int order;
-    const char *text, *shown;
-  } cases[] = {{German(), 1, "7.3.2024", "07.03.24"},
-               {English(), 0, "3/7/2024", "03/07/24"},
-               {Japanese(), 2, "2024/3/7", "24/03/07"}};
+  const struct { QLocale locale; int order; const char *text, *shown; } cases[] = {
+      {German(), 1, "7.3.2024", "07.03.24"}, {English(), 0, "3/7/2024", "03/07/24"},
+      {Japanese(), 2, "2024/3/7", "24/03/07"}};
   for (const auto& c : cases) {
     DefaultLocale locale(c.locale);
     EXPECT_EQ(TCellGrid::DateOrder(), c.order) << c.text;

@@ -52,8 +52,7 @@ TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothingARefusedSelect
   allowExit = false;
   Click(4, 3);
   EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));
-  EXPECT_EQ(grid->Col(), 2);
-  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(std::pair(grid->Col(), grid->Row()), std::pair(2, 2));
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 2}));
   grid->SetRow(4);  // as the window sets it: asked, refused, still a click
   EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));

@@ -254,11 +254,9 @@ TEST_F(CellGridPaint, TheEventsComeInTheirOrderAndTheBandsFirst) {
 
 TEST_F(CellGridPaint, BordersAreDrawnInsideTheCellAndTheRestFilled) {
   TcgColumn& col = *grid.ColumnAt(1);
-  TcgBorder top;
-  top.SetStyle(TcgBorderStyle::cgbrdSolid);
-  top.SetWidth(2);
-  top.SetColor(clRed);
-  col.SetTopBorder(top);
+  col.TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
+  col.TopBorder().SetWidth(2);
+  col.TopBorder().SetColor(clRed);
   col.SetColumnColor(clYellow);
   std::vector<int> sawRows;
   grid.OnChangeCellBorders = [&](QObject*, int c, int r, TcgHeading*, TcgCellStates, TcgBorder&, TcgBorder&,
@@ -359,15 +357,11 @@ TEST(CellGridAccessible, CellsAreReadAsShown) {
   grid.SetSize(2, grid.RowCount(), 0);
   grid.ColumnAt(0)->SetCaption("Amount");
   grid.ColumnAt(0)->SetFormatType(TcgFormatType::cgfmtScientific);
-  grid.SetCells(0, 0, "own");
-  grid.SetCells(1, 0, "title text");
-  grid.SetCells(0, 1, "1234.5");
-  grid.SetCells(0, 2, "abc");
+  const struct { int c, r; const char *stored, *read; } cells[] = {
+      {0, 0, "own", "Amount"}, {1, 0, "title text", "title text"}, {0, 1, "1234.5", "1.23E+03"}, {0, 2, "abc", "abc"}};
+  for (const auto& c : cells) grid.SetCells(c.c, c.r, c.stored);
   DefaultLocale english(English());
-  EXPECT_EQ(grid.AccessibleCellText(0, 0), "Amount");
-  EXPECT_EQ(grid.AccessibleCellText(1, 0), "title text");
-  EXPECT_EQ(grid.AccessibleCellText(0, 1), "1.23E+03");
-  EXPECT_EQ(grid.AccessibleCellText(0, 2), "abc");
+  for (const auto& c : cells) EXPECT_EQ(grid.AccessibleCellText(c.c, c.r), c.read) << c.stored;
   grid.OnDisplayText = [](QObject*, int, int, TcgColumn*, QString&, bool&) { throw std::runtime_error("x"); };
   EXPECT_EQ(grid.AccessibleCellText(0, 1), "1234.5") << "reading does not fail";
 }

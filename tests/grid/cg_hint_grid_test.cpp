@@ -56,9 +56,7 @@ struct TMoveRecorder : QObject {
 };
 
 struct TRequest {
-  QObject* sender;
-  int col, row;
-  QPoint topLeft;
+  QObject* sender; int col, row; QPoint topLeft;
   bool operator==(const TRequest&) const = default;
   friend std::ostream& operator<<(std::ostream& os, const TRequest& r) {
     return os << r.col << "," << r.row << " at " << r.topLeft.x() << "," << r.topLeft.y();
