@@ -68,8 +68,7 @@ TEST_F(CellGridClick, ALeftPressIsTrackedOnlyInsideTheEdgesOfAFixedCell) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.at.x() << "," << c.at.y());
     Press(c.at);
-    EXPECT_EQ(grid.Tracking, c.tracked);
-    EXPECT_EQ(grid.PressedLook, c.tracked);
+    EXPECT_EQ(std::tuple(grid.Tracking, grid.PressedLook), std::tuple(c.tracked, c.tracked));
     Release(c.at);
     EXPECT_FALSE(grid.Tracking);
     EXPECT_FALSE(grid.PressedLook);

@@ -78,8 +78,7 @@ TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
   EXPECT_EQ(grid.ColCount(), 3);
   EXPECT_EQ(grid.Widths(), (Widths{40, 60, 70}));
   EXPECT_EQ(grid.Cols(1), (QStringList{"2:0", "2:1", "2:2", "2:3", "2:4"}));
-  EXPECT_EQ(Col("B")->HiddenCells().List(), textsOfB);
-  EXPECT_EQ(Col("B")->HiddenWidth(), 50);
+  EXPECT_EQ(std::tuple(Col("B")->HiddenCells().List(), Col("B")->HiddenWidth()), std::tuple(textsOfB, 50));
   EXPECT_FALSE(grid.InternalColChange);
   EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"})) << "the column object stays where it was";
 
@@ -88,10 +87,8 @@ TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
   Col("B")->SetVisible(true);
   EXPECT_EQ(grid.ColCount(), 4);
   EXPECT_EQ(grid.Widths(), (Widths{40, 50, 60, 90})) << "the formerly last column keeps its width";
-  EXPECT_EQ(grid.Cols(1), textsOfB);
-  EXPECT_EQ(grid.Cells(3, 1), "changed while B was hidden");
-  EXPECT_EQ(grid.ColumnAt(1), Col("B"));
-  EXPECT_EQ(Col("B")->HiddenCells().Count(), 0);
+  EXPECT_EQ(std::tuple(grid.Cols(1), grid.Cells(3, 1)), std::tuple(textsOfB, "changed while B was hidden"));
+  EXPECT_EQ(std::tuple(grid.ColumnAt(1), Col("B")->HiddenCells().Count()), std::tuple(Col("B"), 0));
 
   // The last column and the first, one after the other, come back in order.
   Col("D")->SetVisible(false);
@@ -106,8 +103,7 @@ TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
 TEST_F(CellGridColumns, HidingEveryColumnLeavesOneEmptyGridColumn) {
   for (const char* name : {"A", "B", "C", "D"}) Col(name)->SetVisible(false);
   EXPECT_EQ(std::tuple(grid.VisibleColumnCount(), grid.ColCount()), std::tuple(0, 1));
-  EXPECT_EQ(grid.Cells(0, 2), "");
-  EXPECT_EQ(Col("D")->HiddenCells().Strings(2), "3:2");
+  EXPECT_EQ(std::tuple(grid.Cells(0, 2), Col("D")->HiddenCells().Strings(2)), std::tuple("", "3:2"));
   EXPECT_EQ(Col("D")->HiddenWidth(), 70);
   Col("C")->SetVisible(true);
   EXPECT_EQ(grid.Widths(), (Widths{60}));
@@ -181,8 +177,7 @@ TEST_F(CellGridColumns, CopiedColumnsAreLaidOut) {
   copy.Items(1)->SetVisible(false);
   grid.SetColumns(copy);
   EXPECT_EQ(grid.ColumnNames(), (Names{"P", "Q", "R"}));
-  EXPECT_EQ(grid.ColCount(), 2);
-  EXPECT_EQ(grid.ColumnAt(1)->Name(), "R");
+  EXPECT_EQ(std::tuple(grid.ColCount(), grid.ColumnAt(1)->Name()), std::tuple(2, "R"));
   EXPECT_EQ(grid.ColumnByName("Q")->HiddenCells().Count(), grid.RowCount());
 }
 

@@ -15,8 +15,7 @@ struct CellGridDisplay : ::testing::Test {
     grid.SetSize(3, 4);
     column = grid.ColumnAt(1);
     grid.OnConversionError = [this](QObject* sender, int c, int r, TcgColumn* col, QString& s) {
-      EXPECT_EQ(sender, &grid);
-      EXPECT_EQ(col, column);
+      EXPECT_EQ(std::tuple(sender, col), std::tuple(&grid, column));
       errors.push_back(QString("%1,%2 %3").arg(c).arg(r).arg(s));
     };
   }

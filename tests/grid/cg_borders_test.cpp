@@ -44,16 +44,14 @@ TEST(CgBorders, ASolidTopBorderOfWidthThreeDrawsThreeLinesAndMovesTheTopDownByTh
   DrawCellBorders(c.canvas, r, top, kNone, kNone, kNone);
   EXPECT_EQ(r, (TRect{0, 3, 20, 20}));
   for (int x : {0, 19}) EXPECT_EQ(Column(c, x, 0, 5), "###..") << x;
-  EXPECT_EQ(c.At(10, 1), kRed);
-  EXPECT_EQ(c.InkCount(), 3 * 20);
+  EXPECT_EQ(std::tuple(c.At(10, 1), c.InkCount()), std::tuple(kRed, 3 * 20));
 }
 
 TEST(CgBorders, ADoubleBorderOfWidthThreeIsLineGapOfThreeLineAndTakesFive) {
   TImageCanvas c(20, 20);
   TRect r{0, 0, 20, 20};
   DrawCellBorders(c.canvas, r, Border(TcgBorderStyle::cgbrdDouble, 3, clRed), kNone, kNone, kNone);
-  EXPECT_EQ(r.Top, 5);
-  EXPECT_EQ(Column(c, 7, 0, 7), "#...#..");
+  EXPECT_EQ(std::tuple(r.Top, Column(c, 7, 0, 7)), std::tuple(5, "#...#.."));
   EXPECT_EQ(c.InkCount(), 2 * 20);
 }
 

@@ -105,8 +105,7 @@ TEST_F(CgColumnWatched, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
 
   col->SetTitleFont(FontOfHeight(30));
   EXPECT_FALSE(col->TitleParentFont());
-  EXPECT_EQ(col->TitleFont().Height(), 30);
-  EXPECT_EQ(w.notices.size(), 2u);
+  EXPECT_EQ(std::tuple(col->TitleFont().Height(), w.notices.size()), std::tuple(30, 2u));
   EXPECT_TRUE(col->ColumnParentFont());  // the other font is not touched
 }
 
@@ -177,15 +176,13 @@ TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravelsAnythingElseFai
   TcgColumn column;
   column.SetColumnColor(clLime);
   column.Assign(heading);
-  EXPECT_EQ(column.Caption(), "Messages");
-  EXPECT_EQ(column.TitleColor(), clRed);
+  EXPECT_EQ(std::tuple(column.Caption(), column.TitleColor()), std::tuple("Messages", clRed));
   EXPECT_EQ(column.ColumnColor(), clLime);
 
   TcgColumn other;
   other.SetCaption("Type");
   heading.Assign(other);
-  EXPECT_EQ(heading.Caption(), "Type");
-  EXPECT_EQ(heading.TitleColor(), clBtnFace);
+  EXPECT_EQ(std::tuple(heading.Caption(), heading.TitleColor()), std::tuple("Type", clBtnFace));
 
   // Anything else fails with the class names and changes nothing.
   TcgColumn c;
@@ -211,18 +208,15 @@ TEST(CgHeadings, AssignCopiesItemsWithTheirNamesThenReportsOnce) {
   for (int i = 0; i < 3; ++i) w.columns.Add();
   w.columns.Assign(source);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Number", "Type"}));
-  EXPECT_EQ(w.columns.Items(0)->Caption(), "#");
-  EXPECT_EQ(w.changes, 1);
+  EXPECT_EQ(std::tuple(w.columns.Items(0)->Caption(), w.changes), std::tuple("#", 1));
   EXPECT_TRUE(w.notices.empty());
 
   TcgHeadings headings;  // column items become heading items, and back
   headings.Assign(source);
-  EXPECT_EQ(headings.Items(1)->ClassName(), "TcgHeading");
-  EXPECT_EQ(headings.Items(1)->Name(), "Type");
+  EXPECT_EQ(std::tuple(headings.Items(1)->ClassName(), headings.Items(1)->Name()), std::tuple("TcgHeading", "Type"));
   TcgColumns back;
   back.Assign(headings);
-  EXPECT_EQ(back.Items(0)->ClassName(), "TcgColumn");
-  EXPECT_EQ(back.Items(0)->Caption(), "#");
+  EXPECT_EQ(std::tuple(back.Items(0)->ClassName(), back.Items(0)->Caption()), std::tuple("TcgColumn", "#"));
 }
 
 TEST(CgHeadings, MoveReordersWithoutNotifyingAndIndexesAreChecked) {

@@ -120,8 +120,7 @@ TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheU
   QApplication::processEvents();
   ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 1);
   EXPECT_EQ(grid.requests[0].WParam, 1);
-  EXPECT_EQ(grid.requests[0].LParam, 85);
-  EXPECT_EQ(grid.ColWidths(1), 85);
+  EXPECT_EQ(std::tuple(grid.requests[0].LParam, grid.ColWidths(1)), std::tuple(85, 85));
 
   // At 85 the text fits: painting again asks for nothing more.
   grid.PaintAndApply();
@@ -150,8 +149,7 @@ TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
 
   grid.PaintAndApply();
   ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTROWHEIGHT), 1);
-  EXPECT_EQ(grid.RowHeights(2), wrapped + 2);
-  EXPECT_EQ(grid.RowHeights(1), 20);
+  EXPECT_EQ(std::tuple(grid.RowHeights(2), grid.RowHeights(1)), std::tuple(wrapped + 2, 20));
 
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goRowSizing});
   grid.SetRowHeights(2, 20);

@@ -58,12 +58,10 @@ TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
   auto reopen = [&](const QStringList& items) { e->CloseList(false); col->Items().SetList(items); e->ShowList(); };
   const int h = list->RowHeight();
   ASSERT_GT(h, 0);
-  EXPECT_EQ(list->visualItemRect(list->item(0)).height(), h);
-  EXPECT_EQ(list->height(), 3 * h + 4);
+  EXPECT_EQ(std::tuple(list->visualItemRect(list->item(0)).height(), list->height()), std::tuple(h, 3 * h + 4));
   EXPECT_EQ(list->width(), RectWidth(e->TextRect));  // ComboMaxWidth off: the items do not count
   reopen(Numbered(12, wide));
-  EXPECT_EQ(list->height(), 8 * h + 4);
-  EXPECT_EQ(list->width(), RectWidth(e->TextRect));
+  EXPECT_EQ(std::tuple(list->height(), list->width()), std::tuple(8 * h + 4, RectWidth(e->TextRect)));
 
   const int itemWidth = list->TextWidth(wide);
   ASSERT_GT(itemWidth, RectWidth(e->TextRect));
@@ -75,8 +73,7 @@ TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
   EXPECT_EQ(list->height(), 3 * h + 4);
   EXPECT_EQ(list->width(), itemWidth > e->width() ? itemWidth + 4 : itemWidth);
   reopen({});  // nothing to show: the border only
-  EXPECT_EQ(list->height(), 4);
-  EXPECT_EQ(list->ItemIndex(), -1);
+  EXPECT_EQ(std::tuple(list->height(), list->ItemIndex()), std::tuple(4, -1));
 }
 
 TEST_F(CgEditList, AValueNotAmongTheItemsSelectsNothingAndEnterWritesEmptyText) {
@@ -162,8 +159,7 @@ TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSele
   EXPECT_EQ(grid->Row(), 1);  // the grid did not move
   QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
   EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "ABC");
-  EXPECT_EQ(e->EditText(), "ABC");
+  EXPECT_EQ(std::tuple(grid->Cells(1, 1), e->EditText()), std::tuple("ABC", "ABC"));
   // Closed, the arrows are the grid's again.
   QTest::keyClick(e, Qt::Key_Down);
   EXPECT_EQ(grid->Row(), 2);

@@ -109,8 +109,7 @@ TEST_F(CgEditSuggestion, LeavingTheCellTakesTheSuggestionWithAutoAcceptAnotherWi
   TProbeEdit* e = Edit(1, 1, "ba");
   ASSERT_EQ(Shown(e), "Banana");
   QTest::keyClick(e, Qt::Key_Down);  // to the grid: the next row
-  EXPECT_EQ(grid->Row(), 2);
-  EXPECT_EQ(grid->Cells(1, 1), "Banana");
+  EXPECT_EQ(std::tuple(grid->Row(), grid->Cells(1, 1)), std::tuple(2, "Banana"));
   EXPECT_FALSE(e->SuggestionVisible());
 
   grid->SetAutoAcceptSuggestion(false);
@@ -134,8 +133,7 @@ TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButtonWhichClicksO
   TProbeEdit* e = Edit(2, 1);
   QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier);
   EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 1}}));
-  EXPECT_EQ(grid->Cells(2, 1), "text");
-  EXPECT_EQ(e->EditText(), "text");
+  EXPECT_EQ(std::tuple(grid->Cells(2, 1), e->EditText()), std::tuple("text", "text"));
   EXPECT_TRUE(e->isVisible());
   // Another modifier with it: not the button's key.
   QTest::keyClick(e, Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier);

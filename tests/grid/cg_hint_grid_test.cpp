@@ -115,8 +115,7 @@ struct HintFixture : ShownWindowTest {
     EXPECT_EQ(grid->State(), "idle");
     ASSERT_TRUE(ShowActive(window));
     SetAppState(Qt::ApplicationActive);
-    EXPECT_EQ(grid->State(), "armed");
-    EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+    EXPECT_EQ(std::tuple(grid->State(), grid->HintCountdown), std::tuple("armed", TCgHintGrid::HintTicks));
     grid->Tick(60);
     EXPECT_EQ(requests.size(), 2u);
   }
@@ -179,8 +178,7 @@ TEST_F(MouseHints, MovingWithinTheCellKeepsTheCountdownAnotherCellRestarts) {
   EXPECT_EQ(grid->State(), "popup showing");
 
   MoveTo(Inside(3, 2));
-  EXPECT_EQ(grid->State(), "armed");
-  EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
+  EXPECT_EQ(std::tuple(grid->State(), grid->HintCountdown), std::tuple("armed", TCgHintGrid::HintTicks));
   grid->Tick(60);
   EXPECT_EQ(Asked(), (Cells{{2, 2}, {3, 2}}));
   EXPECT_TRUE(grid->PopupShown());
@@ -207,8 +205,7 @@ TEST_F(MouseHints, FixedCellsAreAskedLikeOthersPlacesPastTheCellsAreNot) {
 TEST_F(MouseHints, ABlankHintShowsNothingAPaddedOneKeepsItsBlanks) {
   text = " \t\x01 \n ";
   RestOn(1, 1);
-  EXPECT_EQ(requests.size(), 1u);
-  EXPECT_EQ(grid->State(), "idle");
+  EXPECT_EQ(std::tuple(requests.size(), grid->State()), std::tuple(1u, "idle"));
 
   text = "  Fax, 2 pages  ";
   RestOn(2, 1);

@@ -28,8 +28,7 @@ TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPointAndToEachNewText) {
   EXPECT_EQ(hint.geometry(), QRect(100, 120, fm.horizontalAdvance("Voice, 12 s") + 8, fm.height() + 6));
   // A line break makes a second line; the rest of the rectangle is ignored.
   hint.ActivateHint(TRect{30, 40, 500, 500}, "Voice\n12 s");
-  EXPECT_EQ(hint.pos(), QPoint(30, 40));
-  EXPECT_EQ(hint.height(), 2 * fm.lineSpacing() + 6);
+  EXPECT_EQ(std::tuple(hint.pos(), hint.height()), std::tuple(QPoint(30, 40), 2 * fm.lineSpacing() + 6));
 
   // A new text resizes a shown hint.
   hint.ActivateHint(TRect{50, 60, 0, 0}, "ABC");
