@@ -70,8 +70,7 @@ TEST_F(CellGridClick, ALeftPressIsTrackedOnlyInsideTheEdgesOfAFixedCell) {
     Press(c.at);
     EXPECT_EQ(std::tuple(grid.Tracking, grid.PressedLook), std::tuple(c.tracked, c.tracked));
     Release(c.at);
-    EXPECT_FALSE(grid.Tracking);
-    EXPECT_FALSE(grid.PressedLook);
+    EXPECT_FALSE(grid.Tracking || grid.PressedLook);
   }
   EXPECT_EQ(clicks.size(), 3u);
   EXPECT_EQ(grid.Row(), 2) << "the press on the normal cell reached the base grid";
@@ -94,8 +93,7 @@ TEST_F(CellGridClick, PressAndReleaseOnACellClicksIt) {
 TEST_F(CellGridClick, DraggingOutAndReleasingClicksNothingDraggingBackInDoes) {
   Press({90, 20});
   Move({150, 20});  // onto column 2's title
-  EXPECT_FALSE(grid.OverPressed);
-  EXPECT_FALSE(grid.PressedLook);
+  EXPECT_FALSE(grid.OverPressed || grid.PressedLook);
   EXPECT_TRUE(grid.Tracking);
   Move({90, 50});  // a data cell below
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1}));
@@ -208,16 +206,14 @@ TEST_F(CellGridClick, TheEdgesOfATitleCellStillMoveColumnsWithoutColumnClickTheW
   grid.SetCellColumnClick(false);
   grid.invalidated.clear();
   Press({90, 20});
-  EXPECT_FALSE(grid.Tracking);
-  EXPECT_FALSE(grid.PressedLook);
+  EXPECT_FALSE(grid.Tracking || grid.PressedLook);
   Move({150, 20});
   Move({220, 20});
   Release({220, 20});
   EXPECT_EQ(grid.ColumnNames(), (std::vector<std::string>{"A", "D", "B", "C", "E"}));
   Press({100, 20}, Qt::RightButton);
   Release({100, 20}, Qt::RightButton);
-  EXPECT_TRUE(clicks.empty());
-  EXPECT_TRUE(grid.invalidated.empty());
+  EXPECT_TRUE(clicks.empty() && grid.invalidated.empty());
 }
 
 TEST_F(CellGridClick, APopupOpeningEndsThePressWithoutAClick) {
@@ -226,8 +222,7 @@ TEST_F(CellGridClick, APopupOpeningEndsThePressWithoutAClick) {
   QWidget popup(nullptr, Qt::Popup);
   popup.resize(50, 50);
   popup.show();
-  EXPECT_FALSE(grid.Tracking);
-  EXPECT_FALSE(grid.PressedLook);
+  EXPECT_FALSE(grid.Tracking || grid.PressedLook);
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1}));
   popup.close();
   Release({90, 20});

@@ -103,13 +103,11 @@ TEST_F(CellGridPaint, ARowZeroCellWithoutCaptionAndFixedCellsBelowShowTheirOwnTe
   auto textInk = [&](const QImage& i, int c, int r, QColor bg) {
     return InkIn(i, grid.CellRect(c, r).ToQRect().adjusted(1, 1, -1, -1), bg);
   };
-  EXPECT_FALSE(textInk(img, 2, 0, QColor(kFace)).isEmpty());
-  EXPECT_FALSE(textInk(img, 0, 2, QColor("#00ffff")).isEmpty());
+  EXPECT_FALSE(textInk(img, 2, 0, QColor(kFace)).isEmpty() || textInk(img, 0, 2, QColor("#00ffff")).isEmpty());
   grid.SetCells(2, 0, "");
   grid.SetCells(0, 2, "");
   img = Grab();
-  EXPECT_TRUE(textInk(img, 2, 0, QColor(kFace)).isEmpty());
-  EXPECT_TRUE(textInk(img, 0, 2, QColor("#00ffff")).isEmpty());
+  EXPECT_TRUE(textInk(img, 2, 0, QColor(kFace)).isEmpty() && textInk(img, 0, 2, QColor("#00ffff")).isEmpty());
 }
 
 TEST_F(CellGridPaint, DataCellsTakeTheColumnColourAndTheSelectionTheHighlight) {

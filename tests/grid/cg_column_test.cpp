@@ -37,8 +37,7 @@ QStringList NamesOf(const TcgHeadings& h) {
 TEST(CgColumn, ValuesAtCreation) {
   const TcgColumn c;
   for (const TColumnProperty& p : ColumnProperties()) EXPECT_TRUE(p.isInitial(c)) << p.name;
-  EXPECT_TRUE(c.TitleFont().Equals(TFont()));
-  EXPECT_TRUE(c.ColumnFont().Equals(TFont()));
+  EXPECT_TRUE(c.TitleFont().Equals(TFont()) && c.ColumnFont().Equals(TFont()));
 }
 
 TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
@@ -112,8 +111,7 @@ TEST_F(CgColumnWatched, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
 TEST_F(CgColumnWatched, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutNotifying) {
   col->ColumnFont().SetSize(col->ColumnFont().Size() + 4);
   EXPECT_FALSE(col->ColumnParentFont());
-  EXPECT_TRUE(col->TitleParentFont());
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_TRUE(col->TitleParentFont() && w.notices.empty());
 
   // Setting the flag back leaves the font as it is.
   col->SetColumnParentFont(true);
@@ -159,8 +157,7 @@ TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlagsWhichADifferentFontClea
   TcgColumn c;
   c.Assign(source);
   for (const TColumnProperty& p : Taking(kCopied)) EXPECT_TRUE(p.isOther(c)) << p.name;
-  EXPECT_TRUE(c.TitleParentFont());
-  EXPECT_TRUE(c.ColumnParentFont());
+  EXPECT_TRUE(c.TitleParentFont() && c.ColumnParentFont());
 
   source.ColumnFont().SetHeight(25);
   source.SetColumnParentFont(true);  // the font is kept but ignored

@@ -129,8 +129,7 @@ TEST_F(CgEditList, PressingTheArrowLosingTheFocusOrHidingTheEditorClosesTheListW
   QTest::keyClick(e, Qt::Key_Down);  // another item selected
   EXPECT_EQ(e->PickList->ItemIndex(), 1);
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_FALSE(e->Tracking);
+  EXPECT_FALSE(e->ListVisible || e->Tracking);
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
   EXPECT_EQ(grid->Cells(1, 1), "Apple");
   EXPECT_FALSE(e->ListVisible);

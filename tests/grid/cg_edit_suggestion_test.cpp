@@ -56,8 +56,7 @@ TEST_F(CgEditSuggestion, EnterTakesTheSuggestionCtrlEnterDoesNotAReadOnlyCellKee
   ASSERT_EQ(Shown(e), "ABC");
   QTest::keyClick(e, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_NE(grid->Cells(1, 1), "ABC");
-  EXPECT_TRUE(grid->Cells(1, 1).startsWith("ab"));
-  EXPECT_TRUE(e->isVisible());
+  EXPECT_TRUE(grid->Cells(1, 1).startsWith("ab") && e->isVisible());
 
   e = Edit(1, 2, "ab");
   ASSERT_EQ(Shown(e), "ABC");
@@ -170,8 +169,7 @@ TEST_F(CgEditSuggestion, ShiftEnterIsTheButtonsKeyInACellWithAButtonWhichClicksO
   box.setModal(true);
   QTimer::singleShot(0, &box, [&] { box.reject(); });
   box.exec();
-  EXPECT_FALSE(e->Tracking);
-  EXPECT_FALSE(e->ButtonPressed);
+  EXPECT_FALSE(e->Tracking || e->ButtonPressed);
   QTest::mouseRelease(e, Qt::LeftButton, {}, button);
   EXPECT_EQ(clicks.size(), 2u);
 }

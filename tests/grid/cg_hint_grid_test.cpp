@@ -342,8 +342,7 @@ TEST_F(MouseHints, NothingChangesWhileLoading) {
   loaded.OnShowCellHint = grid->OnShowCellHint;
   grid->SetHintFollowsMouse(false);
   loaded.LoadDefinition(grid->SaveDefinition());
-  EXPECT_FALSE(loaded.HintFollowsMouse());
-  EXPECT_FALSE(loaded.armedWhileLoading);
+  EXPECT_FALSE(loaded.HintFollowsMouse() || loaded.armedWhileLoading);
   EXPECT_EQ(loaded.HintCountdown, 1);  // the tick did not count
   EXPECT_TRUE(requests.empty());
   QJsonObject bad{{"Properties", QJsonObject{{"HintFollowsMouse", "yes"}}}};
