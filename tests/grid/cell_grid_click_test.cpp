@@ -151,8 +151,7 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
   EXPECT_FALSE(grid.OverPressed);
   Move({220, 12});
   Release({220, 12});
-  EXPECT_EQ(clicks, (Clicks{Click(3, 0, {220, 12})}));
-  EXPECT_EQ(grid.invalidated.size(), 6u);
+  EXPECT_EQ(std::tuple(clicks, grid.invalidated.size()), std::tuple(Clicks{Click(3, 0, {220, 12})}, 6u));
 
   // A press on a caption below the band is a plain cell press: the band above it is not that cell.
   Press({150, 28});

@@ -75,8 +75,7 @@ TEST_F(CellGridColumns, LookupsByGridIndexAndByName) {
 TEST_F(CellGridColumns, HidingKeepsTextsAndWidthShowingPutsThemBack) {
   const QStringList textsOfB = grid.Cols(1);
   Col("B")->SetVisible(false);
-  EXPECT_EQ(grid.ColCount(), 3);
-  EXPECT_EQ(grid.Widths(), (Widths{40, 60, 70}));
+  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Widths()), std::tuple(3, Widths{40, 60, 70}));
   EXPECT_EQ(grid.Cols(1), (QStringList{"2:0", "2:1", "2:2", "2:3", "2:4"}));
   EXPECT_EQ(std::tuple(Col("B")->HiddenCells().List(), Col("B")->HiddenWidth()), std::tuple(textsOfB, 50));
   EXPECT_FALSE(grid.InternalColChange);
@@ -106,11 +105,9 @@ TEST_F(CellGridColumns, HidingEveryColumnLeavesOneEmptyGridColumn) {
   EXPECT_EQ(std::tuple(grid.Cells(0, 2), Col("D")->HiddenCells().Strings(2)), std::tuple("", "3:2"));
   EXPECT_EQ(Col("D")->HiddenWidth(), 70);
   Col("C")->SetVisible(true);
-  EXPECT_EQ(grid.Widths(), (Widths{60}));
-  EXPECT_EQ(grid.Cells(0, 2), "2:2");
+  EXPECT_EQ(std::tuple(grid.Widths(), grid.Cells(0, 2)), std::tuple(Widths{60}, "2:2"));
   Col("A")->SetVisible(true);
-  EXPECT_EQ(grid.ColCount(), 2);
-  EXPECT_EQ(grid.Widths(), (Widths{40, 60}));
+  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Widths()), std::tuple(2, Widths{40, 60}));
   EXPECT_EQ(grid.Cells(0, 3), "0:3");
 }
 
@@ -153,8 +150,7 @@ TEST_F(CellGridColumns, ColumnCountFourToSixToThreeAnInternalChangeLeavesTheColu
   EXPECT_TRUE(grid.Columns().Items(5)->Visible());
   EXPECT_EQ(grid.ColumnAt(5), grid.Columns().Items(5));
   grid.SetColCount(3);
-  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C"}));
-  EXPECT_EQ(grid.ColumnAt(2), Col("C"));
+  EXPECT_EQ(std::tuple(grid.ColumnNames(), grid.ColumnAt(2)), std::tuple(Names{"A", "B", "C"}, Col("C")));
 
   // Hidden columns stay when the count goes down.
   grid.SetColCount(4);
@@ -199,8 +195,7 @@ TEST(CellGridColumnMoves, DraggingGridColumnZeroToTwoMovesItsColumnObject) {
   QTest::mouseMove(grid.viewport(), to);
   QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, to);
   EXPECT_EQ(grid.ColumnNames(), (Names{"X", "B", "C", "A", "D"}));
-  EXPECT_EQ(grid.Widths(), (Widths{50, 60, 40, 70}));
-  EXPECT_EQ(grid.Cells(2, 3), "0:3");
+  EXPECT_EQ(std::tuple(grid.Widths(), grid.Cells(2, 3)), std::tuple(Widths{50, 60, 40, 70}, "0:3"));
   const char* shown[] = {"B", "C", "A", "D"};
   for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.ColumnAt(c)->Name(), shown[c]) << c;
 }

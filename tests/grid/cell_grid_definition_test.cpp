@@ -104,11 +104,9 @@ TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidthsAColumnSaved
 
   grid = Loaded(Definition("", true));
   EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
-  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 159}));
-  EXPECT_EQ(grid->ColumnAt(1)->Name(), "Duration");
+  EXPECT_EQ(std::tuple(grid->Widths(), grid->ColumnAt(1)->Name()), std::tuple(Widths{45, 80, 159}, "Duration"));
   grid->ColumnByName("Type")->SetVisible(true);
-  EXPECT_EQ(grid->ColumnAt(1)->Name(), "Type");
-  EXPECT_EQ(grid->Widths(), (Widths{45, 64, 80, 159}));
+  EXPECT_EQ(std::tuple(grid->ColumnAt(1)->Name(), grid->Widths()), std::tuple("Type", Widths{45, 64, 80, 159}));
 }
 
 TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {

@@ -51,8 +51,7 @@ TEST(CgBorders, ADoubleBorderOfWidthThreeIsLineGapOfThreeLineAndTakesFive) {
   TImageCanvas c(20, 20);
   TRect r{0, 0, 20, 20};
   DrawCellBorders(c.canvas, r, Border(TcgBorderStyle::cgbrdDouble, 3, clRed), kNone, kNone, kNone);
-  EXPECT_EQ(std::tuple(r.Top, Column(c, 7, 0, 7)), std::tuple(5, "#...#.."));
-  EXPECT_EQ(c.InkCount(), 2 * 20);
+  EXPECT_EQ(std::tuple(r.Top, Column(c, 7, 0, 7), c.InkCount()), std::tuple(5, "#...#..", 2 * 20));
 }
 
 TEST(CgBorders, EachSideGrowsInwardsAndLaterBordersOwnTheCorners) {
@@ -123,8 +122,7 @@ TEST(CgBevels, AnOuterBevelTakesOnePixelAnInnerOneTwoAndNoneNothing) {
   EXPECT_TRUE(c.Ink().isNull());
   c.Resume();
   DrawCellBevels(c.canvas, r, TPanelBevel::bvLowered, TPanelBevel::bvNone);
-  EXPECT_EQ(r, (TRect{1, 1, 19, 19}));
-  EXPECT_EQ(c.At(5, 0), ButtonPalette().color(QPalette::Dark));
+  EXPECT_EQ(std::tuple(r, c.At(5, 0)), std::tuple(TRect{1, 1, 19, 19}, ButtonPalette().color(QPalette::Dark)));
   c.Resume();
   DrawCellBevels(c.canvas, r, TPanelBevel::bvNone, TPanelBevel::bvRaised);
   EXPECT_EQ(r, (TRect{3, 3, 17, 17}));
