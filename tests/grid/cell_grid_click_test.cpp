@@ -98,8 +98,7 @@ TEST_F(CellGridClick, DraggingOutAndReleasingClicksNothingDraggingBackInDoes) {
   Move({90, 50});  // a data cell below
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1}));
   Release({90, 50});
-  EXPECT_TRUE(clicks.empty());
-  EXPECT_FALSE(grid.Tracking);
+  EXPECT_EQ(std::tuple(clicks.empty(), grid.Tracking), std::tuple(true, false));
   EXPECT_EQ(grid.invalidated.size(), 2u);
 
   grid.invalidated.clear();
@@ -108,8 +107,7 @@ TEST_F(CellGridClick, DraggingOutAndReleasingClicksNothingDraggingBackInDoes) {
   Move({-20, 20});  // out of the grid altogether
   EXPECT_FALSE(grid.OverPressed);
   Move({110, 30});
-  EXPECT_TRUE(grid.PressedLook);
-  EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1, kTitle1}));
+  EXPECT_EQ(std::tuple(grid.PressedLook, grid.invalidated), std::tuple(true, Rects{kTitle1, kTitle1, kTitle1}));
   Release({110, 30});
   EXPECT_EQ(clicks, (Clicks{Click(1, -1, {110, 30})}));
 }
@@ -122,8 +120,7 @@ TEST_F(CellGridClick, TheRightButtonIsTrackedAnywhereInTheCellButNeverSunken) {
   Move({150, 20});
   EXPECT_FALSE(grid.OverPressed);
   Move({100, 30});
-  EXPECT_TRUE(grid.OverPressed);
-  EXPECT_FALSE(grid.PressedLook);
+  EXPECT_EQ(std::tuple(grid.OverPressed, grid.PressedLook), std::tuple(true, false));
   Release({100, 30}, Qt::RightButton);
   EXPECT_TRUE(grid.invalidated.empty()) << "the look never changed";
   Press({90, 20}, Qt::MiddleButton);
@@ -136,15 +133,12 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
   SpanColumnsOneToThree();
   const TRect band{65, 0, 259, 18};
   Press({90, 10});
-  EXPECT_EQ(grid.PressedHeading, 0);
-  EXPECT_TRUE(grid.PressedLook);
+  EXPECT_EQ(std::tuple(grid.PressedHeading, grid.PressedLook), std::tuple(0, true));
   EXPECT_EQ(grid.invalidated, (Rects{band}));
   Move({220, 12});  // column 3's part of the band
-  EXPECT_TRUE(grid.PressedLook);
-  EXPECT_EQ(grid.invalidated.size(), 1u);
+  EXPECT_EQ(std::tuple(grid.PressedLook, grid.invalidated.size()), std::tuple(true, 1u));
   Move({220, 25});  // column 3's own caption, below the band
-  EXPECT_FALSE(grid.OverPressed);
-  EXPECT_EQ(grid.invalidated, (Rects{band, band}));
+  EXPECT_EQ(std::tuple(grid.OverPressed, grid.invalidated), std::tuple(false, Rects{band, band}));
   Move({150, 12});
   EXPECT_TRUE(grid.PressedLook);
   Move({300, 12});  // column 4: another heading (none)
@@ -155,8 +149,7 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
 
   // A press on a caption below the band is a plain cell press: the band above it is not that cell.
   Press({150, 28});
-  EXPECT_EQ(grid.PressedHeading, -1);
-  EXPECT_TRUE(grid.PressedLook);
+  EXPECT_EQ(std::tuple(grid.PressedHeading, grid.PressedLook), std::tuple(-1, true));
   Move({150, 12});
   EXPECT_FALSE(grid.OverPressed);
   Release({150, 12});

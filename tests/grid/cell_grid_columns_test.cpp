@@ -38,14 +38,12 @@ TEST_F(CellGridColumns, AFreshGridHasAColumnObjectPerGridColumnAndAFixedVersionA
   EXPECT_EQ(std::tuple(fresh.CellAdjustColWidth(), fresh.CellAdjustRowHeight(), fresh.CellColumnClick(),
                        fresh.AutoAcceptSuggestion(), fresh.InternalColChange),
             std::tuple(false, false, true, true, false));
-  EXPECT_TRUE(fresh.ColumnsRegistryKey().isEmpty());
-  EXPECT_EQ(fresh.Headings().Count(), 0);
+  EXPECT_EQ(std::tuple(fresh.ColumnsRegistryKey().isEmpty(), fresh.Headings().Count()), std::tuple(true, 0));
   EXPECT_FALSE(fresh.HeadingBitmap.isNull());
 
   fresh.SetVersion("2.0");
   fresh.SetAuthor("someone else");
-  EXPECT_EQ(TCellGrid::Version(), "1.35");
-  EXPECT_FALSE(TCellGrid::Author().isEmpty());
+  EXPECT_EQ(std::tuple(TCellGrid::Version(), TCellGrid::Author().isEmpty()), std::tuple("1.35", false));
   EXPECT_NE(TCellGrid::Author(), "someone else");
 }
 
@@ -107,8 +105,7 @@ TEST_F(CellGridColumns, HidingEveryColumnLeavesOneEmptyGridColumn) {
   Col("C")->SetVisible(true);
   EXPECT_EQ(std::tuple(grid.Widths(), grid.Cells(0, 2)), std::tuple(Widths{60}, "2:2"));
   Col("A")->SetVisible(true);
-  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Widths()), std::tuple(2, Widths{40, 60}));
-  EXPECT_EQ(grid.Cells(0, 3), "0:3");
+  EXPECT_EQ(std::tuple(grid.ColCount(), grid.Widths(), grid.Cells(0, 3)), std::tuple(2, Widths{40, 60}, "0:3"));
 }
 
 TEST_F(CellGridColumns, ARowCountRaisedWhileHiddenGivesTheHiddenColumnItsRows) {
@@ -162,8 +159,7 @@ TEST_F(CellGridColumns, ColumnCountFourToSixToThreeAnInternalChangeLeavesTheColu
   grid.SetColCount(3);
   EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B", "C", "D"}));
   grid.SetColCount(1);
-  EXPECT_EQ(grid.ColumnNames(), (Names{"A", "B"}));
-  EXPECT_FALSE(Col("B")->Visible());
+  EXPECT_EQ(std::tuple(grid.ColumnNames(), Col("B")->Visible()), std::tuple(Names{"A", "B"}, false));
   EXPECT_EQ(grid.VisibleColumnCount(), grid.ColCount());
 }
 

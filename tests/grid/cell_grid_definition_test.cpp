@@ -81,8 +81,7 @@ TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
   TProbeCellGrid copy;
   copy.LoadDefinition(def);
   EXPECT_EQ(copy.ColumnNames(), (Names{"A", "B", "C", "D"}));
-  EXPECT_FALSE(copy.ColumnByName("B")->Visible());
-  EXPECT_EQ(copy.Widths(), (Widths{40, 60, 70}));
+  EXPECT_EQ(std::tuple(copy.ColumnByName("B")->Visible(), copy.Widths()), std::tuple(false, Widths{40, 60, 70}));
   EXPECT_EQ(std::pair(copy.ColumnAt(1)->Caption(), copy.ColumnAt(2)->HeadingIndex()), std::pair(QString("Sea"), 0));
   ASSERT_EQ(copy.Headings().Count(), 1);
   EXPECT_EQ(copy.Headings().Items(0)->Caption(), "Over D");
@@ -125,8 +124,7 @@ TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheSt
   const QString file = TUserStore::FileName();
   auto nobody = Loaded(Definition("Software\\Nobody"));
   nobody->LoadColumnWidths("Software\\Nobody\\Else");
-  EXPECT_FALSE(QFile::exists(file));
-  EXPECT_EQ(nobody->Widths(), (Widths{45, 80, 80, 159}));
+  EXPECT_EQ(std::tuple(QFile::exists(file), nobody->Widths()), std::tuple(false, Widths{45, 80, 80, 159}));
 
   for (const char* key : {"", "   ", " \t "}) {
     auto grid = Loaded(Definition(key));

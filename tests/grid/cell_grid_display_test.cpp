@@ -30,8 +30,7 @@ struct CellGridDisplay : ::testing::Test {
 TEST_F(CellGridDisplay, WithoutAFormatTheStoredTextShowsAnEmptyCellIsNeverConverted) {
   EXPECT_EQ(Shown("12/03/24 10:41"), "12/03/24 10:41");
   EXPECT_EQ(Shown("abc"), "abc");
-  EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(grid.Cells(1, 1), "abc");
+  EXPECT_EQ(std::tuple(errors.empty(), grid.Cells(1, 1)), std::tuple(true, "abc"));
 
   for (TcgFormatType f : {cgfmtNone, cgfmtNumeric, cgfmtDateTime, cgfmtScientific}) {
     SCOPED_TRACE(static_cast<int>(f));

@@ -317,8 +317,7 @@ TEST_F(CellGridPaint, WithEveryColumnHiddenTheCellsPaintEmptyWithoutABox) {
   for (int i = 0; i < grid.Columns().Count(); ++i) grid.Columns().Items(i)->SetVisible(false);
   ASSERT_EQ(grid.ColCount(), 1);
   const QImage img = GrabAndSettle();
-  EXPECT_TRUE(boxes.Requests.empty());
-  EXPECT_EQ(At(img, 30, 50), kWindow);
+  EXPECT_EQ(std::tuple(boxes.Requests.empty(), At(img, 30, 50)), std::tuple(true, kWindow));
   QString text;
   EXPECT_FALSE(grid.CellTextCut(0, 2, text));  // nothing shown, nothing cut
   QTest::keyClick(&grid, Qt::Key_F2);  // no column: nothing to edit
@@ -344,8 +343,7 @@ TEST_F(CellGridPaint, AGridGoneWhileAFailureBoxIsUpGetsNoMoreBoxes) {
   boxes.OnShow = [&](const TMessageBoxRequest&) { delete alive.data(); };
   doomed->viewport()->grab();
   QApplication::processEvents();
-  EXPECT_TRUE(alive.isNull());
-  EXPECT_EQ(boxes.Requests.size(), 1u);
+  EXPECT_EQ(std::tuple(alive.isNull(), boxes.Requests.size()), std::tuple(true, 1u));
 }
 
 struct TReadableGrid : TProbeCellGrid { using TCellGrid::AccessibleCellText; };

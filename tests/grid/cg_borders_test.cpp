@@ -118,8 +118,7 @@ TEST(CgBevels, AnOuterBevelTakesOnePixelAnInnerOneTwoAndNoneNothing) {
   TImageCanvas c(20, 20, Qt::white, ButtonPalette());
   TRect r{0, 0, 20, 20};
   DrawCellBevels(c.canvas, r, TPanelBevel::bvNone, TPanelBevel::bvNone);
-  EXPECT_EQ(r, (TRect{0, 0, 20, 20}));
-  EXPECT_TRUE(c.Ink().isNull());
+  EXPECT_EQ(std::tuple(r, c.Ink().isNull()), std::tuple(TRect{0, 0, 20, 20}, true));
   c.Resume();
   DrawCellBevels(c.canvas, r, TPanelBevel::bvLowered, TPanelBevel::bvNone);
   EXPECT_EQ(std::tuple(r, c.At(5, 0)), std::tuple(TRect{1, 1, 19, 19}, ButtonPalette().color(QPalette::Dark)));

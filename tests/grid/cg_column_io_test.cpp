@@ -46,10 +46,8 @@ TEST(CgColumnIo, EveryPropertyOfAFullyUsedColumnComesBack) {
 
   const auto back = RoundTrip(c);
   for (const TColumnProperty& p : Taking(kSaved)) EXPECT_TRUE(p.isOther(*back)) << p.name;
-  EXPECT_TRUE(back->TitleFont().Equals(c.TitleFont()));
-  EXPECT_FALSE(back->TitleParentFont());
-  EXPECT_TRUE(back->ColumnFont().Equals(c.ColumnFont()));
-  EXPECT_FALSE(back->ColumnParentFont());
+  EXPECT_EQ(std::tuple(back->TitleFont().Equals(c.TitleFont()), back->TitleParentFont()), std::tuple(true, false));
+  EXPECT_EQ(std::tuple(back->ColumnFont().Equals(c.ColumnFont()), back->ColumnParentFont()), std::tuple(true, false));
   EXPECT_TRUE(back->RightBorder().Equals(TcgBorder()));
 }
 

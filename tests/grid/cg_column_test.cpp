@@ -50,8 +50,7 @@ TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
   EXPECT_EQ(columns.Add()->Name(), "Column 1");
   TcgColumns lower;
   lower.Add()->SetName("column 1");
-  EXPECT_FALSE(lower.NameExists("Column 1"));
-  EXPECT_TRUE(lower.NameExists("column 1"));
+  EXPECT_EQ(std::tuple(lower.NameExists("Column 1"), lower.NameExists("column 1")), std::tuple(false, true));
   EXPECT_EQ(lower.Add()->Name(), "Column 1");
 }
 
@@ -73,10 +72,8 @@ TEST_F(CgColumnWatched, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWit
   TStringList items({"Apple", "ABC"});
   col->SetItems(items);
   col->SetAutoSuggest(false);
-  EXPECT_TRUE(w.notices.empty());
-  EXPECT_EQ(col->Name(), "Receive Time");
-  EXPECT_EQ(col->Items().List(), QStringList({"Apple", "ABC"}));
-  EXPECT_FALSE(col->AutoSuggest());
+  EXPECT_EQ(std::tuple(w.notices.empty(), col->Name()), std::tuple(true, "Receive Time"));
+  EXPECT_EQ(std::tuple(col->Items().List(), col->AutoSuggest()), std::tuple(QStringList({"Apple", "ABC"}), false));
   items.Add("copied, not shared");
   EXPECT_EQ(col->Items().Count(), 2);
   col->TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
@@ -99,8 +96,7 @@ TEST_F(CgColumnWatched, OwnedObjectsAreCopiedInAndNotifyWithoutComparing) {
 
 TEST_F(CgColumnWatched, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
   col->SetTitleFont(TFont());
-  EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, true}}));
-  EXPECT_TRUE(col->TitleParentFont());
+  EXPECT_EQ(std::tuple(w.notices, col->TitleParentFont()), std::tuple(std::vector<TNotice>{{col, true}}, true));
 
   col->SetTitleFont(FontOfHeight(30));
   EXPECT_FALSE(col->TitleParentFont());
@@ -117,8 +113,7 @@ TEST_F(CgColumnWatched, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutN
   col->SetColumnParentFont(true);
   EXPECT_EQ(col->ColumnFont().Size(), TFont().Size() + 4);
   col->TitleFont().SetColor(clRed);
-  EXPECT_FALSE(col->TitleParentFont());
-  EXPECT_TRUE(col->ColumnParentFont());
+  EXPECT_EQ(std::tuple(col->TitleParentFont(), col->ColumnParentFont()), std::tuple(false, true));
 }
 
 TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNothing) {
@@ -132,8 +127,7 @@ TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNo
   TcgColumn hidden;
   hidden.SetVisible(false);
   target->Assign(hidden);
-  EXPECT_FALSE(target->Visible());
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_EQ(std::tuple(target->Visible(), w.notices.empty()), std::tuple(false, true));
   EXPECT_EQ(w.changes, 0);
 }
 
@@ -162,8 +156,7 @@ TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlagsWhichADifferentFontClea
   source.ColumnFont().SetHeight(25);
   source.SetColumnParentFont(true);  // the font is kept but ignored
   c.Assign(source);
-  EXPECT_FALSE(c.ColumnParentFont());
-  EXPECT_EQ(c.ColumnFont().Height(), 25);
+  EXPECT_EQ(std::tuple(c.ColumnParentFont(), c.ColumnFont().Height()), std::tuple(false, 25));
 }
 
 TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravelsAnythingElseFails) {
@@ -205,8 +198,7 @@ TEST(CgHeadings, AssignCopiesItemsWithTheirNamesThenReportsOnce) {
   for (int i = 0; i < 3; ++i) w.columns.Add();
   w.columns.Assign(source);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Number", "Type"}));
-  EXPECT_EQ(std::tuple(w.columns.Items(0)->Caption(), w.changes), std::tuple("#", 1));
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_EQ(std::tuple(w.columns.Items(0)->Caption(), w.changes, w.notices.empty()), std::tuple("#", 1, true));
 
   TcgHeadings headings;  // column items become heading items, and back
   headings.Assign(source);
@@ -221,8 +213,7 @@ TEST(CgHeadings, MoveReordersWithoutNotifyingAndIndexesAreChecked) {
   for (int i = 0; i < 4; ++i) w.columns.Add();
   w.columns.Move(0, 2);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Column 2", "Column 3", "Column 1", "Column 4"}));
-  EXPECT_EQ(w.columns.Items(2)->Index(), 2);
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_EQ(std::tuple(w.columns.Items(2)->Index(), w.notices.empty()), std::tuple(2, true));
   EXPECT_EQ(MessageOf([&] { w.columns.Move(4, 0); }), "List index out of bounds (4)");
   EXPECT_EQ(MessageOf([&] { w.columns.Move(1, -1); }), "List index out of bounds (-1)");
   EXPECT_EQ(MessageOf([&] { w.columns.Items(9); }), "List index out of bounds (9)");

@@ -162,8 +162,7 @@ TEST(CgDrawText, NoRequestsWhenTheGridDoesNotAdjustOrThereIsNoGrid) {
   grid.adjustCols = grid.adjustRows = false;
   grid.SetCells(1, 1, "A text far wider than fifty pixels\nand two lines high\nthree");
   grid.PaintAndApply();
-  EXPECT_TRUE(grid.requests.empty());
-  EXPECT_EQ(grid.ColWidths(1), 50);
+  EXPECT_EQ(std::tuple(grid.requests.empty(), grid.ColWidths(1)), std::tuple(true, 50));
 
   TTextCanvas c(100, 30);
   DrawCellText(DataCell(c.canvas, "A text far wider than the cell", {0, 0, 40, 20}));  // Grid unset

@@ -134,11 +134,9 @@ using FocusHints = HintFixture<TFocusCellGrid>;
 
 TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   MoveTo(Inside(2, 3));
-  EXPECT_TRUE(grid->MouseInside);
-  EXPECT_EQ(grid->State(), "armed");
+  EXPECT_EQ(std::tuple(grid->MouseInside, grid->State()), std::tuple(true, "armed"));
   grid->Tick(59);
-  EXPECT_TRUE(requests.empty());
-  EXPECT_EQ(grid->State(), "armed");
+  EXPECT_EQ(std::tuple(requests.empty(), grid->State()), std::tuple(true, "armed"));
   grid->Tick(1);
   // Default place: right of the cell, one row height (and a pixel) up, 4 down. Cell (2, 3): x 130..193, y 75..98.
   const QPoint expected = grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4));
@@ -260,8 +258,7 @@ TEST_F(MouseHints, MovingOverTheShownPopupKeepsItLeavingTheGridHidesIt) {
   EXPECT_EQ(requests.size(), 1u);
 
   MoveOver(other, QPoint(5, 5));
-  EXPECT_FALSE(grid->MouseInside);
-  EXPECT_EQ(grid->State(), "idle");
+  EXPECT_EQ(std::tuple(grid->MouseInside, grid->State()), std::tuple(false, "idle"));
   // Armed but not yet shown: leaving disarms too.
   MoveTo(Inside(1, 1));
   grid->Tick(10);
@@ -300,8 +297,7 @@ TEST_F(MouseHints, AGridWithoutParentOrInAnInactiveWindowNeverArms) {
   ASSERT_TRUE(ShowActive(alone));
   alone.FreezeTimer();
   MoveOver(alone.viewport(), QPoint(100, 40));
-  EXPECT_TRUE(alone.MouseInside);
-  EXPECT_FALSE(alone.Armed());
+  EXPECT_EQ(std::tuple(alone.MouseInside, alone.Armed()), std::tuple(true, false));
 
   SwitchAway();
   ASSERT_FALSE(window.isActiveWindow());
@@ -352,8 +348,7 @@ TEST_F(MouseHints, NothingChangesWhileLoading) {
 TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCellMovingItRestarts) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, Inside(3, 2));
   ASSERT_TRUE(grid->hasFocus());
-  EXPECT_EQ(grid->HintCell, (TGridCoord{3, 2}));
-  EXPECT_TRUE(grid->Armed());
+  EXPECT_EQ(std::tuple(grid->HintCell, grid->Armed()), std::tuple(TGridCoord{3, 2}, true));
   MoveTo(Inside(1, 3));  // the mouse does not matter
   EXPECT_EQ(grid->HintCell, (TGridCoord{3, 2}));
   grid->Tick(60);
@@ -405,8 +400,7 @@ TEST_F(FocusHints, MouseEnteringArmsOnlyWithTheFocusOnTheGridOrItsEditor) {
   grid->setFocus(Qt::TabFocusReason);
   grid->UpdateCellHint(false);
   MoveTo(Inside(2, 2));
-  EXPECT_TRUE(grid->Armed());
-  EXPECT_EQ(grid->HintCell, (TGridCoord{1, 1}));
+  EXPECT_EQ(std::tuple(grid->Armed(), grid->HintCell), std::tuple(true, TGridCoord{1, 1}));
 
   MoveOver(other, QPoint(5, 5));
   EXPECT_TRUE(grid->Armed());  // leaving does not matter here
