@@ -98,8 +98,7 @@ TEST_F(CellGridClick, DraggingOutAndReleasingClicksNothingDraggingBackInDoes) {
   Move({90, 50});  // a data cell below
   EXPECT_EQ(grid.invalidated, (Rects{kTitle1, kTitle1}));
   Release({90, 50});
-  EXPECT_EQ(std::tuple(clicks.empty(), grid.Tracking), std::tuple(true, false));
-  EXPECT_EQ(grid.invalidated.size(), 2u);
+  EXPECT_EQ(std::tuple(clicks.empty(), grid.Tracking, grid.invalidated.size()), std::tuple(true, false, 2u));
 
   grid.invalidated.clear();
   Press({90, 20});
@@ -133,8 +132,7 @@ TEST_F(CellGridClick, HeadingBandsLieInTheUpperHalfOfTheTitleRowAndClickInAnyOfT
   SpanColumnsOneToThree();
   const TRect band{65, 0, 259, 18};
   Press({90, 10});
-  EXPECT_EQ(std::tuple(grid.PressedHeading, grid.PressedLook), std::tuple(0, true));
-  EXPECT_EQ(grid.invalidated, (Rects{band}));
+  EXPECT_EQ(std::tuple(grid.PressedHeading, grid.PressedLook, grid.invalidated), std::tuple(0, true, Rects{band}));
   Move({220, 12});  // column 3's part of the band
   EXPECT_EQ(std::tuple(grid.PressedLook, grid.invalidated.size()), std::tuple(true, 1u));
   Move({220, 25});  // column 3's own caption, below the band
@@ -168,8 +166,7 @@ TEST_F(CellGridClick, TheBandRepaintedIsTheVisiblePartOfTheSpan) {
   // Column 3 starts right at the client edge: it has no rectangle.
   grid.resize(195, 200);
   QApplication::processEvents();
-  ASSERT_TRUE(grid.CellRect(3, 0).IsEmpty());
-  ASSERT_EQ(grid.VisibleColCount(), 2);
+  ASSERT_EQ(std::tuple(grid.CellRect(3, 0).IsEmpty(), grid.VisibleColCount()), std::tuple(true, 2));
   grid.invalidated.clear();
   Press({90, 10});
   EXPECT_EQ(grid.invalidated, (Rects{TRect{65, 0, 194, 18}}));

@@ -120,8 +120,7 @@ TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
 
 TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
   column->SetFormatType(cgfmtDateTime);
-  ASSERT_EQ(column->DateFormat(), 2);
-  ASSERT_EQ(column->TimeFormat(), -1);
+  ASSERT_EQ(std::tuple(column->DateFormat(), column->TimeFormat()), std::tuple(2, -1));
   // German dd.MM.yy shows dd/mm/yy, English M/d/yy mm/dd/yy, Japanese y/MM/dd yy/mm/dd.
   const struct { QLocale locale; int order; const char *text, *shown; } cases[] = {
       {German(), 1, "7.3.2024", "07.03.24"}, {English(), 0, "3/7/2024", "03/07/24"},

@@ -127,8 +127,7 @@ TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNo
   TcgColumn hidden;
   hidden.SetVisible(false);
   target->Assign(hidden);
-  EXPECT_EQ(std::tuple(target->Visible(), w.notices.empty()), std::tuple(false, true));
-  EXPECT_EQ(w.changes, 0);
+  EXPECT_EQ(std::tuple(target->Visible(), w.notices.empty(), w.changes), std::tuple(false, true, 0));
 }
 
 TEST(CgHeadings, HeadingsWithoutAHandlerAndFreeItemsNotifyNobody) {
