@@ -93,21 +93,20 @@ TEST(CgColumnIo, ItemsButtonSettingsAndFormatDetailsTravelOnlyWithWhatUsesThem) 
   EXPECT_TRUE(WriteColumn(*numeric).contains("ThousandsSeparator"));
 }
 
-TEST(CgColumnIo, AFontIsSavedOnlyWhileItsParentFlagIsOff) {
+TEST(CgColumnIo, AFontIsSavedOnlyWhileItsParentFlagIsOffAndAnOffFlagSurvivesAnUnchangedFont) {
   TcgColumn c;
   c.ColumnFont().SetHeight(30);
   c.SetColumnParentFont(true);  // the changed font is ignored, and not saved
   EXPECT_FALSE(WriteColumn(c).contains("ColumnFont"));
   const auto back = RoundTrip(c);
   EXPECT_TRUE(back->ColumnParentFont() && back->ColumnFont().Equals(TFont()));
-}
 
-TEST(CgColumnIo, TheSavedFlagFollowsTheFontSoAnOffFlagSurvivesAnUnchangedFont) {
-  TcgColumn c;
-  c.SetTitleParentFont(false);  // font still the default one
-  c.SetColumnParentFont(false);
-  const auto back = RoundTrip(c);
-  EXPECT_FALSE(back->TitleParentFont() || back->ColumnParentFont());
+  // The saved flag follows the font, so an off flag survives an unchanged font.
+  TcgColumn unchanged;
+  unchanged.SetTitleParentFont(false);
+  unchanged.SetColumnParentFont(false);
+  const auto flags = RoundTrip(unchanged);
+  EXPECT_FALSE(flags->TitleParentFont() || flags->ColumnParentFont());
 }
 
 TEST(CgColumnIo, TheFontIsReadBeforeItsFlag) {

@@ -141,13 +141,11 @@ TEST_F(MouseHints, RestingOnACellAsksOnceAfterSixtyTicks) {
   // Default place: right of the cell, one row height (and a pixel) up, 4 down. Cell (2, 3): x 130..193, y 75..98.
   const QPoint expected = grid->viewport()->mapToGlobal(QPoint(194, 75 - 25 + 4));
   EXPECT_EQ(requests, (std::vector<TRequest>{{grid, 2, 3, expected}}));
-  EXPECT_EQ(grid->State(), "popup showing");
-  EXPECT_EQ(grid->HintWindow->Caption(), "Voice message, 0:12");
+  EXPECT_EQ(std::tuple(grid->State(), grid->HintWindow->Caption()), std::tuple("popup showing", "Voice message, 0:12"));
   EXPECT_EQ(grid->HintWindow->pos(), expected);
   grid->Tick(200);  // one arming, one request
   EXPECT_EQ(requests.size(), 1u);
-  EXPECT_TRUE(window.isActiveWindow());  // the popup took nothing
-  EXPECT_TRUE(other->hasFocus());
+  EXPECT_TRUE(window.isActiveWindow() && other->hasFocus());  // the popup took nothing
 }
 
 TEST_F(MouseHints, TheRealTimerShowsTheHintAfterAtLeast600ms) {
@@ -161,8 +159,7 @@ TEST_F(MouseHints, TheRealTimerShowsTheHintAfterAtLeast600ms) {
   EXPECT_GE(elapsed, 600);
   EXPECT_TRUE(grid->PopupShown());
   HandleEventsFor(600ms);  // resting on: no second request
-  EXPECT_EQ(requests.size(), 1u);
-  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_EQ(std::tuple(requests.size(), grid->PopupShown()), std::tuple(1u, true));
 }
 
 TEST_F(MouseHints, MovingWithinTheCellKeepsTheCountdownAnotherCellRestarts) {
@@ -208,8 +205,7 @@ TEST_F(MouseHints, ABlankHintShowsNothingAPaddedOneKeepsItsBlanks) {
   text = "  Fax, 2 pages  ";
   RestOn(2, 1);
   ASSERT_EQ(requests.size(), 2u);
-  EXPECT_TRUE(grid->PopupShown());
-  EXPECT_EQ(grid->HintWindow->Caption(), "  Fax, 2 pages  ");
+  EXPECT_EQ(std::tuple(grid->PopupShown(), grid->HintWindow->Caption()), std::tuple(true, "  Fax, 2 pages  "));
   const QFontMetrics fm(grid->HintWindow->font());
   EXPECT_EQ(grid->HintWindow->width(), fm.horizontalAdvance("  Fax, 2 pages  ") + 8);
 }
@@ -253,9 +249,7 @@ TEST_F(MouseHints, MovingOverTheShownPopupKeepsItLeavingTheGridHidesIt) {
   // Where the pointer entering the popup reads as leaving the grid.
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(grid->viewport(), &leave);
-  EXPECT_TRUE(grid->MouseInside);
-  EXPECT_TRUE(grid->PopupShown());
-  EXPECT_EQ(requests.size(), 1u);
+  EXPECT_EQ(std::tuple(grid->MouseInside, grid->PopupShown(), requests.size()), std::tuple(true, true, 1u));
 
   MoveOver(other, QPoint(5, 5));
   EXPECT_EQ(std::tuple(grid->MouseInside, grid->State()), std::tuple(false, "idle"));
@@ -287,8 +281,7 @@ TEST_F(MouseHints, SwitchingToAnotherProgramHidesComingBackRearms) {
   SetAppState(Qt::ApplicationActive);
   RestOn(2, 2);
   ExpectHiddenAwayAndRearmedBack();
-  EXPECT_EQ(requests.back().col, 2);
-  EXPECT_TRUE(grid->PopupShown());
+  EXPECT_EQ(std::tuple(requests.back().col, grid->PopupShown()), std::tuple(2, true));
 }
 
 TEST_F(MouseHints, AGridWithoutParentOrInAnInactiveWindowNeverArms) {
@@ -356,8 +349,7 @@ TEST_F(FocusHints, TheUsersClickArmsForTheCurrentCellMovingItRestarts) {
   EXPECT_TRUE(grid->PopupShown() && grid->hasFocus());
 
   QTest::keyClick(grid, Qt::Key_Down);
-  EXPECT_EQ(grid->HintCell, (TGridCoord{3, 3}));
-  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_EQ(std::tuple(grid->HintCell, grid->PopupShown()), std::tuple(TGridCoord{3, 3}, false));
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(30);
   QTest::keyClick(grid, Qt::Key_Right);
@@ -374,8 +366,7 @@ TEST_F(FocusHints, AScrollRearmsForTheCurrentCellWhichShowsNothingOutOfView) {
   ASSERT_EQ(grid->TopRow(), 4);
   EXPECT_EQ(grid->HintCountdown, TCgHintGrid::HintTicks);
   grid->Tick(60);
-  EXPECT_TRUE(requests.empty());
-  EXPECT_FALSE(grid->PopupShown());
+  EXPECT_EQ(std::tuple(requests.empty(), grid->PopupShown()), std::tuple(true, false));
 }
 
 TEST_F(FocusHints, APressOnAnotherControlOrLosingTheFocusHidesAShownHint) {
