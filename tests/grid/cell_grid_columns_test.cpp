@@ -112,8 +112,7 @@ TEST_F(CellGridColumns, ARowCountRaisedWhileHiddenGivesTheHiddenColumnItsRows) {
   Col("C")->SetVisible(false);
   grid.SetRowCount(8);
   ASSERT_EQ(Col("C")->HiddenCells().Count(), 8);
-  EXPECT_EQ(Col("C")->HiddenCells().Strings(4), "2:4");
-  EXPECT_EQ(Col("C")->HiddenCells().Strings(7), "");
+  EXPECT_EQ(std::tuple(Col("C")->HiddenCells().Strings(4), Col("C")->HiddenCells().Strings(7)), std::tuple("2:4", ""));
   grid.SetRowCount(3);  // lowering removes nothing
   EXPECT_EQ(Col("C")->HiddenCells().Count(), 8);
   grid.SetRowCount(8);

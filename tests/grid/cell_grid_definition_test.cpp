@@ -177,8 +177,7 @@ TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   for (auto [name, value] : values) store.setValue(QString("Grid/") + name, value);
   store.sync();
   auto grid = Loaded(Definition("Grid", true));
-  EXPECT_EQ(grid->Widths(), (Widths{33, 80, 55}));
-  EXPECT_EQ(grid->ColumnByName("Type")->HiddenWidth(), 64);
+  EXPECT_EQ(std::tuple(grid->Widths(), grid->ColumnByName("Type")->HiddenWidth()), std::tuple(Widths{33, 80, 55}, 64));
 }
 
 TEST_F(CellGridDefinition, NamesWithSlashesKeepTheirWidths) {

@@ -148,14 +148,10 @@ TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactlyAndRectangleMeasuresCo
 }
 
 TEST(CgGlobal, DatePatternsDifferOnlyInTheirFirstThreeEntries) {
-  EXPECT_STREQ(kCgDatePatterns[0][2], "mm/dd/yy");
-  EXPECT_STREQ(kCgDatePatterns[1][2], "dd/mm/yy");
-  EXPECT_STREQ(kCgDatePatterns[2][2], "yy/mm/dd");
+  for (int o = 0; const char* ord : {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"}) EXPECT_STREQ(kCgDatePatterns[o++][2], ord);
   EXPECT_STREQ(kCgDatePatterns[2][0], "m/d");
-  for (int d = 3; d < 11; ++d) {
-    EXPECT_STREQ(kCgDatePatterns[1][d], kCgDatePatterns[0][d]) << d;
-    EXPECT_STREQ(kCgDatePatterns[2][d], kCgDatePatterns[0][d]) << d;
-  }
+  for (int d = 3; d < 11; ++d)
+    for (int o : {1, 2}) EXPECT_STREQ(kCgDatePatterns[o][d], kCgDatePatterns[0][d]) << o << " " << d;
   EXPECT_STREQ(kCgDatePatterns[0][10], "dddd mmmm d, yyyy");
   EXPECT_STREQ(kCgTimePatterns[3], "h:nn:ss ampm");
 }

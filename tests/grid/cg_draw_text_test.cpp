@@ -183,8 +183,8 @@ TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwoAFixe
   TRect probe{0, 0, 60, 0};
   ASSERT_EQ(DrawTextEx(c, "Hg", probe, DT_NOPREFIX | DT_CALCRECT), 13);
   using enum TcgVAlignment;
-  EXPECT_EQ(inkTop(cgvaCenter) - inkTop(cgvaTop), 2);
-  EXPECT_EQ(inkTop(cgvaBottom) - inkTop(cgvaTop), 17 - 13);
+  const int top = inkTop(cgvaTop);
+  EXPECT_EQ(std::tuple(inkTop(cgvaCenter) - top, inkTop(cgvaBottom) - top), std::tuple(2, 17 - 13));
   EXPECT_EQ(inkTop(cgvaCenter, {0, 0, 60, 19}) - inkTop(cgvaTop, {0, 0, 60, 19}), 3);  // (19 - 13) / 2
   EXPECT_EQ(inkTop(cgvaTop, {0, 10, 60, 30}) - inkTop(cgvaTop, {0, 10, 60, 30}, true), 1);
 }

@@ -35,8 +35,7 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermostWithTheirCursorAndD
   grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
   e = Edit(3, 1);
   // The arrow over the aids, the text cursor over the text.
-  EXPECT_EQ(e->childAt(e->Center(e->ButtonRect)), nullptr);
-  EXPECT_EQ(e->childAt(e->Center(e->ArrowRect)), nullptr);
+  for (const TRect& aid : {e->ButtonRect, e->ArrowRect}) EXPECT_EQ(e->childAt(e->Center(aid)), nullptr);
   EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
   QWidget* text = e->childAt(e->TextRect.Left + 3, e->height() / 2);
   ASSERT_EQ(text, e->viewport());
