@@ -332,8 +332,7 @@ TEST_F(MouseHints, NothingChangesWhileLoading) {
   grid->SetHintFollowsMouse(false);
   loaded.LoadDefinition(grid->SaveDefinition());
   EXPECT_FALSE(loaded.HintFollowsMouse() || loaded.armedWhileLoading);
-  EXPECT_EQ(loaded.HintCountdown, 1);  // the tick did not count
-  EXPECT_TRUE(requests.empty());
+  EXPECT_EQ(std::tuple(loaded.HintCountdown, requests.empty()), std::tuple(1, true));  // the tick did not count
   QJsonObject bad{{"Properties", QJsonObject{{"HintFollowsMouse", "yes"}}}};
   EXPECT_THROW(loaded.LoadDefinition(bad), EInvalidGridDefinition);
 }
