@@ -103,8 +103,7 @@ TEST_F(CellGridAttributes, FixedCellsShowTheCaptionOnlyInTheTitleRow) {
 
   const TAttributes* a = &Get(0, 0, {gdFixed});
   EXPECT_EQ(Look(*a), std::tuple(QString("Title"), taLeftJustify, cgvaTop, cgclpEllipsis, clAqua, bvLowered, bvRaised));
-  EXPECT_EQ(a->state, TcgCellStates{cgcsFixed});
-  EXPECT_EQ(a->info.DrawState, TGridDrawState{gdFixed});
+  EXPECT_EQ(std::tuple(a->state, a->info.DrawState), std::tuple(TcgCellStates{cgcsFixed}, TGridDrawState{gdFixed}));
   // A fixed cell of another row: its own text, the title look.
   a = &Get(0, 3, {gdFixed});
   EXPECT_EQ(Look(*a), std::tuple(QString("0:3"), taLeftJustify, cgvaTop, cgclpEllipsis, clAqua, bvLowered, bvRaised));
@@ -150,8 +149,7 @@ TEST_F(CellGridAttributes, AHeadingIsDrawnWithItsTitleLookAndMarked) {
   grid.ColumnAt(2)->SetCaption("Own");
   const TAttributes* a = &Get(2, 0, {gdFixed}, &h);
   EXPECT_EQ(Look(*a), std::tuple(QString("Band"), taRightJustify, cgvaCenter, cgclpWrap, clTeal, bvRaised, bvNone));
-  EXPECT_EQ(a->state, (TcgCellStates{cgcsFixed, cgcsHeading}));
-  EXPECT_EQ(std::tuple(a->info.Col, a->info.Row), std::tuple(2, 0));
+  EXPECT_EQ(std::tuple(a->state, a->info.Col, a->info.Row), std::tuple(TcgCellStates{cgcsFixed, cgcsHeading}, 2, 0));
 }
 
 TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping) {
@@ -175,8 +173,7 @@ TEST_F(CellGridAttributes, TheHandlerMayChangeTheLookButNotTheMarginsOrClipping)
   EXPECT_EQ(Look(*a),
             std::tuple(QString("3:1"), taRightJustify, cgvaBottom, cgclpEllipsis, clFuchsia, bvLowered, bvRaised));
   EXPECT_TRUE(a->font.Style().Contains(TFontStyle::fsBold));
-  EXPECT_EQ(a->font.Color(), clMaroon);
-  EXPECT_EQ(std::tuple(a->info.HMargin, a->info.VMargin), std::tuple(2, 1));
+  EXPECT_EQ(std::tuple(a->font.Color(), a->info.HMargin, a->info.VMargin), std::tuple(clMaroon, 2, 1));
 }
 
 struct CellGridImage : CellGridAttributes {
@@ -267,8 +264,7 @@ TEST_F(CellGridImage, AnImageListGivesItsImageSizeAndDrawsTheImageAsked) {
   TImageCanvas ic(120, 40);
   TRect r{10, 5, 110, 35};
   grid.PlaceCellImage(0, 0, 4, r, true, ic.canvas);
-  EXPECT_EQ(r, (TRect{24, 5, 110, 35}));
-  EXPECT_EQ(ic.Ink(), QRect(12, 16, 10, 8));
+  EXPECT_EQ(std::tuple(r, ic.Ink()), std::tuple(TRect{24, 5, 110, 35}, QRect(12, 16, 10, 8)));
   EXPECT_EQ(Hex(ic.At(15, 18)), "#0000ff") << "image 1";
   EXPECT_EQ(asked.back().heading, 4) << "a heading band asks with its heading";
 

@@ -76,14 +76,12 @@ TEST_F(CellGridDefinition, ARoundTripKeepsColumnsHeadingsAndSettings) {
   const QJsonObject def = grid.SaveDefinition();
   EXPECT_EQ(def["Defined"]["AVisibleColumnCount"].toInt(), 3);
   EXPECT_EQ(def["Defined"]["ColWidths"].toArray(), (QJsonArray{40, 60, 70}));
-  EXPECT_FALSE(def["Properties"].toObject().contains("Version"));
-  EXPECT_FALSE(def["Properties"].toObject().contains("Author"));
+  for (const char* key : {"Version", "Author"}) EXPECT_FALSE(def["Properties"].toObject().contains(key)) << key;
 
   TProbeCellGrid copy;
   copy.LoadDefinition(def);
   EXPECT_EQ(copy.ColumnNames(), (Names{"A", "B", "C", "D"}));
-  EXPECT_FALSE(copy.ColumnByName("B")->Visible());
-  EXPECT_EQ(copy.Widths(), (Widths{40, 60, 70}));
+  EXPECT_EQ(std::tuple(copy.ColumnByName("B")->Visible(), copy.Widths()), std::tuple(false, Widths{40, 60, 70}));
   EXPECT_EQ(std::pair(copy.ColumnAt(1)->Caption(), copy.ColumnAt(2)->HeadingIndex()), std::pair(QString("Sea"), 0));
   ASSERT_EQ(copy.Headings().Count(), 1);
   EXPECT_EQ(copy.Headings().Items(0)->Caption(), "Over D");
@@ -105,11 +103,9 @@ TEST_F(CellGridDefinition, TheVisibleColumnCountComesBeforeTheWidthsAColumnSaved
 
   grid = Loaded(Definition("", true));
   EXPECT_EQ(grid->ColumnNames(), (Names{"Number", "Type", "Duration", "Receive Time"}));
-  EXPECT_EQ(grid->Widths(), (Widths{45, 80, 159}));
-  EXPECT_EQ(grid->ColumnAt(1)->Name(), "Duration");
+  EXPECT_EQ(std::tuple(grid->Widths(), grid->ColumnAt(1)->Name()), std::tuple(Widths{45, 80, 159}, "Duration"));
   grid->ColumnByName("Type")->SetVisible(true);
-  EXPECT_EQ(grid->ColumnAt(1)->Name(), "Type");
-  EXPECT_EQ(grid->Widths(), (Widths{45, 64, 80, 159}));
+  EXPECT_EQ(std::tuple(grid->ColumnAt(1)->Name(), grid->Widths()), std::tuple("Type", Widths{45, 64, 80, 159}));
 }
 
 TEST_F(CellGridDefinition, ValuesOfTheWrongKindAreNamed) {
@@ -128,8 +124,7 @@ TEST_F(CellGridDefinition, ABlankKeyOrReadingAKeyThatIsNotThereNeverTouchesTheSt
   const QString file = TUserStore::FileName();
   auto nobody = Loaded(Definition("Software\\Nobody"));
   nobody->LoadColumnWidths("Software\\Nobody\\Else");
-  EXPECT_FALSE(QFile::exists(file));
-  EXPECT_EQ(nobody->Widths(), (Widths{45, 80, 80, 159}));
+  EXPECT_EQ(std::tuple(QFile::exists(file), nobody->Widths()), std::tuple(false, Widths{45, 80, 80, 159}));
 
   for (const char* key : {"", "   ", " \t "}) {
     auto grid = Loaded(Definition(key));
@@ -177,14 +172,12 @@ TEST_F(CellGridDefinition, WidthsSurviveTheGridThroughTheStore) {
 TEST_F(CellGridDefinition, NamesOfNoShownColumnAndUnreadableValuesAreSkipped) {
   QSettings store = Store();
   // Type is hidden in the grid below.
-  const std::pair<const char*, const char*> values[] = {{"Number", "33"},       {"Nope", "99"},
-                                                        {"Type", "77"},         {"Duration", "wide"},
-                                                        {"Receive Time", "55"}, {"receive time", "1e3"}};
+  const std::pair<const char*, const char*> values[] = {{"Number", "33"}, {"Nope", "99"}, {"Type", "77"},
+      {"Duration", "wide"}, {"Receive Time", "55"}, {"receive time", "1e3"}};
   for (auto [name, value] : values) store.setValue(QString("Grid/") + name, value);
   store.sync();
   auto grid = Loaded(Definition("Grid", true));
-  EXPECT_EQ(grid->Widths(), (Widths{33, 80, 55}));
-  EXPECT_EQ(grid->ColumnByName("Type")->HiddenWidth(), 64);
+  EXPECT_EQ(std::tuple(grid->Widths(), grid->ColumnByName("Type")->HiddenWidth()), std::tuple(Widths{33, 80, 55}, 64));
 }
 
 TEST_F(CellGridDefinition, NamesWithSlashesKeepTheirWidths) {

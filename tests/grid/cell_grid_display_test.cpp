@@ -15,8 +15,7 @@ struct CellGridDisplay : ::testing::Test {
     grid.SetSize(3, 4);
     column = grid.ColumnAt(1);
     grid.OnConversionError = [this](QObject* sender, int c, int r, TcgColumn* col, QString& s) {
-      EXPECT_EQ(sender, &grid);
-      EXPECT_EQ(col, column);
+      EXPECT_EQ(std::tuple(sender, col), std::tuple(&grid, column));
       errors.push_back(QString("%1,%2 %3").arg(c).arg(r).arg(s));
     };
   }
@@ -31,8 +30,7 @@ struct CellGridDisplay : ::testing::Test {
 TEST_F(CellGridDisplay, WithoutAFormatTheStoredTextShowsAnEmptyCellIsNeverConverted) {
   EXPECT_EQ(Shown("12/03/24 10:41"), "12/03/24 10:41");
   EXPECT_EQ(Shown("abc"), "abc");
-  EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(grid.Cells(1, 1), "abc");
+  EXPECT_EQ(std::tuple(errors.empty(), grid.Cells(1, 1)), std::tuple(true, "abc"));
 
   for (TcgFormatType f : {cgfmtNone, cgfmtNumeric, cgfmtDateTime, cgfmtScientific}) {
     SCOPED_TRACE(static_cast<int>(f));
@@ -122,16 +120,11 @@ TEST_F(CellGridDisplay, TypedNumbersReadWithoutGroupsAndShowAnAsciiMinus) {
 
 TEST_F(CellGridDisplay, DatesFollowTheLocalesDateOrder) {
   column->SetFormatType(cgfmtDateTime);
-  ASSERT_EQ(column->DateFormat(), 2);
-  ASSERT_EQ(column->TimeFormat(), -1);
+  ASSERT_EQ(std::tuple(column->DateFormat(), column->TimeFormat()), std::tuple(2, -1));
   // German dd.MM.yy shows dd/mm/yy, English M/d/yy mm/dd/yy, Japanese y/MM/dd yy/mm/dd.
-  const struct {
-    QLocale locale;
-    int order;
-    const char *text, *shown;
-  } cases[] = {{German(), 1, "7.3.2024", "07.03.24"},
-               {English(), 0, "3/7/2024", "03/07/24"},
-               {Japanese(), 2, "2024/3/7", "24/03/07"}};
+  const struct { QLocale locale; int order; const char *text, *shown; } cases[] = {
+      {German(), 1, "7.3.2024", "07.03.24"}, {English(), 0, "3/7/2024", "03/07/24"},
+      {Japanese(), 2, "2024/3/7", "24/03/07"}};
   for (const auto& c : cases) {
     DefaultLocale locale(c.locale);
     EXPECT_EQ(TCellGrid::DateOrder(), c.order) << c.text;

@@ -15,15 +15,15 @@ struct CellGridEnterExit : orvix::test::ShownWindowTest {
     ASSERT_NO_FATAL_FAILURE(ShowWindow({500, 300}, {0, 250, 100, 20}, nullptr));
     other->setFocus();
     grid->OnExitCell = [this](QObject* sender, int c, int r, bool& canExit) {
-      EXPECT_EQ(sender, grid);
-      log.push_back("exit " + std::to_string(c) + "," + std::to_string(r));
+      Note(sender, "exit", c, r);
       canExit = allowExit;
     };
-    grid->OnEnterCell = [this](QObject* sender, int c, int r) {
-      EXPECT_EQ(sender, grid);
-      log.push_back("enter " + std::to_string(c) + "," + std::to_string(r));
-    };
+    grid->OnEnterCell = [this](QObject* sender, int c, int r) { Note(sender, "enter", c, r); };
     grid->OnClick = [this](QObject*) { log.push_back("click"); };
+  }
+  void Note(QObject* sender, const std::string& what, int c, int r) {
+    EXPECT_EQ(sender, grid);
+    log.push_back(what + " " + std::to_string(c) + "," + std::to_string(r));
   }
   QPoint Inside(int c, int r) const { return grid->CellRect(c, r).ToQRect().topLeft() + QPoint(5, 5); }
   Log Taken() { return std::exchange(log, {}); }
@@ -52,8 +52,7 @@ TEST_F(CellGridEnterExit, ARefusedExitKeepsTheCellAndEntersNothingARefusedSelect
   allowExit = false;
   Click(4, 3);
   EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));
-  EXPECT_EQ(grid->Col(), 2);
-  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(std::pair(grid->Col(), grid->Row()), std::pair(2, 2));
   EXPECT_EQ(grid->CurrentCell(), (TGridCoord{2, 2}));
   grid->SetRow(4);  // as the window sets it: asked, refused, still a click
   EXPECT_EQ(Taken(), (Log{"exit 2,2", "click"}));

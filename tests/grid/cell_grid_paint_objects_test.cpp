@@ -19,11 +19,7 @@
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORVIX_COUNT_ALLOCATIONS 0  // the sanitizers own operator new
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define ORVIX_COUNT_ALLOCATIONS 0
-#else
-#define ORVIX_COUNT_ALLOCATIONS 1
-#endif
+#define ORVIX_COUNT_ALLOCATIONS !(__has_feature(address_sanitizer) || __has_feature(thread_sanitizer))
 #else
 #define ORVIX_COUNT_ALLOCATIONS 1
 #endif
@@ -106,14 +102,11 @@ struct CellGridPaintObjects : ::testing::Test {
     grid.SetRowHeights(0, 40);
     grid.FillTexts();
     grid.Headings().Add()->SetCaption("Message");
-    grid.ColumnAt(1)->SetHeadingIndex(0);
-    grid.ColumnAt(2)->SetHeadingIndex(0);
+    for (int c : {1, 2}) grid.ColumnAt(c)->SetHeadingIndex(0);
     grid.ColumnAt(2)->ColumnFont().SetStyle({TFontStyle::fsBold});
     grid.ColumnAt(2)->ColumnFont().SetColor(clNavy);
-    TcgBorder border;
-    border.SetStyle(TcgBorderStyle::cgbrdDash);
-    border.SetColor(clRed);
-    grid.ColumnAt(3)->SetLeftBorder(border);
+    grid.ColumnAt(3)->LeftBorder().SetStyle(TcgBorderStyle::cgbrdDash);
+    grid.ColumnAt(3)->LeftBorder().SetColor(clRed);
     grid.ColumnAt(3)->SetColumnClipStyle(TcgClipStyle::cgclpEllipsis);
     grid.SetCells(3, 2, "a receive time far too long for its column");
     images.Add(QImage(16, 16, QImage::Format_RGB32));

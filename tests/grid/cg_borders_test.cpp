@@ -43,19 +43,15 @@ TEST(CgBorders, ASolidTopBorderOfWidthThreeDrawsThreeLinesAndMovesTheTopDownByTh
   const Border top(TcgBorderStyle::cgbrdSolid, 3, clRed);
   DrawCellBorders(c.canvas, r, top, kNone, kNone, kNone);
   EXPECT_EQ(r, (TRect{0, 3, 20, 20}));
-  EXPECT_EQ(Column(c, 0, 0, 5), "###..");
-  EXPECT_EQ(Column(c, 19, 0, 5), "###..");
-  EXPECT_EQ(c.At(10, 1), kRed);
-  EXPECT_EQ(c.InkCount(), 3 * 20);
+  for (int x : {0, 19}) EXPECT_EQ(Column(c, x, 0, 5), "###..") << x;
+  EXPECT_EQ(std::tuple(c.At(10, 1), c.InkCount()), std::tuple(kRed, 3 * 20));
 }
 
 TEST(CgBorders, ADoubleBorderOfWidthThreeIsLineGapOfThreeLineAndTakesFive) {
   TImageCanvas c(20, 20);
   TRect r{0, 0, 20, 20};
   DrawCellBorders(c.canvas, r, Border(TcgBorderStyle::cgbrdDouble, 3, clRed), kNone, kNone, kNone);
-  EXPECT_EQ(r.Top, 5);
-  EXPECT_EQ(Column(c, 7, 0, 7), "#...#..");
-  EXPECT_EQ(c.InkCount(), 2 * 20);
+  EXPECT_EQ(std::tuple(r.Top, Column(c, 7, 0, 7), c.InkCount()), std::tuple(5, "#...#..", 2 * 20));
 }
 
 TEST(CgBorders, EachSideGrowsInwardsAndLaterBordersOwnTheCorners) {
@@ -122,12 +118,10 @@ TEST(CgBevels, AnOuterBevelTakesOnePixelAnInnerOneTwoAndNoneNothing) {
   TImageCanvas c(20, 20, Qt::white, ButtonPalette());
   TRect r{0, 0, 20, 20};
   DrawCellBevels(c.canvas, r, TPanelBevel::bvNone, TPanelBevel::bvNone);
-  EXPECT_EQ(r, (TRect{0, 0, 20, 20}));
-  EXPECT_TRUE(c.Ink().isNull());
+  EXPECT_EQ(std::tuple(r, c.Ink().isNull()), std::tuple(TRect{0, 0, 20, 20}, true));
   c.Resume();
   DrawCellBevels(c.canvas, r, TPanelBevel::bvLowered, TPanelBevel::bvNone);
-  EXPECT_EQ(r, (TRect{1, 1, 19, 19}));
-  EXPECT_EQ(c.At(5, 0), ButtonPalette().color(QPalette::Dark));
+  EXPECT_EQ(std::tuple(r, c.At(5, 0)), std::tuple(TRect{1, 1, 19, 19}, ButtonPalette().color(QPalette::Dark)));
   c.Resume();
   DrawCellBevels(c.canvas, r, TPanelBevel::bvNone, TPanelBevel::bvRaised);
   EXPECT_EQ(r, (TRect{3, 3, 17, 17}));
@@ -154,14 +148,10 @@ TEST(CgGlobal, BeginsWithComparesTheFirstCharactersExactlyAndRectangleMeasuresCo
 }
 
 TEST(CgGlobal, DatePatternsDifferOnlyInTheirFirstThreeEntries) {
-  EXPECT_STREQ(kCgDatePatterns[0][2], "mm/dd/yy");
-  EXPECT_STREQ(kCgDatePatterns[1][2], "dd/mm/yy");
-  EXPECT_STREQ(kCgDatePatterns[2][2], "yy/mm/dd");
+  for (int o = 0; const char* ord : {"mm/dd/yy", "dd/mm/yy", "yy/mm/dd"}) EXPECT_STREQ(kCgDatePatterns[o++][2], ord);
   EXPECT_STREQ(kCgDatePatterns[2][0], "m/d");
-  for (int d = 3; d < 11; ++d) {
-    EXPECT_STREQ(kCgDatePatterns[1][d], kCgDatePatterns[0][d]) << d;
-    EXPECT_STREQ(kCgDatePatterns[2][d], kCgDatePatterns[0][d]) << d;
-  }
+  for (int d = 3; d < 11; ++d)
+    for (int o : {1, 2}) EXPECT_STREQ(kCgDatePatterns[o][d], kCgDatePatterns[0][d]) << o << " " << d;
   EXPECT_STREQ(kCgDatePatterns[0][10], "dddd mmmm d, yyyy");
   EXPECT_STREQ(kCgTimePatterns[3], "h:nn:ss ampm");
 }

@@ -6,15 +6,7 @@
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
 
-#include <functional>
-#include <string>
-#include <utility>
 #include <vector>
-
-using enum TcgVAlignment;
-using enum TcgClipStyle;
-using enum TAlignment;
-using enum TPanelBevel;
 
 namespace {
 
@@ -45,8 +37,7 @@ QStringList NamesOf(const TcgHeadings& h) {
 TEST(CgColumn, ValuesAtCreation) {
   const TcgColumn c;
   for (const TColumnProperty& p : ColumnProperties()) EXPECT_TRUE(p.isInitial(c)) << p.name;
-  EXPECT_TRUE(c.TitleFont().Equals(TFont()));
-  EXPECT_TRUE(c.ColumnFont().Equals(TFont()));
+  EXPECT_TRUE(c.TitleFont().Equals(TFont()) && c.ColumnFont().Equals(TFont()));
 }
 
 TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
@@ -59,8 +50,7 @@ TEST(CgColumns, AddNamesColumnsAndFillsTheFirstGapComparingNamesWithTheirCase) {
   EXPECT_EQ(columns.Add()->Name(), "Column 1");
   TcgColumns lower;
   lower.Add()->SetName("column 1");
-  EXPECT_FALSE(lower.NameExists("Column 1"));
-  EXPECT_TRUE(lower.NameExists("column 1"));
+  EXPECT_EQ(std::tuple(lower.NameExists("Column 1"), lower.NameExists("column 1")), std::tuple(false, true));
   EXPECT_EQ(lower.Add()->Name(), "Column 1");
 }
 
@@ -82,10 +72,8 @@ TEST_F(CgColumnWatched, NameItemsAutoSuggestAndChangesInsideOwnedObjectsStoreWit
   TStringList items({"Apple", "ABC"});
   col->SetItems(items);
   col->SetAutoSuggest(false);
-  EXPECT_TRUE(w.notices.empty());
-  EXPECT_EQ(col->Name(), "Receive Time");
-  EXPECT_EQ(col->Items().List(), QStringList({"Apple", "ABC"}));
-  EXPECT_FALSE(col->AutoSuggest());
+  EXPECT_EQ(std::tuple(w.notices.empty(), col->Name()), std::tuple(true, "Receive Time"));
+  EXPECT_EQ(std::tuple(col->Items().List(), col->AutoSuggest()), std::tuple(QStringList({"Apple", "ABC"}), false));
   items.Add("copied, not shared");
   EXPECT_EQ(col->Items().Count(), 2);
   col->TopBorder().SetStyle(TcgBorderStyle::cgbrdSolid);
@@ -108,28 +96,24 @@ TEST_F(CgColumnWatched, OwnedObjectsAreCopiedInAndNotifyWithoutComparing) {
 
 TEST_F(CgColumnWatched, SettingAnEqualTitleFontNotifiesButKeepsTheParentFlag) {
   col->SetTitleFont(TFont());
-  EXPECT_EQ(w.notices, (std::vector<TNotice>{{col, true}}));
-  EXPECT_TRUE(col->TitleParentFont());
+  EXPECT_EQ(std::tuple(w.notices, col->TitleParentFont()), std::tuple(std::vector<TNotice>{{col, true}}, true));
 
   col->SetTitleFont(FontOfHeight(30));
   EXPECT_FALSE(col->TitleParentFont());
-  EXPECT_EQ(col->TitleFont().Height(), 30);
-  EXPECT_EQ(w.notices.size(), 2u);
+  EXPECT_EQ(std::tuple(col->TitleFont().Height(), w.notices.size()), std::tuple(30, 2u));
   EXPECT_TRUE(col->ColumnParentFont());  // the other font is not touched
 }
 
 TEST_F(CgColumnWatched, ChangingTheColumnFontDirectlyClearsItsParentFlagWithoutNotifying) {
   col->ColumnFont().SetSize(col->ColumnFont().Size() + 4);
   EXPECT_FALSE(col->ColumnParentFont());
-  EXPECT_TRUE(col->TitleParentFont());
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_TRUE(col->TitleParentFont() && w.notices.empty());
 
   // Setting the flag back leaves the font as it is.
   col->SetColumnParentFont(true);
   EXPECT_EQ(col->ColumnFont().Size(), TFont().Size() + 4);
   col->TitleFont().SetColor(clRed);
-  EXPECT_FALSE(col->TitleParentFont());
-  EXPECT_TRUE(col->ColumnParentFont());
+  EXPECT_EQ(std::tuple(col->TitleParentFont(), col->ColumnParentFont()), std::tuple(false, true));
 }
 
 TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNothing) {
@@ -143,9 +127,7 @@ TEST_F(CgColumnWatched, VisibleChangesTheLayoutOnlyWhenItChangesCopyingItCallsNo
   TcgColumn hidden;
   hidden.SetVisible(false);
   target->Assign(hidden);
-  EXPECT_FALSE(target->Visible());
-  EXPECT_TRUE(w.notices.empty());
-  EXPECT_EQ(w.changes, 0);
+  EXPECT_EQ(std::tuple(target->Visible(), w.notices.empty(), w.changes), std::tuple(false, true, 0));
 }
 
 TEST(CgHeadings, HeadingsWithoutAHandlerAndFreeItemsNotifyNobody) {
@@ -168,14 +150,12 @@ TEST(CgColumn, AssignCopiesEveryPropertyButTheParentFlagsWhichADifferentFontClea
   TcgColumn c;
   c.Assign(source);
   for (const TColumnProperty& p : Taking(kCopied)) EXPECT_TRUE(p.isOther(c)) << p.name;
-  EXPECT_TRUE(c.TitleParentFont());
-  EXPECT_TRUE(c.ColumnParentFont());
+  EXPECT_TRUE(c.TitleParentFont() && c.ColumnParentFont());
 
   source.ColumnFont().SetHeight(25);
   source.SetColumnParentFont(true);  // the font is kept but ignored
   c.Assign(source);
-  EXPECT_FALSE(c.ColumnParentFont());
-  EXPECT_EQ(c.ColumnFont().Height(), 25);
+  EXPECT_EQ(std::tuple(c.ColumnParentFont(), c.ColumnFont().Height()), std::tuple(false, 25));
 }
 
 TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravelsAnythingElseFails) {
@@ -185,15 +165,13 @@ TEST(CgColumn, BetweenHeadingsAndColumnsOnlyTheHeadingPartTravelsAnythingElseFai
   TcgColumn column;
   column.SetColumnColor(clLime);
   column.Assign(heading);
-  EXPECT_EQ(column.Caption(), "Messages");
-  EXPECT_EQ(column.TitleColor(), clRed);
+  EXPECT_EQ(std::tuple(column.Caption(), column.TitleColor()), std::tuple("Messages", clRed));
   EXPECT_EQ(column.ColumnColor(), clLime);
 
   TcgColumn other;
   other.SetCaption("Type");
   heading.Assign(other);
-  EXPECT_EQ(heading.Caption(), "Type");
-  EXPECT_EQ(heading.TitleColor(), clBtnFace);
+  EXPECT_EQ(std::tuple(heading.Caption(), heading.TitleColor()), std::tuple("Type", clBtnFace));
 
   // Anything else fails with the class names and changes nothing.
   TcgColumn c;
@@ -219,18 +197,14 @@ TEST(CgHeadings, AssignCopiesItemsWithTheirNamesThenReportsOnce) {
   for (int i = 0; i < 3; ++i) w.columns.Add();
   w.columns.Assign(source);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Number", "Type"}));
-  EXPECT_EQ(w.columns.Items(0)->Caption(), "#");
-  EXPECT_EQ(w.changes, 1);
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_EQ(std::tuple(w.columns.Items(0)->Caption(), w.changes, w.notices.empty()), std::tuple("#", 1, true));
 
   TcgHeadings headings;  // column items become heading items, and back
   headings.Assign(source);
-  EXPECT_EQ(headings.Items(1)->ClassName(), "TcgHeading");
-  EXPECT_EQ(headings.Items(1)->Name(), "Type");
+  EXPECT_EQ(std::tuple(headings.Items(1)->ClassName(), headings.Items(1)->Name()), std::tuple("TcgHeading", "Type"));
   TcgColumns back;
   back.Assign(headings);
-  EXPECT_EQ(back.Items(0)->ClassName(), "TcgColumn");
-  EXPECT_EQ(back.Items(0)->Caption(), "#");
+  EXPECT_EQ(std::tuple(back.Items(0)->ClassName(), back.Items(0)->Caption()), std::tuple("TcgColumn", "#"));
 }
 
 TEST(CgHeadings, MoveReordersWithoutNotifyingAndIndexesAreChecked) {
@@ -238,8 +212,7 @@ TEST(CgHeadings, MoveReordersWithoutNotifyingAndIndexesAreChecked) {
   for (int i = 0; i < 4; ++i) w.columns.Add();
   w.columns.Move(0, 2);
   EXPECT_EQ(NamesOf(w.columns), QStringList({"Column 2", "Column 3", "Column 1", "Column 4"}));
-  EXPECT_EQ(w.columns.Items(2)->Index(), 2);
-  EXPECT_TRUE(w.notices.empty());
+  EXPECT_EQ(std::tuple(w.columns.Items(2)->Index(), w.notices.empty()), std::tuple(2, true));
   EXPECT_EQ(MessageOf([&] { w.columns.Move(4, 0); }), "List index out of bounds (4)");
   EXPECT_EQ(MessageOf([&] { w.columns.Move(1, -1); }), "List index out of bounds (-1)");
   EXPECT_EQ(MessageOf([&] { w.columns.Items(9); }), "List index out of bounds (9)");

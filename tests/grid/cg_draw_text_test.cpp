@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -39,10 +40,8 @@ QString TextOfWidth(TCanvas& c, int width) {
   for (QChar a : chars)
     for (QChar b : chars)
       for (int n = 1; n < 30; ++n)
-        for (int m = 0; m < 4; ++m) {
-          const QString s = QString(n, a) + QString(m, b);
-          if (measure(s) == width) return s;
-        }
+        for (int m = 0; m < 4; ++m)
+          if (const QString s = QString(n, a) + QString(m, b); measure(s) == width) return s;
   return {};
 }
 
@@ -88,10 +87,7 @@ struct TSizingGrid : TStringGrid, TCgGridSizing {
     TCanvas canvas(Canvas(), palette());
     canvas.Font().AssignQFont(font());
     TCgDrawInfo info = DataCell(canvas, Cells(c, r), rect);
-    info.Col = c;
-    info.Row = r;
-    info.Grid = this;
-    info.DrawState = state;
+    std::tie(info.Col, info.Row, info.Grid, info.DrawState) = std::tuple(c, r, this, state);
     if (setUp) setUp(info);
     DrawCellText(info);
     if (c == 1) widthsSeenWhileDrawing.push_back(ColWidths(1));
@@ -124,8 +120,7 @@ TEST(CgDrawText, AnEightyPixelTextInAFiftyPixelColumnAsksForEightyFiveUnlessTheU
   QApplication::processEvents();
   ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTCOLWIDTH), 1);
   EXPECT_EQ(grid.requests[0].WParam, 1);
-  EXPECT_EQ(grid.requests[0].LParam, 85);
-  EXPECT_EQ(grid.ColWidths(1), 85);
+  EXPECT_EQ(std::tuple(grid.requests[0].LParam, grid.ColWidths(1)), std::tuple(85, 85));
 
   // At 85 the text fits: painting again asks for nothing more.
   grid.PaintAndApply();
@@ -154,8 +149,7 @@ TEST(CgDrawText, AWrappedTextInAShortRowAsksForItsHeightPlusTheMargins) {
 
   grid.PaintAndApply();
   ASSERT_EQ(CountOf(grid.requests, CGM_ADJUSTROWHEIGHT), 1);
-  EXPECT_EQ(grid.RowHeights(2), wrapped + 2);
-  EXPECT_EQ(grid.RowHeights(1), 20);
+  EXPECT_EQ(std::tuple(grid.RowHeights(2), grid.RowHeights(1)), std::tuple(wrapped + 2, 20));
 
   grid.SetOptions(grid.Options() + TGridOptions{TGridOption::goRowSizing});
   grid.SetRowHeights(2, 20);
@@ -168,8 +162,7 @@ TEST(CgDrawText, NoRequestsWhenTheGridDoesNotAdjustOrThereIsNoGrid) {
   grid.adjustCols = grid.adjustRows = false;
   grid.SetCells(1, 1, "A text far wider than fifty pixels\nand two lines high\nthree");
   grid.PaintAndApply();
-  EXPECT_TRUE(grid.requests.empty());
-  EXPECT_EQ(grid.ColWidths(1), 50);
+  EXPECT_EQ(std::tuple(grid.requests.empty(), grid.ColWidths(1)), std::tuple(true, 50));
 
   TTextCanvas c(100, 30);
   DrawCellText(DataCell(c.canvas, "A text far wider than the cell", {0, 0, 40, 20}));  // Grid unset
@@ -190,8 +183,8 @@ TEST(CgDrawText, CentringAThirteenPixelTextInEighteenPixelsMovesItDownByTwoAFixe
   TRect probe{0, 0, 60, 0};
   ASSERT_EQ(DrawTextEx(c, "Hg", probe, DT_NOPREFIX | DT_CALCRECT), 13);
   using enum TcgVAlignment;
-  EXPECT_EQ(inkTop(cgvaCenter) - inkTop(cgvaTop), 2);
-  EXPECT_EQ(inkTop(cgvaBottom) - inkTop(cgvaTop), 17 - 13);
+  const int top = inkTop(cgvaTop);
+  EXPECT_EQ(std::tuple(inkTop(cgvaCenter) - top, inkTop(cgvaBottom) - top), std::tuple(2, 17 - 13));
   EXPECT_EQ(inkTop(cgvaCenter, {0, 0, 60, 19}) - inkTop(cgvaTop, {0, 0, 60, 19}), 3);  // (19 - 13) / 2
   EXPECT_EQ(inkTop(cgvaTop, {0, 10, 60, 30}) - inkTop(cgvaTop, {0, 10, 60, 30}, true), 1);
 }

@@ -19,9 +19,9 @@ struct TProbeEdit : TCgInplaceEdit {
   using TCgInplaceEdit::TCgInplaceEdit;
   using TCgInplaceEdit::ActiveList, TCgInplaceEdit::ArrowPressed, TCgInplaceEdit::ArrowRect;
   using TCgInplaceEdit::ArrowWidth, TCgInplaceEdit::ButtonPressed, TCgInplaceEdit::ButtonRect;
-  using TCgInplaceEdit::ButtonWidth, TCgInplaceEdit::ClientArea, TCgInplaceEdit::EditorFont;
-  using TCgInplaceEdit::HasButton, TCgInplaceEdit::HasDropDown, TCgInplaceEdit::ListVisible, TCgInplaceEdit::PickList;
-  using TCgInplaceEdit::SuggestionHint, TCgInplaceEdit::TextRect, TCgInplaceEdit::Tracking;
+  using TCgInplaceEdit::ButtonWidth, TCgInplaceEdit::HasButton, TCgInplaceEdit::HasDropDown;
+  using TCgInplaceEdit::ListVisible, TCgInplaceEdit::PickList, TCgInplaceEdit::SuggestionHint;
+  using TCgInplaceEdit::TextRect, TCgInplaceEdit::Tracking;
 
   QPoint Center(const TRect& r) const { return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
   // A point of the open list's row, in editor coordinates.

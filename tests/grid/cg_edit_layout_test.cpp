@@ -35,8 +35,7 @@ TEST_F(CgEditLayout, BothAidsSitAtTheRightEdgeButtonOutermostWithTheirCursorAndD
   grid->OnButtonClick = [&](QObject*, int, int) { ++clicks; };
   e = Edit(3, 1);
   // The arrow over the aids, the text cursor over the text.
-  EXPECT_EQ(e->childAt(e->Center(e->ButtonRect)), nullptr);
-  EXPECT_EQ(e->childAt(e->Center(e->ArrowRect)), nullptr);
+  for (const TRect& aid : {e->ButtonRect, e->ArrowRect}) EXPECT_EQ(e->childAt(e->Center(aid)), nullptr);
   EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
   QWidget* text = e->childAt(e->TextRect.Left + 3, e->height() / 2);
   ASSERT_EQ(text, e->viewport());
@@ -171,8 +170,7 @@ TEST_F(CgEditLayout, ACustomButtonIsAsWideAsItsPicturePlusFourPlacedByItsAlignme
   Column(2)->SetButtonVAlignment(TcgVAlignment::cgvaTop);
   e = Edit(2, 2);
   TRect b = e->ButtonRect;
-  EXPECT_EQ(e->ButtonWidth, 16);
-  EXPECT_EQ(RectWidth(b) - 1, 16);
+  EXPECT_EQ(std::tuple(e->ButtonWidth, RectWidth(b) - 1), std::tuple(16, 16));
   // No face: the cell's background around the picture at (left + 2, top + 2).
   ExpectPixels(Shot(e), {{b.Left, b.Top, e->Color()}, {b.Left + 2, b.Top + 2, QColor(200, 0, 200)},
                          {b.Left + 1, b.Top + 2, e->Color()}});

@@ -24,8 +24,7 @@ TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaMadeOnceAndKeptThroughCellsWithou
   // Below the text area, from its left edge.
   const QPoint p = e->mapToGlobal(QPoint(e->TextRect.Left, e->TextRect.Top));
   EXPECT_EQ(list->pos(), QPoint(p.x(), p.y() + RectHeight(e->TextRect)));
-  EXPECT_TRUE(e->hasFocus());  // the list never takes the focus
-  EXPECT_TRUE(list->isWindow());
+  EXPECT_TRUE(e->hasFocus() && list->isWindow());  // the list never takes the focus
 
   e = Edit(1, 1);
   e->ShowList();
@@ -40,11 +39,9 @@ TEST_F(CgEditList, TheListIsAsWideAsTheTextAreaMadeOnceAndKeptThroughCellsWithou
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
   EXPECT_FALSE(e->ListVisible);
   e = Edit(3, 1);
-  EXPECT_EQ(e->PickList, first);  // made once, kept
-  EXPECT_EQ(e->ActiveList, first);
+  EXPECT_EQ(std::tuple(e->PickList, e->ActiveList), std::tuple(first, first));  // made once, kept
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
-  EXPECT_TRUE(e->ListVisible);
-  EXPECT_EQ(e->PickList->Items(), (QStringList{"Red", "Green", "Blue"}));
+  EXPECT_EQ(std::tuple(e->ListVisible, e->PickList->Items()), std::tuple(true, QStringList{"Red", "Green", "Blue"}));
 }
 
 TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
@@ -58,12 +55,10 @@ TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
   auto reopen = [&](const QStringList& items) { e->CloseList(false); col->Items().SetList(items); e->ShowList(); };
   const int h = list->RowHeight();
   ASSERT_GT(h, 0);
-  EXPECT_EQ(list->visualItemRect(list->item(0)).height(), h);
-  EXPECT_EQ(list->height(), 3 * h + 4);
+  EXPECT_EQ(std::tuple(list->visualItemRect(list->item(0)).height(), list->height()), std::tuple(h, 3 * h + 4));
   EXPECT_EQ(list->width(), RectWidth(e->TextRect));  // ComboMaxWidth off: the items do not count
   reopen(Numbered(12, wide));
-  EXPECT_EQ(list->height(), 8 * h + 4);
-  EXPECT_EQ(list->width(), RectWidth(e->TextRect));
+  EXPECT_EQ(std::tuple(list->height(), list->width()), std::tuple(8 * h + 4, RectWidth(e->TextRect)));
 
   const int itemWidth = list->TextWidth(wide);
   ASSERT_GT(itemWidth, RectWidth(e->TextRect));
@@ -75,8 +70,7 @@ TEST_F(CgEditList, HeightsForFewAndManyItemsAndTheWidestItem) {
   EXPECT_EQ(list->height(), 3 * h + 4);
   EXPECT_EQ(list->width(), itemWidth > e->width() ? itemWidth + 4 : itemWidth);
   reopen({});  // nothing to show: the border only
-  EXPECT_EQ(list->height(), 4);
-  EXPECT_EQ(list->ItemIndex(), -1);
+  EXPECT_EQ(std::tuple(list->height(), list->ItemIndex()), std::tuple(4, -1));
 }
 
 TEST_F(CgEditList, AValueNotAmongTheItemsSelectsNothingAndEnterWritesEmptyText) {
@@ -86,16 +80,14 @@ TEST_F(CgEditList, AValueNotAmongTheItemsSelectsNothingAndEnterWritesEmptyText) 
   ASSERT_TRUE(e->ListVisible);
   EXPECT_EQ(e->PickList->ItemIndex(), 2);  // trimmed, any case
   QTest::keyClick(e, Qt::Key_Escape);
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "  banana ");
+  EXPECT_EQ(std::tuple(e->ListVisible, grid->Cells(1, 1)), std::tuple(false, "  banana "));
 
   grid->SetCells(1, 2, "Cherry");
   e = Edit(1, 2);
   QTest::keyClick(e, Qt::Key_Down, Qt::AltModifier);
   EXPECT_EQ(e->PickList->ItemIndex(), -1);
   QTest::keyClick(e, Qt::Key_Return);
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 2), "");
+  EXPECT_EQ(std::tuple(e->ListVisible, grid->Cells(1, 2)), std::tuple(false, ""));
   EXPECT_EQ(e->EditText(), "");  // the editor shows what the cell now holds
   EXPECT_TRUE(e->isVisible());   // Enter closed the list, not the editor
 }
@@ -132,11 +124,9 @@ TEST_F(CgEditList, PressingTheArrowLosingTheFocusOrHidingTheEditorClosesTheListW
   QTest::keyClick(e, Qt::Key_Down);  // another item selected
   EXPECT_EQ(e->PickList->ItemIndex(), 1);
   QTest::mousePress(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_FALSE(e->Tracking);
+  EXPECT_FALSE(e->ListVisible || e->Tracking);
   QTest::mouseRelease(e, Qt::LeftButton, {}, e->Center(e->ArrowRect));
-  EXPECT_EQ(grid->Cells(1, 1), "Apple");
-  EXPECT_FALSE(e->ListVisible);
+  EXPECT_EQ(std::tuple(grid->Cells(1, 1), e->ListVisible), std::tuple("Apple", false));
 
   // Losing the focus or another widget taking over closes the list.
   e = Edit(1, 1);
@@ -161,9 +151,7 @@ TEST_F(CgEditList, KeysActOnTheOpenListAltUpAcceptsADragFromTheArrowOrAClickSele
   EXPECT_EQ(e->PickList->ItemIndex(), 1);
   EXPECT_EQ(grid->Row(), 1);  // the grid did not move
   QTest::keyClick(e, Qt::Key_Up, Qt::AltModifier);
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 1), "ABC");
-  EXPECT_EQ(e->EditText(), "ABC");
+  EXPECT_EQ(std::tuple(e->ListVisible, grid->Cells(1, 1), e->EditText()), std::tuple(false, "ABC", "ABC"));
   // Closed, the arrows are the grid's again.
   QTest::keyClick(e, Qt::Key_Down);
   EXPECT_EQ(grid->Row(), 2);
@@ -204,8 +192,7 @@ TEST_F(CgEditList, OnGetReadOnlyLetsAListValueThroughButTheColumnDoesNot) {
   Column(1)->SetReadOnly(true);
   e = Edit(1, 2);
   Keys(e, {Qt::AltModifier | Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
-  EXPECT_FALSE(e->ListVisible);
-  EXPECT_EQ(grid->Cells(1, 2), "");
+  EXPECT_EQ(std::tuple(e->ListVisible, grid->Cells(1, 2)), std::tuple(false, ""));
 }
 
 TEST_F(CgEditList, ScrollingTheGridClosesTheListAndKeepsTheText) {

@@ -23,20 +23,17 @@ struct CellHintWindow : ::testing::Test {
 
 TEST_F(CellHintWindow, SizedToItsTextAtTheGivenPointAndToEachNewText) {
   hint.ActivateHint(TRect{100, 120, 0, 0}, "Voice, 12 s");
-  EXPECT_TRUE(hint.isVisible());
-  EXPECT_EQ(hint.Caption(), "Voice, 12 s");
+  EXPECT_EQ(std::tuple(hint.isVisible(), hint.Caption()), std::tuple(true, "Voice, 12 s"));
   EXPECT_EQ(hint.geometry(), QRect(100, 120, fm.horizontalAdvance("Voice, 12 s") + 8, fm.height() + 6));
   // A line break makes a second line; the rest of the rectangle is ignored.
   hint.ActivateHint(TRect{30, 40, 500, 500}, "Voice\n12 s");
-  EXPECT_EQ(hint.pos(), QPoint(30, 40));
-  EXPECT_EQ(hint.height(), 2 * fm.lineSpacing() + 6);
+  EXPECT_EQ(std::tuple(hint.pos(), hint.height()), std::tuple(QPoint(30, 40), 2 * fm.lineSpacing() + 6));
 
   // A new text resizes a shown hint.
   hint.ActivateHint(TRect{50, 60, 0, 0}, "ABC");
   const int narrow = hint.width();
   hint.SetCaption("Apple and more");
-  EXPECT_TRUE(hint.isVisible());
-  EXPECT_EQ(hint.geometry().topLeft(), QPoint(50, 60));
+  EXPECT_EQ(std::tuple(hint.isVisible(), hint.geometry().topLeft()), std::tuple(true, QPoint(50, 60)));
   EXPECT_EQ(hint.width(), fm.horizontalAdvance("Apple and more") + 8);
   EXPECT_GT(hint.width(), narrow);
   hint.HideHint();
