@@ -150,8 +150,7 @@ TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
   form_->close();
   EXPECT_TRUE(form_->Closed());
   ASSERT_EQ(boxes_.Requests.size(), 3u);
-  for (int i : {1, 2}) EXPECT_EQ(boxes_.Requests[i].Text, "Modem if OFF or not connected");
-  for (int i : {1, 2}) EXPECT_EQ(boxes_.Requests[i].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  for (int i : {1, 2}) ExpectCloseQuestion(boxes_.Requests[i], "Modem if OFF or not connected");
   EXPECT_TRUE(boxes_.Mismatches.empty());
   EXPECT_TRUE(modem.Commands().empty()) << "no set-up is sent to a modem that reads as off";
   form_.reset();

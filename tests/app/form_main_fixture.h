@@ -111,9 +111,7 @@ class PtyModem {
  public:
   using THandler = std::function<std::optional<std::string>(const std::string& command)>;
 
-  explicit PtyModem(THandler handler) : handler_(std::move(handler)) {
-    thread_ = std::thread([this] { Serve(); });
-  }
+  explicit PtyModem(THandler handler) : handler_(std::move(handler)), thread_([this] { Serve(); }) {}
   ~PtyModem() { stop_ = true; thread_.join(); }
   const std::string& Device() const { return pty_.SlaveName(); }
   std::vector<std::string> Commands() const { std::lock_guard lock(mutex_); return commands_; }
@@ -222,6 +220,16 @@ class FormMainTest : public ::testing::Test {
             f.BtnPlayFull->Enabled(),    f.BtnErase->Enabled(), f.GridMsgStore->Enabled()};
   }
   std::vector<bool> Enabled() const { return EnabledOf(*form_); }
+
+  // The error box that asks before a close whether to close anyway.
+  static void ExpectCloseQuestion(const TMessageBoxRequest& ask, const std::string& text) {
+    EXPECT_EQ(ask.Type, TMsgBoxType::mbtError);
+    EXPECT_EQ(ask.Title, "Error");
+    EXPECT_EQ(ask.Text, text);
+    EXPECT_EQ(ask.Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+    EXPECT_EQ(ask.DefaultButton, -1);
+    EXPECT_EQ(ask.EscapeButton, 0);
+  }
 
   QTemporaryDir dir_;
   std::string ini_;
