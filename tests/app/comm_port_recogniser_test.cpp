@@ -9,16 +9,11 @@ namespace {
 enum class Ending { Ok, Error, TimeOut, Other };
 
 Ending Wait(TCommPort& port, int timeOut) {
-  try {
-    port.WaitResponse(timeOut);
-    return Ending::Ok;
-  } catch (const EResponseError&) {
-    return Ending::Error;
-  } catch (const EResponseTimeOut&) {
-    return Ending::TimeOut;
-  } catch (const ECommPort&) {
-    return Ending::Other;
-  }
+  try { port.WaitResponse(timeOut); }
+  catch (const EResponseError&) { return Ending::Error; }
+  catch (const EResponseTimeOut&) { return Ending::TimeOut; }
+  catch (const ECommPort&) { return Ending::Other; }
+  return Ending::Ok;
 }
 
 }  // namespace
