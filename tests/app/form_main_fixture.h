@@ -10,8 +10,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <atomic>
@@ -30,6 +32,7 @@
 #include "tests/common/scripted_message_boxes.h"
 #include "tests/common/wait.h"
 #include "toolkit/core/date_time.h"
+#include "toolkit/widgets/qt_message_boxes.h"
 #include "toolkit/widgets/speed_button.h"
 
 namespace formmain_test {
@@ -86,6 +89,25 @@ class ShowWatch : public QObject {
 
  private:
   std::function<void(TFormMain&)> onShow_;
+};
+
+// Real boxes while it lives; every 10 ms the box open, if any, is handed to onBox, which must answer it.
+class RealBoxes {
+ public:
+  RealBoxes(ScriptedMessageBoxes& scripted, std::function<void(QMessageBox&)> onBox) : scripted_(scripted) {
+    SetMessageBoxes(&real_);
+    QObject::connect(&poll_, &QTimer::timeout, [onBox = std::move(onBox)] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) onBox(*box);
+    });
+    poll_.start(10);
+  }
+  ~RealBoxes() { SetMessageBoxes(&scripted_); }
+  void Stop() { poll_.stop(); }
+
+ private:
+  ScriptedMessageBoxes& scripted_;
+  TQtMessageBoxes real_;
+  QTimer poll_;
 };
 
 using orvix::test::ReadFile;
