@@ -80,7 +80,8 @@ TEST_F(FormMainLifecycle, ClosingWhenThePortCannotBeReopened) {
   form_->close();
   ASSERT_EQ(boxes_.Requests.size(), 1u);
   ExpectCloseQuestion(boxes_.Requests[0], "COM Port is used by another application");
-  EXPECT_EQ(boxes_.Requests[0].Detail, "The serial device could not be opened.\n" + sim_->Device() + ": Connection refused.");
+  EXPECT_EQ(boxes_.Requests[0].Detail,
+            "The serial device could not be opened.\n" + sim_->Device() + ": Connection refused.");
   EXPECT_FALSE(form_->Closed());
   EXPECT_TRUE(form_->BtnSelfControl->Down()) << "the connect button keeps its state on this path";
   EXPECT_FALSE(form_->CommPort->PortOpen());
