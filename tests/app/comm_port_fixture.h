@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <type_traits>

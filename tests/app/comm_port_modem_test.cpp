@@ -125,9 +125,7 @@ TEST(CommPortModem, ALateResultCodeStillGetsTheFullGuard) {
   ModemSim sim({}, "fault AT+MCS=1 delay 180\nfault AT+MCD=1 delay 95\n");
   OpenedPort port(sim);
   ScriptedMessageBoxes boxes;
-  port.Command("AT+MCS=1", 1000);
-  port.Command("AT+MCD=1", 1000);
-  port.Command("AT+MCM=1", 1000);
+  for (const char* command : {"AT+MCS=1", "AT+MCD=1", "AT+MCM=1"}) port.Command(command, 1000);
   EXPECT_TRUE(boxes.Requests.empty());
   ASSERT_TRUE(sim.WaitForLog("RX AT+MCM=1"));
   EXPECT_TRUE(sim.LogEvents("GUARD-VIOLATION").empty());

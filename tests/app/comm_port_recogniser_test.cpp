@@ -9,16 +9,11 @@ namespace {
 enum class Ending { Ok, Error, TimeOut, Other };
 
 Ending Wait(TCommPort& port, int timeOut) {
-  try {
-    port.WaitResponse(timeOut);
-    return Ending::Ok;
-  } catch (const EResponseError&) {
-    return Ending::Error;
-  } catch (const EResponseTimeOut&) {
-    return Ending::TimeOut;
-  } catch (const ECommPort&) {
-    return Ending::Other;
-  }
+  try { port.WaitResponse(timeOut); }
+  catch (const EResponseError&) { return Ending::Error; }
+  catch (const EResponseTimeOut&) { return Ending::TimeOut; }
+  catch (const ECommPort&) { return Ending::Other; }
+  return Ending::Ok;
 }
 
 }  // namespace
@@ -110,42 +105,30 @@ TEST(CommPortRecogniser, AFailedReadDropsTheEvent) {
 
 TEST(CommPortRecogniser, ResponseKeepsOnlyTheFirst4096Characters) {
   PtyChannel ch(PtyChannel::Manual);
+  // The pty holds about 4 KiB, so the babble goes in pieces.
+  std::vector<std::string> pieces;
+  for (char c = 'a'; c < 'a' + 12; ++c) pieces.push_back(std::string(499, c) + "\n");
   std::string sent;
-  Steps babble({[&] {
-    // The pty holds about 4 KiB, so the babble goes in pieces.
-    for (int i = 0; i < 12; ++i) {
-      const std::string piece = std::string(499, static_cast<char>('a' + i)) + "\n";
-      Feed(ch.pty, ch.port, piece);
-      sent += piece.substr(0, 499);
-    }
-  }});
+  for (const std::string& piece : pieces) sent += piece.substr(0, 499);
+  Feeds babble(ch, pieces);
   EXPECT_EQ(Wait(ch.port, 300), Ending::TimeOut);
   ASSERT_EQ(ch.port.Response().size(), TCommPort::MaxResponseLength);
   EXPECT_EQ(ch.port.Response(), sent.substr(0, TCommPort::MaxResponseLength));
 
   // The result code still ends the wait when the text is cut.
-  Steps more({[&] {
-    for (int i = 0; i < 10; ++i) Feed(ch.pty, ch.port, std::string(500, 'z'));
-    Feed(ch.pty, ch.port, "\r\nOK\r\n");
-  }});
+  std::vector<std::string> zs(10, std::string(500, 'z'));
+  zs.push_back("\r\nOK\r\n");
+  Feeds more(ch, zs);
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(TCommPort::MaxResponseLength, 'z'));
 
   // A result code at the bound removes only its own characters: the O of OK is character 4096 and the K would
   // be 4097, so the kept text is exactly the 4095 characters before them.
-  Steps steps({[&] {
-    Feed(ch.pty, ch.port, std::string(2000, 'x'));
-    Feed(ch.pty, ch.port, std::string(2095, 'y'));
-    Feed(ch.pty, ch.port, "OK");
-  }});
+  Feeds steps(ch, {std::string(2000, 'x'), std::string(2095, 'y'), "OK"});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Ok);
   EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2095, 'y'));
 
-  Steps error({[&] {
-    Feed(ch.pty, ch.port, std::string(2000, 'x'));
-    Feed(ch.pty, ch.port, std::string(2200, 'y'));
-    Feed(ch.pty, ch.port, "ERROR");
-  }});
+  Feeds error(ch, {std::string(2000, 'x'), std::string(2200, 'y'), "ERROR"});
   EXPECT_EQ(Wait(ch.port, 5000), Ending::Error);
   EXPECT_EQ(ch.port.Response(), std::string(2000, 'x') + std::string(2096, 'y'));
 }

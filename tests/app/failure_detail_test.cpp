@@ -130,17 +130,15 @@ TEST(FailureDetail, NoInternalNameReachesTheUser) {
 }
 
 TEST(CommandFailureDetail, NamesTheCommandAndWhatCameBack) {
-  EXPECT_EQ(CommandFailureDetail(Raised(EResponseError()), "AT+MVP=3", -1), "The modem answered ERROR to AT+MVP=3.");
-  EXPECT_EQ(CommandFailureDetail(Raised(EResponseTimeOut()), "AT+MSR=0", 1000),
-            "No answer from the modem to AT+MSR=0 within 1 s.");
-  EXPECT_EQ(CommandFailureDetail(Raised(EResponseTimeOut()), "AT+MEM", 100000),
-            "No answer from the modem to AT+MEM within 100 s.");
-  EXPECT_EQ(CommandFailureDetail(Raised(EResponseTimeOut()), "AT+MCW", 1500),
-            "No answer from the modem to AT+MCW within 1.5 s.");
-  EXPECT_EQ(CommandFailureDetail(Raised(EDeviceLost()), "AT+MVP=0", -1),
-            "The line to the modem was lost during AT+MVP=0.");
-  EXPECT_EQ(CommandFailureDetail(Raised(ECommPort("TCommPort: another command is still waiting")), "AT+MCS?", 1000),
-            "AT+MCS? was not sent: another command to the modem was still waiting for its answer.");
+  const struct { std::exception_ptr failure; const char* command; int timeOut; std::string detail; } cases[] = {
+      {Raised(EResponseError()), "AT+MVP=3", -1, "The modem answered ERROR to AT+MVP=3."},
+      {Raised(EResponseTimeOut()), "AT+MSR=0", 1000, "No answer from the modem to AT+MSR=0 within 1 s."},
+      {Raised(EResponseTimeOut()), "AT+MEM", 100000, "No answer from the modem to AT+MEM within 100 s."},
+      {Raised(EResponseTimeOut()), "AT+MCW", 1500, "No answer from the modem to AT+MCW within 1.5 s."},
+      {Raised(EDeviceLost()), "AT+MVP=0", -1, "The line to the modem was lost during AT+MVP=0."},
+      {Raised(ECommPort("TCommPort: another command is still waiting")), "AT+MCS?", 1000,
+       "AT+MCS? was not sent: another command to the modem was still waiting for its answer."}};
+  for (const auto& c : cases) EXPECT_EQ(CommandFailureDetail(c.failure, c.command, c.timeOut), c.detail) << c.command;
 }
 
 }  // namespace

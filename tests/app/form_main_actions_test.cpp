@@ -1,11 +1,9 @@
 // The buttons and Enter, the controls' state after each, a failed command's box and cause, the busy cursor.
 
 #include <QPushButton>
-#include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
 #include "tests/common/shown_window.h"
-#include "toolkit/widgets/qt_message_boxes.h"
 
 namespace formmain_test {
 namespace {
@@ -150,8 +148,7 @@ TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
   form_->close();
   EXPECT_TRUE(form_->Closed());
   ASSERT_EQ(boxes_.Requests.size(), 3u);
-  for (int i : {1, 2}) EXPECT_EQ(boxes_.Requests[i].Text, "Modem if OFF or not connected");
-  for (int i : {1, 2}) EXPECT_EQ(boxes_.Requests[i].Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+  for (int i : {1, 2}) ExpectCloseQuestion(boxes_.Requests[i], "Modem if OFF or not connected");
   EXPECT_TRUE(boxes_.Mismatches.empty());
   EXPECT_TRUE(modem.Commands().empty()) << "no set-up is sent to a modem that reads as off";
   form_.reset();
@@ -160,23 +157,16 @@ TEST_F(FormMainActions, ConnectOverALineWithoutModemLines) {
 // A play clicked with the mouse fails: the window is busy until it has ended, its box keeps the normal cursor.
 TEST_F(FormMainActions, TheCursorIsBusyDuringAPlayButNotOverItsBox) {
   CreateFormWithModem(kThreeMessages + "fault AT+MVP=1 error\n");
-  TQtMessageBoxes real;
-  SetMessageBoxes(&real);
   Qt::CursorShape windowAtBox = Qt::BlankCursor, box = Qt::BlankCursor;
   bool overridden = true;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!shown) return;
+  RealBoxes real(boxes_, [&](QMessageBox& shown) {
     windowAtBox = form_->cursor().shape();
-    box = shown->cursor().shape();
+    box = shown.cursor().shape();
     overridden = QApplication::overrideCursor() != nullptr;
-    shown->buttons().front()->click();
+    shown.buttons().front()->click();
   });
-  poll.start(10);
   ASSERT_TRUE(orvix::test::ShowActive(*form_));
   Click(form_->BtnPlay);
-  SetMessageBoxes(&boxes_);
   EXPECT_EQ(Dialogue().back(), "AT+MVP=1");
   EXPECT_EQ(windowAtBox, Qt::BusyCursor);
   EXPECT_EQ(box, Qt::ArrowCursor);

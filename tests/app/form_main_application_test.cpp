@@ -5,7 +5,6 @@
 
 #include "tests/app/form_main_fixture.h"
 #include "toolkit/widgets/application.h"
-#include "toolkit/widgets/qt_message_boxes.h"
 
 namespace formmain_test {
 namespace {
@@ -26,19 +25,12 @@ TEST_F(FormMainApplication, AMinimiseDuringTheStartUpReleasesThePortAfterIt) {
 // Raised before the platform has activated the window just shown, a box still shows over it.
 TEST_F(FormMainApplication, ABoxDuringTheStartUpShowsOverTheWindow) {
   WriteSettings(kNoDevice);
-  TQtMessageBoxes real;
-  SetMessageBoxes(&real);
   QWidget* parent = nullptr;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      parent = box->parentWidget();
-      box->buttons().front()->click();
-    }
+  RealBoxes real(boxes_, [&](QMessageBox& box) {
+    parent = box.parentWidget();
+    box.buttons().front()->click();
   });
-  poll.start(10);
   CreateForm();
-  SetMessageBoxes(&boxes_);
   EXPECT_EQ(parent, form_.get());
 }
 

@@ -10,8 +10,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <atomic>
@@ -30,6 +32,7 @@
 #include "tests/common/scripted_message_boxes.h"
 #include "tests/common/wait.h"
 #include "toolkit/core/date_time.h"
+#include "toolkit/widgets/qt_message_boxes.h"
 #include "toolkit/widgets/speed_button.h"
 
 namespace formmain_test {
@@ -88,6 +91,25 @@ class ShowWatch : public QObject {
   std::function<void(TFormMain&)> onShow_;
 };
 
+// Real boxes while it lives; every 10 ms the box open, if any, is handed to onBox, which must answer it.
+class RealBoxes {
+ public:
+  RealBoxes(ScriptedMessageBoxes& scripted, std::function<void(QMessageBox&)> onBox) : scripted_(scripted) {
+    SetMessageBoxes(&real_);
+    QObject::connect(&poll_, &QTimer::timeout, [onBox = std::move(onBox)] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) onBox(*box);
+    });
+    poll_.start(10);
+  }
+  ~RealBoxes() { SetMessageBoxes(&scripted_); }
+  void Stop() { poll_.stop(); }
+
+ private:
+  ScriptedMessageBoxes& scripted_;
+  TQtMessageBoxes real_;
+  QTimer poll_;
+};
+
 using orvix::test::ReadFile;
 using orvix::test::WriteFile;
 
@@ -111,9 +133,7 @@ class PtyModem {
  public:
   using THandler = std::function<std::optional<std::string>(const std::string& command)>;
 
-  explicit PtyModem(THandler handler) : handler_(std::move(handler)) {
-    thread_ = std::thread([this] { Serve(); });
-  }
+  explicit PtyModem(THandler handler) : handler_(std::move(handler)), thread_([this] { Serve(); }) {}
   ~PtyModem() { stop_ = true; thread_.join(); }
   const std::string& Device() const { return pty_.SlaveName(); }
   std::vector<std::string> Commands() const { std::lock_guard lock(mutex_); return commands_; }
@@ -222,6 +242,16 @@ class FormMainTest : public ::testing::Test {
             f.BtnPlayFull->Enabled(),    f.BtnErase->Enabled(), f.GridMsgStore->Enabled()};
   }
   std::vector<bool> Enabled() const { return EnabledOf(*form_); }
+
+  // The error box that asks before a close whether to close anyway.
+  static void ExpectCloseQuestion(const TMessageBoxRequest& ask, const std::string& text) {
+    EXPECT_EQ(ask.Type, TMsgBoxType::mbtError);
+    EXPECT_EQ(ask.Title, "Error");
+    EXPECT_EQ(ask.Text, text);
+    EXPECT_EQ(ask.Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
+    EXPECT_EQ(ask.DefaultButton, -1);
+    EXPECT_EQ(ask.EscapeButton, 0);
+  }
 
   QTemporaryDir dir_;
   std::string ini_;

@@ -1,11 +1,9 @@
 // Keys and focus as a user meets them, the keyboard alone included.
 
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
-#include "toolkit/widgets/qt_message_boxes.h"
 
 namespace formmain_test {
 namespace {
@@ -115,32 +113,25 @@ TEST_F(FormMainKeys, OneEnterOnAFocusedRowPlaysThatRowOnceAlsoWhenHeld) {
 // so that no Enter of the window's own is involved.
 TEST_F(FormMainKeys, TheEnterThatClosesABoxDoesNotPlay) {
   Start(kFiveMessages + "fault AT+MVP=* error\n");
-  TQtMessageBoxes realBoxes;
-  SetMessageBoxes(&realBoxes);
-  struct Restore { ScriptedMessageBoxes& boxes; ~Restore() { SetMessageBoxes(&boxes); } } restore{boxes_};
   // The first box is closed by Enter; any later one (a second play failing) by Escape, so the test cannot hang.
   std::vector<std::string> shown;
   bool released = false;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    box->activateWindow();
-    if (!QTest::qWaitForWindowActive(box)) return;
-    shown.push_back(box->text().toStdString());
-    if (shown.size() > 1) return QTest::keyClick(box, Qt::Key_Escape);
-    QTest::keyPress(box, Qt::Key_Return);
-    EXPECT_NE(box->clickedButton(), nullptr) << "Enter answers the box on its press";
+  RealBoxes real(boxes_, [&](QMessageBox& box) {
+    box.activateWindow();
+    if (!QTest::qWaitForWindowActive(&box)) return;
+    shown.push_back(box.text().toStdString());
+    if (shown.size() > 1) return QTest::keyClick(&box, Qt::Key_Escape);
+    QTest::keyPress(&box, Qt::Key_Return);
+    EXPECT_NE(box.clickedButton(), nullptr) << "Enter answers the box on its press";
     QTimer::singleShot(0, [&] { QTest::keyRelease(KeyTarget(), Qt::Key_Return); released = true; });
   });
-  poll.start(10);
 
   ClickRow(3);
   const std::size_t mark = DialogueSize();
   Click(form_->BtnPlay);
   ASSERT_TRUE(WaitUntil([&] { return released; }));
   SettleAfterPlays(mark, 1);
-  poll.stop();
+  real.Stop();
   EXPECT_EQ(shown, std::vector<std::string>{"Error on COM Port"});
   EXPECT_EQ(Plays(mark), std::vector<std::string>{"AT+MVP=3"});
   EXPECT_EQ(form_->GridMsgStore->Row(), 4);

@@ -126,13 +126,7 @@ TEST_F(FormMainStartup, WithTheModemOffCancelShowsTheWindow) {
 
   EXPECT_EQ(boxes_.Requests[0].Text, "Modem if OFF or not connected");
   EXPECT_EQ(boxes_.Requests[0].Buttons, std::vector<std::string>{"OK"});
-  const TMessageBoxRequest& ask = boxes_.Requests[1];
-  EXPECT_EQ(ask.Type, TMsgBoxType::mbtError);
-  EXPECT_EQ(ask.Title, "Error");
-  EXPECT_EQ(ask.Text, "Modem if OFF or not connected");
-  EXPECT_EQ(ask.Buttons, (std::vector<std::string>{"Cancel", "&Ignore"}));
-  EXPECT_EQ(ask.DefaultButton, -1);
-  EXPECT_EQ(ask.EscapeButton, 0);
+  ExpectCloseQuestion(boxes_.Requests[1], "Modem if OFF or not connected");
   EXPECT_TRUE(boxes_.Mismatches.empty());
 
   EXPECT_FALSE(form_->Closed());

@@ -58,7 +58,13 @@ class FormMainStore : public FormMainTest {
     ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"Modem if OFF or not connected"});
     form_->CommPort->OpenPort();
   }
-  std::vector<std::string> PtyCommands(std::size_t from) const { return From(pty_->Commands(), from); }
+  // The commands a reading of `store` sent.
+  std::vector<std::string> RefreshWith(const Store& store) {
+    pty_->SetHandler(store.Handler());
+    const std::size_t mark = pty_->Commands().size();
+    form_->RefreshMessageStore();
+    return From(pty_->Commands(), mark);
+  }
   void TearDown() override { form_.reset(); pty_.reset(); FormMainTest::TearDown(); }
   std::unique_ptr<PtyModem> pty_;
 };
@@ -91,36 +97,29 @@ TEST_F(FormMainStore, TheGridGrowsOneRowAtATimeAndKeepsRowsBeyondAShorterList) {
   EXPECT_EQ(Column(3).back(), Stamp(1, 2, 7));
   EXPECT_EQ(Label(), "7 received messages");
 
-  pty_->SetHandler(Store::Voices(8, 20).Handler());
-  form_->RefreshMessageStore();
+  RefreshWith(Store::Voices(8, 20));
   EXPECT_EQ(form_->GridMsgStore->RowCount(), 9);
   EXPECT_EQ(Column(2), std::vector<QString>(8, "20 sec."));
   EXPECT_EQ(Label(), "8 received messages");
 
   // Fewer messages (not by an erase): rows 1 and 2 are rewritten, the rest stay.
-  pty_->SetHandler(Store::Voices(2, 30).Handler());
-  form_->RefreshMessageStore();
+  RefreshWith(Store::Voices(2, 30));
   EXPECT_EQ(form_->GridMsgStore->RowCount(), 9);
   EXPECT_EQ(Column(2), (std::vector<QString>{"30 sec.", "30 sec.", "20 sec.", "20 sec.", "20 sec.", "20 sec.",
                                              "20 sec.", "20 sec."}));
   EXPECT_EQ(Label(), "2 received messages");
 
   // No message: the label says so, the grid keeps its rows, the clock is reset.
-  const std::size_t before = pty_->Commands().size();
   const auto rows = Column(0);
-  pty_->SetHandler(Store::Voices(0).Handler());
-  form_->RefreshMessageStore();
+  EXPECT_EQ(RefreshWith(Store::Voices(0)), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?", "AT+MCC"}));
   EXPECT_EQ(Label(), "No received message");
   EXPECT_EQ(Column(0), rows);
-  EXPECT_EQ(PtyCommands(before), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?", "AT+MCC"}));
   EXPECT_FALSE(form_->ClockValid);
 
   // The same empty summary again: nothing changes but the clock is reset again.
   form_->LabelMsgStoreCnt->setText("marker");
-  const std::size_t again = pty_->Commands().size();
-  form_->RefreshMessageStore();
+  EXPECT_EQ(RefreshWith(Store::Voices(0)), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?", "AT+MCC"}));
   EXPECT_EQ(Label(), "marker");
-  EXPECT_EQ(PtyCommands(again), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?", "AT+MCC"}));
 }
 
 TEST_F(FormMainStore, AnUnchangedSummaryLeavesGridAndLabelAsTheyWere) {
@@ -128,12 +127,10 @@ TEST_F(FormMainStore, AnUnchangedSummaryLeavesGridAndLabelAsTheyWere) {
   form_->RefreshMessageStore();
   const auto texts = Column(2);
   ASSERT_EQ(texts[0], "10 sec.");
-  pty_->SetHandler(Store::Voices(3, 55).Handler());  // other lengths, same summary
-  const std::size_t before = pty_->Commands().size();
-  form_->RefreshMessageStore();
+  // Other lengths, same summary.
+  EXPECT_EQ(RefreshWith(Store::Voices(3, 55)), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?"}));
   EXPECT_EQ(Column(2), texts);
   EXPECT_EQ(Label(), "3 received messages");
-  EXPECT_EQ(PtyCommands(before), (std::vector<std::string>{"AT+MSR=0", "AT+MCC?"}));
 }
 
 TEST_F(FormMainStore, AMalformedCountEndsTheReadingBeforeAnyRow) {

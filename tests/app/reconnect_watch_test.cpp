@@ -10,8 +10,6 @@
 namespace formmain_test {
 namespace {
 
-using namespace std::chrono_literals;
-
 void Touch(const QString& path) { QFile file(path); ASSERT_TRUE(file.open(QIODevice::WriteOnly)); }
 
 TEST(ReconnectWatch, AttemptsWhenThePathAppearsAlsoInAFolderNotYetThere) {

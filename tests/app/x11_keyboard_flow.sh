@@ -9,15 +9,18 @@ set -euo pipefail
 
 source "$(dirname "$0")/x11_session.sh" "$0" "$@" -- xdotool python3
 
-# Waits until the commands sent since mark $1 end with $2; $3 says what failed.
 ends_with_since() { [[ "$(rx_since "$1")" == *"$2" ]]; }
-expect_since() {
-  wait_for ends_with_since "$1" "$2" || fail "$3: $(rx_since "$1")"
-  sleep 0.3
-}
 key() {
   xdotool key --delay 60 "$@"
   sleep 0.2
+}
+# Presses key $1 and waits until the commands sent since then end with $2; $3 says what failed.
+key_sends() {
+  local mark
+  mark=$(rx_count)
+  key "$1"
+  wait_for ends_with_since "$mark" "$2" || fail "$3: $(rx_since "$mark")"
+  sleep 0.3
 }
 
 start_modem <<<"$DESKTOP_MODEM"
@@ -33,33 +36,23 @@ xdotool windowfocus --sync "$WIN"
 key Tab
 key space
 wait_for grep -q 'DISCONNECT' "$WORK/modem.log" || fail "Space on the connect button did not disconnect"
-mark=$(rx_count)
-key space
 # (The store is as it was: its summary is read, not every message again.)
-expect_since "$mark" "AT+MCS=1 AT+MCD=1 AT+MCM=1 AT+MCR=3 AT+MCW AT+MSR=0 AT+MCC?" "Space did not connect again"
+key_sends space "AT+MCS=1 AT+MCD=1 AT+MCM=1 AT+MCR=3 AT+MCW AT+MSR=0 AT+MCC?" "Space did not connect again"
 
 # Back to the list, row 3, Enter.
 key shift+Tab
 key Down Down
-mark=$(rx_count)
-key Return
-expect_since "$mark" "AT+MVP=3" "Enter on row 3 played"
+key_sends Return "AT+MVP=3" "Enter on row 3 played"
 
 # Tab to the welcome buttons (past the connect and play buttons).
 key Tab Tab Tab
-mark=$(rx_count)
-key space
-expect_since "$mark" "AT+MVP=0" "Space on the welcome button played"
+key_sends space "AT+MVP=0" "Space on the welcome button played"
 key Tab
-mark=$(rx_count)
-key space
-expect_since "$mark" "AT+MVP=255" "Space on the full-memory welcome button played"
+key_sends space "AT+MVP=255" "Space on the full-memory welcome button played"
 
 # Erase.
 key Tab
-mark=$(rx_count)
-key space
-expect_since "$mark" "AT+MEM" "Space on the erase button sent"
+key_sends space "AT+MEM" "Space on the erase button sent"
 
 # Close as a window manager does on Alt+F4: a WM_DELETE_WINDOW request.
 mark=$(rx_count)
