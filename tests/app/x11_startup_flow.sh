@@ -29,8 +29,9 @@ EOF
 }
 
 # Without an argument: in sight before the modem has answered anything.
+# The program's own start may take long on a loaded machine: 30 s for the first command.
 fresh_start
-wait_for received AT+MCS=1 || fail "the set-up did not begin"
+WAIT_TENTHS=300 wait_for received AT+MCS=1 || fail "the set-up did not begin"
 visible || fail "no window while the modem is set up"
 received AT+MSR=002 && fail "the check came too late to tell"
 wait_for received AT+MSR=002 || fail "the list was not read"
@@ -39,7 +40,7 @@ stop_pid "$APP_PID"
 # With an argument: hidden while the modem is set up, in sight once the
 # summary has come, while the rest is read.
 fresh_start auto
-wait_for received AT+MCS=1 || fail "the set-up did not begin"
+WAIT_TENTHS=300 wait_for received AT+MCS=1 || fail "the set-up did not begin"
 visible && fail "the window showed before the summary"
 wait_for received 'AT+MCC?' || fail "no summary read"
 wait_for visible || fail "no window once the summary counted messages"
