@@ -16,8 +16,6 @@ namespace {
 class TQuickThread : public TThread {
  public:
   ~TQuickThread() override { Terminate(); WaitFor(); }
-
- protected:
   void Execute() override {}
 };
 
@@ -83,8 +81,7 @@ TEST_F(CommEvents, BytesArrivingAfterTheHandlerReadAreDelivered) {
 // they still need their own OnRxChar, or a reply sits unread until the command times out.
 TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
   comm.SetMonitorEvents({TCommEventState::evRxChar, TCommEventState::evTxEmpty});
-  std::vector<int> rxCounts;
-  std::vector<int> queuedAtTxEmpty;
+  std::vector<int> rxCounts, queuedAtTxEmpty;
   comm.OnRxChar = [&](TCustomComm*, int count) { rxCounts.push_back(count); };  // leaves the bytes unread
   comm.OnTxEmpty = [&](TCustomComm*) { queuedAtTxEmpty.push_back(static_cast<int>(comm.Record.Stat.cbInQue)); };
   comm.Open();

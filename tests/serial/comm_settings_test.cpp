@@ -197,17 +197,10 @@ TEST_F(OpenComm, ReadBufSizeGivesTheXonXoffLimitsAndCharsTimeOutTheTimeouts) {
   comm.Open();
   EXPECT_EQ(comm.Record.Dcb.XonLim, 1024);
   EXPECT_EQ(comm.Record.Dcb.XoffLim, 1024);
-  TCommTimeouts t = comm.Record.Timeouts;
-  EXPECT_EQ(t.ReadIntervalTimeout, 250u);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 1500u);
-  EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
-  EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
+  // Every other field stays 0.
+  EXPECT_EQ(comm.Record.Timeouts, (TCommTimeouts{.ReadIntervalTimeout = 250, .WriteTotalTimeoutConstant = 1500}));
   comm.SetCharsTimeOut(0);  // applied at once while open
-  t = comm.Record.Timeouts;
-  EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 1500u);
-  EXPECT_EQ(t.ReadTotalTimeoutMultiplier + t.ReadTotalTimeoutConstant + t.WriteTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(comm.Record.Timeouts, (TCommTimeouts{.ReadIntervalTimeout = ~0u, .WriteTotalTimeoutConstant = 1500}));
   comm.Close();
   comm.SetCharsTimeOut(250);
   EXPECT_EQ(comm.Record.Timeouts.ReadIntervalTimeout, 0xFFFFFFFFu);  // closed: only stored

@@ -17,12 +17,10 @@ constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
 
 TEST(LineSettings, ParityDataAndStopBits) {
   const struct { TDCB dcb; tcflag_t cflag; } cases[] = {
-      {Block(8, NOPARITY, ONESTOPBIT), CS8},
-      {Block(7, ODDPARITY, ONESTOPBIT), CS7 | PARENB | PARODD},
+      {Block(8, NOPARITY, ONESTOPBIT), CS8}, {Block(7, ODDPARITY, ONESTOPBIT), CS7 | PARENB | PARODD},
       {Block(7, EVENPARITY, TWOSTOPBITS), CS7 | PARENB | CSTOPB},
       {Block(8, MARKPARITY, ONESTOPBIT), CS8 | PARENB | CMSPAR | PARODD},
-      {Block(6, SPACEPARITY, ONESTOPBIT), CS6 | PARENB | CMSPAR},
-      {Block(5, NOPARITY, ONE5STOPBITS), CS5 | CSTOPB},
+      {Block(6, SPACEPARITY, ONESTOPBIT), CS6 | PARENB | CMSPAR}, {Block(5, NOPARITY, ONE5STOPBITS), CS5 | CSTOPB},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(LineSettingsValid(c.dcb));

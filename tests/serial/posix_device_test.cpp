@@ -93,7 +93,7 @@ class Device : public ::testing::Test {
     });
   }
   // The wait is still blocked a while later; the stop ends it.
-  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>>& wait) {
+  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>> wait) {
     EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
     stop.Set();
     EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
@@ -111,9 +111,7 @@ TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
       {"close", 0, [] { delete stillOpen; _exit(0); }},  // _exit: nothing run at exit
       {"exit", 0, [] { std::exit(0); }},
       {"uncaught exception", SIGABRT, [] { ThrowThroughNoexcept([] { throw std::runtime_error("uncaught"); }); }},
-      {"SIGTERM", SIGTERM, [] { pause(); }},
-      {"SIGINT", SIGINT, [] { pause(); }},
-      {"SIGHUP", SIGHUP, [] { pause(); }},
+      {"SIGTERM", SIGTERM, [] { pause(); }}, {"SIGINT", SIGINT, [] { pause(); }}, {"SIGHUP", SIGHUP, [] { pause(); }},
   };
   for (const auto& ending : endings) {
     SCOPED_TRACE(ending.how);
@@ -156,9 +154,7 @@ TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
 TEST_F(Device, InputIsAnnouncedOnce) {
   ASSERT_TRUE(pty.WriteMaster("abc"));
   auto wait = StartWait();
-  auto [result, events] = wait.get();
-  EXPECT_EQ(result, TWaitResult::Event);
-  EXPECT_EQ(events, EV_RXCHAR);
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
   const TCleared counted = Cleared(*dev);
   EXPECT_EQ(counted.errors, 0u);
   EXPECT_EQ(counted.stat.cbInQue, 3u);
@@ -186,8 +182,7 @@ TEST_F(Device, CountedInputIsStillAnnounced) {
 TEST_F(Device, UnmonitoredInputIsNoEvent) {
   dev->SetCommMask(EV_ERR);
   ASSERT_TRUE(pty.WriteMaster("abc"));
-  auto wait = StartWait();
-  ExpectBlockedUntilStopped(wait);
+  ExpectBlockedUntilStopped(StartWait());
 }
 
 TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
@@ -213,12 +208,9 @@ TEST_F(Device, HangUpIsReportedEvenWhenErrorsAreNotMonitored) {
 TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
   dev->SetCommMask(EV_TXEMPTY);
   EXPECT_EQ(dev->Write("ATZ\r", 4), 4);
-  auto wait = StartWait();
-  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_TXEMPTY));
+  EXPECT_EQ(StartWait().get(), std::make_pair(TWaitResult::Event, EV_TXEMPTY));
   EXPECT_EQ(pty.ReadMaster(4), "ATZ\r");
-  // Reported once per write.
-  wait = StartWait();
-  ExpectBlockedUntilStopped(wait);
+  ExpectBlockedUntilStopped(StartWait());  // reported once per write
 }
 
 TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {

@@ -15,6 +15,8 @@ stops the server. Needs nothing beyond Debian's python3-serial. Run it with
 pyserial's package of the same name.
 """
 
+import contextlib
+import os
 import socket
 import sys
 import threading
@@ -40,11 +42,8 @@ class Connection:
         self.lock = threading.Lock()
 
     def write(self, data):
-        with self.lock:
-            try:
-                self.sock.sendall(data)
-            except OSError:
-                pass
+        with self.lock, contextlib.suppress(OSError):
+            self.sock.sendall(data)
 
 
 def describe(port):
@@ -75,13 +74,11 @@ def serve(client):
     client.settimeout(0.05)
     try:
         while True:
-            try:
+            with contextlib.suppress(socket.timeout):
                 data = client.recv(4096)
                 if not data:
                     break
                 port.write(b"".join(manager.filter(data)))
-            except socket.timeout:
-                pass
             manager.check_modem_lines()
             now = describe(port)
             for old, new in zip(last, now):
@@ -102,13 +99,9 @@ def control():
             with lock:
                 sock = current["sock"]
             if sock is not None:
-                try:
+                with contextlib.suppress(OSError):
                     sock.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-    # End of input: the test is over.
-    import os
-    os._exit(0)
+    os._exit(0)  # end of input: the test is over
 
 
 def main():

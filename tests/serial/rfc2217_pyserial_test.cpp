@@ -84,8 +84,7 @@ class TPyServer {
   }
 
   pid_t pid_ = -1;
-  int toServer_ = -1;
-  int fromServer_ = -1;
+  int toServer_ = -1, fromServer_ = -1;
   std::string url_;
   std::mutex mu_;
   std::condition_variable cv_;

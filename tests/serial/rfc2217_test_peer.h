@@ -86,10 +86,7 @@ class TPeer {
   ~TPeer() {
     [[maybe_unused]] ssize_t r = write(stopPipe_[1], "x", 1);
     thread_.join();
-    if (conn_ >= 0) close(conn_);
-    close(listen_);
-    close(stopPipe_[0]);
-    close(stopPipe_[1]);
+    for (int fd : {conn_, listen_, stopPipe_[0], stopPipe_[1]}) if (fd >= 0) close(fd);
   }
 
   int Port() const { return port_; }
@@ -154,6 +151,13 @@ class TPeer {
     }
   }
 
+  void Take(int conn) {
+    std::lock_guard lock(mu_);
+    DropLocked();
+    conn_ = conn;
+    wire_.Restart();
+  }
+
   void DropLocked() {
     if (conn_ >= 0) close(conn_);
     conn_ = -1;
@@ -171,17 +175,10 @@ class TPeer {
       pollfd fds[3] = {{stopPipe_[0], POLLIN, 0}, {listen_, POLLIN, 0}, {conn, short(paused_ ? 0 : POLLIN), 0}};
       if (poll(fds, conn >= 0 ? 3 : 2, 20) < 0) return;
       if (fds[0].revents) return;
-      if (fds[1].revents & POLLIN) {
-        const int c = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (c >= 0) {
-          {
-            std::lock_guard lock(mu_);
-            DropLocked();
-            conn_ = c;
-            wire_.Restart();
-          }
-          if (onConnect_) onConnect_(*this);
-        }
+      const int accepted = fds[1].revents & POLLIN ? accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+      if (accepted >= 0) {
+        Take(accepted);
+        if (onConnect_) onConnect_(*this);
       }
       if (conn >= 0 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
         char buf[4096];
@@ -201,8 +198,7 @@ class TPeer {
   }
 
   std::function<void(TPeer&)> onConnect_;
-  int listen_ = -1;
-  int port_ = 0;
+  int listen_ = -1, port_ = 0;
   int stopPipe_[2] = {-1, -1};
   std::atomic<bool> paused_{false};
   mutable std::mutex mu_;

@@ -83,10 +83,7 @@ inline uint32_t StatusOf(TSerialDevice& device) {
 }
 
 // What ClearCommError reports; the test fails when the call does.
-struct TCleared {
-  uint32_t errors = 0xFFFF;
-  TComStat stat;
-};
+struct TCleared { uint32_t errors = 0xFFFF; TComStat stat; };
 inline TCleared Cleared(TSerialDevice& device) {
   TCleared c;
   EXPECT_TRUE(device.ClearCommError(c.errors, c.stat)) << device.LastError();
