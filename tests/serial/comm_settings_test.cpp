@@ -224,12 +224,8 @@ TEST_F(OpenComm, OpenLeavesARawLineAndEveryRateAndStopBitsReachIt) {
   EXPECT_EQ(t.c_cc[VMIN], 1);
   EXPECT_EQ(t.c_cc[VTIME], 0);
   const TDCB& d = comm.Record.Dcb;
-  EXPECT_EQ(d.BaudRate, 9600u);
-  EXPECT_EQ(d.ByteSize, 8);
-  EXPECT_EQ(d.Parity, NOPARITY);
-  EXPECT_EQ(d.StopBits, ONESTOPBIT);
-  EXPECT_EQ(d.XonChar, 17);
-  EXPECT_EQ(d.XoffChar, 19);
+  EXPECT_EQ(std::tuple(d.BaudRate, d.ByteSize, d.Parity, d.StopBits, d.XonChar, d.XoffChar),
+            std::tuple(9600u, 8, NOPARITY, ONESTOPBIT, 17, 19));
 
   for (int i = 0; i <= static_cast<int>(TBaudRate::cbr256000); ++i) {
     auto rate = static_cast<TBaudRate>(i);

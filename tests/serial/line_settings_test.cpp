@@ -31,10 +31,8 @@ TEST(LineSettings, ParityDataAndStopBits) {
     EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
     TDCB back;
     DecodeLineSettings(t, 4800, back);
-    EXPECT_EQ(back.ByteSize, c.dcb.ByteSize);
-    EXPECT_EQ(back.Parity, c.dcb.Parity);
-    EXPECT_EQ(back.StopBits, c.dcb.StopBits);
-    EXPECT_EQ(back.BaudRate, 4800u);
+    EXPECT_EQ(std::tuple(back.ByteSize, back.Parity, back.StopBits, back.BaudRate),
+              std::tuple(c.dcb.ByteSize, c.dcb.Parity, c.dcb.StopBits, 4800u));
   }
 }
 

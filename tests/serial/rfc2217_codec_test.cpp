@@ -193,11 +193,8 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
   dcb.BaudRate = 115200, dcb.ByteSize = 7, dcb.Parity = EVENPARITY, dcb.StopBits = TWOSTOPBITS;
   TRfc2217LineSettings s;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
-  EXPECT_EQ(s.baudRate, 115200u);
-  EXPECT_EQ(s.dataSize, 7);
-  EXPECT_EQ(s.parity, rfc2217::PARITY_EVEN);
-  EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_2);
-  EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_NONE);
+  EXPECT_EQ(std::tuple(s.baudRate, s.dataSize, s.parity, s.stopSize, s.flowControl),
+            std::tuple(115200u, 7, rfc2217::PARITY_EVEN, rfc2217::STOPSIZE_2, rfc2217::CONTROL_FLOW_NONE));
 
   const std::pair<uint8_t, uint8_t> parities[] = {{NOPARITY, 1}, {ODDPARITY, 2}, {EVENPARITY, 3}, {MARKPARITY, 4},
                                                   {SPACEPARITY, 5}};

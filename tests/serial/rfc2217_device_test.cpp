@@ -75,11 +75,11 @@ TEST(Rfc2217Open, PortNobodyListensOnIsRefusedAndAHostThatNeverAnswersTimesOut) 
   const int s = LoopbackSocket(-1, port);
   ASSERT_GE(s, 0);
   int error = 0;
-  EXPECT_EQ(OpenRfc2217Device(UrlFor(port), error), nullptr);
+  EXPECT_EQ(OpenRfc2217Device(Rfc2217Url(port), error), nullptr);
   EXPECT_EQ(error, ECONNREFUSED);
   close(s);
 
-  const orvix::test::TLoopbackListener down(false);
+  const TLoopbackListener down(false);
   ASSERT_TRUE(down.Ok());
   const auto start = Clock::now();
   EXPECT_EQ(OpenRfc2217Device(down.Url(), error), nullptr);
@@ -115,10 +115,8 @@ TEST(Rfc2217Open, ServersThatFailTheNegotiation) {
 
 TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   TDCB dcb = StateOf(*device);
-  EXPECT_EQ(dcb.BaudRate, 9600u);
-  EXPECT_EQ(dcb.ByteSize, 8);
-  EXPECT_EQ(dcb.Parity, NOPARITY);
-  EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+  EXPECT_EQ(std::tuple(dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits),
+            std::tuple(9600u, 8, NOPARITY, ONESTOPBIT));
   EXPECT_TRUE(dcb.Flags & dcb::fBinary);
 
   SetLine(dcb, 19200, 7, EVENPARITY, TWOSTOPBITS);

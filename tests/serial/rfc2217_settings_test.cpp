@@ -20,13 +20,13 @@ std::string Rate(uint32_t rate) {
 
 // A server whose port takes nothing but 9600 baud, answering so.
 std::string Only9600(const TComPortCommand& c) {
-  return c.code == 1 ? ComPort(101, Escaped(Rate(9600))) : EchoSetting(c);
+  return c.code == 1 ? ComPort(101, IacDoubled(Rate(9600))) : EchoSetting(c);
 }
 
 // A server without hardware flow control; it answers DTR and RTS too.
 std::string NoHardwareFlow(const TComPortCommand& c) {
   if (c.code == 5 && c.value == Bytes({3})) return ComPort(105, Bytes({1}));
-  if (c.code == 5) return ComPort(105, Escaped(c.value));
+  if (c.code == 5) return ComPort(105, IacDoubled(c.value));
   return EchoSetting(c);
 }
 

@@ -47,11 +47,8 @@ inline std::string Agreement() {
 inline std::string ModemState(int bits) { return ComPort(107, Bytes({bits})); }
 inline std::string LineState(int bits) { return ComPort(106, Bytes({bits})); }
 
-using orvix::test::LoopbackSocket;
-inline std::string UrlFor(int port) { return orvix::test::Rfc2217Url(port); }
-
-// A value with every 255 doubled, as it travels inside a subnegotiation.
-inline std::string Escaped(const std::string& value) { return orvix::test::IacDoubled(value); }
+// Loopback sockets and URLs; IacDoubled: a value as it travels inside a subnegotiation.
+using namespace orvix::test;
 
 struct TComPortCommand {
   int code = 0;
@@ -69,7 +66,7 @@ using TAnswer = std::function<std::string(const TComPortCommand&)>;
 
 // Answers every line setting (baud rate to flow control) with the value asked for.
 inline std::string EchoSetting(const TComPortCommand& c) {
-  return c.code < 1 || c.code > 5 ? std::string() : ComPort(c.code + 100, Escaped(c.value));
+  return c.code < 1 || c.code > 5 ? std::string() : ComPort(c.code + 100, IacDoubled(c.value));
 }
 
 // Listens on an ephemeral loopback port; one connection at a time.
@@ -90,7 +87,7 @@ class TPeer {
   }
 
   int Port() const { return port_; }
-  std::string Url() const { return UrlFor(port_); }
+  std::string Url() const { return Rfc2217Url(port_); }
 
   void Send(const std::string& bytes) { std::lock_guard lock(mu_); SendLocked(bytes); }
 

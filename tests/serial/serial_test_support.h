@@ -17,10 +17,7 @@
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using orvix::test::HandleEventsFor;
-using orvix::test::LoadWhile;
-using orvix::test::TEvents;
-using orvix::test::WaitUntil;
+using namespace orvix::test;
 
 inline int QueuedOn(int fd) {
   int n = -1;
