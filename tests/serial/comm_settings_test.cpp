@@ -96,10 +96,8 @@ TEST(CommOpen, WhatIsNoSerialDeviceIsRefusedAndClosed) {
   const struct { const char* name; std::string message; int code; } cases[] = {
       {"/dev/no-such-serial-device", "Error accessing specified device (Error: 2) ", 2},
       {"com999", "Error accessing specified device (Error: 2) ", 2},
-      {path, invalid + "-1) ", -1},
-      {"/dev/null", invalid + "25) ", ENOTTY},
-      {"/dev/zero", invalid + "25) ", ENOTTY},
-      {"/dev/urandom", invalid + "25) ", ENOTTY},
+      {path, invalid + "-1) ", -1}, {"/dev/null", invalid + "25) ", ENOTTY},
+      {"/dev/zero", invalid + "25) ", ENOTTY}, {"/dev/urandom", invalid + "25) ", ENOTTY},
   };
   TComm comms[std::size(cases)];
   int deliveries = 0;

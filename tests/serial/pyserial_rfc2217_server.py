@@ -73,20 +73,19 @@ def serve(client):
     last = (None, None)
     client.settimeout(0.05)
     try:
-        while True:
-            with contextlib.suppress(socket.timeout):
-                data = client.recv(4096)
-                if not data:
-                    break
-                port.write(b"".join(manager.filter(data)))
-            manager.check_modem_lines()
-            now = describe(port)
-            for old, new in zip(last, now):
-                if old != new:
-                    say(new)
-            last = now
-    except OSError:
-        pass
+        with contextlib.suppress(OSError):
+            while True:
+                with contextlib.suppress(socket.timeout):
+                    data = client.recv(4096)
+                    if not data:
+                        break
+                    port.write(b"".join(manager.filter(data)))
+                manager.check_modem_lines()
+                now = describe(port)
+                for old, new in zip(last, now):
+                    if old != new:
+                        say(new)
+                last = now
     finally:
         running[0] = False
         reader.join()

@@ -338,8 +338,7 @@ TEST_F(Rfc2217Gone, GarbageFromTheServerNeitherCrashesNorHangs) {
 
   std::mt19937 rng(2217);
   std::uniform_int_distribution<int> byte(0, 255);
-  std::string garbage = Bytes({255, 250, 44, 107});  // a subnegotiation that never ends
-  garbage += std::string(50000, 'g');
+  std::string garbage = Bytes({255, 250, 44, 107}) + std::string(50000, 'g');  // a subnegotiation that never ends
   for (int i = 0; i < 200000; ++i) {
     const int r = byte(rng);
     garbage.push_back(static_cast<char>(r < 64 ? 255 : r < 80 ? 250 : r < 96 ? 251 : byte(rng)));

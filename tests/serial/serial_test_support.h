@@ -1,10 +1,10 @@
 #pragma once
 
 #include <sys/ioctl.h>
-#include <dirent.h>
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -41,13 +41,9 @@ inline auto ReadInto(std::string& to) {
   };
 }
 
+// Compared only with itself: the iterator's own descriptor is in every count.
 inline int OpenDescriptorCount() {
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d)) ++n;
-    closedir(d);
-  }
-  return n;
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 // Reads until count bytes arrived (a network device needs a waiter to keep its socket pumped).
