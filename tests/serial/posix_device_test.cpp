@@ -151,7 +151,7 @@ TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Stopped);
 }
 
-TEST_F(Device, InputIsAnnouncedOnce) {
+TEST_F(Device, InputIsAnnouncedOnceAndAHangUpOnceThenTheWaitFails) {
   ASSERT_TRUE(pty.WriteMaster("abc"));
   auto wait = StartWait();
   EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
@@ -166,6 +166,16 @@ TEST_F(Device, InputIsAnnouncedOnce) {
   char buf[8];
   EXPECT_EQ(dev->Read(buf, sizeof buf), 4);
   EXPECT_EQ(std::string(buf, 4), "abcd");
+
+  wait = StartWait();
+  pty.CloseMaster();
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
+  EXPECT_TRUE(Cleared(*dev).errors & CE_DEVICEGONE);
+  uint32_t events = 0;
+  EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
+  EXPECT_EQ(events, 0u);
+  EXPECT_EQ(dev->Read(buf, sizeof buf), -1);
+  EXPECT_EQ(dev->Write("AT", 2), -1);
 }
 
 // Counting the queue (as every hand-over does) is not announcing it.
@@ -183,19 +193,6 @@ TEST_F(Device, UnmonitoredInputIsNoEvent) {
   dev->SetCommMask(EV_ERR);
   ASSERT_TRUE(pty.WriteMaster("abc"));
   ExpectBlockedUntilStopped(StartWait());
-}
-
-TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
-  auto wait = StartWait();
-  pty.CloseMaster();
-  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
-  EXPECT_TRUE(Cleared(*dev).errors & CE_DEVICEGONE);
-  uint32_t events = 0;
-  EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
-  EXPECT_EQ(events, 0u);
-  char buf[4];
-  EXPECT_EQ(dev->Read(buf, sizeof buf), -1);
-  EXPECT_EQ(dev->Write("AT", 2), -1);
 }
 
 TEST_F(Device, HangUpIsReportedEvenWhenErrorsAreNotMonitored) {

@@ -144,20 +144,6 @@ TEST_F(Rfc2217Settings, ControlBlockAndEscapeFunctionsBecomeComPortCommands) {
   EXPECT_EQ(device->LastError(), EINVAL);
 }
 
-TEST_F(Rfc2217Settings, PurgeDropsBufferedInputAndTellsTheServer) {
-  ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
-  TWaiter waiter(*device);
-  peer.Send("stale");
-  ASSERT_TRUE(waiter.WaitUntil([&](auto&) { return Cleared(*device).stat.cbInQue == 5; }));
-  ASSERT_TRUE(device->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-  EXPECT_EQ(Cleared(*device).stat.cbInQue, 0u);
-  char c;
-  EXPECT_EQ(device->Read(&c, 1), 0);
-  EXPECT_TRUE(peer.WaitFor(ComPort(12, Bytes({1}))));
-  peer.Send("fresh");
-  EXPECT_EQ(ReadExactly(*device, 5), "fresh");
-}
-
 TEST_F(Rfc2217Data, IacSurvivesBothWays) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR | EV_DSR));
   const std::string out = Bytes({'A', 255, 'B', 255, 255, 0});
@@ -252,13 +238,23 @@ TEST_F(Rfc2217Events, ModemAndLineReportsBecomeEventsAndErrors) {
   EXPECT_EQ(waiter.Events().front(), EV_DSR);  // nothing from the opening report
 }
 
-TEST_F(Rfc2217Events, OnlyMonitoredEventsEndAWait) {
+TEST_F(Rfc2217Events, OnlyMonitoredEventsEndAWaitAndPurgeDropsBufferedInputAndTellsTheServer) {
   ASSERT_TRUE(device->SetCommMask(EV_RXCHAR));
   TWaiter waiter(*device);
   peer.Send(ModemState(0x10) + LineState(0x08) + "z");
   ASSERT_TRUE(waiter.WaitForEvent(EV_RXCHAR));
-  for (uint32_t e : waiter.Events()) EXPECT_EQ(e, EV_RXCHAR);
   EXPECT_EQ(StatusOf(*device), MS_CTS_ON);  // the state is still followed
+
+  peer.Send("stale");
+  ASSERT_TRUE(waiter.WaitUntil([&](auto&) { return Cleared(*device).stat.cbInQue == 6; }));  // "z" and these
+  ASSERT_TRUE(device->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
+  EXPECT_EQ(Cleared(*device).stat.cbInQue, 0u);
+  char c;
+  EXPECT_EQ(device->Read(&c, 1), 0);
+  EXPECT_TRUE(peer.WaitFor(ComPort(12, Bytes({1}))));
+  peer.Send("fresh");
+  EXPECT_EQ(ReadExactly(*device, 5), "fresh");
+  for (uint32_t e : waiter.Events()) EXPECT_EQ(e, EV_RXCHAR);
 }
 
 TEST_F(Rfc2217Events, StopEndsABlockedWaitAndWinsOverPendingEvents) {

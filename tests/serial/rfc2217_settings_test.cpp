@@ -110,8 +110,9 @@ TEST_F(Rfc2217Settings, AnswerDifferentFromTheRequestFailsAndTheOldSettingsRetur
   EXPECT_EQ(StateOf(*device), wanted);
 }
 
-// Every answer counts: one about flow control that differs fails as well.
-TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
+// Every answer counts: one about flow control that differs fails as well. Answers to DTR and RTS share the
+// flow-control answer's code: they must not be taken for it, before or after.
+TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFailsAndLineControlAnswersAreNotTakenForIt) {
   OpenWith(NoHardwareFlow);
   line.Flags |= dcb::fOutxCtsFlow;
   EXPECT_FALSE(device->SetCommState(line));
@@ -119,11 +120,8 @@ TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
   line.Flags &= ~dcb::fOutxCtsFlow;
   line.Flags |= dcb::fOutX | dcb::fInX;
   EXPECT_TRUE(device->SetCommState(line));
-}
 
-// Answers to DTR and RTS share the flow-control answer's code: they must not be taken for it, before or after.
-TEST_F(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
-  OpenWith(NoHardwareFlow);
+  line.Flags &= ~(dcb::fOutX | dcb::fInX);
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
   ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
   ASSERT_TRUE(peer.WaitFor(ComPort(5, Bytes({11}))));
