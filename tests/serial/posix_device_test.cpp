@@ -179,7 +179,7 @@ TEST_F(Device, InputIsAnnouncedOnceAndAHangUpOnceThenTheWaitFails) {
 }
 
 // Counting the queue (as every hand-over does) is not announcing it.
-TEST_F(Device, CountedInputIsStillAnnounced) {
+TEST_F(Device, CountedInputIsStillAnnouncedPurgeClearsItAndTheLinesAreNoOps) {
   ArriveOn(pty, "OK\r\n");
   EXPECT_EQ(Cleared(*dev).stat.cbInQue, 4u);
   auto wait = StartWait();
@@ -187,6 +187,16 @@ TEST_F(Device, CountedInputIsStillAnnounced) {
   if (!announced) stop.Set();  // lets the wait end
   EXPECT_TRUE(announced) << "counted bytes never announced";
   EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
+
+  ArriveOn(pty, "stale");
+  EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
+  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
+  // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
+  for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
+  EXPECT_FALSE(dev->EscapeCommFunction(77));
+  EXPECT_EQ(dev->LastError(), EINVAL);
+  uint32_t status = 0;
+  EXPECT_FALSE(dev->GetCommModemStatus(status));
 }
 
 TEST_F(Device, UnmonitoredInputIsNoEvent) {
@@ -208,16 +218,4 @@ TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
   EXPECT_EQ(StartWait().get(), std::make_pair(TWaitResult::Event, EV_TXEMPTY));
   EXPECT_EQ(pty.ReadMaster(4), "ATZ\r");
   ExpectBlockedUntilStopped(StartWait());  // reported once per write
-}
-
-TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {
-  ArriveOn(pty, "stale");
-  EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
-  // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
-  for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
-  EXPECT_FALSE(dev->EscapeCommFunction(77));
-  EXPECT_EQ(dev->LastError(), EINVAL);
-  uint32_t status = 0;
-  EXPECT_FALSE(dev->GetCommModemStatus(status));
 }

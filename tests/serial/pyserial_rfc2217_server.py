@@ -46,11 +46,9 @@ class Connection:
             self.sock.sendall(data)
 
 
-def describe(port):
-    settings = "SETTINGS baud={} bytesize={} parity={} stopbits={} xonxoff={} rtscts={}".format(
-        port.baudrate, port.bytesize, port.parity, port.stopbits, int(port.xonxoff), int(port.rtscts))
-    lines = "LINES dtr={} rts={}".format(int(port.dtr), int(port.rts))
-    return settings, lines
+def describe(p):
+    return (f"SETTINGS baud={p.baudrate} bytesize={p.bytesize} parity={p.parity} stopbits={p.stopbits} "
+            f"xonxoff={int(p.xonxoff)} rtscts={int(p.rtscts)}", f"LINES dtr={int(p.dtr)} rts={int(p.rts)}")
 
 
 def serve(client):
