@@ -9,9 +9,7 @@ namespace {
 using namespace rfc2217_test;
 
 int SettingCommands(const TPeer& peer) {
-  int n = 0;
-  for (const TComPortCommand& c : peer.Commands()) n += c.code >= 1 && c.code <= 5 ? 1 : 0;
-  return n;
+  return static_cast<int>(std::ranges::count_if(peer.Commands(), [](auto& c) { return c.code >= 1 && c.code <= 5; }));
 }
 
 std::string Rate(uint32_t rate) {
