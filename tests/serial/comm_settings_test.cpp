@@ -357,9 +357,8 @@ TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
 
   comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
   uint32_t f = comm.Record.Dcb.Flags;
-  EXPECT_TRUE(f & dcb::fParity);
-  EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
-  EXPECT_TRUE(f & dcb::fErrorChar);
+  const uint32_t asked = dcb::fParity | dcb::fTXContinueOnXoff | dcb::fErrorChar;
+  EXPECT_EQ(f & asked, asked);
   EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
   comm.SetOptions({});
   f = comm.Record.Dcb.Flags;
@@ -379,10 +378,8 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   t = LineOf(pty);
   EXPECT_EQ(t.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
   EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
-  const uint32_t f = comm.Record.Dcb.Flags;
-  EXPECT_TRUE(f & dcb::fOutX);
-  EXPECT_TRUE(f & dcb::fInX);
-  EXPECT_TRUE(f & dcb::fOutxCtsFlow);
+  const uint32_t flow = dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow;
+  EXPECT_EQ(comm.Record.Dcb.Flags & flow, flow);
   comm.Close();
 
   // Without flow control on the device, none is added.

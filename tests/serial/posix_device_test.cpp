@@ -22,20 +22,6 @@ TEST(DevicePath, ComNamesMapToTtyS) {
     EXPECT_EQ(SerialDevicePath(kept), kept);
 }
 
-TEST(PosixDevice, OpenFailures) {
-  int error = 0;
-  EXPECT_EQ(OpenSerialDevice("/dev/no-such-tty", error), nullptr);
-  EXPECT_EQ(error, ENOENT);
-  PtyPair pty;
-  auto first = OpenSerialDevice(pty.SlaveName(), error);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->GetFileType(), FILE_TYPE_CHAR);
-  EXPECT_EQ(OpenSerialDevice(pty.SlaveName(), error), nullptr);
-  EXPECT_TRUE(error == EWOULDBLOCK || error == EBUSY) << error;
-  first.reset();
-  EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
-}
-
 TEST(PosixDevice, NoTerminalIsNoSerialDeviceAndIsNotLocked) {
   int error = 0;
   auto null = OpenSerialDevice("/dev/null", error);
@@ -140,6 +126,17 @@ TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
                               : WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_TRUE(GivenBack(pty.Slave(), cooked));
   }
+}
+
+TEST_F(Device, OpenFailures) {
+  int error = 0;
+  EXPECT_EQ(OpenSerialDevice("/dev/no-such-tty", error), nullptr);
+  EXPECT_EQ(error, ENOENT);
+  EXPECT_EQ(dev->GetFileType(), FILE_TYPE_CHAR);
+  EXPECT_EQ(OpenSerialDevice(pty.SlaveName(), error), nullptr);
+  EXPECT_TRUE(error == EWOULDBLOCK || error == EBUSY) << error;
+  dev.reset();
+  EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
 }
 
 TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
