@@ -81,11 +81,7 @@ TEST(LineSettings, DecodeKeepsWhatTermiosCannotHold) {
 }
 
 TEST(LineSettings, WhatTermiosCannotExpress) {
-  auto refused = [](auto change) {
-    TDCB d;
-    change(d);
-    return !LineSettingsValid(d);
-  };
+  auto refused = [](auto change) { TDCB d; change(d); return !LineSettingsValid(d); };
   EXPECT_FALSE(refused([](TDCB&) {}));
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 4; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 9; }));

@@ -20,6 +20,7 @@ import os
 import socket
 import sys
 import threading
+import types
 
 import serial
 import serial.rfc2217
@@ -34,18 +35,6 @@ def say(text):
         sys.stdout.flush()
 
 
-class Connection:
-    """What PortManager writes to: the client socket, one writer at a time."""
-
-    def __init__(self, sock):
-        self.sock = sock
-        self.lock = threading.Lock()
-
-    def write(self, data):
-        with self.lock, contextlib.suppress(OSError):
-            self.sock.sendall(data)
-
-
 def describe(p):
     return (f"SETTINGS baud={p.baudrate} bytesize={p.bytesize} parity={p.parity} stopbits={p.stopbits} "
             f"xonxoff={int(p.xonxoff)} rtscts={int(p.rtscts)}", f"LINES dtr={int(p.dtr)} rts={int(p.rts)}")
@@ -53,8 +42,13 @@ def describe(p):
 
 def serve(client):
     port = serial.serial_for_url("loop://", timeout=0.05)
-    conn = Connection(client)
-    manager = serial.rfc2217.PortManager(port, conn)
+    send_lock = threading.Lock()
+
+    def send(data):  # what PortManager writes to: the client socket, one writer at a time
+        with send_lock, contextlib.suppress(OSError):
+            client.sendall(data)
+
+    manager = serial.rfc2217.PortManager(port, types.SimpleNamespace(write=send))
     running = [True]
 
     def port_to_network():
@@ -64,7 +58,7 @@ def serve(client):
             except Exception:
                 break
             if data:
-                conn.write(b"".join(manager.escape(data)))
+                send(b"".join(manager.escape(data)))
 
     reader = threading.Thread(target=port_to_network, daemon=True)
     reader.start()

@@ -220,11 +220,7 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_XONXOFF);
 
-  auto refused = [&](auto change) {
-    TDCB bad = dcb;
-    change(bad);
-    return !DcbToRfc2217(bad, s);
-  };
+  auto refused = [&](auto change) { TDCB bad = dcb; change(bad); return !DcbToRfc2217(bad, s); };
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 4; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Parity = 5; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.StopBits = 3; }));
