@@ -31,8 +31,7 @@ current = {"sock": None}
 
 def say(text):
     with lock:
-        sys.stdout.write(text + "\n")
-        sys.stdout.flush()
+        print(text, flush=True)
 
 
 def describe(p):
@@ -96,10 +95,7 @@ def control():
 
 
 def main():
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", int(sys.argv[1]) if len(sys.argv) > 1 else 0))
-    listener.listen(1)
+    listener = socket.create_server(("127.0.0.1", int(sys.argv[1]) if len(sys.argv) > 1 else 0), backlog=1)
     say("rfc2217://127.0.0.1:{}".format(listener.getsockname()[1]))
     threading.Thread(target=control, daemon=True).start()
     while True:

@@ -50,10 +50,7 @@ inline std::string LineState(int bits) { return ComPort(106, Bytes({bits})); }
 // Loopback sockets and URLs; IacDoubled: a value as it travels inside a subnegotiation.
 using namespace orvix::test;
 
-struct TComPortCommand {
-  int code = 0;
-  std::string value;  // unescaped
-};
+struct TComPortCommand { int code = 0; std::string value; };  // value unescaped
 
 // A subnegotiation's body as a Com Port Control command, if it is one.
 inline std::optional<TComPortCommand> ComPortCommand(const std::string& body) {
