@@ -13,8 +13,7 @@
 namespace {
 
 // Ends at once; its end wakes everything waiting on hand-overs.
-class TQuickThread : public TThread {
- public:
+struct TQuickThread : TThread {
   ~TQuickThread() override { Terminate(); WaitFor(); }
   void Execute() override {}
 };
