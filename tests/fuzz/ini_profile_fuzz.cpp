@@ -81,8 +81,7 @@ std::vector<bool> Removable(const std::vector<std::string>& lines, const std::st
     const std::size_t close = t.find(']');
     if (!t.empty() && t[0] == '[' && close != std::string::npos) {
       inLater = Key(t.substr(1, close - 1)) == Key(section) && ++seen > 1;
-      if (inLater)
-        for (std::size_t j = i; j-- > 0 && Trimmed(lines[j]).empty();) removable[j] = true;
+      if (inLater) for (std::size_t j = i; j-- > 0 && Trimmed(lines[j]).empty();) removable[j] = true;
       removable[i] = inLater;
       continue;
     }
@@ -119,9 +118,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  const std::string section = in.ConsumeRandomLengthString(24);
-  const std::string key = in.ConsumeRandomLengthString(24);
-  const std::string value = in.ConsumeRandomLengthString(48);
+  // One declaration: its strings are taken from the input in this order.
+  const std::string section = in.ConsumeRandomLengthString(24), key = in.ConsumeRandomLengthString(24),
+                    value = in.ConsumeRandomLengthString(48);
   const std::string before = in.ConsumeRemainingBytesAsString();
   WriteBytes(FileName, before);
   WriteBytes(Untouched, before);
@@ -130,10 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WritePrivateProfileString(section, key, value, FileName);
   } catch (const EIniFileException&) {
     Check(ReadBytes() == before, "a refused write changed the file");
-    const auto plain = [](const std::string& t) {
-      return t.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 ,.:/_-") ==
-             std::string::npos;
-    };
+    const char* ordinary = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 ,.:/_-";
+    const auto plain = [&](const std::string& t) { return t.find_first_not_of(ordinary) == std::string::npos; };
     Check(!plain(section) || !plain(key) || !plain(value), "an ordinary setting refused");
     return 0;
   }

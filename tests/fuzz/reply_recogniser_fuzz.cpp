@@ -17,8 +17,7 @@ using fuzz::Check;
 namespace {
 
 // A line whose received bytes are whatever the harness puts there.
-class TFeedDevice : public TSerialDevice {
- public:
+struct TFeedDevice : TSerialDevice {
   std::string Input;
 
   int GetFileType() override { return FILE_TYPE_CHAR; }
@@ -42,8 +41,7 @@ class TFeedDevice : public TSerialDevice {
 };
 
 // The channel on that line without an event thread: the harness hands it the receive events itself.
-class TFeedPort : public TCommPort {
- public:
+struct TFeedPort : TCommPort {
   void Attach(std::unique_ptr<TSerialDevice> device) { SetHandle(std::move(device)); }
 };
 

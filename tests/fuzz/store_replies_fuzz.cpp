@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/store_replies.h"
@@ -68,8 +69,8 @@ void MessageRow(const std::string& reply) {
   if (!row.Parsed) return;
   Check(row.Columns.size() == 2, "a parsed reply fills both cells");
   const TRow longer = Message(reply + ",7,x");
-  Check(longer.Parsed && longer.Type == row.Type && longer.Length == row.Length && longer.Stamp.Days == row.Stamp.Days &&
-            longer.Stamp.Hours == row.Stamp.Hours && longer.Stamp.Minutes == row.Stamp.Minutes,
+  const auto stamp = [](const TRow& r) { return std::tuple(r.Stamp.Days, r.Stamp.Hours, r.Stamp.Minutes); };
+  Check(longer.Parsed && longer.Type == row.Type && longer.Length == row.Length && stamp(longer) == stamp(row),
         "later fields changed the row");
 
   if (row.Stamp.Days == 255) return;

@@ -23,8 +23,7 @@ struct TEvent {
 };
 
 // What the decoder reports, adjacent data runs joined: the cutting may change how data is handed over, not what.
-class TRecorder : public TTelnetHandler {
- public:
+struct TRecorder : TTelnetHandler {
   std::vector<TEvent> Events;
 
   void OnTelnetData(const char* data, size_t count) override {
@@ -145,9 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(in.Stream.empty() ? decoded.empty() : decoded == std::vector<TEvent>{{'d', in.Stream}}, "data round trip");
   if (!in.Stream.empty() && in.Stream.size() < TTelnetDecoder::kMaxSubnegotiation) {
     const auto option = static_cast<uint8_t>(in.Stream[0]);
-    const std::string payload = in.Stream.substr(1);
-    const std::vector<TEvent> sub = Decode({TelnetSubnegotiation(option, payload)});
-    Check(sub == std::vector<TEvent>{{'s', in.Stream}}, "subnegotiation round trip");
+    Check(Decode({TelnetSubnegotiation(option, in.Stream.substr(1))}) == std::vector<TEvent>{{'s', in.Stream}},
+          "subnegotiation round trip");
   }
 
   FuzzedDataProvider script(reinterpret_cast<const uint8_t*>(in.Stream.data()), in.Stream.size());

@@ -13,10 +13,9 @@ using namespace rfc2217_test;
 
 // The far end of the line, a pty or a network server: it can be made to vanish.
 struct TFarEnd {
-  explicit TFarEnd(bool network) {
-    if (network) peer = std::make_unique<TPeer>(Cooperative());
-    else pty = std::make_unique<PtyPair>();
-  }
+  explicit TFarEnd(bool network)
+      : pty(network ? nullptr : std::make_unique<PtyPair>()),
+        peer(network ? std::make_unique<TPeer>(Cooperative()) : nullptr) {}
   std::string DeviceName() const { return peer ? peer->Url() : pty->SlaveName(); }
   void Vanish() { peer ? peer->CloseConnection() : pty->CloseMaster(); }
 

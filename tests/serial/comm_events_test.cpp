@@ -13,11 +13,8 @@
 namespace {
 
 // Ends at once; its end wakes everything waiting on hand-overs.
-class TQuickThread : public TThread {
- public:
+struct TQuickThread : TThread {
   ~TQuickThread() override { Terminate(); WaitFor(); }
-
- protected:
   void Execute() override {}
 };
 
@@ -83,8 +80,7 @@ TEST_F(CommEvents, BytesArrivingAfterTheHandlerReadAreDelivered) {
 // they still need their own OnRxChar, or a reply sits unread until the command times out.
 TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
   comm.SetMonitorEvents({TCommEventState::evRxChar, TCommEventState::evTxEmpty});
-  std::vector<int> rxCounts;
-  std::vector<int> queuedAtTxEmpty;
+  std::vector<int> rxCounts, queuedAtTxEmpty;
   comm.OnRxChar = [&](TCustomComm*, int count) { rxCounts.push_back(count); };  // leaves the bytes unread
   comm.OnTxEmpty = [&](TCustomComm*) { queuedAtTxEmpty.push_back(static_cast<int>(comm.Record.Stat.cbInQue)); };
   comm.Open();
@@ -104,7 +100,8 @@ TEST_F(CommEvents, BytesArrivingDuringAnotherDeliveryAreAnnounced) {
 }
 
 // One wait with EV_ERR and EV_RXCHAR: OnError first, both after the clearing; one event calls its one handler.
-TEST_F(CommEvents, DispatchOrderAndOneHandlerPerEvent) {
+// A handler that closes or reopens the port ends that wait's dispatch: the rest belongs to the old device.
+TEST_F(CommEvents, DispatchOrderOneHandlerPerEventAndNoDispatchAfterAHandlerClosedOrReopened) {
   std::vector<std::string> calls;
   comm.SetMonitorEvents({TCommEventState::evBreak});  // nothing of this arrives on a pty
   auto record = [&](const char* what) { return [&calls, what](TCustomComm*) { calls.push_back(what); }; };
@@ -132,12 +129,8 @@ TEST_F(CommEvents, DispatchOrderAndOneHandlerPerEvent) {
   comm.OnRxChar = nullptr;
   for (uint32_t bit : {EV_RING, EV_CTS, EV_RXFLAG, EV_DSR, EV_RLSD, EV_RXCHAR}) comm.DispatchEvent(bit);
   EXPECT_EQ(calls, (std::vector<std::string>{"ring", "cts", "rxflag", "dsr", "rlsd"}));
-}
 
-// A handler that closes or reopens the port ends that wait's dispatch: the rest belongs to the old device.
-TEST_F(CommEvents, NoDispatchAfterAHandlerClosedOrReopened) {
-  std::vector<std::string> calls;
-  comm.SetMonitorEvents({TCommEventState::evBreak});  // nothing of this arrives on a pty
+  calls.clear();  // "xyz" is still unread
   bool reopen = false;
   comm.OnError = [&](TCustomComm* s, int) {
     calls.push_back(reopen ? "error, reopen" : "error, close");
@@ -145,8 +138,6 @@ TEST_F(CommEvents, NoDispatchAfterAHandlerClosedOrReopened) {
   };
   comm.OnRxChar = [&](TCustomComm*, int count) { calls.push_back("rx " + std::to_string(count)); };
   comm.OnTxEmpty = [&](TCustomComm*) { calls.push_back("txempty"); };
-  comm.Open();
-  Arrive("xyz");
   comm.HandleCommEvent(nullptr, EV_ERR | EV_RXCHAR | EV_TXEMPTY);
   EXPECT_EQ(calls, (std::vector<std::string>{"error, close"}));
   EXPECT_FALSE(comm.Enabled());

@@ -96,10 +96,8 @@ TEST(CommOpen, WhatIsNoSerialDeviceIsRefusedAndClosed) {
   const struct { const char* name; std::string message; int code; } cases[] = {
       {"/dev/no-such-serial-device", "Error accessing specified device (Error: 2) ", 2},
       {"com999", "Error accessing specified device (Error: 2) ", 2},
-      {path, invalid + "-1) ", -1},
-      {"/dev/null", invalid + "25) ", ENOTTY},
-      {"/dev/zero", invalid + "25) ", ENOTTY},
-      {"/dev/urandom", invalid + "25) ", ENOTTY},
+      {path, invalid + "-1) ", -1}, {"/dev/null", invalid + "25) ", ENOTTY},
+      {"/dev/zero", invalid + "25) ", ENOTTY}, {"/dev/urandom", invalid + "25) ", ENOTTY},
   };
   TComm comms[std::size(cases)];
   int deliveries = 0;
@@ -197,17 +195,10 @@ TEST_F(OpenComm, ReadBufSizeGivesTheXonXoffLimitsAndCharsTimeOutTheTimeouts) {
   comm.Open();
   EXPECT_EQ(comm.Record.Dcb.XonLim, 1024);
   EXPECT_EQ(comm.Record.Dcb.XoffLim, 1024);
-  TCommTimeouts t = comm.Record.Timeouts;
-  EXPECT_EQ(t.ReadIntervalTimeout, 250u);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 1500u);
-  EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
-  EXPECT_EQ(t.ReadTotalTimeoutConstant, 0u);
-  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
+  // Every other field stays 0.
+  EXPECT_EQ(comm.Record.Timeouts, (TCommTimeouts{.ReadIntervalTimeout = 250, .WriteTotalTimeoutConstant = 1500}));
   comm.SetCharsTimeOut(0);  // applied at once while open
-  t = comm.Record.Timeouts;
-  EXPECT_EQ(t.ReadIntervalTimeout, 0xFFFFFFFFu);
-  EXPECT_EQ(t.WriteTotalTimeoutConstant, 1500u);
-  EXPECT_EQ(t.ReadTotalTimeoutMultiplier + t.ReadTotalTimeoutConstant + t.WriteTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(comm.Record.Timeouts, (TCommTimeouts{.ReadIntervalTimeout = ~0u, .WriteTotalTimeoutConstant = 1500}));
   comm.Close();
   comm.SetCharsTimeOut(250);
   EXPECT_EQ(comm.Record.Timeouts.ReadIntervalTimeout, 0xFFFFFFFFu);  // closed: only stored
@@ -231,12 +222,8 @@ TEST_F(OpenComm, OpenLeavesARawLineAndEveryRateAndStopBitsReachIt) {
   EXPECT_EQ(t.c_cc[VMIN], 1);
   EXPECT_EQ(t.c_cc[VTIME], 0);
   const TDCB& d = comm.Record.Dcb;
-  EXPECT_EQ(d.BaudRate, 9600u);
-  EXPECT_EQ(d.ByteSize, 8);
-  EXPECT_EQ(d.Parity, NOPARITY);
-  EXPECT_EQ(d.StopBits, ONESTOPBIT);
-  EXPECT_EQ(d.XonChar, 17);
-  EXPECT_EQ(d.XoffChar, 19);
+  EXPECT_EQ(std::tuple(d.BaudRate, d.ByteSize, d.Parity, d.StopBits, d.XonChar, d.XoffChar),
+            std::tuple(9600u, 8, NOPARITY, ONESTOPBIT, 17, 19));
 
   for (int i = 0; i <= static_cast<int>(TBaudRate::cbr256000); ++i) {
     auto rate = static_cast<TBaudRate>(i);
@@ -370,9 +357,8 @@ TEST_F(OpenComm, FlowControlAndOptionsReachTheBlockAndTheLine) {
 
   comm.SetOptions({TCommOption::coParityCheck, TCommOption::coIgnoreXOff, TCommOption::coErrorChar});
   uint32_t f = comm.Record.Dcb.Flags;
-  EXPECT_TRUE(f & dcb::fParity);
-  EXPECT_TRUE(f & dcb::fTXContinueOnXoff);
-  EXPECT_TRUE(f & dcb::fErrorChar);
+  const uint32_t asked = dcb::fParity | dcb::fTXContinueOnXoff | dcb::fErrorChar;
+  EXPECT_EQ(f & asked, asked);
   EXPECT_NE(LineOf(pty).c_iflag & INPCK, 0u);
   comm.SetOptions({});
   f = comm.Record.Dcb.Flags;
@@ -392,10 +378,8 @@ TEST_F(OpenComm, DefaultFlowControlKeepsTheDevicesFlow) {
   t = LineOf(pty);
   EXPECT_EQ(t.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
   EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
-  const uint32_t f = comm.Record.Dcb.Flags;
-  EXPECT_TRUE(f & dcb::fOutX);
-  EXPECT_TRUE(f & dcb::fInX);
-  EXPECT_TRUE(f & dcb::fOutxCtsFlow);
+  const uint32_t flow = dcb::fOutX | dcb::fInX | dcb::fOutxCtsFlow;
+  EXPECT_EQ(comm.Record.Dcb.Flags & flow, flow);
   comm.Close();
 
   // Without flow control on the device, none is added.

@@ -17,12 +17,10 @@ constexpr tcflag_t kFraming = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
 
 TEST(LineSettings, ParityDataAndStopBits) {
   const struct { TDCB dcb; tcflag_t cflag; } cases[] = {
-      {Block(8, NOPARITY, ONESTOPBIT), CS8},
-      {Block(7, ODDPARITY, ONESTOPBIT), CS7 | PARENB | PARODD},
+      {Block(8, NOPARITY, ONESTOPBIT), CS8}, {Block(7, ODDPARITY, ONESTOPBIT), CS7 | PARENB | PARODD},
       {Block(7, EVENPARITY, TWOSTOPBITS), CS7 | PARENB | CSTOPB},
       {Block(8, MARKPARITY, ONESTOPBIT), CS8 | PARENB | CMSPAR | PARODD},
-      {Block(6, SPACEPARITY, ONESTOPBIT), CS6 | PARENB | CMSPAR},
-      {Block(5, NOPARITY, ONE5STOPBITS), CS5 | CSTOPB},
+      {Block(6, SPACEPARITY, ONESTOPBIT), CS6 | PARENB | CMSPAR}, {Block(5, NOPARITY, ONE5STOPBITS), CS5 | CSTOPB},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(LineSettingsValid(c.dcb));
@@ -33,10 +31,8 @@ TEST(LineSettings, ParityDataAndStopBits) {
     EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
     TDCB back;
     DecodeLineSettings(t, 4800, back);
-    EXPECT_EQ(back.ByteSize, c.dcb.ByteSize);
-    EXPECT_EQ(back.Parity, c.dcb.Parity);
-    EXPECT_EQ(back.StopBits, c.dcb.StopBits);
-    EXPECT_EQ(back.BaudRate, 4800u);
+    EXPECT_EQ(std::tuple(back.ByteSize, back.Parity, back.StopBits, back.BaudRate),
+              std::tuple(c.dcb.ByteSize, c.dcb.Parity, c.dcb.StopBits, 4800u));
   }
 }
 
@@ -85,11 +81,7 @@ TEST(LineSettings, DecodeKeepsWhatTermiosCannotHold) {
 }
 
 TEST(LineSettings, WhatTermiosCannotExpress) {
-  auto refused = [](auto change) {
-    TDCB d;
-    change(d);
-    return !LineSettingsValid(d);
-  };
+  auto refused = [](auto change) { TDCB d; change(d); return !LineSettingsValid(d); };
   EXPECT_FALSE(refused([](TDCB&) {}));
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 4; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 9; }));

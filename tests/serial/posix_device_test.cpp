@@ -22,20 +22,6 @@ TEST(DevicePath, ComNamesMapToTtyS) {
     EXPECT_EQ(SerialDevicePath(kept), kept);
 }
 
-TEST(PosixDevice, OpenFailures) {
-  int error = 0;
-  EXPECT_EQ(OpenSerialDevice("/dev/no-such-tty", error), nullptr);
-  EXPECT_EQ(error, ENOENT);
-  PtyPair pty;
-  auto first = OpenSerialDevice(pty.SlaveName(), error);
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->GetFileType(), FILE_TYPE_CHAR);
-  EXPECT_EQ(OpenSerialDevice(pty.SlaveName(), error), nullptr);
-  EXPECT_TRUE(error == EWOULDBLOCK || error == EBUSY) << error;
-  first.reset();
-  EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
-}
-
 TEST(PosixDevice, NoTerminalIsNoSerialDeviceAndIsNotLocked) {
   int error = 0;
   auto null = OpenSerialDevice("/dev/null", error);
@@ -93,7 +79,7 @@ class Device : public ::testing::Test {
     });
   }
   // The wait is still blocked a while later; the stop ends it.
-  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>>& wait) {
+  void ExpectBlockedUntilStopped(std::future<std::pair<TWaitResult, uint32_t>> wait) {
     EXPECT_EQ(wait.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
     stop.Set();
     EXPECT_EQ(wait.get().first, TWaitResult::Stopped);
@@ -111,9 +97,7 @@ TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
       {"close", 0, [] { delete stillOpen; _exit(0); }},  // _exit: nothing run at exit
       {"exit", 0, [] { std::exit(0); }},
       {"uncaught exception", SIGABRT, [] { ThrowThroughNoexcept([] { throw std::runtime_error("uncaught"); }); }},
-      {"SIGTERM", SIGTERM, [] { pause(); }},
-      {"SIGINT", SIGINT, [] { pause(); }},
-      {"SIGHUP", SIGHUP, [] { pause(); }},
+      {"SIGTERM", SIGTERM, [] { pause(); }}, {"SIGINT", SIGINT, [] { pause(); }}, {"SIGHUP", SIGHUP, [] { pause(); }},
   };
   for (const auto& ending : endings) {
     SCOPED_TRACE(ending.how);
@@ -144,6 +128,17 @@ TEST(PosixDevice, TheTerminalGetsItsSettingsBack) {
   }
 }
 
+TEST_F(Device, OpenFailures) {
+  int error = 0;
+  EXPECT_EQ(OpenSerialDevice("/dev/no-such-tty", error), nullptr);
+  EXPECT_EQ(error, ENOENT);
+  EXPECT_EQ(dev->GetFileType(), FILE_TYPE_CHAR);
+  EXPECT_EQ(OpenSerialDevice(pty.SlaveName(), error), nullptr);
+  EXPECT_TRUE(error == EWOULDBLOCK || error == EBUSY) << error;
+  dev.reset();
+  EXPECT_NE(OpenSerialDevice(pty.SlaveName(), error), nullptr);
+}
+
 TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   auto wait = StartWait();
   stop.Set();
@@ -153,12 +148,10 @@ TEST_F(Device, StopEndsAWaitAndWinsOverInput) {
   EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Stopped);
 }
 
-TEST_F(Device, InputIsAnnouncedOnce) {
+TEST_F(Device, InputIsAnnouncedOnceAndAHangUpOnceThenTheWaitFails) {
   ASSERT_TRUE(pty.WriteMaster("abc"));
   auto wait = StartWait();
-  auto [result, events] = wait.get();
-  EXPECT_EQ(result, TWaitResult::Event);
-  EXPECT_EQ(events, EV_RXCHAR);
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
   const TCleared counted = Cleared(*dev);
   EXPECT_EQ(counted.errors, 0u);
   EXPECT_EQ(counted.stat.cbInQue, 3u);
@@ -170,10 +163,20 @@ TEST_F(Device, InputIsAnnouncedOnce) {
   char buf[8];
   EXPECT_EQ(dev->Read(buf, sizeof buf), 4);
   EXPECT_EQ(std::string(buf, 4), "abcd");
+
+  wait = StartWait();
+  pty.CloseMaster();
+  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
+  EXPECT_TRUE(Cleared(*dev).errors & CE_DEVICEGONE);
+  uint32_t events = 0;
+  EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
+  EXPECT_EQ(events, 0u);
+  EXPECT_EQ(dev->Read(buf, sizeof buf), -1);
+  EXPECT_EQ(dev->Write("AT", 2), -1);
 }
 
 // Counting the queue (as every hand-over does) is not announcing it.
-TEST_F(Device, CountedInputIsStillAnnounced) {
+TEST_F(Device, CountedInputIsStillAnnouncedPurgeClearsItAndTheLinesAreNoOps) {
   ArriveOn(pty, "OK\r\n");
   EXPECT_EQ(Cleared(*dev).stat.cbInQue, 4u);
   auto wait = StartWait();
@@ -181,26 +184,22 @@ TEST_F(Device, CountedInputIsStillAnnounced) {
   if (!announced) stop.Set();  // lets the wait end
   EXPECT_TRUE(announced) << "counted bytes never announced";
   EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_RXCHAR));
+
+  ArriveOn(pty, "stale");
+  EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
+  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
+  // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
+  for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
+  EXPECT_FALSE(dev->EscapeCommFunction(77));
+  EXPECT_EQ(dev->LastError(), EINVAL);
+  uint32_t status = 0;
+  EXPECT_FALSE(dev->GetCommModemStatus(status));
 }
 
 TEST_F(Device, UnmonitoredInputIsNoEvent) {
   dev->SetCommMask(EV_ERR);
   ASSERT_TRUE(pty.WriteMaster("abc"));
-  auto wait = StartWait();
-  ExpectBlockedUntilStopped(wait);
-}
-
-TEST_F(Device, HangUpIsReportedOnceThenTheWaitFails) {
-  auto wait = StartWait();
-  pty.CloseMaster();
-  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_ERR));
-  EXPECT_TRUE(Cleared(*dev).errors & CE_DEVICEGONE);
-  uint32_t events = 0;
-  EXPECT_EQ(dev->WaitCommEvent(events, stop), TWaitResult::Failed);
-  EXPECT_EQ(events, 0u);
-  char buf[4];
-  EXPECT_EQ(dev->Read(buf, sizeof buf), -1);
-  EXPECT_EQ(dev->Write("AT", 2), -1);
+  ExpectBlockedUntilStopped(StartWait());
 }
 
 TEST_F(Device, HangUpIsReportedEvenWhenErrorsAreNotMonitored) {
@@ -213,22 +212,7 @@ TEST_F(Device, HangUpIsReportedEvenWhenErrorsAreNotMonitored) {
 TEST_F(Device, WrittenBytesEmptyTheOutputQueue) {
   dev->SetCommMask(EV_TXEMPTY);
   EXPECT_EQ(dev->Write("ATZ\r", 4), 4);
-  auto wait = StartWait();
-  EXPECT_EQ(wait.get(), std::make_pair(TWaitResult::Event, EV_TXEMPTY));
+  EXPECT_EQ(StartWait().get(), std::make_pair(TWaitResult::Event, EV_TXEMPTY));
   EXPECT_EQ(pty.ReadMaster(4), "ATZ\r");
-  // Reported once per write.
-  wait = StartWait();
-  ExpectBlockedUntilStopped(wait);
-}
-
-TEST_F(Device, PurgeClearsInputAndTheLinesAreNoOps) {
-  ArriveOn(pty, "stale");
-  EXPECT_TRUE(dev->PurgeComm(PURGE_RXABORT | PURGE_RXCLEAR));
-  EXPECT_EQ(Cleared(*dev).stat.cbInQue, 0u);
-  // No lines to move: DTR and RTS succeed as no-ops, the status query fails.
-  for (uint32_t f : {SETDTR, CLRDTR, SETRTS, CLRRTS}) EXPECT_TRUE(dev->EscapeCommFunction(f)) << f;
-  EXPECT_FALSE(dev->EscapeCommFunction(77));
-  EXPECT_EQ(dev->LastError(), EINVAL);
-  uint32_t status = 0;
-  EXPECT_FALSE(dev->GetCommModemStatus(status));
+  ExpectBlockedUntilStopped(StartWait());  // reported once per write
 }

@@ -15,9 +15,12 @@ stops the server. Needs nothing beyond Debian's python3-serial. Run it with
 pyserial's package of the same name.
 """
 
+import contextlib
+import os
 import socket
 import sys
 import threading
+import types
 
 import serial
 import serial.rfc2217
@@ -28,36 +31,23 @@ current = {"sock": None}
 
 def say(text):
     with lock:
-        sys.stdout.write(text + "\n")
-        sys.stdout.flush()
+        print(text, flush=True)
 
 
-class Connection:
-    """What PortManager writes to: the client socket, one writer at a time."""
-
-    def __init__(self, sock):
-        self.sock = sock
-        self.lock = threading.Lock()
-
-    def write(self, data):
-        with self.lock:
-            try:
-                self.sock.sendall(data)
-            except OSError:
-                pass
-
-
-def describe(port):
-    settings = "SETTINGS baud={} bytesize={} parity={} stopbits={} xonxoff={} rtscts={}".format(
-        port.baudrate, port.bytesize, port.parity, port.stopbits, int(port.xonxoff), int(port.rtscts))
-    lines = "LINES dtr={} rts={}".format(int(port.dtr), int(port.rts))
-    return settings, lines
+def describe(p):
+    return (f"SETTINGS baud={p.baudrate} bytesize={p.bytesize} parity={p.parity} stopbits={p.stopbits} "
+            f"xonxoff={int(p.xonxoff)} rtscts={int(p.rtscts)}", f"LINES dtr={int(p.dtr)} rts={int(p.rts)}")
 
 
 def serve(client):
     port = serial.serial_for_url("loop://", timeout=0.05)
-    conn = Connection(client)
-    manager = serial.rfc2217.PortManager(port, conn)
+    send_lock = threading.Lock()
+
+    def send(data):  # what PortManager writes to: the client socket, one writer at a time
+        with send_lock, contextlib.suppress(OSError):
+            client.sendall(data)
+
+    manager = serial.rfc2217.PortManager(port, types.SimpleNamespace(write=send))
     running = [True]
 
     def port_to_network():
@@ -67,29 +57,26 @@ def serve(client):
             except Exception:
                 break
             if data:
-                conn.write(b"".join(manager.escape(data)))
+                send(b"".join(manager.escape(data)))
 
     reader = threading.Thread(target=port_to_network, daemon=True)
     reader.start()
     last = (None, None)
     client.settimeout(0.05)
     try:
-        while True:
-            try:
-                data = client.recv(4096)
-                if not data:
-                    break
-                port.write(b"".join(manager.filter(data)))
-            except socket.timeout:
-                pass
-            manager.check_modem_lines()
-            now = describe(port)
-            for old, new in zip(last, now):
-                if old != new:
-                    say(new)
-            last = now
-    except OSError:
-        pass
+        with contextlib.suppress(OSError):
+            while True:
+                with contextlib.suppress(socket.timeout):
+                    data = client.recv(4096)
+                    if not data:
+                        break
+                    port.write(b"".join(manager.filter(data)))
+                manager.check_modem_lines()
+                now = describe(port)
+                for old, new in zip(last, now):
+                    if old != new:
+                        say(new)
+                last = now
     finally:
         running[0] = False
         reader.join()
@@ -102,20 +89,13 @@ def control():
             with lock:
                 sock = current["sock"]
             if sock is not None:
-                try:
+                with contextlib.suppress(OSError):
                     sock.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-    # End of input: the test is over.
-    import os
-    os._exit(0)
+    os._exit(0)  # end of input: the test is over
 
 
 def main():
-    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", int(sys.argv[1]) if len(sys.argv) > 1 else 0))
-    listener.listen(1)
+    listener = socket.create_server(("127.0.0.1", int(sys.argv[1]) if len(sys.argv) > 1 else 0), backlog=1)
     say("rfc2217://127.0.0.1:{}".format(listener.getsockname()[1]))
     threading.Thread(target=control, daemon=True).start()
     while True:

@@ -13,14 +13,11 @@
 #include "serial/rfc2217/rfc2217_url.h"
 #include "serial/rfc2217/tcp_connect.h"
 #include "serial/rfc2217/telnet_codec.h"
+#include "tests/serial/rfc2217_test_peer.h"
 
 namespace {
 
-std::string B(std::initializer_list<int> values) {
-  std::string s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
+constexpr auto B = rfc2217_test::Bytes;
 
 // Records what the decoder reports, as text, in order.
 struct TRecorder : TTelnetHandler {
@@ -38,11 +35,13 @@ struct TRecorder : TTelnetHandler {
   void OnTelnetCommand(uint8_t c) override { log.push_back("CMD " + std::to_string(c)); }
 };
 
+void Feed(TTelnetDecoder& d, TRecorder& r, const std::string& s) { d.Feed(s.data(), s.size(), r); }
+
 // The stream fed in these pieces.
 TRecorder Decode(const std::vector<std::string>& pieces) {
   TTelnetDecoder d;
   TRecorder r;
-  for (const std::string& p : pieces) d.Feed(p.data(), p.size(), r);
+  for (const std::string& p : pieces) Feed(d, r, p);
   return r;
 }
 
@@ -70,16 +69,12 @@ TEST(TelnetDecoder, SeparatesDataNegotiationAndSubnegotiationWhateverTheSegments
 TEST(TelnetDecoder, OverlongSubnegotiationIsDroppedAndBounded) {
   TTelnetDecoder d;
   TRecorder r;
-  const std::string start = B({255, 250, 44, 107});
-  d.Feed(start.data(), start.size(), r);
-  const std::string junk(100000, 'j');
-  d.Feed(junk.data(), junk.size(), r);
+  Feed(d, r, B({255, 250, 44, 107}));
+  Feed(d, r, std::string(100000, 'j'));
   EXPECT_LE(d.BufferedSubnegotiationBytes(), TTelnetDecoder::kMaxSubnegotiation);
-  const std::string end = B({255, 240}) + "after" + B({255, 250, 44, 107, 0x20, 255, 240});
-  d.Feed(end.data(), end.size(), r);
+  Feed(d, r, B({255, 240}) + "after" + B({255, 250, 44, 107, 0x20, 255, 240}));
   EXPECT_EQ(r.data, "after");
-  ASSERT_EQ(r.log.size(), 1u);
-  EXPECT_EQ(r.log[0], "SB 44 107 32");
+  EXPECT_EQ(r.log, std::vector<std::string>{"SB 44 107 32"});
   EXPECT_EQ(d.DroppedSubnegotiations(), 1u);
 }
 
@@ -92,23 +87,21 @@ TEST(TelnetDecoder, CommandInsideSubnegotiationAbandonsIt) {
 
 TEST(TelnetDecoder, RandomGarbageNeverGrowsTheBuffer) {
   std::mt19937 rng(1234);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::uniform_int_distribution<int> bias(0, 3);
+  std::uniform_int_distribution<int> byte(0, 255), bias(0, 3);
   TTelnetDecoder d;
   TRecorder r;
   size_t total = 0;
   for (int round = 0; round < 2000; ++round) {
     std::string chunk;
     for (int i = 0; i < 200; ++i) chunk.push_back(static_cast<char>(bias(rng) == 0 ? 255 : byte(rng)));
-    d.Feed(chunk.data(), chunk.size(), r);
+    Feed(d, r, chunk);
     total += chunk.size();
     ASSERT_LE(d.BufferedSubnegotiationBytes(), TTelnetDecoder::kMaxSubnegotiation);
     r.log.clear();
   }
   EXPECT_LE(r.data.size(), total);
   // The decoder recovers: a clean sequence after the garbage is understood.
-  const std::string clean = B({255, 240, 255, 240}) + B({255, 250, 44, 107, 0x30, 255, 240});
-  d.Feed(clean.data(), clean.size(), r);
+  Feed(d, r, B({255, 240, 255, 240}) + B({255, 250, 44, 107, 0x30, 255, 240}));
   ASSERT_FALSE(r.log.empty());
   EXPECT_EQ(r.log.back(), "SB 44 107 48");
 }
@@ -120,8 +113,7 @@ TEST(TelnetEncoding, DoublesIacInDataAndSubnegotiation) {
   EXPECT_EQ(out, "pre" + B({1, 255, 255, 2, 255, 255, 255, 255}));
   EXPECT_EQ(TelnetSubnegotiation(44, B({1, 0, 0, 255, 255})), B({255, 250, 44, 1, 0, 0, 255, 255, 255, 255, 255, 240}));
   EXPECT_EQ(TelnetOptionCommand(telnet::DO, 44), B({255, 253, 44}));
-  std::string all;  // round trip through the decoder
-  std::string bytes;
+  std::string all, bytes;  // round trip through the decoder
   for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
   AppendTelnetData(all, bytes.data(), bytes.size());
   EXPECT_EQ(Decode({all}).data, bytes);
@@ -201,11 +193,8 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
   dcb.BaudRate = 115200, dcb.ByteSize = 7, dcb.Parity = EVENPARITY, dcb.StopBits = TWOSTOPBITS;
   TRfc2217LineSettings s;
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
-  EXPECT_EQ(s.baudRate, 115200u);
-  EXPECT_EQ(s.dataSize, 7);
-  EXPECT_EQ(s.parity, rfc2217::PARITY_EVEN);
-  EXPECT_EQ(s.stopSize, rfc2217::STOPSIZE_2);
-  EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_NONE);
+  EXPECT_EQ(std::tuple(s.baudRate, s.dataSize, s.parity, s.stopSize, s.flowControl),
+            std::tuple(115200u, 7, rfc2217::PARITY_EVEN, rfc2217::STOPSIZE_2, rfc2217::CONTROL_FLOW_NONE));
 
   const std::pair<uint8_t, uint8_t> parities[] = {{NOPARITY, 1}, {ODDPARITY, 2}, {EVENPARITY, 3}, {MARKPARITY, 4},
                                                   {SPACEPARITY, 5}};
@@ -231,11 +220,7 @@ TEST(Rfc2217Values, LineSettingsFromTheControlBlock) {
   ASSERT_TRUE(DcbToRfc2217(dcb, s));
   EXPECT_EQ(s.flowControl, rfc2217::CONTROL_FLOW_XONXOFF);
 
-  auto refused = [&](auto change) {
-    TDCB bad = dcb;
-    change(bad);
-    return !DcbToRfc2217(bad, s);
-  };
+  auto refused = [&](auto change) { TDCB bad = dcb; change(bad); return !DcbToRfc2217(bad, s); };
   EXPECT_TRUE(refused([](TDCB& d) { d.ByteSize = 4; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.Parity = 5; }));
   EXPECT_TRUE(refused([](TDCB& d) { d.StopBits = 3; }));

@@ -15,6 +15,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using namespace orvix::test;
 
 struct TAnswer { std::atomic<bool> Done{false}; std::atomic<int> Error{-1}; };
 
@@ -24,38 +25,40 @@ std::shared_ptr<TAnswer> StartConnecting(const std::string& url) {
   return answer;
 }
 
-TEST(ConnectAhead, TheNextOpenOfThePortTakesTheConnection) {
-  orvix::test::ModemSim sim({"--listen", "127.0.0.1:0"});
+// Connects ahead to the emulator and waits until it is done and the emulator has the client.
+void ConnectAheadTo(ModemSim& sim) {
   auto answer = StartConnecting(sim.Device());
-  ASSERT_TRUE(orvix::test::WaitUntil([&] { return answer->Done.load(); }, 5s, orvix::test::TEvents::Left));
+  ASSERT_TRUE(WaitUntil([&] { return answer->Done.load(); }, 5s, TEvents::Left));
   ASSERT_EQ(answer->Error, 0);
   ASSERT_TRUE(sim.WaitForLog(" CONNECT "));
+}
+
+TEST(ConnectAhead, TheNextOpenOfThePortTakesTheConnection) {
+  ModemSim sim({"--listen", "127.0.0.1:0"});
+  ASSERT_NO_FATAL_FAILURE(ConnectAheadTo(sim));
 
   int osError = 0;
   auto device = OpenRfc2217Device(sim.Device(), osError);
   ASSERT_TRUE(device) << osError;
   EXPECT_EQ(sim.LogEvents("CONNECT").size(), 1u);
   EXPECT_TRUE(sim.LogEvents("REJECT").empty());
-  const int port = sim.Port();
-  EXPECT_EQ(TakeConnectionMadeAhead("127.0.0.1", static_cast<uint16_t>(port)), -1) << "taken twice";
+  EXPECT_EQ(TakeConnectionMadeAhead("127.0.0.1", static_cast<uint16_t>(sim.Port())), -1) << "taken twice";
 }
 
 TEST(ConnectAhead, AConnectionNotTakenIsClosedWhenDropped) {
-  orvix::test::ModemSim sim({"--listen", "127.0.0.1:0"});
-  auto answer = StartConnecting(sim.Device());
-  ASSERT_TRUE(orvix::test::WaitUntil([&] { return answer->Done.load(); }, 5s, orvix::test::TEvents::Left));
-  ASSERT_TRUE(sim.WaitForLog(" CONNECT "));
+  ModemSim sim({"--listen", "127.0.0.1:0"});
+  ASSERT_NO_FATAL_FAILURE(ConnectAheadTo(sim));
   DropConnectionMadeAhead(sim.Device());
   EXPECT_TRUE(sim.WaitForLog(" DISCONNECT ")) << "the server's one client place stays taken";
 }
 
 TEST(ConnectAhead, AHostThatDoesNotAnswerHoldsOnlyTheConnectingThread) {
-  const orvix::test::TLoopbackListener down(false);
+  const TLoopbackListener down(false);
   ASSERT_TRUE(down.Ok());
   auto answer = StartConnecting(down.Url());
   EXPECT_FALSE(answer->Done) << "the caller waited for the connection";
   // Nothing can come before the connect deadline: a moment later the caller is free, the connect still on.
-  orvix::test::HandleEventsFor(200ms);
+  HandleEventsFor(200ms);
   EXPECT_FALSE(answer->Done);
 }
 

@@ -39,11 +39,9 @@ class TOwnNetwork {
     if (s < 0) return false;
     ifreq r{};
     std::strncpy(r.ifr_name, "lo", IFNAMSIZ - 1);
-    bool ok = ioctl(s, SIOCGIFFLAGS, &r) == 0;
-    if (ok) {
-      r.ifr_flags = static_cast<short>(up ? (r.ifr_flags | IFF_UP) : (r.ifr_flags & ~IFF_UP));
-      ok = ioctl(s, SIOCSIFFLAGS, &r) == 0;
-    }
+    const bool read = ioctl(s, SIOCGIFFLAGS, &r) == 0;
+    r.ifr_flags = static_cast<short>(up ? (r.ifr_flags | IFF_UP) : (r.ifr_flags & ~IFF_UP));
+    const bool ok = read && ioctl(s, SIOCSIFFLAGS, &r) == 0;
     close(s);
     return ok;
   }

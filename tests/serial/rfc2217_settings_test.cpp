@@ -9,9 +9,7 @@ namespace {
 using namespace rfc2217_test;
 
 int SettingCommands(const TPeer& peer) {
-  int n = 0;
-  for (const TComPortCommand& c : peer.Commands()) n += c.code >= 1 && c.code <= 5 ? 1 : 0;
-  return n;
+  return static_cast<int>(std::ranges::count_if(peer.Commands(), [](auto& c) { return c.code >= 1 && c.code <= 5; }));
 }
 
 std::string Rate(uint32_t rate) {
@@ -20,13 +18,13 @@ std::string Rate(uint32_t rate) {
 
 // A server whose port takes nothing but 9600 baud, answering so.
 std::string Only9600(const TComPortCommand& c) {
-  return c.code == 1 ? ComPort(101, Escaped(Rate(9600))) : EchoSetting(c);
+  return c.code == 1 ? ComPort(101, IacDoubled(Rate(9600))) : EchoSetting(c);
 }
 
 // A server without hardware flow control; it answers DTR and RTS too.
 std::string NoHardwareFlow(const TComPortCommand& c) {
   if (c.code == 5 && c.value == Bytes({3})) return ComPort(105, Bytes({1}));
-  if (c.code == 5) return ComPort(105, Escaped(c.value));
+  if (c.code == 5) return ComPort(105, IacDoubled(c.value));
   return EchoSetting(c);
 }
 
@@ -110,8 +108,9 @@ TEST_F(Rfc2217Settings, AnswerDifferentFromTheRequestFailsAndTheOldSettingsRetur
   EXPECT_EQ(StateOf(*device), wanted);
 }
 
-// Every answer counts: one about flow control that differs fails as well.
-TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
+// Every answer counts: one about flow control that differs fails as well. Answers to DTR and RTS share the
+// flow-control answer's code: they must not be taken for it, before or after.
+TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFailsAndLineControlAnswersAreNotTakenForIt) {
   OpenWith(NoHardwareFlow);
   line.Flags |= dcb::fOutxCtsFlow;
   EXPECT_FALSE(device->SetCommState(line));
@@ -119,11 +118,8 @@ TEST_F(Rfc2217Settings, FlowControlTheServerDoesNotTakeFails) {
   line.Flags &= ~dcb::fOutxCtsFlow;
   line.Flags |= dcb::fOutX | dcb::fInX;
   EXPECT_TRUE(device->SetCommState(line));
-}
 
-// Answers to DTR and RTS share the flow-control answer's code: they must not be taken for it, before or after.
-TEST_F(Rfc2217Settings, LineControlAnswersAreNotTakenForSettings) {
-  OpenWith(NoHardwareFlow);
+  line.Flags &= ~(dcb::fOutX | dcb::fInX);
   ASSERT_TRUE(device->EscapeCommFunction(SETDTR));
   ASSERT_TRUE(device->EscapeCommFunction(SETRTS));
   ASSERT_TRUE(peer.WaitFor(ComPort(5, Bytes({11}))));

@@ -47,16 +47,10 @@ inline std::string Agreement() {
 inline std::string ModemState(int bits) { return ComPort(107, Bytes({bits})); }
 inline std::string LineState(int bits) { return ComPort(106, Bytes({bits})); }
 
-using orvix::test::LoopbackSocket;
-inline std::string UrlFor(int port) { return orvix::test::Rfc2217Url(port); }
+// Loopback sockets and URLs; IacDoubled: a value as it travels inside a subnegotiation.
+using namespace orvix::test;
 
-// A value with every 255 doubled, as it travels inside a subnegotiation.
-inline std::string Escaped(const std::string& value) { return orvix::test::IacDoubled(value); }
-
-struct TComPortCommand {
-  int code = 0;
-  std::string value;  // unescaped
-};
+struct TComPortCommand { int code = 0; std::string value; };  // value unescaped
 
 // A subnegotiation's body as a Com Port Control command, if it is one.
 inline std::optional<TComPortCommand> ComPortCommand(const std::string& body) {
@@ -69,7 +63,7 @@ using TAnswer = std::function<std::string(const TComPortCommand&)>;
 
 // Answers every line setting (baud rate to flow control) with the value asked for.
 inline std::string EchoSetting(const TComPortCommand& c) {
-  return c.code < 1 || c.code > 5 ? std::string() : ComPort(c.code + 100, Escaped(c.value));
+  return c.code < 1 || c.code > 5 ? std::string() : ComPort(c.code + 100, IacDoubled(c.value));
 }
 
 // Listens on an ephemeral loopback port; one connection at a time.
@@ -86,14 +80,11 @@ class TPeer {
   ~TPeer() {
     [[maybe_unused]] ssize_t r = write(stopPipe_[1], "x", 1);
     thread_.join();
-    if (conn_ >= 0) close(conn_);
-    close(listen_);
-    close(stopPipe_[0]);
-    close(stopPipe_[1]);
+    for (int fd : {conn_, listen_, stopPipe_[0], stopPipe_[1]}) if (fd >= 0) close(fd);
   }
 
   int Port() const { return port_; }
-  std::string Url() const { return UrlFor(port_); }
+  std::string Url() const { return Rfc2217Url(port_); }
 
   void Send(const std::string& bytes) { std::lock_guard lock(mu_); SendLocked(bytes); }
 
@@ -154,6 +145,13 @@ class TPeer {
     }
   }
 
+  void Take(int conn) {
+    std::lock_guard lock(mu_);
+    DropLocked();
+    conn_ = conn;
+    wire_.Restart();
+  }
+
   void DropLocked() {
     if (conn_ >= 0) close(conn_);
     conn_ = -1;
@@ -171,17 +169,10 @@ class TPeer {
       pollfd fds[3] = {{stopPipe_[0], POLLIN, 0}, {listen_, POLLIN, 0}, {conn, short(paused_ ? 0 : POLLIN), 0}};
       if (poll(fds, conn >= 0 ? 3 : 2, 20) < 0) return;
       if (fds[0].revents) return;
-      if (fds[1].revents & POLLIN) {
-        const int c = accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (c >= 0) {
-          {
-            std::lock_guard lock(mu_);
-            DropLocked();
-            conn_ = c;
-            wire_.Restart();
-          }
-          if (onConnect_) onConnect_(*this);
-        }
+      const int accepted = fds[1].revents & POLLIN ? accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+      if (accepted >= 0) {
+        Take(accepted);
+        if (onConnect_) onConnect_(*this);
       }
       if (conn >= 0 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
         char buf[4096];
@@ -201,8 +192,7 @@ class TPeer {
   }
 
   std::function<void(TPeer&)> onConnect_;
-  int listen_ = -1;
-  int port_ = 0;
+  int listen_ = -1, port_ = 0;
   int stopPipe_[2] = {-1, -1};
   std::atomic<bool> paused_{false};
   mutable std::mutex mu_;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <sys/ioctl.h>
-#include <dirent.h>
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,10 +17,7 @@
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using orvix::test::HandleEventsFor;
-using orvix::test::LoadWhile;
-using orvix::test::TEvents;
-using orvix::test::WaitUntil;
+using namespace orvix::test;
 
 inline int QueuedOn(int fd) {
   int n = -1;
@@ -44,13 +41,9 @@ inline auto ReadInto(std::string& to) {
   };
 }
 
+// Compared only with itself: the iterator's own descriptor is in every count.
 inline int OpenDescriptorCount() {
-  int n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d)) ++n;
-    closedir(d);
-  }
-  return n;
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
 // Reads until count bytes arrived (a network device needs a waiter to keep its socket pumped).
@@ -83,10 +76,7 @@ inline uint32_t StatusOf(TSerialDevice& device) {
 }
 
 // What ClearCommError reports; the test fails when the call does.
-struct TCleared {
-  uint32_t errors = 0xFFFF;
-  TComStat stat;
-};
+struct TCleared { uint32_t errors = 0xFFFF; TComStat stat; };
 inline TCleared Cleared(TSerialDevice& device) {
   TCleared c;
   EXPECT_TRUE(device.ClearCommError(c.errors, c.stat)) << device.LastError();
