@@ -57,6 +57,8 @@ inline TChildEnd RunBounded(const std::function<std::string()>& body, Clock::dur
       const rlimit limit{AddressSpaceNow() + extraMemory, RLIM_INFINITY};
       setrlimit(RLIMIT_AS, &limit);
     }
+#else
+    (void)extraMemory;
 #endif
     std::string report;
     try {
