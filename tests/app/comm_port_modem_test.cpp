@@ -5,8 +5,7 @@
 #include "tests/common/scripted_message_boxes.h"
 
 using namespace commport_test;
-using orvix::test::LogTime;
-using orvix::test::ModemSim;
+using namespace orvix::test;
 
 namespace {
 

@@ -1,7 +1,6 @@
 // Under the program's application object the window is in sight from the start: minimises and boxes too.
 
 #include <QPushButton>
-#include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
 #include "toolkit/widgets/application.h"

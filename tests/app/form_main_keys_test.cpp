@@ -1,7 +1,6 @@
 // Keys and focus as a user meets them, the keyboard alone included.
 
 #include <QKeyEvent>
-#include <QTimer>
 
 #include "tests/app/form_main_fixture.h"
 

@@ -1,7 +1,5 @@
 // Minimise and restore with the port, and requests held while the window waits for the modem.
 
-#include <QTimer>
-
 #include "tests/app/form_main_fixture.h"
 
 namespace formmain_test {

@@ -2,8 +2,6 @@
 
 #include <sys/inotify.h>
 
-#include <QTimer>
-
 #include "tests/app/form_main_fixture.h"
 
 namespace formmain_test {

@@ -2,8 +2,6 @@
 
 #include <QTemporaryDir>
 
-#include <fstream>
-
 #include <gtest/gtest.h>
 
 #include "app/clock_reference.h"

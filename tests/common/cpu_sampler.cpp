@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <sstream>
-#include <string>
 
 #include "tests/common/files.h"
 

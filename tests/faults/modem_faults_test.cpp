@@ -2,7 +2,6 @@
 
 #include <signal.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iomanip>

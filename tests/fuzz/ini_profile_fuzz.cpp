@@ -9,8 +9,6 @@
 #include <functional>
 #include <set>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "tests/fuzz/fuzz_input.h"
 #include "toolkit/core/ini_profile.h"

@@ -6,8 +6,6 @@
 
 #include <cstring>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/comm_port.h"
 #include "tests/fuzz/fuzz_input.h"

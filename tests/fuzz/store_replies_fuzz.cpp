@@ -4,9 +4,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "app/store_replies.h"
 #include "app/utils.h"

@@ -3,9 +3,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <string>
-#include <vector>
-
 #include "serial/rfc2217/rfc2217_protocol.h"
 #include "serial/rfc2217/telnet_codec.h"
 #include "tests/fuzz/fuzz_input.h"

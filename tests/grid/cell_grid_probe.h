@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QTest>
 
 #include <ostream>
 #include <string>

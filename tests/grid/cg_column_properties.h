@@ -6,8 +6,6 @@
 #include "grid/cg_column.h"
 #include "tests/common/pixels.h"
 
-#include <QImage>
-
 #include <functional>
 #include <string>
 #include <vector>

@@ -1,12 +1,9 @@
 // Columns and headings: values at creation, notifications, fonts, copying, names and moves.
 
-#include "grid/cg_column.h"
 #include "tests/common/message_of.h"
 #include "tests/grid/cg_column_properties.h"
 #include "toolkit/core/convert_error.h"
 #include "toolkit/core/list_error.h"
-
-#include <vector>
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "toolkit/widgets/string_grid.h"
 #include "toolkit/widgets/text_layout.h"
 
-#include <QApplication>
 #include <QFrame>
 
 #include <gtest/gtest.h>

@@ -10,8 +10,6 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <memory>
 

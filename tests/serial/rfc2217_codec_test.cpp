@@ -1,14 +1,9 @@
 // The network port's telnet framing, option negotiation, URLs and protocol values.
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <netdb.h>
 #include <random>
-#include <string>
-#include <vector>
 
-#include "serial/rfc2217/rfc2217_device.h"
 #include "serial/rfc2217/rfc2217_protocol.h"
 #include "serial/rfc2217/rfc2217_url.h"
 #include "serial/rfc2217/tcp_connect.h"

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "tests/serial/serial_test_support.h"
 

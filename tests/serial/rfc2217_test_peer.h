@@ -3,11 +3,8 @@
 // A scripted loopback TCP peer: it says only what a test tells it and keeps what it receives raw,
 // so the client's bytes are checked without the client's own decoder.
 
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,9 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "serial/rfc2217/rfc2217_device.h"
 #include "tests/common/loopback.h"

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
-#include <string>
 
 #include <gtest/gtest.h>
 

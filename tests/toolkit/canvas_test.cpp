@@ -1,8 +1,5 @@
 #include "tests/common/image_canvas.h"
 #include "tests/common/pixels.h"
-#include "toolkit/widgets/canvas.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>

@@ -2,12 +2,9 @@
 #include "tests/common/shown_window.h"
 #include "toolkit/widgets/hint_window.h"
 
-#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
-#include <QTest>
 #include <QToolTip>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -10,10 +10,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

@@ -1,8 +1,5 @@
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTest>
-#include <QWidget>
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

@@ -5,7 +5,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "toolkit/core/message_box.h"
 #include "tests/common/scripted_message_boxes.h"
 #include "toolkit/widgets/qt_message_boxes.h"
 

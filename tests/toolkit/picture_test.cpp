@@ -7,9 +7,6 @@
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-
 TEST(Picture, EmptyUntilItHoldsAGraphicAssignCopiesItLoadFromFileSaysWhyAFileCannotBeRead) {
   TPicture p;
   EXPECT_EQ(std::tuple(p.Empty(), p.Width()), std::tuple(true, 0));

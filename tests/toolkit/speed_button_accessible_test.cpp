@@ -1,9 +1,7 @@
 #include "toolkit/widgets/speed_button.h"
 
-#include <QAccessible>
 #include <QTest>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include <vector>
 

@@ -1,10 +1,5 @@
 #include "toolkit/widgets/string_grid.h"
 
-#include <QAccessible>
-#include <QTest>
-#include <QWidget>
-#include <gtest/gtest.h>
-
 #include <vector>
 
 #include "tests/common/accessibility_bridge.h"

@@ -5,9 +5,7 @@
 #include <QDialog>
 #include <QMenu>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <vector>
 

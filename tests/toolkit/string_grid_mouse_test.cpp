@@ -1,9 +1,6 @@
 #include "tests/common/shown_window.h"
 #include "tests/toolkit/string_grid_probe.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
 #include <memory>
 
 using enum TGridOption;

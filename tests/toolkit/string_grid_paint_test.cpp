@@ -3,11 +3,8 @@
 #include "tests/toolkit/string_grid_probe.h"
 
 #include <QBackingStore>
-#include <QImage>
 #include <QScreen>
 #include <QPainter>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include <set>
 #include <stdexcept>

@@ -4,8 +4,6 @@
 
 #include <QFontMetrics>
 
-#include <gtest/gtest.h>
-
 namespace {
 
 constexpr unsigned kPlain = DT_NOPREFIX;

@@ -5,8 +5,6 @@
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <stdexcept>
 #include <thread>
 

@@ -1,14 +1,11 @@
 // The modem emulator driven with raw bytes over a real pty and over TCP.
 
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -24,12 +21,7 @@
 #include "tests/common/telnet_wire.h"
 #include "tests/common/wait.h"
 
-using orvix::test::IacDoubled;
-using orvix::test::LoadWhile;
-using orvix::test::LogTime;
-using orvix::test::ModemSim;
-using orvix::test::TEvents;
-using orvix::test::WaitUntil;
+using namespace orvix::test;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
